@@ -1,0 +1,88 @@
+#pragma once
+
+#include "engine/tsrwl.h"
+
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <memory>
+
+class CIniFile;
+
+// Start-up switches of the command line.
+enum StartFlag : uint32_t {
+    SF_CLOSE = 1,    // "/Close"
+    SF_SERVICE = 2,  // "/Service"
+    SF_UI = 4,       // "/UI"
+    SF_TRAYICON = 8, // "/TrayIcon"
+};
+
+constexpr int COMMON_TEXT_COUNT = 82;
+constexpr int MAX_HWIDS = 16;
+
+// The program-wide settings: paths, the settings and language files, titles, the settings root, the accepted
+// hardware ids and the common display texts. Initialised once on the GUI thread and read-only afterwards.
+class CFAGlobalVar {
+public:
+    CFAGlobalVar();
+    ~CFAGlobalVar();
+    CFAGlobalVar(const CFAGlobalVar&) = delete;
+    CFAGlobalVar& operator=(const CFAGlobalVar&) = delete;
+
+    // Reads both files and binds the adapter library from the executable's directory; false when the
+    // library cannot be loaded (the failure is logged; showing it is the caller's part).
+    bool Init(uint32_t startFlags, const QString& exeFilePath);
+    // Reads the files as Init does, without touching the library. Tests use it on their own settings.
+    void ReadFiles(const QString& exeFilePath);
+
+    QString InfoRead(const QString& section, const QString& key, const QString& def) const;
+    bool InfoRead(const QString& section, const QString& key, bool def) const;
+    QString GetLangText(const QString& section, const QString& key, const QString& def) const;
+
+    // Fills up to `capacity` zeroed device records with the accepted hardware ids; returns the list size.
+    int GetHwIdList(TSDevRecord* records, int capacity) const;
+    bool IsAcceptedHwId(const QString& deviceId) const;
+
+    const CIniFile* SettingsReader() const { return m_Settings.get(); }
+    const CIniFile* LanguageReader() const { return m_Language.get(); }
+
+    int OsKind = 0;
+    uint32_t StartFlags = 0;
+    QString ExePath;
+    QString ExeName;
+    QString SettingsFile;
+    QString LanguageFile;
+    QString AppTitle;
+    QString MsgTitle;
+    QString ProfRoot;
+    QString MutexName;
+    QString NotifyMsgName;
+    std::array<QString, COMMON_TEXT_COUNT> CommonTexts;
+    QStringList HwIdList;
+
+private:
+    std::unique_ptr<CIniFile> m_Settings;
+    std::unique_ptr<CIniFile> m_Language;
+};
+
+extern CFAGlobalVar g_Var;
+
+// The text of a load failure of the adapter library, shown and logged word for word.
+extern const char* const LIBRARY_LOAD_FAILED;
+// Name of the adapter library beside the executable.
+extern const char* const TSRWL_FILE_NAME;
+
+// An adapter found by detection: description, hardware id and the instance text "9999".
+struct TAdapterDesc {
+    char Description[128];
+    char HwId[64];
+    char Instance[5];
+};
+static_assert(sizeof(TAdapterDesc) == 197);
+static_assert(offsetof(TAdapterDesc, HwId) == 128 && offsetof(TAdapterDesc, Instance) == 192);
+
+// Index of the first of `count` descriptors equal to `desc` byte for byte, or -1.
+int FindDevRecord(const TAdapterDesc& desc, const TAdapterDesc* list, int count);
+
+// Keys of the common texts in the language file's "Common" section, by index.
+const char* CommonTextKey(int index);

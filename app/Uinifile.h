@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <memory>
+
+class CIniStore;
+
+// Read-only view of an INI file with the Windows profile reader's rules: sections and keys compare without
+// regard to letter case, blanks around names and values are trimmed, a value in double quotes loses them,
+// lines starting with ';' are comments and the first of two equal keys wins. A missing or unreadable file
+// reads as empty.
+class CIniFile {
+public:
+    explicit CIniFile(const QString& path);
+    ~CIniFile();
+    CIniFile(const CIniFile&) = delete;
+    CIniFile& operator=(const CIniFile&) = delete;
+
+    const QString& FileName() const { return m_Path; }
+    bool HasKey(const QString& section, const QString& key) const;
+    QString ReadString(const QString& section, const QString& key, const QString& def) const;
+    // Integers as the Windows reader takes them: decimal, or hexadecimal after "0x"; anything else is `def`.
+    int ReadInteger(const QString& section, const QString& key, int def) const;
+    // "0" is false, any other integer true; a value that is no integer gives `def`.
+    bool ReadBool(const QString& section, const QString& key, bool def) const;
+    QList<QString> SectionKeys(const QString& section) const;
+
+private:
+    QString m_Path;
+    std::unique_ptr<CIniStore> m_Ini;
+};
+
+using IniEntries = QList<QPair<QString, QString>>;
+
+// Replaces one whole section of an INI file (creating the file or the section as needed) and keeps every
+// other byte of it. The new file is written beside the old one, flushed to disk and renamed over it, so a
+// failure leaves the original untouched. With `secret` the file is made readable by its owner only.
+// Returns false (and logs why) when the file could not be written.
+bool ReplaceIniSection(const QString& path, const QString& section, const IniEntries& entries, bool secret);

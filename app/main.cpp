@@ -1,0 +1,6 @@
+#include "ui/Ustartup.h"
+
+int main(int argc, char** argv)
+{
+    return RunProgram(argc, argv);
+}

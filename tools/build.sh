@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and then runs the program ("run") or every test ("test").
+#   bash tools/build.sh run [switches...]   build and start wlanutil on the simulated adapter
+#   bash tools/build.sh test                build and run the whole test suite
+#   bash tools/build.sh sanitize KIND       KIND = address,undefined or thread: build and test with sanitizers
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+PACKAGES=(g++ cmake make pkg-config qt6-base-dev qt6-base-dev-tools libsimpleini-dev libudev-dev libjpeg-dev
+          libssl-dev libgtest-dev libgmock-dev libbenchmark-dev fonts-liberation2 fonts-dejavu-core xvfb xauth)
+
+install_missing() {
+    local missing=()
+    for p in "${PACKAGES[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    echo "Installing: ${missing[*]}"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+build() { # dir, extra cmake arguments...
+    local dir=$1
+    shift
+    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo ${CI:+-DWLANUTIL_WERROR=ON} "$@" >/dev/null
+    cmake --build "$dir" -j"$(nproc)"
+}
+
+run_tests() { # dir
+    QT_QPA_PLATFORM=offscreen ctest --test-dir "$1" --output-on-failure -j"$(nproc)"
+}
+
+cmd=${1:-}
+shift || true
+install_missing
+case "$cmd" in
+run)
+    build build
+    if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+        echo "No display here: starting wlanutil under a virtual X display (xvfb-run); stop it with Ctrl+C."
+        exec xvfb-run -a build/bin/wlanutil /UI "$@"
+    fi
+    exec build/bin/wlanutil /UI "$@"
+    ;;
+test)
+    build build
+    run_tests build
+    ;;
+sanitize)
+    kind=${1:-address,undefined}
+    dir=build-${kind//,/-}
+    build "$dir" -DCMAKE_BUILD_TYPE=Debug -DWLANUTIL_SANITIZE="$kind"
+    ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+        TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" run_tests "$dir"
+    ;;
+*)
+    sed -n '2,6p' "$0"
+    exit 2
+    ;;
+esac

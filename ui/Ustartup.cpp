@@ -1,0 +1,103 @@
+#include "Ustartup.h"
+#include "Uformmain.h"
+#include "Uformres.h"
+#include "app/Ucmdline.h"
+#include "app/Udebug.h"
+#include "app/Udefine.h"
+#include "app/Uinstance.h"
+#include "app/Unotifychannel.h"
+#include "app/Unotifyevent.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <cstdio>
+#include <exception>
+
+namespace {
+
+// Qt can open neither an X11 nor a Wayland display without one of these; say so instead of letting the
+// toolkit abort with its own message.
+bool DisplayAvailable()
+{
+    return qEnvironmentVariableIsSet("QT_QPA_PLATFORM") || qEnvironmentVariableIsSet("DISPLAY") ||
+           qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
+}
+
+bool GraphicalSession()
+{
+    const QString platform = QGuiApplication::platformName();
+    return platform != QLatin1String("offscreen") && platform != QLatin1String("minimal");
+}
+
+QStringList Arguments(int argc, char** argv)
+{
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    return args;
+}
+
+void Broadcast(int code)
+{
+    SendToRunningInstance(g_Var.NotifyMsgName, code, 0);
+}
+
+int RunMainWindow(uint32_t flags)
+{
+    QApplication::setApplicationDisplayName(g_Var.AppTitle);
+    QApplication::setQuitOnLastWindowClosed(false);
+    TFormRes res;
+    FormRes = &res;
+    TFormMain main;
+    main.SetStartFlags(flags);
+    CNotifyServer server(g_Var.NotifyMsgName, [&main](int code, int value) {
+        return main.HandleNotify(code, value);
+    });
+    server.Listen();
+    if (flags & SF_UI)
+        main.show();
+    QApplication::exec();
+    FormRes = nullptr;
+    return 0;
+}
+
+} // namespace
+
+int RunProgram(int argc, char** argv)
+{
+    DebugLogFile();
+    if (!DisplayAvailable()) {
+        fprintf(stderr, "wlanutil: no display (DISPLAY and WAYLAND_DISPLAY are not set).\n"
+                        "Run it in a desktop session, under a virtual display with\n"
+                        "  xvfb-run -a %s /UI\n"
+                        "or without any display with QT_QPA_PLATFORM=offscreen.\n",
+                argv[0]);
+        return 0;
+    }
+    QApplication app(argc, argv);
+    CInstanceMutex mutex;
+    try {
+        RegisterNotifyMsg();
+        const uint32_t flags = ParseCommandLine(Arguments(argc, argv));
+        if (!g_Var.Init(flags, QCoreApplication::applicationFilePath())) {
+            if (GraphicalSession())
+                QMessageBox::critical(nullptr, QString(), QString::fromLatin1(LIBRARY_LOAD_FAILED));
+            return 0;
+        }
+        if (flags & SF_CLOSE) {
+            DebugPrint("PM_CLOSE");
+            Broadcast(9);
+            return 0;
+        }
+        if (!CheckSingleInstance(mutex, g_Var.MutexName, {10, 3000, Broadcast}))
+            return 0;
+        return RunMainWindow(flags);
+    } catch (const std::exception& e) {
+        DebugPrint("Exception(WinMain): %s", e.what());
+        if (GraphicalSession())
+            QMessageBox::critical(nullptr, QString(), QString::fromLocal8Bit(e.what()));
+    } catch (...) {
+        DebugPrint("Exception(WinMain)");
+    }
+    return 0;
+}

@@ -1,0 +1,9 @@
+#pragma once
+
+class QComboBox;
+class QWidget;
+
+// Brings a window to the front and gives it the focus, also when another application is active.
+void ForceForeground(QWidget* window);
+// Selects the first item whose integer value (item data) equals `value`; false leaves the selection alone.
+bool SelectComboByValue(QComboBox* combo, int value);
