@@ -1,0 +1,123 @@
+#include "app/Udebug.h"
+#include "testutil.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <thread>
+#include <vector>
+
+using testutil::ReadFile;
+using testutil::WriteFile;
+
+namespace {
+
+class DebugLogTest : public ::testing::Test {
+protected:
+    QString Exe() const { return m_Dir.filePath("prog"); }
+    QString LogPath(const char* suffix = "") const { return m_Dir.filePath(QString("prog%1.Log").arg(suffix)); }
+    QTemporaryDir m_Dir;
+};
+
+} // namespace
+
+TEST_F(DebugLogTest, OffWithoutLogFile)
+{
+    CDebugLog log;
+    log.Open(Exe().toStdString());
+    EXPECT_FALSE(log.IsOn());
+    log.WriteLine("x", 1);
+    EXPECT_TRUE(QDir(m_Dir.path()).entryList(QDir::Files).isEmpty()) << "no file is created";
+}
+
+TEST_F(DebugLogTest, AppendsRunsWithCrLf)
+{
+    WriteFile(LogPath(), "");
+    for (const char* line : {"first", "second"}) {
+        CDebugLog log;
+        log.Open(Exe().toStdString());
+        ASSERT_TRUE(log.IsOn());
+        log.WriteLine(line, strlen(line));
+    }
+    EXPECT_EQ(ReadFile(LogPath()), "== START LOG ==\r\nfirst\r\n== START LOG ==\r\nsecond\r\n");
+}
+
+TEST_F(DebugLogTest, HeldLogFileSendsOthersToNumberedFiles)
+{
+    WriteFile(LogPath(), "");
+    WriteFile(LogPath("_000"), "older run\r\n");
+    CDebugLog first, second, third;
+    first.Open(Exe().toStdString());
+    second.Open(Exe().toStdString());
+    third.Open(Exe().toStdString());
+    EXPECT_EQ(QString::fromStdString(second.Path()), LogPath("_001")) << "an existing numbered file is never reused";
+    EXPECT_EQ(QString::fromStdString(third.Path()), LogPath("_002"));
+    EXPECT_EQ(ReadFile(LogPath("_000")), "older run\r\n");
+    EXPECT_EQ(ReadFile(LogPath("_001")), "== START LOG ==\r\n");
+}
+
+TEST_F(DebugLogTest, AllNumbersTakenTurnsLoggingOff)
+{
+    WriteFile(LogPath(), "");
+    for (int i = 0; i < 100; ++i)
+        WriteFile(m_Dir.filePath(QString("prog_%1.Log").arg(i, 3, 10, QChar('0'))), "");
+    CDebugLog first, second;
+    first.Open(Exe().toStdString());
+    second.Open(Exe().toStdString());
+    EXPECT_TRUE(first.IsOn());
+    EXPECT_FALSE(second.IsOn());
+}
+
+TEST_F(DebugLogTest, LinesFromManyThreadsStayWhole)
+{
+    WriteFile(LogPath(), "");
+    CDebugLog log;
+    log.Open(Exe().toStdString());
+    const std::string line(200, 'x');
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([&] {
+            for (int i = 0; i < 200; ++i)
+                log.WriteLine(line.data(), line.size());
+        });
+    for (auto& t : threads)
+        t.join();
+    const QList<QByteArray> lines = ReadFile(LogPath()).split('\n');
+    EXPECT_EQ(lines.size(), 802); // start line, 800 lines, empty rest
+    for (int i = 1; i < 801; ++i)
+        ASSERT_EQ(lines[i], QByteArray(line.c_str()) + "\r");
+}
+
+TEST_F(DebugLogTest, TwoProcessesWriteToSeparateFiles)
+{
+    const QString probe = m_Dir.filePath("prog");
+    ASSERT_TRUE(QFile::copy(testutil::TestBinDir() + "/logprobe", probe));
+    WriteFile(LogPath(), "");
+    QProcess holder;
+    holder.start(probe, {"one", "hold"});
+    ASSERT_TRUE(holder.waitForReadyRead(10000));
+    QProcess second;
+    second.start(probe, {"two"});
+    ASSERT_TRUE(second.waitForFinished(10000));
+    holder.closeWriteChannel();
+    ASSERT_TRUE(holder.waitForFinished(10000));
+    EXPECT_EQ(ReadFile(LogPath()), "== START LOG ==\r\nprobe one\r\n");
+    EXPECT_EQ(ReadFile(LogPath("_000")), "== START LOG ==\r\nprobe two\r\n");
+}
+
+TEST(DebugPrint, ErrorCodesAndFormats)
+{
+    QTemporaryDir dir;
+    const QString probe = dir.filePath("errprobe");
+    ASSERT_TRUE(QFile::copy(testutil::TestBinDir() + "/logprobe", probe));
+    WriteFile(dir.filePath("errprobe.Log"), "");
+    QProcess p;
+    p.start(probe, {"%d%s%n", "errors"});
+    ASSERT_TRUE(p.waitForFinished(10000));
+    EXPECT_EQ(ReadFile(dir.filePath("errprobe.Log")),
+              QByteArray("== START LOG ==\r\n"
+                         "probe %d%s%n\r\n" // an argument is text, never a format
+                         "can't create instance mutex ErrCode(b7) ") +
+                  strerror(183) + "\r\nErrCode(2) " + strerror(2) + "\r\n");
+}

@@ -1,0 +1,167 @@
+#include "app/Uinifile.h"
+#include "testutil.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using testutil::ReadFile;
+using testutil::WriteFile;
+
+namespace {
+
+class IniFileTest : public ::testing::Test {
+protected:
+    QString Write(const QByteArray& data)
+    {
+        const QString path = m_Dir.filePath("test.ini");
+        WriteFile(path, data);
+        return path;
+    }
+    QTemporaryDir m_Dir;
+};
+
+} // namespace
+
+TEST_F(IniFileTest, ReadsLikeTheWindowsProfileReader)
+{
+    CIniFile ini(Write("; comment\r\n"
+                       "[Setting]\r\n"
+                       "  Name  =  spaced value  \r\n"
+                       "Quoted=\"  kept blanks \"\r\n"
+                       "Half=\"open\r\n"
+                       "Empty=\r\n"
+                       "Dup=first\r\n"
+                       "DUP=second\r\n"
+                       ";Hidden=1\r\n"
+                       "NoEquals\r\n"
+                       "Eq=a=b\r\n"
+                       "[ other ]\r\n"
+                       "Key=other\r\n"));
+    EXPECT_EQ(ini.ReadString("setting", "NAME", "d"), "spaced value");
+    EXPECT_EQ(ini.ReadString("Setting", "Quoted", "d"), "  kept blanks ");
+    EXPECT_EQ(ini.ReadString("Setting", "Half", "d"), "\"open");
+    EXPECT_EQ(ini.ReadString("Setting", "Empty", "d"), "") << "a present empty value is not the default";
+    EXPECT_TRUE(ini.HasKey("Setting", "Empty"));
+    EXPECT_EQ(ini.ReadString("Setting", "dup", "d"), "first") << "the first of two equal keys wins";
+    EXPECT_EQ(ini.ReadString("Setting", "Hidden", "d"), "d");
+    EXPECT_EQ(ini.ReadString("Setting", "NoEquals", "d"), "d");
+    EXPECT_EQ(ini.ReadString("Setting", "Eq", "d"), "a=b");
+    EXPECT_EQ(ini.ReadString("Other", "Key", "d"), "other");
+    EXPECT_EQ(ini.ReadString("Missing", "Key", "d"), "d");
+    EXPECT_EQ(ini.SectionKeys("SETTING"),
+              (QList<QString>{"Name", "Quoted", "Half", "Empty", "Dup", "Eq"}));
+}
+
+TEST_F(IniFileTest, IntegersAndTruthValues)
+{
+    CIniFile ini(Write("[S]\nZero=0\nOne=1\nMinus=-5\nText=yes\nHex=0x10\nBlank=\n"));
+    EXPECT_FALSE(ini.ReadBool("S", "Zero", true));
+    EXPECT_TRUE(ini.ReadBool("S", "One", false));
+    EXPECT_TRUE(ini.ReadBool("S", "Minus", false));
+    EXPECT_TRUE(ini.ReadBool("S", "Text", true)) << "no integer: the default";
+    EXPECT_FALSE(ini.ReadBool("S", "Text", false));
+    EXPECT_FALSE(ini.ReadBool("S", "Blank", false));
+    EXPECT_TRUE(ini.ReadBool("S", "Missing", true));
+    EXPECT_EQ(ini.ReadInteger("S", "Hex", 0), 16);
+    EXPECT_EQ(ini.ReadInteger("S", "Minus", 0), -5);
+}
+
+TEST_F(IniFileTest, BadFilesReadAsDefaults)
+{
+    QByteArray binary;
+    for (int i = 0; i < 4096; ++i)
+        binary += char((i * 37) & 0xFF);
+    const QByteArray hugeLine = "[S]\nKey=" + QByteArray(1 << 20, 'v') + "\nAfter=1\n";
+    const struct {
+        const char* what;
+        QByteArray data;
+    } cases[] = {
+        {"empty", ""},
+        {"binary", binary},
+        {"never closed section", "[S\nKey=unclosed\n"},
+        {"only garbage", "\x01\x02=\x03\n]]]\n[\n="},
+        {"huge line", hugeLine},
+    };
+    for (const auto& c : cases) {
+        CIniFile ini(Write(c.data));
+        EXPECT_EQ(ini.ReadString("Nothing", "Key", "d"), "d") << c.what;
+    }
+    CIniFile huge(Write(hugeLine));
+    EXPECT_EQ(huge.ReadString("S", "Key", "d").size(), 1 << 20);
+    EXPECT_EQ(huge.ReadString("S", "After", "d"), "1");
+    CIniFile missing(m_Dir.filePath("none.ini"));
+    EXPECT_EQ(missing.ReadString("S", "Key", "d"), "d");
+}
+
+TEST_F(IniFileTest, ReplaceSectionKeepsEverythingElseByteForByte)
+{
+    const QByteArray before = "; top comment\r\n[Setting]\r\nA=1\r\n\r\n";
+    const QByteArray after = "[Later]\r\n; note\r\nB = 2 \r\n";
+    const QString path = Write(before + "[LastApplyProf]\r\nOld=1\r\nGone=2\r\n" + after +
+                               "[lastapplyprof]\r\nDuplicate=3\r\n");
+    ASSERT_TRUE(ReplaceIniSection(path, "LastApplyProf", {{"Name", "New"}, {"Key", " padded "}}, false));
+    EXPECT_EQ(ReadFile(path), before + "[LastApplyProf]\r\nName=New\r\nKey=\" padded \"\r\n" + after);
+    CIniFile ini(path);
+    EXPECT_EQ(ini.ReadString("LastApplyProf", "Key", "d"), " padded ") << "values read back as written";
+    EXPECT_EQ(ini.ReadString("LastApplyProf", "Old", "d"), "d");
+}
+
+TEST_F(IniFileTest, ReplaceSectionAppendsOrCreates)
+{
+    const QString path = Write("[A]\nX=1"); // no final line end, LF only
+    ASSERT_TRUE(ReplaceIniSection(path, "B", {{"Y", "2"}}, false));
+    EXPECT_EQ(ReadFile(path), "[A]\nX=1\n[B]\nY=2\n");
+
+    const QString fresh = m_Dir.filePath("new.ini");
+    ASSERT_TRUE(ReplaceIniSection(fresh, "B", {{"Y", "line\nbreak"}}, false));
+    EXPECT_EQ(ReadFile(fresh), "[B]\r\nY=line break\r\n") << "a value can never start a new line";
+}
+
+TEST_F(IniFileTest, SecretSectionMakesTheFileOwnerOnly)
+{
+    const QString path = Write("[A]\nX=1\n");
+    chmod(QFile::encodeName(path).constData(), 0644);
+    ASSERT_TRUE(ReplaceIniSection(path, "Key", {{"Phrase", "secret"}}, true));
+    struct stat st{};
+    ASSERT_EQ(stat(QFile::encodeName(path).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+
+    chmod(QFile::encodeName(path).constData(), 0640);
+    ASSERT_TRUE(ReplaceIniSection(path, "Other", {{"Y", "1"}}, false));
+    stat(QFile::encodeName(path).constData(), &st);
+    EXPECT_EQ(st.st_mode & 0777, 0640u) << "the mode is kept otherwise";
+}
+
+TEST_F(IniFileTest, ReadOnlyDirectoryLeavesTheFileUntouched)
+{
+    const QString path = Write("[A]\nX=1\n");
+    chmod(QFile::encodeName(path).constData(), 0644);
+    chmod(QFile::encodeName(m_Dir.path()).constData(), 0555);
+    // Root writes into any directory, so the write is tried as an unprivileged user in a child process.
+    const pid_t child = fork();
+    if (child == 0) {
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+            _exit(2);
+        _exit(ReplaceIniSection(path, "A", {{"X", "2"}}, false) ? 1 : 0);
+    }
+    int status = -1;
+    waitpid(child, &status, 0);
+    chmod(QFile::encodeName(m_Dir.path()).constData(), 0700);
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the write must fail";
+    EXPECT_EQ(ReadFile(path), "[A]\nX=1\n");
+    EXPECT_EQ(QDir(m_Dir.path()).entryList(QDir::Files).size(), 1) << "no temporary file is left behind";
+}
+
+TEST_F(IniFileTest, UnwritableTargetFailsCleanly)
+{
+    // A directory in the file's place cannot be replaced: the write must fail, not report success.
+    const QString path = m_Dir.filePath("dir.ini");
+    QDir().mkpath(path);
+    EXPECT_FALSE(ReplaceIniSection(path, "A", {{"X", "1"}}, false));
+    EXPECT_TRUE(QFileInfo(path).isDir());
+    EXPECT_FALSE(ReplaceIniSection(m_Dir.filePath("missing/dir/x.ini"), "A", {{"X", "1"}}, false));
+}

@@ -1,0 +1,118 @@
+// The program as a process: single instance, close requests and a missing adapter library.
+#include "testutil.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using testutil::ReadFile;
+
+namespace {
+
+class StartupTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        QDir(m_Dir.path()).mkdir("run");
+        QFile::setPermissions(m_Dir.filePath("run"),
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        for (const char* f : {"wlanutil", "wlanutil.bin", "wlanutil.ini", "libtsrwl.so"})
+            QFile::copy(testutil::BinDir() + '/' + f, m_Dir.filePath(f));
+        testutil::WriteFile(m_Dir.filePath("wlanutil.Log"), "");
+    }
+    void TearDown() override
+    {
+        for (QProcess* p : m_Running) {
+            p->kill();
+            p->waitForFinished(5000);
+            delete p;
+        }
+    }
+    QProcessEnvironment Environment() const
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_RUNTIME_DIR", m_Dir.filePath("run"));
+        env.insert("XDG_CONFIG_HOME", m_Dir.filePath("config"));
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        return env;
+    }
+    QProcess* Start(const QStringList& args)
+    {
+        auto* p = new QProcess;
+        p->setProcessEnvironment(Environment());
+        p->start(m_Dir.filePath("wlanutil"), args);
+        p->waitForStarted(10000);
+        m_Running << p;
+        return p;
+    }
+    // Runs the program to its end; returns its exit code, or -1 when it did not end in time.
+    int Run(const QStringList& args, int timeoutMs = 15000)
+    {
+        QProcess* p = Start(args);
+        if (!p->waitForFinished(timeoutMs))
+            return -1;
+        return p->exitStatus() == QProcess::NormalExit ? p->exitCode() : -2;
+    }
+    QByteArray Log(const char* suffix = "") const
+    {
+        return ReadFile(m_Dir.filePath(QString("wlanutil%1.Log").arg(suffix)));
+    }
+    bool Listening() const { return QFileInfo::exists(m_Dir.filePath("run/Tessaro_NotifyMsg")); }
+
+    QTemporaryDir m_Dir;
+    QList<QProcess*> m_Running;
+};
+
+} // namespace
+
+TEST_F(StartupTest, SecondStartAsksTheFirstToShowAndCloseEndsIt)
+{
+    QProcess* first = Start({"/UI"});
+    ASSERT_TRUE(testutil::WaitFor([&] { return Listening(); }));
+    EXPECT_EQ(Run({}), 0);
+    EXPECT_TRUE(Log("_000").contains("Instance mutex already exists\r\n"));
+    EXPECT_FALSE(first->waitForFinished(500)) << "the first instance keeps running";
+
+    EXPECT_EQ(Run({"/Close"}), 0);
+    ASSERT_TRUE(first->waitForFinished(10000)) << "a close request ends the running instance";
+    EXPECT_EQ(first->exitCode(), 0);
+    EXPECT_TRUE(Log().startsWith("== START LOG ==\r\nParam(1) /UI\r\n"));
+    EXPECT_TRUE(Log().contains("WPM_CLOSEALL\r\n"));
+    EXPECT_TRUE(Log("_001").contains("PM_CLOSE\r\n"));
+    EXPECT_FALSE(Log().contains("Failed to load")) << "the adapter library loads";
+}
+
+TEST_F(StartupTest, CloseWithoutRunningInstanceEndsAtOnce)
+{
+    QElapsedTimer t;
+    t.start();
+    EXPECT_EQ(Run({"/close"}), 0);
+    EXPECT_LT(t.elapsed(), 8000);
+    EXPECT_TRUE(Log().contains("PM_CLOSE\r\n"));
+}
+
+TEST_F(StartupTest, MissingLibraryEndsTheProgramBeforeAnyCloseRequest)
+{
+    QProcess* first = Start({});
+    ASSERT_TRUE(testutil::WaitFor([&] { return Listening(); }));
+    QFile::remove(m_Dir.filePath("libtsrwl.so"));
+    EXPECT_EQ(Run({"/Close"}), 0);
+    EXPECT_TRUE(Log("_000").contains("Failed to load TSRWL.DLL library file.\r\n"));
+    EXPECT_FALSE(Log("_000").contains("PM_CLOSE"));
+    EXPECT_FALSE(first->waitForFinished(500)) << "the close request is never sent";
+}
+
+TEST_F(StartupTest, StaleSocketAndManyArguments)
+{
+    // A socket file left by a crashed instance must not keep the next one deaf.
+    testutil::WriteFile(m_Dir.filePath("run/Tessaro_NotifyMsg"), "");
+    QStringList args;
+    for (int i = 0; i < 100; ++i)
+        args << QString("arg%1").arg(i);
+    QProcess* first = Start(args);
+    ASSERT_TRUE(testutil::WaitFor([&] { return Log().contains("Param(100) arg99\r\n"); }));
+    EXPECT_EQ(Run({"/Close"}), 0);
+    EXPECT_TRUE(first->waitForFinished(10000));
+}
