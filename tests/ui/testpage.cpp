@@ -1,0 +1,6 @@
+#include "testpage.h"
+
+TTestPage::TTestPage(QWidget* parent) : TPropertyPageFrame(parent)
+{
+    ui.setupUi(this);
+}
