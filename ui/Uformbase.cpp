@@ -54,7 +54,8 @@ void ReportUnknownKeys(const QString& section, const QList<QWidget*>& controls)
             return w->objectName().compare(key, Qt::CaseInsensitive) == 0;
         });
         if (!known)
-            DebugPrint("TFormBase::LoadLayout: [%s] names no control: %s", qPrintable(section), qPrintable(key));
+            DebugPrint("TFormBase::LoadLayout: [%s] names no control: %s", qPrintable(section),
+                       qPrintable(key));
     }
 }
 

@@ -55,7 +55,7 @@ TEST(FormBaseTest, LoadCtrlPosAppliesAsManyNumbersAsGiven)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.value);
-        ScopedConfig config(QStringLiteral("[FormTest_CtrlPos]\nLbCaption=%1\n").arg(QLatin1String(c.value)), {});
+        ScopedConfig config(QStringLiteral("[FormTest_CtrlPos]\nLbCaption=") + QLatin1String(c.value), {});
         TestForm form;
         form.LoadCtrlPos(form.ui.LbCaption, QStringLiteral("FormTest_CtrlPos"));
         EXPECT_EQ(form.ui.LbCaption->geometry(), c.expected);
@@ -137,7 +137,8 @@ TEST(FormBaseTest, AddBulletCentresThePictureLeftOfTheControl)
         SCOPED_TRACE(c.controlHeight);
         TestForm form;
         form.ui.LbCaption->setGeometry(100, 40, 80, c.controlHeight);
-        QLabel* bullet = form.AddBullet(form.ui.LbCaption, bulletPicture(c.picture.width(), c.picture.height()));
+        const QPixmap picture = bulletPicture(c.picture.width(), c.picture.height());
+        QLabel* bullet = form.AddBullet(form.ui.LbCaption, picture);
         ASSERT_NE(bullet, nullptr);
         EXPECT_EQ(bullet->geometry(), c.expected);
         EXPECT_EQ(bullet->parentWidget(), &form);
@@ -238,7 +239,8 @@ TEST(FormBaseTest, RendersLaidOutForm)
     ScopedConfig config(QStringLiteral("[FormTest_CtrlPos]\nLbTitle=14,8\n"
                                        "[FormTest_FrameTest1_Visible]\nLblName=1\n"),
                         QStringLiteral("[FormTest]\nLbCaption=Network Name (SSID):\n"
-                                       "[FrameTest]\nLbName=Profile Name:\nLvSite_Col1=Network\n"));
+                                       "[FrameTest]\nLbName=Profile Name:\nLvSite_Col1=Network\n"
+                                       "LbInner=Link statistics total\n"));
     TestForm form;
     TTestPage* page = form.ui.FrameTest1;
     form.LoadTexts(QStringLiteral("FormTest"));

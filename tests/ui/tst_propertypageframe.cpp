@@ -53,8 +53,9 @@ TEST(PropertyPageFrameTest, LoadTextsTranslatesCaptionsAndColumns)
     // Controls inside a panel still belong to the page.
     EXPECT_EQ(page.ui.LbInner->text(), QStringLiteral("Indre"));
     // Missing column keys keep the designed captions, the empty first one included.
-    EXPECT_EQ(columnTexts(page.ui.LvSite),
-              (QStringList{QString(), QStringLiteral("Netvaerk"), QStringLiteral("Channel"), QStringLiteral("Signal %")}));
+    const QStringList expected{QString(), QStringLiteral("Netvaerk"), QStringLiteral("Channel"),
+                               QStringLiteral("Signal %")};
+    EXPECT_EQ(columnTexts(page.ui.LvSite), expected);
 }
 
 TEST(PropertyPageFrameTest, LoadTextsLeavesNestedPagesAlone)
