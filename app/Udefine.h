@@ -59,6 +59,9 @@ public:
     QString NotifyMsgName;
     std::array<QString, COMMON_TEXT_COUNT> CommonTexts;
     QStringList HwIdList;
+    // The profile the editor works on and the Soft AP settings; only the GUI thread touches them.
+    WLProfile EditingProfile{};
+    WLProfile SoftAPProfile{};
 
 private:
     std::unique_ptr<CIniFile> m_Settings;
