@@ -42,7 +42,8 @@ constexpr size_t NI_OFFSET = offsetof(WLProfile, NetInfo);
     }
 
 // Every key in the order the section lists them.
-const std::vector<IniField>& ProfileFields() {
+const std::vector<IniField>& ProfileFields()
+{
     static const std::vector<IniField> fields = [] {
         std::vector<IniField> f{PROF_INT(FuncMode, 0)};
         for (int i = 0; i < TSRWL_MAC_FILTER_COUNT; ++i)
@@ -128,7 +129,8 @@ const std::vector<IniField>& ProfileFields() {
 #undef PROF_TEXT
 #undef NI_FIELD
 
-unsigned ReadUnsigned(const uint8_t* p, size_t size) {
+unsigned ReadUnsigned(const uint8_t* p, size_t size)
+{
     if (size == 1)
         return *p;
     uint16_t v16 = 0;
@@ -136,7 +138,8 @@ unsigned ReadUnsigned(const uint8_t* p, size_t size) {
     return v16;
 }
 
-void WriteUnsigned(uint8_t* p, size_t size, int value) {
+void WriteUnsigned(uint8_t* p, size_t size, int value)
+{
     if (size == 1) {
         *p = uint8_t(value);
         return;
@@ -145,7 +148,8 @@ void WriteUnsigned(uint8_t* p, size_t size, int value) {
     memcpy(p, &v16, sizeof v16);
 }
 
-QString FieldToText(const IniField& f, const uint8_t* p) {
+QString FieldToText(const IniField& f, const uint8_t* p)
+{
     int32_t v32 = 0;
     switch (f.kind) {
     case FieldKind::Int32:
@@ -168,7 +172,8 @@ QString FieldToText(const IniField& f, const uint8_t* p) {
 }
 
 // Up to f.size bytes from the leading hexadecimal digit pairs; the bytes not supplied keep their content.
-void ReadBytes(const CIniFile& ini, const QString& section, const IniField& f, uint8_t* p) {
+void ReadBytes(const CIniFile& ini, const QString& section, const IniField& f, uint8_t* p)
+{
     const QString digits = ini.ReadString(section, f.key, QString()).trimmed().left(qsizetype(f.size) * 2);
     if (!IsHexText(digits)) {
         DebugPrint("ProfFromIniFile: [%s] %s is no hexadecimal byte string; kept", qPrintable(section),
@@ -179,7 +184,8 @@ void ReadBytes(const CIniFile& ini, const QString& section, const IniField& f, u
 }
 
 // The integer value of a key, or the field's default when the key is missing or no number.
-int ReadInt(const CIniFile& ini, const QString& section, const IniField& f) {
+int ReadInt(const CIniFile& ini, const QString& section, const IniField& f)
+{
     const int value = ini.ReadInteger(section, f.key, f.intDefault);
     // A value that reads as either default is no number.
     if (value == f.intDefault && ini.HasKey(section, f.key) &&
@@ -189,7 +195,8 @@ int ReadInt(const CIniFile& ini, const QString& section, const IniField& f) {
     return value;
 }
 
-void ReadText(const CIniFile& ini, const QString& section, const IniField& f, char* field) {
+void ReadText(const CIniFile& ini, const QString& section, const IniField& f, char* field)
+{
     const QString text = ini.ReadString(section, f.key, QString::fromUtf8(f.textDefault));
     if (size_t(text.toUtf8().size()) >= f.size)
         DebugPrint("ProfFromIniFile: [%s] %s is longer than %zu bytes; cut", qPrintable(section),
@@ -197,7 +204,8 @@ void ReadText(const CIniFile& ini, const QString& section, const IniField& f, ch
     CopyTextField(field, f.size, text);
 }
 
-void ReadField(const CIniFile& ini, const QString& section, const IniField& f, uint8_t* p) {
+void ReadField(const CIniFile& ini, const QString& section, const IniField& f, uint8_t* p)
+{
     switch (f.kind) {
     case FieldKind::Int32: {
         const int32_t v = ReadInt(ini, section, f);
@@ -221,13 +229,15 @@ void ReadField(const CIniFile& ini, const QString& section, const IniField& f, u
     }
 }
 
-QString IniPathOrDefault(const QString& iniPath) {
+QString IniPathOrDefault(const QString& iniPath)
+{
     return iniPath.isEmpty() ? g_Var.SettingsFile : iniPath;
 }
 
 } // namespace
 
-bool ProfToIniFile(const WLProfile& prof, const QString& section, const QString& iniPath) {
+bool ProfToIniFile(const WLProfile& prof, const QString& section, const QString& iniPath)
+{
     try {
         const auto* base = reinterpret_cast<const uint8_t*>(&prof);
         IniEntries entries;
@@ -242,7 +252,8 @@ bool ProfToIniFile(const WLProfile& prof, const QString& section, const QString&
     return false;
 }
 
-bool ProfFromIniFile(WLProfile& prof, const QString& section, const QString& iniPath) {
+bool ProfFromIniFile(WLProfile& prof, const QString& section, const QString& iniPath)
+{
     try {
         const CIniFile ini(IniPathOrDefault(iniPath));
         if (ini.SectionKeys(section).isEmpty())
@@ -256,7 +267,8 @@ bool ProfFromIniFile(WLProfile& prof, const QString& section, const QString& ini
     return true;
 }
 
-void ResetSecurity(WLProfile& prof) {
+void ResetSecurity(WLProfile& prof)
+{
     prof.EncryptionMethod = 0;
     prof.WEPEncryptionLevel = 0;
     prof.WEPKeyFormat = 1;
@@ -274,7 +286,8 @@ void ResetSecurity(WLProfile& prof) {
         text[0] = '\0';
 }
 
-bool SameIpSettings(const NetworkInfo& wanted, const NetworkInfo& current) {
+bool SameIpSettings(const NetworkInfo& wanted, const NetworkInfo& current)
+{
     if ((wanted.wNetFlags & 1) != (current.wNetFlags & 1))
         return false;
     auto same = [](const uint8_t* a, const uint8_t* b) { return memcmp(a, b, TSRWL_IP_SIZE) == 0; };
