@@ -21,11 +21,3 @@ int32_t TestLib_InitialFlag();
 uint32_t TestLib_QueryOid();
 uint32_t TestLib_QueryLength();
 }
-
-using TestLib_CallCount_t = int (*)(const char*);
-using TestLib_Reset_t = void (*)();
-using TestLib_SetInt_t = void (*)(int32_t);
-using TestLib_SetUInt_t = void (*)(uint32_t);
-using TestLib_Text_t = const char* (*)();
-using TestLib_Int_t = int32_t (*)();
-using TestLib_UInt_t = uint32_t (*)();
