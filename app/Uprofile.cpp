@@ -28,15 +28,18 @@ constexpr size_t NI_OFFSET = offsetof(WLProfile, NetInfo);
 
 // Key names are the field names, so one macro keeps the two from drifting apart.
 #define PROF_INT(name, def)                                                                                  \
-    IniField {                                                                                               \
+    IniField                                                                                                 \
+    {                                                                                                        \
         QStringLiteral(#name), FieldKind::Int32, offsetof(WLProfile, name), 4, def                           \
     }
 #define PROF_TEXT(name)                                                                                      \
-    IniField {                                                                                               \
+    IniField                                                                                                 \
+    {                                                                                                        \
         QStringLiteral(#name), FieldKind::Text, offsetof(WLProfile, name), sizeof(WLProfile::name)           \
     }
 #define NI_FIELD(name, kind)                                                                                 \
-    IniField {                                                                                               \
+    IniField                                                                                                 \
+    {                                                                                                        \
         QStringLiteral("NI_" #name), kind, NI_OFFSET + offsetof(NetworkInfo, name),                          \
             sizeof(NetworkInfo::name)                                                                        \
     }

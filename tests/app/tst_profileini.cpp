@@ -61,8 +61,23 @@ bool IsPadding(size_t offset)
 // none of which may upset the INI form.
 std::string RandomText(std::mt19937& rng, size_t maxBytes)
 {
-    static const char* const pieces[] = {"a", "Z", "0", " ", "\"", "'", ";", "#", "=", "[", "]", "\\", "%s",
-                                         "\t", "\xc3\xa9", "\xe2\x82\xac", "\xf0\x9f\x98\x80"};
+    static const char* const pieces[] = {"a",
+                                         "Z",
+                                         "0",
+                                         " ",
+                                         "\"",
+                                         "'",
+                                         ";",
+                                         "#",
+                                         "=",
+                                         "[",
+                                         "]",
+                                         "\\",
+                                         "%s",
+                                         "\t",
+                                         "\xc3\xa9",
+                                         "\xe2\x82\xac",
+                                         "\xf0\x9f\x98\x80"};
     const size_t target = std::uniform_int_distribution<size_t>(0, maxBytes)(rng);
     std::string text;
     for (;;) {
@@ -181,9 +196,9 @@ TEST_F(ProfileIniTest, WritesTheValueForms)
     memcpy(p.NetInfo.IpAddr, ip, 4);
     ASSERT_TRUE(ProfToIniFile(p, QStringLiteral("LastApplyProf"), m_Path));
     const QList<QByteArray> lines = SectionLines(ReadAll(m_Path), "LastApplyProf");
-    for (const char* expected :
-         {"FuncMode=1", "APMacFilter3=001122AABBCC", "APMacFilter0=000000000000", "TxRate=-1", "WEPKey2=0A1B2C3D4E",
-          "ApplyNetwork=1", "NI_wFlags=65535", "NI_VCI=255", "NI_IpAddr=C0A8010A", "NI_IpMask=00000000", "Ssid1="})
+    for (const char* expected : {"FuncMode=1", "APMacFilter3=001122AABBCC", "APMacFilter0=000000000000",
+                                 "TxRate=-1", "WEPKey2=0A1B2C3D4E", "ApplyNetwork=1", "NI_wFlags=65535",
+                                 "NI_VCI=255", "NI_IpAddr=C0A8010A", "NI_IpMask=00000000", "Ssid1="})
         EXPECT_TRUE(lines.contains(expected)) << expected;
 }
 
@@ -192,18 +207,71 @@ TEST_F(ProfileIniTest, WritesTheKeysInTheirFixedOrder)
     QList<QByteArray> expected{"FuncMode"};
     for (int i = 0; i < 16; ++i)
         expected << "APMacFilter" + QByteArray::number(i);
-    expected << "APMacFilterMode" << "APtxPwrLevel" << "Channel" << "AdHocBand" << "TxRate" << "NetworkMode"
-             << "ABGMode" << "ProfileName" << "Ssid1" << "Ssid2" << "Ssid3" << "ApSSIDHide" << "WEPEncryptionLevel"
-             << "PassPhrase" << "WEPKey1" << "WEPKey2" << "WEPKey3" << "WEPKey4" << "DefaultKey" << "WEPKeyFormat"
-             << "AuthenticationMode" << "EncryptionMethod" << "WPAEncryptionType" << "WPAPassphrase"
-             << "FragThreshold" << "RTSThreshold" << "PreambleMode" << "PowerMode" << "txPwrLevel" << "LoginName"
-             << "LoginPassword" << "DomainName" << "sCertificate" << "sCertificate_Issuer" << "sCertAuthority"
-             << "sCertAuthority_Issuer" << "ValidateServerCert" << "MS8021xAuthMode" << "TTLSEap" << "PeapEap"
-             << "ApplyNetwork" << "QosEnabled" << "NI_sz_CurProfile" << "NI_wFlags" << "NI_wNetFlags"
-             << "NI_wPPPFlags" << "NI_wEthWINSMode" << "NI_VPI" << "NI_VCI" << "NI_wEncapsulation" << "NI_IpAddr"
-             << "NI_IpMask" << "NI_IpGate1" << "NI_IpGate2" << "NI_IpDNS1" << "NI_IpDNS2" << "NI_IpWINS1"
-             << "NI_IpWINS2" << "NI_strScopeId" << "NI_strHostName" << "NI_strDomain" << "NI_strDomSufSearch"
-             << "NI_strLoginUsr" << "NI_strLoginPsw" << "NI_strLoginDom";
+    expected << "APMacFilterMode"
+             << "APtxPwrLevel"
+             << "Channel"
+             << "AdHocBand"
+             << "TxRate"
+             << "NetworkMode"
+             << "ABGMode"
+             << "ProfileName"
+             << "Ssid1"
+             << "Ssid2"
+             << "Ssid3"
+             << "ApSSIDHide"
+             << "WEPEncryptionLevel"
+             << "PassPhrase"
+             << "WEPKey1"
+             << "WEPKey2"
+             << "WEPKey3"
+             << "WEPKey4"
+             << "DefaultKey"
+             << "WEPKeyFormat"
+             << "AuthenticationMode"
+             << "EncryptionMethod"
+             << "WPAEncryptionType"
+             << "WPAPassphrase"
+             << "FragThreshold"
+             << "RTSThreshold"
+             << "PreambleMode"
+             << "PowerMode"
+             << "txPwrLevel"
+             << "LoginName"
+             << "LoginPassword"
+             << "DomainName"
+             << "sCertificate"
+             << "sCertificate_Issuer"
+             << "sCertAuthority"
+             << "sCertAuthority_Issuer"
+             << "ValidateServerCert"
+             << "MS8021xAuthMode"
+             << "TTLSEap"
+             << "PeapEap"
+             << "ApplyNetwork"
+             << "QosEnabled"
+             << "NI_sz_CurProfile"
+             << "NI_wFlags"
+             << "NI_wNetFlags"
+             << "NI_wPPPFlags"
+             << "NI_wEthWINSMode"
+             << "NI_VPI"
+             << "NI_VCI"
+             << "NI_wEncapsulation"
+             << "NI_IpAddr"
+             << "NI_IpMask"
+             << "NI_IpGate1"
+             << "NI_IpGate2"
+             << "NI_IpDNS1"
+             << "NI_IpDNS2"
+             << "NI_IpWINS1"
+             << "NI_IpWINS2"
+             << "NI_strScopeId"
+             << "NI_strHostName"
+             << "NI_strDomain"
+             << "NI_strDomSufSearch"
+             << "NI_strLoginUsr"
+             << "NI_strLoginPsw"
+             << "NI_strLoginDom";
     ASSERT_TRUE(ProfToIniFile(RandomProfile(7), QStringLiteral("LastApplyProf"), m_Path));
     QList<QByteArray> keys;
     for (const QByteArray& line : SectionLines(ReadAll(m_Path), "LastApplyProf"))
@@ -319,17 +387,32 @@ TEST_F(ProfileIniTest, HandEditedValues)
              EXPECT_TRUE(bytesAre(p.NetInfo.IpAddr, {0xC0, 0xA8, 0x01, 0x0A}));
              EXPECT_TRUE(bytesAre(p.NetInfo.IpMask, {U, U, U, U})) << "a long address spills into the mask";
          }},
-        {"NI_IpAddr=c0a8010a", [&](const WLProfile& p) { EXPECT_TRUE(bytesAre(p.NetInfo.IpAddr, {0xC0, 0xA8, 1, 10})); }},
-        {"NI_IpAddr=C0A8", [&](const WLProfile& p) { EXPECT_TRUE(bytesAre(p.NetInfo.IpAddr, {0xC0, 0xA8, U, U})); }},
-        {"NI_IpAddr=C0A801A", [&](const WLProfile& p) { EXPECT_TRUE(bytesAre(p.NetInfo.IpAddr, {0xC0, 0xA8, 1, U})); }},
-        {"NI_IpAddr=192.168.1.10", [&](const WLProfile& p) { EXPECT_TRUE(bytesAre(p.NetInfo.IpAddr, {U, U, U, U})); }},
+        {"NI_IpAddr=c0a8010a",
+         [&](const WLProfile& p) {
+             EXPECT_TRUE(bytesAre(p.NetInfo.IpAddr, {0xC0, 0xA8, 1, 10}));
+         }},
+        {"NI_IpAddr=C0A8",
+         [&](const WLProfile& p) {
+             EXPECT_TRUE(bytesAre(p.NetInfo.IpAddr, {0xC0, 0xA8, U, U}));
+         }},
+        {"NI_IpAddr=C0A801A",
+         [&](const WLProfile& p) {
+             EXPECT_TRUE(bytesAre(p.NetInfo.IpAddr, {0xC0, 0xA8, 1, U}));
+         }},
+        {"NI_IpAddr=192.168.1.10",
+         [&](const WLProfile& p) {
+             EXPECT_TRUE(bytesAre(p.NetInfo.IpAddr, {U, U, U, U}));
+         }},
         {"APMacFilter0=001122AABBCCDDEEFF",
          [&](const WLProfile& p) {
              EXPECT_TRUE(bytesAre(p.APMacFilter[0], {0x00, 0x11, 0x22, 0xAA, 0xBB, 0xCC}));
-             EXPECT_TRUE(bytesAre(p.APMacFilter[1], {U, U, U, U, U, U})) << "a long entry spills into the next";
+             EXPECT_TRUE(bytesAre(p.APMacFilter[1], {U, U, U, U, U, U}))
+                 << "a long entry spills into the next";
          }},
         {"APMacFilter15=00-11-22-AA-BB-CC",
-         [&](const WLProfile& p) { EXPECT_TRUE(bytesAre(p.APMacFilter[15], {U, U, U, U, U, U})); }},
+         [&](const WLProfile& p) {
+             EXPECT_TRUE(bytesAre(p.APMacFilter[15], {U, U, U, U, U, U}));
+         }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line);
@@ -400,7 +483,7 @@ TEST_F(ProfileIniTest, WritingKeepsTheRestOfTheFileAndHidesItFromOthers)
     EXPECT_EQ(lines.size(), 1 + 16 + 7 + 4 + 13 + 5 + 11 + 2 + 23);
     EXPECT_FALSE(lines.contains("Stale=1"));
     EXPECT_TRUE(lines.contains("ProfileName=Office"));
-    struct stat st{};
+    struct stat st {};
     ASSERT_EQ(stat(QFile::encodeName(m_Path).constData(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
 }
@@ -408,14 +491,15 @@ TEST_F(ProfileIniTest, WritingKeepsTheRestOfTheFileAndHidesItFromOthers)
 TEST_F(ProfileIniTest, NewFileIsReadableByItsOwnerOnly)
 {
     ASSERT_TRUE(ProfToIniFile(WLProfile{}, QStringLiteral("LastApplyProf"), m_Path));
-    struct stat st{};
+    struct stat st {};
     ASSERT_EQ(stat(QFile::encodeName(m_Path).constData(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
 }
 
 TEST_F(ProfileIniTest, UnwritableFileIsReportedAndLeftAlone)
 {
-    EXPECT_FALSE(ProfToIniFile(WLProfile{}, QStringLiteral("LastApplyProf"), m_Dir.filePath("missing/x.bin")));
+    EXPECT_FALSE(
+        ProfToIniFile(WLProfile{}, QStringLiteral("LastApplyProf"), m_Dir.filePath("missing/x.bin")));
 }
 
 TEST_F(ProfileIniTest, SettingsFileIsTheDefault)
@@ -443,10 +527,12 @@ TEST(ResetSecurityTest, ClearsSecurityAndKeepsTheRest)
     EXPECT_EQ(p.TTLSEap, 3);
     EXPECT_EQ(p.AuthenticationMode, 2);
     EXPECT_EQ(p.WPAEncryptionType, 1);
-    EXPECT_EQ(p.EncryptionMethod | p.WEPEncryptionLevel | p.DefaultKey | p.MS8021xAuthMode | p.ValidateServerCert, 0);
-    for (const char* text : {p.PassPhrase, p.WEPKey1, p.WEPKey2, p.WEPKey3, p.WEPKey4, p.WPAPassphrase, p.LoginName,
-                             p.LoginPassword, p.DomainName, p.sCertificate, p.sCertificate_Issuer, p.sCertAuthority,
-                             p.sCertAuthority_Issuer})
+    EXPECT_EQ(p.EncryptionMethod | p.WEPEncryptionLevel | p.DefaultKey | p.MS8021xAuthMode |
+                  p.ValidateServerCert,
+              0);
+    for (const char* text : {p.PassPhrase, p.WEPKey1, p.WEPKey2, p.WEPKey3, p.WEPKey4, p.WPAPassphrase,
+                             p.LoginName, p.LoginPassword, p.DomainName, p.sCertificate,
+                             p.sCertificate_Issuer, p.sCertAuthority, p.sCertAuthority_Issuer})
         EXPECT_EQ(text[0], '\0');
     EXPECT_STREQ(p.WEPKey3 + 1, before.WEPKey3 + 1) << "only the first byte of a text is cleared";
     EXPECT_STREQ(p.Ssid1, before.Ssid1);

@@ -18,7 +18,9 @@ std::string TestLibPath(const char* variant)
 // The controls of one test library, reached through a handle of our own on the module the binding loaded.
 class CTestLibControl {
 public:
-    explicit CTestLibControl(const std::string& path) : m_Module(dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) {}
+    explicit CTestLibControl(const std::string& path) : m_Module(dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL))
+    {
+    }
     ~CTestLibControl()
     {
         if (m_Module)

@@ -38,7 +38,7 @@ __attribute__((visibility("default"))) int32_t TSRWL_Initial(const char* makerTa
 }
 
 __attribute__((visibility("default"))) int32_t TSRWL_QueryOID(uint32_t oid, void* buffer, uint32_t length,
-                                                               uint32_t* written)
+                                                              uint32_t* written)
 {
     TestLibRecord("TSRWL_QueryOID");
     std::lock_guard lock(g_Mutex);
@@ -84,11 +84,11 @@ __attribute__((visibility("default"))) void TestLib_Reset()
     g_QueryLength = 0;
 }
 
-#define TESTLIB_SETTER(name, type, variable)                                                                  \
-    __attribute__((visibility("default"))) void name(type value)                                              \
-    {                                                                                                         \
-        std::lock_guard lock(g_Mutex);                                                                        \
-        variable = value;                                                                                     \
+#define TESTLIB_SETTER(name, type, variable)                                                                 \
+    __attribute__((visibility("default"))) void name(type value)                                             \
+    {                                                                                                        \
+        std::lock_guard lock(g_Mutex);                                                                       \
+        variable = value;                                                                                    \
     }
 TESTLIB_SETTER(TestLib_SetQueryResult, int32_t, g_QueryResult)
 TESTLIB_SETTER(TestLib_SetMediaState, uint32_t, g_MediaState)

@@ -6,11 +6,11 @@
 #pragma GCC diagnostic ignored "-Wunused-parameter"
 
 extern "C" {
-#define TESTLIB_STUB(name, result, args)                                                                      \
-    __attribute__((weak, visibility("default"))) result name args                                             \
-    {                                                                                                         \
-        TestLibRecord(#name);                                                                                 \
-        return 1;                                                                                             \
+#define TESTLIB_STUB(name, result, args)                                                                     \
+    __attribute__((weak, visibility("default"))) result name args                                            \
+    {                                                                                                        \
+        TestLibRecord(#name);                                                                                \
+        return 1;                                                                                            \
     }
 TSRWL_FUNCTIONS(TESTLIB_STUB)
 #undef TESTLIB_STUB
