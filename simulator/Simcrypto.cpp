@@ -1,0 +1,87 @@
+#include "Simcrypto.h"
+
+#include <openssl/evp.h>
+
+std::array<Bytes, 4> WepKeys64(const std::string& phrase)
+{
+    uint8_t seed[4] = {};
+    for (size_t i = 0; i < phrase.size(); ++i)
+        seed[i % 4] ^= uint8_t(phrase[i]);
+    uint32_t x = uint32_t(seed[0]) | uint32_t(seed[1]) << 8 | uint32_t(seed[2]) << 16 | uint32_t(seed[3]) << 24;
+    std::array<Bytes, 4> keys;
+    for (Bytes& key : keys) {
+        for (int i = 0; i < 5; ++i) {
+            x = x * 0x343FDu + 0x269EC3u;
+            key.push_back(uint8_t(x >> 16));
+        }
+    }
+    return keys;
+}
+
+std::optional<Bytes> WepKey128(const std::string& phrase)
+{
+    if (phrase.empty())
+        return std::nullopt;
+    uint8_t block[64];
+    for (size_t i = 0; i < sizeof block; ++i)
+        block[i] = uint8_t(phrase[i % phrase.size()]);
+    uint8_t digest[EVP_MAX_MD_SIZE];
+    unsigned int length = 0;
+    if (EVP_Digest(block, sizeof block, digest, &length, EVP_md5(), nullptr) != 1 || length < 13)
+        return std::nullopt;
+    return Bytes(digest, digest + 13);
+}
+
+std::optional<Bytes> WpaPsk(const std::string& passphrase, const std::string& ssid)
+{
+    if (passphrase.size() < 8 || passphrase.size() > 63 || ssid.size() > 32)
+        return std::nullopt;
+    for (char c : passphrase)
+        if (c < 32 || c > 126)
+            return std::nullopt;
+    Bytes psk(32);
+    if (PKCS5_PBKDF2_HMAC_SHA1(passphrase.data(), int(passphrase.size()),
+                               reinterpret_cast<const unsigned char*>(ssid.data()), int(ssid.size()), 4096,
+                               int(psk.size()), psk.data()) != 1)
+        return std::nullopt;
+    return psk;
+}
+
+std::string HexText(const Bytes& bytes)
+{
+    static const char digits[] = "0123456789ABCDEF";
+    std::string text;
+    for (uint8_t b : bytes) {
+        text += digits[b >> 4];
+        text += digits[b & 15];
+    }
+    return text;
+}
+
+namespace {
+int HexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+} // namespace
+
+std::optional<Bytes> HexBytes(const std::string& text)
+{
+    if (text.empty() || text.size() % 2 != 0)
+        return std::nullopt;
+    Bytes bytes;
+    for (size_t i = 0; i < text.size(); i += 2) {
+        const int high = HexValue(text[i]);
+        const int low = HexValue(text[i + 1]);
+        if (high < 0 || low < 0)
+            return std::nullopt;
+        bytes.push_back(uint8_t(high << 4 | low));
+    }
+    return bytes;
+}

@@ -1,0 +1,128 @@
+#include "Simpaths.h"
+
+#include <cerrno>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+std::string EnvText(const char* name)
+{
+    const char* value = getenv(name);
+    return value ? value : "";
+}
+
+bool IsPrivateDir(const std::string& dir)
+{
+    struct stat st{};
+    return !dir.empty() && stat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == getuid() &&
+           (st.st_mode & 0077) == 0;
+}
+
+} // namespace
+
+std::string SimBinaryDir()
+{
+    Dl_info info{};
+    if (dladdr(reinterpret_cast<void*>(&SimBinaryDir), &info) == 0 || !info.dli_fname)
+        return "./";
+    std::string path = info.dli_fname;
+    // The main program's own entry may carry only its bare name; /proc knows the full one.
+    if (path.find('/') == std::string::npos) {
+        char buffer[4096] = {};
+        const ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+        path = n > 0 ? std::string(buffer, size_t(n)) : "./x";
+    }
+    return path.substr(0, path.rfind('/') + 1);
+}
+
+std::string SimRuntimeDir()
+{
+    const std::string xdg = EnvText("XDG_RUNTIME_DIR");
+    if (IsPrivateDir(xdg))
+        return xdg;
+    const std::string own = "/tmp/wlanutil-" + std::to_string(getuid());
+    if (mkdir(own.c_str(), 0700) != 0 && errno != EEXIST)
+        return {};
+    return IsPrivateDir(own) ? own : std::string();
+}
+
+std::string ScenarioPath()
+{
+    const std::string path = EnvText("TSRWL_SIM_SCENARIO");
+    return path.empty() ? SimBinaryDir() + "tsrwl-sim.ini" : path;
+}
+
+std::string StatePath()
+{
+    const std::string path = EnvText("TSRWL_SIM_STATE");
+    if (!path.empty())
+        return path;
+    const std::string dir = SimRuntimeDir();
+    return (dir.empty() ? std::string("/tmp") : dir) + "/tsrwl-sim.state";
+}
+
+std::string ProfileBaseDir()
+{
+    std::string base = EnvText("TSRWL_SIM_PROFILES");
+    if (!base.empty())
+        return base;
+    base = EnvText("XDG_DATA_HOME");
+    if (base.empty())
+        base = EnvText("HOME") + "/.local/share";
+    return base + "/tsrwl-sim";
+}
+
+bool MakePrivateDirs(const std::string& dir)
+{
+    if (dir.empty())
+        return false;
+    for (size_t pos = 1; pos != std::string::npos;) {
+        pos = dir.find('/', pos + 1);
+        const std::string part = dir.substr(0, pos);
+        if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST)
+            return false;
+    }
+    struct stat st{};
+    return stat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool WriteFileAtomic(const std::string& path, const std::string& data)
+{
+    std::string temp = path + ".XXXXXX";
+    const int fd = mkstemp(temp.data());
+    if (fd < 0)
+        return false;
+    bool ok = fchmod(fd, 0600) == 0;
+    for (size_t done = 0; ok && done < data.size();) {
+        const ssize_t n = write(fd, data.data() + done, data.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        ok = n > 0;
+        done += ok ? size_t(n) : 0;
+    }
+    ok = ok && fsync(fd) == 0;
+    ok = close(fd) == 0 && ok;
+    ok = ok && rename(temp.c_str(), path.c_str()) == 0;
+    if (!ok)
+        unlink(temp.c_str());
+    return ok;
+}
+
+void SimLog(const char* format, ...)
+{
+    char line[1024];
+    va_list args;
+    va_start(args, format);
+    vsnprintf(line, sizeof line, format, args);
+    va_end(args);
+    // One write per line, so lines of several processes do not interleave.
+    const std::string text = std::string("tsrwl-sim: ") + line + "\n";
+    [[maybe_unused]] const ssize_t n = write(STDERR_FILENO, text.data(), text.size());
+}

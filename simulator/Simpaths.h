@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+
+// Where the simulated adapter keeps and finds its files, and its one-line diagnostics.
+//   TSRWL_SIM_SCENARIO  scenario file (default: tsrwl-sim.ini beside the library or command)
+//   TSRWL_SIM_STATE     shared state file (default: <runtime dir>/tsrwl-sim.state)
+//   TSRWL_SIM_PROFILES  base directory of the profile directories (default: $XDG_DATA_HOME/tsrwl-sim)
+
+// Directory of the binary this code is linked into, with a trailing '/'.
+std::string SimBinaryDir();
+// The per-user runtime directory: XDG_RUNTIME_DIR when it is a 0700 directory of ours, else /tmp/wlanutil-<uid>
+// (created 0700). Empty when none can be had.
+std::string SimRuntimeDir();
+std::string ScenarioPath();
+std::string StatePath();
+// Base directory under which each profile directory name gets its own folder.
+std::string ProfileBaseDir();
+// Creates a directory and its parents with mode 0700 where missing; false when it cannot be had.
+bool MakePrivateDirs(const std::string& dir);
+// Writes `data` to `path` through a private temporary file and a rename, mode 0600.
+bool WriteFileAtomic(const std::string& path, const std::string& data);
+
+// One line to stderr, "tsrwl-sim: " first.
+void SimLog(const char* format, ...) __attribute__((format(printf, 1, 2)));

@@ -1,0 +1,138 @@
+#include "Simprofilestore.h"
+
+#include "Simpaths.h"
+
+#include <algorithm>
+#include <cstring>
+#include <dirent.h>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+namespace {
+
+const char kSuffix[] = ".wlprofile";
+const char kMagic[8] = {'T', 'S', 'R', 'W', 'L', 'P', 'R', '1'};
+
+bool IsPlainChar(unsigned char c)
+{
+    return isalnum(c) || c == ' ' || c == '_' || c == '-' || c == '(' || c == ')' || c == '+' || c == ',' ||
+           c == '.';
+}
+
+// Any byte could be in a profile name; file names keep the readable ones and escape the rest as %XX.
+std::string EncodeName(const std::string& name)
+{
+    static const char digits[] = "0123456789ABCDEF";
+    std::string encoded;
+    for (size_t i = 0; i < name.size(); ++i) {
+        const auto c = static_cast<unsigned char>(name[i]);
+        if (IsPlainChar(c) && !(i == 0 && c == '.')) {
+            encoded += char(c);
+        } else {
+            encoded += '%';
+            encoded += digits[c >> 4];
+            encoded += digits[c & 15];
+        }
+    }
+    return encoded;
+}
+
+bool DecodeName(const std::string& encoded, std::string& name)
+{
+    name.clear();
+    for (size_t i = 0; i < encoded.size(); ++i) {
+        if (encoded[i] != '%') {
+            name += encoded[i];
+            continue;
+        }
+        unsigned value = 0;
+        if (i + 2 >= encoded.size() || sscanf(encoded.substr(i + 1, 2).c_str(), "%2X", &value) != 1)
+            return false;
+        name += char(value);
+        i += 2;
+    }
+    return CSimProfileStore::IsUsableName(name);
+}
+
+std::string SafeDirName(const std::string& dirName)
+{
+    const std::string encoded = EncodeName(dirName.substr(0, 128));
+    return encoded.empty() ? "default" : encoded;
+}
+
+} // namespace
+
+CSimProfileStore::CSimProfileStore(const std::string& dirName)
+    : m_dir(ProfileBaseDir() + "/" + SafeDirName(dirName))
+{
+}
+
+bool CSimProfileStore::IsUsableName(const std::string& name)
+{
+    return !name.empty() && name.size() <= MaxNameLength && name.find('\0') == std::string::npos;
+}
+
+std::string CSimProfileStore::FilePath(const std::string& name) const
+{
+    return m_dir + "/" + EncodeName(name) + kSuffix;
+}
+
+bool CSimProfileStore::Save(const std::string& name, const void* record, size_t size) const
+{
+    if (!IsUsableName(name) || !record)
+        return false;
+    if (!MakePrivateDirs(m_dir)) {
+        SimLog("profile directory %s cannot be made: %s", m_dir.c_str(), strerror(errno));
+        return false;
+    }
+    std::string data(kMagic, sizeof kMagic);
+    data.append(static_cast<const char*>(record), size);
+    if (!WriteFileAtomic(FilePath(name), data)) {
+        SimLog("profile %s cannot be written in %s: %s", name.c_str(), m_dir.c_str(), strerror(errno));
+        return false;
+    }
+    return true;
+}
+
+bool CSimProfileStore::Load(const std::string& name, void* record, size_t size) const
+{
+    if (!IsUsableName(name) || !record)
+        return false;
+    std::ifstream file(FilePath(name), std::ios::binary);
+    if (!file)
+        return false;
+    std::stringstream content;
+    content << file.rdbuf();
+    const std::string data = content.str();
+    if (data.size() != sizeof kMagic + size || memcmp(data.data(), kMagic, sizeof kMagic) != 0) {
+        SimLog("profile file %s is damaged; ignored", FilePath(name).c_str());
+        return false;
+    }
+    memcpy(record, data.data() + sizeof kMagic, size);
+    return true;
+}
+
+bool CSimProfileStore::Remove(const std::string& name) const
+{
+    return IsUsableName(name) && unlink(FilePath(name).c_str()) == 0;
+}
+
+std::vector<std::string> CSimProfileStore::Names() const
+{
+    std::vector<std::string> names;
+    DIR* dir = opendir(m_dir.c_str());
+    if (!dir)
+        return names;
+    const size_t suffixLength = strlen(kSuffix);
+    while (const dirent* entry = readdir(dir)) {
+        const std::string file = entry->d_name;
+        std::string name;
+        if (file.size() > suffixLength && file.compare(file.size() - suffixLength, suffixLength, kSuffix) == 0 &&
+            DecodeName(file.substr(0, file.size() - suffixLength), name))
+            names.push_back(name);
+    }
+    closedir(dir);
+    std::sort(names.begin(), names.end());
+    return names;
+}

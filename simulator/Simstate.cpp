@@ -1,0 +1,268 @@
+#include "Simstate.h"
+
+#include "Simpaths.h"
+
+#include <cstring>
+#include <fcntl.h>
+#include <fstream>
+#include <sstream>
+#include <sys/file.h>
+#include <time.h>
+#include <unistd.h>
+
+namespace {
+
+std::string MacListText(const std::vector<MacAddress>& macs)
+{
+    std::string text;
+    for (const MacAddress& m : macs)
+        text += (text.empty() ? "" : ",") + MacText(m);
+    return text;
+}
+
+std::vector<MacAddress> ParseMacList(const std::string& text)
+{
+    std::vector<MacAddress> macs;
+    std::stringstream in(text);
+    for (std::string item; std::getline(in, item, ',');) {
+        MacAddress m{};
+        if (ParseMac(item, m))
+            macs.push_back(m);
+    }
+    return macs;
+}
+
+std::string StationsText(const std::vector<SimStation>& stations)
+{
+    std::string text;
+    for (const SimStation& s : stations)
+        text += (text.empty() ? "" : ",") + MacText(s.mac) + "@" + std::to_string(s.joinAfter);
+    return text;
+}
+
+std::vector<SimStation> ParseStations(const std::string& text)
+{
+    std::vector<SimStation> stations;
+    std::stringstream in(text);
+    for (std::string item; std::getline(in, item, ',');) {
+        SimStation s;
+        const size_t at = item.find('@');
+        if (ParseMac(item.substr(0, at), s.mac)) {
+            s.joinAfter = at == std::string::npos ? 0 : atoi(item.c_str() + at + 1);
+            stations.push_back(s);
+        }
+    }
+    return stations;
+}
+
+int64_t ToInt(const std::string& text, int64_t fallback)
+{
+    char* end = nullptr;
+    const long long value = strtoll(text.c_str(), &end, 10);
+    return text.empty() || *end ? fallback : value;
+}
+
+// Serialisation goes through one table so that writer and reader cannot drift apart.
+struct Field {
+    const char* key;
+    std::function<std::string(const SimState&)> get;
+    std::function<void(SimState&, const std::string&)> set;
+};
+
+template <typename T>
+Field IntField(const char* key, T SimState::*member)
+{
+    return {key, [member](const SimState& s) { return std::to_string(int64_t(s.*member)); },
+            [member](SimState& s, const std::string& v) { s.*member = T(ToInt(v, int64_t(s.*member))); }};
+}
+
+template <typename T>
+Field LinkInt(const char* key, T SimLink::*member)
+{
+    return {key, [member](const SimState& s) { return std::to_string(int64_t(s.link.*member)); },
+            [member](SimState& s, const std::string& v) { s.link.*member = T(ToInt(v, int64_t(s.link.*member))); }};
+}
+
+Field LinkText(const char* key, std::string SimLink::*member)
+{
+    return {key, [member](const SimState& s) { return s.link.*member; },
+            [member](SimState& s, const std::string& v) { s.link.*member = v.substr(0, 64); }};
+}
+
+Field IpField(const char* key, IpAddress SimIpConfig::*member)
+{
+    return {key, [member](const SimState& s) { return IpText(s.ip.*member); },
+            [member](SimState& s, const std::string& v) { ParseIp(v, s.ip.*member); }};
+}
+
+const std::vector<Field>& Fields()
+{
+    static const std::vector<Field> fields = {
+        IntField("plugged", &SimState::plugged),
+        IntField("zeroconfig", &SimState::zeroConfigRunning),
+        IntField("scan.start", &SimState::scanStartMs),
+        IntField("scan.previous", &SimState::previousScanMs),
+        {"stations", [](const SimState& s) { return StationsText(s.stations); },
+         [](SimState& s, const std::string& v) { s.stations = ParseStations(v); }},
+        {"link.kind", [](const SimState& s) { return std::to_string(int(s.link.kind)); },
+         [](SimState& s, const std::string& v) {
+             const int64_t k = ToInt(v, 0);
+             s.link.kind = k == 1 ? SimLinkKind::Station : k == 2 ? SimLinkKind::AccessPoint : SimLinkKind::None;
+         }},
+        LinkText("link.network", &SimLink::network),
+        LinkText("link.profile", &SimLink::profile),
+        LinkText("link.ssid", &SimLink::ssid),
+        {"link.bssid", [](const SimState& s) { return MacText(s.link.bssid); },
+         [](SimState& s, const std::string& v) { ParseMac(v, s.link.bssid); }},
+        LinkInt("link.since", &SimLink::sinceMs),
+        LinkInt("link.channel", &SimLink::channel),
+        LinkInt("link.dotmode", &SimLink::dotMode),
+        LinkInt("link.infrastructure", &SimLink::infrastructure),
+        LinkInt("link.encryption", &SimLink::encryption),
+        LinkInt("link.auth", &SimLink::authMode),
+        LinkInt("link.txpower", &SimLink::txPower),
+        LinkInt("link.filtermode", &SimLink::filterMode),
+        {"link.filter", [](const SimState& s) { return MacListText(s.link.filter); },
+         [](SimState& s, const std::string& v) { s.link.filter = ParseMacList(v); }},
+        {"ip.fixed", [](const SimState& s) { return std::to_string(int(s.ip.fixed)); },
+         [](SimState& s, const std::string& v) { s.ip.fixed = ToInt(v, 0) != 0; }},
+        IpField("ip.address", &SimIpConfig::address),
+        IpField("ip.mask", &SimIpConfig::mask),
+        IpField("ip.gateway", &SimIpConfig::gateway),
+        IpField("ip.dns1", &SimIpConfig::dns1),
+        IpField("ip.dns2", &SimIpConfig::dns2),
+        {"ip.lease", [](const SimState& s) { return std::to_string(s.ip.lease); },
+         [](SimState& s, const std::string& v) { s.ip.lease = int(ToInt(v, s.ip.lease)); }},
+        {"ip.released", [](const SimState& s) { return std::to_string(int(s.ip.released)); },
+         [](SimState& s, const std::string& v) { s.ip.released = ToInt(v, 0) != 0; }},
+    };
+    return fields;
+}
+
+// An flock held for the lifetime of the object, on a companion file that is never renamed.
+class FileLock {
+public:
+    FileLock(const std::string& path, int operation)
+    {
+        m_fd = open((path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        while (m_fd >= 0 && flock(m_fd, operation) != 0) {
+            if (errno != EINTR) {
+                close(m_fd);
+                m_fd = -1;
+            }
+        }
+    }
+    ~FileLock()
+    {
+        if (m_fd >= 0)
+            close(m_fd);
+    }
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+    bool Held() const { return m_fd >= 0; }
+
+private:
+    int m_fd = -1;
+};
+
+} // namespace
+
+int64_t NowMs()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_REALTIME, &ts);
+    return int64_t(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
+}
+
+std::string IpText(const IpAddress& ip)
+{
+    return std::to_string(ip[0]) + "." + std::to_string(ip[1]) + "." + std::to_string(ip[2]) + "." +
+           std::to_string(ip[3]);
+}
+
+bool ParseIp(const std::string& text, IpAddress& ip)
+{
+    unsigned a, b, c, d;
+    char tail;
+    if (sscanf(text.c_str(), "%u.%u.%u.%u%c", &a, &b, &c, &d, &tail) != 4 || a > 255 || b > 255 || c > 255 ||
+        d > 255)
+        return false;
+    ip = {uint8_t(a), uint8_t(b), uint8_t(c), uint8_t(d)};
+    return true;
+}
+
+SimState SimState::FromScenario(const SimScenario& scenario)
+{
+    SimState s;
+    s.plugged = scenario.adapter.plugged;
+    s.zeroConfigRunning = scenario.adapter.zeroConfigRunning;
+    s.stations = scenario.stations;
+    return s;
+}
+
+std::string SimState::Serialize() const
+{
+    std::string text = "# tsrwl-sim state; change it with tsrwl-simctl\n";
+    for (const Field& f : Fields())
+        text += std::string(f.key) + "=" + f.get(*this) + "\n";
+    for (const auto& [name, on] : inRange)
+        text += "range." + name + "=" + (on ? "1" : "0") + "\n";
+    for (const auto& [name, dbm] : signal)
+        text += "signal." + name + "=" + std::to_string(dbm) + "\n";
+    return text;
+}
+
+void SimState::Deserialize(const std::string& text)
+{
+    std::stringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        const size_t eq = line.find('=');
+        if (line.empty() || line[0] == '#' || eq == std::string::npos)
+            continue;
+        const std::string key = line.substr(0, eq);
+        const std::string value = line.substr(eq + 1);
+        if (key.rfind("range.", 0) == 0)
+            inRange[key.substr(6)] = ToInt(value, 1) != 0;
+        else if (key.rfind("signal.", 0) == 0)
+            signal[key.substr(7)] = int(ToInt(value, -60));
+        for (const Field& f : Fields())
+            if (key == f.key)
+                f.set(*this, value);
+    }
+}
+
+CSimStateStore::CSimStateStore(std::string path) : m_path(std::move(path))
+{
+}
+
+SimState CSimStateStore::Read(const SimScenario& scenario) const
+{
+    SimState state = SimState::FromScenario(scenario);
+    std::ifstream file(m_path);
+    if (file) {
+        std::stringstream text;
+        text << file.rdbuf();
+        state.Deserialize(text.str());
+    }
+    return state;
+}
+
+bool CSimStateStore::Update(const SimScenario& scenario, const std::function<bool(SimState&)>& change) const
+{
+    const size_t slash = m_path.rfind('/');
+    if (slash != std::string::npos && slash > 0)
+        MakePrivateDirs(m_path.substr(0, slash));
+    const FileLock lock(m_path, LOCK_EX);
+    if (!lock.Held()) {
+        SimLog("state file %s cannot be locked: %s", m_path.c_str(), strerror(errno));
+        return false;
+    }
+    SimState state = Read(scenario);
+    if (!change(state))
+        return true;
+    if (!WriteFileAtomic(m_path, state.Serialize())) {
+        SimLog("state file %s cannot be written: %s", m_path.c_str(), strerror(errno));
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "Simscenario.h"
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+// What changes while the simulated adapter runs, shared by every process that uses it (the program, the
+// control command, tests) through one state file.
+
+enum class SimLinkKind { None = 0, Station = 1, AccessPoint = 2 };
+
+using IpAddress = std::array<uint8_t, 4>; // in the order written, 192.168.1.10 = C0 A8 01 0A
+
+struct SimLink {
+    SimLinkKind kind = SimLinkKind::None;
+    std::string network; // scenario network joined; empty for a cell or access point of our own
+    std::string profile;
+    std::string ssid;
+    MacAddress bssid{};
+    int64_t sinceMs = 0; // when the association started (wall clock, milliseconds)
+    int channel = 0;
+    int dotMode = 3;
+    bool infrastructure = true;
+    int encryption = 0;
+    int authMode = 0;
+    int txPower = 0;
+    int filterMode = 0; // access point: 0 off, 1 accept listed, 2 reject listed
+    std::vector<MacAddress> filter;
+};
+
+struct SimIpConfig {
+    bool fixed = false; // addresses set by the user instead of leased
+    IpAddress address{}, mask{}, gateway{}, dns1{}, dns2{};
+    int lease = 1;      // counts renewals; a renewal hands out another address
+    bool released = false;
+};
+
+struct SimState {
+    bool plugged = true;
+    bool zeroConfigRunning = true;
+    std::map<std::string, bool> inRange;  // by network name; missing = as the scenario says
+    std::map<std::string, int> signal;    // dBm by network name; missing = as the scenario says
+    std::vector<SimStation> stations;     // candidates for the soft access point
+    SimLink link;
+    SimIpConfig ip;
+    int64_t scanStartMs = 0;
+    int64_t previousScanMs = 0; // when the scan before the current one finished; 0 = none
+
+    static SimState FromScenario(const SimScenario& scenario);
+    std::string Serialize() const;
+    // Values that cannot be read keep what `Deserialize` started from.
+    void Deserialize(const std::string& text);
+};
+
+int64_t NowMs();
+std::string IpText(const IpAddress& ip);
+bool ParseIp(const std::string& text, IpAddress& ip);
+
+// The state file with an exclusive lock around every change; readers see whole files only (written by rename).
+class CSimStateStore {
+public:
+    explicit CSimStateStore(std::string path);
+    // The state, starting from the scenario when the file does not exist yet.
+    SimState Read(const SimScenario& scenario) const;
+    // Runs `change` under the lock and writes the state back when it returns true. False when the lock or the
+    // write failed (logged).
+    bool Update(const SimScenario& scenario, const std::function<bool(SimState&)>& change) const;
+
+private:
+    std::string m_path;
+};
