@@ -89,11 +89,9 @@ int FrequencyToChannelNumber(int64_t frequency)
     return 0;
 }
 
-std::vector<int> AllowedChannels(const std::string& domain, int band, bool apMode, bool* known)
+std::vector<int> AllowedChannels(const std::string& domain, int band, bool apMode)
 {
     const DomainRules* rules = FindDomain(domain);
-    if (known)
-        *known = rules != nullptr;
     if (!rules)
         rules = &kWorld;
     if (band != BandA && band != BandB && band != BandG)

@@ -16,5 +16,5 @@ int FrequencyToChannelNumber(int64_t frequency);
 
 // Channels a station may use (apMode false) or an access point / ad hoc cell may start on (apMode true):
 // the latter leaves out channels that need radar detection or forbid initiating radiation.
-// Unknown domain texts get the world rules. `known` tells which happened.
-std::vector<int> AllowedChannels(const std::string& domain, int band, bool apMode, bool* known = nullptr);
+// Unknown domain texts get the world rules.
+std::vector<int> AllowedChannels(const std::string& domain, int band, bool apMode);

@@ -30,14 +30,15 @@ bool IsPrivateDir(const std::string& dir)
 std::string SimBinaryDir()
 {
     Dl_info info{};
-    if (dladdr(reinterpret_cast<void*>(&SimBinaryDir), &info) == 0 || !info.dli_fname)
-        return "./";
-    std::string path = info.dli_fname;
+    std::string path = "/proc/self/exe";
     // The main program's own entry may carry only its bare name; /proc knows the full one.
-    if (path.find('/') == std::string::npos) {
-        char buffer[4096] = {};
-        const ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-        path = n > 0 ? std::string(buffer, size_t(n)) : "./x";
+    if (dladdr(reinterpret_cast<void*>(&SimBinaryDir), &info) != 0 && info.dli_fname &&
+        strchr(info.dli_fname, '/'))
+        path = info.dli_fname;
+    char* full = realpath(path.c_str(), nullptr);
+    if (full) {
+        path = full;
+        free(full);
     }
     return path.substr(0, path.rfind('/') + 1);
 }

@@ -4,6 +4,7 @@
 #include "Simcrypto.h"
 #include "Simpaths.h"
 
+#define SI_NO_CONVERSION
 #include <SimpleIni.h>
 
 #include <algorithm>

@@ -1,0 +1,424 @@
+// The C interface of the simulated adapter. Each function checks its arguments, then asks a CSimAdapter made
+// for this moment; nothing here trusts a pointer or a text length it was given.
+#include "Simadapter.h"
+#include "Simchannels.h"
+#include "Simcrypto.h"
+#include "Simdevevent.h"
+#include "Simpaths.h"
+#include "Simprofilestore.h"
+
+#include <cstring>
+#include <mutex>
+
+#define TSRWL_EXPORT extern "C" __attribute__((visibility("default")))
+
+namespace {
+
+constexpr int32_t kFail = 0;
+constexpr uint32_t kNdisFailure = 0xC0000001u;
+constexpr uint32_t kNdisNotSupported = 0xC00000BBu;
+constexpr uint32_t kNdisInvalidLength = 0xC0010014u;
+constexpr uint32_t kOidPermanentAddress = 0x01010101u;
+constexpr uint32_t kOidRssi = 0x0D010206u;
+// Longest text taken from a caller; anything longer is refused rather than read on.
+constexpr size_t kMaxInputText = 1024;
+
+std::mutex g_lock;
+std::string g_profileDir = "default";
+std::vector<TSCertEntry> g_certificates[2]; // user, authority: owned here, handed out by address
+
+CSimAdapter Now()
+{
+    return CSimAdapter(CurrentScenario(), StatePath(), NowMs());
+}
+
+bool TextArg(const char* text, size_t maxLength, std::string& out)
+{
+    if (!text)
+        return false;
+    const size_t n = strnlen(text, maxLength + 1);
+    if (n > maxLength)
+        return false;
+    out.assign(text, n);
+    return true;
+}
+
+void CopyOut(char* to, size_t size, const std::string& text)
+{
+    const size_t n = std::min(text.size(), size - 1);
+    memcpy(to, text.data(), n);
+    to[n] = '\0';
+}
+
+int32_t AllowedChannelList(int32_t* channels, int32_t band, const char* domain, bool apMode)
+{
+    if (!channels)
+        return kFail;
+    std::string domainText;
+    const std::lock_guard guard(g_lock);
+    if (!TextArg(domain, 63, domainText) || domainText.empty())
+        domainText = CurrentScenario()->adapter.domain;
+    const std::vector<int> list = AllowedChannels(domainText, band, apMode);
+    for (size_t i = 0; i < list.size(); ++i)
+        channels[i] = list[i];
+    return int32_t(list.size());
+}
+
+} // namespace
+
+TSRWL_EXPORT int32_t TSRWL_Initial(const char*, int32_t)
+{
+    const std::lock_guard guard(g_lock);
+    CurrentScenario(); // reports a broken scenario file at start-up rather than at the first scan
+    return TSRWL_OK;
+}
+
+TSRWL_EXPORT int32_t TSRWL_DevDetect(TSDevRecord* device)
+{
+    if (!device)
+        return kFail;
+    const std::lock_guard guard(g_lock);
+    const CSimAdapter adapter = Now();
+    if (!adapter.Detect(device->hwId))
+        return kFail;
+    CopyOut(reinterpret_cast<char*>(device->libraryData), sizeof device->libraryData, kSimDevicePath);
+    CopyOut(device->description, sizeof device->description, adapter.Scenario().adapter.description);
+    return TSRWL_OK;
+}
+
+TSRWL_EXPORT int32_t TSRWL_QueryOID(uint32_t oid, void* buffer, uint32_t length, uint32_t* written)
+{
+    if (!buffer)
+        return int32_t(kNdisFailure);
+    const std::lock_guard guard(g_lock);
+    const CSimAdapter adapter = Now();
+    if (!adapter.Plugged())
+        return int32_t(kNdisFailure);
+    uint32_t size = 0;
+    uint8_t value[6] = {};
+    if (oid == TSRWL_OID_MEDIA_CONNECT_STATUS) {
+        const uint32_t media = adapter.MediaState();
+        memcpy(value, &media, size = 4);
+    } else if (oid == TSRWL_OID_CURRENT_ADDRESS || oid == kOidPermanentAddress) {
+        memcpy(value, adapter.Scenario().adapter.mac.data(), size = 6);
+    } else if (oid == kOidRssi) {
+        WLANStatus status{};
+        adapter.FillStatus(status);
+        memcpy(value, &status.Rssi, size = 4);
+    } else {
+        return int32_t(kNdisNotSupported);
+    }
+    if (length < size)
+        return int32_t(kNdisInvalidLength);
+    memcpy(buffer, value, size);
+    if (written)
+        *written = size;
+    return 0;
+}
+
+TSRWL_EXPORT int32_t TSRWL_SetOID(uint32_t oid, const void* buffer, uint32_t length)
+{
+    // The antenna switch is accepted; the simulated radio has one antenna either way.
+    return oid == TSRWL_OID_ANTENNA && buffer && length >= 1 ? 0 : int32_t(kNdisNotSupported);
+}
+
+TSRWL_EXPORT int32_t TSRWL_SiteSurveyScan(void)
+{
+    const std::lock_guard guard(g_lock);
+    const CSimAdapter adapter = Now();
+    if (!adapter.Plugged())
+        return kFail;
+    adapter.StartScan();
+    return TSRWL_OK;
+}
+
+TSRWL_EXPORT int32_t TSRWL_SiteSurveyGet(void* buffer, uint32_t* size)
+{
+    if (!buffer || !size || *size < sizeof(uint32_t))
+        return kFail;
+    const std::lock_guard guard(g_lock);
+    const std::vector<TSSiteEntry> entries = Now().ScanResults();
+    const size_t room = std::min<size_t>((*size - sizeof(uint32_t)) / sizeof(TSSiteEntry), TSRWL_SITE_ENTRY_MAX);
+    const uint32_t count = uint32_t(std::min(room, entries.size()));
+    auto* bytes = static_cast<uint8_t*>(buffer);
+    memcpy(bytes, &count, sizeof count);
+    memcpy(bytes + sizeof count, entries.data(), count * sizeof(TSSiteEntry));
+    *size = uint32_t(sizeof count + count * sizeof(TSSiteEntry));
+    return TSRWL_OK;
+}
+
+TSRWL_EXPORT int32_t TSRWL_FrequencyToChannel(int32_t frequency)
+{
+    return FrequencyToChannelNumber(frequency);
+}
+
+TSRWL_EXPORT int32_t TSRWL_GetWLANStatus(int32_t* repeat, WLANStatus* status)
+{
+    if (repeat)
+        *repeat = 0;
+    if (!status)
+        return kFail;
+    const std::lock_guard guard(g_lock);
+    const CSimAdapter adapter = Now();
+    if (!adapter.Plugged())
+        return kFail;
+    adapter.FillStatus(*status);
+    return TSRWL_OK;
+}
+
+TSRWL_EXPORT int32_t TSRWL_SetWLANStatus(int32_t* result, WLANStatus* status)
+{
+    SimConnectRequest request;
+    const bool ok = status && TakeRequest(*status, request) && [&] {
+        const std::lock_guard guard(g_lock);
+        return Now().Apply(request);
+    }();
+    if (result)
+        *result = ok ? 0 : 1;
+    return ok ? TSRWL_OK : kFail;
+}
+
+TSRWL_EXPORT int32_t TSRWL_WLProfileToWLStatus(const WLProfile* profile, WLANStatus* status)
+{
+    if (!profile || !status)
+        return kFail;
+    SimConnectRequest request;
+    RequestFromProfile(*profile, request);
+    StashRequest(request, *status);
+    return TSRWL_OK;
+}
+
+TSRWL_EXPORT int32_t TSRWL_SetWLProfileDir(const char* directoryName)
+{
+    std::string name;
+    if (!TextArg(directoryName, 128, name) || name.empty())
+        return kFail;
+    const std::lock_guard guard(g_lock);
+    g_profileDir = name;
+    return TSRWL_OK;
+}
+
+TSRWL_EXPORT int32_t TSRWL_GetWLProfile(const char* name, WLProfile* profile)
+{
+    std::string profileName;
+    if (!profile || !TextArg(name, CSimProfileStore::MaxNameLength, profileName))
+        return kFail;
+    const std::lock_guard guard(g_lock);
+    return CSimProfileStore(g_profileDir).Load(profileName, profile, sizeof *profile) ? TSRWL_OK : kFail;
+}
+
+TSRWL_EXPORT int32_t TSRWL_SetWLProfile(const char* name, const WLProfile* profile)
+{
+    std::string profileName;
+    if (!profile || !TextArg(name, CSimProfileStore::MaxNameLength, profileName))
+        return kFail;
+    const std::lock_guard guard(g_lock);
+    return CSimProfileStore(g_profileDir).Save(profileName, profile, sizeof *profile) ? TSRWL_OK : kFail;
+}
+
+TSRWL_EXPORT int32_t TSRWL_EnumWLProfiles(int32_t index, char* name)
+{
+    if (!name || index < 0)
+        return kFail;
+    const std::lock_guard guard(g_lock);
+    const std::vector<std::string> names = CSimProfileStore(g_profileDir).Names();
+    if (size_t(index) >= names.size())
+        return kFail;
+    CopyOut(name, TSRWL_PROFILE_NAME_BUFFER_SIZE, names[size_t(index)]);
+    return TSRWL_OK;
+}
+
+TSRWL_EXPORT int32_t TSRWL_DeleteWLProfile(const char* name)
+{
+    std::string profileName;
+    if (!TextArg(name, CSimProfileStore::MaxNameLength, profileName))
+        return kFail;
+    const std::lock_guard guard(g_lock);
+    return CSimProfileStore(g_profileDir).Remove(profileName) ? TSRWL_OK : kFail;
+}
+
+TSRWL_EXPORT int32_t TSRWL_GetNetworkInfo(NetworkInfo* info)
+{
+    if (!info)
+        return kFail;
+    const std::lock_guard guard(g_lock);
+    const CSimAdapter adapter = Now();
+    if (!adapter.Plugged())
+        return kFail;
+    memset(info, 0, sizeof *info);
+    adapter.FillNetworkInfo(*info);
+    return TSRWL_OK;
+}
+
+TSRWL_EXPORT int32_t TSRWL_SetNetworkInfo(const NetworkInfo* info)
+{
+    if (!info)
+        return kFail;
+    const std::lock_guard guard(g_lock);
+    const CSimAdapter adapter = Now();
+    if (!adapter.Plugged())
+        return kFail;
+    adapter.SetNetworkInfo(*info);
+    return TSRWL_OK;
+}
+
+TSRWL_EXPORT int32_t TSRWL_IPDataToStr(const void* ipData, char* text)
+{
+    if (!ipData || !text)
+        return kFail;
+    IpAddress ip{};
+    memcpy(ip.data(), ipData, ip.size());
+    text[0] = '\0';
+    if (ip != IpAddress{})
+        CopyOut(text, 16, IpText(ip));
+    return TSRWL_OK;
+}
+
+TSRWL_EXPORT int32_t TSRWL_GetWLANDriverPath(char* path)
+{
+    if (!path)
+        return kFail;
+    const std::lock_guard guard(g_lock);
+    const std::string file = CurrentScenario()->adapter.driverFile;
+    CopyOut(path, 256, file.find('/') == std::string::npos ? SimBinaryDir() + file : file);
+    return TSRWL_OK;
+}
+
+TSRWL_EXPORT int32_t TSRWL_Set_WZCService(int32_t handOver)
+{
+    const std::lock_guard guard(g_lock);
+    return Now().Update([handOver](SimState& s) {
+        s.zeroConfigRunning = handOver != 0;
+        return true;
+    })
+               ? TSRWL_OK
+               : kFail;
+}
+
+TSRWL_EXPORT int32_t TSRWL_Get_WZCService(void)
+{
+    constexpr int32_t kRunning = 4, kStopped = 1;
+    const std::lock_guard guard(g_lock);
+    return Now().State().zeroConfigRunning ? kRunning : kStopped;
+}
+
+TSRWL_EXPORT int32_t TSRWL_PassphraseToWEPKey(const char* passphrase, int32_t keySizeCode, void* keySet)
+{
+    std::string phrase;
+    if (!keySet || !TextArg(passphrase, 256, phrase) || phrase.empty())
+        return kFail;
+    std::array<Bytes, 4> keys;
+    if (keySizeCode == 1) {
+        keys = WepKeys64(phrase);
+    } else if (keySizeCode == 2) {
+        const auto key = WepKey128(phrase);
+        if (!key)
+            return kFail;
+        keys.fill(*key);
+    } else {
+        return kFail;
+    }
+    auto* set = static_cast<TSWEPKeySet*>(keySet);
+    memset(set, 0, sizeof *set);
+    set->reserved0[0] = uint8_t(keys[0].size());
+    for (size_t i = 0; i < keys.size(); ++i)
+        CopyOut(set->Key[i], sizeof set->Key[i], HexText(keys[i]));
+    return TSRWL_OK;
+}
+
+TSRWL_EXPORT int32_t TSRWL_GetWLANDomain(char* domain)
+{
+    if (!domain)
+        return kFail;
+    const std::lock_guard guard(g_lock);
+    CopyOut(domain, 256, CurrentScenario()->adapter.domain);
+    return TSRWL_OK;
+}
+
+TSRWL_EXPORT int32_t TSRWL_EnumCertificates(void** entries, int32_t kind)
+{
+    if (!entries || (kind != TSRWL_CERT_KIND_USER && kind != TSRWL_CERT_KIND_ROOT))
+        return 0;
+    const std::lock_guard guard(g_lock);
+    // Earlier answers stay valid until the next call of the same kind, as the caller copies them at once.
+    std::vector<TSCertEntry>& list = g_certificates[kind == TSRWL_CERT_KIND_USER ? 0 : 1];
+    list.clear();
+    for (const SimCertificate& c : CurrentScenario()->certificates) {
+        if (c.kind != kind)
+            continue;
+        TSCertEntry e{};
+        CopyOut(e.Name, sizeof e.Name, c.name);
+        CopyOut(e.Issuer, sizeof e.Issuer, c.issuer);
+        list.push_back(e);
+    }
+    *entries = list.empty() ? nullptr : list.data();
+    return int32_t(list.size());
+}
+
+TSRWL_EXPORT int32_t TSRWL_GetAllowedChannel(int32_t* channels, int32_t band, const char* domain)
+{
+    return AllowedChannelList(channels, band, domain, false);
+}
+
+TSRWL_EXPORT int32_t TSRWL_GetAPAllowedChannel(int32_t* channels, int32_t band, const char* domain)
+{
+    return AllowedChannelList(channels, band, domain, true);
+}
+
+TSRWL_EXPORT int32_t TSRWL_IPRelease(void)
+{
+    const std::lock_guard guard(g_lock);
+    const CSimAdapter adapter = Now();
+    if (!adapter.Plugged())
+        return kFail;
+    adapter.ReleaseAddress();
+    return TSRWL_OK;
+}
+
+TSRWL_EXPORT int32_t TSRWL_IPRenew(void)
+{
+    const std::lock_guard guard(g_lock);
+    const CSimAdapter adapter = Now();
+    if (!adapter.Plugged())
+        return kFail;
+    adapter.RenewAddress();
+    return TSRWL_OK;
+}
+
+TSRWL_EXPORT int32_t TSRWL_GetAPStationList(void* buffer)
+{
+    if (!buffer)
+        return kFail;
+    const std::lock_guard guard(g_lock);
+    const std::vector<MacAddress> stations = Now().Stations();
+    auto* list = static_cast<TSStationList*>(buffer);
+    memset(list, 0, sizeof *list);
+    for (size_t i = 0; i < stations.size(); ++i)
+        memcpy(list->Mac[i], stations[i].data(), TSRWL_MAC_SIZE);
+    return TSRWL_OK;
+}
+
+// Present because the interface has them; the program never calls them, so they only refuse.
+TSRWL_EXPORT int32_t TSRWL_EnumAvailableDevice(void*, int32_t*) { return kFail; }
+TSRWL_EXPORT int32_t TSRWL_ChannelToFrequency(int32_t) { return kFail; }
+TSRWL_EXPORT int32_t TSRWL_RegExportProfile(const char*) { return kFail; }
+TSRWL_EXPORT int32_t TSRWL_RegImportProfile(const char*) { return kFail; }
+TSRWL_EXPORT int32_t TSRWL_StrToIPData(const char*, void*) { return kFail; }
+TSRWL_EXPORT int32_t TSRWL_Get_ZeroConfig(void) { return kFail; }
+TSRWL_EXPORT int32_t TSRWL_Set_ZeroConfig(int32_t) { return kFail; }
+TSRWL_EXPORT int32_t TSRWL_SetWLANDomain(const char*) { return kFail; }
+TSRWL_EXPORT int32_t TSRWL_Disconnect(void) { return kFail; }
+TSRWL_EXPORT int32_t TSRWL_GetCurrentProfile(WLProfile*) { return kFail; }
+TSRWL_EXPORT int32_t TSRWL_EnableDevice(int32_t) { return kFail; }
+TSRWL_EXPORT int32_t TSRWL_SendUCharToDev(uint8_t) { return kFail; }
+TSRWL_EXPORT int32_t TSRWL_GetUSBType(void) { return kFail; }
+TSRWL_EXPORT int32_t TSRWL_GetGinUSB11(void) { return kFail; }
+TSRWL_EXPORT int32_t TSRWL_SetGinUSB11(int32_t) { return kFail; }
+TSRWL_EXPORT int32_t TSRWL_GetAPFilterMode(void) { return kFail; }
+TSRWL_EXPORT int32_t TSRWL_SetAPFilterMode(int32_t) { return kFail; }
+TSRWL_EXPORT int32_t TSRWL_GetAPFilterList(void*) { return kFail; }
+TSRWL_EXPORT int32_t TSRWL_SetAPFilterList(const void*) { return kFail; }
+
+// The header's typedefs and these definitions must agree, or the program would call through a wrong signature.
+#define TSRWL_CHECK_SIGNATURE(name, result, args) static_assert(std::is_same_v<decltype(&name), name##_t>);
+TSRWL_FUNCTIONS(TSRWL_CHECK_SIGNATURE)
