@@ -194,7 +194,9 @@ bool CSimAdapter::JoinStation(const SimConnectRequest& r, SimState& s) const
     const bool infrastructure = r.networkMode == 1;
     std::vector<const SimNetwork*> candidates;
     for (const SimNetwork& n : Scenario().networks) {
-        const bool named = any ? SecurityNeedOf(n.security).methods[0] == 0 && r.encryption == 0 : n.ssid == ssid;
+        // "Any network" means one that announces itself and needs no secret.
+        const bool named = any ? !n.hidden && SecurityNeedOf(n.security).methods[0] == 0 && r.encryption == 0
+                               : n.ssid == ssid;
         if (named && n.adHoc != infrastructure && Visible(n, s))
             candidates.push_back(&n);
     }

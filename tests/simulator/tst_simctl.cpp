@@ -1,0 +1,179 @@
+// The control command changes the world that another process sees through the library.
+#include "Simscenario.h"
+#include "simlibrary.h"
+#include "simtestutil.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+
+namespace {
+
+std::string SimctlPath()
+{
+    const char* dir = getenv("WLANUTIL_BIN_DIR");
+    return std::string(dir ? dir : ".") + "/tsrwl-simctl";
+}
+
+// Runs the command with the arguments; returns its exit code and what it printed.
+int Simctl(const std::string& args, std::string* output = nullptr)
+{
+    FILE* pipe = popen((SimctlPath() + " " + args + " 2>&1").c_str(), "r");
+    if (!pipe)
+        return -1;
+    std::string text;
+    char buffer[512];
+    while (size_t n = fread(buffer, 1, sizeof buffer, pipe))
+        text.append(buffer, n);
+    const int status = pclose(pipe);
+    if (output)
+        *output = text;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+class SimctlTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        s_dir = new simtest::TempDir;
+        simtest::UseSimFiles(*s_dir, simtest::QuickScenario());
+        // A runtime directory of the test's own, so the device-event socket cannot meet a real program.
+        setenv("XDG_RUNTIME_DIR", s_dir->Path().c_str(), 1);
+        ASSERT_TRUE(s_lib.Load()) << dlerror();
+    }
+    static void TearDownTestSuite()
+    {
+        delete s_dir;
+        s_dir = nullptr;
+    }
+    void SetUp() override { ASSERT_EQ(Simctl("reset"), 0); }
+
+    static bool Present()
+    {
+        TSDevRecord device{};
+        return s_lib.TSRWL_DevDetect(&device) == 1;
+    }
+
+    static std::vector<TSSiteEntry> Scan()
+    {
+        s_lib.TSRWL_SiteSurveyScan();
+        auto buffer = std::make_unique<TSSiteSurveyBuffer>();
+        simtest::WaitFor([&] {
+            uint32_t size = TSRWL_SITE_SURVEY_BUFFER_SIZE;
+            memset(buffer.get(), 0, sizeof *buffer);
+            s_lib.TSRWL_SiteSurveyGet(buffer.get(), &size);
+            return buffer->Count > 0;
+        });
+        return {buffer->Entries, buffer->Entries + buffer->Count};
+    }
+
+    static const TSSiteEntry* Find(const std::vector<TSSiteEntry>& entries, uint8_t lastBssidByte)
+    {
+        for (const TSSiteEntry& e : entries)
+            if (e.Bssid[5] == lastBssidByte)
+                return &e;
+        return nullptr;
+    }
+
+    static simtest::TempDir* s_dir;
+    static SimLibrary s_lib;
+};
+
+simtest::TempDir* SimctlTest::s_dir = nullptr;
+SimLibrary SimctlTest::s_lib;
+
+TEST_F(SimctlTest, HelpListsTheCommands)
+{
+    std::string help;
+    EXPECT_EQ(Simctl("--help", &help), 0);
+    for (const char* word : {"plug", "unplug", "range", "signal", "station", "status", "TSRWL_SIM_STATE"})
+        EXPECT_NE(help.find(word), std::string::npos) << word;
+    EXPECT_EQ(Simctl("frobnicate"), 2);
+    EXPECT_EQ(Simctl("range NoSuchNetwork on"), 2);
+    EXPECT_EQ(Simctl("signal Open -5"), 2);
+    EXPECT_EQ(Simctl("station add not-a-mac"), 2);
+}
+
+TEST_F(SimctlTest, UnplugAndPlugAreSeenByAnotherProcessAndAnnounced)
+{
+    const std::string root = "SimTest" + std::to_string(getpid());
+    const std::string socketPath = s_dir->Path() + "/" + root + "_DeviceEvent";
+    const int server = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    strcpy(address.sun_path, socketPath.c_str());
+    ASSERT_EQ(bind(server, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(listen(server, 4), 0);
+
+    EXPECT_TRUE(Present());
+    ASSERT_EQ(Simctl("--prof-root " + root + " unplug"), 0);
+    EXPECT_FALSE(Present());
+    uint32_t media = 0;
+    EXPECT_NE(s_lib.TSRWL_QueryOID(TSRWL_OID_MEDIA_CONNECT_STATUS, &media, 4, nullptr), 0);
+    ASSERT_EQ(Simctl("--prof-root " + root + " plug"), 0);
+    EXPECT_TRUE(Present());
+
+    std::string lines;
+    for (int i = 0; i < 2; ++i) {
+        const int client = accept(server, nullptr, nullptr);
+        ASSERT_GE(client, 0);
+        char buffer[1100];
+        for (ssize_t n; (n = read(client, buffer, sizeof buffer)) > 0;)
+            lines.append(buffer, size_t(n));
+        close(client);
+    }
+    close(server);
+    unlink(socketPath.c_str());
+    EXPECT_EQ(lines, "REMOVAL /devices/virtual/tsrwl-sim/wlan-sim0 USB\\VID_F5E1&PID_0301\n"
+                     "ARRIVAL /devices/virtual/tsrwl-sim/wlan-sim0 USB\\VID_F5E1&PID_0301\n");
+
+    // With nobody listening the command still works.
+    std::string output;
+    EXPECT_EQ(Simctl("--prof-root " + root + " unplug", &output), 0);
+    EXPECT_NE(output.find("no program listening"), std::string::npos);
+}
+
+TEST_F(SimctlTest, RangeAndSignalChangeTheScan)
+{
+    ASSERT_EQ(Simctl("range Away on"), 0);
+    ASSERT_EQ(Simctl("range 00:11:22:00:00:01 off"), 0);
+    ASSERT_EQ(Simctl("signal WeakOpen -33"), 0);
+    const std::vector<TSSiteEntry> entries = Scan();
+    EXPECT_NE(Find(entries, 0x09), nullptr);
+    EXPECT_EQ(Find(entries, 0x01), nullptr);
+    ASSERT_NE(Find(entries, 0x02), nullptr);
+    EXPECT_EQ(Find(entries, 0x02)->Rssi, -33);
+}
+
+TEST_F(SimctlTest, StationsJoinAndLeaveTheSoftAp)
+{
+    auto ap = std::make_unique<WLProfile>();
+    memset(ap.get(), 0, sizeof *ap);
+    ap->FuncMode = 1;
+    ap->Channel = 1;
+    strcpy(ap->Ssid1, "AP");
+    WLANStatus status{};
+    s_lib.TSRWL_WLProfileToWLStatus(ap.get(), &status);
+    ASSERT_EQ(s_lib.TSRWL_SetWLANStatus(nullptr, &status), 1);
+    auto count = [] {
+        auto list = std::make_unique<TSStationList>();
+        s_lib.TSRWL_GetAPStationList(list.get());
+        int n = 0;
+        while (n < TSRWL_STATION_MAX && list->Mac[n][0] != 0)
+            ++n;
+        return n;
+    };
+    EXPECT_EQ(count(), 2);
+    ASSERT_EQ(Simctl("station add 02:88:00:00:00:01"), 0);
+    EXPECT_EQ(count(), 3);
+    ASSERT_EQ(Simctl("station remove 02:77:00:00:00:01"), 0);
+    EXPECT_EQ(count(), 2);
+    std::string output;
+    ASSERT_EQ(Simctl("status", &output), 0);
+    EXPECT_NE(output.find("soft AP \"AP\""), std::string::npos) << output;
+    ASSERT_EQ(Simctl("disconnect"), 0);
+    EXPECT_EQ(count(), 0);
+}
+
+} // namespace
