@@ -32,6 +32,18 @@ CSimAdapter Now()
     return CSimAdapter(CurrentScenario(), StatePath(), NowMs());
 }
 
+// Runs `action` on the adapter of this moment; an unplugged adapter does nothing and fails.
+template <typename Action>
+int32_t WithPluggedAdapter(Action action)
+{
+    const std::lock_guard guard(g_lock);
+    const CSimAdapter adapter = Now();
+    if (!adapter.Plugged())
+        return kFail;
+    action(adapter);
+    return TSRWL_OK;
+}
+
 bool TextArg(const char* text, size_t maxLength, std::string& out)
 {
     if (!text)
@@ -124,12 +136,7 @@ TSRWL_EXPORT int32_t TSRWL_SetOID(uint32_t oid, const void* buffer, uint32_t len
 
 TSRWL_EXPORT int32_t TSRWL_SiteSurveyScan(void)
 {
-    const std::lock_guard guard(g_lock);
-    const CSimAdapter adapter = Now();
-    if (!adapter.Plugged())
-        return kFail;
-    adapter.StartScan();
-    return TSRWL_OK;
+    return WithPluggedAdapter([](const CSimAdapter& adapter) { adapter.StartScan(); });
 }
 
 TSRWL_EXPORT int32_t TSRWL_SiteSurveyGet(void* buffer, uint32_t* size)
@@ -142,7 +149,8 @@ TSRWL_EXPORT int32_t TSRWL_SiteSurveyGet(void* buffer, uint32_t* size)
     const uint32_t count = uint32_t(std::min(room, entries.size()));
     auto* bytes = static_cast<uint8_t*>(buffer);
     memcpy(bytes, &count, sizeof count);
-    memcpy(bytes + sizeof count, entries.data(), count * sizeof(TSSiteEntry));
+    if (count > 0)
+        memcpy(bytes + sizeof count, entries.data(), count * sizeof(TSSiteEntry));
     *size = uint32_t(sizeof count + count * sizeof(TSSiteEntry));
     return TSRWL_OK;
 }
@@ -158,12 +166,7 @@ TSRWL_EXPORT int32_t TSRWL_GetWLANStatus(int32_t* repeat, WLANStatus* status)
         *repeat = 0;
     if (!status)
         return kFail;
-    const std::lock_guard guard(g_lock);
-    const CSimAdapter adapter = Now();
-    if (!adapter.Plugged())
-        return kFail;
-    adapter.FillStatus(*status);
-    return TSRWL_OK;
+    return WithPluggedAdapter([status](const CSimAdapter& adapter) { adapter.FillStatus(*status); });
 }
 
 TSRWL_EXPORT int32_t TSRWL_SetWLANStatus(int32_t* result, WLANStatus* status)
@@ -241,25 +244,17 @@ TSRWL_EXPORT int32_t TSRWL_GetNetworkInfo(NetworkInfo* info)
 {
     if (!info)
         return kFail;
-    const std::lock_guard guard(g_lock);
-    const CSimAdapter adapter = Now();
-    if (!adapter.Plugged())
-        return kFail;
-    memset(info, 0, sizeof *info);
-    adapter.FillNetworkInfo(*info);
-    return TSRWL_OK;
+    return WithPluggedAdapter([info](const CSimAdapter& adapter) {
+        memset(info, 0, sizeof *info);
+        adapter.FillNetworkInfo(*info);
+    });
 }
 
 TSRWL_EXPORT int32_t TSRWL_SetNetworkInfo(const NetworkInfo* info)
 {
     if (!info)
         return kFail;
-    const std::lock_guard guard(g_lock);
-    const CSimAdapter adapter = Now();
-    if (!adapter.Plugged())
-        return kFail;
-    adapter.SetNetworkInfo(*info);
-    return TSRWL_OK;
+    return WithPluggedAdapter([info](const CSimAdapter& adapter) { adapter.SetNetworkInfo(*info); });
 }
 
 TSRWL_EXPORT int32_t TSRWL_IPDataToStr(const void* ipData, char* text)
@@ -367,22 +362,12 @@ TSRWL_EXPORT int32_t TSRWL_GetAPAllowedChannel(int32_t* channels, int32_t band, 
 
 TSRWL_EXPORT int32_t TSRWL_IPRelease(void)
 {
-    const std::lock_guard guard(g_lock);
-    const CSimAdapter adapter = Now();
-    if (!adapter.Plugged())
-        return kFail;
-    adapter.ReleaseAddress();
-    return TSRWL_OK;
+    return WithPluggedAdapter([](const CSimAdapter& adapter) { adapter.ReleaseAddress(); });
 }
 
 TSRWL_EXPORT int32_t TSRWL_IPRenew(void)
 {
-    const std::lock_guard guard(g_lock);
-    const CSimAdapter adapter = Now();
-    if (!adapter.Plugged())
-        return kFail;
-    adapter.RenewAddress();
-    return TSRWL_OK;
+    return WithPluggedAdapter([](const CSimAdapter& adapter) { adapter.RenewAddress(); });
 }
 
 TSRWL_EXPORT int32_t TSRWL_GetAPStationList(void* buffer)
