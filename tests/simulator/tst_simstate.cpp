@@ -1,0 +1,67 @@
+#include "Simadapter.h"
+#include "Simstate.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(SimState, SurvivesARoundTripThroughItsFile)
+{
+    SimState s;
+    s.plugged = false;
+    s.zeroConfigRunning = false;
+    s.inRange["Far Away"] = true;
+    s.signal["Near"] = -31;
+    s.stations = {{{2, 0x77, 0, 0, 0, 9}, 12}};
+    s.link.kind = SimLinkKind::AccessPoint;
+    s.link.ssid = "My AP";
+    s.link.filterMode = 2;
+    s.link.filter = {{2, 1, 2, 3, 4, 5}, {2, 6, 7, 8, 9, 10}};
+    s.link.sinceMs = 1765000000123;
+    s.ip.fixed = true;
+    s.ip.address = {192, 168, 1, 10};
+    s.ip.lease = 7;
+    SimState back;
+    back.Deserialize(s.Serialize());
+    EXPECT_EQ(back.Serialize(), s.Serialize());
+}
+
+TEST(SimState, DamagedFileKeepsWhatCannotBeRead)
+{
+    SimState s;
+    s.Deserialize("\x01\xff junk\nplugged=maybe\nlink.kind=7\nip.address=300.1.1.1\n"
+                  "link.filter=zz,02:01:02:03:04:05\nstations=bad@x,02:00:00:00:00:01@5\n=\nrange.=1\n");
+    EXPECT_TRUE(s.plugged);
+    EXPECT_EQ(s.link.kind, SimLinkKind::None);
+    EXPECT_EQ(s.ip.address, IpAddress{});
+    ASSERT_EQ(s.link.filter.size(), 1u);
+    ASSERT_EQ(s.stations.size(), 1u);
+    EXPECT_EQ(s.stations[0].joinAfter, 5);
+}
+
+TEST(SimState, SignalDriftsWithinItsBounds)
+{
+    SimNetwork n;
+    n.signal = -60;
+    n.drift = 5;
+    n.name = "Near";
+    n.bssid = {0, 1, 2, 3, 4, 5};
+    SimState s;
+    int low = 0, high = -100;
+    for (int64_t ms = 0; ms < 60000; ms += 500) {
+        const int level = CSimAdapter::SignalAt(n, s, ms);
+        low = std::min(low, level);
+        high = std::max(high, level);
+    }
+    EXPECT_GE(low, -66);
+    EXPECT_LE(high, -54);
+    EXPECT_GE(high - low, 6) << "the level moves";
+    s.signal["Near"] = -30;
+    EXPECT_NEAR(CSimAdapter::SignalAt(n, s, 1000), -30, 6);
+    n.drift = 0;
+    s.signal.clear();
+    EXPECT_EQ(CSimAdapter::SignalAt(n, s, 1000), -60);
+    EXPECT_EQ(CSimAdapter::SignalAt(n, s, 29000), -60);
+}
+
+} // namespace
