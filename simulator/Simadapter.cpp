@@ -92,7 +92,8 @@ bool CSimAdapter::Detect(const char* hardwareId) const
     std::string wanted = hardwareId ? std::string(hardwareId, strnlen(hardwareId, 63)) : std::string();
     std::string own = Scenario().adapter.hardwareId;
     for (std::string* text : {&wanted, &own})
-        std::transform(text->begin(), text->end(), text->begin(), [](unsigned char c) { return char(toupper(c)); });
+        std::transform(text->begin(), text->end(), text->begin(),
+                       [](unsigned char c) { return char(toupper(c)); });
     return own.find(wanted) != std::string::npos;
 }
 
@@ -227,7 +228,8 @@ bool CSimAdapter::JoinStation(const SimConnectRequest& r, SimState& s) const
             return false;
         link.ssid = ssid;
         const uint32_t seed = Mix(std::hash<std::string>{}(ssid));
-        link.bssid = {0x02, uint8_t(seed >> 24), uint8_t(seed >> 16), uint8_t(seed >> 8), uint8_t(seed), 0x01};
+        link.bssid = {0x02, uint8_t(seed >> 24), uint8_t(seed >> 16), uint8_t(seed >> 8), uint8_t(seed),
+                      0x01};
         link.channel = r.channel;
         link.dotMode = DotModeOfChannel(r.channel);
     } else {
@@ -392,9 +394,11 @@ std::vector<MacAddress> CSimAdapter::Stations() const
     if (!s.plugged || s.link.kind != SimLinkKind::AccessPoint)
         return stations;
     for (const SimStation& st : s.stations) {
-        const bool listed = std::find(s.link.filter.begin(), s.link.filter.end(), st.mac) != s.link.filter.end();
+        const bool listed =
+            std::find(s.link.filter.begin(), s.link.filter.end(), st.mac) != s.link.filter.end();
         const bool allowed = s.link.filterMode == 1 ? listed : s.link.filterMode == 2 ? !listed : true;
-        if (allowed && m_now - s.link.sinceMs >= int64_t(st.joinAfter) * 1000 && stations.size() < TSRWL_STATION_MAX)
+        if (allowed && m_now - s.link.sinceMs >= int64_t(st.joinAfter) * 1000 &&
+            stations.size() < TSRWL_STATION_MAX)
             stations.push_back(st.mac);
     }
     return stations;

@@ -16,7 +16,10 @@ public:
 
     const SimScenario& Scenario() const { return *m_scenario; }
     SimState State() const { return m_store.Read(*m_scenario); }
-    bool Update(const std::function<bool(SimState&)>& change) const { return m_store.Update(*m_scenario, change); }
+    bool Update(const std::function<bool(SimState&)>& change) const
+    {
+        return m_store.Update(*m_scenario, change);
+    }
 
     bool Plugged() const;
     bool Detect(const char* hardwareId) const;

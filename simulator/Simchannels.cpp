@@ -31,7 +31,9 @@ const std::vector<ChannelRange> kEtsi5 = {{36, 48, 4, NoFlag}, {52, 64, 4, Dfs},
 
 // Japan: channel 14 carries 802.11b only; the 4.9 GHz channels are licensed, so nothing may start there.
 const DomainRules kDomains[] = {
-    {kFccNames, {{1, 11, 1, NoFlag}}, {{36, 48, 4, NoFlag}, {52, 64, 4, Dfs}, {100, 140, 4, Dfs}, {149, 165, 4, NoFlag}}},
+    {kFccNames,
+     {{1, 11, 1, NoFlag}},
+     {{36, 48, 4, NoFlag}, {52, 64, 4, Dfs}, {100, 140, 4, Dfs}, {149, 165, 4, NoFlag}}},
     {kEtsiNames, {{1, 13, 1, NoFlag}}, kEtsi5},
     {kSpainNames, {{10, 11, 1, NoFlag}}, kEtsi5},
     {kFranceNames, {{10, 13, 1, NoFlag}}, kEtsi5},

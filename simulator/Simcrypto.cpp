@@ -7,7 +7,8 @@ std::array<Bytes, 4> WepKeys64(const std::string& phrase)
     uint8_t seed[4] = {};
     for (size_t i = 0; i < phrase.size(); ++i)
         seed[i % 4] ^= uint8_t(phrase[i]);
-    uint32_t x = uint32_t(seed[0]) | uint32_t(seed[1]) << 8 | uint32_t(seed[2]) << 16 | uint32_t(seed[3]) << 24;
+    uint32_t x =
+        uint32_t(seed[0]) | uint32_t(seed[1]) << 8 | uint32_t(seed[2]) << 16 | uint32_t(seed[3]) << 24;
     std::array<Bytes, 4> keys;
     for (Bytes& key : keys) {
         for (int i = 0; i < 5; ++i) {

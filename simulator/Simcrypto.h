@@ -14,7 +14,8 @@ using Bytes = std::vector<uint8_t>;
 std::array<Bytes, 4> WepKeys64(const std::string& phrase);
 // One 104-bit key: MD5 of the phrase repeated to 64 bytes. Empty phrase: no key.
 std::optional<Bytes> WepKey128(const std::string& phrase);
-// 32-byte PSK = PBKDF2-HMAC-SHA1(pass phrase, SSID, 4096). Pass phrases outside 8-63 printable characters: none.
+// 32-byte PSK = PBKDF2-HMAC-SHA1(pass phrase, SSID, 4096). Pass phrases outside 8-63 printable characters:
+// none.
 std::optional<Bytes> WpaPsk(const std::string& passphrase, const std::string& ssid);
 
 std::string HexText(const Bytes& bytes); // upper case, no separators

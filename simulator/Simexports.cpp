@@ -145,7 +145,8 @@ TSRWL_EXPORT int32_t TSRWL_SiteSurveyGet(void* buffer, uint32_t* size)
         return kFail;
     const std::lock_guard guard(g_lock);
     const std::vector<TSSiteEntry> entries = Now().ScanResults();
-    const size_t room = std::min<size_t>((*size - sizeof(uint32_t)) / sizeof(TSSiteEntry), TSRWL_SITE_ENTRY_MAX);
+    const size_t room =
+        std::min<size_t>((*size - sizeof(uint32_t)) / sizeof(TSSiteEntry), TSRWL_SITE_ENTRY_MAX);
     const uint32_t count = uint32_t(std::min(room, entries.size()));
     auto* bytes = static_cast<uint8_t*>(buffer);
     memcpy(bytes, &count, sizeof count);
@@ -384,26 +385,32 @@ TSRWL_EXPORT int32_t TSRWL_GetAPStationList(void* buffer)
 }
 
 // Present because the interface has them; the program never calls them, so they only refuse.
-TSRWL_EXPORT int32_t TSRWL_EnumAvailableDevice(void*, int32_t*) { return kFail; }
-TSRWL_EXPORT int32_t TSRWL_ChannelToFrequency(int32_t) { return kFail; }
-TSRWL_EXPORT int32_t TSRWL_RegExportProfile(const char*) { return kFail; }
-TSRWL_EXPORT int32_t TSRWL_RegImportProfile(const char*) { return kFail; }
-TSRWL_EXPORT int32_t TSRWL_StrToIPData(const char*, void*) { return kFail; }
-TSRWL_EXPORT int32_t TSRWL_Get_ZeroConfig(void) { return kFail; }
-TSRWL_EXPORT int32_t TSRWL_Set_ZeroConfig(int32_t) { return kFail; }
-TSRWL_EXPORT int32_t TSRWL_SetWLANDomain(const char*) { return kFail; }
-TSRWL_EXPORT int32_t TSRWL_Disconnect(void) { return kFail; }
-TSRWL_EXPORT int32_t TSRWL_GetCurrentProfile(WLProfile*) { return kFail; }
-TSRWL_EXPORT int32_t TSRWL_EnableDevice(int32_t) { return kFail; }
-TSRWL_EXPORT int32_t TSRWL_SendUCharToDev(uint8_t) { return kFail; }
-TSRWL_EXPORT int32_t TSRWL_GetUSBType(void) { return kFail; }
-TSRWL_EXPORT int32_t TSRWL_GetGinUSB11(void) { return kFail; }
-TSRWL_EXPORT int32_t TSRWL_SetGinUSB11(int32_t) { return kFail; }
-TSRWL_EXPORT int32_t TSRWL_GetAPFilterMode(void) { return kFail; }
-TSRWL_EXPORT int32_t TSRWL_SetAPFilterMode(int32_t) { return kFail; }
-TSRWL_EXPORT int32_t TSRWL_GetAPFilterList(void*) { return kFail; }
-TSRWL_EXPORT int32_t TSRWL_SetAPFilterList(const void*) { return kFail; }
+#define TSRWL_REFUSED(name, args)                                                                             \
+    TSRWL_EXPORT int32_t name args                                                                            \
+    {                                                                                                         \
+        return kFail;                                                                                         \
+    }
+TSRWL_REFUSED(TSRWL_EnumAvailableDevice, (void*, int32_t*))
+TSRWL_REFUSED(TSRWL_ChannelToFrequency, (int32_t))
+TSRWL_REFUSED(TSRWL_RegExportProfile, (const char*))
+TSRWL_REFUSED(TSRWL_RegImportProfile, (const char*))
+TSRWL_REFUSED(TSRWL_StrToIPData, (const char*, void*))
+TSRWL_REFUSED(TSRWL_Get_ZeroConfig, (void))
+TSRWL_REFUSED(TSRWL_Set_ZeroConfig, (int32_t))
+TSRWL_REFUSED(TSRWL_SetWLANDomain, (const char*))
+TSRWL_REFUSED(TSRWL_Disconnect, (void))
+TSRWL_REFUSED(TSRWL_GetCurrentProfile, (WLProfile*))
+TSRWL_REFUSED(TSRWL_EnableDevice, (int32_t))
+TSRWL_REFUSED(TSRWL_SendUCharToDev, (uint8_t))
+TSRWL_REFUSED(TSRWL_GetUSBType, (void))
+TSRWL_REFUSED(TSRWL_GetGinUSB11, (void))
+TSRWL_REFUSED(TSRWL_SetGinUSB11, (int32_t))
+TSRWL_REFUSED(TSRWL_GetAPFilterMode, (void))
+TSRWL_REFUSED(TSRWL_SetAPFilterMode, (int32_t))
+TSRWL_REFUSED(TSRWL_GetAPFilterList, (void*))
+TSRWL_REFUSED(TSRWL_SetAPFilterList, (const void*))
+#undef TSRWL_REFUSED
 
-// The header's typedefs and these definitions must agree, or the program would call through a wrong signature.
+// The header's typedefs and these definitions must agree, or the program would call a wrong signature.
 #define TSRWL_CHECK_SIGNATURE(name, result, args) static_assert(std::is_same_v<decltype(&name), name##_t>);
 TSRWL_FUNCTIONS(TSRWL_CHECK_SIGNATURE)

@@ -20,7 +20,7 @@ std::string EnvText(const char* name)
 
 bool IsPrivateDir(const std::string& dir)
 {
-    struct stat st{};
+    struct stat st {};
     return !dir.empty() && stat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == getuid() &&
            (st.st_mode & 0077) == 0;
 }
@@ -90,7 +90,7 @@ bool MakePrivateDirs(const std::string& dir)
         if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST)
             return false;
     }
-    struct stat st{};
+    struct stat st {};
     return stat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 

@@ -9,8 +9,8 @@
 
 // Directory of the binary this code is linked into, with a trailing '/'.
 std::string SimBinaryDir();
-// The per-user runtime directory: XDG_RUNTIME_DIR when it is a 0700 directory of ours, else /tmp/wlanutil-<uid>
-// (created 0700). Empty when none can be had.
+// The per-user runtime directory: XDG_RUNTIME_DIR when it is a 0700 directory of ours, else
+// /tmp/wlanutil-<uid> (created 0700). Empty when none can be had.
 std::string SimRuntimeDir();
 std::string ScenarioPath();
 std::string StatePath();

@@ -128,7 +128,8 @@ std::vector<std::string> CSimProfileStore::Names() const
     while (const dirent* entry = readdir(dir)) {
         const std::string file = entry->d_name;
         std::string name;
-        if (file.size() > suffixLength && file.compare(file.size() - suffixLength, suffixLength, kSuffix) == 0 &&
+        if (file.size() > suffixLength &&
+            file.compare(file.size() - suffixLength, suffixLength, kSuffix) == 0 &&
             DecodeName(file.substr(0, file.size() - suffixLength), name))
             names.push_back(name);
     }

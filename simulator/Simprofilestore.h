@@ -4,13 +4,15 @@
 #include <string>
 #include <vector>
 
-// Stored profiles: one file per profile in a private directory, written atomically, readable by the owner only.
+// Stored profiles: one file per profile in a private directory, written atomically, readable by the owner
+// only.
 
 class CSimProfileStore {
 public:
     static constexpr size_t MaxNameLength = 64;
 
-    // `dirName` is the name the program gives (its profile root); it becomes one folder under ProfileBaseDir().
+    // `dirName` is the name the program gives (its profile root); it becomes one folder under
+    // ProfileBaseDir().
     explicit CSimProfileStore(const std::string& dirName);
 
     bool Save(const std::string& name, const void* record, size_t size) const;

@@ -10,8 +10,7 @@ const char kRequestMagic[8] = {'T', 'S', 'R', 'W', 'L', 'R', 'Q', '1'};
 static_assert(sizeof(SimConnectRequest) <= sizeof(WLANStatus::reserved5));
 
 // Copies a text field that may lack its NUL (a record filled by someone else) into a field that has one.
-template <size_t To, size_t From>
-void CopyText(char (&to)[To], const char (&from)[From])
+template <size_t To, size_t From> void CopyText(char (&to)[To], const char (&from)[From])
 {
     const size_t n = strnlen(from, std::min(From, To - 1));
     memcpy(to, from, n);

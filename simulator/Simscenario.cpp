@@ -233,7 +233,8 @@ bool ParseMac(const std::string& text, MacAddress& mac)
 std::string MacText(const MacAddress& mac)
 {
     char text[18];
-    snprintf(text, sizeof text, "%02X:%02X:%02X:%02X:%02X:%02X", mac[0], mac[1], mac[2], mac[3], mac[4], mac[5]);
+    snprintf(text, sizeof text, "%02X:%02X:%02X:%02X:%02X:%02X", mac[0], mac[1], mac[2], mac[3], mac[4],
+             mac[5]);
     return text;
 }
 
@@ -275,7 +276,8 @@ bool ParseScenario(const std::string& text, SimScenario& scenario, std::vector<s
                 scenario.networks.push_back(n);
         } else if (StartsWith(section.pItem, "Certificate.")) {
             const std::string kind = r.Text("Kind", "user");
-            scenario.certificates.push_back({StartsWith(kind, "auth") ? 3 : 1, r.Text("Name", "").substr(0, 255),
+            scenario.certificates.push_back({StartsWith(kind, "auth") ? 3 : 1,
+                                             r.Text("Name", "").substr(0, 255),
                                              r.Text("Issuer", "").substr(0, 255)});
         } else if (strcasecmp(section.pItem, "SoftAP") == 0) {
             ReadStations(r, scenario.stations);
@@ -292,7 +294,7 @@ std::shared_ptr<const SimScenario> CurrentScenario()
     static CacheKey cachedKey;
     static std::shared_ptr<const SimScenario> cached;
     CacheKey key{ScenarioPath()};
-    struct stat st{};
+    struct stat st {};
     if (stat(key.path.c_str(), &st) == 0) {
         key.mtimeNs = int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
         key.size = st.st_size;

@@ -12,7 +12,7 @@
 using MacAddress = std::array<uint8_t, 6>;
 
 bool ParseMac(const std::string& text, MacAddress& mac); // "02:1A:..", "02-1a-..", or 12 hex digits
-std::string MacText(const MacAddress& mac);               // "02:1A:2B:3C:4D:5E"
+std::string MacText(const MacAddress& mac);              // "02:1A:2B:3C:4D:5E"
 bool IsZeroMac(const MacAddress& mac);
 
 struct SimAccount {
@@ -25,20 +25,20 @@ struct SimNetwork {
     std::string ssid;
     MacAddress bssid{};
     int channel = 6;
-    int dotMode = 3;        // 1 = 802.11b, 2 = 802.11a, 3 = 802.11g
-    uint32_t security = 0;  // site security code
+    int dotMode = 3;       // 1 = 802.11b, 2 = 802.11a, 3 = 802.11g
+    uint32_t security = 0; // site security code
     bool adHoc = false;
     bool hidden = false;
     bool reportTwice = false;
     bool inRange = true;
-    int signal = -60; // dBm
-    int drift = 3;    // dBm either side
-    std::string passphrase;             // WPA pre-shared pass phrase
-    std::vector<uint8_t> wepKey;        // 5 or 13 bytes
-    std::vector<SimAccount> accounts;   // 802.1x
-    std::string userCertificate;        // accepted for certificate (TLS) logins
-    std::string subnet = "192.168.1";   // first three parts of the addresses the network hands out
-    int maxRate = 108;                  // 500 kbit/s units
+    int signal = -60;                 // dBm
+    int drift = 3;                    // dBm either side
+    std::string passphrase;           // WPA pre-shared pass phrase
+    std::vector<uint8_t> wepKey;      // 5 or 13 bytes
+    std::vector<SimAccount> accounts; // 802.1x
+    std::string userCertificate;      // accepted for certificate (TLS) logins
+    std::string subnet = "192.168.1"; // first three parts of the addresses the network hands out
+    int maxRate = 108;                // 500 kbit/s units
 };
 
 struct SimCertificate {

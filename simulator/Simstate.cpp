@@ -69,18 +69,18 @@ struct Field {
     std::function<void(SimState&, const std::string&)> set;
 };
 
-template <typename T>
-Field IntField(const char* key, T SimState::*member)
+template <typename T> Field IntField(const char* key, T SimState::*member)
 {
     return {key, [member](const SimState& s) { return std::to_string(int64_t(s.*member)); },
             [member](SimState& s, const std::string& v) { s.*member = T(ToInt(v, int64_t(s.*member))); }};
 }
 
-template <typename T>
-Field LinkInt(const char* key, T SimLink::*member)
+template <typename T> Field LinkInt(const char* key, T SimLink::*member)
 {
     return {key, [member](const SimState& s) { return std::to_string(int64_t(s.link.*member)); },
-            [member](SimState& s, const std::string& v) { s.link.*member = T(ToInt(v, int64_t(s.link.*member))); }};
+            [member](SimState& s, const std::string& v) {
+                s.link.*member = T(ToInt(v, int64_t(s.link.*member)));
+            }};
 }
 
 Field LinkText(const char* key, std::string SimLink::*member)
@@ -107,7 +107,9 @@ const std::vector<Field>& Fields()
         {"link.kind", [](const SimState& s) { return std::to_string(int(s.link.kind)); },
          [](SimState& s, const std::string& v) {
              const int64_t k = ToInt(v, 0);
-             s.link.kind = k == 1 ? SimLinkKind::Station : k == 2 ? SimLinkKind::AccessPoint : SimLinkKind::None;
+             s.link.kind = k == 1   ? SimLinkKind::Station
+                           : k == 2 ? SimLinkKind::AccessPoint
+                                    : SimLinkKind::None;
          }},
         LinkText("link.network", &SimLink::network),
         LinkText("link.profile", &SimLink::profile),
@@ -231,9 +233,7 @@ void SimState::Deserialize(const std::string& text)
     }
 }
 
-CSimStateStore::CSimStateStore(std::string path) : m_path(std::move(path))
-{
-}
+CSimStateStore::CSimStateStore(std::string path) : m_path(std::move(path)) {}
 
 SimState CSimStateStore::Read(const SimScenario& scenario) const
 {

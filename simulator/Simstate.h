@@ -34,16 +34,16 @@ struct SimLink {
 struct SimIpConfig {
     bool fixed = false; // addresses set by the user instead of leased
     IpAddress address{}, mask{}, gateway{}, dns1{}, dns2{};
-    int lease = 1;      // counts renewals; a renewal hands out another address
+    int lease = 1; // counts renewals; a renewal hands out another address
     bool released = false;
 };
 
 struct SimState {
     bool plugged = true;
     bool zeroConfigRunning = true;
-    std::map<std::string, bool> inRange;  // by network name; missing = as the scenario says
-    std::map<std::string, int> signal;    // dBm by network name; missing = as the scenario says
-    std::vector<SimStation> stations;     // candidates for the soft access point
+    std::map<std::string, bool> inRange; // by network name; missing = as the scenario says
+    std::map<std::string, int> signal;   // dBm by network name; missing = as the scenario says
+    std::vector<SimStation> stations;    // candidates for the soft access point
     SimLink link;
     SimIpConfig ip;
     int64_t scanStartMs = 0;
@@ -59,7 +59,8 @@ int64_t NowMs();
 std::string IpText(const IpAddress& ip);
 bool ParseIp(const std::string& text, IpAddress& ip);
 
-// The state file with an exclusive lock around every change; readers see whole files only (written by rename).
+// The state file with an exclusive lock around every change; readers see whole files only (written by
+// rename).
 class CSimStateStore {
 public:
     explicit CSimStateStore(std::string path);

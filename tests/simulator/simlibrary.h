@@ -26,8 +26,8 @@ struct SimLibrary {
         handle = dlopen(Path().c_str(), RTLD_NOW | RTLD_LOCAL);
         if (!handle)
             return false;
-#define SIMTEST_RESOLVE(fn, result, args)                                                                     \
-    fn = reinterpret_cast<fn##_t>(dlsym(handle, #fn));                                                        \
+#define SIMTEST_RESOLVE(fn, result, args)                                                                    \
+    fn = reinterpret_cast<fn##_t>(dlsym(handle, #fn));                                                       \
     found += fn != nullptr;
         TSRWL_FUNCTIONS(SIMTEST_RESOLVE)
 #undef SIMTEST_RESOLVE

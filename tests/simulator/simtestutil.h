@@ -22,8 +22,9 @@ public:
     ~TempDir()
     {
         if (!m_path.empty())
-            nftw(m_path.c_str(), [](const char* p, const struct stat*, int, FTW*) { return remove(p); }, 16,
-                 FTW_DEPTH | FTW_PHYS);
+            nftw(
+                m_path.c_str(), [](const char* p, const struct stat*, int, FTW*) { return remove(p); }, 16,
+                FTW_DEPTH | FTW_PHYS);
     }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;

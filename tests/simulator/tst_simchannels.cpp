@@ -11,8 +11,8 @@ TEST(SimChannels, ChannelAndFrequencyBothWays)
         int band;
         int mhz;
     };
-    const Case cases[] = {{1, BandG, 2412},  {6, BandB, 2437},   {13, BandG, 2472},  {14, BandB, 2484},
-                          {36, BandA, 5180}, {64, BandA, 5320},  {100, BandA, 5500}, {165, BandA, 5825},
+    const Case cases[] = {{1, BandG, 2412},   {6, BandB, 2437},   {13, BandG, 2472},  {14, BandB, 2484},
+                          {36, BandA, 5180},  {64, BandA, 5320},  {100, BandA, 5500}, {165, BandA, 5825},
                           {184, BandA, 4920}, {196, BandA, 4980}, {8, BandA, 5040}};
     for (const Case& c : cases) {
         EXPECT_EQ(ChannelToMHz(c.channel, c.band), c.mhz) << c.channel;
@@ -72,7 +72,8 @@ TEST(SimChannels, AllowedChannelsPerDomainBandAndMode)
         {"FCC", 0, false, {}},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(AllowedChannels(c.domain, c.band, c.ap), c.channels) << c.domain << " band " << c.band << " ap " << c.ap;
+        EXPECT_EQ(AllowedChannels(c.domain, c.band, c.ap), c.channels)
+            << c.domain << " band " << c.band << " ap " << c.ap;
 }
 
 } // namespace

@@ -30,9 +30,12 @@ TEST(SimCrypto, Wep64MatchesPublishedVectors)
 TEST(SimCrypto, Wep128MatchesPublishedVectors)
 {
     const std::pair<const char*, const char*> cases[] = {
-        {"abc", "EFEFEEDAE197ED614B582E1490"},         {"Openthedoor", "1C1F9289BA0A0A0EAA111785AB"},
-        {"let me in", "8DEEB02401BBE30372362EB214"},   {"my_wireless", "72AA25CD43364D09986BF0B5B9"},
-        {"foobar", "49D68437B1FFB0DB3FDF2D4A93"},      {"x", "C1BB4F81D892B2D57947682AEB"},
+        {"abc", "EFEFEEDAE197ED614B582E1490"},
+        {"Openthedoor", "1C1F9289BA0A0A0EAA111785AB"},
+        {"let me in", "8DEEB02401BBE30372362EB214"},
+        {"my_wireless", "72AA25CD43364D09986BF0B5B9"},
+        {"foobar", "49D68437B1FFB0DB3FDF2D4A93"},
+        {"x", "C1BB4F81D892B2D57947682AEB"},
         {"aaaaaaaaaaaaaaaa", "014842D480B571495A4A036379"},
     };
     for (const auto& [phrase, key] : cases) {
@@ -47,7 +50,8 @@ TEST(SimCrypto, WpaPskMatchesPublishedVectors)
 {
     const std::tuple<std::string, std::string, const char*> cases[] = {
         {"password", "IEEE", "F42C6FC52DF0EBEF9EBB4B90B38A5F902E83FE1B135A70E23AED762E9710A12E"},
-        {"ThisIsAPassword", "ThisIsASSID", "0DC0D6EB90555ED6419756B9A15EC3E3209B63DF707DD508D14581F8982721AF"},
+        {"ThisIsAPassword", "ThisIsASSID",
+         "0DC0D6EB90555ED6419756B9A15EC3E3209B63DF707DD508D14581F8982721AF"},
         {std::string(32, 'a'), std::string(32, 'Z'),
          "BECB93866BB8C3832CB777C2F559807C8C59AFCB6EAE734885001300A981CC62"},
         {"asdfasdfasdf", "asdf", "9BBAB1B4FC33B10E51B71F2B4C0A208694834C22BEEA2D2C2FC496E47EE7D8BA"},

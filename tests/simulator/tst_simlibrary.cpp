@@ -251,8 +251,9 @@ TEST_F(SimLibraryTest, LinkComesUpWithAnAddressAndTrafficAndDropsOutOfRange)
     EXPECT_EQ(renewed.rfind("10.0.1.", 0), 0u);
     EXPECT_NE(renewed, address);
 
-    simtest::WriteText(s_dir->File("state"), "range.Open=0\n"
-                                             "link.kind=1\nlink.network=Open\nlink.bssid=00:11:22:00:00:01\n");
+    simtest::WriteText(s_dir->File("state"),
+                       "range.Open=0\n"
+                       "link.kind=1\nlink.network=Open\nlink.bssid=00:11:22:00:00:01\n");
     EXPECT_EQ(Media(), 1u);
 }
 

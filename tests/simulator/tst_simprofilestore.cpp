@@ -28,8 +28,8 @@ protected:
 TEST_F(SimProfileStore, StoresReadsListsAndDeletes)
 {
     const CSimProfileStore store("Tessaro");
-    const std::vector<std::string> names = {"Home", "../escape", ".hidden", "a/b\\c", "caf\xC3\xA9 %20",
-                                            std::string(64, 'n')};
+    const std::vector<std::string> names = {"Home",   "../escape",       ".hidden",
+                                            "a/b\\c", "caf\xC3\xA9 %20", std::string(64, 'n')};
     for (size_t i = 0; i < names.size(); ++i)
         ASSERT_TRUE(store.Save(names[i], Filled(uint8_t(i + 1)).data(), sizeof(Record))) << names[i];
     std::vector<std::string> sorted = names;
@@ -41,7 +41,7 @@ TEST_F(SimProfileStore, StoresReadsListsAndDeletes)
         EXPECT_EQ(r, Filled(uint8_t(i + 1))) << names[i];
     }
     // Nothing escaped the store's own folder.
-    struct stat st{};
+    struct stat st {};
     EXPECT_NE(stat((m_dir.Path() + "/escape.wlprofile").c_str(), &st), 0);
 
     ASSERT_TRUE(store.Save("Home", Filled(0x55).data(), sizeof(Record)));
@@ -58,7 +58,7 @@ TEST_F(SimProfileStore, FilesAreTheOwnersOnly)
 {
     const CSimProfileStore store("Tessaro");
     ASSERT_TRUE(store.Save("Secret", Filled(1).data(), sizeof(Record)));
-    struct stat st{};
+    struct stat st {};
     ASSERT_EQ(stat(store.Directory().c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0700u);
     ASSERT_EQ(stat((store.Directory() + "/Secret.wlprofile").c_str(), &st), 0);

@@ -38,8 +38,10 @@ TEST(SimScenario, ShippedScenarioCoversTheWorldTheProgramNeeds)
     EXPECT_TRUE(std::any_of(codes.begin(), codes.end(), [](uint32_t c) { return c >= 1010 && c <= 1025; }));
     EXPECT_EQ(wepSizes, (std::set<size_t>{5, 13}));
     EXPECT_TRUE(adHoc && hidden && twice && fiveGHz && sharedSsid);
-    EXPECT_TRUE(std::any_of(s.certificates.begin(), s.certificates.end(), [](auto& c) { return c.kind == 1; }));
-    EXPECT_TRUE(std::any_of(s.certificates.begin(), s.certificates.end(), [](auto& c) { return c.kind == 3; }));
+    EXPECT_TRUE(
+        std::any_of(s.certificates.begin(), s.certificates.end(), [](auto& c) { return c.kind == 1; }));
+    EXPECT_TRUE(
+        std::any_of(s.certificates.begin(), s.certificates.end(), [](auto& c) { return c.kind == 3; }));
     EXPECT_FALSE(s.stations.empty());
 }
 
@@ -50,7 +52,8 @@ TEST(SimScenario, BadValuesAreReportedAndSkipped)
     ASSERT_TRUE(ParseScenario("[Adapter]\nMAC=zz\nScanTime=-5\nModes=xyz\n"
                               "[Network.NoBssid]\nSSID=a\n"
                               "[Network.BadChannel]\nSSID=b\nBSSID=00:11:22:33:44:55\nChannel=99\n"
-                              "[Network.LongName]\nSSID=" + std::string(40, 'x') +
+                              "[Network.LongName]\nSSID=" +
+                                  std::string(40, 'x') +
                                   "\nBSSID=00:11:22:33:44:56\nWEPKey=123\nAccounts=nocolon\n"
                                   "[Unknown]\n",
                               s, problems));
@@ -67,7 +70,9 @@ TEST(SimScenario, MalformedOrMissingFileFallsBackToTheBuiltInWorld)
 {
     simtest::TempDir dir;
     const std::string bad = dir.File("bad.ini");
-    simtest::WriteText(bad, std::string("\x7f" "ELF\0\0garbage=1\n", 17));
+    simtest::WriteText(bad, std::string("\x7f"
+                                        "ELF\0\0garbage=1\n",
+                                        17));
     for (const std::string& path : {bad, dir.File("missing.ini")}) {
         setenv("TSRWL_SIM_SCENARIO", path.c_str(), 1);
         const auto s = CurrentScenario();
@@ -85,10 +90,10 @@ TEST(SimScenario, SecurityCodesMapToWhatAProfileMustSay)
         uint32_t code;
         int method0, method1, ciphers;
     };
-    const Case cases[] = {{0, 0, 0, 0},      {2, 0, 0, 0},        {1, 1, 0, 0},       {10, 3, 0, 1},
-                          {13, 3, 0, 2},     {15, 3, 0, 3},       {20, 2, 0, 1},      {24, 2, 0, 2},
-                          {99, 2, 0, 3},     {113, 7, 0, 2},      {120, 6, 0, 1},     {199, 6, 0, 3},
-                          {1013, 3, 7, 2},   {1020, 2, 6, 1},     {1025, 2, 6, 3},    {1099, 2, 6, 3}};
+    const Case cases[] = {{0, 0, 0, 0},    {2, 0, 0, 0},    {1, 1, 0, 0},    {10, 3, 0, 1},
+                          {13, 3, 0, 2},   {15, 3, 0, 3},   {20, 2, 0, 1},   {24, 2, 0, 2},
+                          {99, 2, 0, 3},   {113, 7, 0, 2},  {120, 6, 0, 1},  {199, 6, 0, 3},
+                          {1013, 3, 7, 2}, {1020, 2, 6, 1}, {1025, 2, 6, 3}, {1099, 2, 6, 3}};
     for (const Case& c : cases) {
         const SimSecurityNeed need = SecurityNeedOf(c.code);
         EXPECT_EQ(need.methods[0], c.method0) << c.code;
