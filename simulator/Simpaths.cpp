@@ -7,6 +7,8 @@
 #include <cstring>
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <mutex>
+#include <set>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -66,7 +68,7 @@ std::string StatePath()
     if (!path.empty())
         return path;
     const std::string dir = SimRuntimeDir();
-    return (dir.empty() ? std::string("/tmp") : dir) + "/tsrwl-sim.state";
+    return dir.empty() ? "/tmp/tsrwl-sim-" + std::to_string(getuid()) + ".state" : dir + "/tsrwl-sim.state";
 }
 
 std::string ProfileBaseDir()
@@ -114,6 +116,15 @@ bool WriteFileAtomic(const std::string& path, const std::string& data)
     if (!ok)
         unlink(temp.c_str());
     return ok;
+}
+
+void SimLogOnce(const std::string& line)
+{
+    static std::mutex lock;
+    static std::set<std::string> logged;
+    const std::lock_guard guard(lock);
+    if (logged.size() < 100 && logged.insert(line).second)
+        SimLog("%s", line.c_str());
 }
 
 void SimLog(const char* format, ...)

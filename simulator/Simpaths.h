@@ -23,3 +23,5 @@ bool WriteFileAtomic(const std::string& path, const std::string& data);
 
 // One line to stderr, "tsrwl-sim: " first.
 void SimLog(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// The same, but each distinct line only once per process: for failures that every call would repeat.
+void SimLogOnce(const std::string& line);

@@ -254,14 +254,14 @@ bool CSimStateStore::Update(const SimScenario& scenario, const std::function<boo
         MakePrivateDirs(m_path.substr(0, slash));
     const FileLock lock(m_path, LOCK_EX);
     if (!lock.Held()) {
-        SimLog("state file %s cannot be locked: %s", m_path.c_str(), strerror(errno));
+        SimLogOnce("state file " + m_path + " cannot be locked: " + strerror(errno));
         return false;
     }
     SimState state = Read(scenario);
     if (!change(state))
         return true;
     if (!WriteFileAtomic(m_path, state.Serialize())) {
-        SimLog("state file %s cannot be written: %s", m_path.c_str(), strerror(errno));
+        SimLogOnce("state file " + m_path + " cannot be written: " + strerror(errno));
         return false;
     }
     return true;

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 #include <memory>
 #include <vector>
 
@@ -417,6 +418,45 @@ TEST_F(SimLibraryTest, NullOverlongAndGarbageArgumentsAreRefused)
     EXPECT_NE(Lib().TSRWL_Disconnect(), 1);
     EXPECT_NE(Lib().TSRWL_GetCurrentProfile(nullptr), 1);
     EXPECT_NE(Lib().TSRWL_SetAPFilterList(nullptr), 1);
+}
+
+// Runs `calls` with stderr going to a file; returns what was written there.
+std::string CapturedStderr(const std::string& file, const std::function<void()>& calls)
+{
+    fflush(stderr);
+    const int saved = dup(STDERR_FILENO);
+    FILE* sink = fopen(file.c_str(), "w");
+    dup2(fileno(sink), STDERR_FILENO);
+    calls();
+    fflush(stderr);
+    dup2(saved, STDERR_FILENO);
+    close(saved);
+    fclose(sink);
+    std::ifstream in(file);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST_F(SimLibraryTest, MalformedScenarioIsReportedOnceAndTheBuiltInWorldServes)
+{
+    const std::string scenario = s_dir->File("scenario.ini");
+    simtest::WriteText(scenario, std::string("\0\x01\x02[Adapter\nDescription", 22));
+    const std::string log = CapturedStderr(s_dir->File("stderr"), [] {
+        for (int i = 0; i < 3; ++i) {
+            TSDevRecord device{};
+            EXPECT_EQ(Lib().TSRWL_DevDetect(&device), 1);
+            EXPECT_STRNE(device.description, "Test Adapter");
+            char domain[256] = {};
+            Lib().TSRWL_GetWLANDomain(domain);
+            EXPECT_STREQ(domain, "FCC");
+            EXPECT_FALSE(Scan().empty());
+        }
+    });
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
+    EXPECT_NE(log.find("malformed"), std::string::npos) << log;
+    simtest::WriteText(scenario, simtest::QuickScenario());
+    TSDevRecord device{};
+    Lib().TSRWL_DevDetect(&device);
+    EXPECT_STREQ(device.description, "Test Adapter");
 }
 
 } // namespace
