@@ -61,7 +61,7 @@ inline void UseSimFiles(const TempDir& dir, const std::string& scenarioText)
     setenv("TSRWL_SIM_PROFILES", dir.File("profiles").c_str(), 1);
 }
 
-// A small, quick world: short scan and association times keep the tests fast.
+// A small world; scans and associations take a second, long enough to be seen in progress on a busy machine.
 inline const char* QuickScenario()
 {
     return R"([Adapter]
@@ -69,8 +69,8 @@ HardwareId=USB\VID_F5E1&PID_0301
 Description=Test Adapter
 MAC=02:00:00:00:00:AA
 Domain=FCC
-ScanTime=200
-ConnectTime=200
+ScanTime=1000
+ConnectTime=1000
 
 [Network.Open]
 SSID=OpenNet
