@@ -9,11 +9,15 @@
 
 const char* const kSimDevicePath = "/devices/virtual/tsrwl-sim/wlan-sim0";
 
+namespace {
+
 std::string DeviceEventSocketPath(const std::string& profRoot)
 {
     const std::string dir = SimRuntimeDir();
     return dir.empty() ? std::string() : dir + "/" + profRoot + "_DeviceEvent";
 }
+
+} // namespace
 
 bool AnnounceDeviceEvent(const std::string& profRoot, const std::string& line)
 {

@@ -10,4 +10,3 @@ extern const char* const kSimDevicePath;
 
 // Sends the line (a '\n' is added). False when nobody listens or the line does not fit; that is not an error.
 bool AnnounceDeviceEvent(const std::string& profRoot, const std::string& line);
-std::string DeviceEventSocketPath(const std::string& profRoot);

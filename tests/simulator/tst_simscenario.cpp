@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <set>
 
 namespace {
@@ -43,6 +44,15 @@ TEST(SimScenario, ShippedScenarioCoversTheWorldTheProgramNeeds)
     EXPECT_TRUE(
         std::any_of(s.certificates.begin(), s.certificates.end(), [](auto& c) { return c.kind == 3; }));
     EXPECT_FALSE(s.stations.empty());
+}
+
+TEST(SimScenario, BuiltInWorldIsTheShippedFile)
+{
+    const std::string path = std::string(getenv("WLANUTIL_BIN_DIR") ? getenv("WLANUTIL_BIN_DIR") : ".") +
+                             "/tsrwl-sim.ini";
+    std::ifstream file(path);
+    ASSERT_TRUE(file) << path;
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(file), {}), BuiltInScenarioText());
 }
 
 TEST(SimScenario, BadValuesAreReportedAndSkipped)
