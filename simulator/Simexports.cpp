@@ -33,8 +33,7 @@ CSimAdapter Now()
 }
 
 // Runs `action` on the adapter of this moment; an unplugged adapter does nothing and fails.
-template <typename Action>
-int32_t WithPluggedAdapter(Action action)
+template <typename Action> int32_t WithPluggedAdapter(Action action)
 {
     const std::lock_guard guard(g_lock);
     const CSimAdapter adapter = Now();
@@ -385,10 +384,10 @@ TSRWL_EXPORT int32_t TSRWL_GetAPStationList(void* buffer)
 }
 
 // Present because the interface has them; the program never calls them, so they only refuse.
-#define TSRWL_REFUSED(name, args)                                                                             \
-    TSRWL_EXPORT int32_t name args                                                                            \
-    {                                                                                                         \
-        return kFail;                                                                                         \
+#define TSRWL_REFUSED(name, args)                                                                            \
+    TSRWL_EXPORT int32_t name args                                                                           \
+    {                                                                                                        \
+        return kFail;                                                                                        \
     }
 TSRWL_REFUSED(TSRWL_EnumAvailableDevice, (void*, int32_t*))
 TSRWL_REFUSED(TSRWL_ChannelToFrequency, (int32_t))

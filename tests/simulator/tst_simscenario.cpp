@@ -48,8 +48,8 @@ TEST(SimScenario, ShippedScenarioCoversTheWorldTheProgramNeeds)
 
 TEST(SimScenario, BuiltInWorldIsTheShippedFile)
 {
-    const std::string path = std::string(getenv("WLANUTIL_BIN_DIR") ? getenv("WLANUTIL_BIN_DIR") : ".") +
-                             "/tsrwl-sim.ini";
+    const std::string path =
+        std::string(getenv("WLANUTIL_BIN_DIR") ? getenv("WLANUTIL_BIN_DIR") : ".") + "/tsrwl-sim.ini";
     std::ifstream file(path);
     ASSERT_TRUE(file) << path;
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(file), {}), BuiltInScenarioText());
