@@ -214,9 +214,12 @@ QString DriverFilePath(const QString& name)
 {
     if (name.isEmpty())
         return {};
-    const QString root = DriverRootDir();
     QString relative = name;
     relative.replace('\\', '/');
+    // A library may name its driver by full path; such a path is taken as it stands.
+    if (QFileInfo(relative).isAbsolute() && QFileInfo(relative).isFile())
+        return relative;
+    const QString root = DriverRootDir();
     if (QFileInfo(root + relative).isFile())
         return root + relative;
     const QString inDrivers = root + QStringLiteral("kernel/drivers/net/wireless/") + QFileInfo(relative).fileName();

@@ -19,8 +19,8 @@ QString FileVersionText(const QString& path, int parts);
 // Directory searched for driver files (the running kernel's module directory); tests point it elsewhere.
 void SetDriverRootDir(const QString& dir);
 QString DriverRootDir();
-// Full path of a driver file named relative to the module directory or found in its wireless driver
-// folder by file name; empty when neither exists.
+// Full path of a driver file: an existing absolute path as it stands, else named relative to the module
+// directory or found in its wireless driver folder by file name; empty when none exists.
 QString DriverFilePath(const QString& name);
 
 // The UTF-8 form of `text` cut to at most maxBytes bytes at a character boundary.

@@ -102,7 +102,7 @@ typedef struct WLProfile {
     int32_t APMacFilterMode;
     int32_t APtxPwrLevel; /* 0 to 3 */
     int32_t Channel;
-    int32_t AdHocBand; /* band bit: 1 = 802.11b, 2 = 802.11a, 4 = 802.11g */
+    int32_t AdHocBand; /* ad hoc band as a wireless-mode code: 1 = 802.11b, 2 = 802.11a, 3 = 802.11g */
     int32_t TxRate;    /* 15 = automatic, else units of 500 kbit/s */
     int32_t NetworkMode; /* 1 = infrastructure, 0 = ad hoc */
     int32_t ABGMode;

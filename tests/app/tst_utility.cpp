@@ -129,6 +129,8 @@ TEST(Utility, DriverFilePath)
     EXPECT_EQ(DriverFilePath("extra/direct.ko"), root.filePath("extra/direct.ko"));
     EXPECT_EQ(DriverFilePath("some\\other\\dir\\only.ko"), root.filePath("kernel/drivers/net/wireless/only.ko"))
         << "the drivers folder is searched by file name whatever directory the name carried";
+    EXPECT_EQ(DriverFilePath(root.filePath("extra/direct.ko")), root.filePath("extra/direct.ko"));
+    EXPECT_EQ(DriverFilePath("/nonexistent/only.ko"), root.filePath("kernel/drivers/net/wireless/only.ko"));
     EXPECT_EQ(DriverFilePath("missing.ko"), QString());
     EXPECT_EQ(DriverFilePath(""), QString());
     SetDriverRootDir(QString());
