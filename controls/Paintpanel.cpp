@@ -1,0 +1,9 @@
+#include "Paintpanel.h"
+
+void TPaintPanel::paintEvent(QPaintEvent* e)
+{
+    if (OnPaint)
+        OnPaint(this);
+    else
+        QFrame::paintEvent(e);
+}
