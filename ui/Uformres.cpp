@@ -1,8 +1,191 @@
 #include "Uformres.h"
+#include "app/Udebug.h"
+#include "app/Udefine.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <csetjmp>
+#include <cstdio>
+#include <jpeglib.h>
 
 TFormRes* FormRes = nullptr;
+
+// The pictures are compiled into a static library, whose resources must be registered by hand.
+static void InitSkinResource()
+{
+    Q_INIT_RESOURCE(skin);
+}
+
+namespace {
+
+// Large backgrounds are JPEG, the rest PNG; the built-in files carry the picture's name.
+const char* const JPEG_PICTURES[] = {
+    "ImgMainInfo", "ImgMainSurvey", "ImgMainProfile", "ImgMainAdapter", "ImgAPInfo", "ImgAPCfg", "ImgAPFilter",
+    "ImgFrLink", "ImgSurvey", "ImgFrProfile", "ImgAdapter", "ImgFrAPInfo", "ImgFrAPCfg", "ImgFrAPFilter",
+    "ImgFrProfSet", "ImgFrActive", "ImgAboutBG", "ImgChartBG",
+};
+
+const char* const PAGE_BUTTONS[] = {
+    "ImgBtnAct", "ImgBtnActlater", "ImgBtnActnow", "ImgBtnAdd", "ImgBtnApply", "ImgBtnBack", "ImgBtnBrowse",
+    "ImgBtnCancel", "ImgBtnChart", "ImgBtnConnect", "ImgBtnDelete", "ImgBtnEdit", "ImgBtnExit", "ImgBtnNext",
+    "ImgBtnRefresh", "ImgBtnSave", "ImgBtnScan", "ImgBtnSelect", "ImgBtnStart", "ImgBtnStatistics", "ImgBtnTChart",
+};
+
+const char* const OTHER_PNG_PICTURES[] = {
+    "ImgBtnHelpN", "ImgBtnHelpH", "ImgBtnAboutN", "ImgBtnAboutH", "ImgBtnEnable", "ImgBtnDisable",
+    "ImgBtnCloseN", "ImgBtnCloseH", "ImgMark", "ImgLight",
+};
+
+bool IsJpegPicture(const QString& name)
+{
+    for (const char* j : JPEG_PICTURES)
+        if (name == QLatin1String(j))
+            return true;
+    return false;
+}
+
+QString BuiltInPath(const QString& name)
+{
+    return QStringLiteral(":/skin/") + name + (IsJpegPicture(name) ? QStringLiteral(".jpg") : QStringLiteral(".png"));
+}
+
+struct JpegError {
+    jpeg_error_mgr Mgr;
+    std::jmp_buf Jump;
+};
+
+void JpegErrorExit(j_common_ptr info)
+{
+    char text[JMSG_LENGTH_MAX];
+    (*info->err->format_message)(info, text);
+    DebugPrint("DecodeJpeg: %s", text);
+    std::longjmp(reinterpret_cast<JpegError*>(info->err)->Jump, 1);
+}
+
+void JpegSilence(j_common_ptr, int)
+{
+}
+
+// Decodes into *out, which is sized before any call that may fail after it. This function keeps no object
+// with a destructor of its own, so the jump back from the library skips nothing that needs cleaning up.
+bool DecodeJpegInto(jpeg_decompress_struct* info, JpegError* err, const QByteArray* data, QImage* out)
+{
+    info->err = jpeg_std_error(&err->Mgr);
+    err->Mgr.error_exit = JpegErrorExit;
+    err->Mgr.emit_message = JpegSilence;
+    if (setjmp(err->Jump)) {
+        jpeg_destroy_decompress(info);
+        return false;
+    }
+    jpeg_create_decompress(info);
+    jpeg_mem_src(info, reinterpret_cast<const unsigned char*>(data->constData()), (unsigned long)data->size());
+    jpeg_read_header(info, TRUE);
+    info->out_color_space = JCS_RGB;
+    jpeg_start_decompress(info);
+    if (info->output_components != 3 || info->output_width > 16384 || info->output_height > 16384) {
+        jpeg_destroy_decompress(info);
+        return false;
+    }
+    *out = QImage(int(info->output_width), int(info->output_height), QImage::Format_RGB888);
+    if (out->isNull()) {
+        jpeg_destroy_decompress(info);
+        return false;
+    }
+    while (info->output_scanline < info->output_height) {
+        JSAMPROW row = out->scanLine(int(info->output_scanline));
+        jpeg_read_scanlines(info, &row, 1);
+    }
+    jpeg_finish_decompress(info);
+    jpeg_destroy_decompress(info);
+    return true;
+}
+
+} // namespace
+
+QImage DecodeJpeg(const QByteArray& data)
+{
+    if (data.isEmpty())
+        return QImage();
+    jpeg_decompress_struct info{};
+    JpegError err{};
+    QImage image;
+    if (!DecodeJpegInto(&info, &err, &data, &image))
+        return QImage();
+    return image.convertToFormat(QImage::Format_RGB32);
+}
+
+QImage LoadPictureFile(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return QImage();
+    const QByteArray data = f.readAll();
+    if (data.startsWith("\xFF\xD8"))
+        return DecodeJpeg(data);
+    return QImage::fromData(data);
+}
+
+const QStringList& TFormRes::PictureNames()
+{
+    static const QStringList names = [] {
+        QStringList list;
+        for (const char* n : JPEG_PICTURES)
+            list << QLatin1String(n);
+        for (const char* n : OTHER_PNG_PICTURES)
+            list << QLatin1String(n);
+        for (const char* n : PAGE_BUTTONS)
+            list << QLatin1String(n) << QLatin1String(n) + QStringLiteral("On");
+        return list;
+    }();
+    return names;
+}
 
 TFormRes::TFormRes(QObject* parent) : QObject(parent)
 {
     setObjectName(QStringLiteral("FormRes"));
+    InitSkinResource();
+    LoadBuiltIn();
+    LoadSkinFiles();
+}
+
+QImage TFormRes::Picture(const QString& name) const
+{
+    return m_Pictures.value(name);
+}
+
+void TFormRes::LoadBuiltIn()
+{
+    for (const QString& name : PictureNames()) {
+        const QImage img = LoadPictureFile(BuiltInPath(name));
+        if (img.isNull())
+            DebugPrint("TFormRes: built-in picture %s is missing", qUtf8Printable(name));
+        m_Pictures.insert(name, img);
+    }
+    ImgsSort.AddStrip(LoadPictureFile(QStringLiteral(":/skin/ImgsSort.png")));
+    ImgsType.AddStrip(LoadPictureFile(QStringLiteral(":/skin/ImgsType.png")));
+    ImgsKeltoIcon.AddStrip(LoadPictureFile(QStringLiteral(":/skin/ImgsKeltoIcon.png")));
+    ImgsKeltoIconXP.AddStrip(LoadPictureFile(QStringLiteral(":/skin/ImgsKeltoIconXP.png")));
+}
+
+void TFormRes::LoadSkinFiles()
+{
+    const QString resPath = g_Var.InfoRead(QStringLiteral("Setting"), QStringLiteral("Res_Path"), QString());
+    if (resPath.isEmpty())
+        return;
+    const QString dir = g_Var.ExePath + resPath + QLatin1Char('/');
+    if (!QFileInfo(dir).isDir())
+        return;
+    for (const QString& name : PictureNames()) {
+        const QString file = g_Var.InfoRead(QStringLiteral("FormRes_TImage"), name, QString());
+        if (file.isEmpty() || !QFileInfo::exists(dir + file))
+            continue;
+        const QImage img = LoadPictureFile(dir + file);
+        if (img.isNull()) {
+            DebugPrint("TFormRes: cannot read picture file %s for %s", qUtf8Printable(dir + file),
+                       qUtf8Printable(name));
+            continue;
+        }
+        m_Pictures.insert(name, img);
+    }
 }

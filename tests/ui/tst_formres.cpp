@@ -1,0 +1,125 @@
+#include "app/Udefine.h"
+#include "testutil.h"
+#include "ui/Uformres.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using testutil::WriteFile;
+
+namespace {
+
+QByteArray JpegOf(const QImage& img)
+{
+    QByteArray data;
+    QBuffer buf(&data);
+    buf.open(QIODevice::WriteOnly);
+    img.save(&buf, "JPG", 95);
+    return data;
+}
+
+QImage Solid(int w, int h, const QColor& c)
+{
+    QImage img(w, h, QImage::Format_RGB32);
+    img.fill(c);
+    return img;
+}
+
+// A skin folder beside a fake executable "prog" in a temporary folder, read into the global settings.
+class FormResTest : public ::testing::Test {
+protected:
+    void Read(const QByteArray& settings)
+    {
+        WriteFile(m_Dir.filePath("prog.bin"), settings);
+        g_Var.ReadFiles(m_Dir.filePath("prog"));
+    }
+    void TearDown() override { g_Var.ReadFiles(m_Dir.filePath("none")); }
+    QTemporaryDir m_Dir;
+};
+
+} // namespace
+
+TEST(FormRes, EveryPictureAndListIsBuiltIn)
+{
+    TFormRes res;
+    EXPECT_EQ(TFormRes::PictureNames().size(), 18 + 10 + 42);
+    for (const QString& name : TFormRes::PictureNames())
+        EXPECT_FALSE(res.Picture(name).isNull()) << qPrintable(name);
+    EXPECT_TRUE(res.Picture(QStringLiteral("ImgNoSuch")).isNull());
+    // The main window and its pages are sized by their backgrounds.
+    EXPECT_EQ(res.Picture(QStringLiteral("ImgMainInfo")).size(), QSize(800, 480));
+    EXPECT_EQ(res.Picture(QStringLiteral("ImgFrLink")).size(), QSize(595, 317));
+    EXPECT_EQ(res.Picture(QStringLiteral("ImgAboutBG")).size(), QSize(386, 278));
+    EXPECT_EQ(res.Picture(QStringLiteral("ImgChartBG")).size(), QSize(540, 317));
+    EXPECT_EQ(res.Picture(QStringLiteral("ImgBtnActnow")).size(), QSize(97, 21));
+    EXPECT_EQ(res.Picture(QStringLiteral("ImgBtnHelpN")).size(), QSize(27, 31));
+    struct List {
+        const TImageList& list;
+        int w, h, count;
+    } lists[] = {
+        {res.ImgsNull, 0, 22, 0},       {res.ImgsSort, 10, 10, 2},       {res.ImgsType, 44, 22, 4},
+        {res.ImgsKeltoIcon, 16, 16, 3}, {res.ImgsKeltoIconXP, 32, 32, 3},
+    };
+    for (const List& l : lists) {
+        EXPECT_EQ(l.list.Width(), l.w);
+        EXPECT_EQ(l.list.Height(), l.h);
+        EXPECT_EQ(l.list.Count(), l.count);
+    }
+}
+
+TEST(FormRes, ButtonFacesAreKeyedOutsideTheirShape)
+{
+    TFormRes res;
+    const QImage face = res.Picture(QStringLiteral("ImgBtnScan"));
+    EXPECT_EQ(face.pixelColor(0, 0), QColor(255, 0, 255));
+    EXPECT_NE(face.pixelColor(face.width() / 2, face.height() / 2), QColor(255, 0, 255));
+}
+
+TEST(Jpeg, DecodedByLibraryKeepsSizeAndColour)
+{
+    const QImage src = Solid(123, 45, QColor(200, 100, 50));
+    const QImage img = DecodeJpeg(JpegOf(src));
+    ASSERT_EQ(img.size(), src.size());
+    const QColor c = img.pixelColor(60, 20);
+    EXPECT_NEAR(c.red(), 200, 4);
+    EXPECT_NEAR(c.green(), 100, 4);
+    EXPECT_NEAR(c.blue(), 50, 4);
+    const QImage gray = DecodeJpeg(JpegOf(src.convertToFormat(QImage::Format_Grayscale8)));
+    EXPECT_EQ(gray.size(), src.size());
+}
+
+TEST(Jpeg, BrokenDataGivesNoPicture)
+{
+    EXPECT_TRUE(DecodeJpeg(QByteArray()).isNull());
+    EXPECT_TRUE(DecodeJpeg(QByteArray("\xFF\xD8 not a picture")).isNull());
+    // A cut-off file decodes as far as it goes (the rest stays grey), like the library's own viewers show it.
+    const QByteArray good = JpegOf(Solid(64, 64, Qt::blue));
+    const QImage cut = DecodeJpeg(good.left(good.size() / 2));
+    EXPECT_TRUE(cut.isNull() || cut.size() == QSize(64, 64));
+}
+
+TEST_F(FormResTest, SkinFilesReplacePictures)
+{
+    const TFormRes builtIn;
+    QDir(m_Dir.path()).mkdir("myskin");
+    WriteFile(m_Dir.filePath("myskin/bg.jpg"), JpegOf(Solid(300, 200, Qt::red)));
+    Solid(7, 7, Qt::green).save(m_Dir.filePath("myskin/mark.bmp"));
+    WriteFile(m_Dir.filePath("myskin/broken.png"), "not a picture");
+    Read("[Setting]\nRes_Path=myskin\n[FormRes_TImage]\nImgMainInfo=bg.jpg\nImgMark=mark.bmp\n"
+         "ImgLight=missing.png\nImgBtnScan=broken.png\n");
+    TFormRes res;
+    EXPECT_EQ(res.Picture(QStringLiteral("ImgMainInfo")).size(), QSize(300, 200));
+    EXPECT_EQ(res.Picture(QStringLiteral("ImgMark")).pixelColor(3, 3), QColor(Qt::green));
+    for (const char* kept : {"ImgLight", "ImgBtnScan", "ImgFrLink"})
+        EXPECT_EQ(res.Picture(QLatin1String(kept)).size(), builtIn.Picture(QLatin1String(kept)).size()) << kept;
+    EXPECT_EQ(res.Picture(QStringLiteral("ImgLight")), builtIn.Picture(QStringLiteral("ImgLight")));
+}
+
+TEST_F(FormResTest, MissingSkinFolderKeepsBuiltInPictures)
+{
+    Read("[Setting]\nRes_Path=nowhere\n[FormRes_TImage]\nImgMainInfo=bg.jpg\n");
+    TFormRes res;
+    EXPECT_EQ(res.Picture(QStringLiteral("ImgMainInfo")).size(), QSize(800, 480));
+}
