@@ -26,8 +26,11 @@ const QColor NavyLight(0x1e, 0x4b, 0x77);
 const QColor Blue(0x1f, 0x5f, 0x99);
 const QColor BlueLight(0x46, 0x93, 0xdb);
 const QColor Cyan(0x5c, 0xc8, 0xec);
-const QColor StripTop(0xf1, 0xf5, 0xf9);
-const QColor StripBottom(0xd7, 0xe2, 0xed);
+// The tab strip carries slate captions and white ones under the mouse, so it is a middle tone.
+const QColor StripTop(0xb3, 0xc6, 0xd9);
+const QColor StripBottom(0x93, 0xac, 0xc5);
+const QColor TabIcon(0x2c, 0x46, 0x61);
+const QColor Footer(0xd7, 0xe2, 0xed);
 const QColor Slate(0x50, 0x64, 0x79); // the tabs' normal caption colour
 const QColor Page(0xf6, 0xf9, 0xfc);
 const QColor PageLine(0xc6, 0xd4, 0xe2);
@@ -318,10 +321,10 @@ QImage MainBackground(const QList<Pictogram>& tabs, int selected)
             p.fillPath(path, g);
             p.restore();
         } else if (i > 0 && i != selected + 1) {
-            p.fillRect(QRectF(tab.left(), tab.top() + 12, 1, tab.height() - 22), pal::PageLine);
+            p.fillRect(QRectF(tab.left(), tab.top() + 12, 1, tab.height() - 22), pal::StripTop.lighter(112));
         }
         const QRectF icon(tab.center().x() - 13, tab.top() + 7, 26, 26);
-        tabs.at(i)(p, icon, on ? Qt::white : pal::Slate);
+        tabs.at(i)(p, icon, on ? Qt::white : pal::TabIcon);
     }
     p.fillRect(0, PAGE_Y - 3, MAIN_W, 3, pal::Blue);
 
@@ -343,8 +346,8 @@ QImage MainBackground(const QList<Pictogram>& tabs, int selected)
 
     const int footer = PAGE_Y + PAGE_H;
     QLinearGradient foot(0, footer, 0, MAIN_H);
-    foot.setColorAt(0, pal::StripBottom);
-    foot.setColorAt(1, pal::StripBottom.darker(106));
+    foot.setColorAt(0, pal::Footer);
+    foot.setColorAt(1, pal::Footer.darker(106));
     p.fillRect(0, footer, MAIN_W, MAIN_H - footer, foot);
     p.fillRect(0, footer, MAIN_W, 1, pal::PageLine.darker(110));
     return img;
