@@ -218,9 +218,9 @@ void Shield(QPainter& p, const QRectF& r, const QColor& c)
     path.closeSubpath();
     p.fillPath(path, c);
     p.save();
-    p.setPen(QPen(Qt::transparent, 0));
-    p.setCompositionMode(QPainter::CompositionMode_Clear);
-    p.setPen(QPen(Qt::black, s * 0.08, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    // The tick takes the colour of what the shield stands on: the strip, or the selected tab.
+    p.setPen(QPen(c == QColor(Qt::white) ? pal::Blue : pal::StripTop, s * 0.08, Qt::SolidLine, Qt::RoundCap,
+                  Qt::RoundJoin));
     p.drawPolyline(QPolygonF({QPointF(r.left() + s * 0.32, r.top() + s * 0.5),
                               QPointF(r.left() + s * 0.46, r.top() + s * 0.64),
                               QPointF(r.left() + s * 0.7, r.top() + s * 0.36)}));
@@ -284,7 +284,7 @@ void Logo(QPainter& p, const QRectF& r)
 
 using Pictogram = std::function<void(QPainter&, const QRectF&, const QColor&)>;
 
-QImage MainBackground(const QList<Pictogram>& tabs, int selected)
+QImage MainBackground(const QList<Pictogram>& tabs, int selected, const Pictogram& mode)
 {
     QImage img = Canvas(MAIN_W, MAIN_H, pal::Frame);
     QPainter p(&img);
@@ -335,7 +335,7 @@ QImage MainBackground(const QList<Pictogram>& tabs, int selected)
     Watermark(p, QPointF(PAGE_X / 2.0, PAGE_Y + 150), 70, QColor(255, 255, 255, 40));
     p.save();
     p.setOpacity(0.85);
-    Adapter(p, QRectF(PAGE_X / 2.0 - 24, PAGE_Y + 160, 48, 48), Qt::white);
+    mode(p, QRectF(PAGE_X / 2.0 - 24, PAGE_Y + 160, 48, 48), Qt::white);
     p.restore();
     p.fillRect(PAGE_X, PAGE_Y, PAGE_W, PAGE_H, pal::Page);
 
@@ -644,9 +644,9 @@ void MakeAll()
     const char* stationNames[] = {"ImgMainInfo", "ImgMainSurvey", "ImgMainProfile", "ImgMainAdapter"};
     const char* apNames[] = {"ImgAPInfo", "ImgAPCfg", "ImgAPFilter"};
     for (int i = 0; i < 4; ++i)
-        Save(MainBackground(station, i), QLatin1String(stationNames[i]) + QLatin1String(".jpg"));
+        Save(MainBackground(station, i, Adapter), QLatin1String(stationNames[i]) + QLatin1String(".jpg"));
     for (int i = 0; i < 3; ++i)
-        Save(MainBackground(softAp, i), QLatin1String(apNames[i]) + QLatin1String(".jpg"));
+        Save(MainBackground(softAp, i, Tower), QLatin1String(apNames[i]) + QLatin1String(".jpg"));
 
     const QRectF full(10, 8, PAGE_W - 20, 24);
     const QRectF left(10, 8, 315, 24), right(335, 8, PAGE_W - 345, 24);
