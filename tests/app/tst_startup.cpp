@@ -113,6 +113,11 @@ TEST_F(StartupTest, StaleSocketAndManyArguments)
         args << QString("arg%1").arg(i);
     QProcess* first = Start(args);
     ASSERT_TRUE(testutil::WaitFor([&] { return Log().contains("Param(100) arg99\r\n"); }));
+    // The instance answers only once its window and skin exist, when a socket has replaced the stale file.
+    ASSERT_TRUE(testutil::WaitFor([&] {
+        const QFileInfo socket(m_Dir.filePath("run/Tessaro_NotifyMsg"));
+        return socket.exists() && !socket.isFile();
+    }));
     EXPECT_EQ(Run({"/Close"}), 0);
     EXPECT_TRUE(first->waitForFinished(10000));
 }
