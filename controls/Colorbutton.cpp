@@ -35,42 +35,27 @@ TColorButton::TColorButton(QWidget* parent)
 
 void TColorButton::SetColor(const QColor& value)
 {
-    if (value != m_Color) {
-        m_Color = value;
-        update();
-    }
+    Change(m_Color, value);
 }
 
 void TColorButton::SetColorLo(const QColor& value)
 {
-    if (value != m_ColorLo) {
-        m_ColorLo = value;
-        update();
-    }
+    Change(m_ColorLo, value);
 }
 
 void TColorButton::SetColorHi(const QColor& value)
 {
-    if (value != m_ColorHi) {
-        m_ColorHi = value;
-        update();
-    }
+    Change(m_ColorHi, value);
 }
 
 void TColorButton::SetGlyphIndex(int value)
 {
-    if (value != m_GlyphIndex) {
-        m_GlyphIndex = value;
-        update();
-    }
+    Change(m_GlyphIndex, value);
 }
 
 void TColorButton::SetGlyphs(const TImageList* value)
 {
-    if (value != m_Glyphs) {
-        m_Glyphs = value;
-        update();
-    }
+    Change(m_Glyphs, value);
 }
 
 unsigned TColorButton::DrawState() const

@@ -46,6 +46,15 @@ protected:
 
 private:
     bool HasGlyph() const;
+    // Stores a property value and repaints when it changed.
+    template <typename T>
+    void Change(T& field, const T& value)
+    {
+        if (field != value) {
+            field = value;
+            update();
+        }
+    }
 
     QColor m_Color;
     QColor m_ColorLo;
