@@ -96,3 +96,22 @@ TEST(TrayIcon, IconsAndAnimation)
     tray.SetVisible(false);
     EXPECT_FALSE(tray.Hide());
 }
+
+TEST(TrayIcon, MinimisingTheWindowHidesIt)
+{
+    QWidget window;
+    TTrayIcon tray;
+    tray.SetMainWindow(&window);
+    tray.SetVisible(true);
+    int minimized = 0, restored = 0;
+    QObject::connect(&tray, &TTrayIcon::OnMinimize, &tray, [&] { ++minimized; });
+    QObject::connect(&tray, &TTrayIcon::OnRestore, &tray, [&] { ++restored; });
+    window.show();
+    window.setWindowState(Qt::WindowMinimized);
+    ASSERT_TRUE(testutil::WaitFor([&] { return minimized == 1; }));
+    EXPECT_FALSE(window.isVisible()) << "no task bar entry stays behind";
+    tray.HandleMouse(TTrayIcon::mmLeftDbl, {});
+    EXPECT_EQ(restored, 1);
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_FALSE(window.windowState() & Qt::WindowMinimized);
+}

@@ -1,4 +1,5 @@
 #include "controls/Fabitmapbtn.h"
+#include "controls/Imagelist.h"
 #include "controls/Wincolor.h"
 
 #include <QCoreApplication>
@@ -174,4 +175,29 @@ TEST(TrifaceBtn, FocusMarksOnCorners)
     b.SetNoFocusRect(true);
     shot = b.grab().toImage();
     EXPECT_EQ(shot.pixelColor(5, 0), QColor(Qt::white));
+}
+
+TEST(ColorButton, GlyphCentredWithTiesToEven)
+{
+    TImageList glyphs(16, 16);
+    QImage g(16, 16, QImage::Format_ARGB32);
+    g.fill(Qt::red);
+    glyphs.Add(g);
+    TColorButton b;
+    b.SetColor(Qt::white);
+    b.SetGlyphs(&glyphs);
+    b.resize(41, 21);
+    // x = (41 - 2 - 16) / 2 = 11.5 and y = (21 - 16 + 2) / 2 = 3.5 both round to the even 12 and 4.
+    QImage shot = b.grab().toImage();
+    EXPECT_EQ(shot.pixelColor(12, 4), QColor(Qt::red));
+    EXPECT_NE(shot.pixelColor(11, 4), QColor(Qt::red));
+    EXPECT_NE(shot.pixelColor(12, 3), QColor(Qt::red));
+    b.setDown(true);
+    shot = b.grab().toImage();
+    EXPECT_NE(shot.pixelColor(12, 4), QColor(Qt::red)) << "a pressed button moves its glyph by one pixel";
+    EXPECT_EQ(shot.pixelColor(13, 5), QColor(Qt::red));
+    b.setDown(false);
+    b.setEnabled(false);
+    shot = b.grab().toImage();
+    EXPECT_EQ(shot.pixel(14, 6), b.ColorLo().rgb()) << "disabled glyphs are embossed";
 }
