@@ -1,5 +1,6 @@
 // Puts the skinned controls on the skin in their states and writes a screenshot (see tools/CMakeLists.txt).
 #include "app/Udefine.h"
+#include "controls/Colorbutton.h"
 #include "controls/Ellipsislabel.h"
 #include "controls/Fabitmapbtn.h"
 #include "controls/Sortlv.h"
@@ -98,7 +99,7 @@ void Build(QWidget& main)
     Caption(page, QStringLiteral("Available Networks"), 30, 11, 300, true);
 
     auto* lv = new TSortLv(page);
-    lv->setGeometry(20, 44, 300, 250);
+    lv->setGeometry(20, 44, 300, 222);
     lv->setColumnCount(4);
     lv->setHeaderLabels({QString(), QStringLiteral("SSID"), QStringLiteral("Channel"), QStringLiteral("Signal")});
     for (int c = 1; c < 4; ++c)
@@ -147,6 +148,26 @@ void Build(QWidget& main)
         Picture(page, FormRes->Picture(QStringLiteral("ImgLight")), 470 + 15 * (i % 7), 204);
     Picture(page, FormRes->Picture(QStringLiteral("ImgMark")), 470, 240);
     Caption(page, QStringLiteral("A caption much too long for its label"), 484, 235, 100);
+
+    // Without faces the bitmap buttons draw as colour buttons; with focus marks they show the corners.
+    auto* plain = new TColorButton(page);
+    plain->setText(QStringLiteral("Plain"));
+    plain->setGeometry(20, 280, 70, 24);
+    auto* glyph = new TColorButton(page);
+    glyph->setText(QStringLiteral("Glyph"));
+    glyph->SetGlyphs(&FormRes->ImgsKeltoIcon);
+    glyph->SetGlyphIndex(1);
+    glyph->setGeometry(96, 280, 80, 24);
+    auto* off = new TColorButton(page);
+    off->setText(QStringLiteral("Disabled"));
+    off->SetGlyphs(&FormRes->ImgsKeltoIcon);
+    off->SetGlyphIndex(1);
+    off->setEnabled(false);
+    off->setGeometry(182, 280, 90, 24);
+    auto* marked = new TTrifaceBtn(page);
+    marked->SetFaces(FormRes->Picture(QStringLiteral("ImgBtnSave")));
+    marked->setGeometry(280, 280, 84, 24);
+    marked->setDefault(true);
 }
 
 } // namespace
