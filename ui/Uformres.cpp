@@ -35,6 +35,8 @@ const char* const PAGE_BUTTONS[] = {
 const char* const OTHER_PNG_PICTURES[] = {
     "ImgBtnHelpN", "ImgBtnHelpH", "ImgBtnAboutN", "ImgBtnAboutH", "ImgBtnEnable", "ImgBtnDisable",
     "ImgBtnCloseN", "ImgBtnCloseH", "ImgMark", "ImgLight",
+    // Captionless faces for buttons whose text comes from the language file, such as the message box's.
+    "ImgBtnBlank", "ImgBtnBlankOn",
 };
 
 bool IsJpegPicture(const QString& name)

@@ -44,7 +44,7 @@ protected:
 TEST(FormRes, EveryPictureAndListIsBuiltIn)
 {
     TFormRes res;
-    EXPECT_EQ(TFormRes::PictureNames().size(), 18 + 10 + 42);
+    EXPECT_EQ(TFormRes::PictureNames().size(), 18 + 12 + 42);
     for (const QString& name : TFormRes::PictureNames())
         EXPECT_FALSE(res.Picture(name).isNull()) << qPrintable(name);
     EXPECT_TRUE(res.Picture(QStringLiteral("ImgNoSuch")).isNull());

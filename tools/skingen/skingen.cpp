@@ -686,6 +686,9 @@ void MakeAll()
     Save(RoundIconButton({27, 31}, HEADER_RIGHT, true, info, pal::Cyan), QStringLiteral("ImgBtnAboutH.png"));
     Save(RoundIconButton({20, 20}, pal::NavyLight, false, Cross, pal::Red), QStringLiteral("ImgBtnCloseN.png"));
     Save(RoundIconButton({20, 20}, pal::NavyLight, true, Cross, pal::Red), QStringLiteral("ImgBtnCloseH.png"));
+    // Without a caption, for buttons that draw their text from the language file (the message box's).
+    Save(PageButton({75, 24}, QString(), false), QStringLiteral("ImgBtnBlank.png"));
+    Save(PageButton({75, 24}, QString(), true), QStringLiteral("ImgBtnBlankOn.png"));
     Save(ModeButton(true), QStringLiteral("ImgBtnEnable.png"));
     Save(ModeButton(false), QStringLiteral("ImgBtnDisable.png"));
 
