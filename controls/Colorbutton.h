@@ -47,8 +47,7 @@ protected:
 private:
     bool HasGlyph() const;
     // Stores a property value and repaints when it changed.
-    template <typename T>
-    void Change(T& field, const T& value)
+    template <typename T> void Change(T& field, const T& value)
     {
         if (field != value) {
             field = value;

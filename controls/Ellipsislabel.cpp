@@ -2,9 +2,7 @@
 
 #include <QPainter>
 
-TEllipsisLabel::TEllipsisLabel(QWidget* parent) : QLabel(parent)
-{
-}
+TEllipsisLabel::TEllipsisLabel(QWidget* parent) : QLabel(parent) {}
 
 void TEllipsisLabel::SetEllipsisEnd(bool value)
 {

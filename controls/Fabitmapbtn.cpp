@@ -4,7 +4,8 @@
 
 QImage TFABitmapBtn::HoverFace() const
 {
-    QImage face = (Faces().isNull() ? FacesOver() : Faces()).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    QImage face =
+        (Faces().isNull() ? FacesOver() : Faces()).convertToFormat(QImage::Format_ARGB32_Premultiplied);
     if (face.isNull() || FacesOver().isNull())
         return face;
     // Only the shape of the hover face is laid over: its key-coloured surround would show as a fringe.

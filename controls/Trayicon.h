@@ -28,8 +28,18 @@ public:
         imNone
     };
     // The mouse messages the status area reports.
-    enum MouseMessage { mmMove, mmLeftDown, mmLeftUp, mmLeftDbl, mmRightDown, mmRightUp, mmRightDbl,
-                        mmMiddleDown, mmMiddleUp, mmMiddleDbl };
+    enum MouseMessage {
+        mmMove,
+        mmLeftDown,
+        mmLeftUp,
+        mmLeftDbl,
+        mmRightDown,
+        mmRightUp,
+        mmRightDbl,
+        mmMiddleDown,
+        mmMiddleUp,
+        mmMiddleDbl
+    };
     // Longest hint plus one: a hint must be shorter.
     static constexpr int HINT_LIMIT = 64;
 

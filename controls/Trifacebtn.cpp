@@ -253,7 +253,8 @@ void TTrifaceBtn::DoShapeButton()
     if (!shape.Error.isEmpty()) {
         m_LastShapeError = shape.Error;
         clearMask();
-        DebugPrint("Exception(%s::DoShapeButton): %s", metaObject()->className(), qUtf8Printable(shape.Error));
+        DebugPrint("Exception(%s::DoShapeButton): %s", metaObject()->className(),
+                   qUtf8Printable(shape.Error));
     }
     DoRedrawButton();
 }

@@ -8,8 +8,8 @@
 // The opaque part of a button face, made of one-pixel-high runs that the window system takes in batches.
 struct TShapeResult {
     QRegion Region;
-    int Batches = 0;   // region-creation calls made
-    QString Error;     // empty on success
+    int Batches = 0; // region-creation calls made
+    QString Error;   // empty on success
 };
 
 // Most rectangles handed to one region-creation call.

@@ -21,22 +21,32 @@ namespace {
 
 // Large backgrounds are JPEG, the rest PNG; the built-in files carry the picture's name.
 const char* const JPEG_PICTURES[] = {
-    "ImgMainInfo", "ImgMainSurvey", "ImgMainProfile", "ImgMainAdapter", "ImgAPInfo", "ImgAPCfg", "ImgAPFilter",
-    "ImgFrLink", "ImgSurvey", "ImgFrProfile", "ImgAdapter", "ImgFrAPInfo", "ImgFrAPCfg", "ImgFrAPFilter",
-    "ImgFrProfSet", "ImgFrActive", "ImgAboutBG", "ImgChartBG",
+    "ImgMainInfo", "ImgMainSurvey", "ImgMainProfile", "ImgMainAdapter", "ImgAPInfo",  "ImgAPCfg",
+    "ImgAPFilter", "ImgFrLink",     "ImgSurvey",      "ImgFrProfile",   "ImgAdapter", "ImgFrAPInfo",
+    "ImgFrAPCfg",  "ImgFrAPFilter", "ImgFrProfSet",   "ImgFrActive",    "ImgAboutBG", "ImgChartBG",
 };
 
 const char* const PAGE_BUTTONS[] = {
-    "ImgBtnAct", "ImgBtnActlater", "ImgBtnActnow", "ImgBtnAdd", "ImgBtnApply", "ImgBtnBack", "ImgBtnBrowse",
-    "ImgBtnCancel", "ImgBtnChart", "ImgBtnConnect", "ImgBtnDelete", "ImgBtnEdit", "ImgBtnExit", "ImgBtnNext",
-    "ImgBtnRefresh", "ImgBtnSave", "ImgBtnScan", "ImgBtnSelect", "ImgBtnStart", "ImgBtnStatistics", "ImgBtnTChart",
+    "ImgBtnAct",    "ImgBtnActlater",   "ImgBtnActnow",  "ImgBtnAdd",     "ImgBtnApply",  "ImgBtnBack",
+    "ImgBtnBrowse", "ImgBtnCancel",     "ImgBtnChart",   "ImgBtnConnect", "ImgBtnDelete", "ImgBtnEdit",
+    "ImgBtnExit",   "ImgBtnNext",       "ImgBtnRefresh", "ImgBtnSave",    "ImgBtnScan",   "ImgBtnSelect",
+    "ImgBtnStart",  "ImgBtnStatistics", "ImgBtnTChart",
 };
 
 const char* const OTHER_PNG_PICTURES[] = {
-    "ImgBtnHelpN", "ImgBtnHelpH", "ImgBtnAboutN", "ImgBtnAboutH", "ImgBtnEnable", "ImgBtnDisable",
-    "ImgBtnCloseN", "ImgBtnCloseH", "ImgMark", "ImgLight",
+    "ImgBtnHelpN",
+    "ImgBtnHelpH",
+    "ImgBtnAboutN",
+    "ImgBtnAboutH",
+    "ImgBtnEnable",
+    "ImgBtnDisable",
+    "ImgBtnCloseN",
+    "ImgBtnCloseH",
+    "ImgMark",
+    "ImgLight",
     // Captionless faces for buttons whose text comes from the language file, such as the message box's.
-    "ImgBtnBlank", "ImgBtnBlankOn",
+    "ImgBtnBlank",
+    "ImgBtnBlankOn",
 };
 
 bool IsJpegPicture(const QString& name)
@@ -49,7 +59,8 @@ bool IsJpegPicture(const QString& name)
 
 QString BuiltInPath(const QString& name)
 {
-    return QStringLiteral(":/skin/") + name + (IsJpegPicture(name) ? QStringLiteral(".jpg") : QStringLiteral(".png"));
+    return QStringLiteral(":/skin/") + name +
+           (IsJpegPicture(name) ? QStringLiteral(".jpg") : QStringLiteral(".png"));
 }
 
 struct JpegError {
@@ -65,9 +76,7 @@ void JpegErrorExit(j_common_ptr info)
     std::longjmp(reinterpret_cast<JpegError*>(info->err)->Jump, 1);
 }
 
-void JpegSilence(j_common_ptr, int)
-{
-}
+void JpegSilence(j_common_ptr, int) {}
 
 // Decodes into *out, which is sized before any call that may fail after it. This function keeps no object
 // with a destructor of its own, so the jump back from the library skips nothing that needs cleaning up.
@@ -81,7 +90,8 @@ bool DecodeJpegInto(jpeg_decompress_struct* info, JpegError* err, const QByteArr
         return false;
     }
     jpeg_create_decompress(info);
-    jpeg_mem_src(info, reinterpret_cast<const unsigned char*>(data->constData()), (unsigned long)data->size());
+    jpeg_mem_src(info, reinterpret_cast<const unsigned char*>(data->constData()),
+                 (unsigned long)data->size());
     jpeg_read_header(info, TRUE);
     info->out_color_space = JCS_RGB;
     jpeg_start_decompress(info);

@@ -16,7 +16,8 @@ QImage Arrow(int w, int h)
 void AddColumns(TSortLv& lv)
 {
     lv.setColumnCount(4);
-    lv.setHeaderLabels({QString(), QStringLiteral("SSID"), QStringLiteral("Channel"), QStringLiteral("Signal")});
+    lv.setHeaderLabels(
+        {QString(), QStringLiteral("SSID"), QStringLiteral("Channel"), QStringLiteral("Signal")});
     lv.headerItem()->setTextAlignment(1, Qt::AlignLeft);
     lv.headerItem()->setTextAlignment(2, Qt::AlignRight);
     lv.headerItem()->setTextAlignment(3, Qt::AlignHCenter);

@@ -95,6 +95,7 @@ TEST(EllipsisLabel, CutsTooLongText)
     lb.SetEllipsisPath(false);
     lb.SetEllipsisWord(true);
     lb.setText(QStringLiteral("Wireless Network Status Information"));
-    const QString word = lb.DisplayText(lb.fontMetrics().horizontalAdvance(QStringLiteral("Wireless Network") + QChar(0x2026) + "Ne"));
+    const QString word = lb.DisplayText(
+        lb.fontMetrics().horizontalAdvance(QStringLiteral("Wireless Network") + QChar(0x2026) + "Ne"));
     EXPECT_EQ(word, QStringLiteral("Wireless Network") + QChar(0x2026));
 }

@@ -59,7 +59,7 @@ TEST(FormRes, EveryPictureAndListIsBuiltIn)
         const TImageList& list;
         int w, h, count;
     } lists[] = {
-        {res.ImgsNull, 0, 22, 0},       {res.ImgsSort, 10, 10, 2},       {res.ImgsType, 44, 22, 4},
+        {res.ImgsNull, 0, 22, 0},       {res.ImgsSort, 10, 10, 2},        {res.ImgsType, 44, 22, 4},
         {res.ImgsKeltoIcon, 16, 16, 3}, {res.ImgsKeltoIconXP, 32, 32, 3},
     };
     for (const List& l : lists) {
@@ -113,7 +113,8 @@ TEST_F(FormResTest, SkinFilesReplacePictures)
     EXPECT_EQ(res.Picture(QStringLiteral("ImgMainInfo")).size(), QSize(300, 200));
     EXPECT_EQ(res.Picture(QStringLiteral("ImgMark")).pixelColor(3, 3), QColor(Qt::green));
     for (const char* kept : {"ImgLight", "ImgBtnScan", "ImgFrLink"})
-        EXPECT_EQ(res.Picture(QLatin1String(kept)).size(), builtIn.Picture(QLatin1String(kept)).size()) << kept;
+        EXPECT_EQ(res.Picture(QLatin1String(kept)).size(), builtIn.Picture(QLatin1String(kept)).size())
+            << kept;
     EXPECT_EQ(res.Picture(QStringLiteral("ImgLight")), builtIn.Picture(QStringLiteral("ImgLight")));
 }
 

@@ -101,7 +101,8 @@ void Build(QWidget& main)
     auto* lv = new TSortLv(page);
     lv->setGeometry(20, 44, 300, 222);
     lv->setColumnCount(4);
-    lv->setHeaderLabels({QString(), QStringLiteral("SSID"), QStringLiteral("Channel"), QStringLiteral("Signal")});
+    lv->setHeaderLabels(
+        {QString(), QStringLiteral("SSID"), QStringLiteral("Channel"), QStringLiteral("Signal")});
     for (int c = 1; c < 4; ++c)
         lv->headerItem()->setTextAlignment(c, Qt::AlignHCenter);
     const int widths[] = {46, 100, 62, 59};
@@ -116,8 +117,11 @@ void Build(QWidget& main)
     struct Net {
         const char* ssid;
         int ch, sig, kind;
-    } nets[] = {{"HomeNet", 6, 92, 2}, {"Cafe Guest", 1, 78, 0}, {"office-5G-corporate-wlan", 36, 64, 2},
-                {"LAN Party", 11, 41, 3}, {"printer-direct", 6, 30, 1}};
+    } nets[] = {{"HomeNet", 6, 92, 2},
+                {"Cafe Guest", 1, 78, 0},
+                {"office-5G-corporate-wlan", 36, 64, 2},
+                {"LAN Party", 11, 41, 3},
+                {"printer-direct", 6, 30, 1}};
     for (const Net& n : nets) {
         auto* item = new QTreeWidgetItem(lv);
         item->setIcon(0, FormRes->ImgsType.Icon(n.kind));

@@ -120,7 +120,8 @@ void Magnifier(QPainter& p, const QRectF& r, const QColor& c)
     const QRectF lens(r.left() + s * 0.08, r.top() + s * 0.08, s * 0.58, s * 0.58);
     p.drawEllipse(lens);
     p.setPen(QPen(c, s * 0.16, Qt::SolidLine, Qt::RoundCap));
-    p.drawLine(QPointF(r.left() + s * 0.6, r.top() + s * 0.6), QPointF(r.right() - s * 0.08, r.bottom() - s * 0.08));
+    p.drawLine(QPointF(r.left() + s * 0.6, r.top() + s * 0.6),
+               QPointF(r.right() - s * 0.08, r.bottom() - s * 0.08));
     p.restore();
     Waves(p, QPointF(lens.center().x(), lens.center().y() + s * 0.12), s * 0.22, c, s * 0.05, 2);
 }
@@ -137,8 +138,8 @@ void Card(QPainter& p, const QRectF& r, const QColor& c)
     p.drawEllipse(QPointF(r.left() + s * 0.3, r.top() + s * 0.42), s * 0.1, s * 0.1);
     p.drawPie(QRectF(r.left() + s * 0.14, r.top() + s * 0.54, s * 0.32, s * 0.3), 0, 180 * 16);
     for (int i = 0; i < 3; ++i)
-        p.drawRoundedRect(QRectF(r.left() + s * 0.54, r.top() + s * (0.36 + 0.13 * i), s * (i == 2 ? 0.22 : 0.32),
-                                 s * 0.07),
+        p.drawRoundedRect(QRectF(r.left() + s * 0.54, r.top() + s * (0.36 + 0.13 * i),
+                                 s * (i == 2 ? 0.22 : 0.32), s * 0.07),
                           s * 0.03, s * 0.03);
     p.restore();
 }
@@ -169,7 +170,8 @@ void Tower(QPainter& p, const QRectF& r, const QColor& c)
     p.setPen(QPen(c, s * 0.08, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     p.drawLine(top, QPointF(r.center().x() - s * 0.2, r.bottom() - s * 0.04));
     p.drawLine(top, QPointF(r.center().x() + s * 0.2, r.bottom() - s * 0.04));
-    p.drawLine(QPointF(r.center().x() - s * 0.11, r.top() + s * 0.72), QPointF(r.center().x() + s * 0.11, r.top() + s * 0.72));
+    p.drawLine(QPointF(r.center().x() - s * 0.11, r.top() + s * 0.72),
+               QPointF(r.center().x() + s * 0.11, r.top() + s * 0.72));
     p.setPen(QPen(c, s * 0.07, Qt::SolidLine, Qt::RoundCap));
     p.setBrush(Qt::NoBrush);
     for (int i = 1; i <= 2; ++i) {
@@ -234,8 +236,10 @@ void Lock(QPainter& p, const QRectF& r, const QColor& body, const QColor& shackl
     p.setPen(QPen(shackle, s * 0.13));
     p.setBrush(Qt::NoBrush);
     p.drawArc(QRectF(r.left() + s * 0.24, r.top() + s * 0.06, s * 0.52, s * 0.6), 0, 180 * 16);
-    p.drawLine(QPointF(r.left() + s * 0.24, r.top() + s * 0.36), QPointF(r.left() + s * 0.24, r.top() + s * 0.5));
-    p.drawLine(QPointF(r.right() - s * 0.24, r.top() + s * 0.36), QPointF(r.right() - s * 0.24, r.top() + s * 0.5));
+    p.drawLine(QPointF(r.left() + s * 0.24, r.top() + s * 0.36),
+               QPointF(r.left() + s * 0.24, r.top() + s * 0.5));
+    p.drawLine(QPointF(r.right() - s * 0.24, r.top() + s * 0.36),
+               QPointF(r.right() - s * 0.24, r.top() + s * 0.5));
     p.setPen(QPen(body.darker(140), s * 0.05));
     p.setBrush(body);
     p.drawRoundedRect(QRectF(r.left() + s * 0.1, r.top() + s * 0.44, s * 0.8, s * 0.52), s * 0.08, s * 0.08);
@@ -279,7 +283,8 @@ void Logo(QPainter& p, const QRectF& r)
     p.setPen(QPen(QColor(255, 255, 255, 90), 1));
     p.setBrush(g);
     p.drawRoundedRect(r, r.width() * 0.22, r.width() * 0.22);
-    Waves(p, QPointF(r.center().x(), r.bottom() - r.height() * 0.2), r.width() * 0.55, Qt::white, r.width() * 0.09);
+    Waves(p, QPointF(r.center().x(), r.bottom() - r.height() * 0.2), r.width() * 0.55, Qt::white,
+          r.width() * 0.09);
 }
 
 using Pictogram = std::function<void(QPainter&, const QRectF&, const QColor&)>;
@@ -465,7 +470,8 @@ QImage PageButton(QSize size, const QString& caption, bool hover, const Pictogra
     });
 }
 
-QImage RoundIconButton(QSize size, const QColor& backdrop, bool hover, const Pictogram& glyph, const QColor& hot)
+QImage RoundIconButton(QSize size, const QColor& backdrop, bool hover, const Pictogram& glyph,
+                       const QColor& hot)
 {
     QPainterPath shape;
     const double d = std::min(size.width(), size.height()) - 1;
@@ -657,17 +663,20 @@ void MakeAll()
                             LampSockets(p, 393);
                         }),
          QStringLiteral("ImgFrLink.jpg"));
-    for (const char* name : {"ImgSurvey", "ImgFrProfile", "ImgAdapter", "ImgFrAPInfo", "ImgFrAPFilter", "ImgFrProfSet"})
+    for (const char* name :
+         {"ImgSurvey", "ImgFrProfile", "ImgAdapter", "ImgFrAPInfo", "ImgFrAPFilter", "ImgFrProfSet"})
         Save(PageBackground({full}), QLatin1String(name) + QLatin1String(".jpg"));
     Save(PageBackground({left, right}), QStringLiteral("ImgFrAPCfg.jpg"));
-    Save(PageBackground({}, [](QPainter& p) {
-             const QRectF c(60, 90, 110, 110);
-             p.setPen(Qt::NoPen);
-             p.setBrush(QColor(0x3b, 0xc9, 0x4c, 40));
-             p.drawEllipse(c);
-             p.setPen(QPen(pal::Green.darker(115), 12, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-             p.drawPolyline(QPolygonF({QPointF(88, 147), QPointF(108, 167), QPointF(145, 122)}));
-         }),
+    Save(PageBackground(
+             {},
+             [](QPainter& p) {
+                 const QRectF c(60, 90, 110, 110);
+                 p.setPen(Qt::NoPen);
+                 p.setBrush(QColor(0x3b, 0xc9, 0x4c, 40));
+                 p.drawEllipse(c);
+                 p.setPen(QPen(pal::Green.darker(115), 12, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+                 p.drawPolyline(QPolygonF({QPointF(88, 147), QPointF(108, 167), QPointF(145, 122)}));
+             }),
          QStringLiteral("ImgFrActive.jpg"));
     QImage about = FramedBackground(386, 278, 96);
     {
@@ -678,14 +687,20 @@ void MakeAll()
     Save(about, QStringLiteral("ImgAboutBG.jpg"));
     Save(FramedBackground(540, 317, 30), QStringLiteral("ImgChartBG.jpg"));
 
-    const auto help = [](QPainter& p, const QRectF& r, const QColor& c) { Letter(p, r, c, QStringLiteral("?")); };
-    const auto info = [](QPainter& p, const QRectF& r, const QColor& c) { Letter(p, r, c, QStringLiteral("i")); };
+    const auto help = [](QPainter& p, const QRectF& r, const QColor& c) {
+        Letter(p, r, c, QStringLiteral("?"));
+    };
+    const auto info = [](QPainter& p, const QRectF& r, const QColor& c) {
+        Letter(p, r, c, QStringLiteral("i"));
+    };
     Save(RoundIconButton({27, 31}, HEADER_RIGHT, false, help, pal::Cyan), QStringLiteral("ImgBtnHelpN.png"));
     Save(RoundIconButton({27, 31}, HEADER_RIGHT, true, help, pal::Cyan), QStringLiteral("ImgBtnHelpH.png"));
     Save(RoundIconButton({27, 31}, HEADER_RIGHT, false, info, pal::Cyan), QStringLiteral("ImgBtnAboutN.png"));
     Save(RoundIconButton({27, 31}, HEADER_RIGHT, true, info, pal::Cyan), QStringLiteral("ImgBtnAboutH.png"));
-    Save(RoundIconButton({20, 20}, pal::NavyLight, false, Cross, pal::Red), QStringLiteral("ImgBtnCloseN.png"));
-    Save(RoundIconButton({20, 20}, pal::NavyLight, true, Cross, pal::Red), QStringLiteral("ImgBtnCloseH.png"));
+    Save(RoundIconButton({20, 20}, pal::NavyLight, false, Cross, pal::Red),
+         QStringLiteral("ImgBtnCloseN.png"));
+    Save(RoundIconButton({20, 20}, pal::NavyLight, true, Cross, pal::Red),
+         QStringLiteral("ImgBtnCloseH.png"));
     // Without a caption, for buttons that draw their text from the language file (the message box's).
     Save(PageButton({75, 24}, QString(), false), QStringLiteral("ImgBtnBlank.png"));
     Save(PageButton({75, 24}, QString(), true), QStringLiteral("ImgBtnBlankOn.png"));
@@ -701,7 +716,7 @@ void MakeAll()
     };
     const Pictogram chart = [](QPainter& p, const QRectF& r, const QColor& c) { SignalBars(p, r, c); };
     const Btn buttons[] = {
-        {"ImgBtnAct", "Activate", 84, 24, {}},       {"ImgBtnActlater", "Activate Later", 97, 21, {}},
+        {"ImgBtnAct", "Activate", 84, 24, {}},        {"ImgBtnActlater", "Activate Later", 97, 21, {}},
         {"ImgBtnActnow", "Activate Now", 97, 21, {}}, {"ImgBtnAdd", "Add", 84, 24, {}},
         {"ImgBtnApply", "Apply", 84, 24, {}},         {"ImgBtnBack", "< Back", 84, 24, {}},
         {"ImgBtnBrowse", "Browse...", 84, 24, {}},    {"ImgBtnCancel", "Cancel", 84, 24, {}},
