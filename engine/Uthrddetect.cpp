@@ -1,0 +1,331 @@
+#include "Uthrddetect.h"
+#include "Ucumlib.h"
+#include "Udeviceeventserver.h"
+#include "Udevmonitor.h"
+#include "Usessionwatch.h"
+#include "app/Udebug.h"
+#include "app/Unotifyevent.h"
+#include "app/Uutility.h"
+
+#include <QThread>
+#include <QTimer>
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+namespace {
+
+constexpr int NOTIFY_DEVICE_CHANGE = 2;
+constexpr int DEVICE_GIVE_UP = 3;
+constexpr int DEVICE_LIST_CHANGED = 4;
+constexpr int STOP_WAIT_MS = 2000;
+constexpr int SESSION_RETRY_MS = 500;
+
+class CDetectThread : public QThread {
+protected:
+    void run() override
+    {
+        exec();
+        DebugPrint("CThrdDetect::Execute() return");
+    }
+};
+
+// Threads that did not stop in time, with the objects they use: kept for the rest of the run.
+std::vector<CThrdDetect*>& Abandoned()
+{
+    static auto* list = new std::vector<CThrdDetect*>;
+    return *list;
+}
+
+TAdapterDesc MakeDesc(const TSDevRecord& record, const QByteArray& hwId)
+{
+    TAdapterDesc desc;
+    memset(&desc, 0, sizeof desc);
+    CopyTextField(desc.Description, sizeof desc.Description,
+                  QString::fromUtf8(record.description, qsizetype(strnlen(record.description, sizeof record.description))));
+    CopyTextField(desc.HwId, sizeof desc.HwId, QString::fromUtf8(hwId));
+    memcpy(desc.Instance, "9999", sizeof desc.Instance);
+    return desc;
+}
+
+} // namespace
+
+void CThrdDetect::Deleter::operator()(CThrdDetect* detect) const
+{
+    detect->StopThread();
+    if (detect->m_Thread->isFinished())
+        delete detect;
+    else
+        Abandoned().push_back(detect);
+}
+
+CThrdDetect::Ptr CThrdDetect::Create(QObject* mainWindow)
+{
+    Ptr detect(new CThrdDetect(mainWindow));
+    detect->moveToThread(detect->m_Thread.get());
+    connect(detect->m_Thread.get(), &QThread::started, detect.get(), &CThrdDetect::CreateWnd);
+    detect->m_Thread->start();
+    return detect;
+}
+
+CThrdDetect::CThrdDetect(QObject* mainWindow)
+    : m_MainWindow(mainWindow), m_OwnerThread(QThread::currentThread()), m_Thread(new CDetectThread)
+{
+}
+
+CThrdDetect::~CThrdDetect()
+{
+    StopThread();
+    ClearDevices();
+}
+
+void CThrdDetect::CreateWnd()
+{
+    m_Timer1 = new QTimer(this);
+    m_Timer1->setSingleShot(true);
+    connect(m_Timer1, &QTimer::timeout, this, &CThrdDetect::OnTimer1);
+    m_Timer2 = new QTimer(this);
+    m_Timer2->setInterval(SESSION_RETRY_MS);
+    connect(m_Timer2, &QTimer::timeout, this, &CThrdDetect::OnTimer2);
+
+    m_EventServer = new CDeviceEventServer(this);
+    connect(m_EventServer, &CDeviceEventServer::DeviceEvent, this, &CThrdDetect::OnDeviceEvent);
+    connect(m_EventServer, &CDeviceEventServer::NodesChanged, this, &CThrdDetect::OnNodesChanged);
+    connect(m_EventServer, &CDeviceEventServer::Resume, this, &CThrdDetect::OnResume);
+    connect(m_EventServer, &CDeviceEventServer::ConsoleConnect, this, &CThrdDetect::OnConsoleConnect);
+    connect(m_EventServer, &CDeviceEventServer::ConsoleDisconnect, this, &CThrdDetect::OnConsoleDisconnect);
+    m_EventServer->Listen(CDeviceEventServer::SocketPath(g_Var.ProfRoot));
+
+    if (g_Var.OsKind >= 6) {
+        auto* monitor = new CUdevMonitor(this);
+        if (monitor->Open()) {
+            m_DevNotify = monitor;
+            connect(m_DevNotify, &CUdevMonitor::DeviceEvent, this, &CThrdDetect::OnDeviceEvent);
+            DebugPrint("Succ: RegisterDeviceNotification");
+        } else {
+            delete monitor;
+            DebugPrint("Fail: RegisterDeviceNotification");
+        }
+    }
+    if (g_Var.OsKind >= 7 && !(g_Var.StartFlags & SF_SERVICE))
+        RegisterSessionNotify();
+    m_WndCreated = true;
+    m_Timer1->start(100);
+}
+
+void CThrdDetect::RegisterSessionNotify()
+{
+    m_Session = new CSessionWatch(this);
+    connect(m_Session, &CSessionWatch::ConsoleConnect, this, &CThrdDetect::OnConsoleConnect);
+    connect(m_Session, &CSessionWatch::ConsoleDisconnect, this, &CThrdDetect::OnConsoleDisconnect);
+    connect(m_Session, &CSessionWatch::Resume, this, &CThrdDetect::OnResume);
+    if (m_Session->Register()) {
+        DebugPrint("Succ: RegisterSessionNotify");
+    } else {
+        DebugPrint("Fail: RegisterSessionNotify");
+        m_Timer2->start();
+    }
+}
+
+void CThrdDetect::DestroyWnd()
+{
+    // Everything the loop owns goes on this thread; the bare object then returns to its owner, which frees it.
+    delete m_Session;
+    delete m_DevNotify;
+    delete m_EventServer;
+    delete m_Timer1;
+    delete m_Timer2;
+    m_Session = nullptr;
+    m_DevNotify = nullptr;
+    m_EventServer = nullptr;
+    m_Timer1 = nullptr;
+    m_Timer2 = nullptr;
+    DebugPrint("CThrdDetect::DestroyWnd()");
+    moveToThread(m_OwnerThread);
+    m_Thread->quit();
+}
+
+void CThrdDetect::StopThread()
+{
+    if (m_Stopped)
+        return;
+    m_Stopped = true;
+    m_Stop.Request();
+    if (m_WndCreated)
+        DebugPrint("Close Detect Wnd");
+    // Posted even before the loop runs, so that a thread stopped right after its start still ends.
+    QMetaObject::invokeMethod(this, &CThrdDetect::DestroyWnd, Qt::QueuedConnection);
+    if (m_Thread->wait(STOP_WAIT_MS)) {
+        DebugPrint("CThrdDetect::StopThread() Thread Stop");
+        return;
+    }
+    DebugPrint("CThrdDetect::StopThread() TerminateThread");
+    QThread::msleep(500);
+    if (g_TSLib.IsLoaded() && !g_TSLib.IsFree()) {
+        DebugPrint("CThrdDetect: release g_TSLib.SynchEvent event");
+        g_TSLib.Release();
+    }
+}
+
+void CThrdDetect::GetDevices(std::vector<TAdapterDesc>& list) const
+{
+    std::lock_guard<std::mutex> lock(m_DevicesLock);
+    list.insert(list.end(), m_Devices.begin(), m_Devices.end());
+}
+
+void CThrdDetect::ClearDevices()
+{
+    std::lock_guard<std::mutex> lock(m_DevicesLock);
+    m_Devices.clear();
+}
+
+void CThrdDetect::SetIgnore(bool on)
+{
+    m_Ignore = on;
+    DebugPrint(on ? "Ignore ON" : "Ignore OFF");
+    if (!on)
+        ScheduleDetect(1000, 3);
+}
+
+void CThrdDetect::ScheduleDetect(int delayMs, int passes)
+{
+    if (QThread::currentThread() != m_Thread.get()) {
+        // The timer belongs to the detection thread; once that has ended there is nothing to schedule.
+        QMetaObject::invokeMethod(
+            this,
+            [this, delayMs, passes] {
+                if (QThread::currentThread() == m_Thread.get())
+                    ScheduleDetect(delayMs, passes);
+            },
+            Qt::QueuedConnection);
+        return;
+    }
+    if (!m_Timer1)
+        return;
+    m_Passes = passes;
+    m_Timer1->start(delayMs);
+}
+
+void CThrdDetect::ResumeReset()
+{
+    ClearDevices();
+    PostNotify(m_MainWindow, NOTIFY_DEVICE_CHANGE, DEVICE_GIVE_UP);
+    ScheduleDetect(3000, 3);
+}
+
+bool CThrdDetect::EnumDetectDev(std::vector<TAdapterDesc>& list)
+{
+    DebugPrint("CThrdDetect::EnumDetectDev");
+    std::array<TSDevRecord, MAX_HWIDS> records{};
+    // Without accepted ids one all-zero record asks for whatever adapter the library has.
+    const int count = std::clamp(g_Var.GetHwIdList(records.data(), MAX_HWIDS), 1, MAX_HWIDS);
+    CTSLibLock lock(m_Stop);
+    if (!lock)
+        return false;
+    try {
+        for (int i = 0; i < count; ++i) {
+            TSDevRecord& record = records[size_t(i)];
+            // The id as asked for: the library may write into the record.
+            const QByteArray hwId(record.hwId, qsizetype(strnlen(record.hwId, sizeof record.hwId)));
+            const int result = g_TSLib.TSRWL_DevDetect(&record);
+            DebugPrint("DevDetect Result: %s %d", hwId.constData(), result);
+            if (result == TSRWL_OK) {
+                list.push_back(MakeDesc(record, hwId));
+                break;
+            }
+        }
+    } catch (const std::exception&) {
+        DebugPrint("Exception(CThrdDetect::EnumDetectDev)");
+    }
+    return true;
+}
+
+void CThrdDetect::DetectDev()
+{
+    DebugPrint("CThrdDetect::DetectDev()");
+    std::vector<TAdapterDesc> found;
+    if (!EnumDetectDev(found))
+        return;
+    DebugPrint("available device %d", int(found.size()));
+    bool differ = false;
+    {
+        std::lock_guard<std::mutex> lock(m_DevicesLock);
+        differ = found.size() != m_Devices.size() ||
+                 std::any_of(m_Devices.begin(), m_Devices.end(), [&found](const TAdapterDesc& desc) {
+                     return FindDevRecord(desc, found.data(), int(found.size())) < 0;
+                 });
+        if (differ)
+            m_Devices.swap(found);
+    }
+    if (differ)
+        PostNotify(m_MainWindow, NOTIFY_DEVICE_CHANGE, DEVICE_LIST_CHANGED);
+    else if (m_Passes > 0 && m_Timer1)
+        m_Timer1->start(2000);
+}
+
+void CThrdDetect::OnTimer1()
+{
+    --m_Passes;
+    if (!Skipping())
+        DetectDev();
+}
+
+void CThrdDetect::OnTimer2()
+{
+    if (m_Session->Register()) {
+        DebugPrint("Succ: RegisterSessionNotify");
+        m_Timer2->stop();
+    } else {
+        DebugPrint("Fail: RegisterSessionNotify");
+    }
+}
+
+void CThrdDetect::OnDeviceEvent(bool arrival, const QString& devicePath, const QString& hwId)
+{
+    Q_UNUSED(devicePath);
+    if (Skipping()) {
+        DebugPrint("Skip DBT_DEVICEARRIVAL/DBT_DEVICEREMOVECOMPLETE");
+        return;
+    }
+    if (!g_Var.IsAcceptedHwId(hwId))
+        return;
+    DebugPrint(arrival ? "Arrival HWID: %s" : "Remove HWID: %s", qPrintable(hwId));
+    ScheduleDetect(500, 3);
+}
+
+// Without device notifications, node changes and resume are what is left to go by.
+void CThrdDetect::OnNodesChanged()
+{
+    if (m_DevNotify)
+        return;
+    if (Skipping()) {
+        DebugPrint("Skip DBT_DEVNODES_CHANGED");
+        return;
+    }
+    DebugPrint("DBT_DEVNODES_CHANGED");
+    ScheduleDetect(3000, 5);
+}
+
+void CThrdDetect::OnResume()
+{
+    if (m_DevNotify || Skipping())
+        return;
+    DebugPrint("WM_POWERBROADCAST resume");
+    ResumeReset();
+}
+
+void CThrdDetect::OnConsoleConnect()
+{
+    DebugPrint("WTS_CONSOLE_CONNECT");
+    m_ConsoleDisconnected = false;
+    SetIgnore(false);
+}
+
+void CThrdDetect::OnConsoleDisconnect()
+{
+    DebugPrint("WTS_CONSOLE_DISCONNECT");
+    m_ConsoleDisconnected = true;
+    SetIgnore(true);
+    ClearDevices();
+    PostNotify(m_MainWindow, NOTIFY_DEVICE_CHANGE, DEVICE_GIVE_UP);
+}

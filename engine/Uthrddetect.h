@@ -1,0 +1,90 @@
+#pragma once
+
+#include "Udetectignore.h"
+#include "Uevent.h"
+#include "app/Udefine.h"
+
+#include <QObject>
+#include <QString>
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+class QThread;
+class QTimer;
+class CDeviceEventServer;
+class CSessionWatch;
+class CUdevMonitor;
+
+// Device detection: one thread with its own event loop that learns of adapter arrival and removal, console
+// session changes and resume, and then asks the adapter library which accepted adapter is present. A change of
+// the present adapters is posted to the main window as notify code 2 (value 4; value 3 when the adapter must be
+// given up at once).
+//
+// The object lives in its thread. Its owner releases it through Ptr: a thread that does not stop in time is
+// abandoned together with the object, which is then kept, so nothing the thread still uses is ever freed.
+class CThrdDetect : public QObject, public IDetectIgnore {
+    Q_OBJECT
+public:
+    struct Deleter {
+        void operator()(CThrdDetect* detect) const;
+    };
+    using Ptr = std::unique_ptr<CThrdDetect, Deleter>;
+
+    // Starts the thread; `mainWindow` receives the notifications.
+    static Ptr Create(QObject* mainWindow);
+
+    void StopThread();
+    // Appends copies of the adapters found by the last pass that changed the list.
+    void GetDevices(std::vector<TAdapterDesc>& list) const;
+    // Any thread: while on, device events are skipped; turning it off schedules a pass.
+    void SetIgnore(bool on) override;
+
+    // One detection pass; on the detection thread.
+    void DetectDev();
+    // The library part of a pass: at most one adapter, the first accepted one present. False when the library lock
+    // was not had (stop requested).
+    bool EnumDetectDev(std::vector<TAdapterDesc>& list);
+    // Any thread: (re)starts the pass timer; never adds a second pending pass.
+    void ScheduleDetect(int delayMs, int passes);
+    // Forgets the adapters, tells the main window to give its adapter up and schedules detection.
+    void ResumeReset();
+
+private:
+    explicit CThrdDetect(QObject* mainWindow);
+    ~CThrdDetect() override;
+
+    void CreateWnd();
+    void DestroyWnd();
+    void RegisterSessionNotify();
+    void OnTimer1();
+    void OnTimer2();
+    void OnDeviceEvent(bool arrival, const QString& devicePath, const QString& hwId);
+    void OnNodesChanged();
+    void OnResume();
+    void OnConsoleConnect();
+    void OnConsoleDisconnect();
+    bool Skipping() const { return m_Ignore || m_ConsoleDisconnected; }
+    void ClearDevices();
+
+    QObject* const m_MainWindow;
+    QThread* const m_OwnerThread;
+    std::unique_ptr<QThread> m_Thread;
+    CStopSignal m_Stop;
+    bool m_Stopped = false;
+    std::atomic<bool> m_WndCreated{false};
+
+    mutable std::mutex m_DevicesLock;
+    std::vector<TAdapterDesc> m_Devices;
+
+    std::atomic<bool> m_Ignore{false};
+    // The fields below belong to the detection thread.
+    bool m_ConsoleDisconnected = false;
+    int m_Passes = 1;
+    QTimer* m_Timer1 = nullptr;
+    QTimer* m_Timer2 = nullptr;
+    CUdevMonitor* m_DevNotify = nullptr;
+    CSessionWatch* m_Session = nullptr;
+    CDeviceEventServer* m_EventServer = nullptr;
+};
