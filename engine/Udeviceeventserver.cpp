@@ -47,17 +47,15 @@ void CDeviceEventServer::OnNewConnection()
 {
     while (QLocalSocket* socket = m_Server->nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, this, [this, socket] { OnDisconnected(socket); });
-        if (m_TimedOut.size() >= MAX_CLIENTS) {
+        if (m_Clients.size() >= MAX_CLIENTS) {
             DebugPrint("CDeviceEventServer: too many clients, one turned away");
             socket->abort();
             continue;
         }
-        m_TimedOut.insert(socket, false);
-        // Bounded, so that a client sending without line ends cannot make the buffer grow.
-        socket->setReadBufferSize(4 * MAX_LINE);
+        m_Clients.insert(socket, Client());
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] { ReadLines(socket); });
         QTimer::singleShot(m_ClientTimeoutMs, socket, [this, socket] {
-            m_TimedOut[socket] = true;
+            m_Clients[socket].TimedOut = true;
             socket->abort();
         });
     }
@@ -65,28 +63,43 @@ void CDeviceEventServer::OnNewConnection()
 
 void CDeviceEventServer::ReadLines(QLocalSocket* socket)
 {
-    while (socket->canReadLine()) {
-        const QByteArray line = socket->readLine();
-        if (line.size() > MAX_LINE)
-            DebugPrint("CDeviceEventServer: line of %d bytes ignored", int(line.size()));
-        else
-            HandleLine(line.chopped(1));
-    }
-    if (socket->bytesAvailable() >= MAX_LINE) {
-        DebugPrint("CDeviceEventServer: line over %d bytes, client dropped", MAX_LINE);
-        socket->abort();
+    Client& client = m_Clients[socket];
+    const QByteArray data = socket->readAll();
+    for (qsizetype start = 0; start < data.size();) {
+        const qsizetype end = data.indexOf('\n', start);
+        const qsizetype length = (end < 0 ? data.size() : end) - start;
+        // Only a bounded part of a line is ever kept, however much a client sends.
+        if (!client.Skipping && client.Pending.size() + length > MAX_LINE - 1) {
+            DebugPrint("CDeviceEventServer: line over %d bytes ignored", MAX_LINE);
+            client.Pending.clear();
+            client.Skipping = true;
+        }
+        if (!client.Skipping)
+            client.Pending += data.mid(start, length);
+        if (end < 0)
+            break;
+        if (!client.Skipping)
+            HandleLine(client.Pending);
+        client.Pending.clear();
+        client.Skipping = false;
+        start = end + 1;
     }
 }
 
 void CDeviceEventServer::OnDisconnected(QLocalSocket* socket)
 {
-    if (socket->isOpen())
+    if (!m_Clients.contains(socket)) {
+        socket->deleteLater();
+        return;
+    }
+    if (socket->bytesAvailable() > 0)
         ReadLines(socket);
-    if (m_TimedOut.value(socket))
+    const Client& client = m_Clients[socket];
+    if (client.TimedOut)
         DebugPrint("CDeviceEventServer: client timed out");
-    else if (socket->bytesAvailable() > 0)
-        DebugPrint("CDeviceEventServer: incomplete line ignored: %s", Preview(socket->readAll()).constData());
-    m_TimedOut.remove(socket);
+    else if (!client.Pending.isEmpty())
+        DebugPrint("CDeviceEventServer: incomplete line ignored: %s", Preview(client.Pending).constData());
+    m_Clients.remove(socket);
     socket->deleteLater();
 }
 

@@ -10,7 +10,7 @@ class QLocalSocket;
 // The per-user local socket on which any local process (the simulated adapter's control command, tests) announces
 // device events: a client connects, writes text lines ended by '\n' and closes. Every line that is not a well-formed
 // announcement is logged and dropped, and a client cannot hold the listener up: overlong lines, too many clients and
-// clients that never finish are cut off.
+// clients that never finish are dropped.
 class CDeviceEventServer : public QObject {
     Q_OBJECT
 public:
@@ -28,6 +28,7 @@ public:
     bool Listen(const QString& path);
     // How long a client may stay connected (milliseconds).
     void SetClientTimeout(int ms) { m_ClientTimeoutMs = ms; }
+    int ClientCount() const { return int(m_Clients.size()); }
 
 Q_SIGNALS:
     void DeviceEvent(bool arrival, const QString& devicePath, const QString& hwId);
@@ -42,7 +43,15 @@ private:
     void OnDisconnected(QLocalSocket* socket);
     void HandleLine(const QByteArray& line);
 
+    struct Client {
+        bool TimedOut = false;
+        // The start of a line whose end has not come yet.
+        QByteArray Pending;
+        // Inside a line that was too long: everything up to its end is dropped.
+        bool Skipping = false;
+    };
+
     QLocalServer* m_Server;
-    QHash<QLocalSocket*, bool> m_TimedOut;
+    QHash<QLocalSocket*, Client> m_Clients;
     int m_ClientTimeoutMs = 3000;
 };

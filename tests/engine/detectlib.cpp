@@ -1,0 +1,86 @@
+// A stand-in adapter library for the detection tests: every function answers 0 except TSRWL_DevDetect, whose
+// answer the test sets through the DetectLib_* functions (found with dlsym).
+#include "engine/tsrwl.h"
+
+#include <chrono>
+#include <cstring>
+#include <mutex>
+#include <set>
+#include <string>
+#include <thread>
+
+#define EXPORT extern "C" __attribute__((visibility("default")))
+
+namespace {
+
+std::mutex g_Lock;
+std::set<std::string> g_Present;
+int g_BlockMs = 0;
+bool g_Unterminated = false;
+int g_Calls = 0;
+
+} // namespace
+
+EXPORT void DetectLib_Reset()
+{
+    std::lock_guard<std::mutex> lock(g_Lock);
+    g_Present.clear();
+    g_BlockMs = 0;
+    g_Unterminated = false;
+    g_Calls = 0;
+}
+
+EXPORT void DetectLib_SetPresent(const char* hwId, int present)
+{
+    std::lock_guard<std::mutex> lock(g_Lock);
+    if (present)
+        g_Present.insert(hwId);
+    else
+        g_Present.erase(hwId);
+}
+
+// Every detection call then takes this long.
+EXPORT void DetectLib_SetBlockMs(int ms)
+{
+    std::lock_guard<std::mutex> lock(g_Lock);
+    g_BlockMs = ms;
+}
+
+// A present adapter's description then fills its whole field without a terminating NUL.
+EXPORT void DetectLib_SetUnterminated(int on)
+{
+    std::lock_guard<std::mutex> lock(g_Lock);
+    g_Unterminated = on != 0;
+}
+
+EXPORT int DetectLib_Calls()
+{
+    std::lock_guard<std::mutex> lock(g_Lock);
+    return g_Calls;
+}
+
+EXPORT int32_t TSRWL_DevDetect(TSDevRecord* device)
+{
+    std::unique_lock<std::mutex> lock(g_Lock);
+    ++g_Calls;
+    const int blockMs = g_BlockMs;
+    const std::string id(device->hwId, strnlen(device->hwId, sizeof device->hwId));
+    const bool present = g_Present.count(id) > 0;
+    const bool unterminated = g_Unterminated;
+    lock.unlock();
+    std::this_thread::sleep_for(std::chrono::milliseconds(blockMs));
+    if (!present)
+        return 0;
+    if (unterminated)
+        memset(device->description, 'D', sizeof device->description);
+    else
+        snprintf(device->description, sizeof device->description, "Adapter %s", id.c_str());
+    return TSRWL_OK;
+}
+
+#define ANSWER_ZERO(name, result, args)                                                                       \
+    EXPORT result name args { return 0; }
+// The generated twin of the detection function gets another name, so that the one above is the one bound.
+#define TSRWL_DevDetect TSRWL_DevDetect_unused
+TSRWL_FUNCTIONS(ANSWER_ZERO)
+#undef TSRWL_DevDetect
