@@ -1,1 +1,455 @@
+#include "app/Udebug.h"
+#include "app/Udefine.h"
+#include "app/Unotifyevent.h"
+#include "engine/Ucumlib.h"
+#include "engine/Udeviceeventserver.h"
+#include "engine/Uthrddetect.h"
+#include "testutil.h"
+
+#include <QElapsedTimer>
+#include <QLocalSocket>
+#include <QTemporaryDir>
+#include <dlfcn.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+using testutil::ReadFile;
+using testutil::WaitFor;
+using testutil::WriteFile;
+
+namespace {
+
+const QString ADAPTER_ID = "USB\\VID_F5E1&PID_0301";
+
+// The controls of the stand-in library (tests/engine/detectlib.cpp).
+struct DetectLib {
+    void (*Reset)();
+    void (*SetPresent)(const char* hwId, int present);
+    void (*SetBlockMs)(int ms);
+    void (*SetUnterminated)(int on);
+    int (*Calls)();
+};
+DetectLib g_Lib;
+
+template <typename T> void Bind(void* module, T& function, const char* name)
+{
+    function = reinterpret_cast<T>(dlsym(module, name));
+}
+
+void SetPresent(const QString& hwId, bool present)
+{
+    g_Lib.SetPresent(hwId.toUtf8().constData(), present);
+}
+
+// The main window's part: what detection posts to it.
+class NotifyRecorder : public QObject {
+public:
+    bool event(QEvent* e) override
+    {
+        if (e->type() != NotifyMsg())
+            return QObject::event(e);
+        const auto* notify = static_cast<TNotifyEvent*>(e);
+        if (notify->Code == 2)
+            Values.push_back(notify->Value);
+        return true;
+    }
+    int Count(int value) const { return int(std::count(Values.begin(), Values.end(), value)); }
+    std::vector<int> Values;
+};
+
+class ThrdDetectTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        RegisterNotifyMsg();
+        const QString path = testutil::TestBinDir() + "/libtsrwl_detecttest.so";
+        ASSERT_TRUE(g_TSLib.Load(path.toStdString()));
+        void* module = dlopen(path.toUtf8().constData(), RTLD_NOW | RTLD_NOLOAD);
+        ASSERT_NE(module, nullptr);
+        Bind(module, g_Lib.Reset, "DetectLib_Reset");
+        Bind(module, g_Lib.SetPresent, "DetectLib_SetPresent");
+        Bind(module, g_Lib.SetBlockMs, "DetectLib_SetBlockMs");
+        Bind(module, g_Lib.SetUnterminated, "DetectLib_SetUnterminated");
+        Bind(module, g_Lib.Calls, "DetectLib_Calls");
+        dlclose(module);
+    }
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_Dir.isValid());
+        g_Lib.Reset();
+        m_LogPath = m_Dir.filePath("prog.Log");
+        WriteFile(m_LogPath, "");
+        DebugLogFile().Open(m_Dir.filePath("prog").toStdString());
+        ASSERT_TRUE(DebugLogFile().IsOn());
+        g_Var.ProfRoot = QString("DetectTest%1").arg(getpid());
+        g_Var.HwIdList = QStringList{ADAPTER_ID};
+        g_Var.OsKind = 5;
+        g_Var.StartFlags = 0;
+    }
+
+    void TearDown() override
+    {
+        m_Detect.reset();
+        DebugLogFile().Close();
+    }
+
+    // Starts detection and waits for its first pass.
+    void Start()
+    {
+        m_Detect = CThrdDetect::Create(&m_Receiver);
+        ASSERT_TRUE(WaitFor([&] { return Count("CThrdDetect::DetectDev()") == 1 && Has("available device", 0); }));
+    }
+
+    QStringList Lines() const { return QString::fromUtf8(ReadFile(m_LogPath)).split("\r\n", Qt::SkipEmptyParts); }
+    int Count(const QString& line) const { return int(Lines().count(line)); }
+    // Whether a line starting with `prefix` is there at or after index `from`.
+    bool Has(const QString& prefix, int from = 0) const
+    {
+        const QStringList lines = Lines();
+        for (int i = from; i < lines.size(); ++i)
+            if (lines[i].startsWith(prefix))
+                return true;
+        return false;
+    }
+    int IndexOf(const QString& line) const { return int(Lines().indexOf(line)); }
+    int LastIndexOf(const QString& line) const { return int(Lines().lastIndexOf(line)); }
+    bool WaitLine(const QString& line, int count = 1, int timeoutMs = 10000) const
+    {
+        return WaitFor([&] { return Count(line) >= count; }, timeoutMs);
+    }
+    int Passes() const { return Count("CThrdDetect::DetectDev()"); }
+    // True when nothing made a pass beyond `passes` during `ms` milliseconds.
+    bool NoPassBeyond(int passes, int ms) const
+    {
+        return !WaitFor([&] { return Passes() > passes; }, ms);
+    }
+
+    // One client of the device-event socket that writes `data` and hangs up.
+    static void Send(const QByteArray& data)
+    {
+        QLocalSocket client;
+        client.connectToServer(CDeviceEventServer::SocketPath(g_Var.ProfRoot));
+        ASSERT_TRUE(client.waitForConnected(5000));
+        client.write(data);
+        while (client.bytesToWrite() > 0)
+            ASSERT_TRUE(client.waitForBytesWritten(10000));
+        client.disconnectFromServer();
+    }
+    // Ends with a line the server logs, and waits for it: everything sent before has been handled then.
+    void SendAndSync(const QByteArray& data)
+    {
+        const QString marker = QString("CDeviceEventServer: unknown device event ignored: SYNC%1").arg(++m_Sync);
+        Send(data + QString("SYNC%1\n").arg(m_Sync).toUtf8());
+        ASSERT_TRUE(WaitLine(marker)) << Lines().join('\n').right(3000).toStdString();
+    }
+
+    std::vector<TAdapterDesc> Devices() const
+    {
+        std::vector<TAdapterDesc> list;
+        m_Detect->GetDevices(list);
+        return list;
+    }
+
+    QTemporaryDir m_Dir;
+    QString m_LogPath;
+    int m_Sync = 0;
+    NotifyRecorder m_Receiver;
+    CThrdDetect::Ptr m_Detect;
+};
+
+QByteArray Event(const char* kind, const QString& hwId)
+{
+    return QString("%1 /devices/virtual/net/wlan0 %2\n").arg(kind, hwId).toUtf8();
+}
+
+} // namespace
+
+TEST_F(ThrdDetectTest, FirstPassAfterStartReportsThePluggedAdapter)
+{
+    SetPresent(ADAPTER_ID, true);
+    QElapsedTimer clock;
+    clock.start();
+    m_Detect = CThrdDetect::Create(&m_Receiver);
+    ASSERT_TRUE(WaitFor([&] { return m_Receiver.Count(4) == 1; }));
+    EXPECT_GE(clock.elapsed(), 90);
+
+    const std::vector<TAdapterDesc> devices = Devices();
+    ASSERT_EQ(devices.size(), 1u);
+    EXPECT_STREQ(devices[0].Description, "Adapter USB\\VID_F5E1&PID_0301");
+    EXPECT_STREQ(devices[0].HwId, "USB\\VID_F5E1&PID_0301");
+    EXPECT_STREQ(devices[0].Instance, "9999");
+    const int pass = IndexOf("CThrdDetect::DetectDev()");
+    EXPECT_GE(pass, 0);
+    EXPECT_LT(pass, IndexOf("DevDetect Result: USB\\VID_F5E1&PID_0301 1"));
+    EXPECT_LT(IndexOf("DevDetect Result: USB\\VID_F5E1&PID_0301 1"), IndexOf("available device 1"));
+}
+
+TEST_F(ThrdDetectTest, UnplugAndPlugReportRemovalAndArrival)
+{
+    SetPresent(ADAPTER_ID, true);
+    Start();
+    ASSERT_TRUE(WaitFor([&] { return m_Receiver.Count(4) == 1; }));
+
+    struct Step {
+        const char* kind;
+        bool present;
+        const char* logLine;
+    };
+    for (const Step& step : {Step{"REMOVAL", false, "Remove HWID: USB\\VID_F5E1&PID_0301"},
+                             Step{"ARRIVAL", true, "Arrival HWID: USB\\VID_F5E1&PID_0301"}}) {
+        const int reports = m_Receiver.Count(4);
+        const int passes = Passes();
+        SetPresent(ADAPTER_ID, step.present);
+        QElapsedTimer clock;
+        clock.start();
+        Send(Event(step.kind, ADAPTER_ID));
+        ASSERT_TRUE(WaitFor([&] { return m_Receiver.Count(4) == reports + 1; })) << step.kind;
+        EXPECT_GE(clock.elapsed(), 450) << "the pass waits for the device to settle";
+        EXPECT_EQ(Passes(), passes + 1);
+        EXPECT_EQ(Devices().size(), step.present ? 1u : 0u);
+        EXPECT_LT(IndexOf(step.logLine), LastIndexOf(QString("available device %1").arg(step.present ? 1 : 0)));
+    }
+    EXPECT_EQ(Count("available device 1"), 2);
+    EXPECT_EQ(Count("available device 0"), 1);
+}
+
+TEST_F(ThrdDetectTest, OnlyAcceptedHardwareIdsSchedulePasses)
+{
+    Start();
+    SendAndSync(Event("ARRIVAL", "USB\\VID_1234&PID_5678"));
+    EXPECT_TRUE(NoPassBeyond(1, 1500)) << "a foreign device schedules nothing";
+    EXPECT_FALSE(Has("Arrival HWID"));
+
+    // Accepted ids are matched as case-insensitive parts of the device's id.
+    SendAndSync(Event("REMOVAL", "usb\\vid_f5e1&pid_0301&rev_0100"));
+    EXPECT_TRUE(WaitFor([&] { return Passes() == 2; }));
+    EXPECT_EQ(Count("Remove HWID: usb\\vid_f5e1&pid_0301&rev_0100"), 1);
+}
+
+TEST_F(ThrdDetectTest, IgnoredEventsAreSkippedAndEndingTheIgnoreSchedulesAPass)
+{
+    SetPresent(ADAPTER_ID, true);
+    Start();
+    ASSERT_TRUE(WaitFor([&] { return m_Receiver.Count(4) == 1; }));
+    SetDetectIgnore(m_Detect.get());
+
+    DetectIgnore()->SetIgnore(true);
+    SetPresent(ADAPTER_ID, false);
+    SendAndSync(Event("REMOVAL", ADAPTER_ID) + Event("ARRIVAL", ADAPTER_ID));
+    EXPECT_EQ(Count("Skip DBT_DEVICEARRIVAL/DBT_DEVICEREMOVECOMPLETE"), 2);
+    EXPECT_FALSE(Has("Remove HWID"));
+    EXPECT_TRUE(NoPassBeyond(1, 1200));
+
+    QElapsedTimer clock;
+    clock.start();
+    DetectIgnore()->SetIgnore(false);
+    ASSERT_TRUE(WaitFor([&] { return m_Receiver.Count(4) == 2; }));
+    EXPECT_GE(clock.elapsed(), 900);
+    EXPECT_TRUE(Devices().empty());
+    EXPECT_LT(IndexOf("Ignore ON"), IndexOf("Ignore OFF"));
+    SetDetectIgnore(nullptr);
+}
+
+TEST_F(ThrdDetectTest, OnePassReportsAtMostTheFirstAcceptedAdapterPresent)
+{
+    Start();
+    struct Case {
+        QStringList ids;
+        QStringList present;
+        QString reported; // "-" = none
+        int calls;
+    };
+    QStringList seventeen;
+    for (int i = 0; i <= 16; ++i)
+        seventeen << QString("ID%1").arg(i);
+    const Case cases[] = {
+        {{"A", "B"}, {"A", "B"}, "A", 1},
+        {{"A", "B"}, {"B"}, "B", 2},
+        {{"B", "A"}, {"A", "B"}, "B", 1},
+        {{"A", "B"}, {}, "-", 2},
+        {{}, {""}, "", 1},
+        {{}, {}, "-", 1},
+        {seventeen, {"ID16"}, "-", 16},
+    };
+    for (const Case& c : cases) {
+        g_Lib.Reset();
+        for (const QString& id : c.present)
+            SetPresent(id, true);
+        g_Var.HwIdList = c.ids;
+        std::vector<TAdapterDesc> list;
+        ASSERT_TRUE(m_Detect->EnumDetectDev(list));
+        const std::string what = c.ids.join(',').toStdString() + " / " + c.present.join(',').toStdString();
+        EXPECT_EQ(g_Lib.Calls(), c.calls) << what;
+        if (c.reported == "-") {
+            EXPECT_TRUE(list.empty()) << what;
+            continue;
+        }
+        ASSERT_EQ(list.size(), 1u) << what;
+        EXPECT_EQ(QString(list[0].HwId), c.reported) << what;
+    }
+}
+
+TEST_F(ThrdDetectTest, DescriptionWithoutEndIsCutToItsField)
+{
+    Start();
+    g_Lib.SetUnterminated(1);
+    SetPresent(ADAPTER_ID, true);
+    std::vector<TAdapterDesc> list;
+    ASSERT_TRUE(m_Detect->EnumDetectDev(list));
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(std::string(list[0].Description), std::string(127, 'D'));
+    EXPECT_STREQ(list[0].HwId, "USB\\VID_F5E1&PID_0301");
+}
+
+TEST_F(ThrdDetectTest, StopWhileWaitingForTheLibraryEndsThePassWithoutReport)
+{
+    SetPresent(ADAPTER_ID, true);
+    ASSERT_TRUE(g_TSLib.Acquire());
+    m_Detect = CThrdDetect::Create(&m_Receiver);
+    ASSERT_TRUE(WaitLine("CThrdDetect::EnumDetectDev"));
+    m_Detect.reset();
+    EXPECT_EQ(Count("CThrdDetect::StopThread() Thread Stop"), 1);
+    EXPECT_FALSE(Has("available device"));
+    EXPECT_EQ(g_Lib.Calls(), 0);
+    EXPECT_FALSE(g_TSLib.IsFree()) << "the lock stays with its holder";
+    g_TSLib.Release();
+    WaitFor([] { return false; }, 100);
+    EXPECT_TRUE(m_Receiver.Values.empty());
+}
+
+TEST_F(ThrdDetectTest, ThreadStuckInTheLibraryIsAbandonedAndTheLockFreed)
+{
+    SetPresent(ADAPTER_ID, true);
+    g_Lib.SetBlockMs(4000);
+    m_Detect = CThrdDetect::Create(&m_Receiver);
+    ASSERT_TRUE(WaitLine("CThrdDetect::EnumDetectDev"));
+    ASSERT_TRUE(WaitFor([] { return g_Lib.Calls() == 1; }));
+    QElapsedTimer clock;
+    clock.start();
+    m_Detect.reset();
+    EXPECT_GE(clock.elapsed(), 2400);
+    EXPECT_EQ(Count("CThrdDetect::StopThread() TerminateThread"), 1);
+    EXPECT_EQ(Count("CThrdDetect: release g_TSLib.SynchEvent event"), 1);
+    EXPECT_TRUE(g_TSLib.IsFree());
+    // The abandoned thread finishes its pass on objects that were kept for it, then ends.
+    ASSERT_TRUE(WaitLine("CThrdDetect::Execute() return", 1, 15000));
+    EXPECT_EQ(Count("available device 1"), 1);
+    EXPECT_TRUE(g_TSLib.IsFree());
+}
+
+TEST_F(ThrdDetectTest, ConsoleAndResumeEventsWithoutDeviceNotifications)
+{
+    SetPresent(ADAPTER_ID, true);
+    Start();
+    ASSERT_TRUE(WaitFor([&] { return m_Receiver.Count(4) == 1; }));
+
+    SendAndSync("CONSOLE_DISCONNECT\n");
+    ASSERT_TRUE(WaitFor([&] { return m_Receiver.Count(3) == 1; }));
+    EXPECT_TRUE(Devices().empty()) << "the adapter is given up at once";
+    EXPECT_LT(IndexOf("WTS_CONSOLE_DISCONNECT"), IndexOf("Ignore ON"));
+    SendAndSync("NODESCHANGED\nRESUME\n" + Event("ARRIVAL", ADAPTER_ID));
+    EXPECT_EQ(Count("Skip DBT_DEVNODES_CHANGED"), 1);
+    EXPECT_EQ(Count("Skip DBT_DEVICEARRIVAL/DBT_DEVICEREMOVECOMPLETE"), 1);
+    EXPECT_FALSE(Has("WM_POWERBROADCAST resume"));
+
+    QElapsedTimer clock;
+    clock.start();
+    SendAndSync("CONSOLE_CONNECT\n");
+    ASSERT_TRUE(WaitFor([&] { return m_Receiver.Count(4) == 2; }));
+    EXPECT_GE(clock.elapsed(), 900);
+    EXPECT_EQ(Devices().size(), 1u);
+
+    clock.restart();
+    SendAndSync("RESUME\n");
+    ASSERT_TRUE(WaitFor([&] { return m_Receiver.Count(3) == 2; }));
+    EXPECT_TRUE(Devices().empty());
+    ASSERT_TRUE(WaitFor([&] { return m_Receiver.Count(4) == 3; }));
+    EXPECT_GE(clock.elapsed(), 2700);
+    EXPECT_EQ(Count("WM_POWERBROADCAST resume"), 1);
+
+    const int passes = Passes();
+    clock.restart();
+    SendAndSync("NODESCHANGED\n");
+    ASSERT_TRUE(WaitFor([&] { return Passes() == passes + 1; }));
+    EXPECT_GE(clock.elapsed(), 2700);
+    EXPECT_EQ(Count("DBT_DEVNODES_CHANGED"), 1);
+    EXPECT_EQ(m_Receiver.Count(4), 3) << "the same adapter again is no change";
+}
+
+TEST_F(ThrdDetectTest, RegistrationsFollowSystemKindAndStartFlags)
+{
+    qputenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/wlanutil-test-bus");
+    struct Case {
+        int osKind;
+        uint32_t flags;
+        bool device;
+        bool session;
+    };
+    for (const Case& c : {Case{5, 0, false, false}, Case{6, 0, true, false}, Case{7, SF_SERVICE, true, false},
+                          Case{7, 0, true, true}}) {
+        g_Var.OsKind = c.osKind;
+        g_Var.StartFlags = c.flags;
+        WriteFile(m_LogPath, "");
+        Start();
+        EXPECT_EQ(Has("Succ: RegisterDeviceNotification") || Has("Fail: RegisterDeviceNotification"), c.device)
+            << c.osKind;
+        if (c.session)
+            EXPECT_TRUE(WaitLine("Fail: RegisterSessionNotify", 3)) << "retried every 500 ms";
+        else
+            EXPECT_FALSE(Has("Fail: RegisterSessionNotify") || Has("Succ: RegisterSessionNotify")) << c.osKind;
+        m_Detect.reset();
+    }
+    qunsetenv("DBUS_SYSTEM_BUS_ADDRESS");
+}
+
+TEST_F(ThrdDetectTest, BadInputIsLoggedAndTheThreadKeepsWorking)
+{
+    SetPresent(ADAPTER_ID, true);
+    Start();
+    ASSERT_TRUE(WaitFor([&] { return m_Receiver.Count(4) == 1; }));
+
+    QLocalSocket silent;
+    silent.connectToServer(CDeviceEventServer::SocketPath(g_Var.ProfRoot));
+    ASSERT_TRUE(silent.waitForConnected(5000));
+    SendAndSync(QByteArray("\x01\x02\xff garbage\n", 12));
+    Send("ARRIVAL /devices/half-a-mess");
+    Send(QByteArray(5000, 'H'));
+    SendAndSync(QByteArray(1500, 'L') + "\n");
+    SendAndSync("RESUME please\n");
+    EXPECT_TRUE(WaitLine("CDeviceEventServer: client timed out"));
+    EXPECT_TRUE(Has("CDeviceEventServer: unknown device event ignored: ??? garbage"));
+    EXPECT_TRUE(Has("CDeviceEventServer: incomplete line ignored: ARRIVAL /devices/half-a-mess"));
+    EXPECT_EQ(Count("CDeviceEventServer: line over 1024 bytes ignored"), 2);
+    EXPECT_TRUE(Has("CDeviceEventServer: unknown device event ignored: RESUME please"));
+    EXPECT_EQ(Passes(), 1) << "nothing of it schedules a pass";
+
+    SetPresent(ADAPTER_ID, false);
+    Send(Event("REMOVAL", ADAPTER_ID));
+    EXPECT_TRUE(WaitFor([&] { return m_Receiver.Count(4) == 2; }));
+}
+
+TEST_F(ThrdDetectTest, FloodOfEventsRestartsThePassTimerWithoutStackingPasses)
+{
+    SetPresent(ADAPTER_ID, true);
+    Start();
+    ASSERT_TRUE(WaitFor([&] { return m_Receiver.Count(4) == 1; }));
+
+    for (int i = 0; i < 200; ++i)
+        Send(Event("ARRIVAL", ADAPTER_ID));
+    QByteArray flood;
+    for (int i = 0; i < 10000; ++i)
+        flood += Event(i % 2 ? "ARRIVAL" : "REMOVAL", ADAPTER_ID);
+    SendAndSync(flood);
+    const int arrivals = Count("Arrival HWID: USB\\VID_F5E1&PID_0301");
+    EXPECT_GE(arrivals, 5000);
+    EXPECT_EQ(Count("Remove HWID: USB\\VID_F5E1&PID_0301"), 5000);
+
+    // The adapter stays, so the last event's three passes run, 2000 ms apart, and nothing more.
+    const QStringList lines = Lines();
+    const int lastEvent = int(lines.lastIndexOf("Arrival HWID: USB\\VID_F5E1&PID_0301"));
+    const int before = int(lines.mid(0, lastEvent).count("CThrdDetect::DetectDev()"));
+    EXPECT_TRUE(WaitFor([&] { return Passes() == before + 3; }, 15000));
+    EXPECT_TRUE(NoPassBeyond(before + 3, 3000));
+    EXPECT_EQ(m_Receiver.Count(4), 1);
+}
