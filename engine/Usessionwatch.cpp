@@ -30,29 +30,29 @@ CSessionWatch::~CSessionWatch()
 bool CSessionWatch::Register()
 {
     Unregister();
-    // A bus of our own, so that a failed attempt can be thrown away and the next one starts afresh.
+    if (Connect())
+        return true;
+    Unregister();
+    return false;
+}
+
+bool CSessionWatch::Connect()
+{
+    // A bus connection of our own, so that a failed attempt can be thrown away and the next one starts afresh.
     QDBusConnection bus = QDBusConnection::connectToBus(QDBusConnection::SystemBus, m_BusName);
-    if (!bus.isConnected()) {
-        Unregister();
+    if (!bus.isConnected())
         return false;
-    }
     QDBusMessage call = QDBusMessage::createMethodCall(LOGIN_SERVICE, LOGIN_PATH, MANAGER_INTERFACE, "GetSessionByPID");
     call << quint32(getpid());
     const QDBusMessage reply = bus.call(call, QDBus::Block, CALL_TIMEOUT_MS);
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
-        Unregister();
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
         return false;
-    }
     m_SessionPath = qvariant_cast<QDBusObjectPath>(reply.arguments().constFirst()).path();
-    if (m_SessionPath.isEmpty() || !ReadActive(m_Active) ||
-        !bus.connect(LOGIN_SERVICE, m_SessionPath, PROPERTIES_INTERFACE, "PropertiesChanged", this,
-                     SLOT(OnPropertiesChanged(QString, QVariantMap, QStringList))) ||
-        !bus.connect(LOGIN_SERVICE, LOGIN_PATH, MANAGER_INTERFACE, "PrepareForSleep", this,
-                     SLOT(OnPrepareForSleep(bool)))) {
-        Unregister();
-        return false;
-    }
-    return true;
+    return !m_SessionPath.isEmpty() && ReadActive(m_Active) &&
+           bus.connect(LOGIN_SERVICE, m_SessionPath, PROPERTIES_INTERFACE, "PropertiesChanged", this,
+                       SLOT(OnPropertiesChanged(QString, QVariantMap, QStringList))) &&
+           bus.connect(LOGIN_SERVICE, LOGIN_PATH, MANAGER_INTERFACE, "PrepareForSleep", this,
+                       SLOT(OnPrepareForSleep(bool)));
 }
 
 void CSessionWatch::Unregister()

@@ -27,6 +27,7 @@ private Q_SLOTS:
     void OnPrepareForSleep(bool start);
 
 private:
+    bool Connect();
     bool ReadActive(bool& active) const;
     void SetActive(bool active);
 

@@ -4,6 +4,7 @@
 #include "engine/Ucumlib.h"
 #include "engine/Udeviceeventserver.h"
 #include "engine/Uthrddetect.h"
+#include "fakelogind.h"
 #include "testutil.h"
 
 #include <QElapsedTimer>
@@ -61,6 +62,9 @@ class ThrdDetectTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
+        // No login manager until a test starts one there.
+        s_BusDir = new QTemporaryDir;
+        qputenv("DBUS_SYSTEM_BUS_ADDRESS", FakeLogind(s_BusDir->path()).Address().toUtf8());
         RegisterNotifyMsg();
         const QString path = testutil::TestBinDir() + "/libtsrwl_detecttest.so";
         ASSERT_TRUE(g_TSLib.Load(path.toStdString()));
@@ -72,6 +76,11 @@ protected:
         Bind(module, g_Lib.SetUnterminated, "DetectLib_SetUnterminated");
         Bind(module, g_Lib.Calls, "DetectLib_Calls");
         dlclose(module);
+    }
+    static void TearDownTestSuite()
+    {
+        delete s_BusDir;
+        s_BusDir = nullptr;
     }
 
     void SetUp() override
@@ -151,12 +160,15 @@ protected:
         return list;
     }
 
+    static QTemporaryDir* s_BusDir;
     QTemporaryDir m_Dir;
     QString m_LogPath;
     int m_Sync = 0;
     NotifyRecorder m_Receiver;
     CThrdDetect::Ptr m_Detect;
 };
+
+QTemporaryDir* ThrdDetectTest::s_BusDir = nullptr;
 
 QByteArray Event(const char* kind, const QString& hwId)
 {
@@ -379,7 +391,6 @@ TEST_F(ThrdDetectTest, ConsoleAndResumeEventsWithoutDeviceNotifications)
 
 TEST_F(ThrdDetectTest, RegistrationsFollowSystemKindAndStartFlags)
 {
-    qputenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/wlanutil-test-bus");
     struct Case {
         int osKind;
         uint32_t flags;
@@ -395,12 +406,38 @@ TEST_F(ThrdDetectTest, RegistrationsFollowSystemKindAndStartFlags)
         EXPECT_EQ(Has("Succ: RegisterDeviceNotification") || Has("Fail: RegisterDeviceNotification"), c.device)
             << c.osKind;
         if (c.session)
-            EXPECT_TRUE(WaitLine("Fail: RegisterSessionNotify", 3)) << "retried every 500 ms";
+            EXPECT_TRUE(WaitLine("Fail: RegisterSessionNotify", 3)) << "no login manager: retried every 500 ms";
         else
             EXPECT_FALSE(Has("Fail: RegisterSessionNotify") || Has("Succ: RegisterSessionNotify")) << c.osKind;
         m_Detect.reset();
     }
-    qunsetenv("DBUS_SYSTEM_BUS_ADDRESS");
+}
+
+TEST_F(ThrdDetectTest, SessionOfTheLoginManagerDrivesConsoleEvents)
+{
+    if (!FakeLogind::Available())
+        GTEST_SKIP() << "dbus-daemon is not installed";
+    SetPresent(ADAPTER_ID, true);
+    g_Var.OsKind = 7;
+    Start();
+    ASSERT_TRUE(WaitLine("Fail: RegisterSessionNotify", 2));
+
+    FakeLogind logind(s_BusDir->path());
+    ASSERT_TRUE(logind.StartBus());
+    ASSERT_TRUE(logind.StartService());
+    ASSERT_TRUE(WaitLine("Succ: RegisterSessionNotify"));
+    const int failures = Count("Fail: RegisterSessionNotify");
+    ASSERT_TRUE(WaitFor([&] { return m_Receiver.Count(4) == 1; }));
+
+    logind.SetActive(false);
+    ASSERT_TRUE(WaitFor([&] { return m_Receiver.Count(3) == 1; }));
+    EXPECT_EQ(Count("WTS_CONSOLE_DISCONNECT"), 1);
+    EXPECT_TRUE(Devices().empty());
+    logind.SetActive(true);
+    ASSERT_TRUE(WaitFor([&] { return m_Receiver.Count(4) == 2; }));
+    EXPECT_EQ(Count("WTS_CONSOLE_CONNECT"), 1);
+    EXPECT_EQ(Count("Fail: RegisterSessionNotify"), failures) << "the retries ended with the registration";
+    m_Detect.reset();
 }
 
 TEST_F(ThrdDetectTest, BadInputIsLoggedAndTheThreadKeepsWorking)

@@ -1,0 +1,69 @@
+#include "engine/Usessionwatch.h"
+#include "fakelogind.h"
+#include "testutil.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using testutil::WaitFor;
+
+namespace {
+
+class SessionWatchTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        s_Dir = new QTemporaryDir;
+        qputenv("DBUS_SYSTEM_BUS_ADDRESS", FakeLogind(s_Dir->path()).Address().toUtf8());
+    }
+    static void TearDownTestSuite()
+    {
+        delete s_Dir;
+        s_Dir = nullptr;
+    }
+
+    void SetUp() override
+    {
+        if (!FakeLogind::Available())
+            GTEST_SKIP() << "dbus-daemon is not installed";
+        ASSERT_TRUE(s_Dir->isValid());
+        m_Logind = std::make_unique<FakeLogind>(s_Dir->path());
+        QObject::connect(&m_Watch, &CSessionWatch::ConsoleConnect, &m_Watch, [this] { m_Events << "connect"; });
+        QObject::connect(&m_Watch, &CSessionWatch::ConsoleDisconnect, &m_Watch, [this] { m_Events << "disconnect"; });
+        QObject::connect(&m_Watch, &CSessionWatch::Resume, &m_Watch, [this] { m_Events << "resume"; });
+    }
+    static QTemporaryDir* s_Dir;
+    std::unique_ptr<FakeLogind> m_Logind;
+    CSessionWatch m_Watch;
+    QStringList m_Events;
+};
+
+QTemporaryDir* SessionWatchTest::s_Dir = nullptr;
+
+} // namespace
+
+TEST_F(SessionWatchTest, RegistersOnlyWithBusAndLoginManager)
+{
+    EXPECT_FALSE(m_Watch.Register()) << "no bus";
+    ASSERT_TRUE(m_Logind->StartBus());
+    EXPECT_FALSE(m_Watch.Register()) << "no login manager on the bus";
+    ASSERT_TRUE(m_Logind->StartService());
+    EXPECT_TRUE(m_Watch.Register());
+}
+
+TEST_F(SessionWatchTest, ActiveChangesAndWakingUpBecomeEvents)
+{
+    ASSERT_TRUE(m_Logind->StartBus());
+    ASSERT_TRUE(m_Logind->StartService());
+    ASSERT_TRUE(m_Watch.Register());
+
+    m_Logind->SetActive(false);
+    ASSERT_TRUE(WaitFor([&] { return m_Events.size() == 1; }));
+    m_Logind->SetActive(false);
+    m_Logind->PrepareForSleep(true);
+    m_Logind->PrepareForSleep(false);
+    ASSERT_TRUE(WaitFor([&] { return m_Events.size() == 2; }));
+    m_Logind->SetActive(true);
+    ASSERT_TRUE(WaitFor([&] { return m_Events.size() == 3; }));
+    EXPECT_EQ(m_Events.join(','), "disconnect,resume,connect") << "an unchanged state and going to sleep say nothing";
+}
