@@ -55,7 +55,10 @@ void CDeviceEventServer::OnNewConnection()
         m_Clients.insert(socket, Client());
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] { ReadLines(socket); });
         QTimer::singleShot(m_ClientTimeoutMs, socket, [this, socket] {
-            m_Clients[socket].TimedOut = true;
+            const auto client = m_Clients.find(socket);
+            if (client == m_Clients.end())
+                return;
+            client->TimedOut = true;
             socket->abort();
         });
     }
@@ -63,7 +66,10 @@ void CDeviceEventServer::OnNewConnection()
 
 void CDeviceEventServer::ReadLines(QLocalSocket* socket)
 {
-    Client& client = m_Clients[socket];
+    const auto found = m_Clients.find(socket);
+    if (found == m_Clients.end())
+        return;
+    Client& client = *found;
     const QByteArray data = socket->readAll();
     for (qsizetype start = 0; start < data.size();) {
         const qsizetype end = data.indexOf('\n', start);
@@ -88,19 +94,16 @@ void CDeviceEventServer::ReadLines(QLocalSocket* socket)
 
 void CDeviceEventServer::OnDisconnected(QLocalSocket* socket)
 {
-    if (!m_Clients.contains(socket)) {
-        socket->deleteLater();
+    socket->deleteLater();
+    if (!m_Clients.contains(socket))
         return;
-    }
     if (socket->bytesAvailable() > 0)
         ReadLines(socket);
-    const Client& client = m_Clients[socket];
+    const Client client = m_Clients.take(socket);
     if (client.TimedOut)
         DebugPrint("CDeviceEventServer: client timed out");
     else if (!client.Pending.isEmpty())
         DebugPrint("CDeviceEventServer: incomplete line ignored: %s", Preview(client.Pending).constData());
-    m_Clients.remove(socket);
-    socket->deleteLater();
 }
 
 void CDeviceEventServer::HandleLine(const QByteArray& line)

@@ -7,10 +7,10 @@
 class QLocalServer;
 class QLocalSocket;
 
-// The per-user local socket on which any local process (the simulated adapter's control command, tests) announces
-// device events: a client connects, writes text lines ended by '\n' and closes. Every line that is not a well-formed
-// announcement is logged and dropped, and a client cannot hold the listener up: overlong lines, too many clients and
-// clients that never finish are dropped.
+// The per-user local socket on which any local process (the simulated adapter's control command, tests)
+// announces device events: a client connects, writes text lines ended by '\n' and closes. Every line that is
+// not a well-formed announcement is logged and dropped, and a client cannot hold the listener up: overlong
+// lines, too many clients and clients that never finish are dropped.
 class CDeviceEventServer : public QObject {
     Q_OBJECT
 public:

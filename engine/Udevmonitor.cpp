@@ -102,6 +102,7 @@ void CUdevMonitor::OnReadable()
     const QString action = QString::fromUtf8(udev_device_get_action(device));
     // Wired and virtual interfaces come through the same subsystem.
     if (Property(device, "DEVTYPE") == "wlan" && (action == "add" || action == "remove"))
-        Q_EMIT DeviceEvent(action == "add", QString::fromUtf8(udev_device_get_devpath(device)), GetDeviceHWID(device));
+        Q_EMIT DeviceEvent(action == "add", QString::fromUtf8(udev_device_get_devpath(device)),
+                           GetDeviceHWID(device));
     udev_device_unref(device);
 }

@@ -30,10 +30,11 @@ private:
     QSocketNotifier* m_Notifier = nullptr;
 };
 
-// The hardware id in the form the settings use, "USB\VID_xxxx&PID_xxxx" or "PCI\VEN_xxxx&DEV_xxxx", of a device
-// on bus "usb" or "pci" with the given vendor and model numbers (hexadecimal, "0x" allowed); empty otherwise.
+// The hardware id in the form the settings use, "USB\VID_xxxx&PID_xxxx" or "PCI\VEN_xxxx&DEV_xxxx", of a
+// device on bus "usb" or "pci" with the given vendor and model numbers (hexadecimal, "0x" allowed); empty
+// otherwise.
 QString HwIdFromIds(const QString& bus, const QString& vendor, const QString& model);
 
-// The hardware id of a network interface from its device-manager properties, which a removal event still carries;
-// while the device is present its parent USB or PCI device answers when the properties do not.
+// The hardware id of a network interface from its device-manager properties, which a removal event still
+// carries; while the device is present its parent USB or PCI device answers when the properties do not.
 QString GetDeviceHWID(udev_device* device);

@@ -38,11 +38,13 @@ bool CSessionWatch::Register()
 
 bool CSessionWatch::Connect()
 {
-    // A bus connection of our own, so that a failed attempt can be thrown away and the next one starts afresh.
+    // A bus connection of our own, so that a failed attempt can be thrown away and the next one starts
+    // afresh.
     QDBusConnection bus = QDBusConnection::connectToBus(QDBusConnection::SystemBus, m_BusName);
     if (!bus.isConnected())
         return false;
-    QDBusMessage call = QDBusMessage::createMethodCall(LOGIN_SERVICE, LOGIN_PATH, MANAGER_INTERFACE, "GetSessionByPID");
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(LOGIN_SERVICE, LOGIN_PATH, MANAGER_INTERFACE, "GetSessionByPID");
     call << quint32(getpid());
     const QDBusMessage reply = bus.call(call, QDBus::Block, CALL_TIMEOUT_MS);
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
@@ -63,7 +65,8 @@ void CSessionWatch::Unregister()
 
 bool CSessionWatch::ReadActive(bool& active) const
 {
-    QDBusMessage call = QDBusMessage::createMethodCall(LOGIN_SERVICE, m_SessionPath, PROPERTIES_INTERFACE, "Get");
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(LOGIN_SERVICE, m_SessionPath, PROPERTIES_INTERFACE, "Get");
     call << QString(SESSION_INTERFACE) << QString("Active");
     const QDBusMessage reply = QDBusConnection(m_BusName).call(call, QDBus::Block, CALL_TIMEOUT_MS);
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())

@@ -23,7 +23,8 @@ Q_SIGNALS:
     void Resume();
 
 private Q_SLOTS:
-    void OnPropertiesChanged(const QString& interfaceName, const QVariantMap& changed, const QStringList& invalidated);
+    void OnPropertiesChanged(const QString& interfaceName, const QVariantMap& changed,
+                             const QStringList& invalidated);
     void OnPrepareForSleep(bool start);
 
 private:

@@ -41,8 +41,8 @@ TAdapterDesc MakeDesc(const TSDevRecord& record, const QByteArray& hwId)
 {
     TAdapterDesc desc;
     memset(&desc, 0, sizeof desc);
-    CopyTextField(desc.Description, sizeof desc.Description,
-                  QString::fromUtf8(record.description, qsizetype(strnlen(record.description, sizeof record.description))));
+    const qsizetype length = qsizetype(strnlen(record.description, sizeof record.description));
+    CopyTextField(desc.Description, sizeof desc.Description, QString::fromUtf8(record.description, length));
     CopyTextField(desc.HwId, sizeof desc.HwId, QString::fromUtf8(hwId));
     memcpy(desc.Instance, "9999", sizeof desc.Instance);
     return desc;
@@ -129,7 +129,8 @@ void CThrdDetect::RegisterSessionNotify()
 
 void CThrdDetect::DestroyWnd()
 {
-    // Everything the loop owns goes on this thread; the bare object then returns to its owner, which frees it.
+    // Everything the loop owns goes on this thread; the bare object then returns to its owner, which frees
+    // it.
     delete m_Session;
     delete m_DevNotify;
     delete m_EventServer;

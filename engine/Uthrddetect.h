@@ -18,9 +18,9 @@ class CSessionWatch;
 class CUdevMonitor;
 
 // Device detection: one thread with its own event loop that learns of adapter arrival and removal, console
-// session changes and resume, and then asks the adapter library which accepted adapter is present. A change of
-// the present adapters is posted to the main window as notify code 2 (value 4; value 3 when the adapter must be
-// given up at once).
+// session changes and resume, and then asks the adapter library which accepted adapter is present. A change
+// of the present adapters is posted to the main window as notify code 2 (value 4; value 3 when the adapter
+// must be given up at once).
 //
 // The object lives in its thread. Its owner releases it through Ptr: a thread that does not stop in time is
 // abandoned together with the object, which is then kept, so nothing the thread still uses is ever freed.
@@ -43,8 +43,8 @@ public:
 
     // One detection pass; on the detection thread.
     void DetectDev();
-    // The library part of a pass: at most one adapter, the first accepted one present. False when the library lock
-    // was not had (stop requested).
+    // The library part of a pass: at most one adapter, the first accepted one present. False when the library
+    // lock was not had (stop requested).
     bool EnumDetectDev(std::vector<TAdapterDesc>& list);
     // Any thread: (re)starts the pass timer; never adds a second pending pass.
     void ScheduleDetect(int delayMs, int passes);

@@ -78,7 +78,7 @@ EXPORT int32_t TSRWL_DevDetect(TSDevRecord* device)
     return TSRWL_OK;
 }
 
-#define ANSWER_ZERO(name, result, args)                                                                       \
+#define ANSWER_ZERO(name, result, args)                                                                \
     EXPORT result name args { return 0; }
 // The generated twin of the detection function gets another name, so that the one above is the one bound.
 #define TSRWL_DevDetect TSRWL_DevDetect_unused

@@ -42,7 +42,8 @@ bool FakeLogind::Available()
 bool FakeLogind::StartBus()
 {
     const QString config = m_Dir + "/bus.conf";
-    const QString text = QString(R"(<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+    const QString text = QString(R"(<!DOCTYPE busconfig PUBLIC
+ "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
  "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
 <busconfig>
   <type>session</type>
@@ -75,7 +76,8 @@ bool FakeLogind::StartService()
     m_Manager->moveToThread(&m_Thread);
     m_Session->moveToThread(&m_Thread);
     QDBusConnection bus = QDBusConnection::connectToBus(Address(), CONNECTION);
-    return bus.isConnected() && bus.registerObject(MANAGER_PATH, m_Manager, QDBusConnection::ExportAllSlots) &&
+    return bus.isConnected() &&
+           bus.registerObject(MANAGER_PATH, m_Manager, QDBusConnection::ExportAllSlots) &&
            bus.registerObject(SESSION_PATH, m_Session, QDBusConnection::ExportAllProperties) &&
            bus.registerService(SERVICE);
 }
@@ -91,7 +93,8 @@ void FakeLogind::SetActive(bool active)
 
 void FakeLogind::PrepareForSleep(bool start)
 {
-    QDBusMessage signal = QDBusMessage::createSignal(MANAGER_PATH, "org.freedesktop.login1.Manager", "PrepareForSleep");
+    QDBusMessage signal =
+        QDBusMessage::createSignal(MANAGER_PATH, "org.freedesktop.login1.Manager", "PrepareForSleep");
     signal << start;
     QDBusConnection(CONNECTION).send(signal);
 }

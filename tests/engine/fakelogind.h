@@ -24,9 +24,9 @@ public:
     std::atomic<bool> IsActive{true};
 };
 
-// A private message bus (a dbus-daemon of its own, socket in `dir`) with a stand-in login manager on it. Tests
-// point DBUS_SYSTEM_BUS_ADDRESS at Address() before the first bus use: the bus library reads it once per process,
-// so every test of a program uses the same `dir`.
+// A private message bus (a dbus-daemon of its own, socket in `dir`) with a stand-in login manager on it.
+// Tests point DBUS_SYSTEM_BUS_ADDRESS at Address() before the first bus use: the bus library reads it once
+// per process, so every test of a program uses the same `dir`.
 class FakeLogind {
 public:
     explicit FakeLogind(const QString& dir);

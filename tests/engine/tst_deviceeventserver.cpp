@@ -21,7 +21,8 @@ public:
         connect(server, &CDeviceEventServer::NodesChanged, this, [this] { Events << "NODESCHANGED"; });
         connect(server, &CDeviceEventServer::Resume, this, [this] { Events << "RESUME"; });
         connect(server, &CDeviceEventServer::ConsoleConnect, this, [this] { Events << "CONSOLE_CONNECT"; });
-        connect(server, &CDeviceEventServer::ConsoleDisconnect, this, [this] { Events << "CONSOLE_DISCONNECT"; });
+        connect(server, &CDeviceEventServer::ConsoleDisconnect, this,
+                [this] { Events << "CONSOLE_DISCONNECT"; });
     }
     QStringList Events;
 };

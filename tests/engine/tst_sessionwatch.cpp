@@ -28,9 +28,11 @@ protected:
             GTEST_SKIP() << "dbus-daemon is not installed";
         ASSERT_TRUE(s_Dir->isValid());
         m_Logind = std::make_unique<FakeLogind>(s_Dir->path());
-        QObject::connect(&m_Watch, &CSessionWatch::ConsoleConnect, &m_Watch, [this] { m_Events << "connect"; });
-        QObject::connect(&m_Watch, &CSessionWatch::ConsoleDisconnect, &m_Watch, [this] { m_Events << "disconnect"; });
-        QObject::connect(&m_Watch, &CSessionWatch::Resume, &m_Watch, [this] { m_Events << "resume"; });
+        CSessionWatch* watch = &m_Watch;
+        QObject::connect(watch, &CSessionWatch::ConsoleConnect, watch, [this] { m_Events << "connect"; });
+        QObject::connect(watch, &CSessionWatch::ConsoleDisconnect, watch,
+                         [this] { m_Events << "disconnect"; });
+        QObject::connect(watch, &CSessionWatch::Resume, watch, [this] { m_Events << "resume"; });
     }
     static QTemporaryDir* s_Dir;
     std::unique_ptr<FakeLogind> m_Logind;
@@ -65,5 +67,6 @@ TEST_F(SessionWatchTest, ActiveChangesAndWakingUpBecomeEvents)
     ASSERT_TRUE(WaitFor([&] { return m_Events.size() == 2; }));
     m_Logind->SetActive(true);
     ASSERT_TRUE(WaitFor([&] { return m_Events.size() == 3; }));
-    EXPECT_EQ(m_Events.join(','), "disconnect,resume,connect") << "an unchanged state and going to sleep say nothing";
+    EXPECT_EQ(m_Events.join(','), "disconnect,resume,connect")
+        << "an unchanged state and going to sleep say nothing";
 }

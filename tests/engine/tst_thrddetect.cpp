@@ -107,19 +107,20 @@ protected:
     void Start()
     {
         m_Detect = CThrdDetect::Create(&m_Receiver);
-        ASSERT_TRUE(WaitFor([&] { return Count("CThrdDetect::DetectDev()") == 1 && Has("available device", 0); }));
+        ASSERT_TRUE(WaitFor([&] { return Passes() == 1 && Has("available device"); }));
     }
 
-    QStringList Lines() const { return QString::fromUtf8(ReadFile(m_LogPath)).split("\r\n", Qt::SkipEmptyParts); }
+    QStringList Lines() const
+    {
+        return QString::fromUtf8(ReadFile(m_LogPath)).split("\r\n", Qt::SkipEmptyParts);
+    }
     int Count(const QString& line) const { return int(Lines().count(line)); }
-    // Whether a line starting with `prefix` is there at or after index `from`.
-    bool Has(const QString& prefix, int from = 0) const
+    // Whether a line starts with `prefix`.
+    bool Has(const QString& prefix) const
     {
         const QStringList lines = Lines();
-        for (int i = from; i < lines.size(); ++i)
-            if (lines[i].startsWith(prefix))
-                return true;
-        return false;
+        return std::any_of(lines.begin(), lines.end(),
+                           [&](const QString& line) { return line.startsWith(prefix); });
     }
     int IndexOf(const QString& line) const { return int(Lines().indexOf(line)); }
     int LastIndexOf(const QString& line) const { return int(Lines().lastIndexOf(line)); }
@@ -148,7 +149,8 @@ protected:
     // Ends with a line the server logs, and waits for it: everything sent before has been handled then.
     void SendAndSync(const QByteArray& data)
     {
-        const QString marker = QString("CDeviceEventServer: unknown device event ignored: SYNC%1").arg(++m_Sync);
+        const QString marker =
+            QString("CDeviceEventServer: unknown device event ignored: SYNC%1").arg(++m_Sync);
         Send(data + QString("SYNC%1\n").arg(m_Sync).toUtf8());
         ASSERT_TRUE(WaitLine(marker)) << Lines().join('\n').right(3000).toStdString();
     }
@@ -220,7 +222,8 @@ TEST_F(ThrdDetectTest, UnplugAndPlugReportRemovalAndArrival)
         EXPECT_GE(clock.elapsed(), 450) << "the pass waits for the device to settle";
         EXPECT_EQ(Passes(), passes + 1);
         EXPECT_EQ(Devices().size(), step.present ? 1u : 0u);
-        EXPECT_LT(IndexOf(step.logLine), LastIndexOf(QString("available device %1").arg(step.present ? 1 : 0)));
+        const QString found = QString("available device %1").arg(step.present ? 1 : 0);
+        EXPECT_LT(IndexOf(step.logLine), LastIndexOf(found));
     }
     EXPECT_EQ(Count("available device 1"), 2);
     EXPECT_EQ(Count("available device 0"), 1);
@@ -403,12 +406,14 @@ TEST_F(ThrdDetectTest, RegistrationsFollowSystemKindAndStartFlags)
         g_Var.StartFlags = c.flags;
         WriteFile(m_LogPath, "");
         Start();
-        EXPECT_EQ(Has("Succ: RegisterDeviceNotification") || Has("Fail: RegisterDeviceNotification"), c.device)
-            << c.osKind;
+        const bool device =
+            Has("Succ: RegisterDeviceNotification") || Has("Fail: RegisterDeviceNotification");
+        EXPECT_EQ(device, c.device) << c.osKind;
         if (c.session)
-            EXPECT_TRUE(WaitLine("Fail: RegisterSessionNotify", 3)) << "no login manager: retried every 500 ms";
+            EXPECT_TRUE(WaitLine("Fail: RegisterSessionNotify", 3)) << "no login manager: retried";
         else
-            EXPECT_FALSE(Has("Fail: RegisterSessionNotify") || Has("Succ: RegisterSessionNotify")) << c.osKind;
+            EXPECT_FALSE(Has("Fail: RegisterSessionNotify") || Has("Succ: RegisterSessionNotify"))
+                << c.osKind;
         m_Detect.reset();
     }
 }

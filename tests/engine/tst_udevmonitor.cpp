@@ -11,8 +11,8 @@ struct IdCase {
     const char* expected;
 };
 
-// The settings keep the hardware ids in their Windows form; a mismatch in case, padding or prefix would make an
-// accepted adapter look foreign.
+// The settings keep the hardware ids in their Windows form; a mismatch in case, padding or prefix would make
+// an accepted adapter look foreign.
 const IdCase ID_CASES[] = {
     {"usb", "f5e1", "0301", "USB\\VID_F5E1&PID_0301"},
     {"USB", "0bda", "8179", "USB\\VID_0BDA&PID_8179"},
@@ -33,5 +33,6 @@ const IdCase ID_CASES[] = {
 TEST(UdevMonitorTest, HardwareIdFromBusAndIds)
 {
     for (const IdCase& c : ID_CASES)
-        EXPECT_EQ(HwIdFromIds(c.bus, c.vendor, c.model), c.expected) << c.bus << " " << c.vendor << " " << c.model;
+        EXPECT_EQ(HwIdFromIds(c.bus, c.vendor, c.model), c.expected)
+            << c.bus << " " << c.vendor << " " << c.model;
 }
