@@ -129,8 +129,7 @@ void CThrdDetect::RegisterSessionNotify()
 
 void CThrdDetect::DestroyWnd()
 {
-    // Everything the loop owns goes on this thread; the bare object then returns to its owner, which frees
-    // it.
+    // What the loop owns is freed on this thread; the bare object then goes back to its owner's thread.
     delete m_Session;
     delete m_DevNotify;
     delete m_EventServer;
