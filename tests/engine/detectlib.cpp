@@ -1,8 +1,9 @@
-// A stand-in adapter library for the detection tests: every function answers 0 except TSRWL_DevDetect, whose
-// answer the test sets through the DetectLib_* functions (found with dlsym).
-#include "engine/tsrwl.h"
+// Detection behaviour for the test library (tests/engine/testlib): TSRWL_DevDetect answers as the test says
+// through the DetectLib_* controls (found with dlsym); its calls are counted with the library's others.
+#include "testlib/testlib.h"
 
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <mutex>
 #include <set>
@@ -17,7 +18,6 @@ std::mutex g_Lock;
 std::set<std::string> g_Present;
 int g_BlockMs = 0;
 bool g_Unterminated = false;
-int g_Calls = 0;
 
 } // namespace
 
@@ -27,7 +27,6 @@ EXPORT void DetectLib_Reset()
     g_Present.clear();
     g_BlockMs = 0;
     g_Unterminated = false;
-    g_Calls = 0;
 }
 
 EXPORT void DetectLib_SetPresent(const char* hwId, int present)
@@ -53,16 +52,10 @@ EXPORT void DetectLib_SetUnterminated(int on)
     g_Unterminated = on != 0;
 }
 
-EXPORT int DetectLib_Calls()
-{
-    std::lock_guard<std::mutex> lock(g_Lock);
-    return g_Calls;
-}
-
 EXPORT int32_t TSRWL_DevDetect(TSDevRecord* device)
 {
+    TestLibRecord("TSRWL_DevDetect");
     std::unique_lock<std::mutex> lock(g_Lock);
-    ++g_Calls;
     const int blockMs = g_BlockMs;
     const std::string id(device->hwId, strnlen(device->hwId, sizeof device->hwId));
     const bool present = g_Present.count(id) > 0;
@@ -77,10 +70,3 @@ EXPORT int32_t TSRWL_DevDetect(TSDevRecord* device)
         snprintf(device->description, sizeof device->description, "Adapter %s", id.c_str());
     return TSRWL_OK;
 }
-
-#define ANSWER_ZERO(name, result, args)                                                                \
-    EXPORT result name args { return 0; }
-// The generated twin of the detection function gets another name, so that the one above is the one bound.
-#define TSRWL_DevDetect TSRWL_DevDetect_unused
-TSRWL_FUNCTIONS(ANSWER_ZERO)
-#undef TSRWL_DevDetect

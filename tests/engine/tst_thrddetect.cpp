@@ -22,13 +22,16 @@ namespace {
 
 const QString ADAPTER_ID = "USB\\VID_F5E1&PID_0301";
 
-// The controls of the stand-in library (tests/engine/detectlib.cpp).
+// The controls of the test library (tests/engine/detectlib.cpp).
 struct DetectLib {
     void (*Reset)();
     void (*SetPresent)(const char* hwId, int present);
     void (*SetBlockMs)(int ms);
     void (*SetUnterminated)(int on);
-    int (*Calls)();
+    void (*ResetCalls)();
+    int (*CallCount)(const char* name);
+
+    int Calls() const { return CallCount("TSRWL_DevDetect"); }
 };
 DetectLib g_Lib;
 
@@ -66,7 +69,7 @@ protected:
         s_BusDir = new QTemporaryDir;
         qputenv("DBUS_SYSTEM_BUS_ADDRESS", FakeLogind(s_BusDir->path()).Address().toUtf8());
         RegisterNotifyMsg();
-        const QString path = testutil::TestBinDir() + "/libtsrwl_detecttest.so";
+        const QString path = testutil::TestBinDir() + "/libtsrwl_test_detect.so";
         ASSERT_TRUE(g_TSLib.Load(path.toStdString()));
         void* module = dlopen(path.toUtf8().constData(), RTLD_NOW | RTLD_NOLOAD);
         ASSERT_NE(module, nullptr);
@@ -74,7 +77,8 @@ protected:
         Bind(module, g_Lib.SetPresent, "DetectLib_SetPresent");
         Bind(module, g_Lib.SetBlockMs, "DetectLib_SetBlockMs");
         Bind(module, g_Lib.SetUnterminated, "DetectLib_SetUnterminated");
-        Bind(module, g_Lib.Calls, "DetectLib_Calls");
+        Bind(module, g_Lib.ResetCalls, "TestLib_Reset");
+        Bind(module, g_Lib.CallCount, "TestLib_CallCount");
         dlclose(module);
     }
     static void TearDownTestSuite()
@@ -87,6 +91,7 @@ protected:
     {
         ASSERT_TRUE(m_Dir.isValid());
         g_Lib.Reset();
+        g_Lib.ResetCalls();
         m_LogPath = m_Dir.filePath("prog.Log");
         WriteFile(m_LogPath, "");
         DebugLogFile().Open(m_Dir.filePath("prog").toStdString());
@@ -278,6 +283,7 @@ TEST_F(ThrdDetectTest, OnePassReportsAtMostTheFirstAcceptedAdapterPresent)
     QStringList seventeen;
     for (int i = 0; i <= 16; ++i)
         seventeen << QString("ID%1").arg(i);
+    // clang-format off
     const Case cases[] = {
         {{"A", "B"}, {"A", "B"}, "A", 1},
         {{"A", "B"}, {"B"}, "B", 2},
@@ -287,8 +293,10 @@ TEST_F(ThrdDetectTest, OnePassReportsAtMostTheFirstAcceptedAdapterPresent)
         {{}, {}, "-", 1},
         {seventeen, {"ID16"}, "-", 16},
     };
+    // clang-format on
     for (const Case& c : cases) {
         g_Lib.Reset();
+        g_Lib.ResetCalls();
         for (const QString& id : c.present)
             SetPresent(id, true);
         g_Var.HwIdList = c.ids;
