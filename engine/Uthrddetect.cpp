@@ -21,14 +21,24 @@ constexpr int DEVICE_LIST_CHANGED = 4;
 constexpr int STOP_WAIT_MS = 2000;
 constexpr int SESSION_RETRY_MS = 500;
 
+} // namespace
+
 class CDetectThread : public QThread {
+public:
+    // Set when the loop has ended. Waiting for it rather than for the thread lets thread checkers see the
+    // hand-over, which happens inside the toolkit where they cannot look.
+    CAutoEvent Ended;
+
 protected:
     void run() override
     {
         exec();
         DebugPrint("CThrdDetect::Execute() return");
+        Ended.Set();
     }
 };
+
+namespace {
 
 // Threads that did not stop in time, with the objects they use: kept for the rest of the run.
 std::vector<CThrdDetect*>& Abandoned()
@@ -53,7 +63,7 @@ TAdapterDesc MakeDesc(const TSDevRecord& record, const QByteArray& hwId)
 void CThrdDetect::Deleter::operator()(CThrdDetect* detect) const
 {
     detect->StopThread();
-    if (detect->m_Thread->isFinished())
+    if (detect->m_Joined)
         delete detect;
     else
         Abandoned().push_back(detect);
@@ -155,7 +165,9 @@ void CThrdDetect::StopThread()
         DebugPrint("Close Detect Wnd");
     // Posted even before the loop runs, so that a thread stopped right after its start still ends.
     QMetaObject::invokeMethod(this, &CThrdDetect::DestroyWnd, Qt::QueuedConnection);
-    if (m_Thread->wait(STOP_WAIT_MS)) {
+    if (m_Thread->Ended.Wait(STOP_WAIT_MS)) {
+        m_Thread->wait();
+        m_Joined = true;
         DebugPrint("CThrdDetect::StopThread() Thread Stop");
         return;
     }

@@ -13,6 +13,7 @@
 
 class QThread;
 class QTimer;
+class CDetectThread;
 class CDeviceEventServer;
 class CSessionWatch;
 class CUdevMonitor;
@@ -70,9 +71,10 @@ private:
 
     QObject* const m_MainWindow;
     QThread* const m_OwnerThread;
-    std::unique_ptr<QThread> m_Thread;
+    std::unique_ptr<CDetectThread> m_Thread;
     CStopSignal m_Stop;
     bool m_Stopped = false;
+    bool m_Joined = false;
     std::atomic<bool> m_WndCreated{false};
 
     mutable std::mutex m_DevicesLock;
