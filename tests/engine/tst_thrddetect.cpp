@@ -1,26 +1,19 @@
-#include "app/Udebug.h"
-#include "app/Udefine.h"
-#include "app/Unotifyevent.h"
+#include "detecttest.h"
 #include "engine/Ucumlib.h"
 #include "engine/Udeviceeventserver.h"
-#include "engine/Uthrddetect.h"
 #include "fakelogind.h"
-#include "testutil.h"
 
 #include <QElapsedTimer>
 #include <QLocalSocket>
 #include <QTemporaryDir>
 #include <dlfcn.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 using testutil::ReadFile;
 using testutil::WaitFor;
 using testutil::WriteFile;
 
 namespace {
-
-const QString ADAPTER_ID = "USB\\VID_F5E1&PID_0301";
 
 // The controls of the test library (tests/engine/detectlib.cpp).
 struct DetectLib {
@@ -45,23 +38,7 @@ void SetPresent(const QString& hwId, bool present)
     g_Lib.SetPresent(hwId.toUtf8().constData(), present);
 }
 
-// The main window's part: what detection posts to it.
-class NotifyRecorder : public QObject {
-public:
-    bool event(QEvent* e) override
-    {
-        if (e->type() != NotifyMsg())
-            return QObject::event(e);
-        const auto* notify = static_cast<TNotifyEvent*>(e);
-        if (notify->Code == 2)
-            Values.push_back(notify->Value);
-        return true;
-    }
-    int Count(int value) const { return int(std::count(Values.begin(), Values.end(), value)); }
-    std::vector<int> Values;
-};
-
-class ThrdDetectTest : public ::testing::Test {
+class ThrdDetectTest : public DetectTestBase {
 protected:
     static void SetUpTestSuite()
     {
@@ -89,55 +66,9 @@ protected:
 
     void SetUp() override
     {
-        ASSERT_TRUE(m_Dir.isValid());
+        DetectTestBase::SetUp();
         g_Lib.Reset();
         g_Lib.ResetCalls();
-        m_LogPath = m_Dir.filePath("prog.Log");
-        WriteFile(m_LogPath, "");
-        DebugLogFile().Open(m_Dir.filePath("prog").toStdString());
-        ASSERT_TRUE(DebugLogFile().IsOn());
-        g_Var.ProfRoot = QString("DetectTest%1").arg(getpid());
-        g_Var.HwIdList = QStringList{ADAPTER_ID};
-        g_Var.OsKind = 5;
-        g_Var.StartFlags = 0;
-    }
-
-    void TearDown() override
-    {
-        m_Detect.reset();
-        DebugLogFile().Close();
-    }
-
-    // Starts detection and waits for its first pass.
-    void Start()
-    {
-        m_Detect = CThrdDetect::Create(&m_Receiver);
-        ASSERT_TRUE(WaitFor([&] { return Passes() == 1 && Has("available device"); }));
-    }
-
-    QStringList Lines() const
-    {
-        return QString::fromUtf8(ReadFile(m_LogPath)).split("\r\n", Qt::SkipEmptyParts);
-    }
-    int Count(const QString& line) const { return int(Lines().count(line)); }
-    // Whether a line starts with `prefix`.
-    bool Has(const QString& prefix) const
-    {
-        const QStringList lines = Lines();
-        return std::any_of(lines.begin(), lines.end(),
-                           [&](const QString& line) { return line.startsWith(prefix); });
-    }
-    int IndexOf(const QString& line) const { return int(Lines().indexOf(line)); }
-    int LastIndexOf(const QString& line) const { return int(Lines().lastIndexOf(line)); }
-    bool WaitLine(const QString& line, int count = 1, int timeoutMs = 10000) const
-    {
-        return WaitFor([&] { return Count(line) >= count; }, timeoutMs);
-    }
-    int Passes() const { return Count("CThrdDetect::DetectDev()"); }
-    // True when nothing made a pass beyond `passes` during `ms` milliseconds.
-    bool NoPassBeyond(int passes, int ms) const
-    {
-        return !WaitFor([&] { return Passes() > passes; }, ms);
     }
 
     // One client of the device-event socket that writes `data` and hangs up.
@@ -160,19 +91,8 @@ protected:
         ASSERT_TRUE(WaitLine(marker)) << Lines().join('\n').right(3000).toStdString();
     }
 
-    std::vector<TAdapterDesc> Devices() const
-    {
-        std::vector<TAdapterDesc> list;
-        m_Detect->GetDevices(list);
-        return list;
-    }
-
     static QTemporaryDir* s_BusDir;
-    QTemporaryDir m_Dir;
-    QString m_LogPath;
     int m_Sync = 0;
-    NotifyRecorder m_Receiver;
-    CThrdDetect::Ptr m_Detect;
 };
 
 QTemporaryDir* ThrdDetectTest::s_BusDir = nullptr;
