@@ -1,0 +1,6 @@
+#include "Uframeadapter.h"
+
+TFrameAdapter::TFrameAdapter(QWidget* parent) : TPropertyPageFrame(parent)
+{
+    setObjectName(QStringLiteral("FrameAdapter"));
+}

@@ -1,0 +1,6 @@
+#include "Uframeapcfg.h"
+
+TFrameAPCfg::TFrameAPCfg(QWidget* parent) : TPropertyPageFrame(parent)
+{
+    setObjectName(QStringLiteral("FrameAPCfg"));
+}

@@ -1,0 +1,6 @@
+#include "Uframeapfilter.h"
+
+TFrameAPFilter::TFrameAPFilter(QWidget* parent) : TPropertyPageFrame(parent)
+{
+    setObjectName(QStringLiteral("FrameAPFilter"));
+}

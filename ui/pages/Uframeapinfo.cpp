@@ -1,0 +1,6 @@
+#include "Uframeapinfo.h"
+
+TFrameAPInfo::TFrameAPInfo(QWidget* parent) : TPropertyPageFrame(parent)
+{
+    setObjectName(QStringLiteral("FrameAPInfo"));
+}

@@ -1,0 +1,6 @@
+#include "Uframelinkinfo.h"
+
+TFrameLinkInfo::TFrameLinkInfo(QWidget* parent) : TPropertyPageFrame(parent)
+{
+    setObjectName(QStringLiteral("FrameLinkInfo"));
+}

@@ -1,0 +1,6 @@
+#include "Uframeprofile.h"
+
+TFrameProfile::TFrameProfile(QWidget* parent) : TPropertyPageFrame(parent)
+{
+    setObjectName(QStringLiteral("FrameProfile"));
+}

@@ -1,0 +1,6 @@
+#include "Uframesurvey.h"
+
+TFrameSurvey::TFrameSurvey(QWidget* parent) : TPropertyPageFrame(parent)
+{
+    setObjectName(QStringLiteral("FrameSurvey"));
+}
