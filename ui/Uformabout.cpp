@@ -49,7 +49,8 @@ void TFormAbout::FormCreate()
     setFixedSize(size());
 
     ui->LbProduct->setText(g_Var.GetLangText(UTILITY, QStringLiteral("ProductName"), g_Var.AppTitle));
-    ui->LbCopyright->setText(g_Var.GetLangText(UTILITY, QStringLiteral("Copyright1"), ui->LbCopyright->text()));
+    ui->LbCopyright->setText(
+        g_Var.GetLangText(UTILITY, QStringLiteral("Copyright1"), ui->LbCopyright->text()));
     ui->LbRight->setText(g_Var.GetLangText(UTILITY, QStringLiteral("Copyright2"), ui->LbRight->text()));
     ui->LbProduct->SetEllipsisEnd(true);
     ui->LbCopyright->SetEllipsisEnd(true);

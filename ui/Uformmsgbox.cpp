@@ -126,9 +126,8 @@ void TFormMsgBox::FitMessage(const QString& text)
     QStringList lines = shown.split(QLatin1Char('\n'));
     if (lines.size() > 1 && lines.last().isEmpty())
         lines.removeLast();
-    const QString longest = *std::max_element(lines.begin(), lines.end(), [](const QString& a, const QString& b) {
-        return a.size() < b.size();
-    });
+    const QString longest = *std::max_element(
+        lines.begin(), lines.end(), [](const QString& a, const QString& b) { return a.size() < b.size(); });
     const QFontMetrics fm(ui->LbMsg->font());
     int width = std::max(fm.horizontalAdvance(longest + LINE_PAD), MIN_TEXT_WIDTH);
     qsizetype lineCount = lines.size();
@@ -137,7 +136,8 @@ void TFormMsgBox::FitMessage(const QString& text)
     const int maxWidth = std::max(MIN_TEXT_WIDTH, screen ? screen->availableGeometry().width() * 2 / 3 : 640);
     if (width > maxWidth) {
         width = maxWidth;
-        const QRect wrapped = fm.boundingRect(QRect(0, 0, width, 1 << 20), Qt::TextWordWrap, lines.join('\n'));
+        const QRect wrapped =
+            fm.boundingRect(QRect(0, 0, width, 1 << 20), Qt::TextWordWrap, lines.join('\n'));
         lineCount = (wrapped.height() + fm.lineSpacing() - 1) / fm.lineSpacing();
     }
     const int height = std::max(int(fm.lineSpacing() * (lineCount + 1)), MIN_TEXT_HEIGHT);
@@ -169,9 +169,9 @@ void TFormMsgBox::ArrangeButtons(int style)
     const bool yesNo = buttons == BUTTONS_YES_NO;
     ui->BtnOk->setText(yesNo ? g_Var.GetLangText(BTN_SECTION, QStringLiteral("BtnYes"), QStringLiteral("Yes"))
                              : g_Var.GetLangText(BTN_SECTION, QStringLiteral("BtnOk"), QStringLiteral("Ok")));
-    ui->BtnCancel->setText(yesNo ? g_Var.GetLangText(BTN_SECTION, QStringLiteral("BtnNo"), QStringLiteral("No"))
-                                 : g_Var.GetLangText(BTN_SECTION, QStringLiteral("BtnCancel"),
-                                                     QStringLiteral("Cancel")));
+    ui->BtnCancel->setText(
+        yesNo ? g_Var.GetLangText(BTN_SECTION, QStringLiteral("BtnNo"), QStringLiteral("No"))
+              : g_Var.GetLangText(BTN_SECTION, QStringLiteral("BtnCancel"), QStringLiteral("Cancel")));
     m_OkResult = yesNo ? mrYes : mrOk;
     m_CancelResult = yesNo ? mrNo : mrCancel;
     ui->BtnCancel->setVisible(two);

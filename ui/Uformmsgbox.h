@@ -33,7 +33,7 @@ public:
         QString Text; // after escape conversion
         int Style = 0;
         QRect Geometry; // where the box would have appeared
-        int Count = 0; // boxes answered through the hook so far
+        int Count = 0;  // boxes answered through the hook so far
     };
     // Test hook: the next box answers `result` at once instead of running its modal loop, and records what it
     // would have shown. One answer per call; mrNone withdraws an answer not yet used.

@@ -26,7 +26,8 @@ void CenterOnForm(QWidget* window, const QWidget* reference)
         if (screen)
             ref = screen->availableGeometry();
     }
-    window->move(ref.x() + (ref.width() - window->width()) / 2, ref.y() + (ref.height() - window->height()) / 2);
+    window->move(ref.x() + (ref.width() - window->width()) / 2,
+                 ref.y() + (ref.height() - window->height()) / 2);
 }
 
 bool SelectComboByValue(QComboBox* combo, int value)

@@ -49,9 +49,11 @@ TEST_F(AboutTest, ShowsTheVersionsAndTexts)
     TFormAbout about;
     EXPECT_EQ(about.size(), QSize(386, 278));
     EXPECT_EQ(about.windowTitle(), QStringLiteral("Test Utility"));
-    EXPECT_EQ(Label(about, "LbProduct")->text(), QStringLiteral("Test Utility")) << "product defaults to the title";
+    EXPECT_EQ(Label(about, "LbProduct")->text(), QStringLiteral("Test Utility"))
+        << "product defaults to the title";
     EXPECT_EQ(Label(about, "LbDriverVer")->text(), QStringLiteral("Treiberversion"));
-    EXPECT_EQ(Label(about, "LblUtilityVer")->text(), PROGRAM_VERSION) << "first three parts of the program's version";
+    EXPECT_EQ(Label(about, "LblUtilityVer")->text(), PROGRAM_VERSION)
+        << "first three parts of the program's version";
     EXPECT_TRUE(Label(about, "LblDriverVer")->text().isEmpty()) << "no adapter, no driver version";
 
     // Each value starts 6 pixels after its caption's text and ends at 337.
@@ -101,7 +103,8 @@ TEST_F(AboutTest, CloseButtonEndsTheModalShowCentredOnTheMainWindow)
     poll.start(10);
     EXPECT_EQ(about.ShowAbout(&mainWindow, nullptr), int(mrOk));
     const QRect ref = mainWindow.frameGeometry();
-    EXPECT_EQ(shownAt.topLeft(), QPoint(ref.x() + (ref.width() - 386) / 2, ref.y() + (ref.height() - 278) / 2));
+    EXPECT_EQ(shownAt.topLeft(),
+              QPoint(ref.x() + (ref.width() - 386) / 2, ref.y() + (ref.height() - 278) / 2));
     EXPECT_TRUE(ModalForms.isEmpty());
 }
 

@@ -15,9 +15,10 @@
 
 namespace {
 
-const QString LANGUAGE = QStringLiteral("[Utility]\nAppTitle=Test Utility\nMsgTitle=Test Message\n"
-                                        "[BtnCaption]\nBtnOk=OK\nBtnCancel=Cancel\nBtnYes=Yes\nBtnNo=No\n"
-                                        "[Message]\nErNoSelBand=No band was selected!\\nAt least one band.\n");
+const QString LANGUAGE =
+    QStringLiteral("[Utility]\nAppTitle=Test Utility\nMsgTitle=Test Message\n"
+                   "[BtnCaption]\nBtnOk=OK\nBtnCancel=Cancel\nBtnYes=Yes\nBtnNo=No\n"
+                   "[Message]\nErNoSelBand=No band was selected!\\nAt least one band.\n");
 
 // A message box with the skin and language file of the program.
 class MsgBoxTest : public ::testing::Test {
@@ -33,7 +34,8 @@ protected:
     int LineHeight() { return QFontMetrics(Msg()->font()).lineSpacing(); }
 
     // Runs the modal loop for real; `answer` acts on the box once it is on screen.
-    int RunAndAnswer(const QString& text, int style, const std::function<void()>& answer, QWidget* owner = nullptr)
+    int RunAndAnswer(const QString& text, int style, const std::function<void()>& answer,
+                     QWidget* owner = nullptr)
     {
         auto* poll = new QTimer(&m_Box);
         QObject::connect(poll, &QTimer::timeout, &m_Box, [this, poll, answer] {
@@ -89,7 +91,8 @@ TEST_P(MsgBoxStyles, TwoLineTextLayoutAndResults)
     EXPECT_EQ(msg.width(), std::max(160, QFontMetrics(Msg()->font()).horizontalAdvance("Connect now?    ")));
     EXPECT_EQ(Icon()->isVisibleTo(&m_Box), c.icon);
     if (c.icon) {
-        EXPECT_EQ(Icon()->y() + Icon()->height() / 2, msg.y() + msg.height() / 2) << "icon centred on the text";
+        EXPECT_EQ(Icon()->y() + Icon()->height() / 2, msg.y() + msg.height() / 2)
+            << "icon centred on the text";
         EXPECT_LT(Icon()->geometry().right(), msg.left());
     }
 
@@ -111,7 +114,8 @@ TEST_P(MsgBoxStyles, TwoLineTextLayoutAndResults)
         EXPECT_EQ(ok.x(), (m_Box.width() - 75) / 2) << "a single button is centred";
     }
 
-    EXPECT_EQ(RunAndAnswer(QStringLiteral("Saved.\\nConnect now?"), c.style, [this] { Ok()->click(); }), c.okResult);
+    EXPECT_EQ(RunAndAnswer(QStringLiteral("Saved.\\nConnect now?"), c.style, [this] { Ok()->click(); }),
+              c.okResult);
     if (c.twoButtons) {
         EXPECT_EQ(RunAndAnswer(QStringLiteral("x"), c.style, [this] { Cancel()->click(); }), c.cancelResult);
     }
@@ -151,7 +155,8 @@ TEST_F(MsgBoxTest, TextAreaLimits)
 
 TEST_F(MsgBoxTest, LongTextWrapsInsideTheScreen)
 {
-    const QString text = QStringLiteral("The adapter could not be switched to the system's wireless service. ").repeated(6);
+    const QString text =
+        QStringLiteral("The adapter could not be switched to the system's wireless service. ").repeated(6);
     Layout(text, 0x30);
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     EXPECT_LE(m_Box.width(), screen.width());
@@ -194,15 +199,16 @@ TEST_F(MsgBoxTest, CentredOnTheOwnersWindowOrTheScreen)
     ShowMsgBox(control, QStringLiteral("shown owner"), 0);
     box = TFormMsgBox::LastShown().Geometry;
     const QRect ref = owner.frameGeometry();
-    EXPECT_EQ(box.topLeft(), QPoint(ref.x() + (ref.width() - box.width()) / 2,
-                                    ref.y() + (ref.height() - box.height()) / 2));
+    EXPECT_EQ(box.topLeft(),
+              QPoint(ref.x() + (ref.width() - box.width()) / 2, ref.y() + (ref.height() - box.height()) / 2));
 }
 
 TEST_F(MsgBoxTest, NextAnswerIsUsedOnceAndRecordsTheBox)
 {
     const int before = TFormMsgBox::LastShown().Count;
     TFormMsgBox::SetNextAnswer(mrNo);
-    EXPECT_EQ(ShowMsgBox(nullptr, QStringLiteral("Delete the profile?\\nIt cannot be undone."), 36), int(mrNo));
+    EXPECT_EQ(ShowMsgBox(nullptr, QStringLiteral("Delete the profile?\\nIt cannot be undone."), 36),
+              int(mrNo));
     EXPECT_EQ(TFormMsgBox::LastShown().Count, before + 1);
     EXPECT_EQ(TFormMsgBox::LastShown().Style, 36);
     EXPECT_EQ(TFormMsgBox::LastShown().Text, QStringLiteral("Delete the profile?\nIt cannot be undone."));
