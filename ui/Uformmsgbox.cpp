@@ -11,6 +11,7 @@
 #include <QScreen>
 #include <QStyle>
 #include <algorithm>
+#include <optional>
 #include <utility>
 
 namespace {
@@ -42,9 +43,9 @@ const QString BTN_SECTION = QStringLiteral("BtnCaption");
 int g_NextAnswer = mrNone;
 TFormMsgBox::TShownMessage g_LastShown;
 
-QStyle::StandardPixmap IconOfStyle(int style, bool& hasIcon)
+// The standard icon the style asks for, if any.
+std::optional<QStyle::StandardPixmap> IconOfStyle(int style)
 {
-    hasIcon = true;
     switch (style & STYLE_ICON) {
     case 0x10:
         return QStyle::SP_MessageBoxCritical;
@@ -55,8 +56,7 @@ QStyle::StandardPixmap IconOfStyle(int style, bool& hasIcon)
     case 0x40:
         return QStyle::SP_MessageBoxInformation;
     default:
-        hasIcon = false;
-        return QStyle::SP_CustomBase;
+        return std::nullopt;
     }
 }
 
@@ -148,12 +148,12 @@ void TFormMsgBox::FitMessage(const QString& text)
 void TFormMsgBox::ArrangeButtons(int style)
 {
     QLabel* msg = ui->LbMsg;
-    bool hasIcon = false;
-    const QStyle::StandardPixmap icon = IconOfStyle(style, hasIcon);
+    const std::optional<QStyle::StandardPixmap> icon = IconOfStyle(style);
+    const bool hasIcon = icon.has_value();
     ui->ImgIcon->setVisible(hasIcon);
     if (hasIcon) {
         const int size = ui->ImgIcon->width();
-        ui->ImgIcon->setPixmap(this->style()->standardIcon(icon, nullptr, this).pixmap(size - 2, size - 2));
+        ui->ImgIcon->setPixmap(this->style()->standardIcon(*icon, nullptr, this).pixmap(size - 2, size - 2));
         ui->ImgIcon->move(MARGIN, msg->y() + (msg->height() - ui->ImgIcon->height()) / 2);
     }
     // Without an icon the text takes its place, so the box is not lopsided.
