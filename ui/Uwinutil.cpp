@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QScreen>
 #include <QWidget>
 
 void ForceForeground(QWidget* window)
@@ -12,6 +13,21 @@ void ForceForeground(QWidget* window)
         window->showNormal();
     window->raise();
     window->activateWindow();
+}
+
+void CenterOnForm(QWidget* window, const QWidget* reference)
+{
+    QRect ref;
+    if (reference && reference->isVisible()) {
+        // move() places the window's frame, so the reference is its frame too.
+        ref = reference->frameGeometry();
+    } else {
+        const QScreen* screen = reference ? reference->screen() : QGuiApplication::primaryScreen();
+        if (screen)
+            ref = screen->availableGeometry();
+    }
+    window->move(ref.x() + (ref.width() - window->width()) / 2,
+                 ref.y() + (ref.height() - window->height()) / 2);
 }
 
 bool SelectComboByValue(QComboBox* combo, int value)

@@ -5,5 +5,8 @@ class QWidget;
 
 // Brings a window to the front and gives it the focus, also when another application is active.
 void ForceForeground(QWidget* window);
+// Centres `window` on `reference` when that is shown, else on the screen (the reference's, or the primary
+// one); halves are truncated toward zero.
+void CenterOnForm(QWidget* window, const QWidget* reference);
 // Selects the first item whose integer value (item data) equals `value`; false leaves the selection alone.
 bool SelectComboByValue(QComboBox* combo, int value);
