@@ -78,7 +78,8 @@ void CNICAdapter::Initial()
     DebugPrint("Domain = [%s]", domain);
     m_Domain = ReadSet(QStringLiteral("Domain"), QString::fromUtf8(domain));
     m_DriverPath = DriverFilePath(QString::fromUtf8(driver));
-    m_DriverVersion = FileVersionText(m_DriverPath, 4);
+    if (!m_DriverPath.isEmpty())
+        m_DriverVersion = FileVersionText(m_DriverPath, 4);
 
     m_SupportMode = ReadSet(QStringLiteral("SupportMode"), 34);
     m_DefBand = ReadSet(QStringLiteral("DefBand"), 1);
