@@ -6,6 +6,27 @@
 #include <QSettings>
 #include <QStandardPaths>
 #include <QUrl>
+#include <mutex>
+
+namespace {
+
+// QSettings shares one parsed copy of each file among all its objects in the process; its own lock is
+// invisible to the thread sanitizer, so the store adds one of ours and hands out values it does not share.
+std::mutex g_StoreMutex;
+
+QVariant Unshared(const QVariant& value)
+{
+    if (value.typeId() == QMetaType::QStringList) {
+        QStringList copy;
+        for (const QString& item : value.toStringList())
+            copy << QString(item.constData(), item.size());
+        return copy;
+    }
+    const QString text = value.toString();
+    return QString(text.constData(), text.size());
+}
+
+} // namespace
 
 CUserStore::CUserStore(const QString& root, const QString& groupName)
     : m_Path(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + '/' + root +
@@ -17,14 +38,15 @@ CUserStore::CUserStore(const QString& root, const QString& groupName)
 
 std::optional<QVariant> CUserStore::Value(const QString& key) const
 {
-    QSettings settings(m_Path, QSettings::NativeFormat);
+    std::lock_guard lock(g_StoreMutex);
+    QSettings settings(Unshared(m_Path).toString(), QSettings::NativeFormat);
     if (settings.status() == QSettings::FormatError && !m_ReportedCorrupt.exchange(true))
         DebugPrint("CUserStore: %s is damaged; its readable values are used", qUtf8Printable(m_Path));
     settings.beginGroup(m_Group);
-    QVariant value = settings.value(key);
+    const QVariant value = settings.value(key);
     if (!value.isValid())
         return std::nullopt;
-    return value;
+    return Unshared(value);
 }
 
 bool CUserStore::Update(const QList<QPair<QString, QVariant>>& values, const QStringList& removed, QString& error)
@@ -33,7 +55,8 @@ bool CUserStore::Update(const QList<QPair<QString, QVariant>>& values, const QSt
         error = QStringLiteral("cannot create the folder of ") + m_Path;
         return false;
     }
-    QSettings settings(m_Path, QSettings::NativeFormat);
+    std::lock_guard lock(g_StoreMutex);
+    QSettings settings(Unshared(m_Path).toString(), QSettings::NativeFormat);
     if (!settings.isWritable()) {
         error = m_Path + QStringLiteral(" is not writable");
         return false;

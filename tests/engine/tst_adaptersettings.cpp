@@ -215,8 +215,8 @@ TEST_F(AdapterSettings, UsableAdHocBands)
         {"SupportMode=1\n", 14, 1},
     };
     for (const Case& c : cases) {
-        WriteSettings(QByteArray("[Setting]\nProfRoot=EngineTest\n") + c.settings);
         DestroyAdapter();
+        WriteSettings(QByteArray("[Setting]\nProfRoot=EngineTest\n") + c.settings);
         EXPECT_EQ(Adapter().GetUsableAdHocBand(c.mode), c.bands) << c.settings << " mode " << c.mode;
     }
 }

@@ -129,8 +129,8 @@ TEST_F(AdapterSite, AdHocBandFollowsWhatTheAdapterAllows)
         {"", 1, 1},
     };
     for (const Case& c : cases) {
-        WriteSettings(QByteArray("[Setting]\nProfRoot=EngineTest\n") + c.settings);
         DestroyAdapter();
+        WriteSettings(QByteArray("[Setting]\nProfRoot=EngineTest\n") + c.settings);
         TSSiteEntry site = MakeSite("cell", 1);
         site.NetworkMode = 0;
         site.NetworkType = c.networkType;

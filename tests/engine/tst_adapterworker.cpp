@@ -17,6 +17,15 @@ namespace {
 
 class AdapterWorker : public AdapterTest {
 protected:
+    // An adapter whose worker is stuck applying a profile named "Busy" until holdConnect is cleared.
+    CNICAdapter& BusyAdapter()
+    {
+        With([](FakeLibState& s) { s.holdConnect = true; });
+        CNICAdapter& a = Adapter();
+        a.Connect(MakeProfile("Busy"));
+        EXPECT_TRUE(WaitFor([] { return fakelib::Calls("TSRWL_SetWLANStatus") == 1; }));
+        return a;
+    }
     WLANStatus Status() const
     {
         WLANStatus s{};
@@ -114,17 +123,15 @@ TEST_F(AdapterWorker, SwitchingZeroConfigurationTwiceToTheSameStateDoesNothing)
 
 TEST_F(AdapterWorker, TwoConnectsApplyOnlyTheSecondAndSendOneCode7)
 {
-    CNICAdapter& a = Adapter();
-    // Holding the library keeps the worker from running the first request before the second arrives.
-    ASSERT_TRUE(g_TSLib.Acquire());
+    CNICAdapter& a = BusyAdapter();
     a.Connect(MakeProfile("First"));
     a.Connect(MakeProfile("Second"));
-    g_TSLib.Release();
+    With([](FakeLibState& s) { s.holdConnect = false; });
     ASSERT_TRUE(WaitFor([&] { return a.ReadSet(QStringLiteral("LastProf"), "") == "Second"; }));
-    QThread::msleep(300);
+    ASSERT_TRUE(WaitFor([] { return fakelib::Calls("TSRWL_SetWLANStatus") == 2; }));
     QCoreApplication::processEvents();
-    EXPECT_EQ(m_Recorder.Count(NM_APPLYING), 1);
-    With([](FakeLibState& s) { EXPECT_EQ(s.appliedProfiles, std::vector<std::string>{"Second"}); });
+    EXPECT_EQ(m_Recorder.Count(NM_APPLYING), 2) << "one for the busy connection, one for the two requests";
+    With([](FakeLibState& s) { EXPECT_EQ(s.appliedProfiles, (std::vector<std::string>{"Busy", "Second"})); });
     WLProfile applied{};
     ASSERT_TRUE(a.GetAppliedProfile(applied));
     EXPECT_STREQ(applied.ProfileName, "Second");
@@ -132,17 +139,16 @@ TEST_F(AdapterWorker, TwoConnectsApplyOnlyTheSecondAndSendOneCode7)
 
 TEST_F(AdapterWorker, ConnectQueuedTwiceRunsOnce)
 {
-    CNICAdapter& a = Adapter();
-    ASSERT_TRUE(g_TSLib.Acquire());
+    CNICAdapter& a = BusyAdapter();
     a.Connect(MakeProfile("Default"));
     a.AddToDo(&CNICAdapter::DoConnect);
     a.AddToDo(&CNICAdapter::DoConnect);
-    g_TSLib.Release();
-    ASSERT_TRUE(WaitFor([] { return fakelib::Calls("TSRWL_SetWLANStatus") == 1; }));
-    ASSERT_TRUE(WaitForLog("CNICAdapter::DoConnect() end"));
+    With([](FakeLibState& s) { s.holdConnect = false; });
+    ASSERT_TRUE(WaitFor([] { return fakelib::Calls("TSRWL_SetWLANStatus") == 2; }));
+    ASSERT_TRUE(WaitFor([&] { return LogSince().count("CNICAdapter::DoConnect() end") == 2; }));
     QThread::msleep(500);
-    EXPECT_EQ(fakelib::Calls("TSRWL_SetWLANStatus"), 1);
-    EXPECT_EQ(LogSince().count("CNICAdapter::DoConnect()\r\n"), 1);
+    EXPECT_EQ(fakelib::Calls("TSRWL_SetWLANStatus"), 2);
+    EXPECT_EQ(LogSince().count("CNICAdapter::DoConnect()\r\n"), 2);
 }
 
 TEST_F(AdapterWorker, SuccessRemembersTheProfileExceptTheEditorsOne)
@@ -208,8 +214,8 @@ TEST_F(AdapterWorker, AntennaOnlyWhenEnabled)
 {
     Adapter().SetAntenna(2);
     EXPECT_EQ(fakelib::Calls("TSRWL_SetOID"), 0);
-    WriteSettings("[Setting]\nProfRoot=EngineTest\nEnableAntenna=1\n");
     DestroyAdapter();
+    WriteSettings("[Setting]\nProfRoot=EngineTest\nEnableAntenna=1\n");
     Adapter().SetAntenna(2);
     With([](FakeLibState& s) { EXPECT_EQ(s.antennaValues, std::vector<uint8_t>{2}); });
 }

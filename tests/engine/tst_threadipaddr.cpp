@@ -51,8 +51,8 @@ protected:
 
 TEST_F(IpRenewal, NewerSystemsUseTheLibrary)
 {
-    CNICAdapter& a = Adapter();
     g_Var.OsKind = 6;
+    CNICAdapter& a = Adapter();
     a.IPRenew(IP_RELEASE);
     EXPECT_EQ(fakelib::Calls("TSRWL_IPRelease"), 1);
     EXPECT_EQ(fakelib::Calls("TSRWL_IPRenew"), 0) << "release only";
@@ -63,8 +63,8 @@ TEST_F(IpRenewal, NewerSystemsUseTheLibrary)
 
 TEST_F(IpRenewal, OlderSystemsUseTheSystemInTheIpThread)
 {
-    CNICAdapter& a = Adapter();
     g_Var.OsKind = 4;
+    CNICAdapter& a = Adapter();
     a.IPRenew(IP_RELEASE | IP_RENEW);
     ASSERT_TRUE(testutil::WaitFor([&] { return m_Helper->Calls().size() == 3; }));
     EXPECT_EQ(m_Helper->Calls(), (QStringList{"find test wireless adapter", "release wlan7", "renew wlan7"}));
