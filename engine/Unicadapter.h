@@ -134,6 +134,11 @@ private:
     void CollectStatus();
     void LaunchToDoFunc();
     template <class T> T ReadSetValue(const QString& key, const T& def, const char* form) const;
+    // The value from the store when it has one, else from the settings file's sections.
+    template <class T>
+    T ResolveSetting(const QString& key, const std::optional<QVariant>& stored, const T& def, const char* form) const;
+    // Texts of several keys (default empty) with one reading of the per-user store.
+    QStringList ReadSetTexts(const QStringList& keys) const;
     // Writes to the per-user store; a failure is logged once until a write succeeds again.
     void StoreUpdate(const QList<QPair<QString, QVariant>>& values, const QStringList& removed);
     using AllowedChannelFunc = int32_t (*)(int32_t*, int32_t, const char*);

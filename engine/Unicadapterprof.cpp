@@ -6,7 +6,9 @@
 #include "app/Uprofile.h"
 #include "app/Uutility.h"
 
+#include <QHash>
 #include <cstring>
+#include <deque>
 
 namespace {
 
@@ -37,6 +39,25 @@ bool SameName(const QString& a, const QString& b)
 TProfileList::const_iterator FindName(const TProfileList& list, const QString& name)
 {
     return std::find_if(list.begin(), list.end(), [&](const auto& p) { return SameName(NameOf(*p), name); });
+}
+
+// Moves the profiles named by `order` to `target` in that order (each name takes the first profile of that
+// name not yet taken), then the others in their own order. Hashed: lists may hold hundreds of profiles.
+void ArrangeByName(TProfileList& scratch, const QStringList& order, TProfileList& target)
+{
+    QHash<QString, std::deque<size_t>> positions;
+    for (size_t i = 0; i < scratch.size(); ++i)
+        positions[NameOf(*scratch[i]).toCaseFolded()].push_back(i);
+    for (const QString& name : order) {
+        const auto it = positions.find(name.toCaseFolded());
+        if (it == positions.end() || it->empty())
+            continue;
+        target.push_back(std::move(scratch[it->front()]));
+        it->pop_front();
+    }
+    for (auto& profile : scratch)
+        if (profile)
+            target.push_back(std::move(profile));
 }
 
 int KindOf(const WLProfile& profile)
@@ -102,17 +123,13 @@ void CNICAdapter::ReadProfileList(int kind, TProfileList& target)
             scratch.push_back(std::move(profile));
         }
     }
-    target.clear();
     const int stored = std::clamp(ReadSet(CountKey(kind), 0), 0, MAX_ORDER_KEYS);
-    for (int p = 0; p < stored && !scratch.empty(); ++p) {
-        const auto it = FindName(scratch, ReadSet(EntryKey(kind, size_t(p)), QString()));
-        if (it == scratch.end())
-            continue;
-        target.push_back(std::move(scratch[size_t(it - scratch.begin())]));
-        scratch.erase(it);
-    }
-    for (auto& profile : scratch)
-        target.push_back(std::move(profile));
+    QStringList keys;
+    for (int p = 0; p < stored; ++p)
+        keys << EntryKey(kind, size_t(p));
+    const QStringList order = ReadSetTexts(keys);
+    target.clear();
+    ArrangeByName(scratch, order, target);
     WriteOrder(kind, target, 0, stored);
 }
 

@@ -61,9 +61,16 @@ QString FromIni(const CIniFile& ini, const QString& section, const QString& key,
 
 template <class T> T CNICAdapter::ReadSetValue(const QString& key, const T& def, const char* form) const
 {
+    return ResolveSetting(key, m_Store.Value(key), def, form);
+}
+
+template <class T>
+T CNICAdapter::ResolveSetting(const QString& key, const std::optional<QVariant>& stored, const T& def,
+                              const char* form) const
+{
     try {
-        if (const std::optional<QVariant> value = m_Store.Value(key))
-            return FromStore(*value, def);
+        if (stored)
+            return FromStore(*stored, def);
         const CIniFile* ini = g_Var.SettingsReader();
         if (!ini)
             return def;
@@ -92,6 +99,15 @@ bool CNICAdapter::ReadSet(const QString& key, bool def) const
 QString CNICAdapter::ReadSet(const QString& key, const QString& def) const
 {
     return ReadSetValue(key, def, "string");
+}
+
+QStringList CNICAdapter::ReadSetTexts(const QStringList& keys) const
+{
+    const std::vector<std::optional<QVariant>> stored = m_Store.Values(keys);
+    QStringList texts;
+    for (qsizetype i = 0; i < keys.size(); ++i)
+        texts << ResolveSetting(keys[i], stored[size_t(i)], QString(), "string");
+    return texts;
 }
 
 void CNICAdapter::StoreUpdate(const QList<QPair<QString, QVariant>>& values, const QStringList& removed)

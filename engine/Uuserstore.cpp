@@ -38,15 +38,22 @@ CUserStore::CUserStore(const QString& root, const QString& groupName)
 
 std::optional<QVariant> CUserStore::Value(const QString& key) const
 {
+    return Values({key}).front();
+}
+
+std::vector<std::optional<QVariant>> CUserStore::Values(const QStringList& keys) const
+{
     std::lock_guard lock(g_StoreMutex);
     QSettings settings(Unshared(m_Path).toString(), QSettings::NativeFormat);
     if (settings.status() == QSettings::FormatError && !m_ReportedCorrupt.exchange(true))
         DebugPrint("CUserStore: %s is damaged; its readable values are used", qUtf8Printable(m_Path));
     settings.beginGroup(m_Group);
-    const QVariant value = settings.value(key);
-    if (!value.isValid())
-        return std::nullopt;
-    return Unshared(value);
+    std::vector<std::optional<QVariant>> values;
+    for (const QString& key : keys) {
+        const QVariant value = settings.value(key);
+        values.push_back(value.isValid() ? std::optional<QVariant>(Unshared(value)) : std::nullopt);
+    }
+    return values;
 }
 
 bool CUserStore::Update(const QList<QPair<QString, QVariant>>& values, const QStringList& removed, QString& error)

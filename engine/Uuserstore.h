@@ -7,6 +7,7 @@
 #include <QVariant>
 #include <atomic>
 #include <optional>
+#include <vector>
 
 // The per-user key-value store of one adapter: a group of its own in an INI file under
 // $XDG_CONFIG_HOME/<root>/, written atomically and locked against other processes. Every call opens the
@@ -18,6 +19,8 @@ public:
     const QString& FilePath() const { return m_Path; }
     // The stored value, or nothing when the key (or the whole store) is missing.
     std::optional<QVariant> Value(const QString& key) const;
+    // Several values with one reading of the file.
+    std::vector<std::optional<QVariant>> Values(const QStringList& keys) const;
     // Sets the values and removes the keys in one write. False, with the reason in `error`, when the change
     // could not be written.
     bool Update(const QList<QPair<QString, QVariant>>& values, const QStringList& removed, QString& error);

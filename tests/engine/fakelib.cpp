@@ -4,6 +4,7 @@
 #include <QString>
 #include <chrono>
 #include <cstring>
+#include <strings.h>
 #include <thread>
 
 namespace {
@@ -22,7 +23,7 @@ struct Locked {
 
 bool SameName(const char* a, const char* b)
 {
-    return QString::fromUtf8(a).compare(QString::fromUtf8(b), Qt::CaseInsensitive) == 0;
+    return strcasecmp(a, b) == 0 || QString::fromUtf8(a).compare(QString::fromUtf8(b), Qt::CaseInsensitive) == 0;
 }
 
 int32_t DevDetect(TSDevRecord* device)
