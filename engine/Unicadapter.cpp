@@ -6,6 +6,7 @@
 #include "app/Unotifyevent.h"
 #include "app/Uutility.h"
 
+#include <QFileInfo>
 #include <QObject>
 #include <chrono>
 #include <cstring>
@@ -77,7 +78,10 @@ void CNICAdapter::Initial()
     driver[sizeof driver - 1] = '\0';
     DebugPrint("Domain = [%s]", domain);
     m_Domain = ReadSet(QStringLiteral("Domain"), QString::fromUtf8(domain));
-    m_DriverPath = DriverFilePath(QString::fromUtf8(driver));
+    // A library may name its driver by full path; only other names are looked up among the kernel's modules.
+    const QString driverName = QString::fromUtf8(driver);
+    m_DriverPath = QFileInfo(driverName).isAbsolute() && QFileInfo(driverName).isFile() ? driverName
+                                                                                          : DriverFilePath(driverName);
     if (!m_DriverPath.isEmpty())
         m_DriverVersion = FileVersionText(m_DriverPath, 4);
 

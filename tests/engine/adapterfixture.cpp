@@ -62,10 +62,10 @@ void AdapterTest::SetUp()
 {
     qputenv("XDG_CONFIG_HOME", m_Dir.filePath(QStringLiteral("config")).toUtf8());
     WriteSettings("[Setting]\nProfRoot=EngineTest\n");
-    fakelib::Install();
     strcpy(m_Desc.Description, "Test wireless adapter");
     strcpy(m_Desc.HwId, "USB\\VID_0BDA&PID_8189");
     strcpy(m_Desc.Instance, "9999");
+    UseLibrary();
     m_LogStart = QFileInfo(LogPath()).size();
 }
 

@@ -27,6 +27,8 @@ class AdapterTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite();
     void SetUp() override;
+    // Binds the adapter library the tests run on: the fake one unless a suite chooses another.
+    virtual void UseLibrary() { fakelib::Install(); }
     void TearDown() override;
 
     // Writes the settings file beside the test's "program" and reads it as the program would.
