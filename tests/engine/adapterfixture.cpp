@@ -2,6 +2,7 @@
 #include "app/Udebug.h"
 #include "app/Udefine.h"
 #include "app/Unotifyevent.h"
+#include "engine/Ucumlib.h"
 #include "engine/Udetectignore.h"
 #include "testutil.h"
 
@@ -75,6 +76,17 @@ void AdapterTest::TearDown()
     SetDetectIgnore(nullptr);
     fakelib::Uninstall();
     g_Var.OsKind = 7;
+}
+
+void AdapterTest::UseSimulator(const char* scenario, const char* hwId)
+{
+    testutil::WriteFile(m_Dir.filePath("scenario.ini"), scenario);
+    qputenv("TSRWL_SIM_SCENARIO", m_Dir.filePath("scenario.ini").toUtf8());
+    qputenv("TSRWL_SIM_STATE", m_Dir.filePath("sim.state").toUtf8());
+    qputenv("TSRWL_SIM_PROFILES", m_Dir.filePath("profiles").toUtf8());
+    ASSERT_TRUE(g_TSLib.Load((testutil::BinDir() + "/libtsrwl.so").toStdString()));
+    g_TSLib.TSRWL_SetWLProfileDir(g_Var.ProfRoot.toUtf8().constData());
+    strcpy(m_Desc.HwId, hwId);
 }
 
 void AdapterTest::WriteSettings(const QByteArray& text)

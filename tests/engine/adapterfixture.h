@@ -29,6 +29,9 @@ protected:
     void SetUp() override;
     // Binds the adapter library the tests run on: the fake one unless a suite chooses another.
     virtual void UseLibrary() { fakelib::Install(); }
+    // Loads the simulated adapter library of the build on a scenario of the test's own, with its state and
+    // profiles in the test's folder, and describes the scenario's adapter (whose hardware id is `hwId`).
+    void UseSimulator(const char* scenario, const char* hwId);
     void TearDown() override;
 
     // Writes the settings file beside the test's "program" and reads it as the program would.

@@ -49,16 +49,7 @@ Stations=02:77:00:00:00:01@1, 02:77:00:00:00:02@1
 
 class AdapterEndToEnd : public AdapterTest {
 protected:
-    void UseLibrary() override
-    {
-        testutil::WriteFile(m_Dir.filePath("scenario.ini"), SCENARIO);
-        qputenv("TSRWL_SIM_SCENARIO", m_Dir.filePath("scenario.ini").toUtf8());
-        qputenv("TSRWL_SIM_STATE", m_Dir.filePath("sim.state").toUtf8());
-        qputenv("TSRWL_SIM_PROFILES", m_Dir.filePath("profiles").toUtf8());
-        ASSERT_TRUE(g_TSLib.Load((testutil::BinDir() + "/libtsrwl.so").toStdString()));
-        g_TSLib.TSRWL_SetWLProfileDir(g_Var.ProfRoot.toUtf8().constData());
-        strcpy(m_Desc.HwId, "USB\\VID_F5E1&PID_0301");
-    }
+    void UseLibrary() override { UseSimulator(SCENARIO, "USB\\VID_F5E1&PID_0301"); }
     WLANStatus Status() const
     {
         WLANStatus s{};
