@@ -12,6 +12,7 @@
 #include <atomic>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 class QObject;
@@ -144,6 +145,9 @@ private:
     using AllowedChannelFunc = int32_t (*)(int32_t*, int32_t, const char*);
     int AllowedChannels(AllowedChannelFunc query, int32_t* out, int capacity, uint32_t bandFilter);
     void AddDefaultProfile(int kind);
+    // Deletes the listed profile of that name from the library, storing `replacement` (if any) in its place;
+    // its list position, or nothing when it is not listed or the library cannot be had.
+    std::optional<size_t> ReplaceInLibrary(int kind, const QString& name, const WLProfile* replacement);
     TProfileList& List(int kind);
     const TProfileList& List(int kind) const;
     // Stores the order of `list`: the count, the entries from `from` on, and no entries from the count to

@@ -164,23 +164,31 @@ bool CNICAdapter::AddProfile(const WLProfile& profile)
     return true;
 }
 
+std::optional<size_t> CNICAdapter::ReplaceInLibrary(int kind, const QString& name, const WLProfile* replacement)
+{
+    const TProfileList& list = List(kind);
+    const auto it = FindName(list, name);
+    if (it == list.end())
+        return std::nullopt;
+    CTSLibLock lock(m_Stop);
+    if (!lock)
+        return std::nullopt;
+    g_TSLib.TSRWL_DeleteWLProfile((*it)->ProfileName);
+    if (replacement)
+        g_TSLib.TSRWL_SetWLProfile(replacement->ProfileName, replacement);
+    return size_t(it - list.begin());
+}
+
 bool CNICAdapter::DeleteProfile(int kind, const QString& name)
 {
     DebugPrint("CNICAdapter::DeleteProfile()");
     kind = kind == PROF_STATION ? PROF_STATION : PROF_SOFTAP;
-    TProfileList& list = List(kind);
-    const auto it = FindName(list, name);
-    if (it == list.end())
+    const std::optional<size_t> position = ReplaceInLibrary(kind, name, nullptr);
+    if (!position)
         return false;
-    {
-        CTSLibLock lock(m_Stop);
-        if (!lock)
-            return false;
-        g_TSLib.TSRWL_DeleteWLProfile((*it)->ProfileName);
-    }
-    const size_t position = size_t(it - list.begin());
-    list.erase(it);
-    WriteOrder(kind, list, position, int(list.size()) + 1);
+    TProfileList& list = List(kind);
+    list.erase(list.begin() + ptrdiff_t(*position));
+    WriteOrder(kind, list, *position, int(list.size()) + 1);
     Post(NM_PROFILE_LIST, kind);
     return true;
 }
@@ -190,20 +198,12 @@ bool CNICAdapter::UpdateProfile(const WLProfile& profile, const QString& oldName
     DebugPrint("CNICAdapter::UpdateProfile()");
     const WLProfile copy = WithTerminatedName(profile);
     const int kind = KindOf(copy);
-    TProfileList& list = List(kind);
-    const auto it = FindName(list, oldName);
-    if (it == list.end())
+    const std::optional<size_t> position = ReplaceInLibrary(kind, oldName, &copy);
+    if (!position)
         return false;
-    {
-        CTSLibLock lock(m_Stop);
-        if (!lock)
-            return false;
-        g_TSLib.TSRWL_DeleteWLProfile((*it)->ProfileName);
-        g_TSLib.TSRWL_SetWLProfile(copy.ProfileName, &copy);
-    }
-    **it = copy;
-    const size_t position = size_t(it - list.begin());
-    WriteOrder(kind, list, position, int(list.size()));
+    TProfileList& list = List(kind);
+    *list[*position] = copy;
+    WriteOrder(kind, list, *position, int(list.size()));
     Post(NM_PROFILE_LIST, kind);
     return true;
 }
