@@ -25,6 +25,12 @@ QString MacText(const uint8_t* mac)
     return QString::asprintf("%02X:%02X:%02X:%02X:%02X:%02X", mac[0], mac[1], mac[2], mac[3], mac[4], mac[5]);
 }
 
+// The text of a fixed, possibly unterminated record field.
+QString FieldText(const char* field, size_t size)
+{
+    return QString::fromUtf8(field, qsizetype(strnlen(field, size)));
+}
+
 // A text cut to `max` characters (UTF-8 bytes, at a character boundary).
 QString Cut(const QString& text, int max)
 {
@@ -42,13 +48,12 @@ TThreadPtr<CNICAdapter> CNICAdapter::Create(QObject* notifyTarget, uint32_t flag
 
 CNICAdapter::CNICAdapter(QObject* notifyTarget, uint32_t flags, const TAdapterDesc& desc)
     : m_Flags(flags), m_NotifyTarget(notifyTarget), m_Desc(desc), m_DevRecord{},
-      m_AdapterName(QString::fromUtf8(desc.HwId, int(strnlen(desc.HwId, sizeof desc.HwId))) + '-' +
-                    QString::fromUtf8(desc.Instance, int(strnlen(desc.Instance, sizeof desc.Instance)))),
+      m_AdapterName(FieldText(desc.HwId, sizeof desc.HwId) + '-' + FieldText(desc.Instance, sizeof desc.Instance)),
       m_RegKey(QStringLiteral("Software\\%1\\WLAdapter\\%2").arg(g_Var.ProfRoot, m_AdapterName)),
       m_Store(g_Var.ProfRoot, m_RegKey), m_DefProf{}, m_DefAPProf{}
 {
     DebugPrint("CNICAdapter::CNICAdapter()");
-    CopyTextField(m_DevRecord.hwId, sizeof m_DevRecord.hwId, QString::fromUtf8(desc.HwId, int(strnlen(desc.HwId, sizeof desc.HwId))));
+    CopyTextField(m_DevRecord.hwId, sizeof m_DevRecord.hwId, FieldText(desc.HwId, sizeof desc.HwId));
     WLANStatus status{};
     status.MediaState = 1;
     m_StatusSlot.Store(status);

@@ -74,7 +74,7 @@ T CNICAdapter::ResolveSetting(const QString& key, const std::optional<QVariant>&
         const CIniFile* ini = g_Var.SettingsReader();
         if (!ini)
             return def;
-        for (const QString& section : {m_AdapterName, QString::fromUtf8(m_Desc.HwId)})
+        for (const QString& section : {m_AdapterName, QString::fromUtf8(m_DevRecord.hwId)})
             if (ini->HasKey(section, key))
                 return FromIni(*ini, section, key, def);
         return FromIni(*ini, QStringLiteral("Setting"), key, def);
