@@ -3,6 +3,9 @@
 #include <QCoreApplication>
 #include <QMetaObject>
 #include <QThread>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
 
 namespace {
 
@@ -31,12 +34,44 @@ void PostNotify(QObject* target, int code, int value)
 
 int SendNotify(QObject* target, int code, int value)
 {
-    TNotifyEvent event(code, value);
-    if (target->thread() == QThread::currentThread())
+    if (target->thread() == QThread::currentThread()) {
+        TNotifyEvent event(code, value);
         QCoreApplication::sendEvent(target, &event);
-    else
-        QMetaObject::invokeMethod(
-            target, [target, &event] { QCoreApplication::sendEvent(target, &event); },
-            Qt::BlockingQueuedConnection);
-    return event.Result;
+        return event.Result;
+    }
+    // A queued call answered through our own lock rather than a blocking queued connection: the answer and
+    // its hand-over are then visible to the thread sanitizer, and the sender is released even when the
+    // target goes away before the call runs (Qt then destroys the call unrun).
+    struct Answer {
+        std::mutex mutex;
+        std::condition_variable done;
+        bool handled = false;
+        int result = 0;
+    };
+    struct Release {
+        explicit Release(std::shared_ptr<Answer> a) : answer(std::move(a)) {}
+        Release(const Release&) = delete;
+        Release& operator=(const Release&) = delete;
+        ~Release()
+        {
+            std::lock_guard lock(answer->mutex);
+            answer->handled = true;
+            answer->done.notify_all();
+        }
+        std::shared_ptr<Answer> answer;
+    };
+    auto answer = std::make_shared<Answer>();
+    auto release = std::make_shared<Release>(answer);
+    QMetaObject::invokeMethod(
+        target,
+        [target, code, value, answer, release = std::move(release)] {
+            TNotifyEvent event(code, value);
+            QCoreApplication::sendEvent(target, &event);
+            std::lock_guard lock(answer->mutex);
+            answer->result = event.Result;
+        },
+        Qt::QueuedConnection);
+    std::unique_lock lock(answer->mutex);
+    answer->done.wait(lock, [&] { return answer->handled; });
+    return answer->result;
 }

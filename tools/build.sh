@@ -30,8 +30,8 @@ build() { # dir, extra cmake arguments...
     cmake --build "$dir" -j"$(nproc)"
 }
 
-run_tests() { # dir
-    QT_QPA_PLATFORM=offscreen ctest --test-dir "$1" --output-on-failure -j"$(nproc)"
+run_tests() { # dir, extra ctest arguments...
+    QT_QPA_PLATFORM=offscreen ctest --test-dir "$1" --output-on-failure -j"$(nproc)" "${@:2}"
 }
 
 cmd=${1:-}
@@ -54,8 +54,12 @@ sanitize)
     kind=${1:-address,undefined}
     dir=build-${kind//,/-}
     build "$dir" -DCMAKE_BUILD_TYPE=Debug -DWLANUTIL_SANITIZE="$kind"
+    # The thread sanitizer runs the threaded engine tests (label "engine").
+    only=()
+    [ "$kind" = thread ] && only=(-L engine)
     ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-        TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" run_tests "$dir"
+        TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$PWD/tools/tsan.supp" \
+        run_tests "$dir" "${only[@]}"
     ;;
 *)
     sed -n '2,6p' "$0"

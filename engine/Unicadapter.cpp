@@ -1,0 +1,324 @@
+// Construction, initialisation, default profiles, the worker thread and destruction of the adapter object.
+#include "Unicadapter.h"
+#include "Ucumlib.h"
+#include "Uthreadipaddr.h"
+#include "app/Udebug.h"
+#include "app/Unotifyevent.h"
+#include "app/Uutility.h"
+
+#include <QFileInfo>
+#include <QObject>
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+namespace {
+
+constexpr int FIRST_COLLECT_MS = 1000;
+constexpr int COLLECT_MS = 2000;
+constexpr int STOP_WAIT_MS = 2000;
+constexpr int AFTER_ABANDON_MS = 500;
+constexpr int PROFILE_NAME_MAX = 64;
+
+QString MacText(const uint8_t* mac)
+{
+    return QString::asprintf("%02X:%02X:%02X:%02X:%02X:%02X", mac[0], mac[1], mac[2], mac[3], mac[4], mac[5]);
+}
+
+// The text of a fixed, possibly unterminated record field.
+QString FieldText(const char* field, size_t size)
+{
+    return QString::fromUtf8(field, qsizetype(strnlen(field, size)));
+}
+
+// A text cut to `max` characters (UTF-8 bytes, at a character boundary).
+QString Cut(const QString& text, int max)
+{
+    return QString::fromUtf8(Utf8Left(text, max));
+}
+
+} // namespace
+
+TThreadPtr<CNICAdapter> CNICAdapter::Create(QObject* notifyTarget, uint32_t flags, const TAdapterDesc& desc)
+{
+    TThreadPtr<CNICAdapter> adapter(new CNICAdapter(notifyTarget, flags, desc));
+    adapter->Start();
+    return adapter;
+}
+
+CNICAdapter::CNICAdapter(QObject* notifyTarget, uint32_t flags, const TAdapterDesc& desc)
+    : m_Flags(flags), m_NotifyTarget(notifyTarget), m_Desc(desc), m_DevRecord{},
+      m_AdapterName(FieldText(desc.HwId, sizeof desc.HwId) + '-' + FieldText(desc.Instance, sizeof desc.Instance)),
+      m_RegKey(QStringLiteral("Software\\%1\\WLAdapter\\%2").arg(g_Var.ProfRoot, m_AdapterName)),
+      m_Store(g_Var.ProfRoot, m_RegKey), m_DefProf{}, m_DefAPProf{}
+{
+    DebugPrint("CNICAdapter::CNICAdapter()");
+    CopyTextField(m_DevRecord.hwId, sizeof m_DevRecord.hwId, FieldText(desc.HwId, sizeof desc.HwId));
+    WLANStatus status{};
+    status.MediaState = 1;
+    m_StatusSlot.Store(status);
+    m_NetworkSlot.Store(NetworkInfo{});
+    Initial();
+}
+
+void CNICAdapter::Initial()
+{
+    DebugPrint("CNICAdapter::Initial()");
+    char domain[256] = {};
+    char driver[256] = {};
+    {
+        CTSLibLock lock(m_Stop);
+        if (!lock)
+            return;
+        g_TSLib.TSRWL_DevDetect(&m_DevRecord);
+        m_DevRecord.description[sizeof m_DevRecord.description - 1] = '\0';
+        uint8_t mac[TSRWL_MAC_SIZE] = {};
+        uint32_t written = 0;
+        g_TSLib.TSRWL_QueryOID(TSRWL_OID_CURRENT_ADDRESS, mac, sizeof mac, &written);
+        m_MacAddress = MacText(mac);
+        g_TSLib.TSRWL_GetWLANDomain(domain);
+        g_TSLib.TSRWL_GetWLANDriverPath(driver);
+    }
+    domain[sizeof domain - 1] = '\0';
+    driver[sizeof driver - 1] = '\0';
+    DebugPrint("Domain = [%s]", domain);
+    m_Domain = ReadSet(QStringLiteral("Domain"), QString::fromUtf8(domain));
+    m_DriverPath = DriverFilePath(QString::fromUtf8(driver));
+    if (!m_DriverPath.isEmpty())
+        m_DriverVersion = FileVersionText(m_DriverPath, 4);
+
+    m_SupportMode = ReadSet(QStringLiteral("SupportMode"), 34);
+    m_DefBand = ReadSet(QStringLiteral("DefBand"), 1);
+    m_DefChB = ReadSet(QStringLiteral("DefChB"), 6);
+    m_DefChA = ReadSet(QStringLiteral("DefChA"), 36);
+    m_DefProfName = Cut(ReadSet(QStringLiteral("DefProfName"), "Default"), PROFILE_NAME_MAX);
+    if (m_DefProfName.isEmpty())
+        m_DefProfName = QStringLiteral("Default");
+    m_DefProfSSID = Cut(ReadSet(QStringLiteral("DefProfSSID"), "ANY"), TSRWL_SSID_MAX);
+    m_DefAPBand = ReadSet(QStringLiteral("DefAPBand"), 11);
+    m_DefAPChB = ReadSet(QStringLiteral("DefAPChB"), 6);
+    m_DefAPChA = ReadSet(QStringLiteral("DefAPChA"), 36);
+    m_DefAPProfName = Cut(ReadSet(QStringLiteral("DefAPProfName"), "Default_SoftAP"), PROFILE_NAME_MAX);
+    if (m_DefAPProfName.isEmpty())
+        m_DefAPProfName = QStringLiteral("Default_SoftAP");
+    m_DefAPProfSSID = Cut(ReadSet(QStringLiteral("DefAPProfSSID"), "WLAN_AP"), TSRWL_SSID_MAX);
+    InitDefProf();
+
+    const bool service = m_Flags & SF_SERVICE;
+    if (!service)
+        AddDefaultProfile(PROF_STATION);
+    m_EnableSoftAP = ReadSet(QStringLiteral("EnableSoftAP"), false);
+    if (!service)
+        AddDefaultProfile(PROF_SOFTAP);
+    m_EnableAntenna = ReadSet(QStringLiteral("EnableAntenna"), false);
+    if (!service)
+        StartSiteSurvey();
+    if (g_Var.OsKind >= 7) {
+        m_EnableZeroCfg = ReadSet(QStringLiteral("EnableZeroCfg"), false);
+        AddToDo(&CNICAdapter::DoSetZeroCfg);
+    } else {
+        m_EnableZeroCfg = false;
+    }
+    DebugPrint("CNICAdapter::Initial() end");
+}
+
+void CNICAdapter::AddDefaultProfile(int kind)
+{
+    TProfileList& list = List(kind);
+    ReadProfileList(kind, list);
+    if (!list.empty())
+        return;
+    WLProfile profile = kind == PROF_STATION ? m_DefProf : m_DefAPProf;
+    const QString& name = kind == PROF_STATION ? m_DefProfName : m_DefAPProfName;
+    CopyTextField(profile.ProfileName, sizeof profile.ProfileName, name);
+    CopyTextField(profile.NetInfo.sz_CurProfile, sizeof profile.NetInfo.sz_CurProfile, name);
+    CopyTextField(profile.Ssid1, sizeof profile.Ssid1, kind == PROF_STATION ? m_DefProfSSID : m_DefAPProfSSID);
+    AddProfile(profile);
+}
+
+void CNICAdapter::InitDefProf()
+{
+    DebugPrint("CNICAdapter::InitDefProf()");
+    WLProfile& sta = m_DefProf;
+    sta = WLProfile{};
+    sta.EncryptionMethod = 0;
+    sta.WEPEncryptionLevel = 0;
+    sta.WEPKeyFormat = 1;
+    sta.DefaultKey = 0;
+    sta.AuthenticationMode = 2;
+    sta.WPAEncryptionType = 1;
+    sta.ValidateServerCert = 0;
+    sta.MS8021xAuthMode = 0;
+    sta.TTLSEap = 3;
+    sta.PeapEap = 2;
+    sta.FuncMode = 0;
+    sta.QosEnabled = 1;
+    sta.ABGMode = m_SupportMode;
+    sta.AdHocBand = m_DefBand;
+    sta.Channel = m_DefBand == 2 ? m_DefChA : m_DefChB;
+    sta.TxRate = 15;
+    sta.NetworkMode = 1;
+    const QString name = ReadSet(QStringLiteral("ProfName"), m_DefProfName);
+    CopyTextField(sta.ProfileName, sizeof sta.ProfileName, name);
+    CopyTextField(sta.NetInfo.sz_CurProfile, sizeof sta.NetInfo.sz_CurProfile, name);
+    CopyTextField(sta.Ssid1, sizeof sta.Ssid1, ReadSet(QStringLiteral("ProfSSID"), m_DefProfSSID));
+    sta.FragThreshold = 2346;
+    sta.RTSThreshold = 2347;
+    sta.PreambleMode = 2;
+    sta.PowerMode = 0;
+    sta.ApplyNetwork = 0;
+
+    WLProfile& ap = m_DefAPProf;
+    ap = sta;
+    ap.FuncMode = 1;
+    ap.ABGMode = m_DefAPBand;
+    ap.Channel = (m_DefAPBand == 1 || m_DefAPBand == 3 || m_DefAPBand == 11) ? m_DefAPChB : m_DefAPChA;
+    const QString apName = ReadSet(QStringLiteral("APProfName"), m_DefAPProfName);
+    CopyTextField(ap.ProfileName, sizeof ap.ProfileName, apName);
+    CopyTextField(ap.NetInfo.sz_CurProfile, sizeof ap.NetInfo.sz_CurProfile, apName);
+    CopyTextField(ap.Ssid1, sizeof ap.Ssid1, ReadSet(QStringLiteral("APProfSSID"), m_DefAPProfSSID));
+    ap.AuthenticationMode = 0;
+    ap.PreambleMode = 0;
+}
+
+bool CNICAdapter::StopThread()
+{
+    DebugPrint("CNICAdapter::~CNICAdapter()");
+    if (RequestStopAndWait(STOP_WAIT_MS))
+        return true;
+    DebugPrint("CNICAdapter::~CNICAdapter TerminateThread");
+    {
+        std::lock_guard lock(m_NotifyMutex);
+        m_NotifyTarget = nullptr;
+        m_Abandoned = true;
+    }
+    if (!Abandon())
+        return true;
+    // From here on the object belongs to its thread.
+    std::this_thread::sleep_for(std::chrono::milliseconds(AFTER_ABANDON_MS));
+    if (!g_TSLib.IsFree()) {
+        DebugPrint("CNICAdapter: release g_TSLib.SynchEvent event");
+        g_TSLib.Release();
+    }
+    DebugPrint("CNICAdapter::~CNICAdapter() end");
+    return false;
+}
+
+CNICAdapter::~CNICAdapter()
+{
+    try {
+        StopIPWorker();
+    } catch (...) {
+        DebugPrint("Exception");
+    }
+    // An abandoned adapter ends here on its own thread, long after its owner logged the end.
+    std::lock_guard lock(m_NotifyMutex);
+    if (!m_Abandoned)
+        DebugPrint("CNICAdapter::~CNICAdapter() end");
+}
+
+void CNICAdapter::Execute()
+{
+    DebugPrint("CNICAdapter::Execute()");
+    int timeout = FIRST_COLLECT_MS;
+    while (!Terminated()) {
+        const int signalled = WaitForAny({&m_Stop.Event, &m_WakeEvent}, timeout);
+        if (Terminated())
+            break;
+        if (signalled == 1) {
+            LaunchToDoFunc();
+        } else if (signalled < 0) {
+            CollectStatus();
+            timeout = COLLECT_MS;
+        } else {
+            break;
+        }
+    }
+}
+
+void CNICAdapter::CollectStatus()
+{
+    if (m_EnableZeroCfg)
+        return;
+    WLANStatus status{};
+    NetworkInfo network{};
+    {
+        CTSLibLock lock(m_Stop);
+        if (!lock)
+            return;
+        if (g_TSLib.ReadWLANStatus(&status) != 1)
+            status.MediaState = 1;
+        if (g_TSLib.TSRWL_GetNetworkInfo(&network) != 1)
+            network = NetworkInfo{};
+    }
+    m_StatusSlot.Store(status);
+    m_NetworkSlot.Store(network);
+    Post(NM_STATUS, 0);
+}
+
+void CNICAdapter::LaunchToDoFunc()
+{
+    DebugPrint("CNICAdapter::LaunchToDoFunc()");
+    while (const auto item = m_ToDo.TakeFirst())
+        (*item)();
+}
+
+void CNICAdapter::AddToDo(Operation operation)
+{
+    m_ToDo.Add({operation, this});
+    m_WakeEvent.Set();
+}
+
+void CNICAdapter::GetStatus(WLANStatus& out) const
+{
+    m_StatusSlot.CopyTo(out);
+}
+
+void CNICAdapter::GetNetInfo(NetworkInfo& out) const
+{
+    m_NetworkSlot.CopyTo(out);
+}
+
+bool CNICAdapter::GetAppliedProfile(WLProfile& out) const
+{
+    return m_AppliedSlot.CopyTo(out);
+}
+
+void CNICAdapter::SetAntenna(uint8_t value)
+{
+    if (!m_EnableAntenna)
+        return;
+    CTSLibLock lock(m_Stop);
+    if (lock)
+        g_TSLib.TSRWL_SetOID(TSRWL_OID_ANTENNA, &value, 1);
+}
+
+void CNICAdapter::Pause(int ms)
+{
+    // The stop event is given back so that the thread's loop sees it too.
+    if (m_Stop.Event.Wait(ms))
+        m_Stop.Event.Set();
+}
+
+void CNICAdapter::Post(int code, int value)
+{
+    std::lock_guard lock(m_NotifyMutex);
+    if (m_NotifyTarget)
+        PostNotify(m_NotifyTarget, code, value);
+}
+
+void CNICAdapter::Send(int code, int value)
+{
+    QObject* target;
+    {
+        std::lock_guard lock(m_NotifyMutex);
+        target = m_NotifyTarget;
+    }
+    if (target)
+        SendNotify(target, code, value);
+}
+
+void CNICAdapter::StopIPWorker()
+{
+    m_IPWorker.reset();
+}

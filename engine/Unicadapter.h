@@ -1,0 +1,205 @@
+#pragma once
+
+#include "Ufunclist.h"
+#include "Ulockedslot.h"
+#include "Uthread.h"
+#include "Uuserstore.h"
+#include "app/Udefine.h"
+#include "engine/tsrwl.h"
+
+#include <QString>
+#include <array>
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <vector>
+
+class QObject;
+class ThreadIPAddr;
+
+using TProfileList = std::vector<std::unique_ptr<WLProfile>>;
+using TSiteList = std::vector<TSSiteEntry>;
+using TMacAddress = std::array<uint8_t, TSRWL_MAC_SIZE>;
+using TStationList = std::vector<TMacAddress>;
+using TCertList = std::vector<TSCertEntry>;
+
+// Kinds of profile lists.
+enum ProfileKind { PROF_STATION = 0, PROF_SOFTAP = 1 };
+
+// Codes of the notify message that the adapter sends to the main window.
+enum AdapterNotify {
+    NM_STATUS = 3,        // posted: fresh status and network copies
+    NM_ZEROCFG = 4,       // sent: the adapter was handed to (1) or taken back from (0) zero configuration
+    NM_APPLYING = 7,      // sent from the worker: a profile of that FuncMode is about to be applied
+    NM_PROFILE_LIST = 8,  // posted: the profile list of that kind changed
+};
+
+// Flags of IPRenew.
+enum IpRenewFlag { IP_RELEASE = 1, IP_RENEW = 2 };
+
+// The one adapter the program serves, and its worker thread. The worker collects the link status every two
+// seconds and runs the slow operations queued in its to-do list; other threads read the copies it publishes.
+class CNICAdapter : public CThread {
+public:
+    // Builds and initialises the adapter on the calling thread, then starts its worker. Notifications go
+    // to `notifyTarget` (may be null).
+    static TThreadPtr<CNICAdapter> Create(QObject* notifyTarget, uint32_t flags, const TAdapterDesc& desc);
+
+    // Per-adapter settings: the per-user store first, then the settings file's sections for this adapter,
+    // for its hardware id and "Setting".
+    int ReadSet(const QString& key, int def) const;
+    bool ReadSet(const QString& key, bool def) const;
+    QString ReadSet(const QString& key, const QString& def) const;
+    QString ReadSet(const QString& key, const char* def) const { return ReadSet(key, QString::fromUtf8(def)); }
+    void WriteSet(const QString& key, int value);
+    void WriteSet(const QString& key, bool value);
+    void WriteSet(const QString& key, const QString& value);
+    void WriteSet(const QString& key, const char* value) { WriteSet(key, QString::fromUtf8(value)); }
+    void SetDeleteKey(const QString& key);
+
+    void InitDefProf();
+    // Channels the adapter may use on the bands of `bandFilter`, in the order b, g, a. The count is returned
+    // even when it exceeds `capacity`; the channels are copied only when they fit.
+    int GetAllowedCh(int32_t* out, int capacity, uint32_t bandFilter);
+    int GetSoftAPAllowedCh(int32_t* out, int capacity, uint32_t bandFilter);
+    uint32_t GetUsableAdHocBand(int mode);
+    bool IsBandEnable(const QString& key);
+
+    // Worker, status and to-do list.
+    using Operation = void (CNICAdapter::*)();
+    void AddToDo(Operation operation);
+    void GetStatus(WLANStatus& out) const;
+    void GetNetInfo(NetworkInfo& out) const;
+    bool GetAppliedProfile(WLProfile& out) const;
+    void SetAntenna(uint8_t value);
+
+    // Profile lists; names compare without regard to letter case.
+    void ReadProfileList(int kind, TProfileList& target);
+    void GetProfileList(int kind, TProfileList& out) const;
+    bool AddProfile(const WLProfile& profile);
+    bool DeleteProfile(int kind, const QString& name);
+    bool UpdateProfile(const WLProfile& profile, const QString& oldName);
+    bool ProfileExists(const QString& name) const;
+    QString GetLastProfile(int kind) const;
+    void GetLastApplied(WLProfile& out) const;
+
+    // Connecting, zero configuration and IP configuration.
+    void Connect(const WLProfile& profile);
+    void DoConnect();
+    void WriteUseWZC(bool on);
+    void DoSetZeroCfg();
+    void IPRenew(int flags);
+
+    // Site survey, Soft AP stations and certificates.
+    void StartSiteSurvey();
+    void GetSiteList(TSiteList& list);
+    void GetStationList(TStationList& list);
+    void GetCertificateList(TCertList& list, int kind);
+    void SiteToProfile(const TSSiteEntry& entry, WLProfile& out);
+
+    const TAdapterDesc& Descriptor() const { return m_Desc; }
+    const QString& AdapterName() const { return m_AdapterName; }
+    const QString& RegistryKey() const { return m_RegKey; }
+    const QString& DriverVersion() const { return m_DriverVersion; }
+    const QString& DriverPath() const { return m_DriverPath; }
+    const QString& MacAddress() const { return m_MacAddress; }
+    const QString& Domain() const { return m_Domain; }
+    QString Description() const { return QString::fromUtf8(m_DevRecord.description); }
+    bool EnableZeroCfg() const { return m_EnableZeroCfg; }
+    bool EnableSoftAP() const { return m_EnableSoftAP; }
+    bool EnableAntenna() const { return m_EnableAntenna; }
+    int SupportMode() const { return m_SupportMode; }
+    int DefBand() const { return m_DefBand; }
+    int DefChB() const { return m_DefChB; }
+    int DefChA() const { return m_DefChA; }
+    int DefAPBand() const { return m_DefAPBand; }
+    int DefAPChB() const { return m_DefAPChB; }
+    int DefAPChA() const { return m_DefAPChA; }
+    const QString& DefProfName() const { return m_DefProfName; }
+    const QString& DefProfSSID() const { return m_DefProfSSID; }
+    const QString& DefAPProfName() const { return m_DefAPProfName; }
+    const QString& DefAPProfSSID() const { return m_DefAPProfSSID; }
+    const WLProfile& DefProfile() const { return m_DefProf; }
+    const WLProfile& DefAPProfile() const { return m_DefAPProf; }
+
+protected:
+    CNICAdapter(QObject* notifyTarget, uint32_t flags, const TAdapterDesc& desc);
+    ~CNICAdapter() override;
+
+    void Execute() override;
+    bool StopThread() override;
+
+private:
+    void Initial();
+    void CollectStatus();
+    void LaunchToDoFunc();
+    template <class T> T ReadSetValue(const QString& key, const T& def, const char* form) const;
+    // The value from the store when it has one, else from the settings file's sections.
+    template <class T>
+    T ResolveSetting(const QString& key, const std::optional<QVariant>& stored, const T& def, const char* form) const;
+    // Texts of several keys (default empty) with one reading of the per-user store.
+    QStringList ReadSetTexts(const QStringList& keys) const;
+    // Writes to the per-user store; a failure is logged once until a write succeeds again.
+    void StoreUpdate(const QList<QPair<QString, QVariant>>& values, const QStringList& removed);
+    using AllowedChannelFunc = int32_t (*)(int32_t*, int32_t, const char*);
+    int AllowedChannels(AllowedChannelFunc query, int32_t* out, int capacity, uint32_t bandFilter);
+    void AddDefaultProfile(int kind);
+    // Deletes the listed profile of that name from the library, storing `replacement` (if any) in its place;
+    // its list position, or nothing when it is not listed or the library cannot be had.
+    std::optional<size_t> ReplaceInLibrary(int kind, const QString& name, const WLProfile* replacement);
+    TProfileList& List(int kind);
+    const TProfileList& List(int kind) const;
+    // Stores the order of `list`: the count, the entries from `from` on, and no entries from the count to
+    // `oldCount`.
+    void WriteOrder(int kind, const TProfileList& list, size_t from, int oldCount);
+    void ApplyNetwork(const WLProfile& profile);
+    void RememberApplied(const WLProfile& profile);
+    // Sleeps, cut short when the adapter is being destroyed.
+    void Pause(int ms);
+    void Post(int code, int value);
+    void Send(int code, int value);
+    void StopIPWorker();
+
+    CAutoEvent m_WakeEvent;
+    TFuncList<CNICAdapter> m_ToDo;
+    TThreadPtr<ThreadIPAddr> m_IPWorker;
+    uint32_t m_Flags;
+    // Cleared when the worker is abandoned, so it stops notifying a window that may be gone.
+    mutable std::mutex m_NotifyMutex;
+    QObject* m_NotifyTarget;
+    bool m_Abandoned = false;
+    TAdapterDesc m_Desc;
+    TSDevRecord m_DevRecord;
+    QString m_AdapterName;
+    QString m_RegKey;
+    CUserStore m_Store;
+    // A store that cannot be written is reported once until a write succeeds again.
+    std::atomic<bool> m_StoreFailing{false};
+    QString m_DriverVersion;
+    QString m_DriverPath;
+    QString m_MacAddress;
+    QString m_Domain;
+    std::atomic<bool> m_EnableZeroCfg{false};
+    bool m_EnableSoftAP = false;
+    bool m_EnableAntenna = false;
+    int m_SupportMode = 0;
+    int m_DefBand = 0;
+    int m_DefChB = 0;
+    int m_DefChA = 0;
+    QString m_DefProfName;
+    QString m_DefProfSSID;
+    int m_DefAPBand = 0;
+    int m_DefAPChB = 0;
+    int m_DefAPChA = 0;
+    QString m_DefAPProfName;
+    QString m_DefAPProfSSID;
+    TProfileList m_StaProfiles;
+    TProfileList m_APProfiles;
+    WLProfile m_DefProf;
+    WLProfile m_DefAPProf;
+    TLockedSlot<WLANStatus> m_StatusSlot;
+    TLockedSlot<NetworkInfo> m_NetworkSlot;
+    TLockedSlot<WLProfile> m_PendingSlot;
+    TLockedSlot<WLProfile> m_AppliedSlot;
+};

@@ -1,0 +1,161 @@
+// Connecting with a profile, the zero-configuration switch and IP address renewal.
+#include "Unicadapter.h"
+#include "Ucumlib.h"
+#include "Udetectignore.h"
+#include "Uthreadipaddr.h"
+#include "app/Udebug.h"
+#include "app/Uprofile.h"
+
+#include <cstring>
+#include <exception>
+
+namespace {
+
+constexpr int DETECT_TRIES = 10;
+constexpr int DETECT_RETRY_MS = 1000;
+constexpr int SETTLE_MS = 1000;
+constexpr int RELEASE_PAUSE_MS = 2000;
+constexpr int WZC_RUNNING = 4;
+
+void SetDetectIgnore(bool on)
+{
+    if (IDetectIgnore* detect = DetectIgnore())
+        detect->SetIgnore(on);
+}
+
+} // namespace
+
+void CNICAdapter::Connect(const WLProfile& profile)
+{
+    // A request that has not run yet is replaced: only the newest one is applied.
+    m_PendingSlot.Exchange(std::make_unique<WLProfile>(profile));
+    AddToDo(&CNICAdapter::DoConnect);
+}
+
+void CNICAdapter::DoConnect()
+{
+    DebugPrint("CNICAdapter::DoConnect()");
+    std::unique_ptr<WLProfile> taken = m_PendingSlot.Exchange(nullptr);
+    if (!taken) {
+        DebugPrint("CNICAdapter::DoConnect() no profile waiting");
+        return;
+    }
+    WLProfile profile = *taken;
+    profile.ProfileName[sizeof profile.ProfileName - 1] = '\0';
+    m_AppliedSlot.Exchange(std::move(taken));
+    SetDetectIgnore(true);
+    Send(NM_APPLYING, profile.FuncMode);
+    {
+        // Held across the pauses below: the adapter restarts in between and nobody else may talk to it.
+        CTSLibLock lock(m_Stop);
+        if (!lock) {
+            SetDetectIgnore(false);
+            return;
+        }
+        if (profile.ApplyNetwork)
+            ApplyNetwork(profile);
+        WLANStatus status{};
+        DebugPrint("call TSRWL_WLProfileToWLStatus");
+        g_TSLib.TSRWL_WLProfileToWLStatus(&profile, &status);
+        DebugPrint("call TSRWL_SetWLANStatus");
+        int32_t output = 0;
+        const int result = g_TSLib.TSRWL_SetWLANStatus(&output, &status);
+        DebugPrint("call TSRWL_SetWLANStatus end %d", result);
+        if (result == 1) {
+            RememberApplied(profile);
+            Pause(SETTLE_MS);
+        }
+    }
+    if (DetectIgnore()) {
+        Pause(SETTLE_MS);
+        SetDetectIgnore(false);
+    }
+    DebugPrint("CNICAdapter::DoConnect() end");
+}
+
+void CNICAdapter::ApplyNetwork(const WLProfile& profile)
+{
+    NetworkInfo current{};
+    if (g_TSLib.TSRWL_GetNetworkInfo(&current) != 1)
+        current = NetworkInfo{};
+    if (SameIpSettings(profile.NetInfo, current))
+        return;
+    DebugPrint("set IP");
+    g_TSLib.TSRWL_SetNetworkInfo(&profile.NetInfo);
+    for (int i = 0; i < DETECT_TRIES; ++i) {
+        TSDevRecord device = m_DevRecord;
+        if (g_TSLib.TSRWL_DevDetect(&device) == 1)
+            break;
+        Pause(DETECT_RETRY_MS);
+    }
+}
+
+void CNICAdapter::RememberApplied(const WLProfile& profile)
+{
+    if (strcmp(profile.ProfileName, EDITING_PROFILE_NAME) != 0)
+        WriteSet(profile.FuncMode == 0 ? QStringLiteral("LastProf") : QStringLiteral("LastAPProf"),
+                 QString::fromUtf8(profile.ProfileName));
+    ProfToIniFile(profile, QStringLiteral("LastApplyProf"));
+}
+
+void CNICAdapter::WriteUseWZC(bool on)
+{
+    DebugPrint("CNICAdapter::WriteUseWZC()");
+    if (g_Var.OsKind < 7 || on == m_EnableZeroCfg)
+        return;
+    m_EnableZeroCfg = on;
+    DebugPrint("EnableZeroCfg %d", int(on));
+    AddToDo(&CNICAdapter::DoSetZeroCfg);
+    WriteSet(QStringLiteral("EnableZeroCfg"), on);
+    Send(NM_ZEROCFG, int(on));
+}
+
+void CNICAdapter::DoSetZeroCfg()
+{
+    if (g_Var.OsKind < 7)
+        return;
+    DebugPrint("CNICAdapter::DoSetZeroCfg()");
+    const bool want = m_EnableZeroCfg;
+    SetDetectIgnore(true);
+    {
+        CTSLibLock lock(m_Stop);
+        if (!lock) {
+            SetDetectIgnore(false);
+            return;
+        }
+        const bool running = g_TSLib.TSRWL_Get_WZCService() == WZC_RUNNING;
+        if (running != want) {
+            DebugPrint("Set ZeroCfg: %d", int(want));
+            g_TSLib.TSRWL_Set_WZCService(int32_t(want));
+        }
+    }
+    SetDetectIgnore(false);
+    DebugPrint("CNICAdapter::DoSetZeroCfg() end");
+}
+
+void CNICAdapter::IPRenew(int flags)
+{
+    DebugPrint("IPConfig 0x%x", unsigned(flags));
+    try {
+        if (g_Var.OsKind >= 6) {
+            CTSLibLock lock(m_Stop);
+            if (!lock)
+                return;
+            if (flags & IP_RELEASE) {
+                g_TSLib.TSRWL_IPRelease();
+                Pause(RELEASE_PAUSE_MS);
+            }
+            if (flags & IP_RENEW)
+                g_TSLib.TSRWL_IPRenew();
+            return;
+        }
+        const QString desc = ReadSet(QStringLiteral("NicDesc"), Description());
+        DebugPrint("IPConfig NIC: %s", qUtf8Printable(desc));
+        StopIPWorker();
+        m_IPWorker = ThreadIPAddr::Create(desc, flags);
+    } catch (const std::exception& e) {
+        DebugPrint("Exception(CNICAdapter::IPConfig): %s", e.what());
+    } catch (...) {
+        DebugPrint("Exception(CNICAdapter::IPConfig)");
+    }
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "Uevent.h"
+
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+// A worker thread with a terminated flag and a stop event. A thread cannot be ended forcibly here, so one
+// that does not stop in time is abandoned: it takes over its object and deletes it when its body returns.
+// Owners therefore hold threads through TThreadPtr, never delete them directly.
+class CThread {
+public:
+    CThread(const CThread&) = delete;
+    CThread& operator=(const CThread&) = delete;
+
+    bool Terminated() const { return m_Stop.Terminated; }
+    // Stops the thread and frees the object, now or, when the thread is abandoned, once its body returns.
+    void Dispose();
+
+protected:
+    CThread() = default;
+    virtual ~CThread();
+
+    void Start();
+    virtual void Execute() = 0;
+    // Asks the thread to stop and waits; true when it ended (the object may then be freed). The default waits
+    // 2000 ms and abandons the thread after that.
+    virtual bool StopThread();
+    // Marks the thread terminated, raises its stop event and waits up to `timeoutMs` for the body to end.
+    bool RequestStopAndWait(int timeoutMs);
+    // Hands the object to its running thread; afterwards the caller must not touch it. False when the thread
+    // has ended meanwhile, in which case nothing was handed over.
+    bool Abandon();
+
+    CStopSignal m_Stop;
+
+private:
+    void Run();
+
+    std::thread m_Thread;
+    std::mutex m_EndMutex;
+    std::condition_variable m_EndChanged;
+    bool m_Ended = false;
+    bool m_FreeOnEnd = false;
+};
+
+struct CThreadDeleter {
+    void operator()(CThread* thread) const { thread->Dispose(); }
+};
+
+template <class T> using TThreadPtr = std::unique_ptr<T, CThreadDeleter>;

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <atomic>
+#include <optional>
+#include <vector>
+
+// The per-user key-value store of one adapter: a group of its own in an INI file under
+// $XDG_CONFIG_HOME/<root>/, written atomically and locked against other processes. Every call opens the
+// file afresh, so any thread may use the store.
+class CUserStore {
+public:
+    CUserStore(const QString& root, const QString& groupName);
+
+    const QString& FilePath() const { return m_Path; }
+    // The stored value, or nothing when the key (or the whole store) is missing.
+    std::optional<QVariant> Value(const QString& key) const;
+    // Several values with one reading of the file.
+    std::vector<std::optional<QVariant>> Values(const QStringList& keys) const;
+    // Sets the values and removes the keys in one write. False, with the reason in `error`, when the change
+    // could not be written.
+    bool Update(const QList<QPair<QString, QVariant>>& values, const QStringList& removed, QString& error);
+
+    QString m_Path;
+    QString m_Group;
+    // A damaged file is reported once, not at every read.
+    mutable std::atomic<bool> m_ReportedCorrupt{false};
+};

@@ -1,0 +1,206 @@
+// The adapter's profile lists and the order kept in the per-user store.
+#include "adapterfixture.h"
+#include "engine/Ucumlib.h"
+#include "testutil.h"
+
+#include <QStringList>
+#include <cstring>
+
+using fakelib::MakeProfile;
+
+namespace {
+
+const char SCENARIO[] = R"([Adapter]
+HardwareId=USB\VID_F5E1&PID_0301
+Description=Profile Test Adapter
+Domain=ETSI
+
+[Network.Open]
+SSID=OpenNet
+BSSID=00:11:22:00:00:01
+Channel=6
+Security=0
+)";
+
+// The profile lists on the simulated adapter library, which keeps one file per profile.
+class AdapterProfiles : public AdapterTest {
+protected:
+    void UseLibrary() override { UseSimulator(SCENARIO, "USB\\VID_F5E1&PID_0301"); }
+    // Profiles the library holds before the adapter object exists.
+    void Store(const std::vector<std::string>& names, int kind = PROF_STATION)
+    {
+        for (const std::string& name : names) {
+            const WLProfile p = MakeProfile(name, kind);
+            g_TSLib.TSRWL_SetWLProfile(p.ProfileName, &p);
+        }
+    }
+    int LibraryProfileCount() const
+    {
+        CTSLibLock lock;
+        char name[TSRWL_PROFILE_NAME_BUFFER_SIZE] = {};
+        int count = 0;
+        while (g_TSLib.TSRWL_EnumWLProfiles(count, name) == 1)
+            ++count;
+        return count;
+    }
+    QStringList Names(int kind = PROF_STATION) const
+    {
+        TProfileList list;
+        m_Adapter->GetProfileList(kind, list);
+        QStringList names;
+        for (const auto& p : list)
+            names << QString::fromUtf8(p->ProfileName);
+        return names;
+    }
+    // The order as the per-user store holds it.
+    QStringList StoredOrder(int kind = PROF_STATION) const
+    {
+        const QString prefix = kind == PROF_STATION ? "Prof" : "APProf";
+        const int count = m_Adapter->ReadSet(prefix + "Count", -1);
+        QStringList names;
+        for (int i = 0; i < count; ++i)
+            names << m_Adapter->ReadSet(prefix + QString::number(i), "<missing>");
+        return names;
+    }
+    bool EntryExists(int position) const
+    {
+        return m_Adapter->ReadSet(QStringLiteral("Prof%1").arg(position), "<missing>") != "<missing>";
+    }
+    void ExpectInvariant(const char* step) const
+    {
+        EXPECT_EQ(StoredOrder(), Names()) << step;
+        EXPECT_FALSE(EntryExists(int(Names().size()))) << step << ": no entry past the count";
+    }
+};
+
+} // namespace
+
+TEST_F(AdapterProfiles, OrderSurvivesAddDeleteAndRename)
+{
+    Store({"Home", "Office"});
+    CNICAdapter& a = Adapter();
+    EXPECT_EQ(Names(), (QStringList{"Home", "Office"}));
+    ExpectInvariant("start");
+
+    ASSERT_TRUE(a.AddProfile(MakeProfile("Cafe")));
+    EXPECT_EQ(Names(), (QStringList{"Home", "Office", "Cafe"}));
+    ExpectInvariant("add");
+
+    ASSERT_TRUE(a.DeleteProfile(PROF_STATION, "OFFICE"));
+    EXPECT_EQ(Names(), (QStringList{"Home", "Cafe"}));
+    EXPECT_EQ(a.ReadSet(QStringLiteral("ProfCount"), 0), 2);
+    ExpectInvariant("delete of the middle one");
+
+    ASSERT_TRUE(a.UpdateProfile(MakeProfile("Home2"), "home"));
+    EXPECT_EQ(Names(), (QStringList{"Home2", "Cafe"}));
+    ExpectInvariant("rename");
+
+    WLProfile replaced = MakeProfile("cafe", 0, "new ssid");
+    ASSERT_TRUE(a.AddProfile(replaced));
+    EXPECT_EQ(Names(), (QStringList{"Home2", "cafe"})) << "same name in another case replaces in place";
+    ExpectInvariant("replace");
+    EXPECT_EQ(LibraryProfileCount(), 3) << "Home2, cafe and the default Soft AP profile";
+
+    // The user's order outlives the adapter object although the library enumerates otherwise.
+    DestroyAdapter();
+    Adapter();
+    EXPECT_EQ(Names(), (QStringList{"Home2", "cafe"}));
+    // The default Soft AP profile, add, delete, rename and replace.
+    EXPECT_TRUE(testutil::WaitFor([&] { return m_Recorder.Count(NM_PROFILE_LIST) == 5; }));
+}
+
+TEST_F(AdapterProfiles, StaleOrderKeysAreDroppedAndUnknownProfilesAppended)
+{
+    Store({"B", "A", "New"});
+    Adapter().WriteSet(QStringLiteral("ProfCount"), 5);
+    const char* order[] = {"A", "Gone", "b", "Gone too", "A"};
+    for (int i = 0; i < 5; ++i)
+        m_Adapter->WriteSet(QStringLiteral("Prof%1").arg(i), order[i]);
+    TProfileList list;
+    m_Adapter->ReadProfileList(PROF_STATION, list);
+    ASSERT_EQ(list.size(), 3u);
+    EXPECT_STREQ(list[0]->ProfileName, "A");
+    EXPECT_STREQ(list[1]->ProfileName, "B");
+    EXPECT_STREQ(list[2]->ProfileName, "New");
+    EXPECT_STREQ(list[2]->NetInfo.sz_CurProfile, "New");
+    EXPECT_EQ(m_Adapter->ReadSet(QStringLiteral("ProfCount"), 0), 3);
+    for (int i = 3; i < 5; ++i)
+        EXPECT_FALSE(EntryExists(i)) << i;
+}
+
+TEST_F(AdapterProfiles, KindsStayApart)
+{
+    Store({"Shared"}, PROF_SOFTAP);
+    CNICAdapter& a = Adapter();
+    EXPECT_TRUE(a.ProfileExists("shared"));
+    EXPECT_FALSE(a.AddProfile(MakeProfile("Shared", PROF_STATION))) << "the name belongs to a Soft AP profile";
+    EXPECT_EQ(Names(PROF_STATION), (QStringList{"Default"}));
+    EXPECT_FALSE(a.DeleteProfile(PROF_STATION, "Shared"));
+    EXPECT_TRUE(a.DeleteProfile(7, "Shared")) << "any kind but 0 is the Soft AP list";
+    EXPECT_FALSE(a.DeleteProfile(PROF_STATION, "nothing"));
+}
+
+TEST_F(AdapterProfiles, UnusualNamesKeepTheirPlace)
+{
+    const std::vector<std::string> names = {
+        std::string(64, 'L'), "With \"quotes\"", "Back\\slash\\", "Caf\xc3\xa9 \xe2\x82\xac", "semi;colon=eq,comma",
+        " padded "};
+    Store(names);
+    CNICAdapter& a = Adapter();
+    // Reverse the library's order through the store, then read back.
+    a.WriteSet(QStringLiteral("ProfCount"), int(names.size()));
+    for (size_t i = 0; i < names.size(); ++i)
+        a.WriteSet(QStringLiteral("Prof%1").arg(i), QString::fromUtf8(names[names.size() - 1 - i]));
+    TProfileList list;
+    a.ReadProfileList(PROF_STATION, list);
+    ASSERT_EQ(list.size(), names.size());
+    for (size_t i = 0; i < names.size(); ++i)
+        EXPECT_EQ(list[i]->ProfileName, names[names.size() - 1 - i]) << i;
+
+    WLProfile overlong = MakeProfile("x");
+    memset(overlong.ProfileName, 'Z', sizeof overlong.ProfileName); // no terminating NUL
+    ASSERT_TRUE(a.AddProfile(overlong));
+    EXPECT_EQ(Names().last(), QString(64, 'Z'));
+}
+
+TEST_F(AdapterProfiles, FiveHundredProfiles)
+{
+    std::vector<std::string> names;
+    for (int i = 0; i < 500; ++i)
+        names.push_back("Profile " + std::to_string(i));
+    Store(names);
+    CNICAdapter& a = Adapter();
+    QStringList expected = Names();
+    ASSERT_EQ(expected.size(), 500);
+    ASSERT_TRUE(a.DeleteProfile(PROF_STATION, "Profile 250"));
+    expected.removeOne("Profile 250");
+    EXPECT_EQ(Names(), expected);
+    ExpectInvariant("500 profiles");
+}
+
+TEST_F(AdapterProfiles, LibraryEnumeratingForeverIsCutOff)
+{
+    Store({"Only"});
+    CNICAdapter& a = Adapter();
+    g_TSLib.TSRWL_EnumWLProfiles = [](int32_t, char* name) -> int32_t {
+        strcpy(name, "Only");
+        return 1;
+    };
+    TProfileList list;
+    a.ReadProfileList(PROF_STATION, list);
+    EXPECT_EQ(list.size(), 10000u);
+    EXPECT_TRUE(LogSince().contains("ReadProfileList() stops after"));
+}
+
+TEST_F(AdapterProfiles, LastProfileOnlyWhenListed)
+{
+    Store({"Home"});
+    CNICAdapter& a = Adapter();
+    a.WriteSet(QStringLiteral("LastProf"), "HOME");
+    EXPECT_EQ(a.GetLastProfile(PROF_STATION), "HOME");
+    a.WriteSet(QStringLiteral("LastProf"), "Vanished");
+    EXPECT_EQ(a.GetLastProfile(PROF_STATION), "");
+    WLProfile last{};
+    a.GetLastApplied(last);
+    EXPECT_EQ(memcmp(&last, &a.DefProfile(), sizeof last), 0) << "no section yet: the default profile";
+}

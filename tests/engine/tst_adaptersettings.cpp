@@ -1,0 +1,222 @@
+// Initialisation, per-adapter settings and channel queries of the adapter object.
+#include "adapterfixture.h"
+#include "app/Udefine.h"
+#include "testutil.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSettings>
+
+using fakelib::With;
+
+namespace {
+
+class AdapterSettings : public AdapterTest {};
+
+} // namespace
+
+TEST_F(AdapterSettings, PerUserValueOverridesEverySettingsFileSection)
+{
+    WriteSettings("[Setting]\nProfRoot=EngineTest\nDefChB=2\nDefChA=40\nDefAPChB=3\n"
+                  "[USB\\VID_0BDA&PID_8189-9999]\nDefChB=1\nDefChA=44\n"
+                  "[USB\\VID_0BDA&PID_8189]\nDefChB=4\nDefChA=48\nDefAPChB=9\n");
+    CNICAdapter& first = Adapter();
+    first.WriteSet(QStringLiteral("DefChB"), 11);
+    DestroyAdapter();
+
+    CNICAdapter& a = Adapter();
+    EXPECT_EQ(a.DefChB(), 11) << "per-user store first";
+    EXPECT_EQ(a.DefChA(), 44) << "then the adapter's own section";
+    EXPECT_EQ(a.DefAPChB(), 9) << "then the hardware id's section";
+    EXPECT_EQ(a.ReadSet(QStringLiteral("DefChB"), 0), 11);
+    EXPECT_EQ(a.ReadSet(QStringLiteral("Missing"), 77), 77);
+    EXPECT_EQ(a.DefAPChA(), 36) << "then the default";
+}
+
+TEST_F(AdapterSettings, ValuesRoundTripInAllThreeForms)
+{
+    CNICAdapter& a = Adapter();
+    const QString texts[] = {QStringLiteral("plain"), QStringLiteral("with \"quotes\", commas; = and \\back\\slashes"),
+                             QString::fromUtf8("Caf\xc3\xa9 \xe2\x82\xac \xe6\xbc\xa2"), QString()};
+    for (const QString& text : texts) {
+        a.WriteSet(QStringLiteral("Text"), text);
+        EXPECT_EQ(a.ReadSet(QStringLiteral("Text"), "default"), text);
+    }
+    a.WriteSet(QStringLiteral("Flag"), true);
+    EXPECT_TRUE(a.ReadSet(QStringLiteral("Flag"), false));
+    a.WriteSet(QStringLiteral("Flag"), false);
+    EXPECT_FALSE(a.ReadSet(QStringLiteral("Flag"), true));
+    a.WriteSet(QStringLiteral("Number"), -5);
+    EXPECT_EQ(a.ReadSet(QStringLiteral("Number"), 0), -5);
+    a.SetDeleteKey(QStringLiteral("Number"));
+    EXPECT_EQ(a.ReadSet(QStringLiteral("Number"), 3), 3);
+}
+
+TEST_F(AdapterSettings, AdaptersKeepTheirSettingsApart)
+{
+    Adapter().WriteSet(QStringLiteral("DefChB"), 13);
+    DestroyAdapter();
+    strcpy(m_Desc.HwId, "USB\\VID_0BDA&PID_8190");
+    EXPECT_EQ(Adapter().DefChB(), 6);
+}
+
+TEST_F(AdapterSettings, WrongTypeInTheStoreIsLoggedAndGivesTheDefault)
+{
+    CNICAdapter& a = Adapter();
+    a.WriteSet(QStringLiteral("SupportMode"), QStringLiteral("eleven"));
+    EXPECT_EQ(a.ReadSet(QStringLiteral("SupportMode"), 34), 34);
+    EXPECT_TRUE(LogSince().contains("Exception(CNICAdapter::ReadSet): int<SupportMode>"));
+}
+
+TEST_F(AdapterSettings, CorruptStoreReadsWhatItCanAndKeepsRunning)
+{
+    QDir().mkpath(QFileInfo(StoreFile()).absolutePath());
+    testutil::WriteFile(StoreFile(), QByteArray("\x00\xff[[[\n=\n\x01garbage\x02\n[", 19) + QByteArray(5000, '\xfe'));
+    CNICAdapter& a = Adapter();
+    EXPECT_EQ(a.DefChB(), 6);
+    EXPECT_EQ(a.ProfileExists(QStringLiteral("Default")), true);
+    a.WriteSet(QStringLiteral("DefChB"), 12);
+    EXPECT_EQ(a.ReadSet(QStringLiteral("DefChB"), 0), 12);
+}
+
+TEST_F(AdapterSettings, ReadOnlyStoreIsReportedOnceAndReadsStillWork)
+{
+    CNICAdapter& a = Adapter();
+    a.WriteSet(QStringLiteral("DefChB"), 12);
+    const QString folder = QFileInfo(StoreFile()).absolutePath();
+    QFile::setPermissions(StoreFile(), QFile::ReadOwner);
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
+    if (QFileInfo(StoreFile()).isWritable())
+        GTEST_SKIP() << "running with rights that ignore file modes";
+    for (int i = 0; i < 5; ++i)
+        a.WriteSet(QStringLiteral("DefChA"), 100 + i);
+    EXPECT_EQ(a.ReadSet(QStringLiteral("DefChB"), 0), 12);
+    EXPECT_EQ(LogSince().count("WriteSet(int) DefChA exception"), 1) << qPrintable(LogSince());
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QFile::setPermissions(StoreFile(), QFile::ReadOwner | QFile::WriteOwner);
+    a.WriteSet(QStringLiteral("DefChA"), 7);
+    EXPECT_EQ(a.ReadSet(QStringLiteral("DefChA"), 0), 7);
+}
+
+TEST_F(AdapterSettings, InitialReadsTheAdapterAndTheDefaults)
+{
+    WriteSettings("[Setting]\nProfRoot=EngineTest\nDefProfName=\nDefProfSSID=\n"
+                  "DefAPProfName=An AP name that is far longer than the sixty-four characters a profile name has\n");
+    CNICAdapter& a = Adapter();
+    EXPECT_EQ(a.MacAddress(), "00:11:22:33:44:55");
+    EXPECT_EQ(a.Domain(), "ETSI");
+    EXPECT_EQ(a.Description(), "Test wireless adapter");
+    EXPECT_EQ(a.AdapterName(), "USB\\VID_0BDA&PID_8189-9999");
+    EXPECT_EQ(a.RegistryKey(), "Software\\EngineTest\\WLAdapter\\USB\\VID_0BDA&PID_8189-9999");
+    EXPECT_EQ(a.DefProfName(), "Default") << "an empty name falls back";
+    EXPECT_EQ(a.DefProfSSID(), "") << "an empty SSID stays empty";
+    EXPECT_EQ(a.DefAPProfName().size(), 64);
+    EXPECT_EQ(a.SupportMode(), 34);
+    const WLProfile& sta = a.DefProfile();
+    EXPECT_EQ(sta.Channel, 6);
+    EXPECT_EQ(sta.AuthenticationMode, 2);
+    EXPECT_EQ(sta.FragThreshold, 2346);
+    EXPECT_EQ(sta.RTSThreshold, 2347);
+    EXPECT_EQ(sta.TTLSEap, 3);
+    const WLProfile& ap = a.DefAPProfile();
+    EXPECT_EQ(ap.FuncMode, 1);
+    EXPECT_EQ(ap.ABGMode, 11);
+    EXPECT_EQ(ap.AuthenticationMode, 0);
+    EXPECT_STREQ(ap.Ssid1, "WLAN_AP");
+    EXPECT_EQ(fakelib::Calls("TSRWL_SiteSurveyScan"), 1);
+    EXPECT_EQ(a.ReadSet(QStringLiteral("ProfCount"), 0), 1) << "the default profile was stored";
+    EXPECT_EQ(a.ReadSet(QStringLiteral("APProfCount"), 0), 1);
+}
+
+TEST_F(AdapterSettings, ServiceStartLeavesListsEmptyAndDoesNotScan)
+{
+    CNICAdapter& a = Adapter(SF_SERVICE);
+    TProfileList list;
+    a.GetProfileList(PROF_STATION, list);
+    EXPECT_TRUE(list.empty());
+    EXPECT_EQ(fakelib::Calls("TSRWL_SiteSurveyScan"), 0);
+    EXPECT_EQ(fakelib::Calls("TSRWL_SetWLProfile"), 0);
+}
+
+TEST_F(AdapterSettings, OlderSystemsNeverUseZeroConfiguration)
+{
+    Adapter().WriteSet(QStringLiteral("EnableZeroCfg"), true);
+    DestroyAdapter();
+    g_Var.OsKind = 6;
+    CNICAdapter& a = Adapter();
+    EXPECT_FALSE(a.EnableZeroCfg());
+    a.WriteUseWZC(true);
+    EXPECT_FALSE(a.EnableZeroCfg());
+    EXPECT_EQ(m_Recorder.Count(NM_ZEROCFG), 0);
+}
+
+TEST_F(AdapterSettings, AllowedChannelsInBandOrderAndBounded)
+{
+    With([](FakeLibState& s) {
+        s.channels[1] = {1, 2, 3};
+        s.channels[4] = {1, 2, 3, 4, 5};
+        s.channels[2] = {36, 40};
+    });
+    CNICAdapter& a = Adapter();
+    int32_t out[16];
+    std::fill(std::begin(out), std::end(out), -7);
+    EXPECT_EQ(a.GetAllowedCh(out, 4, 7), 10) << "the count tells a small buffer the size it needs";
+    EXPECT_TRUE(std::all_of(std::begin(out), std::end(out), [](int32_t c) { return c == -7; }))
+        << "a too small buffer is left untouched";
+    ASSERT_EQ(a.GetAllowedCh(out, 16, 7), 10);
+    EXPECT_EQ(std::vector<int32_t>(out, out + 10), (std::vector<int32_t>{1, 2, 3, 1, 2, 3, 4, 5, 36, 40}));
+    EXPECT_EQ(a.GetAllowedCh(out, 16, 2), 2);
+    EXPECT_EQ(out[0], 36);
+    EXPECT_EQ(a.GetSoftAPAllowedCh(out, 16, 7), 0);
+}
+
+TEST_F(AdapterSettings, AllowedChannelsSurviveGarbageCounts)
+{
+    With([](FakeLibState& s) {
+        s.channels[1] = {1, 2};
+        s.channels[4] = {3};
+        s.channels[2] = {36};
+        s.channelCountOverride[1] = 100000;
+        s.channelCountOverride[4] = -50;
+        s.channelCountOverride[2] = INT32_MAX;
+    });
+    CNICAdapter& a = Adapter();
+    std::vector<int32_t> out(1024, -7);
+    const int count = a.GetAllowedCh(out.data(), int(out.size()), 7);
+    EXPECT_EQ(count, 512) << "never more than the local table holds";
+    EXPECT_EQ(out[512], -7) << "nothing copied past the table";
+    EXPECT_EQ(fakelib::Calls("TSRWL_GetAllowedChannel"), 1) << "a full table asks no further band";
+}
+
+TEST_F(AdapterSettings, SupportModeLimitsTheBandsAsked)
+{
+    WriteSettings("[Setting]\nProfRoot=EngineTest\nSupportMode=3\nDomain=A very long regulatory domain name\n");
+    CNICAdapter& a = Adapter();
+    int32_t out[8];
+    a.GetAllowedCh(out, 8, 7);
+    EXPECT_EQ(fakelib::Calls("TSRWL_GetAllowedChannel"), 1) << "802.11g only: band 4 alone";
+    With([](FakeLibState& s) { EXPECT_EQ(s.domainsAsked.back(), "A very long regulat"); });
+}
+
+TEST_F(AdapterSettings, UsableAdHocBands)
+{
+    struct Case {
+        const char* settings;
+        int mode;
+        uint32_t bands;
+    };
+    const Case cases[] = {
+        {"", 14, 7},
+        {"", 11, 5},
+        {"EnableAdHocG=0\n", 14, 3},
+        {"AdHocG=0\n", 14, 3},
+        {"AdHocA=1\nAdHocA_ETSI=0\n", 14, 5},
+        {"AdHocA=0\nAdHocA_ETSI=1\n", 2, 2},
+        {"SupportMode=1\n", 14, 1},
+    };
+    for (const Case& c : cases) {
+        DestroyAdapter();
+        WriteSettings(QByteArray("[Setting]\nProfRoot=EngineTest\n") + c.settings);
+        EXPECT_EQ(Adapter().GetUsableAdHocBand(c.mode), c.bands) << c.settings << " mode " << c.mode;
+    }
+}

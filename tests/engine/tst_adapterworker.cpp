@@ -1,0 +1,255 @@
+// The adapter's worker: status collection, the to-do list, connecting, zero configuration and destruction.
+#include "adapterfixture.h"
+#include "app/Uprofile.h"
+#include "app/Uinifile.h"
+#include "engine/Ucumlib.h"
+#include "engine/Udetectignore.h"
+#include "testutil.h"
+
+#include <QElapsedTimer>
+#include <cstring>
+
+using fakelib::MakeProfile;
+using fakelib::With;
+using testutil::WaitFor;
+
+namespace {
+
+class AdapterWorker : public AdapterTest {
+protected:
+    // An adapter whose worker is stuck applying a profile named "Busy" until holdConnect is cleared.
+    CNICAdapter& BusyAdapter()
+    {
+        With([](FakeLibState& s) { s.holdConnect = true; });
+        CNICAdapter& a = Adapter();
+        a.Connect(MakeProfile("Busy"));
+        EXPECT_TRUE(WaitFor([] { return fakelib::Calls("TSRWL_SetWLANStatus") == 1; }));
+        return a;
+    }
+    WLANStatus Status() const
+    {
+        WLANStatus s{};
+        m_Adapter->GetStatus(s);
+        return s;
+    }
+};
+
+class RecordingDetect : public IDetectIgnore {
+public:
+    void SetIgnore(bool on) override
+    {
+        std::lock_guard lock(m_Mutex);
+        m_Calls.push_back(on);
+    }
+    std::vector<bool> Calls() const
+    {
+        std::lock_guard lock(m_Mutex);
+        return m_Calls;
+    }
+
+private:
+    mutable std::mutex m_Mutex;
+    std::vector<bool> m_Calls;
+};
+
+} // namespace
+
+TEST_F(AdapterWorker, ReportsDisconnectedUntilTheFirstCollection)
+{
+    With([](FakeLibState& s) {
+        s.mediaState = 0;
+        s.status.Rssi = -52;
+        s.status.RxBytes = 1234;
+        s.network.IpAddr[0] = 10;
+    });
+    Adapter();
+    EXPECT_EQ(Status().MediaState, 1u);
+    ASSERT_TRUE(WaitFor([&] { return m_Recorder.Count(NM_STATUS) > 0; }));
+    const WLANStatus s = Status();
+    EXPECT_EQ(s.MediaState, 0u);
+    EXPECT_EQ(s.Rssi, -52);
+    EXPECT_EQ(s.RxBytes, 1234u);
+    NetworkInfo n{};
+    m_Adapter->GetNetInfo(n);
+    EXPECT_EQ(n.IpAddr[0], 10);
+}
+
+TEST_F(AdapterWorker, FailedReadsPublishDisconnectedAndZeroNetwork)
+{
+    With([](FakeLibState& s) {
+        s.mediaState = 0;
+        s.statusResult = 0;
+        s.networkResult = 0;
+        s.network.IpAddr[0] = 10;
+    });
+    Adapter();
+    ASSERT_TRUE(WaitFor([&] { return m_Recorder.Count(NM_STATUS) > 0; }));
+    EXPECT_EQ(Status().MediaState, 1u);
+    NetworkInfo n{};
+    n.IpAddr[0] = 99;
+    m_Adapter->GetNetInfo(n);
+    EXPECT_EQ(n.IpAddr[0], 0);
+}
+
+TEST_F(AdapterWorker, NoStatusWhileUnderZeroConfiguration)
+{
+    With([](FakeLibState& s) { s.mediaState = 0; });
+    Adapter().WriteSet(QStringLiteral("EnableZeroCfg"), true);
+    DestroyAdapter();
+    CNICAdapter& a = Adapter();
+    ASSERT_TRUE(WaitFor([] { return fakelib::Calls("TSRWL_Set_WZCService") == 1; }));
+    With([](FakeLibState& s) { EXPECT_EQ(s.wzcService, 4); });
+    QThread::msleep(3500); // long enough for two collections, had there been any
+    QCoreApplication::processEvents();
+    EXPECT_EQ(m_Recorder.Count(NM_STATUS), 0);
+    EXPECT_EQ(Status().MediaState, 1u) << "the slot keeps its content";
+
+    a.WriteUseWZC(false);
+    EXPECT_EQ(m_Recorder.Count(NM_ZEROCFG), 1) << "delivered before WriteUseWZC returns";
+    ASSERT_TRUE(WaitFor([&] { return m_Recorder.Count(NM_STATUS) > 0; }));
+    With([](FakeLibState& s) { EXPECT_EQ(s.wzcService, 1); });
+    EXPECT_FALSE(a.ReadSet(QStringLiteral("EnableZeroCfg"), true));
+}
+
+TEST_F(AdapterWorker, SwitchingZeroConfigurationTwiceToTheSameStateDoesNothing)
+{
+    CNICAdapter& a = Adapter();
+    a.WriteUseWZC(true);
+    a.WriteUseWZC(true);
+    EXPECT_EQ(m_Recorder.Count(NM_ZEROCFG), 1);
+    EXPECT_EQ(m_Recorder.Received().back(), std::make_pair(int(NM_ZEROCFG), 1));
+    ASSERT_TRUE(WaitFor([] { return fakelib::Calls("TSRWL_Set_WZCService") == 1; }));
+}
+
+TEST_F(AdapterWorker, TwoConnectsApplyOnlyTheSecondAndSendOneCode7)
+{
+    CNICAdapter& a = BusyAdapter();
+    a.Connect(MakeProfile("First"));
+    a.Connect(MakeProfile("Second"));
+    With([](FakeLibState& s) { s.holdConnect = false; });
+    ASSERT_TRUE(WaitFor([&] { return a.ReadSet(QStringLiteral("LastProf"), "") == "Second"; }));
+    ASSERT_TRUE(WaitFor([] { return fakelib::Calls("TSRWL_SetWLANStatus") == 2; }));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(m_Recorder.Count(NM_APPLYING), 2) << "one for the busy connection, one for the two requests";
+    With([](FakeLibState& s) { EXPECT_EQ(s.appliedProfiles, (std::vector<std::string>{"Busy", "Second"})); });
+    WLProfile applied{};
+    ASSERT_TRUE(a.GetAppliedProfile(applied));
+    EXPECT_STREQ(applied.ProfileName, "Second");
+}
+
+TEST_F(AdapterWorker, ConnectQueuedTwiceRunsOnce)
+{
+    CNICAdapter& a = BusyAdapter();
+    a.Connect(MakeProfile("Default"));
+    a.AddToDo(&CNICAdapter::DoConnect);
+    a.AddToDo(&CNICAdapter::DoConnect);
+    With([](FakeLibState& s) { s.holdConnect = false; });
+    ASSERT_TRUE(WaitFor([] { return fakelib::Calls("TSRWL_SetWLANStatus") == 2; }));
+    ASSERT_TRUE(WaitFor([&] { return LogSince().count("CNICAdapter::DoConnect() end") == 2; }));
+    QThread::msleep(500);
+    EXPECT_EQ(fakelib::Calls("TSRWL_SetWLANStatus"), 2);
+    EXPECT_EQ(LogSince().count("CNICAdapter::DoConnect()\r\n"), 2);
+}
+
+TEST_F(AdapterWorker, SuccessRemembersTheProfileExceptTheEditorsOne)
+{
+    CNICAdapter& a = Adapter();
+    WLProfile ap = MakeProfile("Default_SoftAP", 1, "ap");
+    a.Connect(ap);
+    ASSERT_TRUE(WaitFor([&] { return a.GetLastProfile(PROF_SOFTAP) == "Default_SoftAP"; }));
+    EXPECT_EQ(a.ReadSet(QStringLiteral("LastProf"), "none"), "none");
+
+    WLProfile editing = MakeProfile(EDITING_PROFILE_NAME, 1, "edited");
+    a.Connect(editing);
+    ASSERT_TRUE(WaitFor([&] {
+        WLProfile last{};
+        a.GetLastApplied(last);
+        return strcmp(last.Ssid1, "edited") == 0;
+    }));
+    EXPECT_EQ(a.ReadSet(QStringLiteral("LastAPProf"), ""), "Default_SoftAP") << "the editor's profile is not remembered";
+    EXPECT_EQ(QFile(g_Var.SettingsFile).permissions() & (QFile::ReadOther | QFile::ReadGroup), 0)
+        << "the section holds secrets";
+}
+
+TEST_F(AdapterWorker, FailedConnectRemembersNothing)
+{
+    With([](FakeLibState& s) { s.setStatusResult = 0; });
+    CNICAdapter& a = Adapter();
+    a.Connect(MakeProfile("Default"));
+    ASSERT_TRUE(WaitForLog("call TSRWL_SetWLANStatus end 0"));
+    ASSERT_TRUE(WaitForLog("CNICAdapter::DoConnect() end"));
+    EXPECT_EQ(a.ReadSet(QStringLiteral("LastProf"), "none"), "none");
+    EXPECT_FALSE(CIniFile(g_Var.SettingsFile).SectionKeys(QStringLiteral("LastApplyProf")).size() > 0);
+}
+
+TEST_F(AdapterWorker, NetworkSettingsAppliedOnlyWhenTheyDiffer)
+{
+    static RecordingDetect detect;
+    SetDetectIgnore(&detect);
+    CNICAdapter& a = Adapter();
+    WLProfile p = MakeProfile("Default");
+    p.ApplyNetwork = 1;
+    a.Connect(p);
+    ASSERT_TRUE(WaitForLog("CNICAdapter::DoConnect() end"));
+    EXPECT_EQ(fakelib::Calls("TSRWL_SetNetworkInfo"), 0) << "same settings as the adapter's";
+    EXPECT_EQ(fakelib::Calls("TSRWL_DevDetect"), 1) << "only Initial's";
+
+    p.NetInfo.IpAddr[0] = 192;
+    p.NetInfo.wNetFlags = 1;
+    With([](FakeLibState& s) { s.devDetectFailures = 2; });
+    fakelib::ResetCalls();
+    QElapsedTimer timer;
+    timer.start();
+    a.Connect(p);
+    ASSERT_TRUE(WaitFor([] { return fakelib::Calls("TSRWL_SetWLANStatus") == 1; }, 30000));
+    EXPECT_EQ(fakelib::Calls("TSRWL_SetNetworkInfo"), 1);
+    EXPECT_EQ(fakelib::Calls("TSRWL_DevDetect"), 3) << "waits for the restarted adapter, a second apart";
+    EXPECT_GE(timer.elapsed(), 1900);
+    // Zero configuration at start, then the two connections: each sets the flag and clears it again.
+    ASSERT_TRUE(WaitFor([&] { return detect.Calls().size() == 6; }, 10000));
+    EXPECT_EQ(detect.Calls(), (std::vector<bool>{true, false, true, false, true, false}));
+}
+
+TEST_F(AdapterWorker, AntennaOnlyWhenEnabled)
+{
+    Adapter().SetAntenna(2);
+    EXPECT_EQ(fakelib::Calls("TSRWL_SetOID"), 0);
+    DestroyAdapter();
+    WriteSettings("[Setting]\nProfRoot=EngineTest\nEnableAntenna=1\n");
+    Adapter().SetAntenna(2);
+    With([](FakeLibState& s) { EXPECT_EQ(s.antennaValues, std::vector<uint8_t>{2}); });
+}
+
+TEST_F(AdapterWorker, DestructionEndsTheWorkerPromptly)
+{
+    Adapter();
+    ASSERT_TRUE(WaitFor([&] { return m_Recorder.Count(NM_STATUS) > 0; }));
+    QElapsedTimer timer;
+    timer.start();
+    DestroyAdapter();
+    EXPECT_LT(timer.elapsed(), 1500);
+    EXPECT_TRUE(LogSince().contains("CNICAdapter::~CNICAdapter() end"));
+    EXPECT_FALSE(LogSince().contains("TerminateThread"));
+    EXPECT_TRUE(g_TSLib.IsFree());
+}
+
+TEST_F(AdapterWorker, AWorkerStuckInTheLibraryIsAbandonedAndTheLockFreed)
+{
+    With([](FakeLibState& s) { s.holdConnect = true; });
+    CNICAdapter& a = Adapter();
+    a.Connect(MakeProfile("Default"));
+    ASSERT_TRUE(WaitFor([] { return fakelib::Calls("TSRWL_SetWLANStatus") == 1; }));
+    QElapsedTimer timer;
+    timer.start();
+    DestroyAdapter();
+    EXPECT_GE(timer.elapsed(), 2400);
+    EXPECT_LT(timer.elapsed(), 6000);
+    EXPECT_TRUE(LogSince().contains("CNICAdapter::~CNICAdapter TerminateThread"));
+    EXPECT_TRUE(LogSince().contains("CNICAdapter: release g_TSLib.SynchEvent event"));
+    EXPECT_TRUE(g_TSLib.IsFree());
+    // Let the abandoned worker finish: it frees its adapter by itself.
+    With([](FakeLibState& s) { s.holdConnect = false; });
+    ASSERT_TRUE(WaitForLog("CNICAdapter::DoConnect() end"));
+    ASSERT_TRUE(g_TSLib.Acquire());
+    g_TSLib.Release();
+}
