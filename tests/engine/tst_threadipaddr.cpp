@@ -17,8 +17,10 @@ public:
     bool Renew(const QString& name) override { return Record("renew " + name); }
     QStringList Calls() const
     {
+        // A copy of its own: a shared list would be grown by the IP thread while this thread drops its
+        // reference, a race the thread checker rightly reports.
         std::lock_guard lock(m_Mutex);
-        return m_Calls;
+        return QStringList(m_Calls.cbegin(), m_Calls.cend());
     }
 
 private:
