@@ -105,16 +105,5 @@ bool TFormAbout::eventFilter(QObject* watched, QEvent* e)
 
 void TFormAbout::DragBackground(QMouseEvent* e)
 {
-    const QPoint global = e->globalPosition().toPoint();
-    if (e->type() == QEvent::MouseButtonPress) {
-        m_DragOffset = global - pos();
-        return;
-    }
-    if (!(e->buttons() & Qt::LeftButton))
-        return;
-    // The window manager moves the window best (snapping, screen edges); where it cannot, the window follows
-    // the mouse itself.
-    if (windowHandle() && windowHandle()->startSystemMove())
-        return;
-    move(global - m_DragOffset);
+    DragWindow(this, e, m_DragOffset);
 }

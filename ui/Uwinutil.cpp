@@ -2,8 +2,10 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QMouseEvent>
 #include <QScreen>
 #include <QWidget>
+#include <QWindow>
 
 void ForceForeground(QWidget* window)
 {
@@ -37,4 +39,20 @@ bool SelectComboByValue(QComboBox* combo, int value)
         return false;
     combo->setCurrentIndex(index);
     return true;
+}
+
+void DragWindow(QWidget* window, const QMouseEvent* e, QPoint& grip)
+{
+    const QPoint global = e->globalPosition().toPoint();
+    if (e->type() == QEvent::MouseButtonPress) {
+        grip = global - window->pos();
+        return;
+    }
+    if (!(e->buttons() & Qt::LeftButton))
+        return;
+    // The window manager moves the window best (snapping, screen edges); where it cannot, the window follows
+    // the mouse itself.
+    if (window->windowHandle() && window->windowHandle()->startSystemMove())
+        return;
+    window->move(global - grip);
 }

@@ -1,6 +1,349 @@
 #include "Uframelinkinfo.h"
+#include "Ulinktexts.h"
+#include "app/Udebug.h"
+#include "app/Udefine.h"
+#include "app/Uprofile.h"
+#include "app/Ulabels.h"
+#include "engine/Ucumlib.h"
+#include "engine/Unicadapter.h"
+#include "ui/Uformchart.h"
+#include "ui/Uformres.h"
+#include "ui_Uframelinkinfo.h"
 
-TFrameLinkInfo::TFrameLinkInfo(QWidget* parent) : TPropertyPageFrame(parent)
+#include <cstring>
+
+namespace {
+
+const QString SECTION = QStringLiteral("FrameLinkInfo");
+// Right edges of the value labels of the left and right column.
+constexpr int LEFT_COLUMN_EDGE = 321;
+constexpr int RIGHT_COLUMN_EDGE = 585;
+// The chart button ends here, flush with the right column's artwork.
+constexpr int CHART_BUTTON_RIGHT = 567;
+// Lamp sockets of the background picture.
+constexpr int LAMP_COUNT = 10;
+constexpr int SIGNAL_LAMP_X = 125;
+constexpr int QUALITY_LAMP_X = 393;
+constexpr int LAMP_PITCH = 15;
+constexpr int LAMP_Y = 278;
+constexpr size_t TEXT_BUFFER_SIZE = 260;
+constexpr int IP_RELEASE_AND_RENEW = IP_RELEASE | IP_RENEW;
+
+const QColor HEADER_TEXT(Qt::white);
+const QColor CAPTION_TEXT(0x50, 0x64, 0x79);
+const QColor VALUE_TEXT(0x15, 0x30, 0x4c);
+
+void SetTextColor(QWidget* w, const QColor& color)
 {
+    QPalette pal = w->palette();
+    pal.setColor(QPalette::WindowText, color);
+    w->setPalette(pal);
+}
+
+void ShowLamps(const QList<QLabel*>& lamps, int lit)
+{
+    for (int i = 0; i < lamps.size(); ++i)
+        lamps[i]->setVisible(i < lit);
+}
+
+QString AuthenText(int method)
+{
+    switch (method) {
+    case 1:
+        return CommonText(LT_AUTHEN_TLS);
+    case 2:
+        return CommonText(LT_AUTHEN_TTLS);
+    case 3:
+        return CommonText(LT_AUTHEN_PEAP);
+    case 4:
+        return CommonText(LT_AUTHEN_LEAP);
+    case 5:
+        return CommonText(LT_AUTHEN_MD5);
+    default:
+        return QString();
+    }
+}
+
+} // namespace
+
+TFrameLinkInfo::TFrameLinkInfo(QWidget* parent)
+    : TPropertyPageFrame(parent), ui(std::make_unique<Ui::FrameLinkInfo>())
+{
+    ui->setupUi(this);
     setObjectName(QStringLiteral("FrameLinkInfo"));
+    // The background picture covers the whole page: nothing needs erasing before it is drawn.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    connect(ui->BtnTChart, &QPushButton::clicked, this, &TFrameLinkInfo::BtnTChartClick);
+}
+
+TFrameLinkInfo::~TFrameLinkInfo() = default;
+
+void TFrameLinkInfo::InitPage()
+{
+    TPropertyPageFrame::InitPage();
+    LoadTexts(SECTION);
+    if (FormRes) {
+        ui->ImgBG->setPixmap(QPixmap::fromImage(FormRes->Picture(QStringLiteral("ImgFrLink"))));
+        ui->BtnTChart->SetFaces(FormRes->Picture(QStringLiteral("ImgBtnTChart")));
+        ui->BtnTChart->SetFacesDown(FormRes->Picture(QStringLiteral("ImgBtnTChart")));
+        ui->BtnTChart->SetFacesOver(FormRes->Picture(QStringLiteral("ImgBtnTChartOn")));
+    }
+    ui->BtnTChart->move(CHART_BUTTON_RIGHT - ui->BtnTChart->width(), ui->BtnTChart->y());
+
+    const QPixmap bullet =
+        FormRes ? QPixmap::fromImage(FormRes->Picture(QStringLiteral("ImgMark"))) : QPixmap();
+    const QList<QPair<QLabel*, TEllipsisLabel*>> left = {
+        {ui->LbProfName, ui->LblProfName}, {ui->LbSSID, ui->LblSSID},     {ui->LbMAC, ui->LblMAC},
+        {ui->LbNetType, ui->LblNetType},   {ui->LbTxRate, ui->LblTxRate}, {ui->LbSecurity, ui->LblSecurity},
+        {ui->LbChannel, ui->LblChannel},   {ui->LbIP, ui->LblIP}};
+    const QList<QPair<QLabel*, TEllipsisLabel*>> right = {{ui->LbTransRate, ui->LblTransRate},
+                                                          {ui->LbRecvReate, ui->LblRecvReate},
+                                                          {ui->LbAuthen, ui->LblAuthen},
+                                                          {ui->LbNetMode, ui->LblNetMode},
+                                                          {ui->LbTrans, ui->LblTrans},
+                                                          {ui->LbRecv, ui->LblRecv},
+                                                          {ui->LbLinkQuality, ui->LblLinkQuality}};
+    for (const auto& [caption, value] : left) {
+        if (!bullet.isNull())
+            AddBullet(caption, bullet);
+        FitLabel(caption, value, LEFT_COLUMN_EDGE);
+    }
+    for (const auto& [caption, value] : right)
+        FitLabel(caption, value, RIGHT_COLUMN_EDGE);
+    for (const auto& pairs : {left, right})
+        for (const auto& [caption, value] : pairs) {
+            SetTextColor(caption, CAPTION_TEXT);
+            SetTextColor(value, VALUE_TEXT);
+            value->SetEllipsisEnd(true);
+        }
+    for (QLabel* heading : {ui->LbStatus, ui->LbStatistics})
+        SetTextColor(heading, HEADER_TEXT);
+    for (QLabel* caption : {ui->LbSignal, ui->LbQuality})
+        SetTextColor(caption, CAPTION_TEXT);
+    ShrinkLabelFont(ui->LbStatistics);
+    CreateLamps();
+    ClearPage();
+}
+
+void TFrameLinkInfo::CreateLamps()
+{
+    const QPixmap light =
+        FormRes ? QPixmap::fromImage(FormRes->Picture(QStringLiteral("ImgLight"))) : QPixmap();
+    for (int i = 0; i < LAMP_COUNT; ++i)
+        for (auto [lamps, x] :
+             {std::pair{&m_SignalLamps, SIGNAL_LAMP_X}, std::pair{&m_QualityLamps, QUALITY_LAMP_X}}) {
+            auto* lamp = new QLabel(this);
+            lamp->setObjectName(QStringLiteral("ImgLamp%1_%2").arg(x).arg(i));
+            lamp->setPixmap(light);
+            lamp->setGeometry(x + LAMP_PITCH * i, LAMP_Y, light.width(), light.height());
+            lamps->append(lamp);
+        }
+}
+
+void TFrameLinkInfo::ClearPage()
+{
+    TPropertyPageFrame::ClearPage();
+    ShowDisconnected();
+    ui->BtnTChart->setEnabled(false);
+    m_ShowProfile = false;
+    m_Profile = WLProfile{};
+    m_Connecting = false;
+    ResetRateSample();
+}
+
+void TFrameLinkInfo::SetAdapter(CNICAdapter* adapter, int change, int flags)
+{
+    TPropertyPageFrame::SetAdapter(adapter, change, flags);
+    if (FormChartSlot)
+        FormChartSlot->ChartSetAdapter(adapter, change, flags);
+    if (change == acAttach && adapter && !(flags & 1)) {
+        m_Adapter = adapter;
+        ui->BtnTChart->setEnabled(!adapter->EnableZeroCfg());
+    } else if (change == acDetach) {
+        ClearPage();
+        m_Adapter = nullptr;
+    }
+}
+
+void TFrameLinkInfo::AdapterEvent(CNICAdapter* adapter, int code, int value)
+{
+    TPropertyPageFrame::AdapterEvent(adapter, code, value);
+    if (!m_Adapter)
+        return;
+    if (FormChartSlot)
+        FormChartSlot->ChartAdapterEvent(adapter, code, value);
+    switch (code) {
+    case NM_STATUS:
+        RefreshStatus();
+        break;
+    case NM_APPLYING:
+        if (!(value & 1))
+            ConnectStarted();
+        break;
+    case NM_ZEROCFG:
+        if (value == 1)
+            ClearPage();
+        else
+            ui->BtnTChart->setEnabled(true);
+        break;
+    default:
+        break;
+    }
+}
+
+bool TFrameLinkInfo::UnderZeroCfg() const
+{
+    return m_Adapter && m_Adapter->EnableZeroCfg();
+}
+
+void TFrameLinkInfo::RefreshStatus()
+{
+    if (!m_Adapter || UnderZeroCfg())
+        return;
+    WLANStatus status{};
+    NetworkInfo network{};
+    m_Adapter->GetStatus(status);
+    m_Adapter->GetNetInfo(network);
+    if (status.MediaState != 0) {
+        // Between applying a profile and the link coming up the applied profile stays shown.
+        if (!m_Connecting) {
+            ResetRateSample();
+            ShowDisconnected();
+        }
+        return;
+    }
+    if (m_Connecting) {
+        m_Connecting = false;
+        if (m_Adapter->ReadSet(QStringLiteral("AutoRenewIP"), true))
+            m_Adapter->IPRenew(IP_RELEASE_AND_RENEW);
+    }
+    ShowStatus(status);
+    ShowIP(network);
+    ShowRates(status);
+}
+
+void TFrameLinkInfo::ConnectStarted()
+{
+    m_Connecting = true;
+    ResetRateSample();
+    ShowDisconnected();
+    if (m_Adapter && m_Adapter->GetAppliedProfile(m_Profile))
+        m_ShowProfile = true;
+}
+
+void TFrameLinkInfo::ClearValues()
+{
+    for (QLabel* value : {ui->LblProfName, ui->LblSSID, ui->LblMAC, ui->LblNetType, ui->LblTxRate,
+                          ui->LblSecurity, ui->LblChannel, ui->LblIP, ui->LblTransRate, ui->LblRecvReate,
+                          ui->LblAuthen, ui->LblNetMode, ui->LblTrans, ui->LblRecv, ui->LblLinkQuality})
+        value->clear();
+}
+
+void TFrameLinkInfo::ShowDisconnected()
+{
+    ClearValues();
+    ShowLamps(m_SignalLamps, 0);
+    ShowLamps(m_QualityLamps, 0);
+}
+
+int TFrameLinkInfo::LampCount(int dbm)
+{
+    return (SignalPercent(dbm) + 9) / 10;
+}
+
+QString TFrameLinkInfo::TxRateText(uint8_t rate)
+{
+    const QString number =
+        rate % 2 ? QString::asprintf("%.1f ", rate * 0.5) : QString::asprintf("%d ", rate / 2);
+    return number + CommonText(LT_MBPS);
+}
+
+void TFrameLinkInfo::ShowStatus(const WLANStatus& status)
+{
+    ShowAuthentication(status);
+    ui->LblSSID->setText(SsidText(status.Ssid, status.SsidLength));
+    ui->LblMAC->setText(MacText(status.Bssid));
+    ui->LblNetType->setText(NetTypeText(status.NetworkType));
+    ui->LblTxRate->setText(TxRateText(status.TxRate));
+    ui->LblChannel->setText(QString::number(ChannelOf(status.Frequency)));
+    const QString mode = DotModeText(status.DotMode);
+    if (!mode.isEmpty())
+        ui->LblNetMode->setText(mode);
+    ui->LblTrans->setText(QString::number(status.TotalTransmitted));
+    ui->LblRecv->setText(QString::number(status.TotalReceived));
+    ui->LblLinkQuality->setText(QStringLiteral("%1 %2").arg(status.LinkQuality).arg(CommonText(LT_DBM)));
+    ShowLamps(m_SignalLamps, LampCount(status.Rssi));
+    ShowLamps(m_QualityLamps, LampCount(status.LinkQuality));
+}
+
+void TFrameLinkInfo::ShowAuthentication(const WLANStatus& status)
+{
+    if (!m_ShowProfile) {
+        ui->LblSecurity->setText(SecurityText(int(status.Encryption)));
+        ui->LblAuthen->setText(AuthModeText(status.AuthMode));
+        return;
+    }
+    const QString name = QString::fromUtf8(
+        m_Profile.ProfileName, int(qstrnlen(m_Profile.ProfileName, sizeof m_Profile.ProfileName)));
+    ui->LblProfName->setText(name == QLatin1String(EDITING_PROFILE_NAME) ? QString() : name);
+    const int method = m_Profile.EncryptionMethod;
+    ui->LblSecurity->setText(SecurityText(method));
+    ui->LblAuthen->clear();
+    switch (method) {
+    case 0:
+    case 1:
+        ui->LblAuthen->setText(AuthModeText(status.AuthMode));
+        break;
+    case 2:
+    case 6:
+        ui->LblAuthen->setText(CommonText(LT_NONE));
+        break;
+    case 3:
+    case 4:
+    case 7:
+        ui->LblAuthen->setText(AuthenText(m_Profile.MS8021xAuthMode));
+        break;
+    default:
+        break;
+    }
+}
+
+void TFrameLinkInfo::ShowIP(const NetworkInfo& network)
+{
+    char text[TEXT_BUFFER_SIZE] = {};
+    if (g_TSLib.IsLoaded())
+        g_TSLib.TSRWL_IPDataToStr(network.IpAddr, text);
+    text[TEXT_BUFFER_SIZE - 1] = 0;
+    ui->LblIP->setText(text[0] ? QString::fromLatin1(text) : QStringLiteral("0.0.0.0"));
+}
+
+void TFrameLinkInfo::ShowRates(const WLANStatus& status)
+{
+    const uint32_t now = TickCount();
+    if (m_SampleTick != 0) {
+        const uint32_t elapsed = now - m_SampleTick;
+        const auto show = [](QLabel* label, uint64_t oldCount, uint64_t newCount, uint32_t ms) {
+            const auto kbps = float(ThroughputKbps(oldCount, newCount, ms));
+            label->setText(QString::asprintf("%.0f ", double(kbps)) + CommonText(LT_KBPS));
+        };
+        show(ui->LblTransRate, m_PrevTx, status.TxBytes, elapsed);
+        show(ui->LblRecvReate, m_PrevRx, status.RxBytes, elapsed);
+    }
+    m_SampleTick = now;
+    m_PrevTx = status.TxBytes;
+    m_PrevRx = status.RxBytes;
+}
+
+void TFrameLinkInfo::BtnTChartClick()
+{
+    if (!m_Adapter || FormChartSlot)
+        return;
+    try {
+        TFormChart chart(window());
+        FormChartSlot = &chart;
+        chart.ShowChart(window(), m_Adapter);
+    } catch (const std::exception& e) {
+        DebugPrint("Exception(TFrameLinkInfo::BtnTChartClick): %s", e.what());
+    }
+    FormChartSlot = nullptr;
 }

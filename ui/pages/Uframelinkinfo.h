@@ -1,10 +1,58 @@
 #pragma once
 
+#include "engine/tsrwl.h"
 #include "ui/Propertypageframeunit.h"
 
-// The Link Info: the state of the wireless link.
+#include <QList>
+#include <memory>
+
+class QLabel;
+
+namespace Ui {
+class FrameLinkInfo;
+}
+
+// The Link Info: the state of the wireless link. It has no timer of its own; it follows the adapter's status
+// reports.
 class TFrameLinkInfo : public TPropertyPageFrame {
     Q_OBJECT
 public:
     explicit TFrameLinkInfo(QWidget* parent = nullptr);
+    ~TFrameLinkInfo() override;
+
+    void InitPage() override;
+    void ClearPage() override;
+    void SetAdapter(CNICAdapter* adapter, int change, int flags) override;
+    void AdapterEvent(CNICAdapter* adapter, int code, int value) override;
+
+    // Lamps lit for a level in dBm: any non-zero percent lights at least one.
+    static int LampCount(int dbm);
+    // The link rate byte (half megabits per second) with its unit.
+    static QString TxRateText(uint8_t rate);
+
+    void RefreshStatus();
+    void ConnectStarted();
+    void BtnTChartClick();
+
+private:
+    void CreateLamps();
+    void ShowDisconnected();
+    void ShowStatus(const WLANStatus& status);
+    void ShowAuthentication(const WLANStatus& status);
+    void ShowIP(const NetworkInfo& network);
+    void ShowRates(const WLANStatus& status);
+    void ResetRateSample() { m_SampleTick = 0; }
+    void ClearValues();
+    bool UnderZeroCfg() const;
+
+    std::unique_ptr<Ui::FrameLinkInfo> ui;
+    QList<QLabel*> m_SignalLamps;
+    QList<QLabel*> m_QualityLamps;
+    CNICAdapter* m_Adapter = nullptr;
+    bool m_ShowProfile = false;
+    WLProfile m_Profile{};
+    bool m_Connecting = false;
+    uint64_t m_PrevRx = 0;
+    uint64_t m_PrevTx = 0;
+    uint32_t m_SampleTick = 0;
 };

@@ -1,6 +1,396 @@
 #include "Uframesurvey.h"
+#include "Ulinktexts.h"
+#include "app/Udebug.h"
+#include "app/Udefine.h"
+#include "app/Uprofile.h"
+#include "app/Ulabels.h"
+#include "app/Unotifyevent.h"
+#include "engine/Unicadapter.h"
+#include "ui/Uformres.h"
+#include "ui_Uframesurvey.h"
 
-TFrameSurvey::TFrameSurvey(QWidget* parent) : TPropertyPageFrame(parent)
+#include <QDateTime>
+#include <QHeaderView>
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+const QString SECTION = QStringLiteral("FrameSurvey");
+constexpr int VALUE_RIGHT_EDGE = 585;
+// The connect button ends here, under the list's right edge; the scan button sits 8 pixels left of it.
+constexpr int CONNECT_BUTTON_RIGHT = 317;
+constexpr int BUTTON_GAP = 8;
+// The adapter has collected its scan by then.
+constexpr int SURVEY_WAIT_MS = 3000;
+// Entering with this context value (a page asked for the list) does not scan again.
+constexpr int CONTEXT_NO_SCAN = 0x400;
+
+enum SiteColumn { COL_ICON = 0, COL_SSID = 1, COL_CHANNEL = 2, COL_SIGNAL = 3 };
+constexpr int COLUMN_WIDTHS[] = {46, 100, 62, 59};
+
+// Notify codes to the main window: show a page, and open the editor on the network handed over.
+constexpr int NOTIFY_SHOW_PAGE = 10;
+constexpr int PAGE_LINK_INFO = 1;
+constexpr int NOTIFY_EDIT_SCANNED = 11;
+constexpr int CONTEXT_SCANNED_NETWORK = 512;
+
+const QColor HEADER_TEXT(Qt::white);
+const QColor CAPTION_TEXT(0x50, 0x64, 0x79);
+const QColor VALUE_TEXT(0x15, 0x30, 0x4c);
+
+void SetTextColor(QWidget* w, const QColor& color)
 {
+    QPalette pal = w->palette();
+    pal.setColor(QPalette::WindowText, color);
+    w->setPalette(pal);
+}
+
+template <class T> int Sign(T a, T b)
+{
+    return a < b ? -1 : (b < a ? 1 : 0);
+}
+
+// A row of the list; it owns its site entry.
+class TSiteItem : public QTreeWidgetItem {
+public:
+    explicit TSiteItem(const TSSiteEntry& entry) : Entry(entry) {}
+    TSSiteEntry Entry;
+};
+
+int ImageIndex(const TSSiteEntry& entry)
+{
+    return (entry.Security != 0 ? 2 : 0) + (entry.NetworkMode != 1 ? 1 : 0);
+}
+
+} // namespace
+
+TFrameSurvey::TFrameSurvey(QWidget* parent)
+    : TPropertyPageFrame(parent), ui(std::make_unique<Ui::FrameSurvey>())
+{
+    ui->setupUi(this);
     setObjectName(QStringLiteral("FrameSurvey"));
+    // The background picture covers the whole page: nothing needs erasing before it is drawn.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    TimerSurvey.setObjectName(QStringLiteral("TimerSurvey"));
+    TimerSurvey.setInterval(SURVEY_WAIT_MS);
+    TimerSurvey.setSingleShot(true);
+    connect(&TimerSurvey, &QTimer::timeout, this, &TFrameSurvey::TimerSurveyTimer);
+    connect(ui->BtnScan, &QPushButton::clicked, this, &TFrameSurvey::BtnScanClick);
+    connect(ui->BtnConnect, &QPushButton::clicked, this, &TFrameSurvey::BtnConnectClick);
+    connect(ui->LvSite, &TSortLv::ColumnClick, this, &TFrameSurvey::LvSiteColumnClick);
+    connect(ui->LvSite, &QTreeWidget::itemSelectionChanged, this, &TFrameSurvey::LvSiteSelectItem);
+    connect(ui->LvSite, &QTreeWidget::itemDoubleClicked, this, &TFrameSurvey::BtnConnectClick);
+}
+
+TFrameSurvey::~TFrameSurvey() = default;
+
+void TFrameSurvey::InitPage()
+{
+    TPropertyPageFrame::InitPage();
+    LoadTexts(SECTION);
+    TSortLv* lv = ui->LvSite;
+    if (FormRes) {
+        ui->ImgBG->setPixmap(QPixmap::fromImage(FormRes->Picture(QStringLiteral("ImgSurvey"))));
+        for (auto [button, face] :
+             {std::pair{ui->BtnScan, "ImgBtnScan"}, std::pair{ui->BtnConnect, "ImgBtnConnect"}}) {
+            const QString name = QLatin1String(face);
+            button->SetFaces(FormRes->Picture(name));
+            button->SetFacesDown(FormRes->Picture(name));
+            button->SetFacesOver(FormRes->Picture(name + QStringLiteral("On")));
+        }
+        lv->SetIncBMP(FormRes->ImgsSort.Image(0));
+        lv->SetDecBMP(FormRes->ImgsSort.Image(1));
+        lv->setIconSize(QSize(FormRes->ImgsType.Width(), FormRes->ImgsType.Height()));
+    }
+    lv->setAllColumnsShowFocus(true);
+    for (int i = 0; i < lv->columnCount(); ++i) {
+        lv->setColumnWidth(i, COLUMN_WIDTHS[i]);
+        if (i != COL_ICON)
+            lv->headerItem()->setTextAlignment(i, Qt::AlignCenter);
+    }
+    lv->header()->setSectionsMovable(false);
+    lv->SetSkipSort1(COL_ICON);
+    lv->SetSortColunm(COL_SIGNAL);
+    lv->SetIncrease(false);
+
+    ui->BtnConnect->move(CONNECT_BUTTON_RIGHT - ui->BtnConnect->width(), ui->BtnConnect->y());
+    ui->BtnScan->move(ui->BtnConnect->x() - BUTTON_GAP - ui->BtnScan->width(), ui->BtnScan->y());
+
+    const QList<QPair<QLabel*, QLabel*>> pairs = {
+        {ui->LbNetType, ui->LblNetType}, {ui->LbWlMode, ui->LblWlMode}, {ui->LbChannel, ui->LblChannel},
+        {ui->LbEncry, ui->LblEncry},     {ui->LbMAC, ui->LblMAC},       {ui->LbTime, ui->LblTime}};
+    for (const auto& [caption, value] : pairs) {
+        FitLabel(caption, value, VALUE_RIGHT_EDGE);
+        SetTextColor(caption, CAPTION_TEXT);
+        SetTextColor(value, VALUE_TEXT);
+    }
+    SetTextColor(ui->LbNetList, HEADER_TEXT);
+    SetTextColor(ui->LbSiteInfo, VALUE_TEXT);
+    ShrinkLabelFont(ui->LbSiteInfo);
+    QPalette plain = ui->PlSearch->palette();
+    plain.setColor(QPalette::Window, Qt::white);
+    plain.setColor(QPalette::WindowText, VALUE_TEXT);
+    ui->PlSearch->setPalette(plain);
+    ClearPage();
+}
+
+void TFrameSurvey::DonePage()
+{
+    TPropertyPageFrame::DonePage();
+    ClearList();
+}
+
+void TFrameSurvey::ClearPage()
+{
+    TPropertyPageFrame::ClearPage();
+    TimerSurvey.stop();
+    m_Status = WLANStatus{};
+    ClearList();
+    ui->LblTime->clear();
+    ui->BtnScan->setEnabled(false);
+    ui->BtnConnect->setEnabled(false);
+    ui->PlSearch->hide();
+}
+
+void TFrameSurvey::ClearList()
+{
+    ui->LvSite->clear();
+    ClearSiteInfo();
+}
+
+bool TFrameSurvey::EnterPage(TPropertyPageFrame* leftPage, int mode, int context)
+{
+    if (!(context & CONTEXT_NO_SCAN) && m_Adapter && ui->BtnScan->isEnabled())
+        ui->BtnScan->click();
+    return TPropertyPageFrame::EnterPage(leftPage, mode, context);
+}
+
+void TFrameSurvey::SetAdapter(CNICAdapter* adapter, int change, int flags)
+{
+    TPropertyPageFrame::SetAdapter(adapter, change, flags);
+    if (change == acAttach && adapter && !(flags & 1)) {
+        m_Adapter = adapter;
+        m_ZeroCfg = adapter->EnableZeroCfg();
+        // The adapter scans when it starts; the first list is fetched from that scan.
+        if (!m_ZeroCfg) {
+            TimerSurvey.start();
+            ui->PlSearch->show();
+        }
+    } else if (change == acDetach) {
+        ClearPage();
+        m_Adapter = nullptr;
+    }
+}
+
+void TFrameSurvey::AdapterEvent(CNICAdapter* adapter, int code, int value)
+{
+    TPropertyPageFrame::AdapterEvent(adapter, code, value);
+    if (!m_Adapter)
+        return;
+    if (code == NM_ZEROCFG) {
+        m_ZeroCfg = value == 1;
+        if (m_ZeroCfg)
+            ClearPage();
+        else
+            BtnScanClick();
+    } else if (code == NM_STATUS) {
+        MarkConnected();
+    }
+}
+
+void TFrameSurvey::BtnScanClick()
+{
+    if (!m_Adapter || m_ZeroCfg)
+        return;
+    ui->BtnScan->setEnabled(false);
+    ClearList();
+    ui->LblTime->clear();
+    ui->PlSearch->show();
+    m_Adapter->StartSiteSurvey();
+    TimerSurvey.start();
+}
+
+void TFrameSurvey::TimerSurveyTimer()
+{
+    TimerSurvey.stop();
+    if (m_Adapter) {
+        TSiteList list;
+        m_Adapter->GetSiteList(list);
+        ShowSiteList(list);
+    }
+    ui->PlSearch->hide();
+    ui->BtnScan->setEnabled(true);
+}
+
+void TFrameSurvey::ShowSiteList(const TSiteList& list)
+{
+    DebugPrint("TFrameSurvey::ShowSiteList()");
+    TSortLv* lv = ui->LvSite;
+    QList<QTreeWidgetItem*> items;
+    items.reserve(qsizetype(list.size()));
+    for (const TSSiteEntry& entry : list) {
+        auto* item = new TSiteItem(entry);
+        item->setText(COL_SSID, SsidText(entry.Ssid, entry.SsidLength));
+        item->setText(COL_CHANNEL, QString::number(ChannelOf(entry.Frequency)));
+        item->setText(COL_SIGNAL, QString::asprintf("%d%%", SignalPercent(entry.Rssi)));
+        if (FormRes)
+            item->setIcon(COL_ICON, FormRes->ImgsType.Icon(ImageIndex(entry)));
+        for (int column : {COL_SSID, COL_CHANNEL, COL_SIGNAL})
+            item->setTextAlignment(column, Qt::AlignCenter);
+        items << item;
+    }
+    lv->addTopLevelItems(items);
+    SortSites();
+    PaintConnected();
+    if (lv->topLevelItemCount() > 0)
+        lv->setCurrentItem(lv->topLevelItem(0));
+    FocusList("ShowSiteList");
+    ui->LblTime->setText(QTime::currentTime().toString(QStringLiteral("hh:mm:ss")));
+}
+
+void TFrameSurvey::FocusList(const char* method)
+{
+    try {
+        if (ui->LvSite->isEnabled() && parentWidget() && parentWidget()->isVisible())
+            ui->LvSite->setFocus();
+    } catch (const std::exception& e) {
+        DebugPrint("Exception(TFrameSurvey::%s): %s", method, e.what());
+    }
+}
+
+const TSSiteEntry& TFrameSurvey::EntryOf(const QTreeWidgetItem* item)
+{
+    return static_cast<const TSiteItem*>(item)->Entry;
+}
+
+int TFrameSurvey::LvSiteCompare(const QTreeWidgetItem* a, const QTreeWidgetItem* b) const
+{
+    const TSSiteEntry& ea = EntryOf(a);
+    const TSSiteEntry& eb = EntryOf(b);
+    int result = 0;
+    switch (ui->LvSite->SortColunm()) {
+    case COL_CHANNEL:
+        result = Sign(ChannelOf(ea.Frequency), ChannelOf(eb.Frequency));
+        break;
+    case COL_SIGNAL:
+        result = Sign(ea.Rssi, eb.Rssi);
+        break;
+    case COL_SSID:
+        result = Sign(QString::compare(a->text(COL_SSID), b->text(COL_SSID), Qt::CaseInsensitive), 0);
+        break;
+    default:
+        result = Sign(QString::compare(a->text(COL_ICON), b->text(COL_ICON), Qt::CaseInsensitive), 0);
+        break;
+    }
+    return ui->LvSite->Increase() ? result : -result;
+}
+
+void TFrameSurvey::SortSites()
+{
+    TSortLv* lv = ui->LvSite;
+    QTreeWidgetItem* current = lv->currentItem();
+    const QList<QTreeWidgetItem*> selected = lv->selectedItems();
+    const QSignalBlocker block(lv);
+    QList<QTreeWidgetItem*> items;
+    items.reserve(lv->topLevelItemCount());
+    while (lv->topLevelItemCount() > 0)
+        items << lv->takeTopLevelItem(0);
+    std::stable_sort(items.begin(), items.end(), [this](const QTreeWidgetItem* a, const QTreeWidgetItem* b) {
+        return LvSiteCompare(a, b) < 0;
+    });
+    lv->addTopLevelItems(items);
+    if (current)
+        lv->setCurrentItem(current, 0, QItemSelectionModel::NoUpdate);
+    for (QTreeWidgetItem* item : selected)
+        item->setSelected(true);
+}
+
+void TFrameSurvey::LvSiteColumnClick(int column)
+{
+    if (column != COL_ICON)
+        SortSites();
+}
+
+void TFrameSurvey::LvSiteSelectItem()
+{
+    const QList<QTreeWidgetItem*> selected = ui->LvSite->selectedItems();
+    if (selected.isEmpty()) {
+        ClearSiteInfo();
+        return;
+    }
+    ShowSiteInfo(EntryOf(selected.first()));
+    ui->BtnConnect->setEnabled(!m_ZeroCfg);
+}
+
+void TFrameSurvey::ShowSiteInfo(const TSSiteEntry& entry)
+{
+    ui->LblNetType->setText(NetTypeText(entry.NetworkMode));
+    ui->LblWlMode->setText(DotModeText(entry.NetworkType));
+    ui->LblChannel->setText(QString::number(ChannelOf(entry.Frequency)));
+    ui->LblEncry->setText(SiteSecurityText(entry.Security));
+    ui->LblMAC->setText(MacText(entry.Bssid));
+}
+
+void TFrameSurvey::ClearSiteInfo()
+{
+    for (QLabel* value : {ui->LblNetType, ui->LblWlMode, ui->LblChannel, ui->LblEncry, ui->LblMAC})
+        value->clear();
+    ui->BtnConnect->setEnabled(false);
+}
+
+const QColor& TFrameSurvey::ConnectedColor()
+{
+    static const QColor color(0xEA, 0xF5, 0xF7);
+    return color;
+}
+
+void TFrameSurvey::MarkConnected()
+{
+    if (!m_Adapter || m_ZeroCfg)
+        return;
+    WLANStatus status{};
+    m_Adapter->GetStatus(status);
+    if (status.MediaState == 1)
+        status = WLANStatus{};
+    if (std::memcmp(status.Bssid, m_Status.Bssid, sizeof status.Bssid) == 0)
+        return;
+    m_Status = status;
+    PaintConnected();
+}
+
+void TFrameSurvey::PaintConnected()
+{
+    static const uint8_t none[sizeof m_Status.Bssid] = {};
+    const bool connected = std::memcmp(m_Status.Bssid, none, sizeof none) != 0;
+    TSortLv* lv = ui->LvSite;
+    for (int i = 0; i < lv->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* item = lv->topLevelItem(i);
+        const bool mark =
+            connected && std::memcmp(EntryOf(item).Bssid, m_Status.Bssid, sizeof m_Status.Bssid) == 0;
+        for (int column = 0; column < lv->columnCount(); ++column)
+            item->setBackground(column, mark ? QBrush(ConnectedColor()) : QBrush());
+    }
+}
+
+void TFrameSurvey::BtnConnectClick()
+{
+    FocusList("BtnConnectClick");
+    const QList<QTreeWidgetItem*> selected = ui->LvSite->selectedItems();
+    if (selected.isEmpty() || !m_Adapter || m_ZeroCfg)
+        return;
+    WLProfile& profile = g_Var.EditingProfile;
+    profile = WLProfile{};
+    m_Adapter->SiteToProfile(EntryOf(selected.first()), profile);
+    // Whole fields are written so that nothing of the default profile's name stays behind the new one.
+    std::memset(profile.ProfileName, 0, sizeof profile.ProfileName);
+    std::memset(profile.NetInfo.sz_CurProfile, 0, sizeof profile.NetInfo.sz_CurProfile);
+    qstrncpy(profile.ProfileName, EDITING_PROFILE_NAME, sizeof profile.ProfileName);
+    qstrncpy(profile.NetInfo.sz_CurProfile, EDITING_PROFILE_NAME, sizeof profile.NetInfo.sz_CurProfile);
+    if (profile.EncryptionMethod != 0) {
+        SendNotify(window(), NOTIFY_EDIT_SCANNED, CONTEXT_SCANNED_NETWORK);
+    } else {
+        m_Adapter->Connect(profile);
+        PostNotify(window(), NOTIFY_SHOW_PAGE, PAGE_LINK_INFO);
+    }
 }

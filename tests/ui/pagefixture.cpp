@@ -1,0 +1,136 @@
+#include "pagefixture.h"
+#include "app/Unotifyevent.h"
+#include "testutil.h"
+#include "ui/Propertypageframeunit.h"
+
+#include <QProcess>
+#include <cstring>
+
+namespace {
+
+const char HWID[] = "USB\\VID_F5E1&PID_0302";
+
+const char SCENARIO[] = R"([Adapter]
+HardwareId=USB\VID_F5E1&PID_0302
+Description=Page Test Adapter
+MAC=02:00:00:00:00:E3
+Domain=FCC
+Modes=abg
+SoftAP=0
+ZeroConfigService=0
+ScanTime=200
+ConnectTime=300
+
+[Network.Open]
+SSID=Open-Net
+BSSID=00:11:22:00:01:01
+Band=g
+Channel=3
+Security=0
+Signal=-52
+Drift=0
+Subnet=10.0.9
+
+[Network.Secure]
+SSID=Secure-Net
+BSSID=00:11:22:00:01:02
+Band=g
+Channel=11
+Security=123
+PassPhrase=correct-horse-battery
+Signal=-66
+Drift=0
+Subnet=10.0.10
+)";
+
+const char PASS_PHRASE[] = "correct-horse-battery";
+
+} // namespace
+
+bool MainStub::event(QEvent* e)
+{
+    if (e->type() != QEvent::Type(NotifyMsg()))
+        return QWidget::event(e);
+    const auto* notify = static_cast<TNotifyEvent*>(e);
+    Received.emplace_back(notify->Code, notify->Value);
+    const int code = notify->Code;
+    if (Page && Adapter && (code == 3 || code == 4 || code == 7))
+        Page->AdapterEvent(Adapter, code, notify->Value);
+    return true;
+}
+
+void PageTest::UseLibrary()
+{
+    UseSimulator(SCENARIO, HWID);
+}
+
+void PageTest::SetUp()
+{
+    AdapterTest::SetUp();
+    FormRes = &m_Res;
+}
+
+void PageTest::TearDown()
+{
+    if (m_Main.Page)
+        m_Main.Page->SetAdapter(nullptr, 2, 0);
+    m_Main.Adapter = nullptr;
+    AdapterTest::TearDown();
+    FormRes = nullptr;
+}
+
+void PageTest::Host(TPropertyPageFrame* page)
+{
+    page->setParent(&m_Main);
+    m_Main.Page = page;
+    m_Main.resize(page->size());
+    page->InitPage();
+    m_Main.show();
+    page->show();
+}
+
+CNICAdapter& PageTest::Attach()
+{
+    m_Adapter = CNICAdapter::Create(&m_Main, 0, m_Desc);
+    m_Main.Adapter = m_Adapter.get();
+    if (m_Main.Page)
+        m_Main.Page->SetAdapter(m_Adapter.get(), 1, 0);
+    return *m_Adapter;
+}
+
+bool PageTest::FindSite(const char* ssid, TSSiteEntry& found)
+{
+    TSiteList list;
+    m_Adapter->GetSiteList(list);
+    for (const TSSiteEntry& e : list)
+        if (std::string(reinterpret_cast<const char*>(e.Ssid), e.SsidLength) == ssid) {
+            found = e;
+            return true;
+        }
+    return false;
+}
+
+void PageTest::ConnectTo(const char* ssid, const char* profileName)
+{
+    TSSiteEntry site{};
+    ASSERT_TRUE(testutil::WaitFor([&] { return FindSite(ssid, site); }));
+    WLProfile profile{};
+    m_Adapter->SiteToProfile(site, profile);
+    qstrncpy(profile.ProfileName, profileName, sizeof profile.ProfileName);
+    qstrncpy(profile.WPAPassphrase, PASS_PHRASE, sizeof profile.WPAPassphrase);
+    m_Adapter->Connect(profile);
+}
+
+bool PageTest::Connected()
+{
+    WLANStatus s{};
+    m_Adapter->GetStatus(s);
+    return s.MediaState == 0;
+}
+
+bool PageTest::SimCtl(const QStringList& args)
+{
+    QProcess p;
+    p.start(testutil::BinDir() + QStringLiteral("/tsrwl-simctl"), args);
+    return p.waitForFinished(10000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+}

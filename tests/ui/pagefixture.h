@@ -1,0 +1,44 @@
+#pragma once
+
+#include "adapterfixture.h"
+#include "ui/Uformres.h"
+
+#include <QPointer>
+#include <QWidget>
+#include <utility>
+#include <vector>
+
+class TPropertyPageFrame;
+
+// Stands in for the main window: it holds the page, records the notify messages that reach it and passes the
+// adapter's codes 3, 4 and 7 on to the page as the main window does.
+class MainStub : public QWidget {
+public:
+    bool event(QEvent* e) override;
+    std::vector<std::pair<int, int>> Received;
+    QPointer<TPropertyPageFrame> Page;
+    CNICAdapter* Adapter = nullptr;
+};
+
+// A page on the simulated adapter: one open and one WPA2-PSK network in range.
+class PageTest : public AdapterTest {
+protected:
+    void UseLibrary() override;
+    void SetUp() override;
+    void TearDown() override;
+    // Puts `page` into the stand-in main window, initialises it and shows it.
+    void Host(TPropertyPageFrame* page);
+    // Creates the adapter and attaches it to the page.
+    CNICAdapter& Attach();
+    // A scanned network by name, from the adapter's current list.
+    bool FindSite(const char* ssid, TSSiteEntry& found);
+    // Queues a connection to the named network with a profile of the given name; WPA networks get the
+    // scenario's pass phrase.
+    void ConnectTo(const char* ssid, const char* profileName);
+    bool Connected();
+    // Runs the simulator's control command; true when it succeeded.
+    bool SimCtl(const QStringList& args);
+
+    TFormRes m_Res;
+    MainStub m_Main;
+};

@@ -1,0 +1,142 @@
+// The Link Info page on the simulated adapter: lamps, rates, the profile shown and the renewal after
+// connecting.
+#include "pagefixture.h"
+#include "testutil.h"
+#include "ui/pages/Uframelinkinfo.h"
+
+#include <QLabel>
+
+using testutil::WaitFor;
+
+namespace {
+
+class LinkInfoTest : public PageTest {
+protected:
+    void SetUp() override
+    {
+        PageTest::SetUp();
+        m_Page = new TFrameLinkInfo;
+        Host(m_Page);
+    }
+    QString Text(const char* name) const { return m_Page->findChild<QLabel*>(QLatin1String(name))->text(); }
+    int LitLamps(int x) const
+    {
+        int lit = 0;
+        for (int i = 0; i < 10; ++i)
+            lit +=
+                m_Page->findChild<QLabel*>(QStringLiteral("ImgLamp%1_%2").arg(x).arg(i))->isVisibleTo(m_Page);
+        return lit;
+    }
+    // Waits for the next status report to reach the page.
+    bool NextReport()
+    {
+        const auto reports = [this] {
+            return std::count(m_Main.Received.begin(), m_Main.Received.end(), std::pair{3, 0});
+        };
+        const auto before = reports();
+        return WaitFor([&] { return reports() > before; }, 15000);
+    }
+    int RenewCount() const { return int(LogSince().count(QStringLiteral("IPConfig 0x3"))); }
+
+    TFrameLinkInfo* m_Page = nullptr;
+};
+
+} // namespace
+
+TEST(LinkInfoLamps, PercentRuleLightsAtLeastOneLampForAnySignal)
+{
+    const struct {
+        int dbm;
+        int lamps;
+    } cases[] = {{0, 0}, {-95, 0}, {-120, 0}, {-94, 1}, {-90, 1}, {-89, 2}, {-50, 9}, {-46, 10}, {-20, 10}};
+    for (const auto& c : cases)
+        EXPECT_EQ(TFrameLinkInfo::LampCount(c.dbm), c.lamps) << c.dbm << " dBm";
+}
+
+TEST(LinkInfoRates, HalfMegabitRateBytes)
+{
+    EXPECT_EQ(TFrameLinkInfo::TxRateText(11), QStringLiteral("5.5 Mbps"));
+    EXPECT_EQ(TFrameLinkInfo::TxRateText(108), QStringLiteral("54 Mbps"));
+    EXPECT_EQ(TFrameLinkInfo::TxRateText(1), QStringLiteral("0.5 Mbps"));
+    EXPECT_EQ(TFrameLinkInfo::TxRateText(0), QStringLiteral("0 Mbps"));
+}
+
+TEST_F(LinkInfoTest, WithoutAdapterEverythingIsEmptyAndTheChartButtonDisabled)
+{
+    EXPECT_EQ(Text("LblSSID"), "");
+    EXPECT_EQ(LitLamps(125) + LitLamps(393), 0);
+    EXPECT_FALSE(m_Page->findChild<QWidget*>("BtnTChart")->isEnabled());
+    Attach();
+    EXPECT_TRUE(m_Page->findChild<QWidget*>("BtnTChart")->isEnabled());
+}
+
+TEST_F(LinkInfoTest, ConnectingShowsTheLinkAndRatesFromTheSecondReport)
+{
+    Attach();
+    ConnectTo("Open-Net", "Office");
+    ASSERT_TRUE(WaitFor([&] { return Text("LblSSID") == "Open-Net"; }, 15000));
+    // The first connected report only takes the counters.
+    EXPECT_EQ(Text("LblTransRate"), "");
+    EXPECT_EQ(Text("LblRecvReate"), "");
+    EXPECT_EQ(Text("LblProfName"), "Office");
+    EXPECT_EQ(Text("LblMAC"), "00:11:22:00:01:01");
+    EXPECT_EQ(Text("LblChannel"), "3");
+    EXPECT_EQ(Text("LblNetType"), "Infrastructure");
+    EXPECT_EQ(Text("LblNetMode"), "802.11g");
+    EXPECT_EQ(Text("LblSecurity"), "Disabled");
+    EXPECT_TRUE(Text("LblIP").startsWith("10.0.9.")) << Text("LblIP").toStdString();
+    EXPECT_TRUE(Text("LblTxRate").endsWith(" Mbps"));
+    WLANStatus s{};
+    m_Adapter->GetStatus(s);
+    EXPECT_EQ(LitLamps(125), TFrameLinkInfo::LampCount(s.Rssi));
+    EXPECT_GT(LitLamps(125), 0);
+    EXPECT_EQ(LitLamps(393), TFrameLinkInfo::LampCount(s.LinkQuality));
+
+    ASSERT_TRUE(NextReport());
+    EXPECT_TRUE(Text("LblTransRate").endsWith(" Kbps")) << Text("LblTransRate").toStdString();
+    EXPECT_TRUE(Text("LblRecvReate").endsWith(" Kbps"));
+
+    // A dropped link empties the page and starts the rate sample again.
+    ASSERT_TRUE(SimCtl({"disconnect"}));
+    ASSERT_TRUE(WaitFor([&] { return Text("LblSSID").isEmpty(); }, 15000));
+    EXPECT_EQ(LitLamps(125) + LitLamps(393), 0);
+}
+
+TEST_F(LinkInfoTest, TheEditorsTemporaryProfileShowsNoName)
+{
+    const struct {
+        const char* name;
+        const char* shown;
+    } cases[] = {{"Home", "Home"}, {"(EditingProfile)", ""}};
+    Attach();
+    for (const auto& c : cases) {
+        ConnectTo("Secure-Net", c.name);
+        // Applying empties the page first, so the name shown belongs to this connection.
+        ASSERT_TRUE(
+            WaitFor([&] { return Text("LblSSID") == "Secure-Net" && Text("LblProfName") == c.shown; }, 15000))
+            << c.name;
+        EXPECT_EQ(Text("LblSecurity"), "WPA2-PSK");
+        EXPECT_EQ(Text("LblAuthen"), "None");
+    }
+}
+
+TEST_F(LinkInfoTest, OneAddressRenewalAfterTheConnectionComesUp)
+{
+    const struct {
+        const char* setting;
+        int renewals;
+    } cases[] = {{"", 1}, {"AutoRenewIP=0\n", 0}};
+    for (const auto& c : cases) {
+        WriteSettings(QByteArray("[Setting]\nProfRoot=EngineTest\n") + c.setting);
+        Attach();
+        const int before = RenewCount();
+        ConnectTo("Open-Net", "Office");
+        ASSERT_TRUE(WaitFor([&] { return Text("LblSSID") == "Open-Net"; }, 15000));
+        ASSERT_TRUE(NextReport());
+        ASSERT_TRUE(NextReport());
+        EXPECT_EQ(RenewCount() - before, c.renewals) << c.setting;
+        m_Page->SetAdapter(nullptr, 2, 0);
+        m_Main.Adapter = nullptr;
+        DestroyAdapter();
+    }
+}

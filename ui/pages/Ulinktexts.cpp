@@ -1,0 +1,88 @@
+#include "Ulinktexts.h"
+#include "app/Udefine.h"
+#include "engine/Ucumlib.h"
+
+#include <QElapsedTimer>
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+// The library's fixed text buffers, larger than any name it can report.
+constexpr size_t TEXT_BUFFER_SIZE = 260;
+// Byte counts become kilobits by dropping 7 bits: bytes / 128 = (bits / 1024).
+constexpr int KILOBIT_SHIFT = 7;
+
+} // namespace
+
+QString CommonText(int index)
+{
+    return index >= 0 && index < COMMON_TEXT_COUNT ? g_Var.CommonTexts[size_t(index)] : QString();
+}
+
+QString NetTypeText(uint32_t networkType)
+{
+    return CommonText(networkType == 1 ? LT_INFRASTRUCTURE : LT_ADHOC);
+}
+
+QString DotModeText(uint32_t mode)
+{
+    switch (mode) {
+    case 1:
+        return CommonText(LT_802B);
+    case 2:
+        return CommonText(LT_802A);
+    case 3:
+        return CommonText(LT_802G);
+    default:
+        return QString();
+    }
+}
+
+QString AuthModeText(uint32_t mode)
+{
+    switch (mode) {
+    case 1:
+        return CommonText(LT_AUTHMODE_SHARE);
+    case 2:
+        return CommonText(LT_AUTHMODE_AUTO);
+    default:
+        return CommonText(LT_AUTHMODE_OPEN);
+    }
+}
+
+QString MacText(const uint8_t* mac)
+{
+    return QString::asprintf("%02X:%02X:%02X:%02X:%02X:%02X", mac[0], mac[1], mac[2], mac[3], mac[4], mac[5]);
+}
+
+QString SsidText(const uint8_t* ssid, uint32_t length)
+{
+    char buffer[TEXT_BUFFER_SIZE] = {};
+    std::memcpy(buffer, ssid, std::min<size_t>(length, TSRWL_SSID_MAX));
+    return QString::fromUtf8(buffer);
+}
+
+int ChannelOf(uint32_t frequency)
+{
+    return g_TSLib.IsLoaded() ? g_TSLib.TSRWL_FrequencyToChannel(int32_t(frequency)) : 0;
+}
+
+double ThroughputKbps(uint64_t oldCount, uint64_t newCount, uint32_t elapsedMs)
+{
+    if (newCount < oldCount || elapsedMs == 0)
+        return 0;
+    return double((newCount - oldCount) >> KILOBIT_SHIFT) * 1000 / elapsedMs;
+}
+
+uint32_t TickCount()
+{
+    static QElapsedTimer clock = [] {
+        QElapsedTimer t;
+        t.start();
+        return t;
+    }();
+    // Started one second in, so the first reading is never the "no sample" value.
+    const auto tick = uint32_t(clock.elapsed() + 1000);
+    return tick ? tick : 1;
+}
