@@ -57,6 +57,7 @@ void TFormChart::FormCreate()
         ui->BtnClose->SetFaces(FormRes->Picture(QStringLiteral("ImgBtnCloseN")));
         ui->BtnClose->SetFacesDown(FormRes->Picture(QStringLiteral("ImgBtnCloseH")));
         ui->BtnClose->SetFacesOver(FormRes->Picture(QStringLiteral("ImgBtnCloseH")));
+        ui->BtnClose->SetAutoShape(true);
         const QPixmap bullet = QPixmap::fromImage(FormRes->Picture(QStringLiteral("ImgMark")));
         AddBullet(ui->LbTx, bullet);
         AddBullet(ui->LbRx, bullet);

@@ -41,16 +41,11 @@ TEST(FormBaseTest, LoadCtrlPosAppliesAsManyNumbersAsGiven)
         const char* value;
         QRect expected;
     } cases[] = {
-        {"x, 5, 6", QRect(5, 6, 80, 16)},
-        {"", QRect(30, 40, 80, 16)},
-        {"\"   \"", QRect(30, 40, 80, 16)},
-        {"a, b", QRect(30, 40, 80, 16)},
-        {"7", QRect(7, 40, 80, 16)},
-        {"7,8", QRect(7, 8, 80, 16)},
-        {"7,8,90", QRect(7, 8, 90, 16)},
-        {"7 8 90 20", QRect(7, 8, 90, 20)},
-        {"7, \"8\", 9", QRect(7, 8, 9, 16)},
-        {"1,2,3,4,5,6", QRect(1, 2, 3, 4)},
+        {"x, 5, 6", QRect(5, 6, 80, 16)},    {"", QRect(30, 40, 80, 16)},
+        {"\"   \"", QRect(30, 40, 80, 16)},  {"a, b", QRect(30, 40, 80, 16)},
+        {"7", QRect(7, 40, 80, 16)},         {"7,8", QRect(7, 8, 80, 16)},
+        {"7,8,90", QRect(7, 8, 90, 16)},     {"7 8 90 20", QRect(7, 8, 90, 20)},
+        {"7, \"8\", 9", QRect(7, 8, 9, 16)}, {"1,2,3,4,5,6", QRect(1, 2, 3, 4)},
         {"7,8,-90,20", QRect(7, 8, 80, 16)},
     };
     for (const Case& c : cases) {
@@ -101,13 +96,12 @@ TEST(FormBaseTest, LoadLayoutGivesNestedPagesTheirOwnSections)
 
 TEST(FormBaseTest, LoadTextsTranslatesOnlyTheFormsOwnLabels)
 {
-    ScopedConfig config(QStringLiteral("[Setting]\n"),
-                        QStringLiteral("[FormTest]\n"
-                                       "LbTitle=Titel\n"
-                                       "LbBoxed=Im Kasten\n"
-                                       "ChkOption=Wahl\n"
-                                       "LbName=Nicht hier\n"
-                                       "ImgLogo=Kein Bild\n"));
+    ScopedConfig config(QStringLiteral("[Setting]\n"), QStringLiteral("[FormTest]\n"
+                                                                      "LbTitle=Titel\n"
+                                                                      "LbBoxed=Im Kasten\n"
+                                                                      "ChkOption=Wahl\n"
+                                                                      "LbName=Nicht hier\n"
+                                                                      "ImgLogo=Kein Bild\n"));
     TestForm form;
     auto* image = new QLabel(&form);
     image->setObjectName(QStringLiteral("ImgLogo"));
@@ -130,7 +124,7 @@ TEST(FormBaseTest, AddBulletCentresThePictureLeftOfTheControl)
         QRect expected;
     } cases[] = {
         {17, {9, 9}, QRect(100 - 9 - 6, 40 + 4, 9, 9)},
-        {16, {9, 9}, QRect(100 - 9 - 6, 40 + 3, 9, 9)},  // 3.5 rounds down
+        {16, {9, 9}, QRect(100 - 9 - 6, 40 + 3, 9, 9)},   // 3.5 rounds down
         {4, {12, 9}, QRect(100 - 12 - 6, 40 - 2, 12, 9)}, // -2.5 rounds toward zero
     };
     for (const Case& c : cases) {

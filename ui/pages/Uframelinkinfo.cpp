@@ -87,6 +87,7 @@ void TFrameLinkInfo::InitPage()
         ui->BtnTChart->SetFaces(FormRes->Picture(QStringLiteral("ImgBtnTChart")));
         ui->BtnTChart->SetFacesDown(FormRes->Picture(QStringLiteral("ImgBtnTChart")));
         ui->BtnTChart->SetFacesOver(FormRes->Picture(QStringLiteral("ImgBtnTChartOn")));
+        ui->BtnTChart->SetAutoShape(true);
     }
     ui->BtnTChart->move(CHART_BUTTON_RIGHT - ui->BtnTChart->width(), ui->BtnTChart->y());
 

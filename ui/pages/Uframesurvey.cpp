@@ -98,6 +98,7 @@ void TFrameSurvey::InitPage()
             button->SetFaces(FormRes->Picture(name));
             button->SetFacesDown(FormRes->Picture(name));
             button->SetFacesOver(FormRes->Picture(name + QStringLiteral("On")));
+            button->SetAutoShape(true);
         }
         lv->SetIncBMP(FormRes->ImgsSort.Image(0));
         lv->SetDecBMP(FormRes->ImgsSort.Image(1));
