@@ -18,18 +18,6 @@ constexpr int PROGRAM_VERSION_PARTS = 3;
 
 const QString UTILITY = QStringLiteral("Utility");
 
-// Captions on the dark header are white, the rest in the skin's slate and navy.
-const QColor HEADER_TEXT(Qt::white);
-const QColor CAPTION_TEXT(0x50, 0x64, 0x79);
-const QColor VALUE_TEXT(0x15, 0x30, 0x4c);
-
-void SetTextColor(QWidget* w, const QColor& color)
-{
-    QPalette pal = w->palette();
-    pal.setColor(QPalette::WindowText, color);
-    w->setPalette(pal);
-}
-
 } // namespace
 
 TFormAbout::TFormAbout(QWidget* parent)
@@ -55,11 +43,11 @@ void TFormAbout::FormCreate()
     ui->LbProduct->SetEllipsisEnd(true);
     ui->LbCopyright->SetEllipsisEnd(true);
     ui->LbRight->SetEllipsisEnd(true);
-    SetTextColor(ui->LbProduct, HEADER_TEXT);
+    SetTextColor(ui->LbProduct, SKIN_HEADER_TEXT);
     for (QWidget* caption : {ui->LbCopyright, ui->LbRight, ui->LbDriverVer, ui->LbUtilityVer})
-        SetTextColor(caption, CAPTION_TEXT);
+        SetTextColor(caption, SKIN_CAPTION_TEXT);
     for (QWidget* value : {ui->LblDriverVer, ui->LblUtilityVer})
-        SetTextColor(value, VALUE_TEXT);
+        SetTextColor(value, SKIN_VALUE_TEXT);
 
     if (FormRes) {
         ui->ImgBG->setPixmap(QPixmap::fromImage(FormRes->Picture(QStringLiteral("ImgAboutBG"))));

@@ -28,7 +28,6 @@ const QColor GRID_LINE(0xC8, 0xFD, 0xC5);
 const QColor FRAME_OUTER_DARK(0xAD, 0xA9, 0x9D);
 const QColor FRAME_INNER_DARK(0x74, 0x6E, 0x62);
 const QColor FRAME_INNER_LIGHT(0xF7, 0xF0, 0xE8);
-const QColor HEADER_TEXT(Qt::white);
 
 } // namespace
 
@@ -49,9 +48,7 @@ void TFormChart::FormCreate()
     setFixedSize(size());
     ui->LbTxKbps->setText(CommonText(LT_KBPS));
     ui->LbRxKbps->setText(CommonText(LT_KBPS));
-    QPalette heading = ui->LbDataRate->palette();
-    heading.setColor(QPalette::WindowText, HEADER_TEXT);
-    ui->LbDataRate->setPalette(heading);
+    SetTextColor(ui->LbDataRate, SKIN_HEADER_TEXT);
     if (FormRes) {
         ui->ImgBG->setPixmap(QPixmap::fromImage(FormRes->Picture(QStringLiteral("ImgChartBG"))));
         ui->BtnClose->SetFaces(FormRes->Picture(QStringLiteral("ImgBtnCloseN")));

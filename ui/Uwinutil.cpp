@@ -56,3 +56,10 @@ void DragWindow(QWidget* window, const QMouseEvent* e, QPoint& grip)
         return;
     window->move(global - grip);
 }
+
+void SetTextColor(QWidget* w, const QColor& color)
+{
+    QPalette pal = w->palette();
+    pal.setColor(QPalette::WindowText, color);
+    w->setPalette(pal);
+}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QColor>
+
 class QComboBox;
 class QMouseEvent;
 class QPoint;
@@ -15,3 +17,9 @@ bool SelectComboByValue(QComboBox* combo, int value);
 // Lets the user move a borderless window by dragging `e`'s widget: a press records the grip in `grip`, a
 // move with the left button held moves the window.
 void DragWindow(QWidget* window, const QMouseEvent* e, QPoint& grip);
+
+// Text colours of the skin: white on the dark heading bands, slate for captions, navy for values.
+inline const QColor SKIN_HEADER_TEXT{Qt::white};
+inline const QColor SKIN_CAPTION_TEXT{0x50, 0x64, 0x79};
+inline const QColor SKIN_VALUE_TEXT{0x15, 0x30, 0x4c};
+void SetTextColor(QWidget* w, const QColor& color);

@@ -8,6 +8,7 @@
 #include "engine/Unicadapter.h"
 #include "ui/Uformchart.h"
 #include "ui/Uformres.h"
+#include "ui/Uwinutil.h"
 #include "ui_Uframelinkinfo.h"
 
 #include <cstring>
@@ -28,17 +29,6 @@ constexpr int LAMP_PITCH = 15;
 constexpr int LAMP_Y = 278;
 constexpr size_t TEXT_BUFFER_SIZE = 260;
 constexpr int IP_RELEASE_AND_RENEW = IP_RELEASE | IP_RENEW;
-
-const QColor HEADER_TEXT(Qt::white);
-const QColor CAPTION_TEXT(0x50, 0x64, 0x79);
-const QColor VALUE_TEXT(0x15, 0x30, 0x4c);
-
-void SetTextColor(QWidget* w, const QColor& color)
-{
-    QPalette pal = w->palette();
-    pal.setColor(QPalette::WindowText, color);
-    w->setPalette(pal);
-}
 
 void ShowLamps(const QList<QLabel*>& lamps, int lit)
 {
@@ -113,14 +103,14 @@ void TFrameLinkInfo::InitPage()
         FitLabel(caption, value, RIGHT_COLUMN_EDGE);
     for (const auto& pairs : {left, right})
         for (const auto& [caption, value] : pairs) {
-            SetTextColor(caption, CAPTION_TEXT);
-            SetTextColor(value, VALUE_TEXT);
+            SetTextColor(caption, SKIN_CAPTION_TEXT);
+            SetTextColor(value, SKIN_VALUE_TEXT);
             value->SetEllipsisEnd(true);
         }
     for (QLabel* heading : {ui->LbStatus, ui->LbStatistics})
-        SetTextColor(heading, HEADER_TEXT);
+        SetTextColor(heading, SKIN_HEADER_TEXT);
     for (QLabel* caption : {ui->LbSignal, ui->LbQuality})
-        SetTextColor(caption, CAPTION_TEXT);
+        SetTextColor(caption, SKIN_CAPTION_TEXT);
     ShrinkLabelFont(ui->LbStatistics);
     CreateLamps();
     ClearPage();

@@ -7,6 +7,7 @@
 #include "app/Unotifyevent.h"
 #include "engine/Unicadapter.h"
 #include "ui/Uformres.h"
+#include "ui/Uwinutil.h"
 #include "ui_Uframesurvey.h"
 
 #include <QDateTime>
@@ -34,17 +35,6 @@ constexpr int NOTIFY_SHOW_PAGE = 10;
 constexpr int PAGE_LINK_INFO = 1;
 constexpr int NOTIFY_EDIT_SCANNED = 11;
 constexpr int CONTEXT_SCANNED_NETWORK = 512;
-
-const QColor HEADER_TEXT(Qt::white);
-const QColor CAPTION_TEXT(0x50, 0x64, 0x79);
-const QColor VALUE_TEXT(0x15, 0x30, 0x4c);
-
-void SetTextColor(QWidget* w, const QColor& color)
-{
-    QPalette pal = w->palette();
-    pal.setColor(QPalette::WindowText, color);
-    w->setPalette(pal);
-}
 
 template <class T> int Sign(T a, T b)
 {
@@ -123,15 +113,15 @@ void TFrameSurvey::InitPage()
         {ui->LbEncry, ui->LblEncry},     {ui->LbMAC, ui->LblMAC},       {ui->LbTime, ui->LblTime}};
     for (const auto& [caption, value] : pairs) {
         FitLabel(caption, value, VALUE_RIGHT_EDGE);
-        SetTextColor(caption, CAPTION_TEXT);
-        SetTextColor(value, VALUE_TEXT);
+        SetTextColor(caption, SKIN_CAPTION_TEXT);
+        SetTextColor(value, SKIN_VALUE_TEXT);
     }
-    SetTextColor(ui->LbNetList, HEADER_TEXT);
-    SetTextColor(ui->LbSiteInfo, VALUE_TEXT);
+    SetTextColor(ui->LbNetList, SKIN_HEADER_TEXT);
+    SetTextColor(ui->LbSiteInfo, SKIN_VALUE_TEXT);
     ShrinkLabelFont(ui->LbSiteInfo);
     QPalette plain = ui->PlSearch->palette();
     plain.setColor(QPalette::Window, Qt::white);
-    plain.setColor(QPalette::WindowText, VALUE_TEXT);
+    plain.setColor(QPalette::WindowText, SKIN_VALUE_TEXT);
     ui->PlSearch->setPalette(plain);
     ClearPage();
 }
@@ -293,10 +283,8 @@ void TFrameSurvey::SortSites()
     QTreeWidgetItem* current = lv->currentItem();
     const QList<QTreeWidgetItem*> selected = lv->selectedItems();
     const QSignalBlocker block(lv);
-    QList<QTreeWidgetItem*> items;
-    items.reserve(lv->topLevelItemCount());
-    while (lv->topLevelItemCount() > 0)
-        items << lv->takeTopLevelItem(0);
+    // Taken out and put back as a whole: one model reset instead of a row removal per item.
+    QList<QTreeWidgetItem*> items = lv->invisibleRootItem()->takeChildren();
     std::stable_sort(items.begin(), items.end(), [this](const QTreeWidgetItem* a, const QTreeWidgetItem* b) {
         return LvSiteCompare(a, b) < 0;
     });
