@@ -1,4 +1,5 @@
 #include "Uformchart.h"
+#include "Propertypageframeunit.h"
 #include "Uformres.h"
 #include "Uwinutil.h"
 #include "app/Udefine.h"
@@ -87,9 +88,9 @@ int TFormChart::ShowChart(QWidget* owner, CNICAdapter* adapter)
 
 void TFormChart::ChartSetAdapter(CNICAdapter* adapter, int change, int flags)
 {
-    if (change == 1 && adapter && !(flags & 1)) {
+    if (change == acAttach && adapter && !(flags & 1)) {
         m_Adapter = adapter;
-    } else if (change == 2) {
+    } else if (change == acDetach) {
         ResetChart();
         m_Adapter = nullptr;
     }
