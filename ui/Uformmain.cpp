@@ -1,70 +1,647 @@
 #include "Uformmain.h"
+#include "Uformabout.h"
+#include "Uformmsgbox.h"
+#include "Uformres.h"
 #include "Uwinutil.h"
 #include "app/Udebug.h"
-#include "app/Udefine.h"
 #include "app/Unotifyevent.h"
+#include "controls/Trayicon.h"
+#include "engine/Unicadapter.h"
+#include "engine/Uthrdcloseform.h"
+#include "ui/pages/Uframeapinfo.h"
+#include "ui/pages/Uframeprofile.h"
+#include "ui_Uformmain.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDir>
+#include <QMenu>
+#include <QPainter>
+#include <QUrl>
+#include <exception>
 
 namespace {
 
-constexpr int MAIN_WIDTH = 800;
-constexpr int MAIN_HEIGHT = 480;
+// Tab captions: slate when not selected, white on the selected tab and under the mouse.
+const QColor TAB_NORMAL(0x50, 0x64, 0x79); // 7955536 in the settings' blue-green-red order
+const QColor TAB_SELECTED(Qt::white);
+constexpr int TAB_TEXT_TOP = 37;
+const QColor CAPTION_TEXT(0x50, 0x64, 0x79);
+
+// Extra value of a page switch that opens the Site Survey page on a page's request.
+constexpr int EXTRA_SURVEY_REQUEST = 1024;
+constexpr int DEFAULT_ANTENNA = 4;
+// OsKind from which the desktop's own wireless manager exists.
+constexpr int OS_WITH_ZERO_CFG = 7;
+// Message box style: OK and Cancel with the information icon.
+constexpr int MB_OKCANCEL_INFORMATION = 65;
+
+const QString MENU = QStringLiteral("Menu");
+const QString UTILITY = QStringLiteral("Utility");
+const QString OPERATE_MODE = QStringLiteral("OperateMode");
+const QString ANTENNA_MODE = QStringLiteral("AntennaMode");
+
+enum NotifyCode {
+    ncShow = 1,
+    ncDevice = 2,
+    ncStatus = 3,
+    ncZeroCfg = 4,
+    ncSaveProfile = 5,
+    ncApplying = 7,
+    ncProfileList = 8,
+    ncCloseAll = 9,
+    ncShowPage = 10,
+    ncEditScanned = 11,
+};
+
+enum DeviceChange { dcRemoved = 3, dcArrived = 4 };
+
+QString FieldText(const char* field, size_t size)
+{
+    return QString::fromUtf8(field, int(strnlen(field, size)));
+}
 
 } // namespace
 
-TFormMain::TFormMain(QWidget* parent) : QWidget(parent)
+TFormMain::TFormMain(QWidget* parent)
+    : TFormBase(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                            Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+      ui(std::make_unique<Ui::FormMain>())
 {
-    setObjectName(QStringLiteral("FormMain"));
+    ui->setupUi(this);
+    FormCreate();
+}
+
+TFormMain::~TFormMain()
+{
+    // A close-forms thread still running calls into this window; let it finish first.
+    while (m_CloseThread && !m_CloseThread->wait(10))
+        QCoreApplication::processEvents();
+    for (TPropertyPageFrame* page : m_Pages)
+        page->DonePage();
+    SetDetectIgnore(nullptr);
+    m_Detect.reset();
+    m_SelDevice.reset();
+    m_Adapter.reset();
+}
+
+void TFormMain::FormCreate()
+{
+    m_Tabs = {{{ui->LbLinkInfo, ui->FrameLinkInfo1, "ImgMainInfo"},
+               {ui->LbSiteSurvey, ui->FrameSurvey1, "ImgMainSurvey"},
+               {ui->LbProfile, ui->FrameProfile1, "ImgMainProfile"},
+               {ui->LbAdapter, ui->FrameAdapter1, "ImgMainAdapter"},
+               {ui->LbAPInfo, ui->FrameAPInfo1, "ImgAPInfo"},
+               {ui->LbAPCfg, ui->FrameAPCfg1, "ImgAPCfg"},
+               {ui->LbAPFilter, ui->FrameAPFilter1, "ImgAPFilter"}}};
+    m_Pages = {ui->FrameAPInfo1,   ui->FrameAPCfg1,  ui->FrameAPFilter1, ui->FrameLinkInfo1,
+               ui->FrameSurvey1,   ui->FrameProfile1, ui->FrameAdapter1};
+    for (const TTabPage& t : m_Tabs) {
+        t.Tab->SetFontCr(TTrifaceLabel::ckNormal, TAB_NORMAL);
+        t.Tab->SetFontCr(TTrifaceLabel::ckOver, TAB_SELECTED);
+        t.Tab->SetFontCr(TTrifaceLabel::ckDown, TAB_SELECTED);
+        t.Tab->SetOffsetTop(TAB_TEXT_TOP);
+        t.Tab->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+        t.Tab->setCursor(Qt::PointingHandCursor);
+        connect(t.Tab, &TTrifaceLabel::MouseDown, this, &TFormMain::LbLinkInfoMouseDown);
+    }
+    ui->PBoxBG->setAttribute(Qt::WA_OpaquePaintEvent);
+    ui->PBoxBG->installEventFilter(this);
+    connect(ui->BtnSoftAP, &QPushButton::clicked, this, &TFormMain::BtnSoftAPClick);
+    connect(ui->BtnStation, &QPushButton::clicked, this, &TFormMain::BtnSoftAPClick);
+    connect(ui->BtnHelp, &QPushButton::clicked, this, &TFormMain::BtnHelpClick);
+    connect(ui->BtnAbout, &QPushButton::clicked, this, &TFormMain::BtnAboutClick);
+    ui->BtnSoftAP->setEnabled(false);
+    ui->BtnStation->setEnabled(false);
+
+    CreateTrayIcon();
+    LoadSkin();
+    LoadMainTexts();
+    LoadLayout(this, objectName());
+    for (TPropertyPageFrame* page : m_Pages) {
+        page->InitPage();
+        page->hide();
+    }
+    SetMode(0);
+}
+
+void TFormMain::CreateTrayIcon()
+{
+    m_TrayIcon = new TTrayIcon(this);
+    m_TrayIcon->SetRestoreOn(TTrayIcon::imNone);
+    m_TrayIcon->SetPopupMenuOn(TTrayIcon::imNone);
+    m_TrayMenu = new QMenu(this);
+    m_MenuItWZC = m_TrayMenu->addAction(QStringLiteral("Window Zero Configuration"));
+    m_MenuItWZC->setCheckable(true);
+    m_MenuItWZC->setChecked(true);
+    m_N1 = m_TrayMenu->addSeparator();
+    m_MenuItOpen = m_TrayMenu->addAction(QStringLiteral("Open"));
+    m_MenuItClose = m_TrayMenu->addAction(QStringLiteral("Close"));
+    connect(m_MenuItWZC, &QAction::triggered, this, &TFormMain::MenuItWZCClick);
+    connect(m_MenuItOpen, &QAction::triggered, this, &TFormMain::MenuItOpenClick);
+    connect(m_MenuItClose, &QAction::triggered, this, &TFormMain::MenuItCloseClick);
+    connect(m_TrayIcon, &TTrayIcon::OnClick, this, &TFormMain::MenuItOpenClick);
+    connect(m_TrayIcon, &TTrayIcon::OnMouseUp, this,
+            [this](Qt::MouseButton button, Qt::KeyboardModifiers, const QPoint& pos) {
+                TrayIconMainMouseUp(button, pos);
+            });
+}
+
+void TFormMain::LoadSkin()
+{
+    if (!FormRes)
+        return;
+    ui->BtnHelp->SetFaces(FormRes->Picture(QStringLiteral("ImgBtnHelpN")));
+    ui->BtnHelp->SetFacesDown(FormRes->Picture(QStringLiteral("ImgBtnHelpH")));
+    ui->BtnHelp->SetFacesOver(FormRes->Picture(QStringLiteral("ImgBtnHelpH")));
+    ui->BtnAbout->SetFaces(FormRes->Picture(QStringLiteral("ImgBtnAboutN")));
+    ui->BtnAbout->SetFacesDown(FormRes->Picture(QStringLiteral("ImgBtnAboutH")));
+    ui->BtnAbout->SetFacesOver(FormRes->Picture(QStringLiteral("ImgBtnAboutH")));
+    for (TTrifaceBtn* b : {ui->BtnHelp, ui->BtnAbout})
+        b->SetAutoShape(true);
+    for (TTrifaceBtn* b : {ui->BtnSoftAP, ui->BtnStation}) {
+        b->SetFaces(FormRes->Picture(QStringLiteral("ImgBtnDisable")));
+        b->SetFacesDisable(FormRes->Picture(QStringLiteral("ImgBtnDisable")));
+    }
+    const QSize size = FormRes->Picture(QStringLiteral("ImgMainInfo")).size();
+    if (!size.isEmpty()) {
+        setFixedSize(size);
+        ui->PBoxBG->setGeometry(QRect(QPoint(0, 0), size));
+    }
+    m_TrayIcon->SetIcons(g_Var.OsKind >= OS_WITH_ZERO_CFG ? &FormRes->ImgsKeltoIconXP : &FormRes->ImgsKeltoIcon);
+}
+
+void TFormMain::LoadMainTexts()
+{
+    LoadTexts(QStringLiteral("FormMain"));
     setWindowTitle(g_Var.AppTitle);
-    setFixedSize(MAIN_WIDTH, MAIN_HEIGHT);
+    m_TrayIcon->SetHint(
+        g_Var.GetLangText(UTILITY, QStringLiteral("ProductName"), g_Var.AppTitle).left(TTrayIcon::HINT_LIMIT - 1));
+    ui->LbCopyright->setText(
+        g_Var.GetLangText(UTILITY, QStringLiteral("Copyright1"), ui->LbCopyright->text()));
+    ui->LbCopyright->SetEllipsisEnd(true);
+    ui->LbCopyright->setAlignment(Qt::AlignCenter);
+    for (QLabel* caption : {static_cast<QLabel*>(ui->LbCopyright), static_cast<QLabel*>(ui->LbSoftAP),
+                            static_cast<QLabel*>(ui->LbStation)}) {
+        QPalette pal = caption->palette();
+        pal.setColor(QPalette::WindowText, caption == ui->LbCopyright ? CAPTION_TEXT : QColor(Qt::white));
+        caption->setPalette(pal);
+    }
 }
 
 void TFormMain::SetStartFlags(uint32_t flags)
 {
     m_StartFlags = flags;
+    if (!m_Detect) {
+        m_Detect = CThrdDetect::Create(this);
+        SetDetectIgnore(m_Detect.get());
+    }
+    m_TrayIcon->SetIconIndex(tiDisconnected);
+    if (flags & SF_TRAYICON)
+        m_TrayIcon->SetVisible(true);
 }
 
 bool TFormMain::event(QEvent* e)
 {
-    if (e->type() == NotifyMsg() && NotifyMsg() != 0) {
+    if (NotifyMsg() != 0 && e->type() == NotifyMsg()) {
         auto* n = static_cast<TNotifyEvent*>(e);
         n->Result = HandleNotify(n->Code, n->Value);
         return true;
     }
-    return QWidget::event(e);
+    return TFormBase::event(e);
 }
 
 int TFormMain::HandleNotify(int code, int value)
 {
-    Q_UNUSED(value);
     switch (code) {
-    case 1:
-        ShowMainWindow();
-        return 1;
-    case 9:
+    case ncShow:
+        MenuItOpenClick();
+        break;
+    case ncDevice:
+        DeviceChanged(value);
+        break;
+    case ncStatus:
+    case ncZeroCfg:
+    case ncApplying:
+    case ncProfileList:
+        AdapterNotify(code, value);
+        break;
+    case ncSaveProfile:
+        return (value & 1) ? 0 : ui->FrameProfile1->SaveProfile(value);
+    case ncCloseAll:
         DebugPrint("WPM_CLOSEALL");
-        CloseProgram();
-        return 1;
+        MenuItCloseClick();
+        break;
+    case ncShowPage:
+        ShowPageByCode(value);
+        break;
+    case ncEditScanned:
+        SwitchPage(ui->LbProfile, value);
+        break;
     default:
-        return 0;
+        break;
+    }
+    return 0;
+}
+
+bool TFormMain::eventFilter(QObject* watched, QEvent* e)
+{
+    if (watched == ui->PBoxBG && e->type() == QEvent::Paint) {
+        QPainter painter(ui->PBoxBG);
+        if (m_CurPicture.isNull())
+            painter.fillRect(ui->PBoxBG->rect(), palette().window());
+        else
+            painter.drawImage(0, 0, m_CurPicture);
+        return true;
+    }
+    return TFormBase::eventFilter(watched, e);
+}
+
+const TFormMain::TTabPage* TFormMain::FindTab(const TTrifaceLabel* tab) const
+{
+    for (const TTabPage& t : m_Tabs) {
+        if (t.Tab == tab)
+            return &t;
+    }
+    return nullptr;
+}
+
+void TFormMain::SwitchPage(TTrifaceLabel* tab, int extra)
+{
+    const TTabPage* next = FindTab(tab);
+    TPropertyPageFrame* newPage = next ? next->Page : nullptr;
+    if (m_CurPage && !m_CurPage->LeavePage(newPage, pmSwitchTab, 0))
+        return;
+    if (!newPage || !newPage->EnterPage(m_CurPage, pmSwitchTab, extra))
+        return;
+    if (m_CurPage && m_CurPage != newPage)
+        m_CurPage->hide();
+    newPage->show();
+    if (newPage == ui->FrameProfile1)
+        FocusPageList(newPage, "LvProf", 1);
+    else if (newPage == ui->FrameSurvey1)
+        FocusPageList(newPage, "LvSite", 2);
+    if (m_CurTab)
+        m_CurTab->SetFontCr(TTrifaceLabel::ckNormal, TAB_NORMAL);
+    tab->SetFontCr(TTrifaceLabel::ckNormal, TAB_SELECTED);
+    m_CurTab = tab;
+    m_CurPage = newPage;
+    m_CurPicture = FormRes ? FormRes->Picture(QString::fromLatin1(next->Picture)) : QImage();
+    update();
+}
+
+void TFormMain::FocusPageList(TPropertyPageFrame* page, const char* listName, int place)
+{
+    try {
+        auto* list = page->findChild<QWidget*>(QString::fromLatin1(listName));
+        if (list && isVisible() && list->isEnabled() && list->focusPolicy() != Qt::NoFocus)
+            list->setFocus();
+    } catch (const std::exception& e) {
+        DebugPrint("Exception(TFormMain::SwitchPage %d): %s", place, e.what());
     }
 }
 
-void TFormMain::ShowMainWindow()
+void TFormMain::LbLinkInfoMouseDown()
 {
-    show();
-    ForceForeground(this);
+    auto* tab = qobject_cast<TTrifaceLabel*>(sender());
+    if (tab && tab != m_CurTab)
+        SwitchPage(tab, 0);
 }
 
-void TFormMain::CloseProgram()
+void TFormMain::SetMode(int mode)
 {
-    QCoreApplication::quit();
+    m_Mode = mode;
+    for (TTrifaceLabel* tab : {ui->LbLinkInfo, ui->LbSiteSurvey, ui->LbProfile, ui->LbAdapter})
+        tab->setVisible(mode == 0);
+    for (TTrifaceLabel* tab : {ui->LbAPInfo, ui->LbAPCfg, ui->LbAPFilter})
+        tab->setVisible(mode == 1);
+    const QImage on = FormRes ? FormRes->Picture(QStringLiteral("ImgBtnEnable")) : QImage();
+    const QImage off = FormRes ? FormRes->Picture(QStringLiteral("ImgBtnDisable")) : QImage();
+    ui->BtnSoftAP->SetFaces(mode == 1 ? on : off);
+    ui->BtnStation->SetFaces(mode == 1 ? off : on);
+    if (mode == 1) {
+        SwitchPage(ui->LbAPInfo, 0);
+        SetTrayIndex(tiSoftAP);
+    } else {
+        SwitchPage(ui->LbLinkInfo, 0);
+        SetTrayIndex(tiDisconnected);
+    }
+    QCoreApplication::processEvents();
+}
+
+void TFormMain::ShowPageByCode(int code)
+{
+    switch (code) {
+    case 1:
+        SwitchPage(ui->LbLinkInfo, 0);
+        break;
+    case 2:
+        SwitchPage(ui->LbProfile, 0);
+        break;
+    case 3:
+        SwitchPage(ui->LbSiteSurvey, EXTRA_SURVEY_REQUEST);
+        break;
+    case 4:
+        SwitchPage(ui->LbAPInfo, 0);
+        break;
+    default:
+        break;
+    }
+}
+
+void TFormMain::BtnSoftAPClick()
+{
+    const int mode = sender() == ui->BtnSoftAP ? 1 : 0;
+    if (mode == m_Mode)
+        return;
+    if (!m_Adapter) {
+        SetMode(mode);
+        return;
+    }
+    BroadcastSetAdapter(m_Adapter.get(), acDetach, m_Mode);
+    SetMode(mode);
+    m_Adapter->WriteSet(OPERATE_MODE, mode);
+    BroadcastSetAdapter(m_Adapter.get(), acAttach, mode);
+    SetAdapterAntenna(mode);
+    if (!m_Adapter->EnableZeroCfg())
+        ConnectLast(mode);
+}
+
+void TFormMain::SetAdapterAntenna(int mode)
+{
+    if (m_Adapter->EnableAntenna())
+        m_Adapter->SetAntenna(uint8_t(mode == 1 ? 0 : m_Adapter->ReadSet(ANTENNA_MODE, DEFAULT_ANTENNA)));
+}
+
+void TFormMain::ConnectLast(int mode)
+{
+    if (mode == 1)
+        ui->FrameAPInfo1->ConnectLast();
+    else
+        ui->FrameProfile1->ConnectLast();
+}
+
+void TFormMain::BroadcastSetAdapter(CNICAdapter* adapter, int kind, int value)
+{
+    for (TPropertyPageFrame* page : m_Pages)
+        page->SetAdapter(adapter, kind, value);
+}
+
+void TFormMain::BroadcastAdapterEvent(CNICAdapter* adapter, int code, int value)
+{
+    for (TPropertyPageFrame* page : m_Pages)
+        page->AdapterEvent(adapter, code, value);
+}
+
+void TFormMain::DeviceChanged(int kind)
+{
+    if (m_Closing)
+        return;
+    if (kind == dcArrived) {
+        std::vector<TAdapterDesc> list;
+        if (m_Detect)
+            m_Detect->GetDevices(list);
+        if (!m_SelDevice && !list.empty())
+            SelectDevice(list.front());
+        else if (m_SelDevice && FindDevRecord(*m_SelDevice, list.data(), int(list.size())) < 0)
+            BeginCloseAdapter();
+    } else if (kind == dcRemoved && m_SelDevice) {
+        BeginCloseAdapter();
+    }
+}
+
+void TFormMain::SelectDevice(const TAdapterDesc& record)
+{
+    if (m_SelDevice)
+        return;
+    m_SelDevice = record;
+    DebugPrint("Select Dev: <%s><%s><%s>",
+               qPrintable(FieldText(record.Description, sizeof record.Description)),
+               qPrintable(FieldText(record.HwId, sizeof record.HwId)),
+               qPrintable(FieldText(record.Instance, sizeof record.Instance)));
+    if (!m_Adapter)
+        m_Adapter = CNICAdapter::Create(this, m_StartFlags, record);
+    const bool service = m_StartFlags & SF_SERVICE;
+    WLProfile lastApplied{};
+    int mode;
+    if (service) {
+        m_Adapter->GetLastApplied(lastApplied);
+        mode = lastApplied.FuncMode;
+    } else {
+        mode = m_Adapter->ReadSet(OPERATE_MODE, 0);
+    }
+    mode = mode == 1 ? 1 : 0;
+    SetAdapterAntenna(mode);
+    SetMode(mode);
+    const bool softAP = m_Adapter->EnableSoftAP();
+    ui->BtnSoftAP->setEnabled(softAP);
+    ui->BtnStation->setEnabled(softAP);
+    if (softAP)
+        LoadAPProfile(g_Var.SoftAPProfile);
+    BroadcastSetAdapter(m_Adapter.get(), acAttach, mode);
+    if (service) {
+        if (!m_Adapter->EnableZeroCfg())
+            m_Adapter->Connect(lastApplied);
+        return;
+    }
+    if (!m_Adapter->EnableZeroCfg())
+        ConnectLast(mode);
+    SetTrayIndex(tiDisconnected);
+    if (!m_TrayIcon->Visible())
+        m_TrayIcon->SetVisible(true);
+}
+
+void TFormMain::LoadAPProfile(WLProfile& target)
+{
+    if (!m_Adapter)
+        return;
+    TProfileList list;
+    m_Adapter->GetProfileList(PROF_SOFTAP, list);
+    target = list.empty() ? m_Adapter->DefAPProfile() : *list.front();
+}
+
+void TFormMain::BeginCloseAdapter()
+{
+    m_Closing = true;
+    auto* thread = new CThrdCloseForm(this, [] { return static_cast<QObject*>(TopModalForm()); });
+    thread->OnTerminate = [this] { CloseAdapter(); };
+    m_CloseThread = thread;
+    thread->start();
+}
+
+void TFormMain::CloseAdapter()
+{
+    if (!m_SelDevice)
+        return;
+    BroadcastSetAdapter(m_Adapter.get(), acDetach, m_Mode);
+    ui->BtnSoftAP->setEnabled(false);
+    ui->BtnStation->setEnabled(false);
+    m_Adapter.reset();
+    m_SelDevice.reset();
+    m_Closing = false;
+    if (m_StartFlags & SF_SERVICE)
+        return;
+    SetTrayIndex(tiDisconnected);
+    if (!(m_StartFlags & SF_TRAYICON)) {
+        m_TrayIcon->SetVisible(false);
+        hide();
+    }
+}
+
+void TFormMain::AdapterNotify(int code, int value)
+{
+    if (!m_Adapter)
+        return;
+    if (code == ncStatus)
+        UpdateTrayIcon();
+    else if (code == ncApplying && !(value & 1))
+        SetTrayIndex(tiDisconnected);
+    BroadcastAdapterEvent(m_Adapter.get(), code, value);
+    if (code == ncZeroCfg)
+        WZCChanged(value == 1);
+}
+
+void TFormMain::UpdateTrayIcon()
+{
+    if (!m_Adapter || m_Adapter->EnableZeroCfg())
+        return;
+    WLANStatus status{};
+    m_Adapter->GetStatus(status);
+    SetTrayIndex(m_Mode == 1 ? tiSoftAP : status.MediaState == 0 ? tiConnected : tiDisconnected);
+}
+
+void TFormMain::SetTrayIndex(int index)
+{
+    if (m_TrayIcon->IconIndex() != index)
+        m_TrayIcon->SetIconIndex(index);
+}
+
+void TFormMain::WZCChanged(bool toZeroCfg)
+{
+    if (toZeroCfg) {
+        auto* thread = new CThrdCloseForm(this, [] { return static_cast<QObject*>(TopModalForm()); });
+        m_CloseThread = thread;
+        thread->start();
+        SetTrayIndex(tiDisconnected);
+        hide();
+        return;
+    }
+    ConnectLast(m_Mode);
+    ShowPageByCode(m_Mode == 1 ? 4 : 1);
+}
+
+void TFormMain::UpdateTrayMenu()
+{
+    for (QAction* item : {m_MenuItWZC, m_MenuItOpen, m_MenuItClose}) {
+        const QString key = item == m_MenuItWZC ? QStringLiteral("MenuWZC")
+                            : item == m_MenuItOpen ? QStringLiteral("MenuOpen")
+                                                   : QStringLiteral("MenuClose");
+        item->setText(g_Var.GetLangText(MENU, key, item->text()));
+    }
+    const bool wzc = g_Var.OsKind >= OS_WITH_ZERO_CFG && m_Adapter;
+    m_MenuItWZC->setVisible(wzc);
+    m_N1->setVisible(wzc);
+    if (wzc)
+        m_MenuItWZC->setChecked(m_Adapter->EnableZeroCfg());
+    m_MenuItOpen->setVisible(false);
+}
+
+void TFormMain::TrayIconMainMouseUp(Qt::MouseButton button, const QPoint& pos)
+{
+    if (button != Qt::RightButton)
+        return;
+    UpdateTrayMenu();
+    m_TrayMenu->popup(pos);
+}
+
+void TFormMain::MenuItWZCClick()
+{
+    if (m_Adapter)
+        m_Adapter->WriteUseWZC(!m_Adapter->EnableZeroCfg());
+}
+
+void TFormMain::MenuItOpenClick()
+{
+    if (!m_Adapter && !(m_StartFlags & SF_TRAYICON))
+        return;
+    if (m_Adapter && m_Adapter->EnableZeroCfg()) {
+        if (!AskManager(this))
+            return;
+        m_Adapter->WriteUseWZC(false);
+    }
+    if (isMinimized())
+        showNormal();
+    else
+        show();
+    BringToFront();
+}
+
+void TFormMain::MenuItCloseClick()
+{
+    m_CloseRequested = true;
+    close();
+}
+
+void TFormMain::BringToFront()
+{
+    if (isVisible())
+        ForceForeground(this);
+}
+
+bool TFormMain::AskManager(QWidget* parent)
+{
+    static bool asking = false;
+    if (asking) {
+        BringToFront();
+        return false;
+    }
+    const QString name = g_Var.GetLangText(UTILITY, QStringLiteral("ProductName"),
+                                           QStringLiteral("Wireless Adapter Utility"));
+    const QString format = g_Var.GetLangText(QStringLiteral("Message"), QStringLiteral("UseUtility"),
+                                             QStringLiteral("Use %s manage this wireless adapter?"));
+    const QString text = QString(format).replace(QStringLiteral("%s"), name);
+    asking = true;
+    BringToFront();
+    int answer = mrCancel;
+    try {
+        answer = ShowMsgBox(parent, text, MB_OKCANCEL_INFORMATION);
+    } catch (const std::exception& e) {
+        DebugPrint("Exception(TFormMain::AskManager): %s", e.what());
+    }
+    asking = false;
+    return answer == mrOk;
+}
+
+void TFormMain::BtnHelpClick()
+{
+    const QString file = g_Var.InfoRead(QStringLiteral("Setting"), QStringLiteral("HelpFile"), QString());
+    if (file.isEmpty())
+        return;
+    const QString path = QDir(g_Var.ExePath).filePath(file);
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
+        DebugPrint("Help: cannot open %s", qPrintable(path));
+}
+
+void TFormMain::BtnAboutClick()
+{
+    if (m_About)
+        return;
+    TFormAbout about(this);
+    m_About = &about;
+    TDriverTexts driver;
+    if (m_Adapter)
+        driver = {m_Adapter->DriverVersion(), m_Adapter->DriverPath()};
+    about.ShowAbout(this, m_Adapter ? &driver : nullptr);
 }
 
 void TFormMain::closeEvent(QCloseEvent* e)
 {
+    if (m_CloseRequested) {
+        e->accept();
+        QCoreApplication::quit();
+        return;
+    }
     e->ignore();
     hide();
 }

@@ -1,6 +1,16 @@
 #include "Uframeapcfg.h"
+#include "Upageskin.h"
+#include "ui_Uframeapcfg.h"
 
-TFrameAPCfg::TFrameAPCfg(QWidget* parent) : TPropertyPageFrame(parent)
+TFrameAPCfg::TFrameAPCfg(QWidget* parent) : TPropertyPageFrame(parent), ui(std::make_unique<Ui::FrameAPCfg>())
 {
-    setObjectName(QStringLiteral("FrameAPCfg"));
+    ui->setupUi(this);
+}
+
+TFrameAPCfg::~TFrameAPCfg() = default;
+
+void TFrameAPCfg::InitPage()
+{
+    LoadTexts(objectName());
+    SetPageBackground(ui->ImgBG, QStringLiteral("ImgFrAPCfg"));
 }

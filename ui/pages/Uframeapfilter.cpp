@@ -1,6 +1,16 @@
 #include "Uframeapfilter.h"
+#include "Upageskin.h"
+#include "ui_Uframeapfilter.h"
 
-TFrameAPFilter::TFrameAPFilter(QWidget* parent) : TPropertyPageFrame(parent)
+TFrameAPFilter::TFrameAPFilter(QWidget* parent) : TPropertyPageFrame(parent), ui(std::make_unique<Ui::FrameAPFilter>())
 {
-    setObjectName(QStringLiteral("FrameAPFilter"));
+    ui->setupUi(this);
+}
+
+TFrameAPFilter::~TFrameAPFilter() = default;
+
+void TFrameAPFilter::InitPage()
+{
+    LoadTexts(objectName());
+    SetPageBackground(ui->ImgBG, QStringLiteral("ImgFrAPFilter"));
 }

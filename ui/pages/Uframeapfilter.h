@@ -2,9 +2,21 @@
 
 #include "ui/Propertypageframeunit.h"
 
-// The AP MAC filter: the stations the Soft AP admits.
+#include <memory>
+
+namespace Ui {
+class FrameAPFilter;
+}
+
+// The AP MAC filter page: the stations the Soft AP accepts or rejects.
 class TFrameAPFilter : public TPropertyPageFrame {
     Q_OBJECT
 public:
     explicit TFrameAPFilter(QWidget* parent = nullptr);
+    ~TFrameAPFilter() override;
+
+    void InitPage() override;
+
+private:
+    std::unique_ptr<Ui::FrameAPFilter> ui;
 };

@@ -2,9 +2,33 @@
 
 #include "ui/Propertypageframeunit.h"
 
-// The Profile: the station profiles.
+#include <memory>
+
+namespace Ui {
+class FrameProfile;
+}
+
+// The Profile page: the station profiles, and the automatic connection with the last used one.
 class TFrameProfile : public TPropertyPageFrame {
     Q_OBJECT
 public:
     explicit TFrameProfile(QWidget* parent = nullptr);
+    ~TFrameProfile() override;
+
+    void InitPage() override;
+    // Takes the adapter only in station mode (bit 0 of `flags` clear).
+    void SetAdapter(CNICAdapter* adapter, int change, int flags) override;
+
+    // Connects with the profile used last, else with the first listed one, when the adapter is set to connect
+    // by itself ("InitConnect").
+    void ConnectLast();
+
+public Q_SLOTS:
+    // Stores the profile the editor produced; 1 when stored. The profile list is not on this page yet, so
+    // nothing is stored.
+    int SaveProfile(int flags);
+
+private:
+    std::unique_ptr<Ui::FrameProfile> ui;
+    CNICAdapter* m_Adapter = nullptr;
 };
