@@ -158,12 +158,12 @@ void TFormMain::LoadSkin()
     ui->BtnAbout->SetFaces(FormRes->Picture(QStringLiteral("ImgBtnAboutN")));
     ui->BtnAbout->SetFacesDown(FormRes->Picture(QStringLiteral("ImgBtnAboutH")));
     ui->BtnAbout->SetFacesOver(FormRes->Picture(QStringLiteral("ImgBtnAboutH")));
-    for (TTrifaceBtn* b : {ui->BtnHelp, ui->BtnAbout})
-        b->SetAutoShape(true);
     for (TTrifaceBtn* b : {ui->BtnSoftAP, ui->BtnStation}) {
         b->SetFaces(FormRes->Picture(QStringLiteral("ImgBtnDisable")));
         b->SetFacesDisable(FormRes->Picture(QStringLiteral("ImgBtnDisable")));
     }
+    for (TTrifaceBtn* b : {ui->BtnHelp, ui->BtnAbout, ui->BtnSoftAP, ui->BtnStation})
+        b->SetAutoShape(true);
     const QSize size = FormRes->Picture(QStringLiteral("ImgMainInfo")).size();
     if (!size.isEmpty()) {
         setFixedSize(size);
