@@ -1,28 +1,317 @@
+// The main window on the simulated adapter: pages and tabs, the mode switch, adapter arrival and removal, the
+// service start, the tray menu and the notify codes.
+#include "app/Udebug.h"
+#include "app/Udefine.h"
 #include "app/Unotifyevent.h"
-#include "ui/Uformmain.h"
+#include "controls/Trayicon.h"
+#include "controls/Trifacebtn.h"
+#include "controls/Trifacelabel.h"
+#include "engine/Ucumlib.h"
+#include "engine/Unicadapter.h"
 #include "testutil.h"
+#include "ui/Propertypageframeunit.h"
+#include "ui/Uformmain.h"
+#include "ui/Uformmsgbox.h"
+#include "ui/Uformres.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QMenu>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
-TEST(FormMain, ShowsOnRequestAndOnlyHidesWhenClosed)
+using testutil::WaitFor;
+
+namespace {
+
+const QColor TAB_NORMAL(0x50, 0x64, 0x79);
+
+class FormMainTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        RegisterNotifyMsg();
+        s_Dir = new QTemporaryDir;
+        QDir(s_Dir->path()).mkdir("run");
+        QFile::setPermissions(s_Dir->filePath("run"),
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        qputenv("XDG_RUNTIME_DIR", s_Dir->filePath("run").toUtf8());
+        qputenv("XDG_DATA_HOME", s_Dir->filePath("data").toUtf8());
+        qputenv("TSRWL_SIM_STATE", s_Dir->filePath("sim.state").toUtf8());
+        qputenv("TSRWL_SIM_PROFILES", s_Dir->filePath("profiles").toUtf8());
+        ASSERT_TRUE(g_TSLib.Load((testutil::BinDir() + "/libtsrwl.so").toStdString()));
+        s_Res = new TFormRes;
+        FormRes = s_Res;
+    }
+    static void TearDownTestSuite()
+    {
+        FormRes = nullptr;
+        delete s_Res;
+        delete s_Dir;
+    }
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_Dir.isValid());
+        // Settings written by one test's adapter stay out of the next test.
+        qputenv("XDG_CONFIG_HOME", m_Dir.filePath("config").toUtf8());
+        const QByteArray settings = testutil::ReadFile(testutil::BinDir() + "/wlanutil.bin") +
+                                    QString("\n[Setting]\nProfRoot=MainTest%1\n").arg(getpid()).toUtf8();
+        testutil::WriteFile(m_Dir.filePath("wlanutil.bin"), settings);
+        QFile::copy(testutil::BinDir() + "/wlanutil.ini", m_Dir.filePath("wlanutil.ini"));
+        g_Var.ReadFiles(m_Dir.filePath("wlanutil"));
+        g_Var.ProfRoot = QString("MainTest%1").arg(getpid());
+        g_Var.OsKind = 7;
+        g_TSLib.TSRWL_SetWLProfileDir(g_Var.ProfRoot.toUtf8().constData());
+        m_LogPath = m_Dir.filePath("prog.Log");
+        testutil::WriteFile(m_LogPath, "");
+        DebugLogFile().Open(m_Dir.filePath("prog").toStdString());
+        SimCtl("plug");
+    }
+    void TearDown() override
+    {
+        m_Main.reset();
+        DebugLogFile().Close();
+    }
+
+    static QString SimCtl(const QString& command)
+    {
+        QProcess simctl;
+        simctl.start(testutil::BinDir() + "/tsrwl-simctl", {"--prof-root", g_Var.ProfRoot, command});
+        simctl.waitForFinished(10000);
+        return QString::fromUtf8(simctl.readAllStandardOutput());
+    }
+    QString Log() const { return QString::fromUtf8(testutil::ReadFile(m_LogPath)); }
+    int LogCount(const QString& text) const { return int(Log().count(text)); }
+
+    TFormMain& Main()
+    {
+        if (!m_Main)
+            m_Main = std::make_unique<TFormMain>();
+        return *m_Main;
+    }
+    // Starts the window as start-up does and waits until it has taken up the plugged adapter.
+    void StartWithAdapter(uint32_t flags)
+    {
+        Main().SetStartFlags(flags);
+        ASSERT_TRUE(WaitFor([&] { return Main().Adapter() != nullptr; }));
+    }
+    template <class T> T* Child(const char* name) { return Main().findChild<T*>(QString::fromLatin1(name)); }
+    TTrifaceLabel* Tab(const char* name) { return Child<TTrifaceLabel>(name); }
+    TPropertyPageFrame* Page(const char* name) { return Child<TPropertyPageFrame>(name); }
+    void ClickTab(const char* name) { Q_EMIT Tab(name)->MouseDown(Qt::LeftButton); }
+    QStringList VisibleMenuItems()
+    {
+        Main().UpdateTrayMenu();
+        QStringList items;
+        for (QAction* a : Main().TrayMenu()->actions()) {
+            if (a->isVisible())
+                items << (a->isSeparator() ? QStringLiteral("-") : a->text());
+        }
+        return items;
+    }
+
+    static QTemporaryDir* s_Dir;
+    static TFormRes* s_Res;
+    QTemporaryDir m_Dir;
+    QString m_LogPath;
+    std::unique_ptr<TFormMain> m_Main;
+};
+
+QTemporaryDir* FormMainTest::s_Dir = nullptr;
+TFormRes* FormMainTest::s_Res = nullptr;
+
+} // namespace
+
+TEST_F(FormMainTest, TabsSwitchPagesAndColourTheSelectedTab)
 {
-    RegisterNotifyMsg();
-    TFormMain main;
-    EXPECT_FALSE(main.isVisible());
-    EXPECT_EQ(SendNotify(&main, 1, 0), 1);
-    EXPECT_TRUE(main.isVisible());
-    main.close();
-    EXPECT_FALSE(main.isVisible());
-    EXPECT_EQ(SendNotify(&main, 6, 0), 0) << "unknown codes are ignored";
+    EXPECT_EQ(Main().Mode(), 0);
+    EXPECT_EQ(Main().CurrentPage(), Page("FrameLinkInfo1"));
+    EXPECT_EQ(Main().size(), QSize(800, 480)) << "the window takes the size of its background picture";
+    ClickTab("LbProfile");
+    EXPECT_EQ(Main().CurrentPage(), Page("FrameProfile1"));
+    EXPECT_FALSE(Page("FrameLinkInfo1")->isVisibleTo(&Main()));
+    EXPECT_TRUE(Page("FrameProfile1")->isVisibleTo(&Main()));
+    EXPECT_EQ(Tab("LbProfile")->FontCrNormal(), QColor(Qt::white));
+    EXPECT_EQ(Tab("LbLinkInfo")->FontCrNormal(), TAB_NORMAL);
+
+    // The current tab again, and a switch to no page, change nothing.
+    ClickTab("LbProfile");
+    Main().SwitchPage(nullptr, 0);
+    EXPECT_EQ(Main().CurrentTab(), Tab("LbProfile"));
+    EXPECT_EQ(Tab("LbProfile")->FontCrNormal(), QColor(Qt::white));
 }
 
-TEST(FormMain, CloseRequestEndsTheLoop)
+TEST_F(FormMainTest, PagesShownByCode)
 {
-    RegisterNotifyMsg();
-    TFormMain main;
-    PostNotify(&main, 9, 0);
-    QTimer::singleShot(5000, qApp, [] { QCoreApplication::exit(1); });
+    const struct {
+        int code;
+        const char* page;
+    } cases[] = {{2, "FrameProfile1"}, {3, "FrameSurvey1"}, {1, "FrameLinkInfo1"}, {0, "FrameLinkInfo1"},
+                 {4, "FrameAPInfo1"},  {5, "FrameAPInfo1"}, {11, "FrameAPInfo1"}};
+    for (const auto& c : cases) {
+        PostNotify(&Main(), 10, c.code);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(Main().CurrentPage(), Page(c.page)) << "code " << c.code;
+    }
+    SendNotify(&Main(), 11, 512);
+    EXPECT_EQ(Main().CurrentPage(), Page("FrameProfile1")) << "a scanned network opens the Profile page";
+}
+
+TEST_F(FormMainTest, ModeSwitchWithoutAdapterOnlyChangesTheTabs)
+{
+    auto* softAP = Child<TTrifaceBtn>("BtnSoftAP");
+    EXPECT_FALSE(softAP->isEnabled()) << "no adapter, no switch";
+    softAP->setEnabled(true);
+    softAP->click();
+    EXPECT_EQ(Main().Mode(), 1);
+    EXPECT_EQ(Main().CurrentPage(), Page("FrameAPInfo1"));
+    EXPECT_TRUE(Tab("LbAPFilter")->isVisibleTo(&Main()));
+    EXPECT_FALSE(Tab("LbProfile")->isVisibleTo(&Main()));
+    EXPECT_EQ(Main().TrayIconMain()->IconIndex(), int(TFormMain::tiSoftAP));
+    ClickTab("LbAPCfg");
+    softAP->click();
+    EXPECT_EQ(Main().CurrentPage(), Page("FrameAPCfg1")) << "the current mode's button does nothing";
+    EXPECT_FALSE(Log().contains("Connect last"));
+}
+
+TEST_F(FormMainTest, PluggedAdapterIsSelectedAndConnectedWithTheLastProfile)
+{
+    StartWithAdapter(0);
+    EXPECT_TRUE(WaitFor([&] { return Log().contains("Connect last => Default\r\n"); }));
+    EXPECT_TRUE(Log().contains("Select Dev: <Tessaro 802.11a/b/g USB Wireless Adapter><USB\\VID_F5E1&PID_0301>"
+                               "<9999>\r\n"));
+    EXPECT_TRUE(Main().TrayIconMain()->Visible());
+    EXPECT_TRUE(Child<TTrifaceBtn>("BtnSoftAP")->isEnabled());
+    EXPECT_TRUE(WaitFor([&] { return Main().TrayIconMain()->IconIndex() == TFormMain::tiConnected; }))
+        << "the status reports turn the tray icon to connected";
+
+    // Further arrival reports of the same adapter change nothing.
+    CNICAdapter* adapter = Main().Adapter();
+    PostNotify(&Main(), 2, 4);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Main().Adapter(), adapter);
+    EXPECT_FALSE(Main().Closing());
+    EXPECT_EQ(LogCount("Select Dev:"), 1);
+}
+
+TEST_F(FormMainTest, ModeSwitchWithAdapterStartsTheAccessPointAndIsRemembered)
+{
+    StartWithAdapter(0);
+    Child<TTrifaceBtn>("BtnSoftAP")->click();
+    EXPECT_EQ(Main().Mode(), 1);
+    EXPECT_TRUE(WaitFor([&] { return Log().contains("Connect last => Default_SoftAP\r\n"); }));
+    EXPECT_EQ(Main().Adapter()->ReadSet("OperateMode", 0), 1);
+    EXPECT_TRUE(WaitFor([&] { return Main().TrayIconMain()->IconIndex() == TFormMain::tiSoftAP; }));
+    Child<TTrifaceBtn>("BtnStation")->click();
+    EXPECT_EQ(Main().Mode(), 0);
+    EXPECT_EQ(Main().CurrentPage(), Page("FrameLinkInfo1"));
+    EXPECT_EQ(LogCount("Connect last => Default\r\n"), 2);
+}
+
+TEST_F(FormMainTest, RemovalClosesTheAdapter)
+{
+    const struct {
+        uint32_t flags;
+        bool trayStays;
+    } cases[] = {{0, false}, {SF_TRAYICON, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.flags);
+        SimCtl("plug");
+        StartWithAdapter(c.flags);
+        Main().show();
+        SimCtl("unplug");
+        ASSERT_TRUE(WaitFor([&] { return Main().Adapter() == nullptr; }));
+        EXPECT_FALSE(Main().Closing());
+        EXPECT_FALSE(Child<TTrifaceBtn>("BtnSoftAP")->isEnabled());
+        EXPECT_EQ(Main().TrayIconMain()->Visible(), c.trayStays);
+        EXPECT_EQ(Main().isVisible(), c.trayStays);
+        // A second instance's show request reaches the window only with the tray flag.
+        Main().hide();
+        SendNotify(&Main(), 1, 0);
+        EXPECT_EQ(Main().isVisible(), c.trayStays);
+        m_Main.reset();
+    }
+}
+
+TEST_F(FormMainTest, ServiceStartAppliesTheLastAppliedProfileAndLeavesTheTrayIcon)
+{
+    StartWithAdapter(SF_SERVICE);
+    EXPECT_TRUE(WaitFor([&] { return Log().contains("CNICAdapter::DoConnect() end"); }));
+    EXPECT_FALSE(Log().contains("Connect last"));
+    EXPECT_FALSE(Main().TrayIconMain()->Visible());
+    EXPECT_EQ(Main().Mode(), 0);
+}
+
+TEST_F(FormMainTest, TrayMenuItemsFollowTheSystemAndTheAdapter)
+{
+    g_Var.OsKind = 5;
+    EXPECT_EQ(VisibleMenuItems(), QStringList{"Close"});
+    g_Var.OsKind = 7;
+    EXPECT_EQ(VisibleMenuItems(), QStringList{"Close"}) << "no adapter, no zero configuration item";
+    StartWithAdapter(0);
+    EXPECT_EQ(VisibleMenuItems(), (QStringList{"Window Zero Configuration", "-", "Close"}));
+    EXPECT_FALSE(Main().MenuItWZC()->isChecked());
+    g_Var.OsKind = 5;
+    EXPECT_EQ(VisibleMenuItems(), QStringList{"Close"});
+}
+
+TEST_F(FormMainTest, ZeroConfigurationHidesTheWindowAndTheOpenRequestAsksFirst)
+{
+    StartWithAdapter(0);
+    Main().show();
+    Main().MenuItWZC()->trigger();
+    ASSERT_TRUE(WaitFor([&] { return Main().Adapter()->EnableZeroCfg() && !Main().isVisible(); }));
+
+    // Cancel leaves the adapter with the system's manager and the window hidden.
+    TFormMsgBox::SetNextAnswer(mrCancel);
+    Main().MenuItOpen()->trigger();
+    EXPECT_EQ(TFormMsgBox::LastShown().Text, "Use Wireless Adapter Utility manage this wireless adapter?");
+    EXPECT_FALSE(Main().isVisible());
+    EXPECT_TRUE(Main().Adapter()->EnableZeroCfg());
+
+    TFormMsgBox::SetNextAnswer(mrOk);
+    Main().MenuItOpen()->trigger();
+    EXPECT_TRUE(Main().isVisible());
+    EXPECT_TRUE(WaitFor([&] { return !Main().Adapter()->EnableZeroCfg(); }));
+}
+
+TEST_F(FormMainTest, AskManagerNeverStacksASecondQuestion)
+{
+    bool second = true;
+    QTimer::singleShot(0, &Main(), [&] {
+        second = Main().AskManager(&Main());
+        if (TopModalForm())
+            TopModalForm()->close();
+    });
+    EXPECT_FALSE(Main().AskManager(&Main())) << "a closed box is a refusal";
+    EXPECT_FALSE(second);
+    TFormMsgBox::SetNextAnswer(mrOk);
+    EXPECT_TRUE(Main().AskManager(&Main())) << "the question can be asked again";
+}
+
+TEST_F(FormMainTest, SaveRequestsReachTheProfilePage)
+{
+    // Without an adapter nothing is stored; a request with bit 0 set is not a store request.
+    EXPECT_EQ(SendNotify(&Main(), 5, 0x100), 0);
+    EXPECT_EQ(SendNotify(&Main(), 5, 1), 0);
+    int answer = -1;
+    EXPECT_TRUE(QMetaObject::invokeMethod(Page("FrameProfile1"), "SaveProfile", Q_RETURN_ARG(int, answer),
+                                          Q_ARG(int, 0)));
+    EXPECT_EQ(answer, 0);
+}
+
+TEST_F(FormMainTest, CloseOnlyHidesUntilTheProgramIsClosed)
+{
+    Main().show();
+    Main().close();
+    EXPECT_FALSE(Main().isVisible());
+    EXPECT_EQ(SendNotify(&Main(), 6, 0), 0) << "unknown codes are ignored";
+    PostNotify(&Main(), 9, 0);
+    QTimer::singleShot(10000, qApp, [] { QCoreApplication::exit(1); });
     EXPECT_EQ(QApplication::exec(), 0) << "code 9 quits the message loop";
+    EXPECT_TRUE(Log().contains("WPM_CLOSEALL\r\n"));
 }
