@@ -1,0 +1,84 @@
+// The program as a whole on the simulated adapter: started in the tray, it takes up the plugged adapter and
+// connects, gives it up when unplugged, takes it up again when plugged back, and ends on a close request.
+#include "testutil.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using testutil::WaitFor;
+
+namespace {
+
+class FormMainAppTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        QDir(m_Dir.path()).mkdir("run");
+        QFile::setPermissions(m_Dir.filePath("run"),
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        for (const char* f : {"wlanutil", "wlanutil.bin", "wlanutil.ini", "libtsrwl.so", "tsrwl-sim.ini"})
+            QFile::copy(testutil::BinDir() + '/' + f, m_Dir.filePath(f));
+        testutil::WriteFile(m_Dir.filePath("wlanutil.Log"), "");
+    }
+    void TearDown() override
+    {
+        if (m_First.state() != QProcess::NotRunning) {
+            m_First.kill();
+            m_First.waitForFinished(5000);
+        }
+    }
+    QProcessEnvironment Environment() const
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_RUNTIME_DIR", m_Dir.filePath("run"));
+        env.insert("XDG_CONFIG_HOME", m_Dir.filePath("config"));
+        env.insert("XDG_DATA_HOME", m_Dir.filePath("data"));
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        return env;
+    }
+    // Runs a helper program to its end and returns its exit code (-1 when it did not end in time).
+    int Run(const QString& program, const QStringList& args)
+    {
+        QProcess p;
+        p.setProcessEnvironment(Environment());
+        p.start(program, args);
+        return p.waitForFinished(15000) ? p.exitCode() : -1;
+    }
+    int SimCtl(const QString& command)
+    {
+        return Run(testutil::BinDir() + "/tsrwl-simctl", {"--prof-root", "Tessaro", command});
+    }
+    QString Log() const { return QString::fromUtf8(testutil::ReadFile(m_Dir.filePath("wlanutil.Log"))); }
+    bool WaitCount(const QString& line, int count) const
+    {
+        return WaitFor([&] { return Log().count(line) >= count; }, 20000);
+    }
+
+    QTemporaryDir m_Dir;
+    QProcess m_First;
+};
+
+} // namespace
+
+TEST_F(FormMainAppTest, FollowsTheAdapterAndEndsOnRequest)
+{
+    ASSERT_EQ(SimCtl("plug"), 0);
+    m_First.setProcessEnvironment(Environment());
+    m_First.start(m_Dir.filePath("wlanutil"), QStringList{});
+    ASSERT_TRUE(m_First.waitForStarted(10000));
+    ASSERT_TRUE(WaitCount("Connect last => Default\r\n", 1)) << qPrintable(Log());
+    EXPECT_TRUE(WaitCount("CNICAdapter::DoConnect() end\r\n", 1));
+
+    ASSERT_EQ(SimCtl("unplug"), 0);
+    EXPECT_TRUE(WaitCount("CNICAdapter::~CNICAdapter()\r\n", 1)) << "removal closes the adapter";
+    ASSERT_EQ(SimCtl("plug"), 0);
+    EXPECT_TRUE(WaitCount("Connect last => Default\r\n", 2)) << "a new arrival is taken up again";
+
+    EXPECT_EQ(Run(m_Dir.filePath("wlanutil"), {}), 0) << "a second start hands over and ends";
+    EXPECT_EQ(Run(m_Dir.filePath("wlanutil"), {"/Close"}), 0);
+    ASSERT_TRUE(m_First.waitForFinished(15000)) << "the close request ends the program";
+    EXPECT_EQ(m_First.exitCode(), 0);
+    EXPECT_TRUE(Log().contains("WPM_CLOSEALL\r\n"));
+}
