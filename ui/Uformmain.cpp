@@ -76,8 +76,10 @@ TFormMain::TFormMain(QWidget* parent)
 TFormMain::~TFormMain()
 {
     // A close-forms thread still running calls into this window; let it finish first.
-    while (m_CloseThread && !m_CloseThread->wait(10))
-        QCoreApplication::processEvents();
+    for (const QPointer<CThrdCloseForm>& thread : std::as_const(m_CloseThreads)) {
+        while (thread && !thread->wait(10))
+            QCoreApplication::processEvents();
+    }
     for (TPropertyPageFrame* page : m_Pages)
         page->DonePage();
     SetDetectIgnore(nullptr);
@@ -327,7 +329,10 @@ void TFormMain::SetMode(int mode)
         SwitchPage(ui->LbLinkInfo, 0);
         SetTrayIndex(tiDisconnected);
     }
-    QCoreApplication::processEvents();
+    // The new tabs are drawn before the adapter work that follows. Painting at once instead of running the
+    // pending messages keeps a device or close notification from arriving in the middle of that work.
+    if (isVisible())
+        repaint();
 }
 
 void TFormMain::ShowPageByCode(int code)
@@ -466,7 +471,13 @@ void TFormMain::BeginCloseAdapter()
     m_Closing = true;
     auto* thread = new CThrdCloseForm(this, [] { return static_cast<QObject*>(TopModalForm()); });
     thread->OnTerminate = [this] { CloseAdapter(); };
-    m_CloseThread = thread;
+    StartCloseForms(thread);
+}
+
+void TFormMain::StartCloseForms(CThrdCloseForm* thread)
+{
+    m_CloseThreads.removeAll(nullptr);
+    m_CloseThreads << thread;
     thread->start();
 }
 
@@ -493,8 +504,13 @@ void TFormMain::AdapterNotify(int code, int value)
 {
     if (!m_Adapter)
         return;
-    if (code == ncStatus)
+    if (code == ncStatus) {
+        // Marks the moment the program first knows the link's state, for start-up measurements.
+        if (!m_StatusSeen)
+            DebugPrint("TFormMain: first status report");
+        m_StatusSeen = true;
         UpdateTrayIcon();
+    }
     else if (code == ncApplying && !(value & 1))
         SetTrayIndex(tiDisconnected);
     BroadcastAdapterEvent(m_Adapter.get(), code, value);
@@ -520,9 +536,7 @@ void TFormMain::SetTrayIndex(int index)
 void TFormMain::WZCChanged(bool toZeroCfg)
 {
     if (toZeroCfg) {
-        auto* thread = new CThrdCloseForm(this, [] { return static_cast<QObject*>(TopModalForm()); });
-        m_CloseThread = thread;
-        thread->start();
+        StartCloseForms(new CThrdCloseForm(this, [] { return static_cast<QObject*>(TopModalForm()); }));
         SetTrayIndex(tiDisconnected);
         hide();
         return;

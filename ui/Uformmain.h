@@ -104,6 +104,7 @@ private:
     void SetAdapterAntenna(int mode);
     void ConnectLast(int mode);
     void SetTrayIndex(int index);
+    void StartCloseForms(CThrdCloseForm* thread);
     void LbLinkInfoMouseDown();
     void BtnSoftAPClick();
     void TrayIconMainMouseUp(Qt::MouseButton button, const QPoint& pos);
@@ -126,9 +127,10 @@ private:
     QImage m_CurPicture;
     bool m_CloseRequested = false;
     bool m_Closing = false;
+    bool m_StatusSeen = false;
     std::optional<TAdapterDesc> m_SelDevice;
     CThrdDetect::Ptr m_Detect;
     TThreadPtr<CNICAdapter> m_Adapter;
-    QPointer<CThrdCloseForm> m_CloseThread;
+    QList<QPointer<CThrdCloseForm>> m_CloseThreads;
     QPointer<TFormAbout> m_About;
 };

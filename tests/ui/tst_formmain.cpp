@@ -15,6 +15,7 @@
 #include "ui/Uformres.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QDir>
 #include <QMenu>
 #include <QProcess>
@@ -315,3 +316,33 @@ TEST_F(FormMainTest, CloseOnlyHidesUntilTheProgramIsClosed)
     EXPECT_EQ(QApplication::exec(), 0) << "code 9 quits the message loop";
     EXPECT_TRUE(Log().contains("WPM_CLOSEALL\r\n"));
 }
+
+namespace {
+
+// Takes the place of the desktop's viewer for the help file.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> Opened;
+public Q_SLOTS:
+    void Open(const QUrl& url) { Opened << url; }
+};
+
+} // namespace
+
+TEST_F(FormMainTest, HelpOpensTheConfiguredFileBesideTheProgram)
+{
+    UrlCatcher catcher;
+    QDesktopServices::setUrlHandler("file", &catcher, "Open");
+    Child<TTrifaceBtn>("BtnHelp")->click();
+    ASSERT_EQ(catcher.Opened.size(), 1);
+    EXPECT_EQ(catcher.Opened[0], QUrl::fromLocalFile(m_Dir.filePath("wlanutil-help.html")));
+
+    testutil::WriteFile(m_Dir.filePath("wlanutil.bin"), "[Setting]\nHelpFile=\n");
+    g_Var.ReadFiles(m_Dir.filePath("wlanutil"));
+    Child<TTrifaceBtn>("BtnHelp")->click();
+    EXPECT_EQ(catcher.Opened.size(), 1) << "no help file configured, nothing opened";
+    QDesktopServices::unsetUrlHandler("file");
+}
+
+#include "tst_formmain.moc"
