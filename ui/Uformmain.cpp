@@ -97,8 +97,8 @@ void TFormMain::FormCreate()
                {ui->LbAPInfo, ui->FrameAPInfo1, "ImgAPInfo"},
                {ui->LbAPCfg, ui->FrameAPCfg1, "ImgAPCfg"},
                {ui->LbAPFilter, ui->FrameAPFilter1, "ImgAPFilter"}}};
-    m_Pages = {ui->FrameAPInfo1,   ui->FrameAPCfg1,  ui->FrameAPFilter1, ui->FrameLinkInfo1,
-               ui->FrameSurvey1,   ui->FrameProfile1, ui->FrameAdapter1};
+    m_Pages = {ui->FrameAPInfo1, ui->FrameAPCfg1,   ui->FrameAPFilter1, ui->FrameLinkInfo1,
+               ui->FrameSurvey1, ui->FrameProfile1, ui->FrameAdapter1};
     for (const TTabPage& t : m_Tabs) {
         t.Tab->SetFontCr(TTrifaceLabel::ckNormal, TAB_NORMAL);
         t.Tab->SetFontCr(TTrifaceLabel::ckOver, TAB_SELECTED);
@@ -171,15 +171,16 @@ void TFormMain::LoadSkin()
         setFixedSize(size);
         ui->PBoxBG->setGeometry(QRect(QPoint(0, 0), size));
     }
-    m_TrayIcon->SetIcons(g_Var.OsKind >= OS_WITH_ZERO_CFG ? &FormRes->ImgsKeltoIconXP : &FormRes->ImgsKeltoIcon);
+    m_TrayIcon->SetIcons(g_Var.OsKind >= OS_WITH_ZERO_CFG ? &FormRes->ImgsKeltoIconXP
+                                                          : &FormRes->ImgsKeltoIcon);
 }
 
 void TFormMain::LoadMainTexts()
 {
     LoadTexts(QStringLiteral("FormMain"));
     setWindowTitle(g_Var.AppTitle);
-    m_TrayIcon->SetHint(
-        g_Var.GetLangText(UTILITY, QStringLiteral("ProductName"), g_Var.AppTitle).left(TTrayIcon::HINT_LIMIT - 1));
+    m_TrayIcon->SetHint(g_Var.GetLangText(UTILITY, QStringLiteral("ProductName"), g_Var.AppTitle)
+                            .left(TTrayIcon::HINT_LIMIT - 1));
     ui->LbCopyright->setText(
         g_Var.GetLangText(UTILITY, QStringLiteral("Copyright1"), ui->LbCopyright->text()));
     ui->LbCopyright->SetEllipsisEnd(true);
@@ -510,8 +511,7 @@ void TFormMain::AdapterNotify(int code, int value)
             DebugPrint("TFormMain: first status report");
         m_StatusSeen = true;
         UpdateTrayIcon();
-    }
-    else if (code == ncApplying && !(value & 1))
+    } else if (code == ncApplying && !(value & 1))
         SetTrayIndex(tiDisconnected);
     BroadcastAdapterEvent(m_Adapter.get(), code, value);
     if (code == ncZeroCfg)
@@ -548,7 +548,7 @@ void TFormMain::WZCChanged(bool toZeroCfg)
 void TFormMain::UpdateTrayMenu()
 {
     for (QAction* item : {m_MenuItWZC, m_MenuItOpen, m_MenuItClose}) {
-        const QString key = item == m_MenuItWZC ? QStringLiteral("MenuWZC")
+        const QString key = item == m_MenuItWZC    ? QStringLiteral("MenuWZC")
                             : item == m_MenuItOpen ? QStringLiteral("MenuOpen")
                                                    : QStringLiteral("MenuClose");
         item->setText(g_Var.GetLangText(MENU, key, item->text()));
@@ -610,8 +610,8 @@ bool TFormMain::AskManager(QWidget* parent)
         BringToFront();
         return false;
     }
-    const QString name = g_Var.GetLangText(UTILITY, QStringLiteral("ProductName"),
-                                           QStringLiteral("Wireless Adapter Utility"));
+    const QString name =
+        g_Var.GetLangText(UTILITY, QStringLiteral("ProductName"), QStringLiteral("Wireless Adapter Utility"));
     const QString format = g_Var.GetLangText(QStringLiteral("Message"), QStringLiteral("UseUtility"),
                                              QStringLiteral("Use %s manage this wireless adapter?"));
     const QString text = QString(format).replace(QStringLiteral("%s"), name);

@@ -183,8 +183,9 @@ TEST_F(FormMainTest, PluggedAdapterIsSelectedAndConnectedWithTheLastProfile)
 {
     StartWithAdapter(0);
     EXPECT_TRUE(WaitFor([&] { return Log().contains("Connect last => Default\r\n"); }));
-    EXPECT_TRUE(Log().contains("Select Dev: <Tessaro 802.11a/b/g USB Wireless Adapter><USB\\VID_F5E1&PID_0301>"
-                               "<9999>\r\n"));
+    EXPECT_TRUE(
+        Log().contains("Select Dev: <Tessaro 802.11a/b/g USB Wireless Adapter><USB\\VID_F5E1&PID_0301>"
+                       "<9999>\r\n"));
     EXPECT_TRUE(Main().TrayIconMain()->Visible());
     EXPECT_TRUE(Child<TTrifaceBtn>("BtnSoftAP")->isEnabled());
     EXPECT_TRUE(WaitFor([&] { return Main().TrayIconMain()->IconIndex() == TFormMain::tiConnected; }))

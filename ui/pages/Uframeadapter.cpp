@@ -2,7 +2,8 @@
 #include "Upageskin.h"
 #include "ui_Uframeadapter.h"
 
-TFrameAdapter::TFrameAdapter(QWidget* parent) : TPropertyPageFrame(parent), ui(std::make_unique<Ui::FrameAdapter>())
+TFrameAdapter::TFrameAdapter(QWidget* parent)
+    : TPropertyPageFrame(parent), ui(std::make_unique<Ui::FrameAdapter>())
 {
     ui->setupUi(this);
 }

@@ -2,7 +2,8 @@
 #include "Upageskin.h"
 #include "ui_Uframeapfilter.h"
 
-TFrameAPFilter::TFrameAPFilter(QWidget* parent) : TPropertyPageFrame(parent), ui(std::make_unique<Ui::FrameAPFilter>())
+TFrameAPFilter::TFrameAPFilter(QWidget* parent)
+    : TPropertyPageFrame(parent), ui(std::make_unique<Ui::FrameAPFilter>())
 {
     ui->setupUi(this);
 }

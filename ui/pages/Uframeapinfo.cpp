@@ -5,7 +5,8 @@
 #include "engine/Unicadapter.h"
 #include "ui_Uframeapinfo.h"
 
-TFrameAPInfo::TFrameAPInfo(QWidget* parent) : TPropertyPageFrame(parent), ui(std::make_unique<Ui::FrameAPInfo>())
+TFrameAPInfo::TFrameAPInfo(QWidget* parent)
+    : TPropertyPageFrame(parent), ui(std::make_unique<Ui::FrameAPInfo>())
 {
     ui->setupUi(this);
 }

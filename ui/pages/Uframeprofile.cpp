@@ -4,7 +4,8 @@
 #include "engine/Unicadapter.h"
 #include "ui_Uframeprofile.h"
 
-TFrameProfile::TFrameProfile(QWidget* parent) : TPropertyPageFrame(parent), ui(std::make_unique<Ui::FrameProfile>())
+TFrameProfile::TFrameProfile(QWidget* parent)
+    : TPropertyPageFrame(parent), ui(std::make_unique<Ui::FrameProfile>())
 {
     ui->setupUi(this);
 }

@@ -12,5 +12,6 @@ void SetPageBackground(QLabel* background, const QString& picture)
 
 QString ProfileNameOf(const WLProfile& profile)
 {
-    return QString::fromUtf8(profile.ProfileName, int(strnlen(profile.ProfileName, sizeof profile.ProfileName)));
+    return QString::fromUtf8(profile.ProfileName,
+                             int(strnlen(profile.ProfileName, sizeof profile.ProfileName)));
 }
