@@ -158,8 +158,25 @@ TEST_F(FormMainTest, PagesShownByCode)
         QCoreApplication::processEvents();
         EXPECT_EQ(Main().CurrentPage(), Page(c.page)) << "code " << c.code;
     }
+}
+
+TEST_F(FormMainTest, RefusedPageKeepsTheCurrentPageAndColours)
+{
+    // Without an adapter the Profile page cannot take a scanned network and refuses to be entered.
+    ClickTab("LbSiteSurvey");
+    EXPECT_EQ(SendNotify(&Main(), 11, 512), 0);
+    EXPECT_EQ(Main().CurrentPage(), Page("FrameSurvey1"));
+    EXPECT_EQ(Main().CurrentTab(), Tab("LbSiteSurvey"));
+    EXPECT_EQ(Tab("LbSiteSurvey")->FontCrNormal(), QColor(Qt::white));
+    EXPECT_EQ(Tab("LbProfile")->FontCrNormal(), TAB_NORMAL);
+    EXPECT_TRUE(Page("FrameSurvey1")->isVisibleTo(&Main()));
+    EXPECT_FALSE(Page("FrameProfile1")->isVisibleTo(&Main()));
+
+    StartWithAdapter(0);
+    ClickTab("LbSiteSurvey");
     SendNotify(&Main(), 11, 512);
-    EXPECT_EQ(Main().CurrentPage(), Page("FrameProfile1")) << "a scanned network opens the Profile page";
+    EXPECT_EQ(Main().CurrentPage(), Page("FrameProfile1"))
+        << "with an adapter the network goes to the Profile page";
 }
 
 TEST_F(FormMainTest, ModeSwitchWithoutAdapterOnlyChangesTheTabs)

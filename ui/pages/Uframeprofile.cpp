@@ -4,6 +4,13 @@
 #include "engine/Unicadapter.h"
 #include "ui_Uframeprofile.h"
 
+namespace {
+
+// Page-change extra: the Site Survey page hands over a scanned network.
+constexpr int EDIT_SCANNED_NETWORK = 0x200;
+
+} // namespace
+
 TFrameProfile::TFrameProfile(QWidget* parent)
     : TPropertyPageFrame(parent), ui(std::make_unique<Ui::FrameProfile>())
 {
@@ -24,6 +31,13 @@ void TFrameProfile::SetAdapter(CNICAdapter* adapter, int change, int flags)
         m_Adapter = adapter;
     else if (change == acDetach)
         m_Adapter = nullptr;
+}
+
+bool TFrameProfile::EnterPage(TPropertyPageFrame* leftPage, int mode, int context)
+{
+    if ((context & EDIT_SCANNED_NETWORK) && !m_Adapter)
+        return false;
+    return TPropertyPageFrame::EnterPage(leftPage, mode, context);
 }
 
 void TFrameProfile::ConnectLast()

@@ -18,6 +18,9 @@ public:
     void InitPage() override;
     // Takes the adapter only in station mode (bit 0 of `flags` clear).
     void SetAdapter(CNICAdapter* adapter, int change, int flags) override;
+    // A network handed over by the Site Survey page (bit 0x200) needs an adapter to be edited for; without
+    // one the page is not entered.
+    bool EnterPage(TPropertyPageFrame* leftPage, int mode, int context) override;
 
     // Connects with the profile used last, else with the first listed one, when the adapter is set to connect
     // by itself ("InitConnect").
