@@ -19,9 +19,12 @@ if [ -z "${BENCH_IN_XVFB:-}" ]; then
     for tool in xvfb-run xdotool /usr/bin/time; do
         command -v "$tool" >/dev/null || { echo "startup.sh: $tool is missing (bash tools/build.sh deps)"; exit 1; }
     done
-    cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=Release -DWLANUTIL_BENCH=ON >/dev/null
+    # A folder already configured keeps its build type; a new one is an optimised build.
+    type=()
+    [ -f "$BUILD/CMakeCache.txt" ] || type=(-DCMAKE_BUILD_TYPE=Release)
+    cmake -S "$ROOT" -B "$BUILD" "${type[@]}" -DWLANUTIL_BENCH=ON >/dev/null
     cmake --build "$BUILD" -j2 --target wlanutil floor tsrwl tsrwl-simctl wlanutil_files >/dev/null
-    BENCH_IN_XVFB=1 exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$BUILD" "$RUNS"
+    BENCH_IN_XVFB=1 exec xvfb-run -a -s "-screen 0 1024x768x24 -noreset" bash "$0" "$BUILD" "$RUNS"
 fi
 
 WORK=$(mktemp -d)
@@ -93,7 +96,7 @@ c0=$(cpu_ns $pid)
 sleep "$IDLE"
 c1=$(cpu_ns $pid)
 close_app $timepid
-idle_ms=$(awk -v a="$c0" -v b="$c1" -v s="$IDLE" 'BEGIN {printf "%.2f", (b - a) / 1e6 * 30 / s}')
+idle_ms=$(awk -v a="$c0" -v b="$c1" -v s="$IDLE" 'BEGIN {v = (b - a) / 1e6 * 30 / s; printf "%.2f", v < 0 ? 0 : v}')
 
 "$BUILD/bin/floor" "$PICTURE" &
 pid=$!
@@ -104,7 +107,7 @@ sleep "$IDLE"
 c1=$(cpu_ns $pid)
 kill $pid
 wait $pid 2>/dev/null || true
-floor_idle_ms=$(awk -v a="$c0" -v b="$c1" -v s="$IDLE" 'BEGIN {printf "%.2f", (b - a) / 1e6 * 30 / s}')
+floor_idle_ms=$(awk -v a="$c0" -v b="$c1" -v s="$IDLE" 'BEGIN {v = (b - a) / 1e6 * 30 / s; printf "%.2f", v < 0 ? 0 : v}')
 
 W=$(printf '%s\n' "${win[@]}" | median)
 FW=$(printf '%s\n' "${floor_win[@]}" | median)
