@@ -298,3 +298,8 @@ bool SameIpSettings(const NetworkInfo& wanted, const NetworkInfo& current)
            same(wanted.IpGate1, current.IpGate1) && same(wanted.IpDNS1, current.IpDNS1) &&
            same(wanted.IpDNS2, current.IpDNS2);
 }
+
+QString ProfileNameOf(const WLProfile& profile)
+{
+    return QString::fromUtf8(profile.ProfileName, int(strnlen(profile.ProfileName, sizeof profile.ProfileName)));
+}

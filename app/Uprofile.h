@@ -7,6 +7,9 @@
 // Name of a profile that exists only in the editor and was never stored in the profile list.
 extern const char* const EDITING_PROFILE_NAME;
 
+// The profile's name, read within its field even when the record lacks the closing NUL.
+QString ProfileNameOf(const WLProfile& profile);
+
 // The INI form of a profile in the settings file (`iniPath`, by default the program's settings file).
 // Every field is written as one key, in a fixed order, the embedded network information last; the section
 // holds keys and pass phrases, so the file is made readable by its owner only. False when the file could not

@@ -92,9 +92,9 @@ void CNICAdapter::ApplyNetwork(const WLProfile& profile)
 
 void CNICAdapter::RememberApplied(const WLProfile& profile)
 {
-    if (strcmp(profile.ProfileName, EDITING_PROFILE_NAME) != 0)
-        WriteSet(profile.FuncMode == 0 ? QStringLiteral("LastProf") : QStringLiteral("LastAPProf"),
-                 QString::fromUtf8(profile.ProfileName));
+    const QString name = ProfileNameOf(profile);
+    if (name != QLatin1String(EDITING_PROFILE_NAME))
+        WriteSet(profile.FuncMode == 0 ? QStringLiteral("LastProf") : QStringLiteral("LastAPProf"), name);
     ProfToIniFile(profile, QStringLiteral("LastApplyProf"));
 }
 

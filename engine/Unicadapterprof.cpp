@@ -26,11 +26,6 @@ QString EntryKey(int kind, size_t position)
     return (kind == PROF_STATION ? QStringLiteral("Prof%1") : QStringLiteral("APProf%1")).arg(position);
 }
 
-QString NameOf(const WLProfile& profile)
-{
-    return QString::fromUtf8(profile.ProfileName, int(strnlen(profile.ProfileName, sizeof profile.ProfileName)));
-}
-
 bool SameName(const QString& a, const QString& b)
 {
     return a.compare(b, Qt::CaseInsensitive) == 0;
@@ -38,7 +33,7 @@ bool SameName(const QString& a, const QString& b)
 
 TProfileList::const_iterator FindName(const TProfileList& list, const QString& name)
 {
-    return std::find_if(list.begin(), list.end(), [&](const auto& p) { return SameName(NameOf(*p), name); });
+    return std::find_if(list.begin(), list.end(), [&](const auto& p) { return SameName(ProfileNameOf(*p), name); });
 }
 
 // Moves the profiles named by `order` to `target` in that order (each name takes the first profile of that
@@ -47,7 +42,7 @@ void ArrangeByName(TProfileList& scratch, const QStringList& order, TProfileList
 {
     QHash<QString, std::deque<size_t>> positions;
     for (size_t i = 0; i < scratch.size(); ++i)
-        positions[NameOf(*scratch[i]).toCaseFolded()].push_back(i);
+        positions[ProfileNameOf(*scratch[i]).toCaseFolded()].push_back(i);
     for (const QString& name : order) {
         const auto it = positions.find(name.toCaseFolded());
         if (it == positions.end() || it->empty())
@@ -89,7 +84,7 @@ void CNICAdapter::WriteOrder(int kind, const TProfileList& list, size_t from, in
 {
     QList<QPair<QString, QVariant>> values{{CountKey(kind), int(list.size())}};
     for (size_t p = from; p < list.size(); ++p)
-        values.append({EntryKey(kind, p), NameOf(*list[p])});
+        values.append({EntryKey(kind, p), ProfileNameOf(*list[p])});
     QStringList removed;
     for (int p = int(list.size()); p < oldCount; ++p)
         removed << EntryKey(kind, size_t(p));
@@ -119,7 +114,7 @@ void CNICAdapter::ReadProfileList(int kind, TProfileList& target)
             if (g_TSLib.TSRWL_GetWLProfile(name, profile.get()) != 1 || profile->FuncMode != kind)
                 continue;
             profile->ProfileName[sizeof profile->ProfileName - 1] = '\0';
-            CopyTextField(profile->NetInfo.sz_CurProfile, sizeof profile->NetInfo.sz_CurProfile, NameOf(*profile));
+            CopyTextField(profile->NetInfo.sz_CurProfile, sizeof profile->NetInfo.sz_CurProfile, ProfileNameOf(*profile));
             scratch.push_back(std::move(profile));
         }
     }
@@ -148,8 +143,8 @@ bool CNICAdapter::AddProfile(const WLProfile& profile)
 {
     DebugPrint("CNICAdapter::AddProfile()");
     const WLProfile copy = WithTerminatedName(profile);
-    if (ProfileExists(NameOf(copy)))
-        return UpdateProfile(copy, NameOf(copy));
+    if (ProfileExists(ProfileNameOf(copy)))
+        return UpdateProfile(copy, ProfileNameOf(copy));
     {
         CTSLibLock lock(m_Stop);
         if (!lock)

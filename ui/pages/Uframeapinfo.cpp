@@ -1,5 +1,6 @@
 #include "Uframeapinfo.h"
 #include "Upageskin.h"
+#include "app/Uprofile.h"
 #include "app/Udebug.h"
 #include "app/Udefine.h"
 #include "engine/Unicadapter.h"

@@ -274,8 +274,7 @@ void TFrameLinkInfo::ShowAuthentication(const WLANStatus& status)
         ui->LblAuthen->setText(AuthModeText(status.AuthMode));
         return;
     }
-    const QString name = QString::fromUtf8(
-        m_Profile.ProfileName, int(qstrnlen(m_Profile.ProfileName, sizeof m_Profile.ProfileName)));
+    const QString name = ProfileNameOf(m_Profile);
     ui->LblProfName->setText(name == QLatin1String(EDITING_PROFILE_NAME) ? QString() : name);
     const int method = m_Profile.EncryptionMethod;
     ui->LblSecurity->setText(SecurityText(method));

@@ -1,5 +1,6 @@
 #include "Uframeprofile.h"
 #include "Upageskin.h"
+#include "app/Uprofile.h"
 #include "app/Udebug.h"
 #include "engine/Unicadapter.h"
 #include "ui_Uframeprofile.h"
