@@ -1,9 +1,9 @@
 #include "Usessionwatch.h"
 
-#include <QDBusConnection>
-#include <QDBusMessage>
-#include <QDBusObjectPath>
-#include <QDBusVariant>
+#include "app/Udebug.h"
+
+#include <QSocketNotifier>
+#include <cstring>
 #include <unistd.h>
 
 namespace {
@@ -13,14 +13,47 @@ const char* const LOGIN_PATH = "/org/freedesktop/login1";
 const char* const MANAGER_INTERFACE = "org.freedesktop.login1.Manager";
 const char* const SESSION_INTERFACE = "org.freedesktop.login1.Session";
 const char* const PROPERTIES_INTERFACE = "org.freedesktop.DBus.Properties";
-constexpr int CALL_TIMEOUT_MS = 2000;
+constexpr uint64_t CALL_TIMEOUT_US = 2000 * 1000;
+
+// Reads one a{sv} dictionary of a PropertiesChanged signal; `found` is set when it names Active.
+int ReadChangedActive(sd_bus_message* message, bool& found, bool& active)
+{
+    int r = sd_bus_message_enter_container(message, SD_BUS_TYPE_ARRAY, "{sv}");
+    while (r > 0 && (r = sd_bus_message_enter_container(message, SD_BUS_TYPE_DICT_ENTRY, "sv")) > 0) {
+        const char* name = nullptr;
+        r = sd_bus_message_read(message, "s", &name);
+        if (r >= 0 && std::strcmp(name, "Active") == 0) {
+            int value = 0;
+            r = sd_bus_message_read(message, "v", "b", &value);
+            found = r >= 0;
+            active = value != 0;
+        } else if (r >= 0) {
+            r = sd_bus_message_skip(message, "v");
+        }
+        if (r >= 0)
+            r = sd_bus_message_exit_container(message);
+    }
+    return r < 0 ? r : sd_bus_message_exit_container(message);
+}
+
+// True when the as list of invalidated properties of a PropertiesChanged signal names Active.
+bool InvalidatesActive(sd_bus_message* message)
+{
+    char** names = nullptr;
+    if (sd_bus_message_read_strv(message, &names) < 0)
+        return false;
+    bool found = false;
+    for (char** name = names; name && *name; ++name) {
+        found = found || std::strcmp(*name, "Active") == 0;
+        free(*name);
+    }
+    free(names);
+    return found;
+}
 
 } // namespace
 
-CSessionWatch::CSessionWatch(QObject* parent)
-    : QObject(parent), m_BusName(QString("wlanutil-session-%1").arg(quintptr(this), 0, 16))
-{
-}
+CSessionWatch::CSessionWatch(QObject* parent) : QObject(parent) {}
 
 CSessionWatch::~CSessionWatch()
 {
@@ -29,63 +62,128 @@ CSessionWatch::~CSessionWatch()
 
 bool CSessionWatch::Register()
 {
-    Unregister();
-    if (Connect())
+    if (!m_SessionPath.empty())
+        Unregister();
+    if (OpenBus() && FindSession() && ReadActive(m_Active) && Subscribe())
         return true;
-    Unregister();
+    // A bus that still answers is kept: the next try only asks the login manager again.
+    const bool keepBus = m_Bus && sd_bus_is_open(m_Bus) > 0 && m_SessionPath.empty();
+    if (!keepBus)
+        Unregister();
+    m_SessionPath.clear();
     return false;
-}
-
-bool CSessionWatch::Connect()
-{
-    // A bus connection of our own, so that a failed attempt can be thrown away and the next one starts
-    // afresh.
-    QDBusConnection bus = QDBusConnection::connectToBus(QDBusConnection::SystemBus, m_BusName);
-    if (!bus.isConnected())
-        return false;
-    QDBusMessage call =
-        QDBusMessage::createMethodCall(LOGIN_SERVICE, LOGIN_PATH, MANAGER_INTERFACE, "GetSessionByPID");
-    call << quint32(getpid());
-    const QDBusMessage reply = bus.call(call, QDBus::Block, CALL_TIMEOUT_MS);
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
-        return false;
-    m_SessionPath = qvariant_cast<QDBusObjectPath>(reply.arguments().constFirst()).path();
-    return !m_SessionPath.isEmpty() && ReadActive(m_Active) &&
-           bus.connect(LOGIN_SERVICE, m_SessionPath, PROPERTIES_INTERFACE, "PropertiesChanged", this,
-                       SLOT(OnPropertiesChanged(QString, QVariantMap, QStringList))) &&
-           bus.connect(LOGIN_SERVICE, LOGIN_PATH, MANAGER_INTERFACE, "PrepareForSleep", this,
-                       SLOT(OnPrepareForSleep(bool)));
 }
 
 void CSessionWatch::Unregister()
 {
-    QDBusConnection::disconnectFromBus(m_BusName);
+    delete m_Notifier;
+    m_Notifier = nullptr;
+    // Dropping the bus also drops the signal subscriptions it holds.
+    m_Bus = sd_bus_flush_close_unref(m_Bus);
     m_SessionPath.clear();
 }
 
-bool CSessionWatch::ReadActive(bool& active) const
+bool CSessionWatch::OpenBus()
 {
-    QDBusMessage call =
-        QDBusMessage::createMethodCall(LOGIN_SERVICE, m_SessionPath, PROPERTIES_INTERFACE, "Get");
-    call << QString(SESSION_INTERFACE) << QString("Active");
-    const QDBusMessage reply = QDBusConnection(m_BusName).call(call, QDBus::Block, CALL_TIMEOUT_MS);
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+    if (m_Bus)
+        return true;
+    const int r = sd_bus_open_system(&m_Bus);
+    if (r >= 0)
+        return true;
+    m_Bus = nullptr;
+    return false;
+}
+
+bool CSessionWatch::FindSession()
+{
+    sd_bus_error error = SD_BUS_ERROR_NULL;
+    sd_bus_message* reply = nullptr;
+    sd_bus_message* call = nullptr;
+    const char* path = nullptr;
+    int r = sd_bus_message_new_method_call(m_Bus, &call, LOGIN_SERVICE, LOGIN_PATH, MANAGER_INTERFACE,
+                                           "GetSessionByPID");
+    if (r >= 0)
+        r = sd_bus_message_append(call, "u", uint32_t(getpid()));
+    if (r >= 0)
+        r = sd_bus_call(m_Bus, call, CALL_TIMEOUT_US, &error, &reply);
+    if (r >= 0)
+        r = sd_bus_message_read(reply, "o", &path);
+    if (r >= 0 && path && *path)
+        m_SessionPath = path;
+    sd_bus_message_unref(call);
+    sd_bus_message_unref(reply);
+    sd_bus_error_free(&error);
+    return !m_SessionPath.empty();
+}
+
+bool CSessionWatch::ReadActive(bool& active)
+{
+    sd_bus_error error = SD_BUS_ERROR_NULL;
+    sd_bus_message* reply = nullptr;
+    int value = 0;
+    int r = sd_bus_call_method(m_Bus, LOGIN_SERVICE, m_SessionPath.c_str(), PROPERTIES_INTERFACE, "Get", &error,
+                               &reply, "ss", SESSION_INTERFACE, "Active");
+    if (r >= 0)
+        r = sd_bus_message_read(reply, "v", "b", &value);
+    sd_bus_message_unref(reply);
+    sd_bus_error_free(&error);
+    if (r < 0)
         return false;
-    active = qvariant_cast<QDBusVariant>(reply.arguments().constFirst()).variant().toBool();
+    active = value != 0;
     return true;
 }
 
-void CSessionWatch::OnPropertiesChanged(const QString& interfaceName, const QVariantMap& changed,
-                                        const QStringList& invalidated)
+bool CSessionWatch::Subscribe()
 {
-    if (interfaceName != SESSION_INTERFACE)
+    if (sd_bus_match_signal(m_Bus, nullptr, LOGIN_SERVICE, m_SessionPath.c_str(), PROPERTIES_INTERFACE,
+                            "PropertiesChanged", &CSessionWatch::OnPropertiesChanged, this) < 0 ||
+        sd_bus_match_signal(m_Bus, nullptr, LOGIN_SERVICE, LOGIN_PATH, MANAGER_INTERFACE, "PrepareForSleep",
+                            &CSessionWatch::OnPrepareForSleep, this) < 0)
+        return false;
+    const int fd = sd_bus_get_fd(m_Bus);
+    if (fd < 0)
+        return false;
+    m_Notifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+    connect(m_Notifier, &QSocketNotifier::activated, this, &CSessionWatch::Dispatch);
+    // Signals may already wait in the connection's buffer, where the socket no longer shows them.
+    Dispatch();
+    return m_Bus != nullptr;
+}
+
+void CSessionWatch::Dispatch()
+{
+    int r = 0;
+    while ((r = sd_bus_process(m_Bus, nullptr)) > 0) {
+    }
+    if (r >= 0)
         return;
-    bool active = m_Active;
-    if (changed.contains("Active"))
-        active = changed.value("Active").toBool();
-    else if (!invalidated.contains("Active") || !ReadActive(active))
-        return;
-    SetActive(active);
+    DebugPrint("CSessionWatch: system bus connection lost: %s", strerror(-r));
+    Unregister();
+    Q_EMIT Lost();
+}
+
+int CSessionWatch::OnPropertiesChanged(sd_bus_message* message, void* self, sd_bus_error* /*error*/)
+{
+    auto* watch = static_cast<CSessionWatch*>(self);
+    const char* interfaceName = nullptr;
+    if (sd_bus_message_read(message, "s", &interfaceName) < 0 || std::strcmp(interfaceName, SESSION_INTERFACE))
+        return 0;
+    bool found = false;
+    bool active = watch->m_Active;
+    if (ReadChangedActive(message, found, active) < 0)
+        return 0;
+    if (!found && !(InvalidatesActive(message) && watch->ReadActive(active)))
+        return 0;
+    watch->SetActive(active);
+    return 0;
+}
+
+int CSessionWatch::OnPrepareForSleep(sd_bus_message* message, void* self, sd_bus_error* /*error*/)
+{
+    int start = 0;
+    if (sd_bus_message_read(message, "b", &start) >= 0 && !start)
+        Q_EMIT static_cast<CSessionWatch*>(self)->Resume();
+    return 0;
 }
 
 void CSessionWatch::SetActive(bool active)
@@ -97,10 +195,4 @@ void CSessionWatch::SetActive(bool active)
         Q_EMIT ConsoleConnect();
     else
         Q_EMIT ConsoleDisconnect();
-}
-
-void CSessionWatch::OnPrepareForSleep(bool start)
-{
-    if (!start)
-        Q_EMIT Resume();
 }

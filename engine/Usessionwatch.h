@@ -1,12 +1,15 @@
 #pragma once
 
 #include <QObject>
-#include <QString>
-#include <QStringList>
-#include <QVariantMap>
+#include <string>
+#include <systemd/sd-bus.h>
+
+class QSocketNotifier;
 
 // Console and power events of the program's own login session, from the login manager on the system bus: the
 // session turning inactive (another user's session took the console) or active again, and the end of a sleep.
+// The bus is served on the thread that owns the object, from its event loop; the toolkit's own bus thread is
+// not involved.
 class CSessionWatch : public QObject {
     Q_OBJECT
 public:
@@ -21,18 +24,21 @@ Q_SIGNALS:
     void ConsoleConnect();
     void ConsoleDisconnect();
     void Resume();
-
-private Q_SLOTS:
-    void OnPropertiesChanged(const QString& interfaceName, const QVariantMap& changed,
-                             const QStringList& invalidated);
-    void OnPrepareForSleep(bool start);
+    // The bus connection broke after a registration; Register() may be tried again.
+    void Lost();
 
 private:
-    bool Connect();
-    bool ReadActive(bool& active) const;
+    bool OpenBus();
+    bool FindSession();
+    bool ReadActive(bool& active);
+    bool Subscribe();
     void SetActive(bool active);
+    void Dispatch();
+    static int OnPropertiesChanged(sd_bus_message* message, void* self, sd_bus_error* error);
+    static int OnPrepareForSleep(sd_bus_message* message, void* self, sd_bus_error* error);
 
-    QString m_BusName;
-    QString m_SessionPath;
+    sd_bus* m_Bus = nullptr;
+    QSocketNotifier* m_Notifier = nullptr;
+    std::string m_SessionPath;
     bool m_Active = true;
 };

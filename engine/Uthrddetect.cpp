@@ -129,6 +129,7 @@ void CThrdDetect::RegisterSessionNotify()
     connect(m_Session, &CSessionWatch::ConsoleConnect, this, &CThrdDetect::OnConsoleConnect);
     connect(m_Session, &CSessionWatch::ConsoleDisconnect, this, &CThrdDetect::OnConsoleDisconnect);
     connect(m_Session, &CSessionWatch::Resume, this, &CThrdDetect::OnResume);
+    connect(m_Session, &CSessionWatch::Lost, m_Timer2, qOverload<>(&QTimer::start));
     if (m_Session->Register()) {
         DebugPrint("Succ: RegisterSessionNotify");
     } else {

@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-PACKAGES=(g++ cmake make pkg-config qt6-base-dev qt6-base-dev-tools libsimpleini-dev libudev-dev libjpeg-dev
+PACKAGES=(g++ cmake make pkg-config qt6-base-dev qt6-base-dev-tools libsimpleini-dev libudev-dev libsystemd-dev libjpeg-dev
           libssl-dev libgtest-dev libgmock-dev libbenchmark-dev fonts-liberation2 fonts-dejavu-core xvfb xauth
           dbus-daemon xdotool time)
 

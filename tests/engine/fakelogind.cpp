@@ -1,35 +1,59 @@
 #include "fakelogind.h"
 #include "testutil.h"
 
-#include <QDBusConnection>
-#include <QDBusMessage>
 #include <QFile>
 #include <QStandardPaths>
-#include <QVariantMap>
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
 
 namespace {
 
 const char* const SERVICE = "org.freedesktop.login1";
 const char* const MANAGER_PATH = "/org/freedesktop/login1";
+const char* const MANAGER_INTERFACE = "org.freedesktop.login1.Manager";
 const char* const SESSION_PATH = "/org/freedesktop/login1/session/_31";
-const char* const CONNECTION = "fake-logind";
+const char* const SESSION_INTERFACE = "org.freedesktop.login1.Session";
+
+int GetSessionByPid(sd_bus_message* call, void*, sd_bus_error*)
+{
+    return sd_bus_reply_method_return(call, "o", SESSION_PATH);
+}
+
+int GetActive(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply, void* logind, sd_bus_error*)
+{
+    return sd_bus_message_append(reply, "b", int(static_cast<FakeLogind*>(logind)->Active.load()));
+}
+
+const sd_bus_vtable MANAGER_VTABLE[] = {
+    SD_BUS_VTABLE_START(0),
+    SD_BUS_METHOD("GetSessionByPID", "u", "o", GetSessionByPid, SD_BUS_VTABLE_UNPRIVILEGED),
+    SD_BUS_SIGNAL("PrepareForSleep", "b", 0),
+    SD_BUS_VTABLE_END,
+};
+
+const sd_bus_vtable SESSION_VTABLE[] = {
+    SD_BUS_VTABLE_START(0),
+    SD_BUS_PROPERTY("Active", "b", GetActive, 0, SD_BUS_VTABLE_PROPERTY_EMITS_CHANGE),
+    SD_BUS_VTABLE_END,
+};
 
 } // namespace
-
-QDBusObjectPath FakeLoginManager::GetSessionByPID(uint)
-{
-    return QDBusObjectPath(SESSION_PATH);
-}
 
 FakeLogind::FakeLogind(const QString& dir) : m_Dir(dir), m_Socket(dir + "/bus") {}
 
 FakeLogind::~FakeLogind()
 {
-    QDBusConnection::disconnectFromBus(CONNECTION);
-    m_Thread.quit();
-    m_Thread.wait();
-    delete m_Manager;
-    delete m_Session;
+    if (m_Thread.joinable()) {
+        m_Stop = true;
+        Post([](sd_bus*) {});
+        m_Thread.join();
+    }
+    sd_bus_flush_close_unref(m_Bus);
+    for (int fd : m_Wake) {
+        if (fd >= 0)
+            close(fd);
+    }
     m_Daemon.terminate();
     m_Daemon.waitForFinished(5000);
 }
@@ -69,32 +93,68 @@ bool FakeLogind::StartBus()
 
 bool FakeLogind::StartService()
 {
-    // The objects answer on a thread of their own: the watch under test makes blocking calls from the test's.
-    m_Thread.start();
-    m_Manager = new FakeLoginManager;
-    m_Session = new FakeLoginSession;
-    m_Manager->moveToThread(&m_Thread);
-    m_Session->moveToThread(&m_Thread);
-    QDBusConnection bus = QDBusConnection::connectToBus(Address(), CONNECTION);
-    return bus.isConnected() &&
-           bus.registerObject(MANAGER_PATH, m_Manager, QDBusConnection::ExportAllSlots) &&
-           bus.registerObject(SESSION_PATH, m_Session, QDBusConnection::ExportAllProperties) &&
-           bus.registerService(SERVICE);
+    if (!Connect() || pipe2(m_Wake, O_CLOEXEC | O_NONBLOCK) != 0)
+        return false;
+    m_Thread = std::thread([this] { Serve(); });
+    return true;
+}
+
+bool FakeLogind::Connect()
+{
+    const QByteArray address = Address().toUtf8();
+    return sd_bus_new(&m_Bus) >= 0 && sd_bus_set_address(m_Bus, address.constData()) >= 0 &&
+           sd_bus_set_bus_client(m_Bus, 1) >= 0 && sd_bus_start(m_Bus) >= 0 &&
+           sd_bus_add_object_vtable(m_Bus, nullptr, MANAGER_PATH, MANAGER_INTERFACE, MANAGER_VTABLE, this) >=
+               0 &&
+           sd_bus_add_object_vtable(m_Bus, nullptr, SESSION_PATH, SESSION_INTERFACE, SESSION_VTABLE, this) >=
+               0 &&
+           sd_bus_request_name(m_Bus, SERVICE, 0) >= 0;
+}
+
+void FakeLogind::Serve()
+{
+    while (!m_Stop) {
+        RunPosted();
+        while (sd_bus_process(m_Bus, nullptr) > 0) {
+        }
+        pollfd fds[2] = {{sd_bus_get_fd(m_Bus), short(sd_bus_get_events(m_Bus)), 0}, {m_Wake[0], POLLIN, 0}};
+        poll(fds, 2, 1000);
+        char drain[64];
+        while (read(m_Wake[0], drain, sizeof drain) > 0) {
+        }
+    }
+}
+
+void FakeLogind::Post(std::function<void(sd_bus*)> job)
+{
+    {
+        std::lock_guard<std::mutex> lock(m_Lock);
+        m_Posted.push_back(std::move(job));
+    }
+    const char wake = 1;
+    (void)!write(m_Wake[1], &wake, 1);
+}
+
+void FakeLogind::RunPosted()
+{
+    std::vector<std::function<void(sd_bus*)>> jobs;
+    {
+        std::lock_guard<std::mutex> lock(m_Lock);
+        jobs.swap(m_Posted);
+    }
+    for (const auto& job : jobs)
+        job(m_Bus);
 }
 
 void FakeLogind::SetActive(bool active)
 {
-    m_Session->IsActive = active;
-    QDBusMessage signal =
-        QDBusMessage::createSignal(SESSION_PATH, "org.freedesktop.DBus.Properties", "PropertiesChanged");
-    signal << QString("org.freedesktop.login1.Session") << QVariantMap{{"Active", active}} << QStringList();
-    QDBusConnection(CONNECTION).send(signal);
+    Active = active;
+    Post([](sd_bus* bus) { sd_bus_emit_properties_changed(bus, SESSION_PATH, SESSION_INTERFACE, "Active", nullptr); });
 }
 
 void FakeLogind::PrepareForSleep(bool start)
 {
-    QDBusMessage signal =
-        QDBusMessage::createSignal(MANAGER_PATH, "org.freedesktop.login1.Manager", "PrepareForSleep");
-    signal << start;
-    QDBusConnection(CONNECTION).send(signal);
+    Post([start](sd_bus* bus) {
+        sd_bus_emit_signal(bus, MANAGER_PATH, MANAGER_INTERFACE, "PrepareForSleep", "b", int(start));
+    });
 }

@@ -1,50 +1,49 @@
 #pragma once
 
-#include <QDBusObjectPath>
-#include <QObject>
 #include <QProcess>
 #include <QString>
-#include <QThread>
 #include <atomic>
+#include <functional>
+#include <mutex>
+#include <systemd/sd-bus.h>
+#include <thread>
+#include <vector>
 
-// The parts of the login manager the session watch talks to.
-class FakeLoginManager : public QObject {
-    Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.login1.Manager")
-public Q_SLOTS:
-    QDBusObjectPath GetSessionByPID(uint pid);
-};
-
-class FakeLoginSession : public QObject {
-    Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.login1.Session")
-    Q_PROPERTY(bool Active READ Active)
-public:
-    bool Active() const { return IsActive; }
-    std::atomic<bool> IsActive{true};
-};
-
-// A private message bus (a dbus-daemon of its own, socket in `dir`) with a stand-in login manager on it.
-// Tests point DBUS_SYSTEM_BUS_ADDRESS at Address() before the first bus use: the bus library reads it once
-// per process, so every test of a program uses the same `dir`.
+// A private message bus (a dbus-daemon of its own, socket in `dir`) with a stand-in login manager on it that
+// answers the calls the session watch makes. Tests point DBUS_SYSTEM_BUS_ADDRESS at Address(), where the
+// program looks for the system bus.
 class FakeLogind {
 public:
     explicit FakeLogind(const QString& dir);
     ~FakeLogind();
+    FakeLogind(const FakeLogind&) = delete;
+    FakeLogind& operator=(const FakeLogind&) = delete;
 
     static bool Available();
     QString Address() const { return "unix:path=" + m_Socket; }
     bool StartBus();
+    // Takes the login manager's name; it answers on a thread of its own, since the watch under test makes
+    // blocking calls from the test's.
     bool StartService();
     // Changes the session's Active property and announces the change as the login manager does.
     void SetActive(bool active);
     void PrepareForSleep(bool start);
 
+    std::atomic<bool> Active{true};
+
 private:
+    bool Connect();
+    void Serve();
+    void Post(std::function<void(sd_bus*)> job);
+    void RunPosted();
+
     QString m_Dir;
     QString m_Socket;
     QProcess m_Daemon;
-    QThread m_Thread;
-    FakeLoginManager* m_Manager = nullptr;
-    FakeLoginSession* m_Session = nullptr;
+    sd_bus* m_Bus = nullptr;
+    std::thread m_Thread;
+    std::atomic<bool> m_Stop{false};
+    int m_Wake[2] = {-1, -1};
+    std::mutex m_Lock;
+    std::vector<std::function<void(sd_bus*)>> m_Posted;
 };

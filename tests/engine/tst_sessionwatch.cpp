@@ -70,3 +70,24 @@ TEST_F(SessionWatchTest, ActiveChangesAndWakingUpBecomeEvents)
     EXPECT_EQ(m_Events.join(','), "disconnect,resume,connect")
         << "an unchanged state and going to sleep say nothing";
 }
+
+TEST_F(SessionWatchTest, LosingTheBusIsReportedAndALaterRegistrationWorks)
+{
+    int lost = 0;
+    QObject::connect(&m_Watch, &CSessionWatch::Lost, &m_Watch, [&] { ++lost; });
+    ASSERT_TRUE(m_Logind->StartBus());
+    ASSERT_TRUE(m_Logind->StartService());
+    ASSERT_TRUE(m_Watch.Register());
+
+    m_Logind.reset();
+    ASSERT_TRUE(WaitFor([&] { return lost == 1; }));
+    EXPECT_FALSE(m_Watch.Register());
+
+    m_Logind = std::make_unique<FakeLogind>(s_Dir->path());
+    ASSERT_TRUE(m_Logind->StartBus());
+    ASSERT_TRUE(m_Logind->StartService());
+    ASSERT_TRUE(m_Watch.Register());
+    m_Logind->SetActive(false);
+    ASSERT_TRUE(WaitFor([&] { return m_Events.size() == 1; }));
+    EXPECT_EQ(m_Events.join(','), "disconnect");
+}
