@@ -157,30 +157,46 @@ TFormRes::TFormRes(QObject* parent) : QObject(parent)
 {
     setObjectName(QStringLiteral("FormRes"));
     InitSkinResource();
-    LoadBuiltIn();
-    LoadSkinFiles();
+    LoadImageLists();
+    FindSkinFiles();
 }
 
 QImage TFormRes::Picture(const QString& name) const
 {
-    return m_Pictures.value(name);
+    const auto cached = m_Pictures.constFind(name);
+    if (cached != m_Pictures.constEnd())
+        return *cached;
+    if (!PictureNames().contains(name))
+        return QImage();
+    const QImage img = LoadPicture(name);
+    m_Pictures.insert(name, img);
+    return img;
 }
 
-void TFormRes::LoadBuiltIn()
+QImage TFormRes::LoadPicture(const QString& name) const
 {
-    for (const QString& name : PictureNames()) {
-        const QImage img = LoadPictureFile(BuiltInPath(name));
-        if (img.isNull())
-            DebugPrint("TFormRes: built-in picture %s is missing", qUtf8Printable(name));
-        m_Pictures.insert(name, img);
+    const QString file = m_SkinFiles.value(name);
+    if (!file.isEmpty()) {
+        const QImage img = LoadPictureFile(file);
+        if (!img.isNull())
+            return img;
+        DebugPrint("TFormRes: cannot read picture file %s for %s", qUtf8Printable(file), qUtf8Printable(name));
     }
+    const QImage img = LoadPictureFile(BuiltInPath(name));
+    if (img.isNull())
+        DebugPrint("TFormRes: built-in picture %s is missing", qUtf8Printable(name));
+    return img;
+}
+
+void TFormRes::LoadImageLists()
+{
     ImgsSort.AddStrip(LoadPictureFile(QStringLiteral(":/skin/ImgsSort.png")));
     ImgsType.AddStrip(LoadPictureFile(QStringLiteral(":/skin/ImgsType.png")));
     ImgsKeltoIcon.AddStrip(LoadPictureFile(QStringLiteral(":/skin/ImgsKeltoIcon.png")));
     ImgsKeltoIconXP.AddStrip(LoadPictureFile(QStringLiteral(":/skin/ImgsKeltoIconXP.png")));
 }
 
-void TFormRes::LoadSkinFiles()
+void TFormRes::FindSkinFiles()
 {
     const QString resPath = g_Var.InfoRead(QStringLiteral("Setting"), QStringLiteral("Res_Path"), QString());
     if (resPath.isEmpty())
@@ -190,14 +206,7 @@ void TFormRes::LoadSkinFiles()
         return;
     for (const QString& name : PictureNames()) {
         const QString file = g_Var.InfoRead(QStringLiteral("FormRes_TImage"), name, QString());
-        if (file.isEmpty() || !QFileInfo::exists(dir + file))
-            continue;
-        const QImage img = LoadPictureFile(dir + file);
-        if (img.isNull()) {
-            DebugPrint("TFormRes: cannot read picture file %s for %s", qUtf8Printable(dir + file),
-                       qUtf8Printable(name));
-            continue;
-        }
-        m_Pictures.insert(name, img);
+        if (!file.isEmpty() && QFileInfo::exists(dir + file))
+            m_SkinFiles.insert(name, dir + file);
     }
 }

@@ -9,7 +9,8 @@
 
 // The skin: every picture and image list the forms show, held once for the whole program. The pictures are
 // built in; the settings file may replace any of them by a file ("Res_Path" in section "Setting" names the
-// folder beside the program, section "FormRes_TImage" maps picture names to file names there).
+// folder beside the program, section "FormRes_TImage" maps picture names to file names there). A picture is
+// read when it is first asked for, so start-up only pays for what the first page shows.
 class TFormRes : public QObject {
     Q_OBJECT
 public:
@@ -27,10 +28,12 @@ public:
     TImageList ImgsKeltoIconXP{32, 32};
 
 private:
-    void LoadBuiltIn();
-    void LoadSkinFiles();
+    void LoadImageLists();
+    void FindSkinFiles();
+    QImage LoadPicture(const QString& name) const;
 
-    QHash<QString, QImage> m_Pictures;
+    QHash<QString, QString> m_SkinFiles;
+    mutable QHash<QString, QImage> m_Pictures;
 };
 
 // The program's one resource form, set while it exists.

@@ -1,9 +1,11 @@
 #include "app/Udefine.h"
 #include "testutil.h"
 #include "ui/Uformres.h"
+#include "ui/pages/Upageskin.h"
 
 #include <QBuffer>
 #include <QDir>
+#include <QLabel>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -123,4 +125,26 @@ TEST_F(FormResTest, MissingSkinFolderKeepsBuiltInPictures)
     Read("[Setting]\nRes_Path=nowhere\n[FormRes_TImage]\nImgMainInfo=bg.jpg\n");
     TFormRes res;
     EXPECT_EQ(res.Picture(QStringLiteral("ImgMainInfo")).size(), QSize(800, 480));
+}
+
+TEST_F(FormResTest, SkinFileIsReadWhenThePictureIsFirstWanted)
+{
+    QDir(m_Dir.path()).mkdir("myskin");
+    WriteFile(m_Dir.filePath("myskin/bg.jpg"), JpegOf(Solid(300, 200, Qt::red)));
+    Read("[Setting]\nRes_Path=myskin\n[FormRes_TImage]\nImgFrLink=bg.jpg\n");
+    TFormRes res;
+    WriteFile(m_Dir.filePath("myskin/bg.jpg"), "no longer a picture");
+    EXPECT_EQ(res.Picture(QStringLiteral("ImgFrLink")).size(), QSize(595, 317))
+        << "an unreadable skin file falls back to the built-in picture";
+
+    FormRes = &res;
+    QWidget page;
+    auto* background = new QLabel(&page);
+    SetPageBackground(background, QStringLiteral("ImgSurvey"));
+    EXPECT_TRUE(background->pixmap().isNull()) << "a page not shown yet has not read its background";
+    page.show();
+    EXPECT_EQ(background->pixmap().size(), res.Picture(QStringLiteral("ImgSurvey")).size());
+    SetPageBackground(background, QStringLiteral("ImgFrLink"));
+    EXPECT_EQ(background->pixmap().size(), QSize(595, 317)) << "a visible label changes at once";
+    FormRes = nullptr;
 }

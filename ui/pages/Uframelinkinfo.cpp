@@ -7,6 +7,7 @@
 #include "engine/Ucumlib.h"
 #include "engine/Unicadapter.h"
 #include "ui/Uformchart.h"
+#include "Upageskin.h"
 #include "ui/Uformres.h"
 #include "ui/Uwinutil.h"
 #include "ui_Uframelinkinfo.h"
@@ -72,8 +73,8 @@ void TFrameLinkInfo::InitPage()
 {
     TPropertyPageFrame::InitPage();
     LoadTexts(SECTION);
+    SetPageBackground(ui->ImgBG, QStringLiteral("%s"));
     if (FormRes) {
-        ui->ImgBG->setPixmap(QPixmap::fromImage(FormRes->Picture(QStringLiteral("ImgFrLink"))));
         ui->BtnTChart->SetFaces(FormRes->Picture(QStringLiteral("ImgBtnTChart")));
         ui->BtnTChart->SetFacesDown(FormRes->Picture(QStringLiteral("ImgBtnTChart")));
         ui->BtnTChart->SetFacesOver(FormRes->Picture(QStringLiteral("ImgBtnTChartOn")));

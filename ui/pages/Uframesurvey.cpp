@@ -6,6 +6,7 @@
 #include "app/Ulabels.h"
 #include "app/Unotifyevent.h"
 #include "engine/Unicadapter.h"
+#include "Upageskin.h"
 #include "ui/Uformres.h"
 #include "ui/Uwinutil.h"
 #include "ui_Uframesurvey.h"
@@ -79,9 +80,9 @@ void TFrameSurvey::InitPage()
 {
     TPropertyPageFrame::InitPage();
     LoadTexts(SECTION);
+    SetPageBackground(ui->ImgBG, QStringLiteral("%s"));
     TSortLv* lv = ui->LvSite;
     if (FormRes) {
-        ui->ImgBG->setPixmap(QPixmap::fromImage(FormRes->Picture(QStringLiteral("ImgSurvey"))));
         for (auto [button, face] :
              {std::pair{ui->BtnScan, "ImgBtnScan"}, std::pair{ui->BtnConnect, "ImgBtnConnect"}}) {
             const QString name = QLatin1String(face);
