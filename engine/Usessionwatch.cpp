@@ -15,6 +15,19 @@ const char* const SESSION_INTERFACE = "org.freedesktop.login1.Session";
 const char* const PROPERTIES_INTERFACE = "org.freedesktop.DBus.Properties";
 constexpr uint64_t CALL_TIMEOUT_US = 2000 * 1000;
 
+// True when the system bus is a local socket that does not exist (yet). Looking first spares a socket, and
+// the kernel's work of setting it up, on every retry while there is no bus; addresses of any other form are
+// left to the bus library.
+bool NoSystemBusSocket()
+{
+    const char* env = getenv("DBUS_SYSTEM_BUS_ADDRESS");
+    const std::string address = env && *env ? env : "unix:path=/run/dbus/system_bus_socket";
+    const std::string prefix = "unix:path=";
+    if (address.compare(0, prefix.size(), prefix) != 0 || address.find_first_of(",;%") != std::string::npos)
+        return false;
+    return access(address.c_str() + prefix.size(), F_OK) != 0;
+}
+
 // Reads one a{sv} dictionary of a PropertiesChanged signal; `found` is set when it names Active.
 int ReadChangedActive(sd_bus_message* message, bool& found, bool& active)
 {
@@ -87,6 +100,8 @@ bool CSessionWatch::OpenBus()
 {
     if (m_Bus)
         return true;
+    if (NoSystemBusSocket())
+        return false;
     const int r = sd_bus_open_system(&m_Bus);
     if (r >= 0)
         return true;
