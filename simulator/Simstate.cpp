@@ -9,6 +9,7 @@
 #include <sys/file.h>
 #include <time.h>
 #include <unistd.h>
+#include <unordered_map>
 
 namespace {
 
@@ -216,20 +217,29 @@ std::string SimState::Serialize() const
 
 void SimState::Deserialize(const std::string& text)
 {
-    std::stringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        const size_t eq = line.find('=');
-        if (line.empty() || line[0] == '#' || eq == std::string::npos)
-            continue;
-        const std::string key = line.substr(0, eq);
-        const std::string value = line.substr(eq + 1);
-        if (key.rfind("range.", 0) == 0)
-            inRange[key.substr(6)] = ToInt(value, 1) != 0;
-        else if (key.rfind("signal.", 0) == 0)
-            signal[key.substr(7)] = int(ToInt(value, -60));
+    // The adapter's every call reads the state, so the fields are found by key rather than by a walk.
+    static const std::unordered_map<std::string, const Field*> byKey = [] {
+        std::unordered_map<std::string, const Field*> map;
         for (const Field& f : Fields())
-            if (key == f.key)
-                f.set(*this, value);
+            map.emplace(f.key, &f);
+        return map;
+    }();
+    for (size_t start = 0; start < text.size();) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        const size_t eq = text.find('=', start);
+        if (text[start] != '#' && eq < end) {
+            const std::string key = text.substr(start, eq - start);
+            const std::string value = text.substr(eq + 1, end - eq - 1);
+            if (key.rfind("range.", 0) == 0)
+                inRange[key.substr(6)] = ToInt(value, 1) != 0;
+            else if (key.rfind("signal.", 0) == 0)
+                signal[key.substr(7)] = int(ToInt(value, -60));
+            else if (const auto field = byKey.find(key); field != byKey.end())
+                field->second->set(*this, value);
+        }
+        start = end + 1;
     }
 }
 

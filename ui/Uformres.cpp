@@ -166,8 +166,10 @@ QImage TFormRes::Picture(const QString& name) const
     const auto cached = m_Pictures.constFind(name);
     if (cached != m_Pictures.constEnd())
         return *cached;
-    if (!PictureNames().contains(name))
+    if (!PictureNames().contains(name)) {
+        DebugPrint("TFormRes: the skin has no picture %s", qUtf8Printable(name));
         return QImage();
+    }
     const QImage img = LoadPicture(name);
     m_Pictures.insert(name, img);
     return img;

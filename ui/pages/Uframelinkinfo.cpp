@@ -73,7 +73,7 @@ void TFrameLinkInfo::InitPage()
 {
     TPropertyPageFrame::InitPage();
     LoadTexts(SECTION);
-    SetPageBackground(ui->ImgBG, QStringLiteral("%s"));
+    SetPageBackground(ui->ImgBG, QStringLiteral("ImgFrLink"));
     if (FormRes) {
         ui->BtnTChart->SetFaces(FormRes->Picture(QStringLiteral("ImgBtnTChart")));
         ui->BtnTChart->SetFacesDown(FormRes->Picture(QStringLiteral("ImgBtnTChart")));

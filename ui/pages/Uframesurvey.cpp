@@ -80,7 +80,7 @@ void TFrameSurvey::InitPage()
 {
     TPropertyPageFrame::InitPage();
     LoadTexts(SECTION);
-    SetPageBackground(ui->ImgBG, QStringLiteral("%s"));
+    SetPageBackground(ui->ImgBG, QStringLiteral("ImgSurvey"));
     TSortLv* lv = ui->LvSite;
     if (FormRes) {
         for (auto [button, face] :
