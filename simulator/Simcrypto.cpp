@@ -1,6 +1,49 @@
 #include "Simcrypto.h"
+#include "Simpaths.h"
 
+#include <dlfcn.h>
 #include <openssl/evp.h>
+#include <openssl/opensslv.h>
+
+namespace {
+
+#define SIM_TEXT(x) #x
+#define SIM_VALUE_TEXT(x) SIM_TEXT(x)
+const char* const CRYPTO_LIBRARY = "libcrypto.so." SIM_VALUE_TEXT(OPENSSL_SHLIB_VERSION);
+
+// The crypto library is bound when a key is first derived: most of the adapter's calls never need it, and
+// loading it with the adapter would cost every program start-up time and memory.
+struct CryptoFunctions {
+    decltype(&EVP_Digest) Digest = nullptr;
+    decltype(&EVP_md5) Md5 = nullptr;
+    decltype(&PKCS5_PBKDF2_HMAC_SHA1) Pbkdf2 = nullptr;
+};
+
+template <typename F> void Bind(void* module, F& function, const char* name)
+{
+    function = reinterpret_cast<F>(dlsym(module, name));
+    if (!function)
+        SimLog("%s has no %s", CRYPTO_LIBRARY, name);
+}
+
+const CryptoFunctions& Crypto()
+{
+    static const CryptoFunctions functions = [] {
+        CryptoFunctions f;
+        void* module = dlopen(CRYPTO_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+        if (!module) {
+            SimLog("cannot load %s: %s", CRYPTO_LIBRARY, dlerror());
+            return f;
+        }
+        Bind(module, f.Digest, "EVP_Digest");
+        Bind(module, f.Md5, "EVP_md5");
+        Bind(module, f.Pbkdf2, "PKCS5_PBKDF2_HMAC_SHA1");
+        return f;
+    }();
+    return functions;
+}
+
+} // namespace
 
 std::array<Bytes, 4> WepKeys64(const std::string& phrase)
 {
@@ -28,7 +71,9 @@ std::optional<Bytes> WepKey128(const std::string& phrase)
         block[i] = uint8_t(phrase[i % phrase.size()]);
     uint8_t digest[EVP_MAX_MD_SIZE];
     unsigned int length = 0;
-    if (EVP_Digest(block, sizeof block, digest, &length, EVP_md5(), nullptr) != 1 || length < 13)
+    const CryptoFunctions& crypto = Crypto();
+    if (!crypto.Digest || !crypto.Md5 ||
+        crypto.Digest(block, sizeof block, digest, &length, crypto.Md5(), nullptr) != 1 || length < 13)
         return std::nullopt;
     return Bytes(digest, digest + 13);
 }
@@ -41,9 +86,10 @@ std::optional<Bytes> WpaPsk(const std::string& passphrase, const std::string& ss
         if (c < 32 || c > 126)
             return std::nullopt;
     Bytes psk(32);
-    if (PKCS5_PBKDF2_HMAC_SHA1(passphrase.data(), int(passphrase.size()),
-                               reinterpret_cast<const unsigned char*>(ssid.data()), int(ssid.size()), 4096,
-                               int(psk.size()), psk.data()) != 1)
+    const CryptoFunctions& crypto = Crypto();
+    if (!crypto.Pbkdf2 || crypto.Pbkdf2(passphrase.data(), int(passphrase.size()),
+                                        reinterpret_cast<const unsigned char*>(ssid.data()), int(ssid.size()),
+                                        4096, int(psk.size()), psk.data()) != 1)
         return std::nullopt;
     return psk;
 }
