@@ -31,18 +31,22 @@ bool IsPrivateDir(const std::string& dir)
 
 std::string SimBinaryDir()
 {
-    Dl_info info{};
-    std::string path = "/proc/self/exe";
-    // The main program's own entry may carry only its bare name; /proc knows the full one.
-    if (dladdr(reinterpret_cast<void*>(&SimBinaryDir), &info) != 0 && info.dli_fname &&
-        strchr(info.dli_fname, '/'))
-        path = info.dli_fname;
-    char* full = realpath(path.c_str(), nullptr);
-    if (full) {
-        path = full;
-        free(full);
-    }
-    return path.substr(0, path.rfind('/') + 1);
+    // The file does not move while it is loaded, and the adapter asks on every call.
+    static const std::string dir = [] {
+        Dl_info info{};
+        std::string path = "/proc/self/exe";
+        // The main program's own entry may carry only its bare name; /proc knows the full one.
+        if (dladdr(reinterpret_cast<void*>(&SimBinaryDir), &info) != 0 && info.dli_fname &&
+            strchr(info.dli_fname, '/'))
+            path = info.dli_fname;
+        char* full = realpath(path.c_str(), nullptr);
+        if (full) {
+            path = full;
+            free(full);
+        }
+        return path.substr(0, path.rfind('/') + 1);
+    }();
+    return dir;
 }
 
 std::string SimRuntimeDir()

@@ -31,10 +31,15 @@ constexpr int LAMP_Y = 278;
 constexpr size_t TEXT_BUFFER_SIZE = 260;
 constexpr int IP_RELEASE_AND_RENEW = IP_RELEASE | IP_RENEW;
 
-void ShowLamps(const QList<QLabel*>& lamps, int lit)
+// The lamps stay shown and only change their picture: showing and hiding widgets on every status report
+// costs the window system round trips for the pointer's enter and leave.
+void ShowLamps(const QList<QLabel*>& lamps, int lit, const QPixmap& light)
 {
-    for (int i = 0; i < lamps.size(); ++i)
-        lamps[i]->setVisible(i < lit);
+    for (int i = 0; i < lamps.size(); ++i) {
+        const bool on = i < lit;
+        if (lamps[i]->pixmap().isNull() == on)
+            lamps[i]->setPixmap(on ? light : QPixmap());
+    }
 }
 
 QString AuthenText(int method)
@@ -119,15 +124,14 @@ void TFrameLinkInfo::InitPage()
 
 void TFrameLinkInfo::CreateLamps()
 {
-    const QPixmap light =
-        FormRes ? QPixmap::fromImage(FormRes->Picture(QStringLiteral("ImgLight"))) : QPixmap();
+    m_Light = FormRes ? QPixmap::fromImage(FormRes->Picture(QStringLiteral("ImgLight"))) : QPixmap();
     for (int i = 0; i < LAMP_COUNT; ++i)
         for (auto [lamps, x] :
              {std::pair{&m_SignalLamps, SIGNAL_LAMP_X}, std::pair{&m_QualityLamps, QUALITY_LAMP_X}}) {
             auto* lamp = new QLabel(this);
             lamp->setObjectName(QStringLiteral("ImgLamp%1_%2").arg(x).arg(i));
-            lamp->setPixmap(light);
-            lamp->setGeometry(x + LAMP_PITCH * i, LAMP_Y, light.width(), light.height());
+            lamp->setPixmap(m_Light);
+            lamp->setGeometry(x + LAMP_PITCH * i, LAMP_Y, m_Light.width(), m_Light.height());
             lamps->append(lamp);
         }
 }
@@ -234,8 +238,8 @@ void TFrameLinkInfo::ClearValues()
 void TFrameLinkInfo::ShowDisconnected()
 {
     ClearValues();
-    ShowLamps(m_SignalLamps, 0);
-    ShowLamps(m_QualityLamps, 0);
+    ShowLamps(m_SignalLamps, 0, m_Light);
+    ShowLamps(m_QualityLamps, 0, m_Light);
 }
 
 int TFrameLinkInfo::LampCount(int dbm)
@@ -264,8 +268,8 @@ void TFrameLinkInfo::ShowStatus(const WLANStatus& status)
     ui->LblTrans->setText(QString::number(status.TotalTransmitted));
     ui->LblRecv->setText(QString::number(status.TotalReceived));
     ui->LblLinkQuality->setText(QStringLiteral("%1 %2").arg(status.LinkQuality).arg(CommonText(LT_DBM)));
-    ShowLamps(m_SignalLamps, LampCount(status.Rssi));
-    ShowLamps(m_QualityLamps, LampCount(status.LinkQuality));
+    ShowLamps(m_SignalLamps, LampCount(status.Rssi), m_Light);
+    ShowLamps(m_QualityLamps, LampCount(status.LinkQuality), m_Light);
 }
 
 void TFrameLinkInfo::ShowAuthentication(const WLANStatus& status)

@@ -4,6 +4,7 @@
 #include "ui/Propertypageframeunit.h"
 
 #include <QList>
+#include <QPixmap>
 #include <memory>
 
 class QLabel;
@@ -48,6 +49,7 @@ private:
     std::unique_ptr<Ui::FrameLinkInfo> ui;
     QList<QLabel*> m_SignalLamps;
     QList<QLabel*> m_QualityLamps;
+    QPixmap m_Light;
     CNICAdapter* m_Adapter = nullptr;
     bool m_ShowProfile = false;
     WLProfile m_Profile{};
