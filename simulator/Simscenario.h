@@ -50,6 +50,7 @@ struct SimCertificate {
 struct SimStation {
     MacAddress mac{};
     int joinAfter = 0; // seconds after the access point started
+    bool operator==(const SimStation&) const = default;
 };
 
 struct SimAdapter {

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <fstream>
+#include <mutex>
 #include <sstream>
 #include <sys/file.h>
 #include <time.h>
@@ -168,6 +169,12 @@ private:
     int m_fd = -1;
 };
 
+// The values a state takes from the scenario before the file is applied.
+bool SameStart(const SimState& a, const SimState& b)
+{
+    return a.plugged == b.plugged && a.zeroConfigRunning == b.zeroConfigRunning && a.stations == b.stations;
+}
+
 } // namespace
 
 int64_t NowMs()
@@ -247,14 +254,27 @@ CSimStateStore::CSimStateStore(std::string path) : m_path(std::move(path)) {}
 
 SimState CSimStateStore::Read(const SimScenario& scenario) const
 {
-    SimState state = SimState::FromScenario(scenario);
+    const SimState start = SimState::FromScenario(scenario);
     std::ifstream file(m_path);
-    if (file) {
-        std::stringstream text;
-        text << file.rdbuf();
-        state.Deserialize(text.str());
+    if (!file)
+        return start;
+    std::stringstream stream;
+    stream << file.rdbuf();
+    const std::string text = stream.str();
+    // Every call of the adapter reads the state, which rarely changes between two calls: the last file's
+    // state is kept, for the same text on the same starting values only.
+    static std::mutex lock;
+    static std::string lastText;
+    static SimState lastStart;
+    static SimState lastState;
+    const std::lock_guard guard(lock);
+    if (text != lastText || !SameStart(start, lastStart)) {
+        lastState = start;
+        lastState.Deserialize(text);
+        lastText = text;
+        lastStart = start;
     }
-    return state;
+    return lastState;
 }
 
 bool CSimStateStore::Update(const SimScenario& scenario, const std::function<bool(SimState&)>& change) const

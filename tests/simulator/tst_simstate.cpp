@@ -1,5 +1,6 @@
 #include "Simadapter.h"
 #include "Simstate.h"
+#include "simtestutil.h"
 
 #include <gtest/gtest.h>
 
@@ -37,6 +38,24 @@ TEST(SimState, DamagedFileKeepsWhatCannotBeRead)
     ASSERT_EQ(s.link.filter.size(), 1u);
     ASSERT_EQ(s.stations.size(), 1u);
     EXPECT_EQ(s.stations[0].joinAfter, 5);
+}
+
+TEST(SimState, StoreReadsFollowTheFileAndTheScenario)
+{
+    simtest::TempDir dir;
+    const std::string path = dir.Path() + "/state";
+    const auto write = [&](const char* text) { simtest::WriteText(path, text); };
+    const CSimStateStore store(path);
+    SimScenario plugged;
+    SimScenario unplugged;
+    unplugged.adapter.plugged = false;
+
+    write("range.Far=0\n");
+    EXPECT_TRUE(store.Read(plugged).plugged);
+    EXPECT_FALSE(store.Read(unplugged).plugged) << "the same file on another scenario";
+    EXPECT_FALSE(store.Read(plugged).inRange.at("Far"));
+    write("range.Far=1\n");
+    EXPECT_TRUE(store.Read(plugged).inRange.at("Far")) << "a changed file is read again";
 }
 
 TEST(SimState, SignalDriftsWithinItsBounds)
