@@ -130,21 +130,27 @@ TEST_F(FormResTest, MissingSkinFolderKeepsBuiltInPictures)
 TEST_F(FormResTest, SkinFileIsReadWhenThePictureIsFirstWanted)
 {
     QDir(m_Dir.path()).mkdir("myskin");
-    WriteFile(m_Dir.filePath("myskin/bg.jpg"), JpegOf(Solid(300, 200, Qt::red)));
-    Read("[Setting]\nRes_Path=myskin\n[FormRes_TImage]\nImgFrLink=bg.jpg\n");
+    const QString link = m_Dir.filePath("myskin/link.jpg");
+    const QString survey = m_Dir.filePath("myskin/survey.jpg");
+    WriteFile(link, JpegOf(Solid(300, 200, Qt::red)));
+    WriteFile(survey, JpegOf(Solid(300, 200, Qt::red)));
+    Read("[Setting]\nRes_Path=myskin\n[FormRes_TImage]\nImgFrLink=link.jpg\nImgSurvey=survey.jpg\n");
     TFormRes res;
-    WriteFile(m_Dir.filePath("myskin/bg.jpg"), "no longer a picture");
+    WriteFile(link, "no longer a picture");
     EXPECT_EQ(res.Picture(QStringLiteral("ImgFrLink")).size(), QSize(595, 317))
         << "an unreadable skin file falls back to the built-in picture";
 
     FormRes = &res;
     QWidget page;
     auto* background = new QLabel(&page);
+    background->setGeometry(0, 0, 300, 200);
     SetPageBackground(background, QStringLiteral("ImgSurvey"));
-    EXPECT_TRUE(background->pixmap().isNull()) << "a page not shown yet has not read its background";
+    WriteFile(survey, JpegOf(Solid(300, 200, Qt::blue)));
     page.show();
-    EXPECT_EQ(background->pixmap().size(), res.Picture(QStringLiteral("ImgSurvey")).size());
+    const auto shown = [&] { return background->grab().toImage().pixelColor(150, 100); };
+    EXPECT_LT(qAbs(shown().blue() - 255) + shown().red(), 16) << "the picture is read when the page shows";
     SetPageBackground(background, QStringLiteral("ImgFrLink"));
-    EXPECT_EQ(background->pixmap().size(), QSize(595, 317)) << "a visible label changes at once";
+    EXPECT_EQ(shown(), res.Picture(QStringLiteral("ImgFrLink")).pixelColor(150, 100))
+        << "a visible label changes at once";
     FormRes = nullptr;
 }

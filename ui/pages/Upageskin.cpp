@@ -3,38 +3,53 @@
 
 #include <QEvent>
 #include <QLabel>
+#include <QPaintEvent>
+#include <QPainter>
 
 namespace {
 
-// Puts the picture in when the label is first shown: the backgrounds of pages nobody opens are never read.
-class CBackgroundOnShow : public QObject {
+// Draws a page's background picture into its label. The picture is read when the label is first shown, so the
+// backgrounds of pages nobody opens are never read; and only the parts to repaint are drawn, which keeps the
+// painter from splitting a whole-picture blit across worker threads for every changed value on the page.
+class CPageBackground : public QObject {
 public:
-    CBackgroundOnShow(QLabel* label, const QString& picture) : QObject(label), m_Picture(picture)
+    CPageBackground(QLabel* label, const QString& picture) : QObject(label), m_Picture(picture)
     {
         label->installEventFilter(this);
+        if (label->isVisible())
+            Load();
+        label->update();
     }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() == QEvent::Show) {
-            watched->removeEventFilter(this);
-            SetPageBackground(static_cast<QLabel*>(watched), m_Picture);
-            deleteLater();
-        }
-        return false;
+        if (event->type() == QEvent::Show && m_Pixmap.isNull())
+            Load();
+        if (event->type() != QEvent::Paint)
+            return false;
+        QPainter painter(static_cast<QWidget*>(watched));
+        for (const QRect& r : static_cast<QPaintEvent*>(event)->region())
+            painter.drawPixmap(r, m_Pixmap, r);
+        return true;
     }
 
 private:
+    void Load()
+    {
+        if (FormRes)
+            m_Pixmap = QPixmap::fromImage(FormRes->Picture(m_Picture));
+    }
+
     QString m_Picture;
+    QPixmap m_Pixmap;
 };
 
 } // namespace
 
 void SetPageBackground(QLabel* background, const QString& picture)
 {
-    if (!background->isVisible())
-        new CBackgroundOnShow(background, picture);
-    else if (FormRes)
-        background->setPixmap(QPixmap::fromImage(FormRes->Picture(picture)));
+    delete background->findChild<CPageBackground*>(QString(), Qt::FindDirectChildrenOnly);
+    background->clear();
+    new CPageBackground(background, picture);
 }
