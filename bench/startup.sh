@@ -6,7 +6,8 @@
 #
 # Reported: time from exec to the main window mapped ("/UI"), time to the first status report (its debug log
 # line), resident memory 3 s after the window is mapped (and peak from /usr/bin/time), and CPU time used while
-# idling connected with Link Info shown, per 30 s, summed over all threads from /proc/<pid>/task/*/schedstat.
+# idling connected with Link Info shown, per 30 s, summed over all threads from /proc/<pid>/task/*/schedstat and
+# broken down by thread name.
 set -euo pipefail
 
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
@@ -52,6 +53,11 @@ logged() { grep -q "$1" "$APP/wlanutil.Log"; }
 linked() { "$APP/tsrwl-simctl" status | grep -q "^link .*, up$"; }
 rss_kb() { awk '/^VmRSS:/ {print $2}' "/proc/$1/status"; }
 cpu_ns() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{s += $1} END {printf "%.0f\n", s}'; }
+thread_ns() { # one line per thread: id, name, CPU ns so far
+    for t in /proc/"$1"/task/*; do
+        echo "$(basename "$t") $(tr ' ' _ <"$t/comm") $(cut -d' ' -f1 "$t/schedstat")"
+    done 2>/dev/null | sort
+}
 fresh_adapter() {
     rm -rf "$WORK/run"/* "$WORK/config" "$WORK/data"
     "$APP/tsrwl-simctl" --prof-root Tessaro plug >/dev/null
@@ -94,9 +100,13 @@ pid=$(pgrep -x -P $timepid wlanutil)
 wait_until linked
 sleep 5
 c0=$(cpu_ns $pid)
+thread_ns $pid >"$WORK/threads0"
 sleep "$IDLE"
 c1=$(cpu_ns $pid)
+thread_ns $pid >"$WORK/threads1"
 close_app $timepid
+by_thread=$(join "$WORK/threads0" "$WORK/threads1" |
+    awk -v s="$IDLE" '{v = ($5 - $3) / 1e6 * 30 / s; if (v >= 0.05) printf "%s %.2f ms, ", $2, v}')
 idle_ms=$(awk -v a="$c0" -v b="$c1" -v s="$IDLE" 'BEGIN {v = (b - a) / 1e6 * 30 / s; printf "%.2f", v < 0 ? 0 : v}')
 
 "$BUILD/bin/floor" "$PICTURE" &
@@ -120,4 +130,5 @@ echo "exec to window mapped:   wlanutil ${W} ms   floor ${FW} ms   ratio $(awk -
 echo "exec to first status:    wlanutil ${S} ms"
 echo "resident memory:         wlanutil ${R} kB   floor ${FR} kB   ratio $(awk -v a="$R" -v b="$FR" 'BEGIN {printf "%.2f", a / b}')   (wlanutil peak $(cat "$WORK/peak") kB)"
 echo "CPU idling per 30 s:     wlanutil ${idle_ms} ms   floor ${floor_idle_ms} ms"
+echo "  by thread:             ${by_thread%, }"
 echo "all runs: window ${win[*]} / floor ${floor_win[*]} / status ${status[*]} / rss ${rss[*]} / floor rss ${floor_rss[*]}"
