@@ -53,9 +53,12 @@ logged() { grep -q "$1" "$APP/wlanutil.Log"; }
 linked() { "$APP/tsrwl-simctl" status | grep -q "^link .*, up$"; }
 rss_kb() { awk '/^VmRSS:/ {print $2}' "/proc/$1/status"; }
 cpu_ns() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{s += $1} END {printf "%.0f\n", s}'; }
-thread_ns() { # one line per thread: id, name, CPU ns so far
+thread_ns() { # one line per thread: id, name (the main thread: GUI), CPU ns so far
     for t in /proc/"$1"/task/*; do
-        echo "$(basename "$t") $(tr ' ' _ <"$t/comm") $(cut -d' ' -f1 "$t/schedstat")"
+        local name
+        name=$(tr ' ' _ <"$t/comm")
+        [ "$(basename "$t")" = "$1" ] && name=GUI
+        echo "$(basename "$t") $name $(cut -d' ' -f1 "$t/schedstat")"
     done 2>/dev/null | sort
 }
 fresh_adapter() {

@@ -42,7 +42,7 @@ QString Cut(const QString& text, int max)
 TThreadPtr<CNICAdapter> CNICAdapter::Create(QObject* notifyTarget, uint32_t flags, const TAdapterDesc& desc)
 {
     TThreadPtr<CNICAdapter> adapter(new CNICAdapter(notifyTarget, flags, desc));
-    adapter->Start();
+    adapter->Start("AdapterWorker");
     return adapter;
 }
 

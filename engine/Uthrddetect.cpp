@@ -74,6 +74,7 @@ CThrdDetect::Ptr CThrdDetect::Create(QObject* mainWindow)
     Ptr detect(new CThrdDetect(mainWindow));
     detect->moveToThread(detect->m_Thread.get());
     connect(detect->m_Thread.get(), &QThread::started, detect.get(), &CThrdDetect::CreateWnd);
+    detect->m_Thread->setObjectName(QStringLiteral("DeviceDetect"));
     detect->m_Thread->start();
     return detect;
 }

@@ -3,6 +3,7 @@
 
 #include <chrono>
 #include <exception>
+#include <pthread.h>
 
 CThread::~CThread()
 {
@@ -15,9 +16,10 @@ CThread::~CThread()
         m_Thread.join();
 }
 
-void CThread::Start()
+void CThread::Start(const char* name)
 {
     m_Thread = std::thread([this] { Run(); });
+    pthread_setname_np(m_Thread.native_handle(), name);
 }
 
 void CThread::Run()

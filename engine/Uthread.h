@@ -23,7 +23,8 @@ protected:
     CThread() = default;
     virtual ~CThread();
 
-    void Start();
+    // Starts the body on a thread that tools such as ps and debuggers show as `name` (at most 15 bytes).
+    void Start(const char* name);
     virtual void Execute() = 0;
     // Asks the thread to stop and waits; true when it ended (the object may then be freed). The default waits
     // 2000 ms and abandons the thread after that.

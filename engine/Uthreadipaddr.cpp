@@ -12,7 +12,7 @@ constexpr int STOP_WAIT_MS = 1000;
 TThreadPtr<ThreadIPAddr> ThreadIPAddr::Create(const QString& description, int flags)
 {
     TThreadPtr<ThreadIPAddr> thread(new ThreadIPAddr(description, flags));
-    thread->Start();
+    thread->Start("IPAddress");
     return thread;
 }
 
