@@ -5,19 +5,27 @@
 #include "Simstate.h"
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 // The simulated adapter at one moment: the scenario, the shared state and the clock. The exported functions
-// make one per call, so that every process sees the same world.
+// make one per call, so that every process sees the same world; within the call the state is read once and
+// again only after the call changed it.
 
 class CSimAdapter {
 public:
     CSimAdapter(std::shared_ptr<const SimScenario> scenario, std::string statePath, int64_t nowMs);
 
     const SimScenario& Scenario() const { return *m_scenario; }
-    SimState State() const { return m_store.Read(*m_scenario); }
+    SimState State() const
+    {
+        if (!m_state)
+            m_state = m_store.Read(*m_scenario);
+        return *m_state;
+    }
     bool Update(const std::function<bool(SimState&)>& change) const
     {
+        m_state.reset();
         return m_store.Update(*m_scenario, change);
     }
 
@@ -53,5 +61,6 @@ private:
 
     std::shared_ptr<const SimScenario> m_scenario;
     CSimStateStore m_store;
+    mutable std::optional<SimState> m_state;
     int64_t m_now;
 };
