@@ -2,6 +2,9 @@
 
 #include "app/Udebug.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QSocketNotifier>
 #include <cstring>
 #include <unistd.h>
@@ -15,17 +18,33 @@ const char* const SESSION_INTERFACE = "org.freedesktop.login1.Session";
 const char* const PROPERTIES_INTERFACE = "org.freedesktop.DBus.Properties";
 constexpr uint64_t CALL_TIMEOUT_US = 2000 * 1000;
 
-// True when the system bus is a local socket that does not exist (yet). Looking first spares a socket, and
-// the kernel's work of setting it up, on every retry while there is no bus; addresses of any other form are
-// left to the bus library.
-bool NoSystemBusSocket()
+// The path of the system bus when it is a plain local socket; empty for addresses of any other form, which
+// are left to the bus library.
+std::string SystemBusSocket()
 {
     const char* env = getenv("DBUS_SYSTEM_BUS_ADDRESS");
     const std::string address = env && *env ? env : "unix:path=/run/dbus/system_bus_socket";
     const std::string prefix = "unix:path=";
     if (address.compare(0, prefix.size(), prefix) != 0 || address.find_first_of(",;%") != std::string::npos)
-        return false;
-    return access(address.c_str() + prefix.size(), F_OK) != 0;
+        return {};
+    return address.substr(prefix.size());
+}
+
+// True when the system bus is a local socket that does not exist (yet). Looking first spares a socket, and
+// the kernel's work of setting it up, on every try while there is no bus.
+bool NoSystemBusSocket()
+{
+    const std::string socket = SystemBusSocket();
+    return !socket.empty() && access(socket.c_str(), F_OK) != 0;
+}
+
+// The deepest folder on the way to `path` that exists: where its next part will be created.
+QString ExistingFolderOf(const QString& path)
+{
+    QFileInfo folder(QFileInfo(path).absolutePath());
+    while (!folder.isDir() && !folder.isRoot())
+        folder.setFile(folder.absolutePath());
+    return folder.absoluteFilePath();
 }
 
 // Reads one a{sv} dictionary of a PropertiesChanged signal; `found` is set when it names Active.
@@ -85,6 +104,33 @@ bool CSessionWatch::Register()
         Unregister();
     m_SessionPath.clear();
     return false;
+}
+
+bool CSessionWatch::WaitForBus()
+{
+    if (!NoSystemBusSocket())
+        return false;
+    if (!m_BusFolder) {
+        m_BusFolder = new QFileSystemWatcher(this);
+        connect(m_BusFolder, &QFileSystemWatcher::directoryChanged, this, &CSessionWatch::BusFolderChanged);
+    }
+    if (!m_BusFolder->directories().isEmpty())
+        m_BusFolder->removePaths(m_BusFolder->directories());
+    const QString folder = ExistingFolderOf(QString::fromStdString(SystemBusSocket()));
+    if (m_BusFolder->addPath(folder))
+        return true;
+    DebugPrint("CSessionWatch: cannot watch %s for the system bus", qPrintable(folder));
+    return false;
+}
+
+void CSessionWatch::BusFolderChanged()
+{
+    // A folder on the way may have been made, or the socket itself: watch one step deeper or report it.
+    if (WaitForBus())
+        return;
+    if (!m_BusFolder->directories().isEmpty())
+        m_BusFolder->removePaths(m_BusFolder->directories());
+    Q_EMIT BusChanged();
 }
 
 void CSessionWatch::Unregister()

@@ -130,13 +130,21 @@ void CThrdDetect::RegisterSessionNotify()
     connect(m_Session, &CSessionWatch::ConsoleConnect, this, &CThrdDetect::OnConsoleConnect);
     connect(m_Session, &CSessionWatch::ConsoleDisconnect, this, &CThrdDetect::OnConsoleDisconnect);
     connect(m_Session, &CSessionWatch::Resume, this, &CThrdDetect::OnResume);
-    connect(m_Session, &CSessionWatch::Lost, m_Timer2, qOverload<>(&QTimer::start));
+    connect(m_Session, &CSessionWatch::Lost, this, &CThrdDetect::RetrySessionLater);
+    connect(m_Session, &CSessionWatch::BusChanged, this, &CThrdDetect::OnTimer2);
     if (m_Session->Register()) {
         DebugPrint("Succ: RegisterSessionNotify");
     } else {
         DebugPrint("Fail: RegisterSessionNotify");
-        m_Timer2->start();
+        RetrySessionLater();
     }
+}
+
+// While the system bus does not exist there is nothing to retry: the watch waits for it to appear.
+void CThrdDetect::RetrySessionLater()
+{
+    if (!m_Session->WaitForBus())
+        m_Timer2->start();
 }
 
 void CThrdDetect::DestroyWnd()
@@ -286,11 +294,12 @@ void CThrdDetect::OnTimer1()
 
 void CThrdDetect::OnTimer2()
 {
+    m_Timer2->stop();
     if (m_Session->Register()) {
         DebugPrint("Succ: RegisterSessionNotify");
-        m_Timer2->stop();
     } else {
         DebugPrint("Fail: RegisterSessionNotify");
+        RetrySessionLater();
     }
 }
 

@@ -59,6 +59,7 @@ private:
     void CreateWnd();
     void DestroyWnd();
     void RegisterSessionNotify();
+    void RetrySessionLater();
     void OnTimer1();
     void OnTimer2();
     void OnDeviceEvent(bool arrival, const QString& devicePath, const QString& hwId);

@@ -2,6 +2,9 @@
 #include "fakelogind.h"
 #include "testutil.h"
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -90,4 +93,27 @@ TEST_F(SessionWatchTest, LosingTheBusIsReportedAndALaterRegistrationWorks)
     m_Logind->SetActive(false);
     ASSERT_TRUE(WaitFor([&] { return m_Events.size() == 1; }));
     EXPECT_EQ(m_Events.join(','), "disconnect");
+}
+
+TEST_F(SessionWatchTest, AMissingBusIsWaitedForWithoutRetries)
+{
+    int changed = 0;
+    QObject::connect(&m_Watch, &CSessionWatch::BusChanged, &m_Watch, [&] { ++changed; });
+    const auto restore = qScopeGuard(
+        [address = qgetenv("DBUS_SYSTEM_BUS_ADDRESS")] { qputenv("DBUS_SYSTEM_BUS_ADDRESS", address); });
+    // The bus will live in a folder that is not there yet either.
+    const QString folder = s_Dir->filePath("late");
+    FakeLogind logind(folder);
+    qputenv("DBUS_SYSTEM_BUS_ADDRESS", logind.Address().toUtf8());
+
+    EXPECT_FALSE(m_Watch.Register());
+    ASSERT_TRUE(m_Watch.WaitForBus());
+    ASSERT_TRUE(QDir().mkdir(folder));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(changed, 0) << "the folder alone is not the bus";
+    ASSERT_TRUE(logind.StartBus());
+    ASSERT_TRUE(WaitFor([&] { return changed == 1; }));
+    EXPECT_FALSE(m_Watch.WaitForBus()) << "a bus that is there is retried, not waited for";
+    ASSERT_TRUE(logind.StartService());
+    EXPECT_TRUE(m_Watch.Register());
 }
