@@ -283,23 +283,25 @@ void TFrameLinkInfo::ShowAuthentication(const WLANStatus& status)
     ui->LblProfName->setText(name == QLatin1String(EDITING_PROFILE_NAME) ? QString() : name);
     const int method = m_Profile.EncryptionMethod;
     ui->LblSecurity->setText(SecurityText(method));
-    ui->LblAuthen->clear();
+    // Set once: clearing first would repaint the label with every status report.
+    ui->LblAuthen->setText(ProfileAuthenText(method, status.AuthMode));
+}
+
+QString TFrameLinkInfo::ProfileAuthenText(int method, uint32_t authMode) const
+{
     switch (method) {
     case 0:
     case 1:
-        ui->LblAuthen->setText(AuthModeText(status.AuthMode));
-        break;
+        return AuthModeText(authMode);
     case 2:
     case 6:
-        ui->LblAuthen->setText(CommonText(LT_NONE));
-        break;
+        return CommonText(LT_NONE);
     case 3:
     case 4:
     case 7:
-        ui->LblAuthen->setText(AuthenText(m_Profile.MS8021xAuthMode));
-        break;
+        return AuthenText(m_Profile.MS8021xAuthMode);
     default:
-        break;
+        return {};
     }
 }
 

@@ -40,6 +40,7 @@ private:
     void ShowDisconnected();
     void ShowStatus(const WLANStatus& status);
     void ShowAuthentication(const WLANStatus& status);
+    QString ProfileAuthenText(int method, uint32_t authMode) const;
     void ShowIP(const NetworkInfo& network);
     void ShowRates(const WLANStatus& status);
     void ResetRateSample() { m_SampleTick = 0; }
