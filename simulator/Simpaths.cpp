@@ -1,5 +1,6 @@
 #include "Simpaths.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
@@ -98,6 +99,20 @@ bool MakePrivateDirs(const std::string& dir)
     }
     struct stat st {};
     return stat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool ReadFileText(const std::string& path, std::string& text)
+{
+    text.clear();
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    char buffer[8192];
+    ssize_t n = 0;
+    while ((n = read(fd, buffer, sizeof buffer)) > 0 || (n < 0 && errno == EINTR))
+        text.append(buffer, size_t(std::max<ssize_t>(n, 0)));
+    close(fd);
+    return n == 0;
 }
 
 bool WriteFileAtomic(const std::string& path, const std::string& data)

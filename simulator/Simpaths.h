@@ -18,6 +18,8 @@ std::string StatePath();
 std::string ProfileBaseDir();
 // Creates a directory and its parents with mode 0700 where missing; false when it cannot be had.
 bool MakePrivateDirs(const std::string& dir);
+// The whole content of `path`; false when it cannot be opened or read.
+bool ReadFileText(const std::string& path, std::string& text);
 // Writes `data` to `path` through a private temporary file and a rename, mode 0600.
 bool WriteFileAtomic(const std::string& path, const std::string& data);
 

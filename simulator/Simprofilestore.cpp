@@ -5,8 +5,6 @@
 #include <algorithm>
 #include <cstring>
 #include <dirent.h>
-#include <fstream>
-#include <sstream>
 #include <unistd.h>
 
 namespace {
@@ -99,12 +97,9 @@ bool CSimProfileStore::Load(const std::string& name, void* record, size_t size) 
 {
     if (!IsUsableName(name) || !record)
         return false;
-    std::ifstream file(FilePath(name), std::ios::binary);
-    if (!file)
+    std::string data;
+    if (!ReadFileText(FilePath(name), data))
         return false;
-    std::stringstream content;
-    content << file.rdbuf();
-    const std::string data = content.str();
     if (data.size() != sizeof kMagic + size || memcmp(data.data(), kMagic, sizeof kMagic) != 0) {
         SimLog("profile file %s is damaged; ignored", FilePath(name).c_str());
         return false;

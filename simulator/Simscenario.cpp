@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <fstream>
 #include <mutex>
 #include <sstream>
 #include <sys/stat.h>
@@ -193,12 +192,10 @@ std::shared_ptr<const SimScenario> LoadScenario(const CacheKey& key)
 {
     auto scenario = std::make_shared<SimScenario>();
     std::vector<std::string> problems;
-    std::ifstream file(key.path, std::ios::binary);
-    std::stringstream text;
-    text << file.rdbuf();
-    if (!file) {
+    std::string text;
+    if (!ReadFileText(key.path, text)) {
         SimLog("scenario %s cannot be read; using the built-in scenario", key.path.c_str());
-    } else if (!ParseScenario(text.str(), *scenario, problems)) {
+    } else if (!ParseScenario(text, *scenario, problems)) {
         SimLog("scenario %s is malformed; using the built-in scenario", key.path.c_str());
         scenario = std::make_shared<SimScenario>();
         problems.clear();

@@ -4,7 +4,6 @@
 
 #include <cstring>
 #include <fcntl.h>
-#include <fstream>
 #include <mutex>
 #include <sstream>
 #include <sys/file.h>
@@ -255,12 +254,9 @@ CSimStateStore::CSimStateStore(std::string path) : m_path(std::move(path)) {}
 SimState CSimStateStore::Read(const SimScenario& scenario) const
 {
     const SimState start = SimState::FromScenario(scenario);
-    std::ifstream file(m_path);
-    if (!file)
+    std::string text;
+    if (!ReadFileText(m_path, text))
         return start;
-    std::stringstream stream;
-    stream << file.rdbuf();
-    const std::string text = stream.str();
     // Every call of the adapter reads the state, which rarely changes between two calls: the last file's
     // state is kept, for the same text on the same starting values only.
     static std::mutex lock;
