@@ -39,6 +39,10 @@ private:
     {
         if (FormRes)
             m_Pixmap = QPixmap::fromImage(FormRes->Picture(m_Picture));
+        // A picture that covers the whole label hides what lies beneath: the toolkit then skips painting it.
+        auto* label = static_cast<QLabel*>(parent());
+        const bool covers = m_Pixmap.width() >= label->width() && m_Pixmap.height() >= label->height();
+        label->setAttribute(Qt::WA_OpaquePaintEvent, covers);
     }
 
     QString m_Picture;
