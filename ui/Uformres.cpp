@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSysInfo>
 #include <csetjmp>
 #include <cstdio>
 #include <jpeglib.h>
@@ -93,13 +94,15 @@ bool DecodeJpegInto(jpeg_decompress_struct* info, JpegError* err, const QByteArr
     jpeg_mem_src(info, reinterpret_cast<const unsigned char*>(data->constData()),
                  (unsigned long)data->size());
     jpeg_read_header(info, TRUE);
-    info->out_color_space = JCS_RGB;
+    // Straight into the toolkit's 32-bit layout, 0xffRRGGBB: no second pass to convert. The alpha forms are
+    // asked for because only they promise the top byte 0xff.
+    info->out_color_space = QSysInfo::ByteOrder == QSysInfo::LittleEndian ? JCS_EXT_BGRA : JCS_EXT_ARGB;
     jpeg_start_decompress(info);
-    if (info->output_components != 3 || info->output_width > 16384 || info->output_height > 16384) {
+    if (info->output_components != 4 || info->output_width > 16384 || info->output_height > 16384) {
         jpeg_destroy_decompress(info);
         return false;
     }
-    *out = QImage(int(info->output_width), int(info->output_height), QImage::Format_RGB888);
+    *out = QImage(int(info->output_width), int(info->output_height), QImage::Format_RGB32);
     if (out->isNull()) {
         jpeg_destroy_decompress(info);
         return false;
@@ -124,7 +127,7 @@ QImage DecodeJpeg(const QByteArray& data)
     QImage image;
     if (!DecodeJpegInto(&info, &err, &data, &image))
         return QImage();
-    return image.convertToFormat(QImage::Format_RGB32);
+    return image;
 }
 
 QImage LoadPictureFile(const QString& path)

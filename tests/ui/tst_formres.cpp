@@ -84,6 +84,8 @@ TEST(Jpeg, DecodedByLibraryKeepsSizeAndColour)
     const QImage src = Solid(123, 45, QColor(200, 100, 50));
     const QImage img = DecodeJpeg(JpegOf(src));
     ASSERT_EQ(img.size(), src.size());
+    ASSERT_EQ(img.format(), QImage::Format_RGB32);
+    EXPECT_EQ(qAlpha(reinterpret_cast<const QRgb*>(img.constScanLine(20))[60]), 255) << "opaque as stored";
     const QColor c = img.pixelColor(60, 20);
     EXPECT_NEAR(c.red(), 200, 4);
     EXPECT_NEAR(c.green(), 100, 4);
