@@ -2,7 +2,6 @@
 
 #include "app/Udebug.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
 #include <QSocketNotifier>
@@ -114,13 +113,18 @@ bool CSessionWatch::WaitForBus()
         m_BusFolder = new QFileSystemWatcher(this);
         connect(m_BusFolder, &QFileSystemWatcher::directoryChanged, this, &CSessionWatch::BusFolderChanged);
     }
-    if (!m_BusFolder->directories().isEmpty())
-        m_BusFolder->removePaths(m_BusFolder->directories());
     const QString folder = ExistingFolderOf(QString::fromStdString(SystemBusSocket()));
-    if (m_BusFolder->addPath(folder))
-        return true;
-    DebugPrint("CSessionWatch: cannot watch %s for the system bus", qPrintable(folder));
-    return false;
+    const QStringList watched = m_BusFolder->directories();
+    if (watched != QStringList{folder}) {
+        if (!watched.isEmpty())
+            m_BusFolder->removePaths(watched);
+        if (!m_BusFolder->addPath(folder)) {
+            DebugPrint("CSessionWatch: cannot watch %s for the system bus", qPrintable(folder));
+            return false;
+        }
+    }
+    // The socket may have come between the first look and the watch.
+    return NoSystemBusSocket();
 }
 
 void CSessionWatch::BusFolderChanged()
