@@ -186,8 +186,8 @@ bool CSessionWatch::ReadActive(bool& active)
     sd_bus_error error = SD_BUS_ERROR_NULL;
     sd_bus_message* reply = nullptr;
     int value = 0;
-    int r = sd_bus_call_method(m_Bus, LOGIN_SERVICE, m_SessionPath.c_str(), PROPERTIES_INTERFACE, "Get", &error,
-                               &reply, "ss", SESSION_INTERFACE, "Active");
+    int r = sd_bus_call_method(m_Bus, LOGIN_SERVICE, m_SessionPath.c_str(), PROPERTIES_INTERFACE, "Get",
+                               &error, &reply, "ss", SESSION_INTERFACE, "Active");
     if (r >= 0)
         r = sd_bus_message_read(reply, "v", "b", &value);
     sd_bus_message_unref(reply);
@@ -231,7 +231,8 @@ int CSessionWatch::OnPropertiesChanged(sd_bus_message* message, void* self, sd_b
 {
     auto* watch = static_cast<CSessionWatch*>(self);
     const char* interfaceName = nullptr;
-    if (sd_bus_message_read(message, "s", &interfaceName) < 0 || std::strcmp(interfaceName, SESSION_INTERFACE))
+    if (sd_bus_message_read(message, "s", &interfaceName) < 0 ||
+        std::strcmp(interfaceName, SESSION_INTERFACE))
         return 0;
     bool found = false;
     bool active = watch->m_Active;
