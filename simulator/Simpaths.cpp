@@ -1,6 +1,5 @@
 #include "Simpaths.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
@@ -109,8 +108,12 @@ bool ReadFileText(const std::string& path, std::string& text)
         return false;
     char buffer[8192];
     ssize_t n = 0;
-    while ((n = read(fd, buffer, sizeof buffer)) > 0 || (n < 0 && errno == EINTR))
-        text.append(buffer, size_t(std::max<ssize_t>(n, 0)));
+    while ((n = read(fd, buffer, sizeof buffer)) != 0) {
+        if (n > 0)
+            text.append(buffer, size_t(n));
+        else if (errno != EINTR)
+            break;
+    }
     close(fd);
     return n == 0;
 }

@@ -284,12 +284,12 @@ void TFrameLinkInfo::ShowAuthentication(const WLANStatus& status)
     const int method = m_Profile.EncryptionMethod;
     ui->LblSecurity->setText(SecurityText(method));
     // Set once: clearing first would repaint the label with every status report.
-    ui->LblAuthen->setText(ProfileAuthenText(method, status.AuthMode));
+    ui->LblAuthen->setText(ProfileAuthenText(status.AuthMode));
 }
 
-QString TFrameLinkInfo::ProfileAuthenText(int method, uint32_t authMode) const
+QString TFrameLinkInfo::ProfileAuthenText(uint32_t authMode) const
 {
-    switch (method) {
+    switch (m_Profile.EncryptionMethod) {
     case 0:
     case 1:
         return AuthModeText(authMode);

@@ -40,7 +40,8 @@ private:
     void ShowDisconnected();
     void ShowStatus(const WLANStatus& status);
     void ShowAuthentication(const WLANStatus& status);
-    QString ProfileAuthenText(int method, uint32_t authMode) const;
+    // The authentication shown for the applied profile, by its encryption method.
+    QString ProfileAuthenText(uint32_t authMode) const;
     void ShowIP(const NetworkInfo& network);
     void ShowRates(const WLANStatus& status);
     void ResetRateSample() { m_SampleTick = 0; }
