@@ -301,5 +301,5 @@ bool SameIpSettings(const NetworkInfo& wanted, const NetworkInfo& current)
 
 QString ProfileNameOf(const WLProfile& profile)
 {
-    return QString::fromUtf8(profile.ProfileName, int(strnlen(profile.ProfileName, sizeof profile.ProfileName)));
+    return BytesText(profile.ProfileName, sizeof profile.ProfileName);
 }

@@ -3,6 +3,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
 #include <QStringList>
 #include <algorithm>
 #include <cstring>
@@ -240,6 +241,14 @@ QString RuntimeDir()
     if (mkdir(own.constData(), 0700) != 0 && errno != EEXIST)
         return {};
     return usable(own) ? QFile::decodeName(own) : QString();
+}
+
+QString BytesText(const char* data, size_t size)
+{
+    const QByteArrayView bytes(data, qsizetype(strnlen(data, size)));
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(bytes);
+    return utf8.hasError() ? QString::fromLatin1(bytes) : text;
 }
 
 QByteArray Utf8Left(const QString& text, qsizetype maxBytes)

@@ -25,6 +25,10 @@ QString DriverFilePath(const QString& name);
 
 // The UTF-8 form of `text` cut to at most maxBytes bytes at a character boundary.
 QByteArray Utf8Left(const QString& text, qsizetype maxBytes);
+// Display text of a byte field (up to its first NUL, at most `size` bytes): the bytes read as UTF-8 when
+// they are valid UTF-8, else as Latin-1, so names from other systems stay readable. Network names are raw
+// bytes: show them through this, and never write the text back in place of the bytes.
+QString BytesText(const char* data, size_t size);
 // Copies `text` into a fixed, NUL-terminated field of `size` bytes (size - 1 bytes of text at most); the
 // rest of the field is zero-filled.
 void CopyTextField(char* field, size_t size, const QString& text);

@@ -45,6 +45,8 @@ TSortLv::TSortLv(QWidget* parent) : QTreeWidget(parent)
     setSortingEnabled(false);
     auto* header = new TSortLvHeader(this);
     setHeader(header);
+    // A header set after construction starts with its sections not clickable, which left sorting dead.
+    header->setSectionsClickable(true);
     header->setStretchLastSection(false);
     // Connected before any owner can connect, so the owner's handler sees the new sort state.
     connect(header, &QHeaderView::sectionClicked, this, [this](int column) {

@@ -26,7 +26,10 @@ install_missing() {
 build() { # dir, extra cmake arguments...
     local dir=$1
     shift
-    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo ${CI:+-DWLANUTIL_WERROR=ON} "$@" >/dev/null
+    local launcher=()
+    # Rebuilds in several checkouts share one compiler cache where the machine has one.
+    command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo ${CI:+-DWLANUTIL_WERROR=ON} "${launcher[@]}" "$@" >/dev/null
     cmake --build "$dir" -j"$(nproc)"
 }
 

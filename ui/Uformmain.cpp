@@ -3,6 +3,7 @@
 #include "Uformmsgbox.h"
 #include "Uformres.h"
 #include "Uwinutil.h"
+#include "app/Uutility.h"
 #include "app/Udebug.h"
 #include "app/Unotifyevent.h"
 #include "controls/Trayicon.h"
@@ -59,7 +60,7 @@ enum DeviceChange { dcRemoved = 3, dcArrived = 4 };
 
 QString FieldText(const char* field, size_t size)
 {
-    return QString::fromUtf8(field, int(strnlen(field, size)));
+    return BytesText(field, size);
 }
 
 } // namespace

@@ -78,6 +78,16 @@ TEST(Utility, CopyTextFieldCutsAtCharacterBoundary)
     EXPECT_EQ(QByteArray(field, 6), QByteArray("ab\0\0\0\0", 6)) << "the rest of the field is zeroed";
 }
 
+TEST(Utility, BytesTextReadsUtf8OrLatin1UpToTheField)
+{
+    const char latin1[] = "\xE9t\xE9"; // a Latin-1 network name
+    EXPECT_EQ(BytesText(latin1, 3), QString::fromUtf8("été"));
+    EXPECT_EQ(BytesText("\xC3\xA9t\xC3\xA9", 5), QString::fromUtf8("été"));
+    EXPECT_EQ(BytesText("abc\0def", 7), "abc") << "stops at the first NUL";
+    EXPECT_EQ(BytesText("abcdef", 3), "abc") << "never reads past the field";
+    EXPECT_EQ(BytesText("\xC3", 1), QString::fromUtf8("Ã")) << "half a character is not UTF-8";
+}
+
 TEST(Utility, FileVersionOfTheProgram)
 {
     const QString exe = testutil::BinDir() + "/wlanutil";

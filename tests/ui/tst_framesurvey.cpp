@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QTest>
 #include <controls/Sortlv.h>
 
 using testutil::WaitFor;
@@ -43,7 +44,13 @@ protected:
             texts << m_Lv->topLevelItem(i)->text(column);
         return texts;
     }
-    void ClickHeader(int column) { Q_EMIT m_Lv->header()->sectionClicked(column); }
+    // A real mouse click on the middle of the header section, as a person sorts.
+    void ClickHeader(int column)
+    {
+        QHeaderView* header = m_Lv->header();
+        const int x = header->sectionViewportPosition(column) + header->sectionSize(column) / 2;
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(x, header->height() / 2));
+    }
     QPushButton* Button(const char* name) const
     {
         return m_Page->findChild<QPushButton*>(QLatin1String(name));

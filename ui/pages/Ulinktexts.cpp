@@ -1,5 +1,6 @@
 #include "Ulinktexts.h"
 #include "app/Udefine.h"
+#include "app/Uutility.h"
 #include "engine/Ucumlib.h"
 
 #include <QElapsedTimer>
@@ -58,9 +59,7 @@ QString MacText(const uint8_t* mac)
 
 QString SsidText(const uint8_t* ssid, uint32_t length)
 {
-    char buffer[TEXT_BUFFER_SIZE] = {};
-    std::memcpy(buffer, ssid, std::min<size_t>(length, TSRWL_SSID_MAX));
-    return QString::fromUtf8(buffer);
+    return BytesText(reinterpret_cast<const char*>(ssid), std::min<size_t>(length, TSRWL_SSID_MAX));
 }
 
 int ChannelOf(uint32_t frequency)
