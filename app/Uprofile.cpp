@@ -4,6 +4,8 @@
 #include "Uinifile.h"
 #include "Uutility.h"
 
+#include <QStringDecoder>
+#include <algorithm>
 #include <cstring>
 #include <exception>
 #include <vector>
@@ -151,6 +153,28 @@ void WriteUnsigned(uint8_t* p, size_t size, int value)
     memcpy(p, &v16, sizeof v16);
 }
 
+// Texts are bytes (a network name need not be UTF-8). UTF-8 is written as it is; other bytes as the marker
+// and their hexadecimal digits, which a reader that does not know the form still shows as text. A UTF-8 text
+// that itself starts with the marker is written the same way, so that every value reads back as written.
+const QLatin1String BYTES_MARKER("hex:");
+
+QString TextValue(const QByteArray& bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8.decode(bytes);
+    if (!utf8.hasError() && !text.startsWith(BYTES_MARKER))
+        return text;
+    return BYTES_MARKER + QString::fromLatin1(bytes.toHex().toUpper());
+}
+
+QByteArray ValueBytes(const QString& value)
+{
+    const QString digits = value.mid(BYTES_MARKER.size());
+    if (value.startsWith(BYTES_MARKER) && digits.size() % 2 == 0 && IsHexText(digits))
+        return QByteArray::fromHex(digits.toLatin1());
+    return value.toUtf8();
+}
+
 QString FieldToText(const IniField& f, const uint8_t* p)
 {
     int32_t v32 = 0;
@@ -165,8 +189,8 @@ QString FieldToText(const IniField& f, const uint8_t* p)
         return *p ? QStringLiteral("1") : QStringLiteral("0");
     case FieldKind::Text:
         // A record from the library may lack its NUL; never read past the field.
-        return QString::fromUtf8(reinterpret_cast<const char*>(p),
-                                 qsizetype(strnlen(reinterpret_cast<const char*>(p), f.size)));
+        return TextValue(QByteArray(reinterpret_cast<const char*>(p),
+                                    qsizetype(strnlen(reinterpret_cast<const char*>(p), f.size))));
     case FieldKind::Bytes:
         return QString::fromLatin1(
             QByteArray(reinterpret_cast<const char*>(p), qsizetype(f.size)).toHex().toUpper());
@@ -201,10 +225,18 @@ int ReadInt(const CIniFile& ini, const QString& section, const IniField& f)
 void ReadText(const CIniFile& ini, const QString& section, const IniField& f, char* field)
 {
     const QString text = ini.ReadString(section, f.key, QString::fromUtf8(f.textDefault));
-    if (size_t(text.toUtf8().size()) >= f.size)
+    const QByteArray bytes = ValueBytes(text);
+    if (size_t(bytes.size()) >= f.size)
         DebugPrint("ProfFromIniFile: [%s] %s is longer than %zu bytes; cut", qPrintable(section),
                    qPrintable(f.key), f.size - 1);
-    CopyTextField(field, f.size, text);
+    if (bytes == text.toUtf8()) {
+        CopyTextField(field, f.size, text);
+        return;
+    }
+    // Escaped bytes are taken as they are: there are no characters to keep whole.
+    const size_t length = std::min(size_t(bytes.size()), f.size - 1);
+    memset(field, 0, f.size);
+    memcpy(field, bytes.constData(), std::min(length, strnlen(bytes.constData(), length)));
 }
 
 void ReadField(const CIniFile& ini, const QString& section, const IniField& f, uint8_t* p)

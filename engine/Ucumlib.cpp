@@ -29,6 +29,10 @@ bool CTSLib::Load(const std::string& path)
 #undef TSRWL_BIND
     m_Bound = true;
     TSRWL_Initial("Tessar", 1);
+    {
+        std::lock_guard lock(m_HolderMutex);
+        m_Holder = 0;
+    }
     SynchEvent.Set();
     return true;
 }
@@ -40,28 +44,72 @@ void CTSLib::Unload()
 #undef TSRWL_CLEAR
     m_Bound = false;
     SynchEvent.Wait(0);
+    {
+        std::lock_guard lock(m_HolderMutex);
+        m_Holder = 0;
+    }
     if (m_Module)
         dlclose(m_Module);
     m_Module = nullptr;
 }
 
-bool CTSLib::Acquire(CStopSignal& stop)
+TLibTicket CTSLib::TakeTicket(CStopSignal* stop)
 {
-    if (WaitForAny({&SynchEvent, &stop.Event}) == 0)
-        return true;
+    std::lock_guard lock(m_HolderMutex);
+    m_Holder = ++m_LastTicket;
+    if (stop)
+        stop->LibTicket = m_Holder;
+    return m_Holder;
+}
+
+TLibTicket CTSLib::Acquire(CStopSignal& stop)
+{
+    // A thread asked to stop starts no library work, even when the library happens to be free.
+    if (!stop.Terminated && WaitForAny({&SynchEvent, &stop.Event}) == 0) {
+        const TLibTicket ticket = TakeTicket(&stop);
+        // The stop may have come while the lock was being taken; the owner then may not see it held.
+        if (!stop.Terminated)
+            return ticket;
+        Release(ticket);
+    }
     stop.Terminated = true;
     stop.Event.Set();
-    return false;
+    return 0;
 }
 
-bool CTSLib::Acquire()
+TLibTicket CTSLib::Acquire()
 {
-    return SynchEvent.Wait();
+    SynchEvent.Wait();
+    return TakeTicket(nullptr);
 }
 
-void CTSLib::Release()
+void CTSLib::Release(TLibTicket ticket)
 {
+    {
+        std::lock_guard lock(m_HolderMutex);
+        if (ticket == 0 || ticket != m_Holder)
+            return;
+        m_Holder = 0;
+    }
     SynchEvent.Set();
+}
+
+bool CTSLib::Holds(TLibTicket ticket) const
+{
+    std::lock_guard lock(m_HolderMutex);
+    return ticket != 0 && ticket == m_Holder;
+}
+
+bool CTSLib::ReleaseAbandoned(const CStopSignal& stop)
+{
+    {
+        std::lock_guard lock(m_HolderMutex);
+        if (stop.LibTicket == 0 || stop.LibTicket != m_Holder)
+            return false;
+        m_Holder = 0;
+    }
+    SynchEvent.Set();
+    return true;
 }
 
 int CTSLib::ReadWLANStatus(WLANStatus* status)

@@ -3,6 +3,8 @@
 #include "Uevent.h"
 #include "tsrwl.h"
 
+#include <cstdint>
+#include <mutex>
 #include <string>
 
 // The binding to the adapter library: its module, the library lock and the 48 functions by name.
@@ -19,12 +21,21 @@ public:
     // Unbinds and unloads; the library lock is taken away. For tests that load several libraries.
     void Unload();
 
-    // Waits until the library is free or `stop` is signalled. On a stop request the thread is marked
-    // terminated and its stop event raised again, and false tells the caller to skip the library work.
-    bool Acquire(CStopSignal& stop);
+    // The library lock. Every hold has its own ticket (never 0), so that a release by a thread that no longer
+    // holds the lock changes nothing: an owner that abandons a thread stuck in the library frees the lock
+    // for others, and that thread's own release when it comes back must not free it a second time.
+    //
+    // Waits until the library is free or `stop` is signalled; 0 on a stop request (also one made before the
+    // call), when the thread is marked terminated, its stop event raised again, and the caller skips the
+    // library work.
+    TLibTicket Acquire(CStopSignal& stop);
     // For the GUI thread, which has no stop event.
-    bool Acquire();
-    void Release();
+    TLibTicket Acquire();
+    // Frees the lock when `ticket` is the current hold; otherwise nothing.
+    void Release(TLibTicket ticket);
+    bool Holds(TLibTicket ticket) const;
+    // For an owner abandoning the thread of `stop`: frees the lock when that thread holds it. True when freed.
+    bool ReleaseAbandoned(const CStopSignal& stop);
     bool IsFree() const { return SynchEvent.IsSet(); }
 
     // The link status; -99 when the adapter is not connected or its state cannot be read. Lock held by caller.
@@ -37,8 +48,13 @@ public:
 #undef TSRWL_DECLARE_MEMBER
 
 private:
+    TLibTicket TakeTicket(CStopSignal* stop);
+
     void* m_Module = nullptr;
     bool m_Bound = false;
+    mutable std::mutex m_HolderMutex;
+    TLibTicket m_Holder = 0;
+    TLibTicket m_LastTicket = 0;
 };
 
 extern CTSLib g_TSLib;
@@ -46,17 +62,19 @@ extern CTSLib g_TSLib;
 // Holds the library lock for one scope.
 class CTSLibLock {
 public:
-    explicit CTSLibLock(CStopSignal& stop) : m_Held(g_TSLib.Acquire(stop)) {}
-    CTSLibLock() : m_Held(g_TSLib.Acquire()) {}
+    explicit CTSLibLock(CStopSignal& stop) : m_Ticket(g_TSLib.Acquire(stop)) {}
+    CTSLibLock() : m_Ticket(g_TSLib.Acquire()) {}
     ~CTSLibLock()
     {
-        if (m_Held)
-            g_TSLib.Release();
+        if (m_Ticket)
+            g_TSLib.Release(m_Ticket);
     }
     CTSLibLock(const CTSLibLock&) = delete;
     CTSLibLock& operator=(const CTSLibLock&) = delete;
-    explicit operator bool() const { return m_Held; }
+    explicit operator bool() const { return m_Ticket != 0; }
+    // False once an owner freed the lock for others because this thread was abandoned.
+    bool StillHeld() const { return g_TSLib.Holds(m_Ticket); }
 
 private:
-    bool m_Held;
+    TLibTicket m_Ticket;
 };

@@ -1,19 +1,30 @@
 #include "Udetectignore.h"
 
-#include <atomic>
+#include <mutex>
 
 namespace {
 
-std::atomic<IDetectIgnore*> g_DetectIgnore{nullptr};
+// Held while a call into the detection thread runs, so that its owner can free it safely.
+std::mutex g_DetectMutex;
+IDetectIgnore* g_DetectIgnore = nullptr;
 
 } // namespace
 
-IDetectIgnore* DetectIgnore()
+bool DetectIgnoreExists()
 {
-    return g_DetectIgnore.load();
+    std::lock_guard lock(g_DetectMutex);
+    return g_DetectIgnore != nullptr;
 }
 
 void SetDetectIgnore(IDetectIgnore* detect)
 {
-    g_DetectIgnore.store(detect);
+    std::lock_guard lock(g_DetectMutex);
+    g_DetectIgnore = detect;
+}
+
+void DetectIgnoreSet(bool on)
+{
+    std::lock_guard lock(g_DetectMutex);
+    if (g_DetectIgnore)
+        g_DetectIgnore->SetIgnore(on);
 }

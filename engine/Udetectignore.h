@@ -8,6 +8,9 @@ public:
     virtual void SetIgnore(bool on) = 0;
 };
 
-// The program's detection thread while it exists (null otherwise); the main window sets it.
-IDetectIgnore* DetectIgnore();
+// The program's detection thread while it exists (null otherwise); the main window sets it. Once
+// SetDetectIgnore(nullptr) has returned, no thread is still calling into the old one.
+bool DetectIgnoreExists();
 void SetDetectIgnore(IDetectIgnore* detect);
+// Passes the flag on to the detection thread, if there is one.
+void DetectIgnoreSet(bool on);

@@ -1,7 +1,11 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <initializer_list>
+
+// One hold of the library lock; 0 = none.
+using TLibTicket = uint64_t;
 
 // An auto-reset event: Set() lets exactly one wait through, then the event is unsignalled again.
 // All events share one mutex and condition variable, which makes waiting for any of several events simple;
@@ -25,6 +29,8 @@ int WaitForAny(std::initializer_list<CAutoEvent*> events, int timeoutMs = -1);
 struct CStopSignal {
     CAutoEvent Event;
     std::atomic<bool> Terminated{false};
+    // The library lock's ticket while this thread holds it (guarded by the library binding).
+    TLibTicket LibTicket = 0;
 
     void Request()
     {

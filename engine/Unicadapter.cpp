@@ -6,8 +6,10 @@
 #include "app/Unotifyevent.h"
 #include "app/Uutility.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QObject>
+#include <QThread>
 #include <chrono>
 #include <cstring>
 #include <thread>
@@ -194,12 +196,11 @@ bool CNICAdapter::StopThread()
     }
     if (!Abandon())
         return true;
-    // From here on the object belongs to its thread.
+    // From here on the object belongs to its thread. The lock is freed only when that thread holds it: a
+    // lock another thread holds is not ours to free.
     std::this_thread::sleep_for(std::chrono::milliseconds(AFTER_ABANDON_MS));
-    if (!g_TSLib.IsFree()) {
+    if (g_TSLib.ReleaseAbandoned(m_Stop))
         DebugPrint("CNICAdapter: release g_TSLib.SynchEvent event");
-        g_TSLib.Release();
-    }
     DebugPrint("CNICAdapter::~CNICAdapter() end");
     return false;
 }
@@ -259,14 +260,33 @@ void CNICAdapter::CollectStatus()
 void CNICAdapter::LaunchToDoFunc()
 {
     DebugPrint("CNICAdapter::LaunchToDoFunc()");
-    while (const auto item = m_ToDo.TakeFirst())
+    // A thread that is being stopped starts nothing more.
+    while (!Terminated()) {
+        const auto item = m_ToDo.TakeFirst();
+        if (!item)
+            break;
         (*item)();
+    }
 }
 
 void CNICAdapter::AddToDo(Operation operation)
 {
-    m_ToDo.Add({operation, this});
+    m_ToDo.Add({operation, this, {}});
     m_WakeEvent.Set();
+}
+
+void CNICAdapter::QueueJob(std::function<void()> job)
+{
+    m_ToDo.Add({nullptr, nullptr, std::move(job)});
+    m_WakeEvent.Set();
+}
+
+void CNICAdapter::Deliver(std::function<void()> deliver)
+{
+    // Checked under the notify lock, which the owner takes when it gives the thread up.
+    std::lock_guard lock(m_NotifyMutex);
+    if (!m_Abandoned && !Terminated())
+        QMetaObject::invokeMethod(QCoreApplication::instance(), std::move(deliver), Qt::QueuedConnection);
 }
 
 void CNICAdapter::GetStatus(WLANStatus& out) const
@@ -314,8 +334,32 @@ void CNICAdapter::Send(int code, int value)
         std::lock_guard lock(m_NotifyMutex);
         target = m_NotifyTarget;
     }
-    if (target)
+    if (!target)
+        return;
+    if (target->thread() == QThread::currentThread()) {
         SendNotify(target, code, value);
+        return;
+    }
+    // The window may be destroying this adapter and waiting for this thread: the wait then ends with the
+    // stop request, and the call, should it still run, does nothing.
+    struct Call {
+        CAutoEvent Done;
+        std::atomic<bool> GivenUp{false};
+    };
+    auto call = std::make_shared<Call>();
+    // Raised when the call has run, and also when the toolkit drops it unrun because the window went away.
+    std::shared_ptr<void> raise(nullptr, [call](void*) { call->Done.Set(); });
+    QMetaObject::invokeMethod(
+        target,
+        [target, code, value, call, raise = std::move(raise)] {
+            if (!call->GivenUp)
+                SendNotify(target, code, value);
+        },
+        Qt::QueuedConnection);
+    if (WaitForAny({&call->Done, &m_Stop.Event}) != 0) {
+        call->GivenUp = true;
+        m_Stop.Event.Set();
+    }
 }
 
 void CNICAdapter::StopIPWorker()

@@ -7,12 +7,15 @@
 #include "app/Udefine.h"
 #include "engine/tsrwl.h"
 
+#include <QPointer>
 #include <QString>
 #include <array>
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <type_traits>
 #include <vector>
 
 class QObject;
@@ -69,12 +72,25 @@ public:
     // Worker, status and to-do list.
     using Operation = void (CNICAdapter::*)();
     void AddToDo(Operation operation);
+
+    // Work for the worker thread, so that the window never waits for the library (a connect holds it for
+    // seconds). `work(adapter)` runs on the worker after everything queued before it; its result is then
+    // handed to `done(result)` on the GUI thread by a posted event, as notifications are. Nothing is handed
+    // over when `receiver` (a page, living on the GUI thread) is destroyed first, or when the adapter is
+    // being destroyed; the work itself may then not run at all. For example:
+    //
+    //     m_Adapter->Request(this, [](CNICAdapter& a) { TSiteList l; a.GetSiteList(l); return l; },
+    //                        [this](const TSiteList& list) { ShowSites(list); });
+    template <class Work, class Done> void Request(QObject* receiver, Work work, Done done);
+    // The same without a result.
+    template <class Work> void Queue(Work work);
     void GetStatus(WLANStatus& out) const;
     void GetNetInfo(NetworkInfo& out) const;
     bool GetAppliedProfile(WLProfile& out) const;
     void SetAntenna(uint8_t value);
 
-    // Profile lists; names compare without regard to letter case.
+    // Profile lists; names compare without regard to letter case. Any thread; a page changes them through
+    // Request, so that it does not wait for a running connect.
     void ReadProfileList(int kind, TProfileList& target);
     void GetProfileList(int kind, TProfileList& out) const;
     bool AddProfile(const WLProfile& profile);
@@ -89,7 +105,10 @@ public:
     void DoConnect();
     void WriteUseWZC(bool on);
     void DoSetZeroCfg();
+    // Any thread: queues the release and renewal on the worker, which waits out the pause between them.
     void IPRenew(int flags);
+    // Worker thread: the release and renewal themselves.
+    void DoIPRenew(int flags);
 
     // Site survey, Soft AP stations and certificates.
     void StartSiteSurvey();
@@ -153,11 +172,17 @@ private:
     // Stores the order of `list`: the count, the entries from `from` on, and no entries from the count to
     // `oldCount`.
     void WriteOrder(int kind, const TProfileList& list, size_t from, int oldCount);
+    // The library part of DoConnect, under the library lock.
+    void ApplyProfile(const WLProfile& profile);
     void ApplyNetwork(const WLProfile& profile);
     void RememberApplied(const WLProfile& profile);
     // Sleeps, cut short when the adapter is being destroyed.
     void Pause(int ms);
     void Post(int code, int value);
+    // Queues a job on the to-do list and wakes the worker.
+    void QueueJob(std::function<void()> job);
+    // Runs `deliver` on the GUI thread later, unless the adapter is being destroyed.
+    void Deliver(std::function<void()> deliver);
     void Send(int code, int value);
     void StopIPWorker();
 
@@ -194,6 +219,8 @@ private:
     int m_DefAPChA = 0;
     QString m_DefAPProfName;
     QString m_DefAPProfSSID;
+    // The lists may be changed by work queued on the worker while the GUI takes copies.
+    mutable std::mutex m_ListMutex;
     TProfileList m_StaProfiles;
     TProfileList m_APProfiles;
     WLProfile m_DefProf;
@@ -203,3 +230,29 @@ private:
     TLockedSlot<WLProfile> m_PendingSlot;
     TLockedSlot<WLProfile> m_AppliedSlot;
 };
+
+template <class Work, class Done> void CNICAdapter::Request(QObject* receiver, Work work, Done done)
+{
+    QPointer<QObject> target(receiver);
+    QueueJob([this, target, work = std::move(work), done = std::move(done)]() mutable {
+        using Result = std::decay_t<decltype(work(*this))>;
+        if constexpr (std::is_void_v<Result>) {
+            work(*this);
+            Deliver([target, done]() mutable {
+                if (target)
+                    done();
+            });
+        } else {
+            auto result = std::make_shared<Result>(work(*this));
+            Deliver([target, done, result]() mutable {
+                if (target)
+                    done(*result);
+            });
+        }
+    });
+}
+
+template <class Work> void CNICAdapter::Queue(Work work)
+{
+    QueueJob([this, work = std::move(work)]() mutable { work(*this); });
+}

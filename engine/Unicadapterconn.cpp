@@ -17,12 +17,6 @@ constexpr int SETTLE_MS = 1000;
 constexpr int RELEASE_PAUSE_MS = 2000;
 constexpr int WZC_RUNNING = 4;
 
-void SetDetectIgnore(bool on)
-{
-    if (IDetectIgnore* detect = DetectIgnore())
-        detect->SetIgnore(on);
-}
-
 } // namespace
 
 void CNICAdapter::Connect(const WLProfile& profile)
@@ -43,34 +37,41 @@ void CNICAdapter::DoConnect()
     WLProfile profile = *taken;
     profile.ProfileName[sizeof profile.ProfileName - 1] = '\0';
     m_AppliedSlot.Exchange(std::move(taken));
-    SetDetectIgnore(true);
+    DetectIgnoreSet(true);
+    // A window that is dropping this adapter does not answer; the stop request then ends the wait.
     Send(NM_APPLYING, profile.FuncMode);
-    {
-        // Held across the pauses below: the adapter restarts in between and nobody else may talk to it.
-        CTSLibLock lock(m_Stop);
-        if (!lock) {
-            SetDetectIgnore(false);
-            return;
-        }
-        if (profile.ApplyNetwork)
-            ApplyNetwork(profile);
-        WLANStatus status{};
-        DebugPrint("call TSRWL_WLProfileToWLStatus");
-        g_TSLib.TSRWL_WLProfileToWLStatus(&profile, &status);
-        DebugPrint("call TSRWL_SetWLANStatus");
-        int32_t output = 0;
-        const int result = g_TSLib.TSRWL_SetWLANStatus(&output, &status);
-        DebugPrint("call TSRWL_SetWLANStatus end %d", result);
-        if (result == 1) {
-            RememberApplied(profile);
-            Pause(SETTLE_MS);
-        }
-    }
-    if (DetectIgnore()) {
+    ApplyProfile(profile);
+    // Also when the adapter is being dropped: detection must go on following the devices. The pause then
+    // ends at once.
+    if (DetectIgnoreExists()) {
         Pause(SETTLE_MS);
-        SetDetectIgnore(false);
+        DetectIgnoreSet(false);
     }
     DebugPrint("CNICAdapter::DoConnect() end");
+}
+
+void CNICAdapter::ApplyProfile(const WLProfile& profile)
+{
+    // Held across the pauses below: the adapter restarts in between and nobody else may talk to it.
+    CTSLibLock lock(m_Stop);
+    if (!lock)
+        return;
+    if (profile.ApplyNetwork)
+        ApplyNetwork(profile);
+    if (!lock.StillHeld() || Terminated())
+        return;
+    WLANStatus status{};
+    DebugPrint("call TSRWL_WLProfileToWLStatus");
+    g_TSLib.TSRWL_WLProfileToWLStatus(&profile, &status);
+    DebugPrint("call TSRWL_SetWLANStatus");
+    int32_t output = 0;
+    const int result = g_TSLib.TSRWL_SetWLANStatus(&output, &status);
+    DebugPrint("call TSRWL_SetWLANStatus end %d", result);
+    // An adapter dropped meanwhile is gone: its profile is not remembered for whatever adapter comes next.
+    if (result != 1 || !lock.StillHeld() || Terminated())
+        return;
+    RememberApplied(profile);
+    Pause(SETTLE_MS);
 }
 
 void CNICAdapter::ApplyNetwork(const WLProfile& profile)
@@ -82,7 +83,7 @@ void CNICAdapter::ApplyNetwork(const WLProfile& profile)
         return;
     DebugPrint("set IP");
     g_TSLib.TSRWL_SetNetworkInfo(&profile.NetInfo);
-    for (int i = 0; i < DETECT_TRIES; ++i) {
+    for (int i = 0; i < DETECT_TRIES && !Terminated(); ++i) {
         TSDevRecord device = m_DevRecord;
         if (g_TSLib.TSRWL_DevDetect(&device) == 1)
             break;
@@ -116,11 +117,11 @@ void CNICAdapter::DoSetZeroCfg()
         return;
     DebugPrint("CNICAdapter::DoSetZeroCfg()");
     const bool want = m_EnableZeroCfg;
-    SetDetectIgnore(true);
+    DetectIgnoreSet(true);
     {
         CTSLibLock lock(m_Stop);
         if (!lock) {
-            SetDetectIgnore(false);
+            DetectIgnoreSet(false);
             return;
         }
         const bool running = g_TSLib.TSRWL_Get_WZCService() == WZC_RUNNING;
@@ -129,11 +130,16 @@ void CNICAdapter::DoSetZeroCfg()
             g_TSLib.TSRWL_Set_WZCService(int32_t(want));
         }
     }
-    SetDetectIgnore(false);
+    DetectIgnoreSet(false);
     DebugPrint("CNICAdapter::DoSetZeroCfg() end");
 }
 
 void CNICAdapter::IPRenew(int flags)
+{
+    QueueJob([this, flags] { DoIPRenew(flags); });
+}
+
+void CNICAdapter::DoIPRenew(int flags)
 {
     DebugPrint("IPConfig 0x%x", unsigned(flags));
     try {
@@ -145,7 +151,7 @@ void CNICAdapter::IPRenew(int flags)
                 g_TSLib.TSRWL_IPRelease();
                 Pause(RELEASE_PAUSE_MS);
             }
-            if (flags & IP_RENEW)
+            if ((flags & IP_RENEW) && lock.StillHeld() && !Terminated())
                 g_TSLib.TSRWL_IPRenew();
             return;
         }

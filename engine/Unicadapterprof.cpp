@@ -123,6 +123,7 @@ void CNICAdapter::ReadProfileList(int kind, TProfileList& target)
     for (int p = 0; p < stored; ++p)
         keys << EntryKey(kind, size_t(p));
     const QStringList order = ReadSetTexts(keys);
+    std::lock_guard lock(m_ListMutex);
     target.clear();
     ArrangeByName(scratch, order, target);
     WriteOrder(kind, target, 0, stored);
@@ -130,12 +131,14 @@ void CNICAdapter::ReadProfileList(int kind, TProfileList& target)
 
 void CNICAdapter::GetProfileList(int kind, TProfileList& out) const
 {
+    std::lock_guard lock(m_ListMutex);
     for (const auto& profile : List(kind))
         out.push_back(std::make_unique<WLProfile>(*profile));
 }
 
 bool CNICAdapter::ProfileExists(const QString& name) const
 {
+    std::lock_guard lock(m_ListMutex);
     return FindName(m_StaProfiles, name) != m_StaProfiles.end() || FindName(m_APProfiles, name) != m_APProfiles.end();
 }
 
@@ -152,26 +155,36 @@ bool CNICAdapter::AddProfile(const WLProfile& profile)
         g_TSLib.TSRWL_SetWLProfile(copy.ProfileName, &copy);
     }
     const int kind = KindOf(copy);
-    TProfileList& list = List(kind);
-    list.push_back(std::make_unique<WLProfile>(copy));
-    WriteOrder(kind, list, list.size() - 1, int(list.size()));
+    {
+        std::lock_guard lock(m_ListMutex);
+        TProfileList& list = List(kind);
+        list.push_back(std::make_unique<WLProfile>(copy));
+        WriteOrder(kind, list, list.size() - 1, int(list.size()));
+    }
     Post(NM_PROFILE_LIST, kind);
     return true;
 }
 
 std::optional<size_t> CNICAdapter::ReplaceInLibrary(int kind, const QString& name, const WLProfile* replacement)
 {
-    const TProfileList& list = List(kind);
-    const auto it = FindName(list, name);
-    if (it == list.end())
-        return std::nullopt;
+    size_t position;
+    char listedName[sizeof WLProfile::ProfileName];
+    {
+        std::lock_guard lock(m_ListMutex);
+        const TProfileList& list = List(kind);
+        const auto it = FindName(list, name);
+        if (it == list.end())
+            return std::nullopt;
+        position = size_t(it - list.begin());
+        memcpy(listedName, (*it)->ProfileName, sizeof listedName);
+    }
     CTSLibLock lock(m_Stop);
     if (!lock)
         return std::nullopt;
-    g_TSLib.TSRWL_DeleteWLProfile((*it)->ProfileName);
+    g_TSLib.TSRWL_DeleteWLProfile(listedName);
     if (replacement)
         g_TSLib.TSRWL_SetWLProfile(replacement->ProfileName, replacement);
-    return size_t(it - list.begin());
+    return position;
 }
 
 bool CNICAdapter::DeleteProfile(int kind, const QString& name)
@@ -181,9 +194,12 @@ bool CNICAdapter::DeleteProfile(int kind, const QString& name)
     const std::optional<size_t> position = ReplaceInLibrary(kind, name, nullptr);
     if (!position)
         return false;
-    TProfileList& list = List(kind);
-    list.erase(list.begin() + ptrdiff_t(*position));
-    WriteOrder(kind, list, *position, int(list.size()) + 1);
+    {
+        std::lock_guard lock(m_ListMutex);
+        TProfileList& list = List(kind);
+        list.erase(list.begin() + ptrdiff_t(*position));
+        WriteOrder(kind, list, *position, int(list.size()) + 1);
+    }
     Post(NM_PROFILE_LIST, kind);
     return true;
 }
@@ -196,9 +212,12 @@ bool CNICAdapter::UpdateProfile(const WLProfile& profile, const QString& oldName
     const std::optional<size_t> position = ReplaceInLibrary(kind, oldName, &copy);
     if (!position)
         return false;
-    TProfileList& list = List(kind);
-    *list[*position] = copy;
-    WriteOrder(kind, list, *position, int(list.size()));
+    {
+        std::lock_guard lock(m_ListMutex);
+        TProfileList& list = List(kind);
+        *list[*position] = copy;
+        WriteOrder(kind, list, *position, int(list.size()));
+    }
     Post(NM_PROFILE_LIST, kind);
     return true;
 }
@@ -206,6 +225,7 @@ bool CNICAdapter::UpdateProfile(const WLProfile& profile, const QString& oldName
 QString CNICAdapter::GetLastProfile(int kind) const
 {
     const QString name = ReadSet(kind == PROF_STATION ? QStringLiteral("LastProf") : QStringLiteral("LastAPProf"), "");
+    std::lock_guard lock(m_ListMutex);
     const TProfileList& list = List(kind);
     return !name.isEmpty() && FindName(list, name) != list.end() ? name : QString();
 }

@@ -58,6 +58,14 @@ TAdapterDesc MakeDesc(const TSDevRecord& record, const QByteArray& hwId)
     return desc;
 }
 
+// What the library wrote into the record's own part: for a library that tells them apart, a text that differs
+// from one plugging in of the device to the next.
+QByteArray PlugText(const TSDevRecord& record)
+{
+    const auto* text = reinterpret_cast<const char*>(record.libraryData);
+    return QByteArray(text, qsizetype(strnlen(text, sizeof record.libraryData)));
+}
+
 } // namespace
 
 void CThrdDetect::Deleter::operator()(CThrdDetect* detect) const
@@ -183,22 +191,23 @@ void CThrdDetect::StopThread()
     }
     DebugPrint("CThrdDetect::StopThread() TerminateThread");
     QThread::msleep(500);
-    if (g_TSLib.IsLoaded() && !g_TSLib.IsFree()) {
+    if (g_TSLib.ReleaseAbandoned(m_Stop))
         DebugPrint("CThrdDetect: release g_TSLib.SynchEvent event");
-        g_TSLib.Release();
-    }
 }
 
-void CThrdDetect::GetDevices(std::vector<TAdapterDesc>& list) const
+void CThrdDetect::GetDevices(std::vector<TAdapterDesc>& list, std::vector<QByteArray>* plugs) const
 {
     std::lock_guard<std::mutex> lock(m_DevicesLock);
     list.insert(list.end(), m_Devices.begin(), m_Devices.end());
+    if (plugs)
+        plugs->insert(plugs->end(), m_Plugs.begin(), m_Plugs.end());
 }
 
 void CThrdDetect::ClearDevices()
 {
     std::lock_guard<std::mutex> lock(m_DevicesLock);
     m_Devices.clear();
+    m_Plugs.clear();
 }
 
 void CThrdDetect::SetIgnore(bool on)
@@ -235,7 +244,7 @@ void CThrdDetect::ResumeReset()
     ScheduleDetect(3000, 3);
 }
 
-bool CThrdDetect::EnumDetectDev(std::vector<TAdapterDesc>& list)
+bool CThrdDetect::EnumDetectDev(std::vector<TAdapterDesc>& list, std::vector<QByteArray>* plugs)
 {
     DebugPrint("CThrdDetect::EnumDetectDev");
     std::array<TSDevRecord, MAX_HWIDS> records{};
@@ -253,6 +262,8 @@ bool CThrdDetect::EnumDetectDev(std::vector<TAdapterDesc>& list)
             DebugPrint("DevDetect Result: %s %d", hwId.constData(), result);
             if (result == TSRWL_OK) {
                 list.push_back(MakeDesc(record, hwId));
+                if (plugs)
+                    plugs->push_back(PlugText(record));
                 break;
             }
         }
@@ -266,18 +277,22 @@ void CThrdDetect::DetectDev()
 {
     DebugPrint("CThrdDetect::DetectDev()");
     std::vector<TAdapterDesc> found;
-    if (!EnumDetectDev(found))
+    std::vector<QByteArray> plugs;
+    if (!EnumDetectDev(found, &plugs))
         return;
     DebugPrint("available device %d", int(found.size()));
     bool differ = false;
     {
         std::lock_guard<std::mutex> lock(m_DevicesLock);
-        differ = found.size() != m_Devices.size() ||
-                 std::any_of(m_Devices.begin(), m_Devices.end(), [&found](const TAdapterDesc& desc) {
-                     return FindDevRecord(desc, found.data(), int(found.size())) < 0;
-                 });
-        if (differ)
+        differ = found.size() != m_Devices.size();
+        for (size_t i = 0; i < m_Devices.size() && !differ; ++i) {
+            const int at = FindDevRecord(m_Devices[i], found.data(), int(found.size()));
+            differ = at < 0 || plugs[size_t(at)] != m_Plugs[i];
+        }
+        if (differ) {
             m_Devices.swap(found);
+            m_Plugs.swap(plugs);
+        }
     }
     if (differ)
         PostNotify(m_MainWindow, NOTIFY_DEVICE_CHANGE, DEVICE_LIST_CHANGED);

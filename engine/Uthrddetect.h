@@ -4,6 +4,7 @@
 #include "Uevent.h"
 #include "app/Udefine.h"
 
+#include <QByteArray>
 #include <QObject>
 #include <QString>
 #include <atomic>
@@ -37,8 +38,10 @@ public:
     static Ptr Create(QObject* mainWindow);
 
     void StopThread();
-    // Appends copies of the adapters found by the last pass that changed the list.
-    void GetDevices(std::vector<TAdapterDesc>& list) const;
+    // Appends copies of the adapters found by the last pass that changed the list, and with `plugs` what the
+    // library tells of each one's plugging in: a device unplugged and plugged in again looks the same in
+    // every byte of its descriptor, but not there.
+    void GetDevices(std::vector<TAdapterDesc>& list, std::vector<QByteArray>* plugs = nullptr) const;
     // Any thread: while on, device events are skipped; turning it off schedules a pass.
     void SetIgnore(bool on) override;
 
@@ -46,7 +49,7 @@ public:
     void DetectDev();
     // The library part of a pass: at most one adapter, the first accepted one present. False when the library
     // lock was not had (stop requested).
-    bool EnumDetectDev(std::vector<TAdapterDesc>& list);
+    bool EnumDetectDev(std::vector<TAdapterDesc>& list, std::vector<QByteArray>* plugs = nullptr);
     // Any thread: (re)starts the pass timer; never adds a second pending pass.
     void ScheduleDetect(int delayMs, int passes);
     // Forgets the adapters, tells the main window to give its adapter up and schedules detection.
@@ -80,6 +83,7 @@ private:
 
     mutable std::mutex m_DevicesLock;
     std::vector<TAdapterDesc> m_Devices;
+    std::vector<QByteArray> m_Plugs;
 
     std::atomic<bool> m_Ignore{false};
     // The fields below belong to the detection thread.

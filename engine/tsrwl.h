@@ -20,7 +20,8 @@ extern "C" {
 
 /* Device record exchanged with TSRWL_DevDetect (516 bytes, zero-filled by the caller). */
 typedef struct TSDevRecord {
-    uint8_t libraryData[256];
+    uint8_t libraryData[256]; /* the library's own; its leading text, up to a NUL, must differ from one
+                                 plugging in of the device to the next (a device path with a sequence) */
     char hwId[64];          /* input: hardware id or device name, at most 63 characters */
     uint8_t reserved1[64];
     char description[128];  /* output when the device is present */

@@ -128,7 +128,8 @@ bool CSimAdapter::Visible(const SimNetwork& n, const SimState& state) const
 
 uint32_t CSimAdapter::MediaState() const
 {
-    const SimState state = State();
+    const auto shared = Shared();
+    const SimState& state = *shared;
     return state.plugged && LinkUp(state) ? 0 : 1;
 }
 
@@ -146,7 +147,8 @@ void CSimAdapter::StartScan() const
 
 std::vector<TSSiteEntry> CSimAdapter::ScanResults() const
 {
-    const SimState state = State();
+    const auto shared = Shared();
+    const SimState& state = *shared;
     const int64_t finished = state.scanStartMs + Scenario().adapter.scanMs;
     const int64_t at = state.scanStartMs != 0 && finished <= m_now ? finished : state.previousScanMs;
     std::vector<TSSiteEntry> entries;
@@ -183,6 +185,7 @@ bool CSimAdapter::Apply(const SimConnectRequest& request) const
         applied = request.funcMode != 0 ? StartAccessPoint(request, s) : JoinStation(request, s);
         if (!applied)
             s.link = SimLink{};
+        s.link.failsLate = applied && s.lateFail;
         return true;
     });
     return applied;
@@ -280,6 +283,8 @@ const SimNetwork* CSimAdapter::LinkedNetwork(const SimState& s) const
 
 bool CSimAdapter::LinkUp(const SimState& s) const
 {
+    if (s.link.failsLate)
+        return false;
     if (s.link.kind == SimLinkKind::AccessPoint)
         return true;
     if (s.link.kind != SimLinkKind::Station || m_now - s.link.sinceMs < Scenario().adapter.connectMs)
@@ -292,7 +297,8 @@ bool CSimAdapter::LinkUp(const SimState& s) const
 
 void CSimAdapter::FillStatus(WLANStatus& status) const
 {
-    const SimState s = State();
+    const auto shared = Shared();
+    const SimState& s = *shared;
     status.MediaState = 1;
     if (!s.plugged || !LinkUp(s))
         return;
@@ -322,7 +328,8 @@ void CSimAdapter::FillStatus(WLANStatus& status) const
 
 void CSimAdapter::FillNetworkInfo(NetworkInfo& info) const
 {
-    const SimState s = State();
+    const auto shared = Shared();
+    const SimState& s = *shared;
     const size_t nameLength = std::min(s.link.profile.size(), sizeof info.sz_CurProfile - 1);
     memcpy(info.sz_CurProfile, s.link.profile.data(), nameLength);
     strcpy(info.strHostName, "tsrwl-sim");
@@ -389,7 +396,8 @@ void CSimAdapter::RenewAddress() const
 
 std::vector<MacAddress> CSimAdapter::Stations() const
 {
-    const SimState s = State();
+    const auto shared = Shared();
+    const SimState& s = *shared;
     std::vector<MacAddress> stations;
     if (!s.plugged || s.link.kind != SimLinkKind::AccessPoint)
         return stations;

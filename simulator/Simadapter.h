@@ -17,12 +17,14 @@ public:
     CSimAdapter(std::shared_ptr<const SimScenario> scenario, std::string statePath, int64_t nowMs);
 
     const SimScenario& Scenario() const { return *m_scenario; }
-    SimState State() const
+    // The state of this moment, read once per call and shared; valid until the next Update.
+    std::shared_ptr<const SimState> Shared() const
     {
         if (!m_state)
-            m_state = m_store.Read(*m_scenario);
-        return *m_state;
+            m_state = m_store.Shared(*m_scenario);
+        return m_state;
     }
+    const SimState& State() const { return *Shared(); }
     bool Update(const std::function<bool(SimState&)>& change) const
     {
         m_state.reset();
@@ -61,6 +63,6 @@ private:
 
     std::shared_ptr<const SimScenario> m_scenario;
     CSimStateStore m_store;
-    mutable std::optional<SimState> m_state;
+    mutable std::shared_ptr<const SimState> m_state;
     int64_t m_now;
 };

@@ -28,6 +28,8 @@ const char kUsage[] =
     "  station remove MAC         a station that leaves the soft AP\n"
     "  disconnect                 drop the link or stop the soft AP\n"
     "  zeroconfig on|off          start or stop the system's zero-configuration service\n"
+    "  slow connect|renew|scan MS make that call of the library take MS milliseconds (0: as fast as it can)\n"
+    "  latefail on|off            connects are accepted but the link never comes up\n"
     "  reset                      forget every change: back to the scenario\n"
     "\n"
     "NETWORK is a scenario section name without \"Network.\" (e.g. HarborOffice) or a BSSID.\n"
@@ -95,6 +97,8 @@ int Status(const CSimAdapter& adapter)
 int Plug(const CSimAdapter& adapter, const std::string& profRoot, bool in)
 {
     if (!adapter.Update([in](SimState& s) {
+            if (in && !s.plugged)
+                ++s.plugCount;
             s.plugged = in;
             if (!in)
                 s.link = SimLink{};
@@ -150,6 +154,21 @@ int ChangeStation(const CSimAdapter& adapter, const std::vector<std::string>& ar
                : 1;
 }
 
+int SetSlow(const CSimAdapter& adapter, const std::string& call, const std::string& value)
+{
+    int SimState::*delay = call == "connect" ? &SimState::slowConnectMs
+                           : call == "renew" ? &SimState::slowRenewMs
+                           : call == "scan"  ? &SimState::slowScanMs
+                                             : nullptr;
+    if (!delay)
+        return Fail("slow wants connect, renew or scan, not %s", call.c_str());
+    char* end = nullptr;
+    const long ms = strtol(value.c_str(), &end, 10);
+    if (value.empty() || *end || ms < 0 || ms > 600000)
+        return Fail("slow wants 0 to 600000 milliseconds, not %s", value.c_str());
+    return adapter.Update([delay, ms](SimState& s) { return s.*delay = int(ms), true; }) ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -182,6 +201,10 @@ int main(int argc, char** argv)
     bool on = false;
     if (command == "zeroconfig" && args.size() == 2 && ParseOnOff(args[1], on))
         return adapter.Update([on](SimState& s) { return s.zeroConfigRunning = on, true; }) ? 0 : 1;
+    if (command == "slow" && args.size() == 3)
+        return SetSlow(adapter, args[1], args[2]);
+    if (command == "latefail" && args.size() == 2 && ParseOnOff(args[1], on))
+        return adapter.Update([on](SimState& s) { return s.lateFail = on, true; }) ? 0 : 1;
     if (command == "reset" && args.size() == 1) {
         const std::string path = StatePath();
         return unlink(path.c_str()) == 0 || errno == ENOENT ? 0 : Fail("cannot remove %s", path.c_str());

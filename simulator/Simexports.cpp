@@ -7,8 +7,10 @@
 #include "Simpaths.h"
 #include "Simprofilestore.h"
 
+#include <chrono>
 #include <cstring>
 #include <mutex>
+#include <thread>
 
 #define TSRWL_EXPORT extern "C" __attribute__((visibility("default")))
 
@@ -30,6 +32,18 @@ std::vector<TSCertEntry> g_certificates[2]; // user, authority: owned here, hand
 CSimAdapter Now()
 {
     return CSimAdapter(CurrentScenario(), StatePath(), NowMs());
+}
+
+// A call made slow with tsrwl-simctl takes its time outside the library's own lock, as a driver would.
+void TakeTime(int SimState::*delay)
+{
+    int ms;
+    {
+        const std::lock_guard guard(g_lock);
+        ms = Now().State().*delay;
+    }
+    if (ms > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(std::min(ms, 600000)));
 }
 
 // Runs `action` on the adapter of this moment; an unplugged adapter does nothing and fails.
@@ -92,7 +106,9 @@ TSRWL_EXPORT int32_t TSRWL_DevDetect(TSDevRecord* device)
     const CSimAdapter adapter = Now();
     if (!adapter.Detect(device->hwId))
         return kFail;
-    CopyOut(reinterpret_cast<char*>(device->libraryData), sizeof device->libraryData, kSimDevicePath);
+    // Each plugging in is a new device to its user.
+    const std::string plug = std::string(kSimDevicePath) + "#" + std::to_string(adapter.State().plugCount);
+    CopyOut(reinterpret_cast<char*>(device->libraryData), sizeof device->libraryData, plug);
     CopyOut(device->description, sizeof device->description, adapter.Scenario().adapter.description);
     return TSRWL_OK;
 }
@@ -135,6 +151,7 @@ TSRWL_EXPORT int32_t TSRWL_SetOID(uint32_t oid, const void* buffer, uint32_t len
 
 TSRWL_EXPORT int32_t TSRWL_SiteSurveyScan(void)
 {
+    TakeTime(&SimState::slowScanMs);
     return WithPluggedAdapter([](const CSimAdapter& adapter) { adapter.StartScan(); });
 }
 
@@ -172,6 +189,7 @@ TSRWL_EXPORT int32_t TSRWL_GetWLANStatus(int32_t* repeat, WLANStatus* status)
 TSRWL_EXPORT int32_t TSRWL_SetWLANStatus(int32_t* result, WLANStatus* status)
 {
     SimConnectRequest request;
+    TakeTime(&SimState::slowConnectMs);
     const bool ok = status && TakeRequest(*status, request) && [&] {
         const std::lock_guard guard(g_lock);
         return Now().Apply(request);
@@ -224,10 +242,10 @@ TSRWL_EXPORT int32_t TSRWL_EnumWLProfiles(int32_t index, char* name)
     if (!name || index < 0)
         return kFail;
     const std::lock_guard guard(g_lock);
-    const std::vector<std::string> names = CSimProfileStore(g_profileDir).Names();
-    if (size_t(index) >= names.size())
+    const auto names = CSimProfileStore(g_profileDir).Names();
+    if (size_t(index) >= names->size())
         return kFail;
-    CopyOut(name, TSRWL_PROFILE_NAME_BUFFER_SIZE, names[size_t(index)]);
+    CopyOut(name, TSRWL_PROFILE_NAME_BUFFER_SIZE, (*names)[size_t(index)]);
     return TSRWL_OK;
 }
 
@@ -367,6 +385,7 @@ TSRWL_EXPORT int32_t TSRWL_IPRelease(void)
 
 TSRWL_EXPORT int32_t TSRWL_IPRenew(void)
 {
+    TakeTime(&SimState::slowRenewMs);
     return WithPluggedAdapter([](const CSimAdapter& adapter) { adapter.RenewAddress(); });
 }
 

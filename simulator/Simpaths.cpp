@@ -103,12 +103,22 @@ bool MakePrivateDirs(const std::string& dir)
 bool ReadFileText(const std::string& path, std::string& text)
 {
     text.clear();
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Not blocking: a FIFO or a device named by mistake must not hold the caller up for good.
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return false;
+    struct stat info {};
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > kMaxFileBytes) {
+        SimLogOnce(path + " is no regular file of at most " + std::to_string(kMaxFileBytes) + " bytes; ignored");
+        close(fd);
+        errno = EINVAL;
+        return false;
+    }
     char buffer[8192];
     ssize_t n = 0;
     while ((n = read(fd, buffer, sizeof buffer)) != 0) {
+        if (n > 0 && text.size() + size_t(n) > size_t(kMaxFileBytes))
+            break; // grew while being read
         if (n > 0)
             text.append(buffer, size_t(n));
         else if (errno != EINTR)

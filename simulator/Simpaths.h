@@ -18,7 +18,10 @@ std::string StatePath();
 std::string ProfileBaseDir();
 // Creates a directory and its parents with mode 0700 where missing; false when it cannot be had.
 bool MakePrivateDirs(const std::string& dir);
-// The whole content of `path`; false when it cannot be opened or read.
+// Files larger than this are refused as not the simulator's (a runaway state file once took a gigabyte).
+constexpr long kMaxFileBytes = 4 * 1024 * 1024;
+// The whole content of `path`; false when it cannot be opened or read, or is no regular file (a FIFO named by
+// mistake would block) or larger than kMaxFileBytes.
 bool ReadFileText(const std::string& path, std::string& text);
 // Writes `data` to `path` through a private temporary file and a rename, mode 0600.
 bool WriteFileAtomic(const std::string& path, const std::string& data);

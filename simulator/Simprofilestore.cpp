@@ -3,13 +3,19 @@
 #include "Simpaths.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <dirent.h>
+#include <map>
+#include <mutex>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
 const char kSuffix[] = ".wlprofile";
+// Changes made by this process; a folder's time stamp may not move for two changes close together.
+std::atomic<uint64_t> g_changes{0};
 const char kMagic[8] = {'T', 'S', 'R', 'W', 'L', 'P', 'R', '1'};
 
 bool IsPlainChar(unsigned char c)
@@ -86,7 +92,9 @@ bool CSimProfileStore::Save(const std::string& name, const void* record, size_t 
     }
     std::string data(kMagic, sizeof kMagic);
     data.append(static_cast<const char*>(record), size);
-    if (!WriteFileAtomic(FilePath(name), data)) {
+    const bool written = WriteFileAtomic(FilePath(name), data);
+    ++g_changes;
+    if (!written) {
         SimLog("profile %s cannot be written in %s: %s", name.c_str(), m_dir.c_str(), strerror(errno));
         return false;
     }
@@ -110,10 +118,41 @@ bool CSimProfileStore::Load(const std::string& name, void* record, size_t size) 
 
 bool CSimProfileStore::Remove(const std::string& name) const
 {
-    return IsUsableName(name) && unlink(FilePath(name).c_str()) == 0;
+    if (!IsUsableName(name))
+        return false;
+    const bool removed = unlink(FilePath(name).c_str()) == 0;
+    ++g_changes;
+    return removed;
 }
 
-std::vector<std::string> CSimProfileStore::Names() const
+std::shared_ptr<const std::vector<std::string>> CSimProfileStore::Names() const
+{
+    // Enumeration asks for one index at a time: the folder is listed and sorted again only when it changed,
+    // here or in another process, not once per index (thousands of profiles took seconds).
+    struct Listing {
+        dev_t device = 0;
+        ino_t inode = 0;
+        timespec modified{};
+        uint64_t generation = 0;
+        std::shared_ptr<const std::vector<std::string>> names;
+    };
+    static std::mutex lock;
+    static std::map<std::string, Listing> listings;
+    struct stat info {};
+    if (stat(m_dir.c_str(), &info) != 0)
+        return std::make_shared<const std::vector<std::string>>();
+    const std::lock_guard guard(lock);
+    Listing& cached = listings[m_dir];
+    if (cached.names && cached.device == info.st_dev && cached.inode == info.st_ino &&
+        cached.modified.tv_sec == info.st_mtim.tv_sec && cached.modified.tv_nsec == info.st_mtim.tv_nsec &&
+        cached.generation == g_changes)
+        return cached.names;
+    cached = {info.st_dev, info.st_ino, info.st_mtim, g_changes,
+              std::make_shared<const std::vector<std::string>>(ListNames())};
+    return cached.names;
+}
+
+std::vector<std::string> CSimProfileStore::ListNames() const
 {
     std::vector<std::string> names;
     DIR* dir = opendir(m_dir.c_str());

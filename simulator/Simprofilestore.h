@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -20,12 +21,13 @@ public:
     bool Load(const std::string& name, void* record, size_t size) const;
     bool Remove(const std::string& name) const;
     // Names of the stored profiles, sorted, so that enumeration by index is stable.
-    std::vector<std::string> Names() const;
+    std::shared_ptr<const std::vector<std::string>> Names() const;
     const std::string& Directory() const { return m_dir; }
 
     static bool IsUsableName(const std::string& name);
 
 private:
+    std::vector<std::string> ListNames() const;
     std::string FilePath(const std::string& name) const;
 
     std::string m_dir;

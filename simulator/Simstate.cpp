@@ -7,6 +7,7 @@
 #include <mutex>
 #include <sstream>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
 #include <unordered_map>
@@ -100,7 +101,12 @@ const std::vector<Field>& Fields()
 {
     static const std::vector<Field> fields = {
         IntField("plugged", &SimState::plugged),
+        IntField("plug.count", &SimState::plugCount),
         IntField("zeroconfig", &SimState::zeroConfigRunning),
+        IntField("slow.connect", &SimState::slowConnectMs),
+        IntField("slow.renew", &SimState::slowRenewMs),
+        IntField("slow.scan", &SimState::slowScanMs),
+        IntField("fail.late", &SimState::lateFail),
         IntField("scan.start", &SimState::scanStartMs),
         IntField("scan.previous", &SimState::previousScanMs),
         {"stations", [](const SimState& s) { return StationsText(s.stations); },
@@ -125,6 +131,7 @@ const std::vector<Field>& Fields()
         LinkInt("link.auth", &SimLink::authMode),
         LinkInt("link.txpower", &SimLink::txPower),
         LinkInt("link.filtermode", &SimLink::filterMode),
+        LinkInt("link.failslate", &SimLink::failsLate),
         {"link.filter", [](const SimState& s) { return MacListText(s.link.filter); },
          [](SimState& s, const std::string& v) { s.link.filter = ParseMacList(v); }},
         {"ip.fixed", [](const SimState& s) { return std::to_string(int(s.ip.fixed)); },
@@ -178,8 +185,10 @@ bool SameStart(const SimState& a, const SimState& b)
 
 int64_t NowMs()
 {
+    // Monotonic and the same in every process: a step of the wall clock must not freeze or end a scan, a
+    // link coming up or a station joining.
     timespec ts{};
-    clock_gettime(CLOCK_REALTIME, &ts);
+    clock_gettime(CLOCK_MONOTONIC, &ts);
     return int64_t(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
 }
 
@@ -251,26 +260,43 @@ void SimState::Deserialize(const std::string& text)
 
 CSimStateStore::CSimStateStore(std::string path) : m_path(std::move(path)) {}
 
-SimState CSimStateStore::Read(const SimScenario& scenario) const
+std::shared_ptr<const SimState> CSimStateStore::Shared(const SimScenario& scenario) const
 {
     const SimState start = SimState::FromScenario(scenario);
+    // Every call of the adapter reads the state, which rarely changes between two calls: the file is read
+    // and parsed again only when it was replaced (every write makes a new file), and the state is shared,
+    // not copied.
+    struct Cached {
+        std::string path;
+        dev_t device = 0;
+        ino_t inode = 0;
+        off_t size = -1;
+        timespec modified{};
+        SimState start;
+        std::shared_ptr<const SimState> state;
+    };
+    static std::mutex lock;
+    static Cached cached;
+    struct stat info {};
+    if (stat(m_path.c_str(), &info) != 0)
+        return std::make_shared<const SimState>(start);
+    const std::lock_guard guard(lock);
+    if (cached.state && cached.path == m_path && cached.device == info.st_dev && cached.inode == info.st_ino &&
+        cached.size == info.st_size && cached.modified.tv_sec == info.st_mtim.tv_sec &&
+        cached.modified.tv_nsec == info.st_mtim.tv_nsec && SameStart(start, cached.start))
+        return cached.state;
     std::string text;
     if (!ReadFileText(m_path, text))
-        return start;
-    // Every call of the adapter reads the state, which rarely changes between two calls: the last file's
-    // state is kept, for the same text on the same starting values only.
-    static std::mutex lock;
-    static std::string lastText;
-    static SimState lastStart;
-    static SimState lastState;
-    const std::lock_guard guard(lock);
-    if (text != lastText || !SameStart(start, lastStart)) {
-        lastState = start;
-        lastState.Deserialize(text);
-        lastText = text;
-        lastStart = start;
-    }
-    return lastState;
+        return std::make_shared<const SimState>(start);
+    auto state = std::make_shared<SimState>(start);
+    state->Deserialize(text);
+    cached = {m_path, info.st_dev, info.st_ino, info.st_size, info.st_mtim, start, state};
+    return state;
+}
+
+SimState CSimStateStore::Read(const SimScenario& scenario) const
+{
+    return *Shared(scenario);
 }
 
 bool CSimStateStore::Update(const SimScenario& scenario, const std::function<bool(SimState&)>& change) const

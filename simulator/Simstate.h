@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -20,7 +21,7 @@ struct SimLink {
     std::string profile;
     std::string ssid;
     MacAddress bssid{};
-    int64_t sinceMs = 0; // when the association started (wall clock, milliseconds)
+    int64_t sinceMs = 0; // when the association started (NowMs)
     int channel = 0;
     int dotMode = 3;
     bool infrastructure = true;
@@ -28,6 +29,7 @@ struct SimLink {
     int authMode = 0;
     int txPower = 0;
     int filterMode = 0; // access point: 0 off, 1 accept listed, 2 reject listed
+    bool failsLate = false; // accepted, but never comes up (a fault switched on with tsrwl-simctl)
     std::vector<MacAddress> filter;
 };
 
@@ -40,12 +42,18 @@ struct SimIpConfig {
 
 struct SimState {
     bool plugged = true;
+    int64_t plugCount = 0; // how often the adapter was plugged in again: a new device each time
     bool zeroConfigRunning = true;
     std::map<std::string, bool> inRange; // by network name; missing = as the scenario says
     std::map<std::string, int> signal;   // dBm by network name; missing = as the scenario says
     std::vector<SimStation> stations;    // candidates for the soft access point
     SimLink link;
     SimIpConfig ip;
+    // Faults switched on with tsrwl-simctl: calls that take this long, connects that fail after returning.
+    int slowConnectMs = 0;
+    int slowRenewMs = 0;
+    int slowScanMs = 0;
+    bool lateFail = false;
     int64_t scanStartMs = 0;
     int64_t previousScanMs = 0; // when the scan before the current one finished; 0 = none
 
@@ -55,6 +63,7 @@ struct SimState {
     void Deserialize(const std::string& text);
 };
 
+// Milliseconds of the monotonic clock, which all processes share.
 int64_t NowMs();
 std::string IpText(const IpAddress& ip);
 bool ParseIp(const std::string& text, IpAddress& ip);
@@ -66,6 +75,8 @@ public:
     explicit CSimStateStore(std::string path);
     // The state, starting from the scenario when the file does not exist yet.
     SimState Read(const SimScenario& scenario) const;
+    // The same, shared with other readers until the file changes.
+    std::shared_ptr<const SimState> Shared(const SimScenario& scenario) const;
     // Runs `change` under the lock and writes the state back when it returns true. False when the lock or the
     // write failed (logged).
     bool Update(const SimScenario& scenario, const std::function<bool(SimState&)>& change) const;

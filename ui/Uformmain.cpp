@@ -83,10 +83,11 @@ TFormMain::~TFormMain()
     }
     for (TPropertyPageFrame* page : m_Pages)
         page->DonePage();
+    // The adapter's worker calls into detection while it connects: it stops first.
+    m_Adapter.reset();
+    m_SelDevice.reset();
     SetDetectIgnore(nullptr);
     m_Detect.reset();
-    m_SelDevice.reset();
-    m_Adapter.reset();
 }
 
 void TFormMain::FormCreate()
@@ -407,22 +408,27 @@ void TFormMain::DeviceChanged(int kind)
         return;
     if (kind == dcArrived) {
         std::vector<TAdapterDesc> list;
+        std::vector<QByteArray> plugs;
         if (m_Detect)
-            m_Detect->GetDevices(list);
+            m_Detect->GetDevices(list, &plugs);
+        plugs.resize(list.size());
+        const int at = m_SelDevice ? FindDevRecord(*m_SelDevice, list.data(), int(list.size())) : -1;
         if (!m_SelDevice && !list.empty())
-            SelectDevice(list.front());
-        else if (m_SelDevice && FindDevRecord(*m_SelDevice, list.data(), int(list.size())) < 0)
+            SelectDevice(list.front(), plugs.front());
+        // Unplugged and plugged in again: the adapter object serves a device that is gone.
+        else if (m_SelDevice && (at < 0 || plugs[size_t(at)] != m_SelPlug))
             BeginCloseAdapter();
     } else if (kind == dcRemoved && m_SelDevice) {
         BeginCloseAdapter();
     }
 }
 
-void TFormMain::SelectDevice(const TAdapterDesc& record)
+void TFormMain::SelectDevice(const TAdapterDesc& record, const QByteArray& plug)
 {
     if (m_SelDevice)
         return;
     m_SelDevice = record;
+    m_SelPlug = plug;
     DebugPrint("Select Dev: <%s><%s><%s>",
                qPrintable(FieldText(record.Description, sizeof record.Description)),
                qPrintable(FieldText(record.HwId, sizeof record.HwId)),
@@ -493,13 +499,15 @@ void TFormMain::CloseAdapter()
     m_Adapter.reset();
     m_SelDevice.reset();
     m_Closing = false;
-    if (m_StartFlags & SF_SERVICE)
-        return;
-    SetTrayIndex(tiDisconnected);
-    if (!(m_StartFlags & SF_TRAYICON)) {
-        m_TrayIcon->SetVisible(false);
-        hide();
+    if (!(m_StartFlags & SF_SERVICE)) {
+        SetTrayIndex(tiDisconnected);
+        if (!(m_StartFlags & SF_TRAYICON)) {
+            m_TrayIcon->SetVisible(false);
+            hide();
+        }
     }
+    // A device still (or again) present is taken up now: its report may have come while closing.
+    DeviceChanged(dcArrived);
 }
 
 void TFormMain::AdapterNotify(int code, int value)

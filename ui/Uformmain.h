@@ -51,7 +51,8 @@ public:
     // 1 Link Info, 2 Profile, 3 Site Survey (opened on request), 4 AP Link Info.
     void ShowPageByCode(int code);
     void DeviceChanged(int kind);
-    void SelectDevice(const TAdapterDesc& record);
+    // `plug` tells this plugging in of the device from the next (see CThrdDetect::GetDevices).
+    void SelectDevice(const TAdapterDesc& record, const QByteArray& plug = QByteArray());
     void BeginCloseAdapter();
     void CloseAdapter();
     void AdapterNotify(int code, int value);
@@ -129,6 +130,7 @@ private:
     bool m_Closing = false;
     bool m_StatusSeen = false;
     std::optional<TAdapterDesc> m_SelDevice;
+    QByteArray m_SelPlug;
     CThrdDetect::Ptr m_Detect;
     TThreadPtr<CNICAdapter> m_Adapter;
     QList<QPointer<CThrdCloseForm>> m_CloseThreads;

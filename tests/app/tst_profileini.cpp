@@ -450,6 +450,41 @@ TEST_F(ProfileIniTest, OverlongAndForeignTextsAreCutInsideTheirField)
     }
 }
 
+// A Latin-1 network name came back from the section as U+FFFD replacement characters, and the next connect
+// went to another network.
+TEST_F(ProfileIniTest, TextsThatAreNotUtf8KeepEveryByte)
+{
+    const struct {
+        const char* name;
+        QByteArray ssid;
+        QByteArray written; // the value in the file
+    } cases[] = {
+        {"Latin-1", "\xe9t\xe9", "hex:E974E9"},
+        {"full field of high bytes", QByteArray(32, '\xa0'), "hex:" + QByteArray(32, '\xa0').toHex().toUpper()},
+        {"UTF-8 stays as it is", "caf\xc3\xa9", "\"caf\xc3\xa9\""},
+        {"UTF-8 that looks like the escaped form", "hex:4142", "hex:6865783A34313432"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        WLProfile p{};
+        memcpy(p.Ssid1, c.ssid.constData(), size_t(c.ssid.size()));
+        memcpy(p.sCertificate, c.ssid.constData(), size_t(c.ssid.size()));
+        ASSERT_TRUE(ProfToIniFile(p, QStringLiteral("LastApplyProf"), m_Path));
+        EXPECT_TRUE(SectionLines(ReadAll(m_Path), "LastApplyProf").contains("Ssid1=" + c.written));
+        WLProfile read = Untouched();
+        ASSERT_TRUE(ProfFromIniFile(read, QStringLiteral("LastApplyProf"), m_Path));
+        EXPECT_EQ(QByteArray(read.Ssid1), c.ssid);
+        EXPECT_EQ(QByteArray(read.sCertificate), c.ssid);
+        EXPECT_EQ(read.Ssid1[sizeof read.Ssid1 - 1], '\0');
+    }
+    // Hand-written values: only a whole run of digit pairs after the marker is the escaped form.
+    EXPECT_STREQ(ReadSection("Ssid1=hex:41\n").Ssid1, "A");
+    EXPECT_STREQ(ReadSection("Ssid1=hex:414\n").Ssid1, "hex:414");
+    EXPECT_STREQ(ReadSection("Ssid1=hex:4G\n").Ssid1, "hex:4G");
+    EXPECT_EQ(QByteArray(ReadSection("Ssid1=hex:" + QByteArray(40, 'a').toHex() + "\n").Ssid1), QByteArray(32, 'a'));
+    EXPECT_STREQ(ReadSection("Ssid1=hex:41004200\n").Ssid1, "A") << "a NUL ends the text";
+}
+
 TEST_F(ProfileIniTest, UnterminatedRecordTextIsWrittenUpToItsFieldEnd)
 {
     WLProfile p{};

@@ -6,6 +6,8 @@
 #include "engine/Udetectignore.h"
 #include "testutil.h"
 
+#include <QThread>
+
 #include <QElapsedTimer>
 #include <cstring>
 
@@ -233,11 +235,13 @@ TEST_F(AdapterWorker, DestructionEndsTheWorkerPromptly)
     EXPECT_TRUE(g_TSLib.IsFree());
 }
 
-TEST_F(AdapterWorker, AWorkerStuckInTheLibraryIsAbandonedAndTheLockFreed)
+// The abandoned worker used to release the lock once more when it came back from the library, so that the
+// window's hold and the next thread's overlapped, and it went on to remember the profile of a gone adapter.
+TEST_F(AdapterWorker, AnAbandonedWorkerLeavesTheLockToItsNewHolderAndAppliesNothing)
 {
     With([](FakeLibState& s) { s.holdConnect = true; });
     CNICAdapter& a = Adapter();
-    a.Connect(MakeProfile("Default"));
+    a.Connect(MakeProfile("Gone"));
     ASSERT_TRUE(WaitFor([] { return fakelib::Calls("TSRWL_SetWLANStatus") == 1; }));
     QElapsedTimer timer;
     timer.start();
@@ -246,10 +250,86 @@ TEST_F(AdapterWorker, AWorkerStuckInTheLibraryIsAbandonedAndTheLockFreed)
     EXPECT_LT(timer.elapsed(), 6000);
     EXPECT_TRUE(LogSince().contains("CNICAdapter::~CNICAdapter TerminateThread"));
     EXPECT_TRUE(LogSince().contains("CNICAdapter: release g_TSLib.SynchEvent event"));
-    EXPECT_TRUE(g_TSLib.IsFree());
-    // Let the abandoned worker finish: it frees its adapter by itself.
+
+    const TLibTicket window = g_TSLib.Acquire();
+    ASSERT_NE(window, 0u) << "the lock was freed for others";
+    fakelib::ResetCalls();
     With([](FakeLibState& s) { s.holdConnect = false; });
     ASSERT_TRUE(WaitForLog("CNICAdapter::DoConnect() end"));
-    ASSERT_TRUE(g_TSLib.Acquire());
-    g_TSLib.Release();
+    QThread::msleep(300);
+    EXPECT_FALSE(g_TSLib.IsFree()) << "the returning worker's release must not free the window's hold";
+    EXPECT_TRUE(g_TSLib.Holds(window));
+    EXPECT_EQ(fakelib::Calls("TSRWL_SetWLANStatus"), 0) << "no library call after being given up";
+    EXPECT_EQ(fakelib::Calls("TSRWL_GetWLANStatus") + fakelib::Calls("TSRWL_QueryOID"), 0);
+    EXPECT_TRUE(CIniFile(g_Var.SettingsFile).SectionKeys(QStringLiteral("LastApplyProf")).isEmpty());
+    EXPECT_FALSE(testutil::ReadFile(StoreFile()).contains("LastProf")) << "a gone adapter remembers nothing";
+    g_TSLib.Release(window);
+    EXPECT_TRUE(g_TSLib.IsFree());
+}
+
+// The worker announces the connect (code 7) and waits for the window, while the window, dropping the
+// adapter, waited for the worker: the window stalled, and the profile was applied afterwards all the same.
+TEST_F(AdapterWorker, DroppingTheAdapterDuringAConnectNeitherStallsNorApplies)
+{
+    CNICAdapter& a = Adapter();
+    a.Connect(MakeProfile("Dropped"));
+    // Without processing events: the window is busy and does not answer code 7.
+    QElapsedTimer wait;
+    wait.start();
+    while (!LogSince().contains("CNICAdapter::DoConnect()") && wait.elapsed() < 10000)
+        QThread::msleep(5);
+    QThread::msleep(100);
+    QElapsedTimer timer;
+    timer.start();
+    DestroyAdapter();
+    EXPECT_LT(timer.elapsed(), 1000);
+    EXPECT_FALSE(LogSince().contains("TerminateThread"));
+    EXPECT_TRUE(WaitFor([] { return false; }, 500) == false); // lets a late code 7 run, had it been queued
+    EXPECT_EQ(fakelib::Calls("TSRWL_SetWLANStatus"), 0);
+    EXPECT_TRUE(CIniFile(g_Var.SettingsFile).SectionKeys(QStringLiteral("LastApplyProf")).isEmpty());
+    EXPECT_EQ(m_Recorder.Count(NM_APPLYING), 0) << "the announcement of a dropped connect is not delivered";
+}
+
+TEST_F(AdapterWorker, RenewalRunsOnTheWorkerInItsOrder)
+{
+    CNICAdapter& a = Adapter();
+    QElapsedTimer timer;
+    timer.start();
+    a.IPRenew(IP_RELEASE | IP_RENEW);
+    EXPECT_LT(timer.elapsed(), 100) << "the caller does not wait out the pause";
+    ASSERT_TRUE(WaitFor([] { return fakelib::Calls("TSRWL_IPRenew") == 1; }));
+    EXPECT_GE(timer.elapsed(), 1900) << "release, a pause of two seconds, renew";
+    EXPECT_EQ(fakelib::Calls("TSRWL_IPRelease"), 1);
+    const QString log = LogSince();
+    EXPECT_TRUE(log.contains("IPConfig 0x3"));
+}
+
+TEST_F(AdapterWorker, RequestsRunBehindARunningConnectAndAnswerOnTheCallersThread)
+{
+    CNICAdapter& a = BusyAdapter();
+    QObject page;
+    std::vector<int> answers;
+    QThread* answeredOn = nullptr;
+    QElapsedTimer timer;
+    timer.start();
+    a.Request(
+        &page, [](CNICAdapter& adapter) { return adapter.GetAllowedCh(nullptr, 0, 7); },
+        [&](int count) {
+            answers.push_back(count);
+            answeredOn = QThread::currentThread();
+        });
+    a.Queue([](CNICAdapter& adapter) { adapter.StartSiteSurvey(); });
+    auto gone = std::make_unique<QObject>();
+    bool goneAnswered = false;
+    a.Request(gone.get(), [](CNICAdapter&) { return 1; }, [&](int) { goneAnswered = true; });
+    gone.reset();
+    EXPECT_LT(timer.elapsed(), 100) << "queueing does not wait for the library";
+    QThread::msleep(300);
+    EXPECT_EQ(fakelib::Calls("TSRWL_SiteSurveyScan"), 1) << "only Initial's scan while the connect runs";
+    With([](FakeLibState& s) { s.holdConnect = false; });
+    ASSERT_TRUE(WaitFor([&] { return !answers.empty(); }));
+    EXPECT_EQ(answeredOn, QThread::currentThread());
+    ASSERT_TRUE(WaitFor([] { return fakelib::Calls("TSRWL_SiteSurveyScan") == 2; }));
+    WaitFor([] { return false; }, 300);
+    EXPECT_FALSE(goneAnswered) << "no answer for a receiver that is gone";
 }

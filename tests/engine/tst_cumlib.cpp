@@ -70,9 +70,10 @@ TEST_F(CumLibTest, LoadBindsAllNamesAndInitialisesTheLibraryOnce)
 #undef EXPECT_BOUND
     // The lock is free exactly once: it is an auto-reset event.
     EXPECT_TRUE(g_TSLib.IsFree());
-    ASSERT_TRUE(g_TSLib.Acquire());
+    const TLibTicket held = g_TSLib.Acquire();
+    ASSERT_NE(held, 0u);
     EXPECT_FALSE(g_TSLib.IsFree());
-    g_TSLib.Release();
+    g_TSLib.Release(held);
 }
 
 TEST_F(CumLibTest, LoadRefusesALibraryLackingAnyName)
@@ -134,10 +135,11 @@ TEST_F(CumLibTest, ReadWLANStatus)
 TEST_F(CumLibTest, StopRequestEndsTheWaitForTheLock)
 {
     const auto lib = LoadFull();
-    ASSERT_TRUE(g_TSLib.Acquire()); // another thread holds the library
+    const TLibTicket held = g_TSLib.Acquire(); // another thread holds the library
+    ASSERT_NE(held, 0u);
     CStopSignal stop;
     bool acquired = true;
-    std::thread waiter([&] { acquired = g_TSLib.Acquire(stop); });
+    std::thread waiter([&] { acquired = g_TSLib.Acquire(stop) != 0; });
     stop.Event.Set();
     waiter.join();
     EXPECT_FALSE(acquired);
@@ -145,22 +147,22 @@ TEST_F(CumLibTest, StopRequestEndsTheWaitForTheLock)
     EXPECT_TRUE(stop.Event.IsSet()) << "the thread's main loop must still see the stop request";
     EXPECT_EQ(lib->Calls(nullptr), 0);
     EXPECT_FALSE(g_TSLib.IsFree()) << "the holder keeps the lock";
-    g_TSLib.Release();
+    g_TSLib.Release(held);
     EXPECT_TRUE(g_TSLib.IsFree());
 }
 
 TEST_F(CumLibTest, WaiterGetsTheLockWhenReleased)
 {
     const auto lib = LoadFull();
-    ASSERT_TRUE(g_TSLib.Acquire());
+    const TLibTicket held = g_TSLib.Acquire();
     CStopSignal stop;
     bool acquired = false;
     std::thread waiter([&] {
-        acquired = g_TSLib.Acquire(stop);
-        if (acquired)
-            g_TSLib.Release();
+        const TLibTicket ticket = g_TSLib.Acquire(stop);
+        acquired = ticket != 0;
+        g_TSLib.Release(ticket);
     });
-    g_TSLib.Release();
+    g_TSLib.Release(held);
     waiter.join();
     EXPECT_TRUE(acquired);
     EXPECT_FALSE(stop.Terminated);
@@ -180,6 +182,40 @@ TEST_F(CumLibTest, FreeLockWinsOverAPendingStopRequest)
     EXPECT_TRUE(g_TSLib.IsFree()) << "the scope lock gives the library back";
     EXPECT_FALSE(stop.Terminated);
     EXPECT_TRUE(stop.Event.IsSet());
+}
+
+TEST_F(CumLibTest, AStopRequestMadeBeforeTheWaitLeavesAFreeLibraryAlone)
+{
+    const auto lib = LoadFull();
+    CStopSignal stop;
+    stop.Request();
+    (void)stop.Event.Wait(0);
+    EXPECT_EQ(g_TSLib.Acquire(stop), 0u) << "a thread being stopped starts no library work";
+    EXPECT_TRUE(g_TSLib.IsFree());
+    EXPECT_TRUE(stop.Event.IsSet());
+}
+
+// An owner that gives a stuck thread up frees the lock for others; the stuck thread's own release, when it
+// comes back, must then change nothing, or two threads would be inside the library at once.
+TEST_F(CumLibTest, OnlyTheCurrentHoldReleasesTheLock)
+{
+    const auto lib = LoadFull();
+    CStopSignal stuck;
+    const TLibTicket stale = g_TSLib.Acquire(stuck);
+    ASSERT_NE(stale, 0u);
+    CStopSignal other;
+    EXPECT_FALSE(g_TSLib.ReleaseAbandoned(other)) << "only the abandoned thread's hold is freed";
+    EXPECT_FALSE(g_TSLib.IsFree());
+    ASSERT_TRUE(g_TSLib.ReleaseAbandoned(stuck));
+    const TLibTicket owner = g_TSLib.Acquire();
+    ASSERT_NE(owner, 0u);
+    EXPECT_FALSE(g_TSLib.Holds(stale));
+    g_TSLib.Release(stale);
+    EXPECT_FALSE(g_TSLib.IsFree()) << "the returning thread's release leaves the new holder's lock alone";
+    EXPECT_TRUE(g_TSLib.Holds(owner));
+    EXPECT_FALSE(g_TSLib.ReleaseAbandoned(stuck)) << "its old hold is over";
+    g_TSLib.Release(owner);
+    EXPECT_TRUE(g_TSLib.IsFree());
 }
 
 } // namespace

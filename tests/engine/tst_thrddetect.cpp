@@ -175,7 +175,7 @@ TEST_F(ThrdDetectTest, IgnoredEventsAreSkippedAndEndingTheIgnoreSchedulesAPass)
     ASSERT_TRUE(WaitFor([&] { return m_Receiver.Count(4) == 1; }));
     SetDetectIgnore(m_Detect.get());
 
-    DetectIgnore()->SetIgnore(true);
+    DetectIgnoreSet(true);
     SetPresent(ADAPTER_ID, false);
     SendAndSync(Event("REMOVAL", ADAPTER_ID) + Event("ARRIVAL", ADAPTER_ID));
     EXPECT_EQ(Count("Skip DBT_DEVICEARRIVAL/DBT_DEVICEREMOVECOMPLETE"), 2);
@@ -184,7 +184,7 @@ TEST_F(ThrdDetectTest, IgnoredEventsAreSkippedAndEndingTheIgnoreSchedulesAPass)
 
     QElapsedTimer clock;
     clock.start();
-    DetectIgnore()->SetIgnore(false);
+    DetectIgnoreSet(false);
     ASSERT_TRUE(WaitFor([&] { return m_Receiver.Count(4) == 2; }));
     EXPECT_GE(clock.elapsed(), 900);
     EXPECT_TRUE(Devices().empty());
@@ -249,7 +249,7 @@ TEST_F(ThrdDetectTest, DescriptionWithoutEndIsCutToItsField)
 TEST_F(ThrdDetectTest, StopWhileWaitingForTheLibraryEndsThePassWithoutReport)
 {
     SetPresent(ADAPTER_ID, true);
-    ASSERT_TRUE(g_TSLib.Acquire());
+    const TLibTicket held = g_TSLib.Acquire();
     m_Detect = CThrdDetect::Create(&m_Receiver);
     ASSERT_TRUE(WaitLine("CThrdDetect::EnumDetectDev"));
     m_Detect.reset();
@@ -257,7 +257,7 @@ TEST_F(ThrdDetectTest, StopWhileWaitingForTheLibraryEndsThePassWithoutReport)
     EXPECT_FALSE(Has("available device"));
     EXPECT_EQ(g_Lib.Calls(), 0);
     EXPECT_FALSE(g_TSLib.IsFree()) << "the lock stays with its holder";
-    g_TSLib.Release();
+    g_TSLib.Release(held);
     WaitFor([] { return false; }, 100);
     EXPECT_TRUE(m_Receiver.Values.empty());
 }

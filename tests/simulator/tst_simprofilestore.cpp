@@ -34,7 +34,7 @@ TEST_F(SimProfileStore, StoresReadsListsAndDeletes)
         ASSERT_TRUE(store.Save(names[i], Filled(uint8_t(i + 1)).data(), sizeof(Record))) << names[i];
     std::vector<std::string> sorted = names;
     std::sort(sorted.begin(), sorted.end());
-    EXPECT_EQ(store.Names(), sorted);
+    EXPECT_EQ(*store.Names(), sorted);
     for (size_t i = 0; i < names.size(); ++i) {
         Record r{};
         ASSERT_TRUE(store.Load(names[i], r.data(), r.size())) << names[i];
@@ -51,7 +51,7 @@ TEST_F(SimProfileStore, StoresReadsListsAndDeletes)
     EXPECT_TRUE(store.Remove("Home"));
     EXPECT_FALSE(store.Remove("Home"));
     EXPECT_FALSE(store.Load("Home", r.data(), r.size()));
-    EXPECT_EQ(store.Names().size(), names.size() - 1);
+    EXPECT_EQ(store.Names()->size(), names.size() - 1);
 }
 
 TEST_F(SimProfileStore, FilesAreTheOwnersOnly)
@@ -77,7 +77,7 @@ TEST_F(SimProfileStore, RefusesUnusableNamesAndDamagedFiles)
     simtest::WriteText(store.Directory() + "/Junk.wlprofile", "not a profile");
     EXPECT_FALSE(store.Load("Junk", r.data(), r.size()));
     simtest::WriteText(store.Directory() + "/%zz.wlprofile", "");
-    EXPECT_EQ(store.Names(), (std::vector<std::string>{"Junk", "Short"}));
+    EXPECT_EQ(*store.Names(), (std::vector<std::string>{"Junk", "Short"}));
 }
 
 TEST_F(SimProfileStore, TwoProcessesWritingAtOnceLeaveWholeProfiles)
@@ -110,7 +110,7 @@ TEST_F(SimProfileStore, TwoProcessesWritingAtOnceLeaveWholeProfiles)
         ASSERT_EQ(waitpid(children[c], &status[c], 0), children[c]);
         EXPECT_TRUE(WIFEXITED(status[c]) && WEXITSTATUS(status[c]) == 0);
     }
-    EXPECT_EQ(store.Names().size(), 21u);
+    EXPECT_EQ(store.Names()->size(), 21u);
 }
 
 } // namespace
