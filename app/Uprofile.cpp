@@ -314,11 +314,22 @@ void ResetSecurity(WLProfile& prof)
     prof.PeapEap = 2;
     prof.TTLSEap = 3;
     prof.ValidateServerCert = 0;
-    for (char* text :
-         {prof.PassPhrase, prof.WEPKey1, prof.WEPKey2, prof.WEPKey3, prof.WEPKey4, prof.WPAPassphrase,
-          prof.LoginName, prof.LoginPassword, prof.DomainName, prof.sCertificate, prof.sCertificate_Issuer,
-          prof.sCertAuthority, prof.sCertAuthority_Issuer})
-        text[0] = '\0';
+    // Whole fields, not only their first byte: the record goes to the library and into files as it stands,
+    // and the rest of an old key or password must not travel with it.
+    auto clear = [](auto& field) { memset(field, 0, sizeof field); };
+    clear(prof.PassPhrase);
+    clear(prof.WEPKey1);
+    clear(prof.WEPKey2);
+    clear(prof.WEPKey3);
+    clear(prof.WEPKey4);
+    clear(prof.WPAPassphrase);
+    clear(prof.LoginName);
+    clear(prof.LoginPassword);
+    clear(prof.DomainName);
+    clear(prof.sCertificate);
+    clear(prof.sCertificate_Issuer);
+    clear(prof.sCertAuthority);
+    clear(prof.sCertAuthority_Issuer);
 }
 
 bool SameIpSettings(const NetworkInfo& wanted, const NetworkInfo& current)

@@ -23,7 +23,8 @@ protected:
     {
         int lit = 0;
         for (int i = 0; i < 10; ++i)
-            lit += !m_Page->findChild<QLabel*>(QStringLiteral("ImgLamp%1_%2").arg(x).arg(i))->pixmap().isNull();
+            lit +=
+                !m_Page->findChild<QLabel*>(QStringLiteral("ImgLamp%1_%2").arg(x).arg(i))->pixmap().isNull();
         return lit;
     }
     // Waits for the next status report to reach the page.

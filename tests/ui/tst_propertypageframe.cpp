@@ -30,16 +30,15 @@ QStringList columnTexts(const QTreeWidget* list)
 
 TEST(PropertyPageFrameTest, LoadTextsTranslatesCaptionsAndColumns)
 {
-    ScopedConfig config(QStringLiteral("[Setting]\n"),
-                        QStringLiteral("[FrameTest]\n"
-                                       "LbName=Navn:\n"
-                                       "LblName=\n"
-                                       "ChkAuto=Automatisk\n"
-                                       "PlInfo=Oplysninger\n"
-                                       "PlCaption=Panel\n"
-                                       "LbInner=Indre\n"
-                                       "LvSite_Col1=Netvaerk\n"
-                                       "LvSite_Col3=Signal %\n"));
+    ScopedConfig config(QStringLiteral("[Setting]\n"), QStringLiteral("[FrameTest]\n"
+                                                                      "LbName=Navn:\n"
+                                                                      "LblName=\n"
+                                                                      "ChkAuto=Automatisk\n"
+                                                                      "PlInfo=Oplysninger\n"
+                                                                      "PlCaption=Panel\n"
+                                                                      "LbInner=Indre\n"
+                                                                      "LvSite_Col1=Netvaerk\n"
+                                                                      "LvSite_Col3=Signal %\n"));
     TTestPage page;
     auto* panel = new CaptionPanel(&page);
     panel->setObjectName(QStringLiteral("PlCaption"));

@@ -1,5 +1,6 @@
 #include "Uwepkeys.h"
 #include "app/Udefine.h"
+#include "app/Uutility.h"
 #include "engine/Ucumlib.h"
 #include "engine/Unicadapter.h"
 
@@ -32,14 +33,6 @@ const TLevelRule* FindLevel(int level)
         if (rule.Level == level)
             return &rule;
     return nullptr;
-}
-
-bool IsHexText(const QString& text)
-{
-    for (QChar c : text)
-        if (!((c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F') || (c >= u'a' && c <= u'f')))
-            return false;
-    return true;
 }
 
 // A character key becomes the key bytes one for one; anything beyond printable ASCII would change its length.

@@ -1,0 +1,98 @@
+#include "editorfixture.h"
+#include "app/Udefine.h"
+#include "ui/Propertypageframeunit.h"
+#include "ui/Uformmsgbox.h"
+
+#include <QLineEdit>
+#include <QTest>
+#include <gtest/gtest.h>
+
+void EditorPageTest::SetUp()
+{
+    PageTest::SetUp();
+    m_Profile = WLProfile{};
+    m_Profile.NetworkMode = 1;
+    m_Profile.WEPKeyFormat = 1;
+    m_Profile.AuthenticationMode = 2;
+    m_Profile.WPAEncryptionType = 1;
+    // Every box answers at once; a box that blocked would hang the test.
+    TFormMsgBox::SetNextAnswer(mrOk);
+    m_MessagesAtStart = TFormMsgBox::LastShown().Count;
+}
+
+void EditorPageTest::TearDown()
+{
+    TFormMsgBox::SetNextAnswer(mrNone);
+    PageTest::TearDown();
+}
+
+void EditorPageTest::Open(TPropertyPageFrame* page)
+{
+    m_Page = page;
+    Host(page);
+    Attach();
+    ASSERT_TRUE(page->EnterPage(nullptr, pmForward, 0));
+}
+
+bool EditorPageTest::Next()
+{
+    const bool left = m_Page->LeavePage(nullptr, pmForward, 0);
+    TFormMsgBox::SetNextAnswer(mrOk);
+    return left;
+}
+
+QComboBox* EditorPageTest::Combo(const char* name) const
+{
+    auto* combo = m_Page->findChild<QComboBox*>(QLatin1String(name));
+    EXPECT_NE(combo, nullptr) << name;
+    return combo;
+}
+
+void EditorPageTest::Choose(const char* name, int value)
+{
+    QComboBox* combo = Combo(name);
+    const int index = combo->findData(value);
+    ASSERT_GE(index, 0) << name << " has no " << value;
+    combo->setFocus();
+    QTest::keyClick(combo, Qt::Key_Home);
+    for (int i = 0; i < index; ++i)
+        QTest::keyClick(combo, Qt::Key_Down);
+    ASSERT_EQ(combo->currentIndex(), index);
+}
+
+void EditorPageTest::Type(const char* name, const QString& text)
+{
+    auto* edit = m_Page->findChild<QLineEdit*>(QLatin1String(name));
+    ASSERT_NE(edit, nullptr) << name;
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(edit, Qt::Key_Delete);
+    for (QChar c : text) {
+        // The test library maps only ASCII to keys; other characters arrive as a keyboard layout sends them.
+        if (c.unicode() < 0x80)
+            QTest::keyClick(edit, c.toLatin1());
+        else
+            QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
+    QCoreApplication::processEvents();
+    TFormMsgBox::SetNextAnswer(mrOk);
+}
+
+QList<int> EditorPageTest::Values(const char* name) const
+{
+    QList<int> values;
+    const QComboBox* combo = Combo(name);
+    for (int i = 0; i < combo->count(); ++i)
+        values << combo->itemData(i).toInt();
+    return values;
+}
+
+int EditorPageTest::Messages() const
+{
+    return TFormMsgBox::LastShown().Count - m_MessagesAtStart;
+}
+
+QString EditorPageTest::LastMessage() const
+{
+    return TFormMsgBox::LastShown().Text;
+}

@@ -1,0 +1,93 @@
+#include "Ueditorpage.h"
+#include "app/Udefine.h"
+#include "controls/Fabitmapbtn.h"
+#include "engine/Unicadapter.h"
+#include "ui/Propertypageframeunit.h"
+#include "ui/Uformmsgbox.h"
+#include "ui/Uformres.h"
+#include "ui/Uwinutil.h"
+
+#include <QComboBox>
+#include <QLabel>
+
+namespace {
+
+constexpr int EXIT_RIGHT_EDGE = 531;
+constexpr int BUTTON_GAP = 8;
+constexpr int MB_ICONEXCLAMATION = 48;
+// Cipher words among the common texts.
+constexpr size_t CT_WPA_TKIP = 48;
+constexpr size_t CT_WPA_AES = 49;
+
+void SkinButton(TFABitmapBtn* button, const QString& face)
+{
+    if (!FormRes)
+        return;
+    button->SetFaces(FormRes->Picture(face));
+    button->SetFacesDown(FormRes->Picture(face));
+    button->SetFacesOver(FormRes->Picture(face + QStringLiteral("On")));
+    button->SetAutoShape(true);
+}
+
+} // namespace
+
+void SetupEditorButtons(TFABitmapBtn* back, TFABitmapBtn* next, TFABitmapBtn* exit)
+{
+    SkinButton(exit, QStringLiteral("ImgBtnExit"));
+    SkinButton(next, QStringLiteral("ImgBtnNext"));
+    exit->move(EXIT_RIGHT_EDGE - exit->width(), exit->y());
+    next->move(exit->x() - BUTTON_GAP - next->width(), next->y());
+    if (!back)
+        return;
+    SkinButton(back, QStringLiteral("ImgBtnBack"));
+    back->move(next->x() - BUTTON_GAP - back->width(), back->y());
+}
+
+void AddCaptionBullets(TPropertyPageFrame* page, std::initializer_list<QLabel*> captions)
+{
+    const QPixmap mark =
+        FormRes ? QPixmap::fromImage(FormRes->Picture(QStringLiteral("ImgMark"))) : QPixmap();
+    for (QLabel* caption : captions) {
+        page->AddBullet(caption, mark);
+        SetTextColor(caption, SKIN_CAPTION_TEXT);
+    }
+}
+
+int SelectedValue(const QComboBox* combo, int none)
+{
+    return combo->currentIndex() >= 0 ? combo->currentData().toInt() : none;
+}
+
+bool SelectValueOrFirst(QComboBox* combo, int value)
+{
+    if (SelectComboByValue(combo, value))
+        return true;
+    combo->setCurrentIndex(combo->count() > 0 ? 0 : -1);
+    return false;
+}
+
+void FillCipherCombo(QComboBox* combo, const CNICAdapter* adapter)
+{
+    combo->clear();
+    if (!adapter)
+        return;
+    if (adapter->ReadSet(QStringLiteral("EnableTKIP"), true))
+        combo->addItem(g_Var.CommonTexts[CT_WPA_TKIP], 1);
+    if (adapter->ReadSet(QStringLiteral("EnableAES"), true))
+        combo->addItem(g_Var.CommonTexts[CT_WPA_AES], 2);
+}
+
+bool IsStationAttach(const CNICAdapter* adapter, int change, int flags)
+{
+    return change == acAttach && adapter && (flags & 1) == 0;
+}
+
+void ShowEditorMessage(QWidget* page, const QString& key, const QString& def)
+{
+    ShowEditorWarning(page, g_Var.GetLangText(QStringLiteral("Message"), key, def));
+}
+
+void ShowEditorWarning(QWidget* page, const QString& text)
+{
+    ShowMsgBox(page, text, MB_ICONEXCLAMATION);
+}

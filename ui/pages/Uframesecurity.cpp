@@ -1,0 +1,115 @@
+#include "Uframesecurity.h"
+#include "Ueditorpage.h"
+#include "Upageskin.h"
+#include "app/Udefine.h"
+#include "app/Ulabels.h"
+#include "app/Uprofile.h"
+#include "engine/Unicadapter.h"
+#include "ui/Uwinutil.h"
+#include "ui_Uframesecurity.h"
+
+namespace {
+
+const QString SECTION = QStringLiteral("FrameSecurity");
+
+struct TSecurityChoice {
+    int Method; // EncryptionMethod
+    const char* Setting;
+    bool AdHoc; // offered for ad hoc profiles too
+};
+
+// In the order of the list.
+constexpr TSecurityChoice CHOICES[] = {
+    {0, "EnableNone", true},    {1, "EnableWEP", true},      {3, "EnableWPA", false},
+    {7, "EnableWPA2", false},   {2, "EnableWPA_PSK", false}, {6, "EnableWPA2_PSK", false},
+    {4, "EnableRADIUS", false},
+};
+
+// WPA and WPA2 stand in for each other, with 802.1x and with a pass phrase.
+int SisterMethod(int method)
+{
+    switch (method) {
+    case 3:
+        return 7;
+    case 7:
+        return 3;
+    case 2:
+        return 6;
+    case 6:
+        return 2;
+    default:
+        return -1;
+    }
+}
+
+} // namespace
+
+TFrameSecurity::TFrameSecurity(QWidget* parent)
+    : TPropertyPageFrame(parent), ui(std::make_unique<Ui::FrameSecurity>())
+{
+    ui->setupUi(this);
+    setObjectName(SECTION);
+}
+
+TFrameSecurity::~TFrameSecurity() = default;
+
+void TFrameSecurity::InitPage()
+{
+    LoadTexts(SECTION);
+    SetPageBackground(ui->ImgBG, QStringLiteral("ImgFrProfSet"));
+    AddCaptionBullets(this, {ui->LbSecurity});
+    SetupEditorButtons(ui->BtnBack, ui->BtnNext, ui->BtnExit);
+    ClearPage();
+    TPropertyPageFrame::InitPage();
+}
+
+void TFrameSecurity::SetAdapter(CNICAdapter* adapter, int change, int flags)
+{
+    if (IsStationAttach(adapter, change, flags)) {
+        m_Adapter = adapter;
+    } else if (change == acDetach) {
+        ClearPage();
+        m_Adapter = nullptr;
+    }
+    TPropertyPageFrame::SetAdapter(adapter, change, flags);
+}
+
+void TFrameSecurity::FillSecurityTypes()
+{
+    QComboBox* combo = ui->CmbSecurity;
+    combo->clear();
+    if (!m_Adapter)
+        return;
+    const bool infrastructure = g_Var.EditingProfile.NetworkMode == 1;
+    for (const TSecurityChoice& choice : CHOICES)
+        if ((choice.AdHoc || infrastructure) && m_Adapter->ReadSet(QString::fromLatin1(choice.Setting), true))
+            combo->addItem(SecurityText(choice.Method), choice.Method);
+}
+
+void TFrameSecurity::SelectSecurityType(int method)
+{
+    QComboBox* combo = ui->CmbSecurity;
+    if (SelectComboByValue(combo, method) || SelectComboByValue(combo, SisterMethod(method)))
+        return;
+    combo->setCurrentIndex(combo->count() > 0 ? 0 : -1);
+}
+
+bool TFrameSecurity::EnterPage(TPropertyPageFrame* leftPage, int mode, int context)
+{
+    FillSecurityTypes();
+    SelectSecurityType(g_Var.EditingProfile.EncryptionMethod);
+    return TPropertyPageFrame::EnterPage(leftPage, mode, context);
+}
+
+bool TFrameSecurity::LeavePage(TPropertyPageFrame* nextPage, int mode, int context)
+{
+    if (mode == pmForward) {
+        WLProfile& profile = g_Var.EditingProfile;
+        const int method = SelectedValue(ui->CmbSecurity, 0);
+        if (method != profile.EncryptionMethod) {
+            ResetSecurity(profile);
+            profile.EncryptionMethod = method;
+        }
+    }
+    return TPropertyPageFrame::LeavePage(nextPage, mode, context);
+}

@@ -1,0 +1,98 @@
+#include "Uframewpapsk.h"
+#include "Ueditorpage.h"
+#include "Upageskin.h"
+#include "app/Udefine.h"
+#include "app/Uutility.h"
+#include "ui_Uframewpapsk.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+const QString SECTION = QStringLiteral("FrameWPAPSK");
+constexpr int PHRASE_MIN = 8;
+constexpr int PHRASE_MAX = 63;
+
+// Access points derive the key from the phrase's bytes; only printable ASCII gives the same bytes everywhere.
+bool IsValidPhrase(const QString& phrase)
+{
+    return phrase.size() >= PHRASE_MIN && phrase.size() <= PHRASE_MAX &&
+           std::all_of(phrase.begin(), phrase.end(),
+                       [](QChar c) { return c.unicode() >= 0x20 && c.unicode() <= 0x7E; });
+}
+
+// NDIS authentication modes.
+constexpr int AUTH_WPA_PSK = 4;
+constexpr int AUTH_WPA_NONE = 5;
+constexpr int AUTH_WPA2_PSK = 7;
+
+} // namespace
+
+TFrameWPAPSK::TFrameWPAPSK(QWidget* parent)
+    : TPropertyPageFrame(parent), ui(std::make_unique<Ui::FrameWPAPSK>())
+{
+    ui->setupUi(this);
+    setObjectName(SECTION);
+    // Typing past the limit is answered once the key press is over, as a message to the page itself.
+    connect(ui->EdtPhrase, &TMaskedEdit::MaxTextReached, this, &TFrameWPAPSK::ShowPhraseError,
+            Qt::QueuedConnection);
+}
+
+TFrameWPAPSK::~TFrameWPAPSK() = default;
+
+void TFrameWPAPSK::InitPage()
+{
+    LoadTexts(SECTION);
+    SetPageBackground(ui->ImgBG, QStringLiteral("ImgFrProfSet"));
+    AddCaptionBullets(this, {ui->LbEncry, ui->LbPhrase});
+    SetupEditorButtons(ui->BtnBack, ui->BtnNext, ui->BtnExit);
+    ClearPage();
+    TPropertyPageFrame::InitPage();
+}
+
+void TFrameWPAPSK::SetAdapter(CNICAdapter* adapter, int change, int flags)
+{
+    if (IsStationAttach(adapter, change, flags)) {
+        m_Adapter = adapter;
+    } else if (change == acDetach) {
+        ClearPage();
+        m_Adapter = nullptr;
+    }
+    TPropertyPageFrame::SetAdapter(adapter, change, flags);
+}
+
+bool TFrameWPAPSK::EnterPage(TPropertyPageFrame* leftPage, int mode, int context)
+{
+    const WLProfile& profile = g_Var.EditingProfile;
+    FillCipherCombo(ui->CmbEncryp, m_Adapter);
+    SelectValueOrFirst(ui->CmbEncryp, profile.WPAEncryptionType);
+    ui->EdtPhrase->setText(BytesText(profile.WPAPassphrase, sizeof profile.WPAPassphrase));
+    ui->EdtPhrase->SetMasked(true);
+    return TPropertyPageFrame::EnterPage(leftPage, mode, context);
+}
+
+bool TFrameWPAPSK::LeavePage(TPropertyPageFrame* nextPage, int mode, int context)
+{
+    if (mode == pmForward) {
+        const QString phrase = ui->EdtPhrase->text();
+        if (!IsValidPhrase(phrase)) {
+            ShowPhraseError();
+            return false;
+        }
+        WLProfile& profile = g_Var.EditingProfile;
+        CopyTextField(profile.WPAPassphrase, sizeof profile.WPAPassphrase, phrase);
+        profile.WPAEncryptionType = SelectedValue(ui->CmbEncryp, 1);
+        if (profile.NetworkMode != 1)
+            profile.AuthenticationMode = AUTH_WPA_NONE;
+        else
+            profile.AuthenticationMode = profile.EncryptionMethod == 6 ? AUTH_WPA2_PSK : AUTH_WPA_PSK;
+    }
+    return TPropertyPageFrame::LeavePage(nextPage, mode, context);
+}
+
+void TFrameWPAPSK::ShowPhraseError()
+{
+    ShowEditorMessage(this, QStringLiteral("ErPassphrase"),
+                      QStringLiteral("Passphrase should be between 8 to 63 charachers in ASCII format."));
+}
