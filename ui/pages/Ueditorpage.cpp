@@ -6,6 +6,7 @@
 #include "ui/Uformmsgbox.h"
 #include "ui/Uformres.h"
 #include "ui/Uwinutil.h"
+#include "Upageskin.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -27,6 +28,12 @@ void SkinButton(TFABitmapBtn* button, const QString& face)
     button->SetFacesDown(FormRes->Picture(face));
     button->SetFacesOver(FormRes->Picture(face + QStringLiteral("On")));
     button->SetAutoShape(true);
+}
+
+// An attach in station mode, which the editor pages follow; they ignore the Soft AP mode.
+bool IsStationAttach(const CNICAdapter* adapter, int change, int flags)
+{
+    return change == acAttach && adapter && (flags & 1) == 0;
 }
 
 } // namespace
@@ -77,11 +84,6 @@ void FillCipherCombo(QComboBox* combo, const CNICAdapter* adapter)
         combo->addItem(g_Var.CommonTexts[CT_WPA_AES], 2);
 }
 
-bool IsStationAttach(const CNICAdapter* adapter, int change, int flags)
-{
-    return change == acAttach && adapter && (flags & 1) == 0;
-}
-
 void ShowEditorMessage(QWidget* page, const QString& key, const QString& def)
 {
     ShowEditorWarning(page, g_Var.GetLangText(QStringLiteral("Message"), key, def));
@@ -90,4 +92,28 @@ void ShowEditorMessage(QWidget* page, const QString& key, const QString& def)
 void ShowEditorWarning(QWidget* page, const QString& text)
 {
     ShowMsgBox(page, text, MB_ICONEXCLAMATION);
+}
+
+bool TrackStationAdapter(TPropertyPageFrame* page, CNICAdapter*& slot, CNICAdapter* adapter, int change,
+                         int flags)
+{
+    if (IsStationAttach(adapter, change, flags)) {
+        slot = adapter;
+        return true;
+    }
+    if (change == acDetach) {
+        page->ClearPage();
+        slot = nullptr;
+    }
+    return false;
+}
+
+void SkinEditorPage(TPropertyPageFrame* page, const QString& section, QLabel* background,
+                    std::initializer_list<QLabel*> captions, TFABitmapBtn* back, TFABitmapBtn* next,
+                    TFABitmapBtn* exit)
+{
+    page->LoadTexts(section);
+    SetPageBackground(background, QStringLiteral("ImgFrProfSet"));
+    AddCaptionBullets(page, captions);
+    SetupEditorButtons(back, next, exit);
 }

@@ -12,6 +12,11 @@ class TPropertyPageFrame;
 // Pieces every page of the profile editor shares: its navigation buttons, the bullets of its captions and
 // the combo boxes whose items carry a setting's value.
 
+// Translates the page from `section`, shows the editor's background picture on `background`, puts bullets
+// before the captions and skins and places the navigation buttons.
+void SkinEditorPage(TPropertyPageFrame* page, const QString& section, QLabel* background,
+                    std::initializer_list<QLabel*> captions, TFABitmapBtn* back, TFABitmapBtn* next,
+                    TFABitmapBtn* exit);
 // Skins Back, Next and Exit and lines them up from the right: Exit ends at x = 531, the others 8 pixels
 // apart. `back` may be null (the first page has none).
 void SetupEditorButtons(TFABitmapBtn* back, TFABitmapBtn* next, TFABitmapBtn* exit);
@@ -24,8 +29,10 @@ bool SelectValueOrFirst(QComboBox* combo, int value);
 class CNICAdapter;
 // The WPA ciphers the adapter's settings allow: TKIP (1), AES (2); nothing without an adapter.
 void FillCipherCombo(QComboBox* combo, const CNICAdapter* adapter);
-// Whether an attach by SetAdapter is one in station mode, which the editor pages follow.
-bool IsStationAttach(const CNICAdapter* adapter, int change, int flags);
+// Keeps `slot` on the adapter attached in station mode; a detach clears the page and forgets the adapter.
+// True when the call attached an adapter.
+bool TrackStationAdapter(TPropertyPageFrame* page, CNICAdapter*& slot, CNICAdapter* adapter, int change,
+                         int flags);
 class QWidget;
 // Shows the "Message" text of `key` (default `def`) with the warning icon, as every refusal of a page does.
 void ShowEditorMessage(QWidget* page, const QString& key, const QString& def);

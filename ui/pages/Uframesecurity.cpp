@@ -1,6 +1,5 @@
 #include "Uframesecurity.h"
 #include "Ueditorpage.h"
-#include "Upageskin.h"
 #include "app/Udefine.h"
 #include "app/Ulabels.h"
 #include "app/Uprofile.h"
@@ -55,22 +54,14 @@ TFrameSecurity::~TFrameSecurity() = default;
 
 void TFrameSecurity::InitPage()
 {
-    LoadTexts(SECTION);
-    SetPageBackground(ui->ImgBG, QStringLiteral("ImgFrProfSet"));
-    AddCaptionBullets(this, {ui->LbSecurity});
-    SetupEditorButtons(ui->BtnBack, ui->BtnNext, ui->BtnExit);
+    SkinEditorPage(this, SECTION, ui->ImgBG, {ui->LbSecurity}, ui->BtnBack, ui->BtnNext, ui->BtnExit);
     ClearPage();
     TPropertyPageFrame::InitPage();
 }
 
 void TFrameSecurity::SetAdapter(CNICAdapter* adapter, int change, int flags)
 {
-    if (IsStationAttach(adapter, change, flags)) {
-        m_Adapter = adapter;
-    } else if (change == acDetach) {
-        ClearPage();
-        m_Adapter = nullptr;
-    }
+    TrackStationAdapter(this, m_Adapter, adapter, change, flags);
     TPropertyPageFrame::SetAdapter(adapter, change, flags);
 }
 

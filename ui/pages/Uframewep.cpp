@@ -1,6 +1,5 @@
 #include "Uframewep.h"
 #include "Ueditorpage.h"
-#include "Upageskin.h"
 #include "Uwepkeys.h"
 #include "app/Udefine.h"
 #include "app/Uutility.h"
@@ -50,10 +49,8 @@ TFrameWEP::~TFrameWEP() = default;
 
 void TFrameWEP::InitPage()
 {
-    LoadTexts(SECTION);
-    SetPageBackground(ui->ImgBG, QStringLiteral("ImgFrProfSet"));
-    AddCaptionBullets(this, {ui->LbWEP, ui->LbAuthen, ui->LbPhrase, ui->LbDefKey, ui->LbKey});
-    SetupEditorButtons(ui->BtnBack, ui->BtnNext, ui->BtnExit);
+    SkinEditorPage(this, SECTION, ui->ImgBG, {ui->LbWEP, ui->LbAuthen, ui->LbPhrase, ui->LbDefKey, ui->LbKey},
+                   ui->BtnBack, ui->BtnNext, ui->BtnExit);
     for (int mode = 0; mode <= AUTH_AUTO; ++mode)
         ui->CmbAuthen->addItem(g_Var.CommonTexts[CT_AUTH_OPEN + size_t(mode)], mode);
     for (int key = 0; key < WEP_KEY_COUNT; ++key)
@@ -64,15 +61,10 @@ void TFrameWEP::InitPage()
 
 void TFrameWEP::SetAdapter(CNICAdapter* adapter, int change, int flags)
 {
-    if (IsStationAttach(adapter, change, flags)) {
-        m_Adapter = adapter;
+    if (TrackStationAdapter(this, m_Adapter, adapter, change, flags) || change == acDetach) {
         ui->CmbWEP->clear();
-        for (int level : AllowedWEPLevels(adapter))
+        for (int level : AllowedWEPLevels(m_Adapter))
             ui->CmbWEP->addItem(WEPLevelText(level), level);
-    } else if (change == acDetach) {
-        ClearPage();
-        m_Adapter = nullptr;
-        ui->CmbWEP->clear();
     }
     TPropertyPageFrame::SetAdapter(adapter, change, flags);
 }

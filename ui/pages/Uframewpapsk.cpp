@@ -1,6 +1,5 @@
 #include "Uframewpapsk.h"
 #include "Ueditorpage.h"
-#include "Upageskin.h"
 #include "app/Udefine.h"
 #include "app/Uutility.h"
 #include "ui_Uframewpapsk.h"
@@ -43,22 +42,15 @@ TFrameWPAPSK::~TFrameWPAPSK() = default;
 
 void TFrameWPAPSK::InitPage()
 {
-    LoadTexts(SECTION);
-    SetPageBackground(ui->ImgBG, QStringLiteral("ImgFrProfSet"));
-    AddCaptionBullets(this, {ui->LbEncry, ui->LbPhrase});
-    SetupEditorButtons(ui->BtnBack, ui->BtnNext, ui->BtnExit);
+    SkinEditorPage(this, SECTION, ui->ImgBG, {ui->LbEncry, ui->LbPhrase}, ui->BtnBack, ui->BtnNext,
+                   ui->BtnExit);
     ClearPage();
     TPropertyPageFrame::InitPage();
 }
 
 void TFrameWPAPSK::SetAdapter(CNICAdapter* adapter, int change, int flags)
 {
-    if (IsStationAttach(adapter, change, flags)) {
-        m_Adapter = adapter;
-    } else if (change == acDetach) {
-        ClearPage();
-        m_Adapter = nullptr;
-    }
+    TrackStationAdapter(this, m_Adapter, adapter, change, flags);
     TPropertyPageFrame::SetAdapter(adapter, change, flags);
 }
 
