@@ -47,12 +47,24 @@ const char PASS_PHRASE[] = "correct-horse-battery";
 
 } // namespace
 
+void PrintTo(const QString& text, std::ostream* os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
+
+void PrintTo(const QStringList& texts, std::ostream* os)
+{
+    *os << '{' << texts.join(QStringLiteral(", ")).toStdString() << '}';
+}
+
 bool MainStub::event(QEvent* e)
 {
     if (e->type() != QEvent::Type(NotifyMsg()))
         return QWidget::event(e);
-    const auto* notify = static_cast<TNotifyEvent*>(e);
+    auto* notify = static_cast<TNotifyEvent*>(e);
     Received.emplace_back(notify->Code, notify->Value);
+    if (Answer)
+        notify->Result = Answer(notify->Code, notify->Value);
     const int code = notify->Code;
     if (Page && Adapter && (code == 3 || code == 4 || code == 7))
         Page->AdapterEvent(Adapter, code, notify->Value);

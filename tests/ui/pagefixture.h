@@ -5,10 +5,16 @@
 
 #include <QPointer>
 #include <QWidget>
+#include <functional>
+#include <ostream>
 #include <utility>
 #include <vector>
 
 class TPropertyPageFrame;
+
+// Readable texts in failure messages.
+void PrintTo(const QString& text, std::ostream* os);
+void PrintTo(const QStringList& texts, std::ostream* os);
 
 // Stands in for the main window: it holds the page, records the notify messages that reach it and passes the
 // adapter's codes 3, 4 and 7 on to the page as the main window does.
@@ -18,6 +24,8 @@ public:
     std::vector<std::pair<int, int>> Received;
     QPointer<TPropertyPageFrame> Page;
     CNICAdapter* Adapter = nullptr;
+    // Answers a notify code as the main window would (such as code 5, store the edited profile).
+    std::function<int(int code, int value)> Answer;
 };
 
 // A page on the simulated adapter: one open and one WPA2-PSK network in range.

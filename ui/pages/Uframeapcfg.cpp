@@ -11,6 +11,6 @@ TFrameAPCfg::~TFrameAPCfg() = default;
 
 void TFrameAPCfg::InitPage()
 {
-    LoadTexts(objectName());
+    LoadTexts(QStringLiteral("FrameAPCfg"));
     SetPageBackground(ui->ImgBG, QStringLiteral("ImgFrAPCfg"));
 }

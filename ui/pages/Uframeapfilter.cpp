@@ -12,6 +12,6 @@ TFrameAPFilter::~TFrameAPFilter() = default;
 
 void TFrameAPFilter::InitPage()
 {
-    LoadTexts(objectName());
+    LoadTexts(QStringLiteral("FrameAPFilter"));
     SetPageBackground(ui->ImgBG, QStringLiteral("ImgFrAPFilter"));
 }

@@ -16,7 +16,7 @@ TFrameAPInfo::~TFrameAPInfo() = default;
 
 void TFrameAPInfo::InitPage()
 {
-    LoadTexts(objectName());
+    LoadTexts(QStringLiteral("FrameAPInfo"));
     SetPageBackground(ui->ImgBG, QStringLiteral("ImgFrAPInfo"));
 }
 

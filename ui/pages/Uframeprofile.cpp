@@ -1,14 +1,67 @@
 #include "Uframeprofile.h"
+#include "Uframeprofset.h"
+#include "Ulinktexts.h"
 #include "Upageskin.h"
-#include "app/Uprofile.h"
+#include "Upagetools.h"
 #include "app/Udebug.h"
+#include "app/Udefine.h"
+#include "app/Ulabels.h"
+#include "app/Uprofile.h"
+#include "app/Unotifyevent.h"
+#include "app/Uutility.h"
 #include "engine/Unicadapter.h"
+#include "ui/Uformbase.h"
+#include "ui/Uformres.h"
+#include "ui/Uwinutil.h"
 #include "ui_Uframeprofile.h"
+
+#include <QHeaderView>
+#include <cstring>
 
 namespace {
 
-// Page-change extra: the Site Survey page hands over a scanned network.
-constexpr int EDIT_SCANNED_NETWORK = 0x200;
+const QString SECTION = QStringLiteral("FrameProfile");
+constexpr int VALUE_RIGHT_EDGE = 585;
+constexpr int EDIT_BUTTON_RIGHT = 317;
+enum ProfileColumn { COL_ICON = 0, COL_NAME = 1, COL_SSID = 2 };
+constexpr int NAME_CHARS = 64;
+// The last number tried when a new profile's name is taken.
+constexpr int LAST_NAME_NUMBER = 9998;
+
+// Page codes of the editor's opener and the notify code that shows a page.
+constexpr int RETURN_TO_PROFILE = 2;
+constexpr int RETURN_TO_SURVEY = 3;
+constexpr int NOTIFY_SHOW_PAGE = 10;
+constexpr int PAGE_LINK_INFO = 1;
+
+// A row of the list; it owns its profile.
+class TProfileItem : public QTreeWidgetItem {
+public:
+    explicit TProfileItem(const WLProfile& profile) : Profile(profile) {}
+    WLProfile Profile;
+};
+
+WLProfile& ProfileOf(QTreeWidgetItem* item)
+{
+    return static_cast<TProfileItem*>(item)->Profile;
+}
+
+const WLProfile& ProfileOf(const QTreeWidgetItem* item)
+{
+    return static_cast<const TProfileItem*>(item)->Profile;
+}
+
+// The first free name of the form "<name>_<n>"; the last one tried even when it is taken.
+QString FreeProfileName(const CNICAdapter& adapter, const QString& name)
+{
+    QString candidate;
+    for (int i = 1; i <= LAST_NAME_NUMBER; ++i) {
+        candidate = QStringLiteral("%1_%2").arg(name).arg(i);
+        if (!adapter.ProfileExists(candidate))
+            break;
+    }
+    return candidate.left(NAME_CHARS);
+}
 
 } // namespace
 
@@ -16,52 +69,335 @@ TFrameProfile::TFrameProfile(QWidget* parent)
     : TPropertyPageFrame(parent), ui(std::make_unique<Ui::FrameProfile>())
 {
     ui->setupUi(this);
+    // The background picture covers the page: nothing needs erasing before it is drawn.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    ui->PlProfile->setAttribute(Qt::WA_OpaquePaintEvent);
+    connect(ui->BtnActivate, &QPushButton::clicked, this, &TFrameProfile::BtnActivateClick);
+    connect(ui->BtnAdd, &QPushButton::clicked, this, &TFrameProfile::BtnAddClick);
+    connect(ui->BtnDelete, &QPushButton::clicked, this, &TFrameProfile::BtnDeleteClick);
+    connect(ui->BtnEdit, &QPushButton::clicked, this, &TFrameProfile::BtnEditClick);
+    connect(ui->LvProf, &QTreeWidget::itemSelectionChanged, this, &TFrameProfile::LvProfSelectItem);
+    connect(ui->LvProf, &QTreeWidget::itemDoubleClicked, this, &TFrameProfile::BtnActivateClick);
+    connect(ui->LvProf, &TSortLv::ColumnClick, this, &TFrameProfile::LvProfColumnClick);
 }
 
 TFrameProfile::~TFrameProfile() = default;
 
-void TFrameProfile::InitPage()
+TFrameProfSet* TFrameProfile::Editor() const
 {
-    LoadTexts(objectName());
-    SetPageBackground(ui->ImgBG, QStringLiteral("ImgFrProfile"));
+    return ui->FrameProfSet1;
 }
 
-void TFrameProfile::SetAdapter(CNICAdapter* adapter, int change, int flags)
+void TFrameProfile::InitPage()
 {
-    if (change == acAttach && adapter && !(flags & 1))
-        m_Adapter = adapter;
-    else if (change == acDetach)
-        m_Adapter = nullptr;
+    ui->FrameProfSet1->InitPage();
+    LoadTexts(SECTION);
+    SetPageBackground(ui->ImgBG, QStringLiteral("ImgFrProfile"));
+    SetTextColor(ui->LbList, SKIN_HEADER_TEXT);
+    SetTextColor(ui->LbInfo, SKIN_VALUE_TEXT);
+    const QList<QPair<QLabel*, QLabel*>> pairs = {{ui->LbNetType, ui->LblNetType},
+                                                  {ui->LbWlMode, ui->LblWlMode},
+                                                  {ui->LbChannel, ui->LblChannel},
+                                                  {ui->LbSecurity, ui->LblSecurity},
+                                                  {ui->LbTxRate, ui->LblTxRate}};
+    for (const auto& [caption, value] : pairs) {
+        FitLabel(caption, value, VALUE_RIGHT_EDGE);
+        SetTextColor(caption, SKIN_CAPTION_TEXT);
+        SetTextColor(value, SKIN_VALUE_TEXT);
+    }
+    ShrinkLabelFont(ui->LbInfo);
+    SetButtonRow({{ui->BtnEdit, "ImgBtnEdit"},
+                  {ui->BtnDelete, "ImgBtnDelete"},
+                  {ui->BtnAdd, "ImgBtnAdd"},
+                  {ui->BtnActivate, "ImgBtnAct"}},
+                 EDIT_BUTTON_RIGHT);
+    SetUpReportList(ui->LvProf, {46, 130, 91}, COL_NAME);
+    ClearPage();
+    TPropertyPageFrame::InitPage();
+}
+
+void TFrameProfile::DonePage()
+{
+    ui->FrameProfSet1->DonePage();
+    ClearList();
+    TPropertyPageFrame::DonePage();
+}
+
+void TFrameProfile::ClearPage()
+{
+    ui->FrameProfSet1->hide();
+    ui->PlProfile->show();
+    ClearList();
+    for (QWidget* button : {ui->BtnActivate, ui->BtnAdd, ui->BtnDelete, ui->BtnEdit})
+        button->setEnabled(false);
+    m_Applied = WLProfile{};
+    TPropertyPageFrame::ClearPage();
+}
+
+void TFrameProfile::ClearList()
+{
+    ui->LvProf->clear();
+    ClearProfileInfo();
 }
 
 bool TFrameProfile::EnterPage(TPropertyPageFrame* leftPage, int mode, int context)
 {
-    if ((context & EDIT_SCANNED_NETWORK) && !m_Adapter)
-        return false;
+    if (context & efSecurityOnly) {
+        if (!OpenEditor(RETURN_TO_SURVEY, context))
+            return false;
+    } else {
+        ui->FrameProfSet1->hide();
+        ui->PlProfile->show();
+    }
     return TPropertyPageFrame::EnterPage(leftPage, mode, context);
+}
+
+void TFrameProfile::SetAdapter(CNICAdapter* adapter, int change, int flags)
+{
+    ui->FrameProfSet1->SetAdapter(adapter, change, flags);
+    if (change == acAttach && adapter && !(flags & 1)) {
+        m_Adapter = adapter;
+        m_ZeroCfg = adapter->EnableZeroCfg();
+        if (!m_ZeroCfg)
+            InitProfileList();
+    } else if (change == acDetach) {
+        ClearPage();
+        m_Adapter = nullptr;
+    }
+    TPropertyPageFrame::SetAdapter(adapter, change, flags);
+}
+
+void TFrameProfile::AdapterEvent(CNICAdapter* adapter, int code, int value)
+{
+    if (!m_Adapter)
+        return;
+    ui->FrameProfSet1->AdapterEvent(adapter, code, value);
+    if (code == NM_ZEROCFG) {
+        m_ZeroCfg = value == 1;
+        if (m_ZeroCfg)
+            ClearPage();
+        else
+            InitProfileList();
+    } else if (code == NM_APPLYING && !(value & 1)) {
+        if (!m_Adapter->GetAppliedProfile(m_Applied))
+            m_Applied = WLProfile{};
+        PaintApplied();
+    }
+    TPropertyPageFrame::AdapterEvent(adapter, code, value);
+}
+
+void TFrameProfile::InitProfileList()
+{
+    // Built afresh: taking the adapter back from zero configuration must not list every profile twice.
+    ClearList();
+    TProfileList profiles;
+    m_Adapter->GetProfileList(PROF_STATION, profiles);
+    TSortLv* lv = ui->LvProf;
+    for (const auto& profile : profiles) {
+        auto* item = new TProfileItem(*profile);
+        ShowItem(item, *profile);
+        lv->addTopLevelItem(item);
+    }
+    SortByColumnText(lv);
+    PaintApplied();
+    if (lv->topLevelItemCount() > 0)
+        SelectItem(lv->topLevelItem(0));
+    FocusList("InitProfileList");
+    ui->BtnAdd->setEnabled(true);
+}
+
+void TFrameProfile::ShowItem(QTreeWidgetItem* item, const WLProfile& profile)
+{
+    item->setText(COL_NAME, ProfileNameOf(profile));
+    item->setText(COL_SSID, BytesText(profile.Ssid1, sizeof profile.Ssid1));
+    item->setTextAlignment(COL_NAME, Qt::AlignCenter);
+    item->setTextAlignment(COL_SSID, Qt::AlignCenter);
+    if (FormRes)
+        item->setIcon(COL_ICON, FormRes->ImgsType.Icon(KindImageIndex(uint32_t(profile.EncryptionMethod),
+                                                                      uint32_t(profile.NetworkMode))));
+}
+
+void TFrameProfile::SelectItem(QTreeWidgetItem* item)
+{
+    ui->LvProf->clearSelection();
+    ui->LvProf->setCurrentItem(item);
+    ui->LvProf->scrollToItem(item);
+}
+
+QTreeWidgetItem* TFrameProfile::SelectedItem() const
+{
+    const QList<QTreeWidgetItem*> selected = ui->LvProf->selectedItems();
+    return selected.isEmpty() ? nullptr : selected.first();
+}
+
+QTreeWidgetItem* TFrameProfile::FindItem(const QString& name) const
+{
+    for (int i = 0; i < ui->LvProf->topLevelItemCount(); ++i)
+        if (ui->LvProf->topLevelItem(i)->text(COL_NAME) == name)
+            return ui->LvProf->topLevelItem(i);
+    return nullptr;
+}
+
+void TFrameProfile::PaintApplied()
+{
+    PaintMarkedRows(ui->LvProf, [this](const QTreeWidgetItem* item) {
+        return std::memcmp(&ProfileOf(item), &m_Applied, sizeof m_Applied) == 0;
+    });
+}
+
+void TFrameProfile::FocusList(const char* method)
+{
+    try {
+        if (ui->LvProf->isEnabled() && parentWidget() && parentWidget()->isVisible())
+            ui->LvProf->setFocus();
+    } catch (const std::exception& e) {
+        DebugPrint("Exception(TFrameProfile::%s): %s", method, e.what());
+    }
+}
+
+void TFrameProfile::LvProfSelectItem()
+{
+    if (QTreeWidgetItem* item = SelectedItem()) {
+        ShowProfileInfo(ProfileOf(item));
+        return;
+    }
+    ClearProfileInfo();
+}
+
+void TFrameProfile::LvProfColumnClick(int column)
+{
+    if (column != COL_ICON)
+        SortByColumnText(ui->LvProf);
+}
+
+void TFrameProfile::ShowProfileInfo(const WLProfile& profile)
+{
+    ui->LblNetType->setText(NetTypeText(uint32_t(profile.NetworkMode)));
+    ui->LblWlMode->setText(ProfileModeText(profile, m_Adapter));
+    ui->LblChannel->setText(ProfileChannelText(profile));
+    ui->LblSecurity->setText(SecurityText(profile.EncryptionMethod));
+    ui->LblTxRate->setText(RateText(profile.TxRate));
+    ui->BtnActivate->setEnabled(!m_ZeroCfg);
+    ui->BtnDelete->setEnabled(true);
+    ui->BtnEdit->setEnabled(true);
+}
+
+void TFrameProfile::ClearProfileInfo()
+{
+    for (QLabel* value : {ui->LblNetType, ui->LblWlMode, ui->LblChannel, ui->LblSecurity, ui->LblTxRate})
+        value->clear();
+    for (QWidget* button : {ui->BtnActivate, ui->BtnDelete, ui->BtnEdit})
+        button->setEnabled(false);
+}
+
+bool TFrameProfile::OpenEditor(int mode, int extra)
+{
+    if (!m_Adapter || !ui->FrameProfSet1->EnterPage(nullptr, mode, extra))
+        return false;
+    ui->FrameProfSet1->show();
+    ui->PlProfile->hide();
+    return true;
+}
+
+void TFrameProfile::BtnActivateClick()
+{
+    FocusList("BtnActivateClick");
+    QTreeWidgetItem* item = SelectedItem();
+    if (!m_Adapter || !item || m_ZeroCfg)
+        return;
+    m_Adapter->Connect(ProfileOf(item));
+    PostNotify(window(), NOTIFY_SHOW_PAGE, PAGE_LINK_INFO);
+}
+
+void TFrameProfile::BtnAddClick()
+{
+    if (!m_Adapter)
+        return;
+    WLProfile& p = g_Var.EditingProfile;
+    p = m_Adapter->DefProfile();
+    const QString name = ProfileNameOf(p);
+    if (!name.isEmpty() && m_Adapter->ProfileExists(name)) {
+        CopyTextField(p.ProfileName, sizeof p.ProfileName, FreeProfileName(*m_Adapter, name));
+        CopyTextField(p.NetInfo.sz_CurProfile, sizeof p.NetInfo.sz_CurProfile, ProfileNameOf(p));
+    }
+    OpenEditor(RETURN_TO_PROFILE, 0);
+}
+
+void TFrameProfile::BtnEditClick()
+{
+    QTreeWidgetItem* item = SelectedItem();
+    if (!item)
+        return;
+    g_Var.EditingProfile = ProfileOf(item);
+    m_EditName = item->text(COL_NAME);
+    OpenEditor(RETURN_TO_PROFILE, efEditExisting);
+}
+
+void TFrameProfile::BtnDeleteClick()
+{
+    QTreeWidgetItem* item = SelectedItem();
+    if (!m_Adapter || !item)
+        return;
+    const QString name = item->text(COL_NAME);
+    if (ShowPageMessage(this, "RemoveProf", "Really remove '%s'?", PM_OK_CANCEL, name) != mrOk) {
+        FocusList("BtnDeleteClick 1");
+        return;
+    }
+    if (m_Adapter->DeleteProfile(PROF_STATION, name)) {
+        TSortLv* lv = ui->LvProf;
+        const int index = lv->indexOfTopLevelItem(item);
+        delete item;
+        const int count = lv->topLevelItemCount();
+        if (count > 0)
+            SelectItem(lv->topLevelItem(std::min(index, count - 1)));
+    }
+    FocusList("BtnDeleteClick 2");
+}
+
+int TFrameProfile::SaveProfile(int flags)
+{
+    if (!m_Adapter)
+        return 0;
+    const WLProfile& edited = g_Var.EditingProfile;
+    const QString name = ProfileNameOf(edited);
+    QTreeWidgetItem* item = nullptr;
+    if (flags & efEditExisting) {
+        item = FindItem(name);
+        if (!item)
+            item = FindItem(m_EditName);
+        if (!item) {
+            DebugPrint("SaveProfile: not found selected profile");
+            return 0;
+        }
+        if (!m_Adapter->UpdateProfile(edited, item->text(COL_NAME)))
+            return 0;
+    } else {
+        if (!m_Adapter->AddProfile(edited))
+            return 0;
+        item = FindItem(name);
+        if (!item) {
+            item = new TProfileItem(edited);
+            ui->LvProf->insertTopLevelItem(0, item);
+        }
+    }
+    ProfileOf(item) = edited;
+    ShowItem(item, edited);
+    PaintApplied();
+    SelectItem(item);
+    return 1;
 }
 
 void TFrameProfile::ConnectLast()
 {
-    if (!m_Adapter || m_Adapter->EnableZeroCfg())
+    TSortLv* lv = ui->LvProf;
+    if (!m_Adapter || m_ZeroCfg || lv->topLevelItemCount() == 0)
         return;
-    TProfileList list;
-    m_Adapter->GetProfileList(PROF_STATION, list);
-    if (list.empty() || !m_Adapter->ReadSet(QStringLiteral("InitConnect"), true))
+    if (!m_Adapter->ReadSet(QStringLiteral("InitConnect"), true))
         return;
     const QString last = m_Adapter->GetLastProfile(PROF_STATION);
-    const WLProfile* chosen = list.front().get();
-    for (const auto& profile : list) {
-        if (ProfileNameOf(*profile) == last) {
-            chosen = profile.get();
-            break;
-        }
-    }
-    DebugPrint("Connect last => %s", qPrintable(ProfileNameOf(*chosen)));
-    m_Adapter->Connect(*chosen);
-}
-
-int TFrameProfile::SaveProfile(int /*flags*/)
-{
-    return 0;
+    QTreeWidgetItem* chosen = last.isEmpty() ? nullptr : FindItem(last);
+    if (!chosen)
+        chosen = lv->topLevelItem(0);
+    DebugPrint("Connect last => %s", qPrintable(chosen->text(COL_NAME)));
+    m_Adapter->Connect(ProfileOf(chosen));
 }

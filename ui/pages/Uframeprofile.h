@@ -1,14 +1,20 @@
 #pragma once
 
+#include "engine/tsrwl.h"
 #include "ui/Propertypageframeunit.h"
 
 #include <memory>
+
+class QTreeWidgetItem;
+class TFrameProfSet;
 
 namespace Ui {
 class FrameProfile;
 }
 
-// The Profile page: the station profiles, and the automatic connection with the last used one.
+// The Profile page: the adapter's station profiles with the details of the selected one; connecting with
+// one, adding, deleting and editing them through the profile editor that covers the page meanwhile; storing
+// what the editor produced; and the automatic connection with the last used profile.
 class TFrameProfile : public TPropertyPageFrame {
     Q_OBJECT
 public:
@@ -16,22 +22,50 @@ public:
     ~TFrameProfile() override;
 
     void InitPage() override;
+    void DonePage() override;
+    void ClearPage() override;
+    // A network handed over by the Site Survey page (bit 0x200 of `context`) opens the editor on it; the page
+    // is not entered when the editor cannot be opened.
+    bool EnterPage(TPropertyPageFrame* leftPage, int mode, int context) override;
     // Takes the adapter only in station mode (bit 0 of `flags` clear).
     void SetAdapter(CNICAdapter* adapter, int change, int flags) override;
-    // A network handed over by the Site Survey page (bit 0x200) needs an adapter to be edited for; without
-    // one the page is not entered.
-    bool EnterPage(TPropertyPageFrame* leftPage, int mode, int context) override;
+    void AdapterEvent(CNICAdapter* adapter, int code, int value) override;
 
-    // Connects with the profile used last, else with the first listed one, when the adapter is set to connect
-    // by itself ("InitConnect").
+    // Connects with the listed profile used last, else with the first listed one, when the adapter is set to
+    // connect by itself ("InitConnect").
     void ConnectLast();
+    // Stores g_Var.EditingProfile: with 0x100 in `flags` in place of the edited profile, else as a new one.
+    // 1 when stored, 0 when not.
+    Q_INVOKABLE int SaveProfile(int flags);
+    // Shows the editor over the list; `mode` is the page code to return to, `extra` the editor flags.
+    bool OpenEditor(int mode, int extra);
 
-public Q_SLOTS:
-    // Stores the profile the editor produced; 1 when stored. The profile list is not on this page yet, so
-    // nothing is stored.
-    int SaveProfile(int flags);
+    void BtnActivateClick();
+    void BtnAddClick();
+    void BtnDeleteClick();
+    void BtnEditClick();
+
+    TFrameProfSet* Editor() const;
 
 private:
+    void InitProfileList();
+    void ClearList();
+    void LvProfSelectItem();
+    void LvProfColumnClick(int column);
+    void ShowProfileInfo(const WLProfile& profile);
+    void ClearProfileInfo();
+    void ShowItem(QTreeWidgetItem* item, const WLProfile& profile);
+    void SelectItem(QTreeWidgetItem* item);
+    QTreeWidgetItem* SelectedItem() const;
+    QTreeWidgetItem* FindItem(const QString& name) const;
+    void PaintApplied();
+    void FocusList(const char* method);
+
     std::unique_ptr<Ui::FrameProfile> ui;
     CNICAdapter* m_Adapter = nullptr;
+    bool m_ZeroCfg = false;
+    // The profile being applied, all zero when none.
+    WLProfile m_Applied{};
+    // The name of the profile opened for editing, as it was when opened.
+    QString m_EditName;
 };

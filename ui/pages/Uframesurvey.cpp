@@ -7,6 +7,7 @@
 #include "app/Unotifyevent.h"
 #include "engine/Unicadapter.h"
 #include "Upageskin.h"
+#include "Upagetools.h"
 #include "ui/Uformres.h"
 #include "ui/Uwinutil.h"
 #include "ui_Uframesurvey.h"
@@ -22,14 +23,12 @@ const QString SECTION = QStringLiteral("FrameSurvey");
 constexpr int VALUE_RIGHT_EDGE = 585;
 // The connect button ends here, under the list's right edge; the scan button sits 8 pixels left of it.
 constexpr int CONNECT_BUTTON_RIGHT = 317;
-constexpr int BUTTON_GAP = 8;
 // The adapter has collected its scan by then.
 constexpr int SURVEY_WAIT_MS = 3000;
 // Entering with this context value (a page asked for the list) does not scan again.
 constexpr int CONTEXT_NO_SCAN = 0x400;
 
 enum SiteColumn { COL_ICON = 0, COL_SSID = 1, COL_CHANNEL = 2, COL_SIGNAL = 3 };
-constexpr int COLUMN_WIDTHS[] = {46, 100, 62, 59};
 
 // Notify codes to the main window: show a page, and open the editor on the network handed over.
 constexpr int NOTIFY_SHOW_PAGE = 10;
@@ -48,11 +47,6 @@ public:
     explicit TSiteItem(const TSSiteEntry& entry) : Entry(entry) {}
     TSSiteEntry Entry;
 };
-
-int ImageIndex(const TSSiteEntry& entry)
-{
-    return (entry.Security != 0 ? 2 : 0) + (entry.NetworkMode != 1 ? 1 : 0);
-}
 
 } // namespace
 
@@ -81,33 +75,9 @@ void TFrameSurvey::InitPage()
     TPropertyPageFrame::InitPage();
     LoadTexts(SECTION);
     SetPageBackground(ui->ImgBG, QStringLiteral("ImgSurvey"));
-    TSortLv* lv = ui->LvSite;
-    if (FormRes) {
-        for (auto [button, face] :
-             {std::pair{ui->BtnScan, "ImgBtnScan"}, std::pair{ui->BtnConnect, "ImgBtnConnect"}}) {
-            const QString name = QLatin1String(face);
-            button->SetFaces(FormRes->Picture(name));
-            button->SetFacesDown(FormRes->Picture(name));
-            button->SetFacesOver(FormRes->Picture(name + QStringLiteral("On")));
-            button->SetAutoShape(true);
-        }
-        lv->SetIncBMP(FormRes->ImgsSort.Image(0));
-        lv->SetDecBMP(FormRes->ImgsSort.Image(1));
-        lv->setIconSize(QSize(FormRes->ImgsType.Width(), FormRes->ImgsType.Height()));
-    }
-    lv->setAllColumnsShowFocus(true);
-    for (int i = 0; i < lv->columnCount(); ++i) {
-        lv->setColumnWidth(i, COLUMN_WIDTHS[i]);
-        if (i != COL_ICON)
-            lv->headerItem()->setTextAlignment(i, Qt::AlignCenter);
-    }
-    lv->header()->setSectionsMovable(false);
-    lv->SetSkipSort1(COL_ICON);
-    lv->SetSortColunm(COL_SIGNAL);
-    lv->SetIncrease(false);
-
-    ui->BtnConnect->move(CONNECT_BUTTON_RIGHT - ui->BtnConnect->width(), ui->BtnConnect->y());
-    ui->BtnScan->move(ui->BtnConnect->x() - BUTTON_GAP - ui->BtnScan->width(), ui->BtnScan->y());
+    SetButtonRow({{ui->BtnConnect, "ImgBtnConnect"}, {ui->BtnScan, "ImgBtnScan"}}, CONNECT_BUTTON_RIGHT);
+    SetUpReportList(ui->LvSite, {46, 100, 62, 59}, COL_SIGNAL);
+    ui->LvSite->SetIncrease(false);
 
     const QList<QPair<QLabel*, QLabel*>> pairs = {
         {ui->LbNetType, ui->LblNetType}, {ui->LbWlMode, ui->LblWlMode}, {ui->LbChannel, ui->LblChannel},
@@ -227,7 +197,7 @@ void TFrameSurvey::ShowSiteList(const TSiteList& list)
         item->setText(COL_CHANNEL, QString::number(ChannelOf(entry.Frequency)));
         item->setText(COL_SIGNAL, QString::asprintf("%d%%", SignalPercent(entry.Rssi)));
         if (FormRes)
-            item->setIcon(COL_ICON, FormRes->ImgsType.Icon(ImageIndex(entry)));
+            item->setIcon(COL_ICON, FormRes->ImgsType.Icon(KindImageIndex(entry.Security, entry.NetworkMode)));
         for (int column : {COL_SSID, COL_CHANNEL, COL_SIGNAL})
             item->setTextAlignment(column, Qt::AlignCenter);
         items << item;
@@ -280,20 +250,9 @@ int TFrameSurvey::LvSiteCompare(const QTreeWidgetItem* a, const QTreeWidgetItem*
 
 void TFrameSurvey::SortSites()
 {
-    TSortLv* lv = ui->LvSite;
-    QTreeWidgetItem* current = lv->currentItem();
-    const QList<QTreeWidgetItem*> selected = lv->selectedItems();
-    const QSignalBlocker block(lv);
-    // Taken out and put back as a whole: one model reset instead of a row removal per item.
-    QList<QTreeWidgetItem*> items = lv->invisibleRootItem()->takeChildren();
-    std::stable_sort(items.begin(), items.end(), [this](const QTreeWidgetItem* a, const QTreeWidgetItem* b) {
+    SortListItems(ui->LvSite, [this](const QTreeWidgetItem* a, const QTreeWidgetItem* b) {
         return LvSiteCompare(a, b) < 0;
     });
-    lv->addTopLevelItems(items);
-    if (current)
-        lv->setCurrentItem(current, 0, QItemSelectionModel::NoUpdate);
-    for (QTreeWidgetItem* item : selected)
-        item->setSelected(true);
 }
 
 void TFrameSurvey::LvSiteColumnClick(int column)
@@ -331,8 +290,7 @@ void TFrameSurvey::ClearSiteInfo()
 
 const QColor& TFrameSurvey::ConnectedColor()
 {
-    static const QColor color(0xEA, 0xF5, 0xF7);
-    return color;
+    return AppliedRowColor();
 }
 
 void TFrameSurvey::MarkConnected()
@@ -353,14 +311,9 @@ void TFrameSurvey::PaintConnected()
 {
     static const uint8_t none[sizeof m_Status.Bssid] = {};
     const bool connected = std::memcmp(m_Status.Bssid, none, sizeof none) != 0;
-    TSortLv* lv = ui->LvSite;
-    for (int i = 0; i < lv->topLevelItemCount(); ++i) {
-        QTreeWidgetItem* item = lv->topLevelItem(i);
-        const bool mark =
-            connected && std::memcmp(EntryOf(item).Bssid, m_Status.Bssid, sizeof m_Status.Bssid) == 0;
-        for (int column = 0; column < lv->columnCount(); ++column)
-            item->setBackground(column, mark ? QBrush(ConnectedColor()) : QBrush());
-    }
+    PaintMarkedRows(ui->LvSite, [this, connected](const QTreeWidgetItem* item) {
+        return connected && std::memcmp(EntryOf(item).Bssid, m_Status.Bssid, sizeof m_Status.Bssid) == 0;
+    });
 }
 
 void TFrameSurvey::BtnConnectClick()

@@ -1,0 +1,384 @@
+// The Profile page and its profile editor on the simulated adapter, driven with clicks and key presses.
+#include "app/Udefine.h"
+#include "app/Uprofile.h"
+#include "app/Uutility.h"
+#include "pagefixture.h"
+#include "testutil.h"
+#include "ui/Uformbase.h"
+#include "ui/Uformmsgbox.h"
+#include "ui/pages/Uframeprofile.h"
+#include "ui/pages/Uframeprofset.h"
+#include "ui/pages/Upagetools.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <controls/Sortlv.h>
+#include <cstring>
+
+using testutil::WaitFor;
+
+namespace {
+
+class ProfilePageTest : public PageTest {
+protected:
+    void SetUp() override
+    {
+        PageTest::SetUp();
+        m_Page = new TFrameProfile;
+        Host(m_Page);
+        m_Lv = m_Page->findChild<TSortLv*>("LvProf");
+        m_Main.Answer = [this](int code, int value) { return code == 5 ? m_Page->SaveProfile(value) : 0; };
+    }
+    struct Stored {
+        const char* Name; // bytes, not necessarily UTF-8
+        const char* Ssid;
+        int NetworkMode;
+        int Security;
+        int Channel = 0;
+        int Rate = 15;
+    };
+    // Stores profiles in the adapter and lists them on the page.
+    void Store(std::initializer_list<Stored> profiles)
+    {
+        // The adapter starts with a default profile of its own.
+        m_Adapter->DeleteProfile(0, "Default");
+        for (const Stored& s : profiles) {
+            WLProfile p = m_Adapter->DefProfile();
+            std::memset(p.ProfileName, 0, sizeof p.ProfileName);
+            std::memset(p.Ssid1, 0, sizeof p.Ssid1);
+            qstrncpy(p.ProfileName, s.Name, sizeof p.ProfileName);
+            qstrncpy(p.Ssid1, s.Ssid, sizeof p.Ssid1);
+            p.NetworkMode = s.NetworkMode;
+            p.EncryptionMethod = s.Security;
+            p.Channel = s.Channel;
+            p.TxRate = s.Rate;
+            ASSERT_TRUE(m_Adapter->AddProfile(p));
+        }
+        m_Page->SetAdapter(m_Adapter.get(), 1, 0);
+    }
+    QStringList Names() const
+    {
+        QStringList names;
+        for (int i = 0; i < m_Lv->topLevelItemCount(); ++i)
+            names << m_Lv->topLevelItem(i)->text(1);
+        return names;
+    }
+    QString Selected() const
+    {
+        const QList<QTreeWidgetItem*> s = m_Lv->selectedItems();
+        return s.isEmpty() ? QString() : s.first()->text(1);
+    }
+    void ClickRow(const QString& name)
+    {
+        for (int i = 0; i < m_Lv->topLevelItemCount(); ++i)
+            if (m_Lv->topLevelItem(i)->text(1) == name) {
+                const QRect r = m_Lv->visualItemRect(m_Lv->topLevelItem(i));
+                QTest::mouseClick(m_Lv->viewport(), Qt::LeftButton, {}, r.center());
+                return;
+            }
+        ADD_FAILURE() << "no row " << name.toStdString();
+    }
+    TFrameProfSet* Editor() const { return m_Page->Editor(); }
+    TPropertyPageFrame* Current() const { return Editor()->CurrentPage(); }
+    QString CurrentName() const { return Current() ? Current()->objectName() : QStringLiteral("none"); }
+    template <class T = QWidget> T* OnPage(const char* name) const
+    {
+        return Current() ? Current()->findChild<T*>(QLatin1String(name)) : nullptr;
+    }
+    // A click on a page button: the list page's, or the shown editor page's.
+    void Click(const char* name)
+    {
+        auto* button = Editor()->isVisible() ? OnPage<QPushButton>(name) : m_Page->findChild<QPushButton*>(name);
+        ASSERT_TRUE(button && button->isVisible() && button->isEnabled()) << name << " on " << CurrentName().toStdString();
+        QTest::mouseClick(button, Qt::LeftButton);
+    }
+    void Type(const char* edit, const QString& text)
+    {
+        auto* e = OnPage<QLineEdit>(edit);
+        ASSERT_TRUE(e);
+        e->selectAll();
+        QTest::keyClick(e, Qt::Key_Delete);
+        QTest::keyClicks(e, text);
+    }
+    // A detail of the list page (the editor has labels of the same names).
+    QString ListText(const char* label) const
+    {
+        return m_Page->findChild<QWidget*>("PlProfile")->findChild<QLabel*>(QLatin1String(label))->text();
+    }
+    QString Value(const char* label) const
+    {
+        auto* l = OnPage<QLabel>(label);
+        return l ? l->text() : QStringLiteral("<none>");
+    }
+    // Goes through the editor from the network type page to the confirmation page, noting every page.
+    QStringList NextToConfirm()
+    {
+        QStringList path{CurrentName()};
+        while (CurrentName() != QLatin1String("FrameConfirm1") && path.size() < 8) {
+            Click("BtnNext");
+            path << CurrentName();
+        }
+        return path;
+    }
+    bool ReceivedShow(int page) const
+    {
+        return std::count(m_Main.Received.begin(), m_Main.Received.end(), std::pair{10, page}) > 0;
+    }
+
+    TFrameProfile* m_Page = nullptr;
+    TSortLv* m_Lv = nullptr;
+};
+
+} // namespace
+
+TEST_F(ProfilePageTest, AddProposesTheFirstFreeNumberedName)
+{
+    WriteSettings("[Setting]\nDefProfName=Home\nInitConnect=0\n");
+    Attach();
+    Store({{"Home", "a", 1, 0}, {"home_1", "b", 1, 0}, {"Home_2", "c", 1, 0}});
+    Click("BtnAdd");
+    ASSERT_EQ(CurrentName(), "FrameNetType1");
+    EXPECT_EQ(OnPage<QLineEdit>("EdtName")->text(), "Home_3");
+    EXPECT_STREQ(g_Var.EditingProfile.NetInfo.sz_CurProfile, "Home_3");
+    EXPECT_EQ(Value("LbEdtMode"), "Add New Profile");
+
+    // Taking a listed name in other letter case is refused, with the name quoted.
+    Type("EdtName", "HOME_2");
+    TFormMsgBox::SetNextAnswer(mrOk);
+    Click("BtnNext");
+    EXPECT_EQ(TFormMsgBox::LastShown().Text, "'HOME_2' already exists. Please enter another name.");
+    EXPECT_EQ(CurrentName(), "FrameNetType1");
+    for (const char* reserved : {"(EditingProfile)", ""}) {
+        Type("EdtName", QString::fromLatin1(reserved));
+        TFormMsgBox::SetNextAnswer(mrOk);
+        Click("BtnNext");
+        EXPECT_EQ(CurrentName(), "FrameNetType1") << reserved;
+    }
+    EXPECT_EQ(TFormMsgBox::LastShown().Text, "Profile Name can't be empty!");
+    EXPECT_STREQ(g_Var.EditingProfile.ProfileName, "Home_3") << "a refused page changes nothing";
+}
+
+TEST_F(ProfilePageTest, OpenNetworkProfileOnADualBandAdapterIsStoredAndActivated)
+{
+    WriteSettings("[Setting]\nInitConnect=0\n");
+    Attach(); // the scenario's adapter has 2.4 and 5 GHz bands
+    Click("BtnAdd");
+    Type("EdtName", "Office");
+    Type("EdtSSID", "Open-Net");
+    EXPECT_EQ(NextToConfirm(), QStringList({"FrameNetType1", "FrameWireless1", "FrameConfirm1"}));
+    EXPECT_EQ(Value("LblSSID"), "Open-Net");
+    EXPECT_EQ(Value("LblChannel"), "Auto");
+    EXPECT_EQ(Value("LblSecurity"), QString("Disabled"));
+
+    // Back retraces the path, forward again, then Save stores and offers to connect.
+    Click("BtnBack");
+    EXPECT_EQ(CurrentName(), "FrameWireless1");
+    Click("BtnNext");
+    Click("BtnSave");
+    EXPECT_EQ(CurrentName(), "FrameActive1");
+    EXPECT_EQ(Names(), QStringList({"Office", "Default"})) << "a new profile is listed first";
+    EXPECT_EQ(Selected(), "Office");
+    EXPECT_TRUE(m_Adapter->ProfileExists("Office"));
+
+    Click("BtnActNow");
+    EXPECT_TRUE(WaitFor([&] { return ReceivedShow(1); }));
+    ASSERT_TRUE(WaitFor([&] { return Connected(); }, 15000));
+    // The applied profile's row is marked once the adapter reports it.
+    m_Page->EnterPage(nullptr, 0, 0);
+    EXPECT_FALSE(Editor()->isVisible());
+    ASSERT_TRUE(WaitFor([&] { return m_Lv->topLevelItem(0)->background(1).color() == AppliedRowColor(); }));
+}
+
+TEST_F(ProfilePageTest, AdHocPathNeverShowsTheWirelessPageAndBackLeavesTheEditor)
+{
+    WriteSettings("[Setting]\nInitConnect=0\nAdHocChG=0,1,6\n");
+    Attach();
+    Click("BtnAdd");
+    Type("EdtName", "Cell");
+    Type("EdtSSID", "cell-net");
+    QTest::mouseClick(OnPage("LbAdHoc"), Qt::LeftButton); // the caption chooses the type
+    Click("BtnNext");
+    ASSERT_EQ(CurrentName(), "FrameWlMode1");
+    auto* bands = OnPage<QComboBox>("CmbAdHocMode");
+    auto* channels = OnPage<QComboBox>("CmbChannel");
+    ASSERT_GE(bands->findText("802.11g"), 0);
+    bands->setFocus();
+    while (bands->currentText() != "802.11g")
+        QTest::keyClick(bands, Qt::Key_Down);
+    QStringList texts;
+    for (int i = 0; i < channels->count(); ++i)
+        texts << channels->itemText(i);
+    EXPECT_EQ(texts, QStringList({"Auto", "1", "6"}));
+    channels->setFocus();
+    while (channels->currentText() != "6")
+        QTest::keyClick(channels, Qt::Key_Down);
+    EXPECT_EQ(QStringList({"FrameWlMode1"}) + NextToConfirm().mid(1), QStringList({"FrameWlMode1", "FrameConfirm1"}));
+    EXPECT_EQ(Value("LblNetType"), "Ad-Hoc");
+    EXPECT_EQ(Value("LblWlMode"), "802.11g");
+    EXPECT_EQ(Value("LblChannel"), "6");
+
+    for (const char* back : {"FrameWlMode1", "FrameNetType1"}) {
+        Click("BtnBack");
+        EXPECT_EQ(CurrentName(), back);
+    }
+    Click("BtnExit");
+    EXPECT_TRUE(WaitFor([&] { return ReceivedShow(2); })) << "the Profile page is shown again";
+    EXPECT_EQ(Names(), QStringList{"Default"}) << "nothing stored";
+}
+
+TEST_F(ProfilePageTest, DetailsShowChannelRateAndKindTexts)
+{
+    WriteSettings("[Setting]\nInitConnect=0\n");
+    Attach();
+    Store({{"A", "a", 0, 1, 6, 11}, {"B", "b", 1, 0, 6, 108}, {"C", "c", 0, 0, 0, 15}});
+    const struct {
+        const char* name;
+        QString netType, channel, rate;
+        int icon;
+    } rows[] = {{"A", "Ad-Hoc", "6", "5.5 Mbps", 3},
+                {"B", "Infrastructure", "Auto", "54 Mbps", 0},
+                {"C", "Ad-Hoc", "Auto", "Auto", 1}};
+    for (int i = 0; i < 3; ++i) {
+        ClickRow(rows[i].name);
+        EXPECT_EQ(ListText("LblNetType"), rows[i].netType) << rows[i].name;
+        EXPECT_EQ(ListText("LblChannel"), rows[i].channel) << rows[i].name;
+        EXPECT_EQ(ListText("LblTxRate"), rows[i].rate) << rows[i].name;
+        EXPECT_EQ(m_Lv->topLevelItem(i)->icon(0).pixmap(44, 22).toImage(),
+                  m_Res.ImgsType.Icon(rows[i].icon).pixmap(44, 22).toImage())
+            << rows[i].name;
+    }
+    EXPECT_EQ(ListText("LblSecurity"), QString("Disabled"));
+}
+
+TEST_F(ProfilePageTest, DeletingTheLastItemSelectsTheNewLastAndTheOnlyOneLeavesNothingSelected)
+{
+    WriteSettings("[Setting]\nInitConnect=0\n");
+    Attach();
+    Store({{"A", "a", 1, 0}, {"B", "b", 1, 0}, {"C", "c", 1, 0}});
+    ClickRow("C");
+    TFormMsgBox::SetNextAnswer(mrCancel);
+    Click("BtnDelete");
+    EXPECT_EQ(TFormMsgBox::LastShown().Text, "Really remove 'C'?");
+    EXPECT_EQ(Names(), QStringList({"A", "B", "C"})) << "Cancel keeps it";
+    TFormMsgBox::SetNextAnswer(mrOk);
+    Click("BtnDelete");
+    EXPECT_EQ(Names(), QStringList({"A", "B"}));
+    EXPECT_EQ(Selected(), "B");
+    EXPECT_FALSE(m_Adapter->ProfileExists("C"));
+    ClickRow("A");
+    TFormMsgBox::SetNextAnswer(mrOk);
+    Click("BtnDelete");
+    EXPECT_EQ(Selected(), "B") << "the item that moved into the place";
+    TFormMsgBox::SetNextAnswer(mrOk);
+    Click("BtnDelete");
+    EXPECT_TRUE(Names().isEmpty());
+    for (const char* button : {"BtnActivate", "BtnDelete", "BtnEdit"})
+        EXPECT_FALSE(m_Page->findChild<QPushButton*>(button)->isEnabled()) << button;
+    EXPECT_TRUE(m_Page->findChild<QPushButton*>("BtnAdd")->isEnabled());
+    EXPECT_TRUE(ListText("LblSecurity").isEmpty());
+}
+
+TEST_F(ProfilePageTest, ConnectLastFollowsTheSettingAndFallsBackToTheFirstListedProfile)
+{
+    WriteSettings("[Setting]\nInitConnect=0\n");
+    Attach();
+    Store({{"Beta", "Open-Net", 1, 0}, {"Alpha", "Open-Net", 1, 0}});
+    m_Adapter->WriteSet("LastProf", "Beta");
+    m_Page->ConnectLast();
+    EXPECT_FALSE(LogSince().contains("Connect last")) << "InitConnect is off";
+
+    m_Adapter->WriteSet("InitConnect", true);
+    m_Page->ConnectLast();
+    EXPECT_TRUE(LogSince().contains("Connect last => Beta"));
+    m_Adapter->WriteSet("LastProf", "Vanished");
+    m_Page->ConnectLast();
+    EXPECT_TRUE(LogSince().contains("Connect last => Alpha")) << "the first in display order";
+
+    // Under zero configuration nothing connects, not even a double click.
+    m_Page->AdapterEvent(m_Adapter.get(), 4, 1);
+    EXPECT_TRUE(Names().isEmpty());
+    m_Page->AdapterEvent(m_Adapter.get(), 4, 0);
+    EXPECT_EQ(Names(), QStringList({"Alpha", "Beta"})) << "taken back, listed once";
+}
+
+TEST_F(ProfilePageTest, ScannedNetworkIsConnectedWithoutBeingStored)
+{
+    WriteSettings("[Setting]\nInitConnect=0\n");
+    Attach();
+    TSSiteEntry site{};
+    ASSERT_TRUE(WaitFor([&] { return FindSite("Secure-Net", site); }, 15000));
+    WLProfile& p = g_Var.EditingProfile;
+    m_Adapter->SiteToProfile(site, p);
+    CopyTextField(p.ProfileName, sizeof p.ProfileName, "(EditingProfile)");
+    CopyTextField(p.WPAPassphrase, sizeof p.WPAPassphrase, "correct-horse-battery");
+    ASSERT_NE(p.EncryptionMethod, 0);
+
+    // Back from the first page returns to the Site Survey page.
+    ASSERT_TRUE(m_Page->EnterPage(nullptr, 0, efSecurityOnly));
+    EXPECT_TRUE(Editor()->isVisible());
+    Click("BtnBack");
+    EXPECT_TRUE(WaitFor([&] { return ReceivedShow(3); }));
+
+    ASSERT_TRUE(m_Page->EnterPage(nullptr, 0, efSecurityOnly));
+    ASSERT_EQ(CurrentName(), "FrameConfirm1") << "no wireless page for a scanned network";
+    Click("BtnSave");
+    EXPECT_TRUE(WaitFor([&] { return ReceivedShow(1); }));
+    ASSERT_TRUE(WaitFor([&] { return Connected(); }, 15000));
+    EXPECT_EQ(Names(), QStringList{"Default"});
+    EXPECT_FALSE(m_Adapter->ProfileExists("(EditingProfile)"));
+}
+
+TEST_F(ProfilePageTest, AFailedSaveIsReportedAndKeepsTheConfirmationPage)
+{
+    WriteSettings("[Setting]\nInitConnect=0\n");
+    Attach();
+    Click("BtnAdd");
+    Type("EdtSSID", "Open-Net");
+    NextToConfirm();
+    m_Main.Answer = [](int, int) { return 0; };
+    TFormMsgBox::SetNextAnswer(mrOk);
+    const int shown = TFormMsgBox::LastShown().Count;
+    Click("BtnSave");
+    EXPECT_EQ(TFormMsgBox::LastShown().Count, shown + 1);
+    EXPECT_EQ(TFormMsgBox::LastShown().Text, "The profile could not be saved.");
+    EXPECT_EQ(CurrentName(), "FrameConfirm1");
+}
+
+TEST_F(ProfilePageTest, EditingKeepsANameThatIsNotUtf8ByteForByte)
+{
+    WriteSettings("[Setting]\nInitConnect=0\n");
+    Attach();
+    Store({{"Caf\xe9", "Stra\xdf" "e", 1, 0}, {"Other", "x", 1, 0}});
+    EXPECT_EQ(Names(), QStringList({QString::fromUtf8("Caf\u00e9"), "Other"}));
+    ClickRow(QString::fromUtf8("Caf\u00e9"));
+    Click("BtnEdit");
+    EXPECT_EQ(Value("LbEdtMode"), "Edit Profile");
+    EXPECT_EQ(OnPage<QLineEdit>("EdtSSID")->text(), QString::fromUtf8("Stra\u00dfe"));
+    // Renaming it to another listed profile is refused; keeping its own name is not.
+    Type("EdtName", "other");
+    TFormMsgBox::SetNextAnswer(mrOk);
+    Click("BtnNext");
+    EXPECT_EQ(CurrentName(), "FrameNetType1");
+    auto* name = OnPage<QLineEdit>("EdtName");
+    for (int i = 0; i < 20 && name->text() != QString::fromUtf8("Caf\u00e9"); ++i)
+        QTest::keyClick(name, Qt::Key_Z, Qt::ControlModifier);
+    ASSERT_EQ(name->text(), QString::fromUtf8("Caf\u00e9"));
+    NextToConfirm();
+    Click("BtnSave");
+    ASSERT_EQ(CurrentName(), "FrameActive1");
+    EXPECT_STREQ(g_Var.EditingProfile.ProfileName, "Caf\xe9");
+    EXPECT_STREQ(g_Var.EditingProfile.Ssid1, "Stra\xdf" "e");
+    TProfileList stored;
+    m_Adapter->GetProfileList(0, stored);
+    ASSERT_EQ(stored.size(), 2u);
+    EXPECT_TRUE(std::any_of(stored.begin(), stored.end(), [](const auto& p) {
+        return std::strcmp(p->ProfileName, "Caf\xe9") == 0 && std::strcmp(p->Ssid1, "Stra\xdf" "e") == 0;
+    }));
+    Click("BtnActLater");
+    EXPECT_TRUE(WaitFor([&] { return ReceivedShow(2); }));
+}

@@ -1,0 +1,283 @@
+#include "Uframenettype.h"
+#include "Ulinktexts.h"
+#include "Upageskin.h"
+#include "Upagetools.h"
+#include "app/Udefine.h"
+#include "app/Uprofile.h"
+#include "app/Uutility.h"
+#include "engine/Unicadapter.h"
+#include "ui/Uformres.h"
+#include "ui/Uwinutil.h"
+#include "ui_Uframenettype.h"
+
+#include <QHeaderView>
+#include <QMouseEvent>
+#include <cstring>
+
+namespace {
+
+const QString SECTION = QStringLiteral("FrameNetType");
+constexpr int EXIT_RIGHT = 317;
+constexpr int SELECT_RIGHT = 559;
+constexpr int TYPE_TEXT_RIGHT = 329;
+constexpr int SCAN_WAIT_MS = 3000;
+constexpr int NAME_CHARS = 64;
+constexpr int SSID_CHARS = 32;
+constexpr int INFRASTRUCTURE = 1;
+enum SiteColumn { COL_ICON = 0, COL_SSID = 1 };
+
+// A row of the scan list; it owns its site entry.
+class TSiteRow : public QTreeWidgetItem {
+public:
+    explicit TSiteRow(const TSSiteEntry& entry) : Entry(entry) {}
+    TSSiteEntry Entry;
+};
+
+const TSSiteEntry& EntryOf(const QTreeWidgetItem* item)
+{
+    return static_cast<const TSiteRow*>(item)->Entry;
+}
+
+} // namespace
+
+TFrameNetType::TFrameNetType(QWidget* parent)
+    : TPropertyPageFrame(parent), ui(std::make_unique<Ui::FrameNetType>())
+{
+    ui->setupUi(this);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    TimerSurvey.setObjectName(QStringLiteral("TimerSurvey"));
+    TimerSurvey.setInterval(SCAN_WAIT_MS);
+    TimerSurvey.setSingleShot(true);
+    connect(&TimerSurvey, &QTimer::timeout, this, &TFrameNetType::TimerSurveyTimer);
+    connect(ui->BtnScan, &QPushButton::clicked, this, &TFrameNetType::BtnScanClick);
+    connect(ui->BtnSelect, &QPushButton::clicked, this, &TFrameNetType::BtnSelectClick);
+    connect(ui->LvSite, &TSortLv::ColumnClick, this, &TFrameNetType::LvSiteColumnClick);
+    connect(ui->LvSite, &QTreeWidget::itemSelectionChanged, this, &TFrameNetType::LvSiteSelectItem);
+    ui->LbInfra->installEventFilter(this);
+    ui->LbAdHoc->installEventFilter(this);
+}
+
+TFrameNetType::~TFrameNetType() = default;
+
+void TFrameNetType::InitPage()
+{
+    LoadTexts(SECTION);
+    SetPageBackground(ui->ImgBG, QStringLiteral("ImgFrProfile"));
+    SetTextColor(ui->LbEdtMode, SKIN_HEADER_TEXT);
+    for (QLabel* caption : {ui->LbName, ui->LbSSID, ui->LbNetType, ui->LbInfra, ui->LbAdHoc})
+        SetTextColor(caption, SKIN_CAPTION_TEXT);
+    for (QLabel* text : std::initializer_list<QLabel*>{ui->LblInfra, ui->LblAdHoc, ui->LbScan})
+        SetTextColor(text, SKIN_VALUE_TEXT);
+    AddMarkBullets(this, {ui->LbName, ui->LbSSID, ui->LbNetType});
+    SetButtonRow({{ui->BtnExit, "ImgBtnExit"}, {ui->BtnNext, "ImgBtnNext"}}, EXIT_RIGHT);
+    SetButtonRow({{ui->BtnSelect, "ImgBtnSelect"}, {ui->BtnScan, "ImgBtnScan"}}, SELECT_RIGHT);
+    FitLabel(ui->LbInfra, ui->LblInfra, TYPE_TEXT_RIGHT);
+    FitLabel(ui->LbAdHoc, ui->LblAdHoc, TYPE_TEXT_RIGHT);
+    ShrinkLabelFont(ui->LbScan);
+    SetUpReportList(ui->LvSite, {46, 138}, COL_SSID);
+    QPalette plain = ui->PlSearch->palette();
+    plain.setColor(QPalette::Window, Qt::white);
+    plain.setColor(QPalette::WindowText, SKIN_VALUE_TEXT);
+    ui->PlSearch->setPalette(plain);
+    ClearPage();
+    TPropertyPageFrame::InitPage();
+}
+
+void TFrameNetType::DonePage()
+{
+    ui->LvSite->clear();
+    TPropertyPageFrame::DonePage();
+}
+
+void TFrameNetType::ClearPage()
+{
+    TimerSurvey.stop();
+    m_Status = WLANStatus{};
+    ui->LvSite->clear();
+    ui->BtnScan->setEnabled(false);
+    ui->BtnSelect->setEnabled(false);
+    ui->PlSearch->hide();
+    ui->EdtName->clear();
+    ui->EdtSSID->clear();
+    m_Adapter = nullptr;
+    TPropertyPageFrame::ClearPage();
+}
+
+bool TFrameNetType::EnterPage(TPropertyPageFrame* leftPage, int mode, int context)
+{
+    if (mode == pmForward && m_Adapter && ui->BtnScan->isEnabled())
+        BtnScanClick();
+    m_Flags = context;
+    ui->LbEdtMode->setText((context & 0x100)
+                               ? g_Var.GetLangText(SECTION, QStringLiteral("LbEdt"), QStringLiteral("Edit Profile"))
+                               : g_Var.GetLangText(SECTION, QStringLiteral("LbAdd"), QStringLiteral("Add New Profile")));
+    ui->EdtName->setText(ProfileNameOf(g_Var.EditingProfile));
+    ShowNetwork();
+    return TPropertyPageFrame::EnterPage(leftPage, mode, context);
+}
+
+void TFrameNetType::ShowNetwork()
+{
+    const WLProfile& p = g_Var.EditingProfile;
+    ui->EdtSSID->setText(BytesText(p.Ssid1, sizeof p.Ssid1));
+    if (p.NetworkMode == INFRASTRUCTURE)
+        ui->RBtnInfra->setChecked(true);
+    else
+        ui->RBtnAdHoc->setChecked(true);
+}
+
+bool TFrameNetType::LeavePage(TPropertyPageFrame* nextPage, int mode, int context)
+{
+    if (mode != pmForward)
+        return TPropertyPageFrame::LeavePage(nextPage, mode, context);
+    const QString name = ui->EdtName->text().left(NAME_CHARS);
+    if (!CheckProfileName(name))
+        return false;
+    const QString ssid = ui->EdtSSID->text().left(SSID_CHARS);
+    if (ssid.isEmpty()) {
+        ShowPageMessage(this, "ErEmySSID", "SSID can't be empty!");
+        return false;
+    }
+    WLProfile& p = g_Var.EditingProfile;
+    StoreEditedText(p.ProfileName, sizeof p.ProfileName, name, NAME_CHARS);
+    std::memset(p.NetInfo.sz_CurProfile, 0, sizeof p.NetInfo.sz_CurProfile);
+    std::memcpy(p.NetInfo.sz_CurProfile, p.ProfileName, sizeof p.ProfileName);
+    StoreEditedText(p.Ssid1, sizeof p.Ssid1, ssid, SSID_CHARS);
+    p.NetworkMode = ui->RBtnInfra->isChecked() ? INFRASTRUCTURE : 0;
+    if (m_Adapter) {
+        if (p.NetworkMode == INFRASTRUCTURE) {
+            p.AdHocBand = m_Adapter->DefProfile().AdHocBand;
+            p.Channel = m_Adapter->DefProfile().Channel;
+        } else {
+            p.ABGMode = m_Adapter->SupportMode();
+        }
+    }
+    return TPropertyPageFrame::LeavePage(nextPage, mode, context);
+}
+
+bool TFrameNetType::CheckProfileName(const QString& name)
+{
+    if (name.isEmpty()) {
+        ShowPageMessage(this, "ErEmyProfName", "Profile Name can't be empty!");
+        return false;
+    }
+    if (name == QLatin1String(EDITING_PROFILE_NAME) || (m_Adapter && name == m_Adapter->DefAPProfName())) {
+        ShowPageMessage(this, "ErSysProfName",
+                        "This profile name is used by the system. Please enter a different name.");
+        return false;
+    }
+    const bool keepsOwnName = (m_Flags & 0x100) && name == m_EditName;
+    if (m_Adapter && m_Adapter->ProfileExists(name) && !keepsOwnName) {
+        ShowPageMessage(this, "ErSamProfName", "%s already exists. Please enter another name.", PM_WARNING,
+                        QLatin1Char('\'') + name + QLatin1Char('\''));
+        return false;
+    }
+    return true;
+}
+
+void TFrameNetType::SetAdapter(CNICAdapter* adapter, int change, int flags)
+{
+    if (change == acAttach && adapter && !(flags & 1)) {
+        m_Adapter = adapter;
+        // The adapter's current list is fetched a little later, without a scan of its own.
+        TimerSurvey.start();
+        ui->PlSearch->show();
+    } else if (change == acDetach) {
+        ClearPage();
+    }
+    TPropertyPageFrame::SetAdapter(adapter, change, flags);
+}
+
+void TFrameNetType::AdapterEvent(CNICAdapter* adapter, int code, int value)
+{
+    if (m_Adapter && code == 3)
+        MarkAssociated();
+    TPropertyPageFrame::AdapterEvent(adapter, code, value);
+}
+
+void TFrameNetType::BtnScanClick()
+{
+    if (!m_Adapter)
+        return;
+    ui->BtnScan->setEnabled(false);
+    ui->LvSite->clear();
+    ui->PlSearch->show();
+    m_Adapter->StartSiteSurvey();
+    TimerSurvey.start();
+}
+
+void TFrameNetType::TimerSurveyTimer()
+{
+    TimerSurvey.stop();
+    if (m_Adapter) {
+        std::vector<TSSiteEntry> list;
+        m_Adapter->GetSiteList(list);
+        FillSiteList(list);
+    }
+    ui->PlSearch->hide();
+    ui->BtnScan->setEnabled(true);
+}
+
+void TFrameNetType::FillSiteList(const std::vector<TSSiteEntry>& list)
+{
+    ui->LvSite->clear();
+    QList<QTreeWidgetItem*> rows;
+    for (const TSSiteEntry& entry : list) {
+        auto* row = new TSiteRow(entry);
+        row->setText(COL_SSID, SsidText(entry.Ssid, entry.SsidLength));
+        row->setTextAlignment(COL_SSID, Qt::AlignCenter);
+        if (FormRes)
+            row->setIcon(COL_ICON, FormRes->ImgsType.Icon(KindImageIndex(entry.Security, entry.NetworkMode)));
+        rows << row;
+    }
+    ui->LvSite->addTopLevelItems(rows);
+    SortByColumnText(ui->LvSite);
+    MarkAssociated();
+}
+
+void TFrameNetType::LvSiteColumnClick(int column)
+{
+    if (column != COL_ICON)
+        SortByColumnText(ui->LvSite);
+}
+
+void TFrameNetType::LvSiteSelectItem()
+{
+    ui->BtnSelect->setEnabled(!ui->LvSite->selectedItems().isEmpty());
+}
+
+void TFrameNetType::BtnSelectClick()
+{
+    const QList<QTreeWidgetItem*> selected = ui->LvSite->selectedItems();
+    if (!m_Adapter || selected.isEmpty())
+        return;
+    m_Adapter->SiteToProfile(EntryOf(selected.first()), g_Var.EditingProfile);
+    ShowNetwork();
+}
+
+void TFrameNetType::MarkAssociated()
+{
+    WLANStatus status{};
+    if (m_Adapter)
+        m_Adapter->GetStatus(status);
+    if (status.MediaState == 1)
+        status = WLANStatus{};
+    if (std::memcmp(status.Bssid, m_Status.Bssid, sizeof status.Bssid) != 0)
+        m_Status = status;
+    static const uint8_t none[sizeof m_Status.Bssid] = {};
+    const bool associated = std::memcmp(m_Status.Bssid, none, sizeof none) != 0;
+    PaintMarkedRows(ui->LvSite, [this, associated](const QTreeWidgetItem* row) {
+        return associated && std::memcmp(EntryOf(row).Bssid, m_Status.Bssid, sizeof m_Status.Bssid) == 0;
+    });
+}
+
+bool TFrameNetType::eventFilter(QObject* watched, QEvent* e)
+{
+    if (e->type() == QEvent::MouseButtonRelease && static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton) {
+        if (watched == ui->LbInfra)
+            ui->RBtnInfra->setChecked(true);
+        else if (watched == ui->LbAdHoc)
+            ui->RBtnAdHoc->setChecked(true);
+    }
+    return TPropertyPageFrame::eventFilter(watched, e);
+}

@@ -1,0 +1,235 @@
+#include "Uframeprofset.h"
+#include "Upagetools.h"
+#include "app/Udefine.h"
+#include "app/Ulabels.h"
+#include "app/Unotifyevent.h"
+#include "app/Uprofile.h"
+#include "engine/Unicadapter.h"
+#include "ui_Uframeprofset.h"
+
+#include <QAbstractButton>
+
+namespace {
+
+// Notify codes to the main window.
+constexpr int NOTIFY_SAVE_PROFILE = 5;
+constexpr int NOTIFY_SHOW_PAGE = 10;
+constexpr int PAGE_LINK_INFO = 1;
+
+constexpr int INFRASTRUCTURE = 1;
+
+} // namespace
+
+TFrameProfSet::TFrameProfSet(QWidget* parent)
+    : TPropertyPageFrame(parent), ui(std::make_unique<Ui::FrameProfSet>())
+{
+    ui->setupUi(this);
+    // Every page draws its own background picture over the whole editor: nothing needs erasing.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    m_Pages = {ui->FrameNetType1, ui->FrameWlMode1, nullptr,           nullptr,           nullptr,
+               nullptr,           ui->FrameConfirm1, ui->FrameActive1, ui->FrameWireless1};
+    for (TPropertyPageFrame* page : m_Pages)
+        if (page)
+            BindButtons(page);
+    // The container's own buttons are never seen; Back on the first page and Activate Later click its Exit,
+    // Save of a scanned network its Activate Now.
+    connect(ui->BtnBack, &QAbstractButton::clicked, this, &TFrameProfSet::BtnBackClick);
+    connect(ui->BtnNext, &QAbstractButton::clicked, this, &TFrameProfSet::BtnNextClick);
+    connect(ui->BtnExit, &QAbstractButton::clicked, this, &TFrameProfSet::BtnExitClick);
+    connect(ui->BtnSave, &QAbstractButton::clicked, this, &TFrameProfSet::BtnSaveClick);
+    connect(ui->BtnActNow, &QAbstractButton::clicked, this, &TFrameProfSet::BtnActNowClick);
+    connect(ui->BtnActLater, &QAbstractButton::clicked, this, &TFrameProfSet::BtnActLaterClick);
+}
+
+TFrameProfSet::~TFrameProfSet() = default;
+
+void TFrameProfSet::BindButtons(TPropertyPageFrame* page)
+{
+    const struct {
+        const char* name;
+        void (TFrameProfSet::*handler)();
+    } bindings[] = {
+        {"BtnBack", &TFrameProfSet::BtnBackClick},       {"BtnNext", &TFrameProfSet::BtnNextClick},
+        {"BtnExit", &TFrameProfSet::BtnExitClick},       {"BtnSave", &TFrameProfSet::BtnSaveClick},
+        {"BtnActNow", &TFrameProfSet::BtnActNowClick},   {"BtnActLater", &TFrameProfSet::BtnActLaterClick},
+    };
+    for (const auto& b : bindings)
+        if (auto* button = page->findChild<QAbstractButton*>(QLatin1String(b.name)))
+            connect(button, &QAbstractButton::clicked, this, b.handler);
+}
+
+void TFrameProfSet::InitPage()
+{
+    for (TPropertyPageFrame* page : m_Pages)
+        if (page)
+            page->InitPage();
+    ClearPage();
+    TPropertyPageFrame::InitPage();
+}
+
+void TFrameProfSet::ClearPage()
+{
+    for (TPropertyPageFrame* page : m_Pages)
+        if (page)
+            page->hide();
+    m_Current = nullptr;
+}
+
+bool TFrameProfSet::EnterPage(TPropertyPageFrame* /*leftPage*/, int mode, int context)
+{
+    m_ReturnPage = mode;
+    m_Flags = context;
+    ClearPage();
+    TPropertyPageFrame* first = nullptr;
+    if (m_Flags & efSecurityOnly) {
+        first = FilledFrom(SecurityDetailSlot());
+    } else {
+        ui->FrameNetType1->SetEditName(ProfileNameOf(g_Var.EditingProfile));
+        first = ui->FrameNetType1;
+    }
+    ShowPage(first, pmForward);
+    return true;
+}
+
+void TFrameProfSet::SetAdapter(CNICAdapter* adapter, int change, int flags)
+{
+    for (TPropertyPageFrame* page : m_Pages)
+        if (page)
+            page->SetAdapter(adapter, change, flags);
+    if (change == acAttach && adapter && !(flags & 1)) {
+        m_Adapter = adapter;
+    } else if (change == acDetach) {
+        ClearPage();
+        m_Adapter = nullptr;
+    }
+}
+
+void TFrameProfSet::AdapterEvent(CNICAdapter* adapter, int code, int value)
+{
+    for (TPropertyPageFrame* page : m_Pages)
+        if (page)
+            page->AdapterEvent(adapter, code, value);
+}
+
+bool TFrameProfSet::UseWirelessPage() const
+{
+    if ((m_Flags & efSecurityOnly) || g_Var.EditingProfile.NetworkMode != INFRASTRUCTURE || !m_Adapter)
+        return false;
+    const uint32_t bands = ModeToBands(m_Adapter->SupportMode());
+    return (bands & BAND_A) && (bands & (BAND_B | BAND_G));
+}
+
+TEditorSlot TFrameProfSet::SlotOf(const TPropertyPageFrame* page) const
+{
+    for (size_t i = 0; i < m_Pages.size(); ++i)
+        if (page && m_Pages[i] == page)
+            return TEditorSlot(i);
+    return EDITOR_SLOT_COUNT;
+}
+
+TEditorSlot TFrameProfSet::SecurityDetailSlot() const
+{
+    switch (g_Var.EditingProfile.EncryptionMethod) {
+    case 1:
+        return esWEP;
+    case 2:
+    case 6:
+        return esWPAPSK;
+    case 3:
+    case 4:
+    case 7:
+        return esDot11;
+    default:
+        return UseWirelessPage() ? esWireless : esConfirm;
+    }
+}
+
+TEditorSlot TFrameProfSet::NextSlot(TEditorSlot slot) const
+{
+    switch (slot) {
+    case esNetType:
+        return g_Var.EditingProfile.NetworkMode == INFRASTRUCTURE ? esSecurity : esWlMode;
+    case esWlMode:
+        return esSecurity;
+    case esSecurity:
+        return SecurityDetailSlot();
+    case esWEP:
+    case esWPAPSK:
+    case esDot11:
+        return UseWirelessPage() ? esWireless : esConfirm;
+    case esWireless:
+        return esConfirm;
+    default:
+        return esNetType;
+    }
+}
+
+TPropertyPageFrame* TFrameProfSet::FilledFrom(TEditorSlot slot) const
+{
+    // Ends at the latest on the confirmation page, which is always there.
+    while (!m_Pages[size_t(slot)])
+        slot = NextSlot(slot);
+    return m_Pages[size_t(slot)];
+}
+
+void TFrameProfSet::ShowPage(TPropertyPageFrame* page, int mode)
+{
+    if (!page || !page->EnterPage(m_Current, mode, m_Flags))
+        return;
+    if (m_Current && m_Current != page)
+        m_Current->hide();
+    page->show();
+    m_Current = page;
+}
+
+void TFrameProfSet::BtnNextClick()
+{
+    if (m_Current && !m_Current->LeavePage(nullptr, pmForward, m_Flags))
+        return;
+    // The security type the flow branches on is the one the page just left has written.
+    ShowPage(FilledFrom(NextSlot(SlotOf(m_Current))), pmForward);
+}
+
+void TFrameProfSet::BtnBackClick()
+{
+    if (!m_Current)
+        return;
+    TPropertyPageFrame* back = m_Current->BackPage;
+    if (!m_Current->LeavePage(nullptr, pmBackward, m_Flags))
+        return;
+    if (back)
+        ShowPage(back, pmBackward);
+    else
+        ui->BtnExit->click();
+}
+
+void TFrameProfSet::BtnExitClick()
+{
+    PostNotify(window(), NOTIFY_SHOW_PAGE, m_ReturnPage);
+}
+
+void TFrameProfSet::BtnSaveClick()
+{
+    if (m_Flags & efSecurityOnly) {
+        ui->BtnActNow->click();
+        return;
+    }
+    // Offering to connect with a profile that was not stored would report a failure as success.
+    if (SendNotify(window(), NOTIFY_SAVE_PROFILE, m_Flags) == 0) {
+        ShowPageMessage(this, "ErSaveProf", "The profile could not be saved.");
+        return;
+    }
+    ShowPage(Page(esActive), pmForward);
+}
+
+void TFrameProfSet::BtnActNowClick()
+{
+    if (m_Adapter)
+        m_Adapter->Connect(g_Var.EditingProfile);
+    PostNotify(window(), NOTIFY_SHOW_PAGE, PAGE_LINK_INFO);
+}
+
+void TFrameProfSet::BtnActLaterClick()
+{
+    ui->BtnExit->click();
+}

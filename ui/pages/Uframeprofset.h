@@ -1,0 +1,84 @@
+#pragma once
+
+#include "ui/Propertypageframeunit.h"
+
+#include <array>
+#include <memory>
+
+namespace Ui {
+class FrameProfSet;
+}
+
+// Flags the opener of the profile editor gives its EnterPage; every editor page gets them as context value.
+enum TEditorFlag : int {
+    efEditExisting = 0x100, // an existing profile is edited: it may keep its name
+    efSecurityOnly = 0x200, // a scanned network: only its security is asked, and Save connects at once
+};
+
+// Slots of the editor's pages, in the order the container owns them.
+enum TEditorSlot : int {
+    esNetType,
+    esWlMode,
+    esSecurity,
+    esWEP,
+    esWPAPSK,
+    esDot11,
+    esConfirm,
+    esActive,
+    esWireless,
+    EDITOR_SLOT_COUNT
+};
+
+// The profile editor: leads the user one page at a time through the settings of the profile in
+// g_Var.EditingProfile. It decides which page follows which (network type, security type and the adapter's
+// bands), retraces on Back the path actually taken, and ends by storing the profile through the Profile page
+// (code 5 to the main window), by connecting with it, or by showing the opener's page again.
+//
+// The pages' own Back, Next, Exit, Save, Activate Now and Activate Later buttons (found by those object
+// names) are bound to the container's handlers, so a page only offers its buttons and checks its input in
+// LeavePage. A slot without a page is passed over as if the user had gone through it: until the security
+// pages sit in their slots (esSecurity, esWEP, esWPAPSK, esDot11) the flow goes on as for a profile whose
+// security was left as it is.
+class TFrameProfSet : public TPropertyPageFrame {
+    Q_OBJECT
+public:
+    explicit TFrameProfSet(QWidget* parent = nullptr);
+    ~TFrameProfSet() override;
+
+    void InitPage() override;
+    void ClearPage() override;
+    // `mode` is the page code to return to (2 Profile page, 3 Site Survey), `context` the editor flags.
+    // Always accepts.
+    bool EnterPage(TPropertyPageFrame* leftPage, int mode, int context) override;
+    void SetAdapter(CNICAdapter* adapter, int change, int flags) override;
+    void AdapterEvent(CNICAdapter* adapter, int code, int value) override;
+
+    void BtnBackClick();
+    void BtnNextClick();
+    void BtnExitClick();
+    void BtnSaveClick();
+    void BtnActNowClick();
+    void BtnActLaterClick();
+
+    TPropertyPageFrame* Page(TEditorSlot slot) const { return m_Pages[size_t(slot)]; }
+    TPropertyPageFrame* CurrentPage() const { return m_Current; }
+    // The band page is offered for infrastructure profiles on an adapter with 2.4 and 5 GHz bands, except
+    // when only the security of a scanned network is asked.
+    bool UseWirelessPage() const;
+
+private:
+    void BindButtons(TPropertyPageFrame* page);
+    TEditorSlot SlotOf(const TPropertyPageFrame* page) const;
+    TEditorSlot NextSlot(TEditorSlot slot) const;
+    TEditorSlot SecurityDetailSlot() const;
+    // The page of `slot`, or of the first slot after it that holds one.
+    TPropertyPageFrame* FilledFrom(TEditorSlot slot) const;
+    void ShowPage(TPropertyPageFrame* page, int mode);
+
+    std::unique_ptr<Ui::FrameProfSet> ui;
+    std::array<TPropertyPageFrame*, EDITOR_SLOT_COUNT> m_Pages{};
+    int m_ReturnPage = 0;
+    TPropertyPageFrame* m_Current = nullptr;
+    int m_Flags = 0;
+    CNICAdapter* m_Adapter = nullptr;
+};

@@ -1,0 +1,150 @@
+#include "Uframewlmode.h"
+#include "Ulinktexts.h"
+#include "Upageskin.h"
+#include "Upagetools.h"
+#include "app/Udefine.h"
+#include "app/Ulabels.h"
+#include "app/Uutility.h"
+#include "engine/Unicadapter.h"
+#include "ui/Uformres.h"
+#include "ui/Uwinutil.h"
+#include "ui_Uframewlmode.h"
+
+#include <QComboBox>
+
+namespace {
+
+const QString SECTION = QStringLiteral("FrameWlMode");
+constexpr int EXIT_RIGHT = 531;
+constexpr int MAX_CHANNELS = 256;
+constexpr int LT_AUTO = 5;
+constexpr int LT_GHZ = 4;
+
+// Ad hoc band values and what belongs to each.
+struct TAdHocBand {
+    int Value;
+    uint32_t Bit;
+    const char* ChannelKey;
+};
+constexpr TAdHocBand BAND_B_ITEM{1, BAND_B, "AdHocChB"};
+constexpr TAdHocBand BAND_G_ITEM{3, BAND_G, "AdHocChG"};
+constexpr TAdHocBand BAND_A_ITEM{2, BAND_A, "AdHocChA"};
+
+const TAdHocBand* BandOfValue(int value)
+{
+    for (const TAdHocBand* band : {&BAND_B_ITEM, &BAND_G_ITEM, &BAND_A_ITEM})
+        if (band->Value == value)
+            return band;
+    return nullptr;
+}
+
+QString GHzText(const char* number)
+{
+    return QLatin1String(number) + CommonText(LT_GHZ);
+}
+
+} // namespace
+
+TFrameWlMode::TFrameWlMode(QWidget* parent)
+    : TStationPage(parent), ui(std::make_unique<Ui::FrameWlMode>())
+{
+    ui->setupUi(this);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    connect(ui->CmbAdHocMode, &QComboBox::activated, this, &TFrameWlMode::CmbAdHocModeSelect);
+}
+
+TFrameWlMode::~TFrameWlMode() = default;
+
+void TFrameWlMode::InitPage()
+{
+    LoadTexts(SECTION);
+    SetPageBackground(ui->ImgBG, QStringLiteral("ImgFrProfSet"));
+    SetTextColor(ui->LbWlSet, SKIN_HEADER_TEXT);
+    SetTextColor(ui->LbMode, SKIN_CAPTION_TEXT);
+    SetTextColor(ui->LbChannel, SKIN_CAPTION_TEXT);
+    AddMarkBullets(this, {ui->LbMode, ui->LbChannel});
+    SetButtonRow({{ui->BtnExit, "ImgBtnExit"}, {ui->BtnNext, "ImgBtnNext"}, {ui->BtnBack, "ImgBtnBack"}}, EXIT_RIGHT);
+    ClearPage();
+    TStationPage::InitPage();
+}
+
+void TFrameWlMode::ClearPage()
+{
+    ui->CmbAdHocMode->clear();
+    ui->CmbChannel->clear();
+    TStationPage::ClearPage();
+}
+
+void TFrameWlMode::FillBands()
+{
+    QComboBox* cmb = ui->CmbAdHocMode;
+    cmb->clear();
+    if (!m_Adapter)
+        return;
+    const uint32_t usable = m_Adapter->GetUsableAdHocBand(g_Var.EditingProfile.ABGMode);
+    if (m_Adapter->ReadSet(QStringLiteral("EnableAdHocG"), true)) {
+        for (const TAdHocBand* band : {&BAND_B_ITEM, &BAND_G_ITEM, &BAND_A_ITEM})
+            if (usable & band->Bit)
+                cmb->addItem(DotModeText(uint32_t(band->Value)), band->Value);
+    } else {
+        // Without the 802.11g choice the user picks a frequency; 2.4 GHz means 802.11b.
+        if (usable & BAND_B)
+            cmb->addItem(GHzText("2.4 "), BAND_B_ITEM.Value);
+        if (usable & BAND_A)
+            cmb->addItem(GHzText("5 "), BAND_A_ITEM.Value);
+    }
+}
+
+void TFrameWlMode::CmbAdHocModeSelect()
+{
+    QComboBox* channels = ui->CmbChannel;
+    channels->clear();
+    const TAdHocBand* band = BandOfValue(ui->CmbAdHocMode->currentData().toInt());
+    if (!m_Adapter || ui->CmbAdHocMode->currentIndex() < 0 || !band)
+        return;
+    FillChannels(band->Bit, QLatin1String(band->ChannelKey));
+    if (!SelectComboByValue(channels, g_Var.EditingProfile.Channel))
+        SelectComboByValue(channels, band->Bit == BAND_A ? m_Adapter->DefChA() : m_Adapter->DefChB());
+    if (channels->currentIndex() < 0 && channels->count() > 0)
+        channels->setCurrentIndex(0);
+}
+
+void TFrameWlMode::FillChannels(uint32_t bandBit, const QString& key)
+{
+    QString text = m_Adapter->ReadSet(key, QString());
+    // A setting for the adapter's regulatory domain overrides the general one.
+    text = m_Adapter->ReadSet(key + QLatin1Char('_') + m_Adapter->Domain(), text);
+    int32_t channels[MAX_CHANNELS] = {};
+    int count = 0;
+    if (!text.isEmpty())
+        count = ParseIntList(text, channels, MAX_CHANNELS);
+    else
+        count = m_Adapter->GetAllowedCh(channels, MAX_CHANNELS, bandBit);
+    count = std::min(count, MAX_CHANNELS);
+    for (int i = 0; i < count && channels[i] >= 0; ++i) {
+        const int channel = channels[i];
+        ui->CmbChannel->addItem(channel == 0 ? CommonText(LT_AUTO) : QString::number(channel), channel);
+    }
+}
+
+bool TFrameWlMode::EnterPage(TPropertyPageFrame* leftPage, int mode, int context)
+{
+    FillBands();
+    QComboBox* bands = ui->CmbAdHocMode;
+    if (!SelectComboByValue(bands, g_Var.EditingProfile.AdHocBand) &&
+        !(m_Adapter && SelectComboByValue(bands, m_Adapter->DefBand())) && bands->count() > 0)
+        bands->setCurrentIndex(0);
+    CmbAdHocModeSelect();
+    return TStationPage::EnterPage(leftPage, mode, context);
+}
+
+bool TFrameWlMode::LeavePage(TPropertyPageFrame* nextPage, int mode, int context)
+{
+    if (mode == pmForward && m_Adapter) {
+        WLProfile& p = g_Var.EditingProfile;
+        const WLProfile& def = m_Adapter->DefProfile();
+        p.AdHocBand = ui->CmbAdHocMode->currentIndex() >= 0 ? ui->CmbAdHocMode->currentData().toInt() : def.AdHocBand;
+        p.Channel = ui->CmbChannel->currentIndex() >= 0 ? ui->CmbChannel->currentData().toInt() : def.Channel;
+    }
+    return TStationPage::LeavePage(nextPage, mode, context);
+}

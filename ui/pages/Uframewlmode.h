@@ -1,0 +1,32 @@
+#pragma once
+
+#include "Ustationpage.h"
+
+#include <memory>
+
+namespace Ui {
+class FrameWlMode;
+}
+
+// The editor's page for ad hoc profiles: the band and the channel on which the ad hoc network starts. The
+// channels come from the adapter's settings ("AdHocChB", "AdHocChG", "AdHocChA", optionally per regulatory
+// domain) or, without them, from the library.
+class TFrameWlMode : public TStationPage {
+    Q_OBJECT
+public:
+    explicit TFrameWlMode(QWidget* parent = nullptr);
+    ~TFrameWlMode() override;
+
+    void InitPage() override;
+    void ClearPage() override;
+    bool EnterPage(TPropertyPageFrame* leftPage, int mode, int context) override;
+    bool LeavePage(TPropertyPageFrame* nextPage, int mode, int context) override;
+
+    void CmbAdHocModeSelect();
+
+private:
+    void FillBands();
+    void FillChannels(uint32_t bandBit, const QString& key);
+
+    std::unique_ptr<Ui::FrameWlMode> ui;
+};

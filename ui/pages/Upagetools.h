@@ -1,0 +1,65 @@
+#pragma once
+
+#include "engine/tsrwl.h"
+
+#include <QString>
+#include <functional>
+#include <initializer_list>
+#include <utility>
+
+class CNICAdapter;
+class QColor;
+class QWidget;
+class QTreeWidget;
+class QTreeWidgetItem;
+class TPropertyPageFrame;
+class TSortLv;
+class TTrifaceBtn;
+
+// Helpers the station and editor pages share: button faces and rows, their messages, and the texts of a
+// profile's settings.
+
+// Gives a page button the skin's faces "<face>" (normal and pressed) and "<face>On" (under the mouse).
+void SetButtonFaces(TTrifaceBtn* button, const QString& face);
+// Gives page buttons their faces (button, face name) and lines them up leftwards: the first one's right edge
+// at `rightEdge`, each next one 8 pixels left of the one before.
+void SetButtonRow(std::initializer_list<std::pair<TTrifaceBtn*, const char*>> rightToLeft, int rightEdge);
+// The skin's bullet picture beside each caption.
+void AddMarkBullets(TPropertyPageFrame* page, std::initializer_list<QWidget*> captions);
+// Sets up a report list of the pages: the skin's sort arrows and kind icons, column widths, centred column
+// captions but the icon column's, and sorting by `sortColumn` but never by the icon column (column 0).
+void SetUpReportList(TSortLv* list, std::initializer_list<int> widths, int sortColumn);
+// Draws the rows `marked` chooses in AppliedRowColor, the others plain.
+void PaintMarkedRows(QTreeWidget* list, const std::function<bool(const QTreeWidgetItem*)>& marked);
+// Styles of the program's message box that the pages use.
+enum TPageMessageStyle : int {
+    PM_WARNING = 48,   // exclamation icon, OK
+    PM_OK_CANCEL = 65, // information icon, OK and Cancel
+};
+// The program's message box over the window that holds `page`, with the text "Message"/`key` of the language
+// file, its "%s" replaced by `arg`; returns the box's result.
+int ShowPageMessage(QWidget* page, const char* key, const char* defaultText, int style = PM_WARNING,
+                    const QString& arg = QString());
+// Sorts the list's rows by `lessThan`, keeping the current and the selected rows.
+void SortListItems(QTreeWidget* list, const std::function<bool(const QTreeWidgetItem*, const QTreeWidgetItem*)>& lessThan);
+// Sorts a list the way the profile lists sort: by the text of its sort column without regard to letter
+// case, reversed when it sorts descending.
+void SortByColumnText(TSortLv* list);
+
+// Index in the skin's network kind icons: secured 2, plus 1 for an ad hoc network (network type other than 1).
+int KindImageIndex(uint32_t security, uint32_t networkMode);
+// Background of the row of the profile being applied, or of the network the adapter is associated with.
+const QColor& AppliedRowColor();
+
+// A rate in half megabits per second, such as "5.5 Mbps"; 0 and 15 mean automatic.
+QString RateText(int value);
+// The channel of an ad hoc profile, "Auto" for channel 0 and for infrastructure profiles.
+QString ProfileChannelText(const WLProfile& profile);
+// Bands of an infrastructure profile; the ad hoc band of an ad hoc one, as its standard when the adapter
+// says so ("EnableAdHocG"), "Auto" without an adapter.
+QString ProfileModeText(const WLProfile& profile, const CNICAdapter* adapter);
+
+// Writes an edited name into a text field. A text the user left as it was shown keeps the field's bytes,
+// which need not be UTF-8 (names from scans and other systems); a changed text is stored as UTF-8, cut at a
+// character boundary to `maxChars` characters and to the field.
+void StoreEditedText(char* field, size_t size, const QString& edited, int maxChars);
