@@ -1,6 +1,7 @@
 #include "Simadapter.h"
 
 #include "Simchannels.h"
+#include "Simpaths.h"
 #include "Simsecurity.h"
 
 #include <algorithm>
@@ -215,8 +216,12 @@ bool CSimAdapter::JoinStation(const SimConnectRequest& r, SimState& s) const
     link.encryption = r.encryption;
     link.authMode = r.authMode;
     link.txPower = r.txPower & 3;
-    const auto joined = std::find_if(candidates.begin(), candidates.end(),
-                                     [&](const SimNetwork* n) { return CheckJoin(*n, r) == SimJoin::Ok; });
+    const auto joined = std::find_if(candidates.begin(), candidates.end(), [&](const SimNetwork* n) {
+        const SimRefusal refusal = CheckJoin(*n, r);
+        if (refusal != SimRefusal::Ok)
+            SimLog("%s refused profile %s: %s", n->name.c_str(), r.profileName, RefusalText(refusal));
+        return refusal == SimRefusal::Ok;
+    });
     if (joined != candidates.end()) {
         link.network = (*joined)->name;
         link.ssid = (*joined)->ssid;

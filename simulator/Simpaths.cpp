@@ -109,7 +109,8 @@ bool ReadFileText(const std::string& path, std::string& text)
         return false;
     struct stat info {};
     if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > kMaxFileBytes) {
-        SimLogOnce(path + " is no regular file of at most " + std::to_string(kMaxFileBytes) + " bytes; ignored");
+        SimLogOnce(path + " is no regular file of at most " + std::to_string(kMaxFileBytes) +
+                   " bytes; ignored");
         close(fd);
         errno = EINVAL;
         return false;

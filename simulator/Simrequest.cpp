@@ -42,6 +42,11 @@ void RequestFromProfile(const WLProfile& p, SimConnectRequest& r)
     CopyText(r.login, p.LoginName);
     CopyText(r.password, p.LoginPassword);
     CopyText(r.certificate, p.sCertificate);
+    r.wepFormat = p.WEPKeyFormat;
+    r.peapInner = p.PeapEap;
+    r.ttlsInner = p.TTLSEap;
+    CopyText(r.certAuthority, p.sCertAuthority);
+    r.validateServer = p.ValidateServerCert;
     r.txPower = p.FuncMode != 0 ? p.APtxPwrLevel : p.txPwrLevel;
     r.apHideSsid = p.ApSSIDHide;
     r.apFilterMode = p.APMacFilterMode;
@@ -76,5 +81,6 @@ bool TakeRequest(const WLANStatus& status, SimConnectRequest& request)
     request.login[sizeof request.login - 1] = '\0';
     request.password[sizeof request.password - 1] = '\0';
     request.certificate[sizeof request.certificate - 1] = '\0';
+    request.certAuthority[sizeof request.certAuthority - 1] = '\0';
     return true;
 }

@@ -24,6 +24,11 @@ struct SimConnectRequest {
     char login[260];
     char password[260];
     char certificate[260];
+    int32_t wepFormat;
+    int32_t peapInner;
+    int32_t ttlsInner;
+    char certAuthority[260];
+    int32_t validateServer;
     int32_t txPower;
     int32_t apHideSsid;
     int32_t apFilterMode;

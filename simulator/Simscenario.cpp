@@ -118,12 +118,25 @@ void ReadSecrets(const SectionReader& r, SimNetwork& n)
 {
     n.passphrase = r.Text("PassPhrase", "");
     if (r.Has("WEPKey")) {
-        const auto key = HexBytes(r.Text("WEPKey", ""));
-        if (key && (key->size() == 5 || key->size() == 13))
+        const auto key = ParseNetworkWepKey(r.Text("WEPKey", ""));
+        if (key)
             n.wepKey = *key;
         else
             r.Problem("WEPKey", r.Text("WEPKey", ""));
     }
+    if (r.Has("WEPKeyIndex"))
+        n.wepKeyIndex = r.Int("WEPKeyIndex", 1, 1, 4) - 1;
+    if (r.Has("WEPAuth")) {
+        const auto auth = ParseWepAuth(r.Text("WEPAuth", ""));
+        if (auth)
+            n.wepAuth = *auth;
+        else
+            r.Problem("WEPAuth", r.Text("WEPAuth", ""));
+    }
+    std::string badMethod;
+    if (!ParseEapMethods(r.Text("EAP", ""), n.eapMethods, badMethod))
+        r.Problem("EAP", badMethod);
+    n.serverAuthority = r.Text("ServerCA", "");
     for (const std::string& pair : SplitList(r.Text("Accounts", ""), ',')) {
         const size_t colon = pair.find(':');
         if (colon == std::string::npos || colon == 0)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Simcredentials.h"
+
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -31,14 +33,18 @@ struct SimNetwork {
     bool hidden = false;
     bool reportTwice = false;
     bool inRange = true;
-    int signal = -60;                 // dBm
-    int drift = 3;                    // dBm either side
-    std::string passphrase;           // WPA pre-shared pass phrase
-    std::vector<uint8_t> wepKey;      // 5 or 13 bytes
-    std::vector<SimAccount> accounts; // 802.1x
-    std::string userCertificate;      // accepted for certificate (TLS) logins
-    std::string subnet = "192.168.1"; // first three parts of the addresses the network hands out
-    int maxRate = 108;                // 500 kbit/s units
+    int signal = -60;                     // dBm
+    int drift = 3;                        // dBm either side
+    std::string passphrase;               // WPA pre-shared pass phrase
+    std::vector<uint8_t> wepKey;          // 5, 13, 16 or 29 bytes
+    int wepKeyIndex = -1;                 // the only key index (0-3) the network knows; -1: any
+    int wepAuth = -1;                     // 0 open system, 1 shared key; -1: either
+    std::vector<SimAccount> accounts;     // 802.1x
+    std::string userCertificate;          // accepted for certificate (TLS) logins
+    std::vector<SimEapMethod> eapMethods; // 802.1x methods offered; none named: any
+    std::string serverAuthority;          // authority that signed the 802.1x server's certificate
+    std::string subnet = "192.168.1";     // first three parts of the addresses the network hands out
+    int maxRate = 108;                    // 500 kbit/s units
 };
 
 struct SimCertificate {

@@ -281,9 +281,10 @@ std::shared_ptr<const SimState> CSimStateStore::Shared(const SimScenario& scenar
     if (stat(m_path.c_str(), &info) != 0)
         return std::make_shared<const SimState>(start);
     const std::lock_guard guard(lock);
-    if (cached.state && cached.path == m_path && cached.device == info.st_dev && cached.inode == info.st_ino &&
-        cached.size == info.st_size && cached.modified.tv_sec == info.st_mtim.tv_sec &&
-        cached.modified.tv_nsec == info.st_mtim.tv_nsec && SameStart(start, cached.start))
+    if (cached.state && cached.path == m_path && cached.device == info.st_dev &&
+        cached.inode == info.st_ino && cached.size == info.st_size &&
+        cached.modified.tv_sec == info.st_mtim.tv_sec && cached.modified.tv_nsec == info.st_mtim.tv_nsec &&
+        SameStart(start, cached.start))
         return cached.state;
     std::string text;
     if (!ReadFileText(m_path, text))

@@ -28,7 +28,7 @@ struct SimLink {
     int encryption = 0;
     int authMode = 0;
     int txPower = 0;
-    int filterMode = 0; // access point: 0 off, 1 accept listed, 2 reject listed
+    int filterMode = 0;     // access point: 0 off, 1 accept listed, 2 reject listed
     bool failsLate = false; // accepted, but never comes up (a fault switched on with tsrwl-simctl)
     std::vector<MacAddress> filter;
 };
