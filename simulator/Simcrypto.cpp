@@ -1,6 +1,8 @@
 #include "Simcrypto.h"
 #include "Simpaths.h"
 
+#include <algorithm>
+#include <cstring>
 #include <dlfcn.h>
 #include <openssl/evp.h>
 #include <openssl/opensslv.h>
@@ -131,4 +133,29 @@ std::optional<Bytes> HexBytes(const std::string& text)
         bytes.push_back(uint8_t(high << 4 | low));
     }
     return bytes;
+}
+
+bool FillWepKeySet(const std::string& phrase, int32_t keySizeCode, TSWEPKeySet& set)
+{
+    if (phrase.empty())
+        return false;
+    std::array<Bytes, 4> keys;
+    if (keySizeCode == 1) {
+        keys = WepKeys64(phrase);
+    } else if (keySizeCode == 2) {
+        const auto key = WepKey128(phrase);
+        if (!key)
+            return false;
+        keys.fill(*key);
+    } else {
+        return false;
+    }
+    memset(&set, 0, sizeof set);
+    set.reserved0[0] = uint8_t(keys[0].size());
+    for (size_t i = 0; i < keys.size(); ++i) {
+        const std::string text = HexText(keys[i]);
+        const size_t n = std::min(text.size(), sizeof set.Key[i] - 1);
+        memcpy(set.Key[i], text.data(), n);
+    }
+    return true;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/tsrwl.h"
+
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -21,3 +23,7 @@ std::optional<Bytes> WpaPsk(const std::string& passphrase, const std::string& ss
 std::string HexText(const Bytes& bytes); // upper case, no separators
 // Pairs of hex digits into bytes; nothing when the text is empty, odd or holds a non-hex character.
 std::optional<Bytes> HexBytes(const std::string& text);
+
+// The key set of a pass phrase as the WEP pages ask for it: code 1 gives four 40-bit keys, code 2 one 104-bit
+// key in all four places. False for an empty phrase or another code.
+bool FillWepKeySet(const std::string& phrase, int32_t keySizeCode, TSWEPKeySet& set);

@@ -2,8 +2,8 @@
 // for this moment; nothing here trusts a pointer or a text length it was given.
 #include "Simadapter.h"
 #include "Simchannels.h"
-#include "Simcrypto.h"
 #include "Simdevevent.h"
+#include "Simexporthelp.h"
 #include "Simpaths.h"
 #include "Simprofilestore.h"
 
@@ -12,18 +12,9 @@
 #include <mutex>
 #include <thread>
 
-#define TSRWL_EXPORT extern "C" __attribute__((visibility("default")))
-
 namespace {
 
-constexpr int32_t kFail = 0;
-constexpr uint32_t kNdisFailure = 0xC0000001u;
-constexpr uint32_t kNdisNotSupported = 0xC00000BBu;
-constexpr uint32_t kNdisInvalidLength = 0xC0010014u;
-constexpr uint32_t kOidPermanentAddress = 0x01010101u;
-constexpr uint32_t kOidRssi = 0x0D010206u;
-// Longest text taken from a caller; anything longer is refused rather than read on.
-constexpr size_t kMaxInputText = 1024;
+constexpr int32_t kFail = kTsrwlFail;
 
 std::mutex g_lock;
 std::string g_profileDir = "default";
@@ -55,24 +46,6 @@ template <typename Action> int32_t WithPluggedAdapter(Action action)
         return kFail;
     action(adapter);
     return TSRWL_OK;
-}
-
-bool TextArg(const char* text, size_t maxLength, std::string& out)
-{
-    if (!text)
-        return false;
-    const size_t n = strnlen(text, maxLength + 1);
-    if (n > maxLength)
-        return false;
-    out.assign(text, n);
-    return true;
-}
-
-void CopyOut(char* to, size_t size, const std::string& text)
-{
-    const size_t n = std::min(text.size(), size - 1);
-    memcpy(to, text.data(), n);
-    to[n] = '\0';
 }
 
 int32_t AllowedChannelList(int32_t* channels, int32_t band, const char* domain, bool apMode)
@@ -135,12 +108,7 @@ TSRWL_EXPORT int32_t TSRWL_QueryOID(uint32_t oid, void* buffer, uint32_t length,
     } else {
         return int32_t(kNdisNotSupported);
     }
-    if (length < size)
-        return int32_t(kNdisInvalidLength);
-    memcpy(buffer, value, size);
-    if (written)
-        *written = size;
-    return 0;
+    return AnswerOid(value, size, buffer, length, written);
 }
 
 TSRWL_EXPORT int32_t TSRWL_SetOID(uint32_t oid, const void* buffer, uint32_t length)
@@ -160,16 +128,7 @@ TSRWL_EXPORT int32_t TSRWL_SiteSurveyGet(void* buffer, uint32_t* size)
     if (!buffer || !size || *size < sizeof(uint32_t))
         return kFail;
     const std::lock_guard guard(g_lock);
-    const std::vector<TSSiteEntry> entries = Now().ScanResults();
-    const size_t room =
-        std::min<size_t>((*size - sizeof(uint32_t)) / sizeof(TSSiteEntry), TSRWL_SITE_ENTRY_MAX);
-    const uint32_t count = uint32_t(std::min(room, entries.size()));
-    auto* bytes = static_cast<uint8_t*>(buffer);
-    memcpy(bytes, &count, sizeof count);
-    if (count > 0)
-        memcpy(bytes + sizeof count, entries.data(), count * sizeof(TSSiteEntry));
-    *size = uint32_t(sizeof count + count * sizeof(TSSiteEntry));
-    return TSRWL_OK;
+    return FillSurveyBuffer(Now().ScanResults(), buffer, size);
 }
 
 TSRWL_EXPORT int32_t TSRWL_FrequencyToChannel(int32_t frequency)
@@ -221,41 +180,26 @@ TSRWL_EXPORT int32_t TSRWL_SetWLProfileDir(const char* directoryName)
 
 TSRWL_EXPORT int32_t TSRWL_GetWLProfile(const char* name, WLProfile* profile)
 {
-    std::string profileName;
-    if (!profile || !TextArg(name, CSimProfileStore::MaxNameLength, profileName))
-        return kFail;
     const std::lock_guard guard(g_lock);
-    return CSimProfileStore(g_profileDir).Load(profileName, profile, sizeof *profile) ? TSRWL_OK : kFail;
+    return GetStoredProfile(CSimProfileStore(g_profileDir), name, profile);
 }
 
 TSRWL_EXPORT int32_t TSRWL_SetWLProfile(const char* name, const WLProfile* profile)
 {
-    std::string profileName;
-    if (!profile || !TextArg(name, CSimProfileStore::MaxNameLength, profileName))
-        return kFail;
     const std::lock_guard guard(g_lock);
-    return CSimProfileStore(g_profileDir).Save(profileName, profile, sizeof *profile) ? TSRWL_OK : kFail;
+    return SetStoredProfile(CSimProfileStore(g_profileDir), name, profile);
 }
 
 TSRWL_EXPORT int32_t TSRWL_EnumWLProfiles(int32_t index, char* name)
 {
-    if (!name || index < 0)
-        return kFail;
     const std::lock_guard guard(g_lock);
-    const auto names = CSimProfileStore(g_profileDir).Names();
-    if (size_t(index) >= names->size())
-        return kFail;
-    CopyOut(name, TSRWL_PROFILE_NAME_BUFFER_SIZE, (*names)[size_t(index)]);
-    return TSRWL_OK;
+    return EnumStoredProfiles(CSimProfileStore(g_profileDir), index, name);
 }
 
 TSRWL_EXPORT int32_t TSRWL_DeleteWLProfile(const char* name)
 {
-    std::string profileName;
-    if (!TextArg(name, CSimProfileStore::MaxNameLength, profileName))
-        return kFail;
     const std::lock_guard guard(g_lock);
-    return CSimProfileStore(g_profileDir).Remove(profileName) ? TSRWL_OK : kFail;
+    return DeleteStoredProfile(CSimProfileStore(g_profileDir), name);
 }
 
 TSRWL_EXPORT int32_t TSRWL_GetNetworkInfo(NetworkInfo* info)
@@ -317,26 +261,7 @@ TSRWL_EXPORT int32_t TSRWL_Get_WZCService(void)
 
 TSRWL_EXPORT int32_t TSRWL_PassphraseToWEPKey(const char* passphrase, int32_t keySizeCode, void* keySet)
 {
-    std::string phrase;
-    if (!keySet || !TextArg(passphrase, 256, phrase) || phrase.empty())
-        return kFail;
-    std::array<Bytes, 4> keys;
-    if (keySizeCode == 1) {
-        keys = WepKeys64(phrase);
-    } else if (keySizeCode == 2) {
-        const auto key = WepKey128(phrase);
-        if (!key)
-            return kFail;
-        keys.fill(*key);
-    } else {
-        return kFail;
-    }
-    auto* set = static_cast<TSWEPKeySet*>(keySet);
-    memset(set, 0, sizeof *set);
-    set->reserved0[0] = uint8_t(keys[0].size());
-    for (size_t i = 0; i < keys.size(); ++i)
-        CopyOut(set->Key[i], sizeof set->Key[i], HexText(keys[i]));
-    return TSRWL_OK;
+    return PassphraseKeySet(passphrase, keySizeCode, keySet);
 }
 
 TSRWL_EXPORT int32_t TSRWL_GetWLANDomain(char* domain)
@@ -354,18 +279,11 @@ TSRWL_EXPORT int32_t TSRWL_EnumCertificates(void** entries, int32_t kind)
         return 0;
     const std::lock_guard guard(g_lock);
     // Earlier answers stay valid until the next call of the same kind, as the caller copies them at once.
-    std::vector<TSCertEntry>& list = g_certificates[kind == TSRWL_CERT_KIND_USER ? 0 : 1];
-    list.clear();
-    for (const SimCertificate& c : CurrentScenario()->certificates) {
-        if (c.kind != kind)
-            continue;
-        TSCertEntry e{};
-        CopyOut(e.Name, sizeof e.Name, c.name);
-        CopyOut(e.Issuer, sizeof e.Issuer, c.issuer);
-        list.push_back(e);
-    }
-    *entries = list.empty() ? nullptr : list.data();
-    return int32_t(list.size());
+    std::vector<std::pair<std::string, std::string>> certificates;
+    for (const SimCertificate& c : CurrentScenario()->certificates)
+        if (c.kind == kind)
+            certificates.emplace_back(c.name, c.issuer);
+    return HandOutCertificates(certificates, g_certificates[kind == TSRWL_CERT_KIND_USER ? 0 : 1], entries);
 }
 
 TSRWL_EXPORT int32_t TSRWL_GetAllowedChannel(int32_t* channels, int32_t band, const char* domain)
@@ -394,11 +312,7 @@ TSRWL_EXPORT int32_t TSRWL_GetAPStationList(void* buffer)
     if (!buffer)
         return kFail;
     const std::lock_guard guard(g_lock);
-    const std::vector<MacAddress> stations = Now().Stations();
-    auto* list = static_cast<TSStationList*>(buffer);
-    memset(list, 0, sizeof *list);
-    for (size_t i = 0; i < stations.size(); ++i)
-        memcpy(list->Mac[i], stations[i].data(), TSRWL_MAC_SIZE);
+    FillStationList(Now().Stations(), buffer);
     return TSRWL_OK;
 }
 
@@ -429,6 +343,4 @@ TSRWL_REFUSED(TSRWL_GetAPFilterList, (void*))
 TSRWL_REFUSED(TSRWL_SetAPFilterList, (const void*))
 #undef TSRWL_REFUSED
 
-// The header's typedefs and these definitions must agree, or the program would call a wrong signature.
-#define TSRWL_CHECK_SIGNATURE(name, result, args) static_assert(std::is_same_v<decltype(&name), name##_t>);
 TSRWL_FUNCTIONS(TSRWL_CHECK_SIGNATURE)

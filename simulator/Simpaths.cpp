@@ -160,6 +160,15 @@ void SimLogOnce(const std::string& line)
         SimLog("%s", line.c_str());
 }
 
+namespace {
+const char* g_logTag = "tsrwl-sim";
+}
+
+void SimSetLogTag(const char* tag)
+{
+    g_logTag = tag;
+}
+
 void SimLog(const char* format, ...)
 {
     char line[1024];
@@ -168,6 +177,6 @@ void SimLog(const char* format, ...)
     vsnprintf(line, sizeof line, format, args);
     va_end(args);
     // One write per line, so lines of several processes do not interleave.
-    const std::string text = std::string("tsrwl-sim: ") + line + "\n";
+    const std::string text = std::string(g_logTag) + ": " + line + "\n";
     [[maybe_unused]] const ssize_t n = write(STDERR_FILENO, text.data(), text.size());
 }

@@ -26,7 +26,9 @@ bool ReadFileText(const std::string& path, std::string& text);
 // Writes `data` to `path` through a private temporary file and a rename, mode 0600.
 bool WriteFileAtomic(const std::string& path, const std::string& data);
 
-// One line to stderr, "tsrwl-sim: " first.
+// One line to stderr, the log tag first ("tsrwl-sim: " unless another library that shares this code set its
+// own).
+void SimSetLogTag(const char* tag);
 void SimLog(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // The same, but each distinct line only once per process: for failures that every call would repeat.
 void SimLogOnce(const std::string& line);

@@ -67,8 +67,12 @@ std::string SafeDirName(const std::string& dirName)
 
 } // namespace
 
-CSimProfileStore::CSimProfileStore(const std::string& dirName)
-    : m_dir(ProfileBaseDir() + "/" + SafeDirName(dirName))
+CSimProfileStore::CSimProfileStore(const std::string& dirName) : CSimProfileStore(ProfileBaseDir(), dirName)
+{
+}
+
+CSimProfileStore::CSimProfileStore(const std::string& baseDir, const std::string& dirName)
+    : m_dir(baseDir + "/" + SafeDirName(dirName))
 {
 }
 

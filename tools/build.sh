@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and then runs the program ("run") or every test ("test").
 #   bash tools/build.sh run [switches...]   build and start wlanutil on the simulated adapter
+#   bash tools/build.sh real [switches...]  build, install under build/installed and start wlanutil there, on the
+#                                           real wireless adapter (through the network manager)
 #   bash tools/build.sh test                build and run the whole test suite
 #   bash tools/build.sh sanitize KIND       KIND = address,undefined or thread: build and test with sanitizers
 set -euo pipefail
@@ -8,7 +10,7 @@ cd "$(dirname "$0")/.."
 
 PACKAGES=(g++ cmake make pkg-config qt6-base-dev qt6-base-dev-tools libsimpleini-dev libudev-dev libsystemd-dev libjpeg-dev
           libssl-dev libgtest-dev libgmock-dev libbenchmark-dev fonts-liberation2 fonts-dejavu-core xvfb xauth
-          dbus-daemon xdotool time)
+          dbus-daemon xdotool time libnl-genl-3-dev python3-dbusmock)
 
 install_missing() {
     local missing=()
@@ -49,6 +51,11 @@ run)
     fi
     exec build/bin/wlanutil /UI "$@"
     ;;
+real)
+    build build
+    cmake --install build --prefix build/installed >/dev/null
+    exec build/installed/bin/wlanutil /UI "$@"
+    ;;
 test)
     build build
     run_tests build
@@ -65,7 +72,7 @@ sanitize)
         run_tests "$dir" "${only[@]}"
     ;;
 *)
-    sed -n '2,6p' "$0"
+    sed -n '2,8p' "$0"
     exit 2
     ;;
 esac

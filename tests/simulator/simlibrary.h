@@ -21,9 +21,11 @@ struct SimLibrary {
         return std::string(dir ? dir : ".") + "/libtsrwl.so";
     }
 
-    bool Load()
+    bool Load() { return LoadFrom(Path()); }
+
+    bool LoadFrom(const std::string& path)
     {
-        handle = dlopen(Path().c_str(), RTLD_NOW | RTLD_LOCAL);
+        handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
         if (!handle)
             return false;
 #define SIMTEST_RESOLVE(fn, result, args)                                                                    \

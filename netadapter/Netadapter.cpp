@@ -1,0 +1,569 @@
+#include "Netadapter.h"
+
+#include "Netcerts.h"
+#include "Netsettings.h"
+#include "simulator/Simchannels.h"
+#include "simulator/Simpaths.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <random>
+#include <sys/utsname.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+constexpr uint32_t kTypeWifi = 2;
+constexpr uint32_t kStateDisconnected = 30, kStatePrepare = 40, kStateIpConfig = 70, kStateActivated = 100,
+                   kStateFailed = 120;
+constexpr uint32_t kModeAdhoc = 1, kModeAp = 3;
+constexpr int kPollMs = 100;
+
+// How long a connect waits for the device to take the profile: long enough for association and the key
+// handshake on a real network, short enough not to hold the library for long.
+int ConnectWaitMs()
+{
+    const char* value = getenv("TSRWL_NET_CONNECT_WAIT_MS");
+    const int ms = value ? atoi(value) : 0;
+    return ms > 0 ? std::min(ms, 60000) : 12000;
+}
+
+std::string ReadSysfs(const std::string& path)
+{
+    std::string text;
+    if (!ReadFileText(path, text))
+        return {};
+    while (!text.empty() && isspace(static_cast<unsigned char>(text.back())))
+        text.pop_back();
+    return text;
+}
+
+std::string Hex4(std::string id)
+{
+    if (id.rfind("0x", 0) == 0)
+        id.erase(0, 2);
+    if (id.empty() || id.size() > 4 || id.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
+        return {};
+    std::transform(id.begin(), id.end(), id.begin(), [](unsigned char c) { return char(toupper(c)); });
+    return std::string(4 - id.size(), '0') + id;
+}
+
+std::string Upper(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return char(toupper(c)); });
+    return text;
+}
+
+bool ParseMac(const std::string& text, uint8_t* mac)
+{
+    unsigned b[6] = {};
+    if (sscanf(text.c_str(), "%2x:%2x:%2x:%2x:%2x:%2x", &b[0], &b[1], &b[2], &b[3], &b[4], &b[5]) != 6)
+        return false;
+    for (int i = 0; i < 6; ++i)
+        mac[i] = uint8_t(b[i]);
+    return true;
+}
+
+uint64_t Counter(const std::string& iface, const char* name)
+{
+    return strtoull(
+        ReadSysfs(CNetAdapter::SysfsRoot() + "/class/net/" + iface + "/statistics/" + name).c_str(), nullptr,
+        10);
+}
+
+std::string NewUuid()
+{
+    std::string uuid = ReadSysfs("/proc/sys/kernel/random/uuid");
+    if (uuid.size() == 36)
+        return uuid;
+    std::random_device random;
+    char text[40];
+    snprintf(text, sizeof text, "%08x-%04x-4%03x-a%03x-%08x%04x", random(), random() & 0xffff,
+             random() & 0xfff, random() & 0xfff, random(), random() & 0xffff);
+    return text;
+}
+
+std::string Field(const char* field, size_t size)
+{
+    return std::string(field, strnlen(field, size));
+}
+
+void MaskOfPrefix(uint32_t prefix, uint8_t (&mask)[TSRWL_IP_SIZE])
+{
+    for (uint32_t i = 0; i < 4; ++i) {
+        const uint32_t bits = std::min<uint32_t>(8, prefix > i * 8 ? prefix - i * 8 : 0);
+        mask[i] = uint8_t(0xFF00u >> bits);
+    }
+}
+
+} // namespace
+
+std::string CNetAdapter::SysfsRoot()
+{
+    const char* root = getenv("TSRWL_NET_SYSFS");
+    return root && *root ? root : "/sys";
+}
+
+std::string CNetAdapter::HardwareId(const std::string& iface)
+{
+    const std::string device = SysfsRoot() + "/class/net/" + iface + "/device";
+    const std::string pciVendor = Hex4(ReadSysfs(device + "/vendor")),
+                      pciDevice = Hex4(ReadSysfs(device + "/device"));
+    if (!pciVendor.empty() && !pciDevice.empty())
+        return "PCI\\VEN_" + pciVendor + "&DEV_" + pciDevice;
+    // A USB network interface sits on an interface of the USB device, which holds the ids.
+    const std::string usbVendor = Hex4(ReadSysfs(device + "/../idVendor"));
+    const std::string usbProduct = Hex4(ReadSysfs(device + "/../idProduct"));
+    if (!usbVendor.empty() && !usbProduct.empty())
+        return "USB\\VID_" + usbVendor + "&PID_" + usbProduct;
+    return {};
+}
+
+std::vector<CNetAdapter::Device> CNetAdapter::WirelessDevices()
+{
+    std::vector<Device> devices;
+    const auto all = m_bus.Get(CNetBus::ManagerPath, CNetBus::ManagerIface, "Devices");
+    const auto* paths = all ? all->As<std::vector<std::string>>() : nullptr;
+    for (size_t i = 0; paths && i < paths->size(); ++i) {
+        const auto props = m_bus.GetAll((*paths)[i], CNetBus::DeviceIface);
+        if (!props)
+            continue;
+        NetProps p = *props;
+        if (p["DeviceType"].Number() != kTypeWifi || p["Managed"].Number(1) == 0)
+            continue;
+        devices.push_back({(*paths)[i], p["Interface"].Text(), p["Driver"].Text()});
+    }
+    return devices;
+}
+
+bool CNetAdapter::Detect(const std::string& wanted, std::string& description)
+{
+    const std::string want = Upper(wanted);
+    for (const Device& d : WirelessDevices()) {
+        const std::string id = HardwareId(d.iface);
+        if (!want.empty() && Upper(id).find(want) == std::string::npos && d.iface != wanted)
+            continue;
+        m_device = d.path;
+        m_iface = d.iface;
+        description = "Wireless adapter " + d.iface + (d.driver.empty() ? "" : " (" + d.driver + ")");
+        return true;
+    }
+    return false;
+}
+
+bool CNetAdapter::Choose()
+{
+    std::string description;
+    return Present() || Detect("", description);
+}
+
+bool CNetAdapter::Present()
+{
+    if (m_device.empty())
+        return false;
+    const auto type = m_bus.Get(m_device, CNetBus::DeviceIface, "DeviceType");
+    if (type && type->Number() == kTypeWifi)
+        return true;
+    m_device.clear();
+    m_iface.clear();
+    return false;
+}
+
+uint32_t CNetAdapter::DeviceState()
+{
+    const auto state = m_bus.Get(m_device, CNetBus::DeviceIface, "State");
+    return state ? uint32_t(state->Number()) : 0;
+}
+
+bool CNetAdapter::OursActive()
+{
+    if (m_active.empty())
+        return false;
+    const auto active = m_bus.Get(m_device, CNetBus::DeviceIface, "ActiveConnection");
+    return active && active->Text() == m_active;
+}
+
+void CNetAdapter::ReportDown(uint32_t state)
+{
+    if (m_downReported || !m_applied)
+        return;
+    m_downReported = true;
+    const auto reason = m_bus.Get(m_device, CNetBus::DeviceIface, "StateReason");
+    const auto* pair = reason ? reason->As<std::vector<uint32_t>>() : nullptr;
+    SimLog("the link of profile \"%s\" is down: device state %u, reason %u",
+           Field(m_applied->ProfileName, sizeof m_applied->ProfileName).c_str(), state,
+           pair && pair->size() == 2 ? (*pair)[1] : 0);
+}
+
+uint32_t CNetAdapter::MediaState()
+{
+    if (!Choose())
+        return 1;
+    const uint32_t state = DeviceState();
+    if (state == kStateActivated) {
+        m_downReported = false;
+        return 0;
+    }
+    if (state == kStateFailed || state <= kStateDisconnected)
+        ReportDown(state);
+    return 1;
+}
+
+std::optional<NetProps> CNetAdapter::ActivePoint()
+{
+    const auto ap = m_bus.Get(m_device, CNetBus::WirelessIface, "ActiveAccessPoint");
+    if (!ap || ap->Text().empty() || ap->Text() == "/")
+        return std::nullopt;
+    return m_bus.GetAll(ap->Text(), CNetBus::AccessPointIface);
+}
+
+bool CNetAdapter::FillStatus(WLANStatus& status)
+{
+    status.MediaState = 1;
+    if (MediaState() != 0)
+        return Present();
+    auto wireless = m_bus.GetAll(m_device, CNetBus::WirelessIface).value_or(NetProps{});
+    const bool ours = OursActive() && m_applied;
+    const bool accessPoint = wireless["Mode"].Number() == kModeAp;
+    NetBytes ssid;
+    uint32_t mhz = 0, maxRate = 0;
+    if (auto ap = ActivePoint(); ap && !accessPoint) {
+        NetProps& p = *ap;
+        if (const auto* bytes = p["Ssid"].As<NetBytes>())
+            ssid = *bytes;
+        ParseMac(p["HwAddress"].Text(), status.Bssid);
+        mhz = uint32_t(p["Frequency"].Number());
+        maxRate = uint32_t(p["MaxBitrate"].Number());
+        status.Rssi = SignalDbmOf(uint32_t(p["Strength"].Number()));
+        status.Encryption = ours ? uint32_t(m_applied->EncryptionMethod) : 0;
+    } else if (ours) { // our own cell or access point: its facts are the profile's
+        const std::string name = Field(m_applied->Ssid1, sizeof m_applied->Ssid1);
+        ssid.assign(name.begin(), name.end());
+        ParseMac(wireless["HwAddress"].Text(), status.Bssid);
+        mhz = uint32_t(ChannelToMHz(m_applied->Channel, m_applied->Channel > 14 ? BandA : BandB));
+        status.Encryption = uint32_t(m_applied->EncryptionMethod);
+    }
+    status.SsidLength = uint32_t(std::min<size_t>(ssid.size(), TSRWL_SSID_MAX));
+    memcpy(status.Ssid, ssid.data(), status.SsidLength);
+    status.LinkQuality = status.Rssi;
+    status.NetworkType = wireless["Mode"].Number() == kModeAdhoc ? 0 : 1;
+    status.Frequency = mhz * 1000;
+    status.DotMode = DotModeOf(mhz, maxRate);
+    status.TxRate = uint8_t(std::min<uint64_t>(wireless["Bitrate"].Number() / 500, 255));
+    status.AuthMode = ours ? uint32_t(m_applied->AuthenticationMode) : 0;
+    status.TxPower = ours ? uint32_t((accessPoint ? m_applied->APtxPwrLevel : m_applied->txPwrLevel) & 3) : 3;
+    status.RxBytes = Counter(m_iface, "rx_bytes");
+    status.TxBytes = Counter(m_iface, "tx_bytes");
+    status.TotalReceived = Counter(m_iface, "rx_packets");
+    status.TotalTransmitted = Counter(m_iface, "tx_packets");
+    status.MediaState = 0;
+    return true;
+}
+
+bool CNetAdapter::StartScan()
+{
+    if (!Choose())
+        return false;
+    // The manager refuses scans that follow each other closely; the results of the last one stay valid.
+    m_bus.Call(m_device, CNetBus::WirelessIface, "RequestScan",
+               [](sd_bus_message* m) { return sd_bus_message_append(m, "a{sv}", 0); });
+    return true;
+}
+
+std::vector<TSSiteEntry> CNetAdapter::ScanResults()
+{
+    std::vector<TSSiteEntry> entries;
+    if (!Choose())
+        return entries;
+    std::vector<std::string> points;
+    m_bus.Call(m_device, CNetBus::WirelessIface, "GetAllAccessPoints", {}, [&](sd_bus_message* m) {
+        char** list = nullptr;
+        const int r = sd_bus_message_read_strv(m, &list);
+        for (char** p = list; p && *p; ++p) {
+            points.emplace_back(*p);
+            free(*p);
+        }
+        free(list);
+        return r;
+    });
+    for (const std::string& path : points) {
+        auto props = m_bus.GetAll(path, CNetBus::AccessPointIface);
+        if (!props || entries.size() >= TSRWL_SITE_ENTRY_MAX)
+            continue;
+        NetProps& p = *props;
+        TSSiteEntry e{};
+        e.Length = sizeof e;
+        if (!ParseMac(p["HwAddress"].Text(), e.Bssid))
+            continue;
+        if (const auto* ssid = p["Ssid"].As<NetBytes>()) {
+            e.SsidLength = uint32_t(std::min<size_t>(ssid->size(), TSRWL_SSID_MAX));
+            memcpy(e.Ssid, ssid->data(), e.SsidLength);
+        }
+        e.Security = SecurityCodeOf(uint32_t(p["Flags"].Number()), uint32_t(p["WpaFlags"].Number()),
+                                    uint32_t(p["RsnFlags"].Number()));
+        e.Rssi = SignalDbmOf(uint32_t(p["Strength"].Number()));
+        const uint32_t mhz = uint32_t(p["Frequency"].Number());
+        e.NetworkType = DotModeOf(mhz, uint32_t(p["MaxBitrate"].Number()));
+        e.Frequency = mhz * 1000;
+        e.NetworkMode = p["Mode"].Number() == kModeAdhoc ? 0 : 1;
+        entries.push_back(e);
+    }
+    return entries;
+}
+
+// "ANY" or no name: the strongest open network that announces its name.
+std::string CNetAdapter::ResolveAnySsid()
+{
+    const TSSiteEntry* best = nullptr;
+    const std::vector<TSSiteEntry> entries = ScanResults();
+    for (const TSSiteEntry& e : entries)
+        if (e.Security == 0 && e.SsidLength > 0 && e.NetworkMode == 1 && (!best || e.Rssi > best->Rssi))
+            best = &e;
+    return best ? std::string(reinterpret_cast<const char*>(best->Ssid), best->SsidLength) : std::string();
+}
+
+bool CNetAdapter::Activate(const NetSettings& settings, std::string& active)
+{
+    const auto read = [&active](sd_bus_message* m) {
+        const char* connection = nullptr;
+        const char* path = nullptr;
+        const int r = sd_bus_message_read(m, "oo", &connection, &path);
+        active = path ? path : "";
+        return r;
+    };
+    const bool ok = m_bus.Call(
+        CNetBus::ManagerPath, CNetBus::ManagerIface, "AddAndActivateConnection2",
+        [&](sd_bus_message* m) {
+            int r = CNetBus::WriteSettings(m, settings);
+            if (r >= 0)
+                r = sd_bus_message_append(m, "oo", m_device.c_str(), "/");
+            // Volatile: the manager forgets the connection when it ends, so nothing of ours stays behind.
+            return r < 0 ? r : sd_bus_message_append(m, "a{sv}", 1, "persist", "s", "volatile");
+        },
+        read);
+    if (ok || m_bus.LastError() != "org.freedesktop.DBus.Error.UnknownMethod")
+        return ok;
+    SimLogOnce("the network manager is older than 1.16: connections are added as kept ones");
+    return m_bus.Call(
+        CNetBus::ManagerPath, CNetBus::ManagerIface, "AddAndActivateConnection",
+        [&](sd_bus_message* m) {
+            const int r = CNetBus::WriteSettings(m, settings);
+            return r < 0 ? r : sd_bus_message_append(m, "oo", m_device.c_str(), "/");
+        },
+        read);
+}
+
+bool CNetAdapter::WaitForOutcome(const std::string& active)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ConnectWaitMs());
+    bool started = false;
+    while (std::chrono::steady_clock::now() < deadline) {
+        const auto current = m_bus.Get(m_device, CNetBus::DeviceIface, "ActiveConnection");
+        const uint32_t state = DeviceState();
+        const bool mine = current && current->Text() == active;
+        started = started || (mine && state >= kStatePrepare);
+        if (mine && state >= kStateIpConfig && state <= kStateActivated)
+            return true;
+        if (state == kStateFailed || (started && (!mine || state <= kStateDisconnected))) {
+            ReportDown(state);
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));
+    }
+    SimLog("the connection was not accepted within %d ms; it is not reported as made", ConnectWaitMs());
+    return false;
+}
+
+bool CNetAdapter::Connect(const WLProfile& profile)
+{
+    if (!Choose())
+        return false;
+    NetConnectPlace place;
+    place.iface = m_iface;
+    place.uuid = NewUuid();
+    std::string ssid = Field(profile.Ssid1, sizeof profile.Ssid1);
+    if (profile.FuncMode == 0 && profile.NetworkMode == 1 && (ssid.empty() || ssid == "ANY"))
+        ssid = ResolveAnySsid();
+    place.ssid.assign(ssid.begin(), ssid.end());
+    if (profile.FuncMode == 0 && profile.NetworkMode == 1) {
+        const std::vector<TSSiteEntry> seen = ScanResults();
+        place.hidden = std::none_of(seen.begin(), seen.end(), [&](const TSSiteEntry& e) {
+            return std::string(reinterpret_cast<const char*>(e.Ssid), e.SsidLength) == ssid;
+        });
+    }
+    if (profile.EncryptionMethod == 3 || profile.EncryptionMethod == 4 || profile.EncryptionMethod == 7) {
+        place.caCertFile = FindCertificateFile(AuthorityCertDir(), Field(profile.sCertAuthority, 260),
+                                               Field(profile.sCertAuthority_Issuer, 260));
+        place.clientCertFile = FindCertificateFile(UserCertDir(), Field(profile.sCertificate, 260),
+                                                   Field(profile.sCertificate_Issuer, 260));
+        if (!place.clientCertFile.empty())
+            place.privateKeyFile = PrivateKeyFile(place.clientCertFile);
+    }
+    const NetworkInfo* ip = profile.ApplyNetwork ? &profile.NetInfo : m_ip ? &*m_ip : nullptr;
+    place.ip = ip;
+    NetSettings settings;
+    std::string refusal;
+    if (!BuildConnection(profile, place, settings, refusal)) {
+        SimLog("profile \"%s\" is not applied: %s", Field(profile.ProfileName, 65).c_str(), refusal.c_str());
+        return false;
+    }
+    std::string active;
+    if (!Activate(settings, active))
+        return false;
+    m_applied = profile;
+    m_active = active;
+    m_downReported = false;
+    return WaitForOutcome(active);
+}
+
+bool CNetAdapter::Disconnect()
+{
+    return Choose() && m_bus.Call(m_device, CNetBus::DeviceIface, "Disconnect");
+}
+
+bool CNetAdapter::FillNetworkInfo(NetworkInfo& info)
+{
+    if (!Choose())
+        return false;
+    gethostname(info.strHostName, sizeof info.strHostName - 1);
+    const bool ours = OursActive() && m_applied;
+    if (ours) {
+        const std::string name = Field(m_applied->ProfileName, sizeof m_applied->ProfileName);
+        memcpy(info.sz_CurProfile, name.data(), std::min(name.size(), sizeof info.sz_CurProfile - 1));
+        const NetworkInfo* fixed = m_applied->ApplyNetwork ? &m_applied->NetInfo : m_ip ? &*m_ip : nullptr;
+        info.wNetFlags = fixed ? uint16_t(fixed->wNetFlags & 1) : 0;
+    }
+    const auto config = m_bus.Get(m_device, CNetBus::DeviceIface, "Ip4Config");
+    if (!config || config->Text().empty() || config->Text() == "/" || MediaState() != 0)
+        return true;
+    NetProps p = m_bus.GetAll(config->Text(), CNetBus::Ip4Iface).value_or(NetProps{});
+    if (const auto* addresses = p["AddressData"].As<NetAddressList>(); addresses && !addresses->empty()) {
+        IpBytes(addresses->front().first, info.IpAddr);
+        MaskOfPrefix(addresses->front().second, info.IpMask);
+    }
+    IpBytes(p["Gateway"].Text(), info.IpGate1);
+    if (const auto* servers = p["NameserverData"].As<NetAddressList>()) {
+        if (!servers->empty())
+            IpBytes((*servers)[0].first, info.IpDNS1);
+        if (servers->size() > 1)
+            IpBytes((*servers)[1].first, info.IpDNS2);
+    } else if (const auto* raw = p["Nameservers"].As<std::vector<uint32_t>>()) {
+        if (!raw->empty())
+            memcpy(info.IpDNS1, &(*raw)[0], 4);
+        if (raw->size() > 1)
+            memcpy(info.IpDNS2, &(*raw)[1], 4);
+    }
+    const auto* domains = p["Domains"].As<std::vector<std::string>>();
+    if (domains && !domains->empty())
+        memcpy(info.strDomain, domains->front().data(),
+               std::min(domains->front().size(), sizeof info.strDomain - 1));
+    return true;
+}
+
+bool CNetAdapter::Renew()
+{
+    if (!Choose())
+        return false;
+    const auto active = m_bus.Get(m_device, CNetBus::DeviceIface, "ActiveConnection");
+    if (!active || active->Text().empty() || active->Text() == "/")
+        return false;
+    const auto connection = m_bus.Get(active->Text(), CNetBus::ActiveIface, "Connection");
+    if (!connection)
+        return false;
+    // Activating the connection again runs address configuration anew, which asks for a new lease.
+    std::string again;
+    const bool ok = m_bus.Call(
+        CNetBus::ManagerPath, CNetBus::ManagerIface, "ActivateConnection",
+        [&](sd_bus_message* m) {
+            return sd_bus_message_append(m, "ooo", connection->Text().c_str(), m_device.c_str(), "/");
+        },
+        [&](sd_bus_message* m) {
+            const char* path = nullptr;
+            const int r = sd_bus_message_read(m, "o", &path);
+            again = path ? path : "";
+            return r;
+        });
+    if (ok && active->Text() == m_active)
+        m_active = again;
+    return ok;
+}
+
+bool CNetAdapter::HandOver(bool toManager)
+{
+    if (!Choose() || !m_bus.SetBool(m_device, CNetBus::DeviceIface, "Autoconnect", toManager))
+        return false;
+    const auto active = m_bus.Get(m_device, CNetBus::DeviceIface, "ActiveConnection");
+    const std::string current = active ? active->Text() : "";
+    const bool connected = !current.empty() && current != "/";
+    if (toManager && connected && current == m_active) {
+        // Our connection goes, so that the manager picks one of its own.
+        m_bus.Call(CNetBus::ManagerPath, CNetBus::ManagerIface, "DeactivateConnection",
+                   [&](sd_bus_message* m) { return sd_bus_message_append(m, "o", current.c_str()); });
+        m_applied.reset();
+        m_active.clear();
+    } else if (!toManager && connected && current != m_active) {
+        // Taking the device back ends the manager's own connection; the program applies its profile next.
+        m_bus.Call(m_device, CNetBus::DeviceIface, "Disconnect");
+    }
+    return true;
+}
+
+bool CNetAdapter::HandedOver()
+{
+    if (!Choose())
+        return false;
+    const auto autoconnect = m_bus.Get(m_device, CNetBus::DeviceIface, "Autoconnect");
+    return autoconnect && autoconnect->Number() != 0;
+}
+
+std::optional<NetMac> CNetAdapter::Mac()
+{
+    if (!Choose())
+        return std::nullopt;
+    const auto address = m_bus.Get(m_device, CNetBus::WirelessIface, "HwAddress");
+    NetMac mac{};
+    if (!address || !ParseMac(address->Text(), mac.data()))
+        return std::nullopt;
+    return mac;
+}
+
+std::vector<NetMac> CNetAdapter::Stations()
+{
+    if (!Choose() || !m_applied || m_applied->FuncMode == 0 || !OursActive())
+        return {};
+    return NetRadio::Stations(m_iface).value_or(std::vector<NetMac>{});
+}
+
+std::string CNetAdapter::DriverFile()
+{
+    if (!Choose())
+        return {};
+    char module[4096] = {};
+    const std::string link = SysfsRoot() + "/class/net/" + m_iface + "/device/driver/module";
+    const ssize_t n = readlink(link.c_str(), module, sizeof module - 1);
+    if (n <= 0)
+        return {};
+    std::string name = module;
+    name = name.substr(name.rfind('/') + 1);
+    utsname system{};
+    uname(&system);
+    const std::string base = std::string("/lib/modules/") + system.release + "/";
+    std::string dependencies;
+    ReadFileText(base + "modules.dep", dependencies);
+    // Module names treat '-' and '_' alike; file names keep either.
+    std::replace(name.begin(), name.end(), '-', '_');
+    for (size_t start = 0; start < dependencies.size();) {
+        const size_t end = std::min(dependencies.find('\n', start), dependencies.size());
+        const std::string line = dependencies.substr(start, end - start);
+        start = end + 1;
+        std::string file = line.substr(0, line.find(':'));
+        std::string stem = file.substr(file.rfind('/') + 1);
+        stem = stem.substr(0, stem.find(".ko"));
+        std::replace(stem.begin(), stem.end(), '-', '_');
+        if (stem == name)
+            return base + file;
+    }
+    return {};
+}

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "Netbus.h"
+#include "Netradio.h"
+#include "engine/tsrwl.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+// The wireless device the library works on, seen through the network manager: which device it is, its link
+// status and scan results, connecting it with a profile, its IP settings, and handing it to the manager.
+// The first wireless device the manager manages is taken until a detection names another.
+
+class CNetAdapter {
+public:
+    explicit CNetAdapter(CNetBus& bus) : m_bus(bus) {}
+
+    // Looks for a managed wireless device whose hardware id contains `wanted` (any device when it is empty,
+    // or the interface named so); it becomes the library's device.
+    bool Detect(const std::string& wanted, std::string& description);
+    // The library's device, if it is still there.
+    bool Present();
+    const std::string& Interface() const { return m_iface; }
+
+    uint32_t MediaState();
+    bool FillStatus(WLANStatus& status);
+    bool StartScan();
+    std::vector<TSSiteEntry> ScanResults();
+    // Starts a volatile connection with the profile and waits (bounded) until the device accepted it or
+    // failed.
+    bool Connect(const WLProfile& profile);
+    bool Disconnect();
+    bool FillNetworkInfo(NetworkInfo& info);
+    // Fixed IP settings for the next connect.
+    void SetNetworkInfo(const NetworkInfo& info) { m_ip = info; }
+    bool Renew();
+    // true: let the manager connect the device on its own; false: take it back.
+    bool HandOver(bool toManager);
+    bool HandedOver();
+    std::optional<NetMac> Mac();
+    std::vector<NetMac> Stations();
+    std::string DriverFile();
+
+    // Where the device's hardware ids, byte counters and driver are read (TSRWL_NET_SYSFS, default /sys).
+    static std::string SysfsRoot();
+    // "USB\VID_xxxx&PID_yyyy" or "PCI\VEN_xxxx&DEV_yyyy" of a network interface; empty when unknown.
+    static std::string HardwareId(const std::string& iface);
+
+private:
+    struct Device {
+        std::string path, iface, driver;
+    };
+    std::vector<Device> WirelessDevices();
+    bool Choose();
+    uint32_t DeviceState();
+    bool OursActive();
+    std::optional<NetProps> ActivePoint();
+    std::string ResolveAnySsid();
+    bool Activate(const NetSettings& settings, std::string& active);
+    bool WaitForOutcome(const std::string& active);
+    void ReportDown(uint32_t state);
+
+    CNetBus& m_bus;
+    std::string m_device; // object path
+    std::string m_iface;
+    std::optional<WLProfile> m_applied;
+    std::string m_active; // our active connection
+    std::optional<NetworkInfo> m_ip;
+    bool m_downReported = false;
+};

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "Netvalue.h"
+
+#include <functional>
+#include <optional>
+#include <systemd/sd-bus.h>
+
+// The library's connection to the network manager on the system bus. Every call is bounded by a short
+// timeout, so that a manager that hangs cannot hold the library lock for long; a connection that broke is
+// dropped and made again by the next call. Not thread-safe: the exported functions call it under their lock.
+
+class CNetBus {
+public:
+    static constexpr const char* Service = "org.freedesktop.NetworkManager";
+    static constexpr const char* ManagerPath = "/org/freedesktop/NetworkManager";
+    static constexpr const char* ManagerIface = "org.freedesktop.NetworkManager";
+    static constexpr const char* DeviceIface = "org.freedesktop.NetworkManager.Device";
+    static constexpr const char* WirelessIface = "org.freedesktop.NetworkManager.Device.Wireless";
+    static constexpr const char* AccessPointIface = "org.freedesktop.NetworkManager.AccessPoint";
+    static constexpr const char* ActiveIface = "org.freedesktop.NetworkManager.Connection.Active";
+    static constexpr const char* Ip4Iface = "org.freedesktop.NetworkManager.IP4Config";
+
+    CNetBus() = default;
+    ~CNetBus();
+    CNetBus(const CNetBus&) = delete;
+    CNetBus& operator=(const CNetBus&) = delete;
+
+    // All properties of one interface of an object; nothing when the call failed.
+    std::optional<NetProps> GetAll(const std::string& path, const char* iface);
+    std::optional<NetValue> Get(const std::string& path, const char* iface, const char* name);
+    bool SetBool(const std::string& path, const char* iface, const char* name, bool value);
+
+    using Writer = std::function<int(sd_bus_message*)>;
+    using Reader = std::function<int(sd_bus_message*)>;
+    // Calls a method of the manager's service; `write` appends the arguments, `read` takes the reply apart.
+    // False (with the error logged once) when the call failed.
+    bool Call(const std::string& path, const char* iface, const char* member, const Writer& write = {},
+              const Reader& read = {});
+    // The error name of the last failed call (empty after a success).
+    const std::string& LastError() const { return m_lastError; }
+
+    // Reads one variant (the read position stands before it) into a value; unknown types are skipped.
+    static int ReadVariant(sd_bus_message* m, NetValue& value);
+    static int ReadProps(sd_bus_message* m, NetProps& props);
+    static int WriteSettings(sd_bus_message* m, const NetSettings& settings);
+    static int WriteProps(sd_bus_message* m, const NetProps& props);
+
+private:
+    sd_bus* Bus();
+    void Drop();
+
+    sd_bus* m_bus = nullptr;
+    std::string m_lastError;
+};

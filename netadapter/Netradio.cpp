@@ -1,0 +1,212 @@
+#include "Netradio.h"
+
+#include "simulator/Simchannels.h"
+#include "simulator/Simpaths.h"
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+#include <linux/nl80211.h>
+#include <memory>
+#include <net/if.h>
+#include <netlink/genl/ctrl.h>
+#include <netlink/genl/genl.h>
+#include <sys/socket.h>
+
+namespace {
+
+// An answer that does not come within this time is taken as none.
+constexpr int kReceiveTimeoutS = 2;
+
+bool Attributes(nl_msg* msg, nlattr** table)
+{
+    auto* header = static_cast<genlmsghdr*>(nlmsg_data(nlmsg_hdr(msg)));
+    return nla_parse(table, NL80211_ATTR_MAX, genlmsg_attrdata(header, 0), genlmsg_attrlen(header, 0),
+                     nullptr) >= 0;
+}
+
+void ParseBand(nlattr* band, std::vector<NetFrequency>& out)
+{
+    nlattr* bandTable[NL80211_BAND_ATTR_MAX + 1] = {};
+    if (nla_parse_nested(bandTable, NL80211_BAND_ATTR_MAX, band, nullptr) < 0 ||
+        !bandTable[NL80211_BAND_ATTR_FREQS])
+        return;
+    nlattr* freq = nullptr;
+    int rem = 0;
+    nla_for_each_nested(freq, bandTable[NL80211_BAND_ATTR_FREQS], rem)
+    {
+        nlattr* f[NL80211_FREQUENCY_ATTR_MAX + 1] = {};
+        if (nla_parse_nested(f, NL80211_FREQUENCY_ATTR_MAX, freq, nullptr) < 0 ||
+            !f[NL80211_FREQUENCY_ATTR_FREQ])
+            continue;
+        NetFrequency entry;
+        entry.mhz = nla_get_u32(f[NL80211_FREQUENCY_ATTR_FREQ]);
+        entry.disabled = f[NL80211_FREQUENCY_ATTR_DISABLED] != nullptr;
+        entry.noInitiate = f[NL80211_FREQUENCY_ATTR_NO_IR] != nullptr;
+        entry.radar = f[NL80211_FREQUENCY_ATTR_RADAR] != nullptr;
+        out.push_back(entry);
+    }
+}
+
+struct SocketDeleter {
+    void operator()(nl_sock* s) const { nl_socket_free(s); }
+};
+struct MessageDeleter {
+    void operator()(nl_msg* m) const { nlmsg_free(m); }
+};
+
+// Sends one nl80211 request and hands every answer to `take`. False when the kernel cannot be asked.
+bool Ask(uint8_t command, int flags, const std::function<void(nl_msg*)>& fill,
+         const std::function<void(nl_msg*)>& take)
+{
+    std::unique_ptr<nl_sock, SocketDeleter> sock(nl_socket_alloc());
+    if (!sock || genl_connect(sock.get()) < 0) {
+        SimLogOnce("the kernel's wireless interface cannot be opened");
+        return false;
+    }
+    const timeval timeout{kReceiveTimeoutS, 0};
+    setsockopt(nl_socket_get_fd(sock.get()), SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+    const int family = genl_ctrl_resolve(sock.get(), "nl80211");
+    if (family < 0) {
+        SimLogOnce("the kernel has no nl80211 wireless interface");
+        return false;
+    }
+    std::unique_ptr<nl_msg, MessageDeleter> msg(nlmsg_alloc());
+    if (!msg || !genlmsg_put(msg.get(), NL_AUTO_PORT, NL_AUTO_SEQ, family, 0, flags, command, 0))
+        return false;
+    if (fill)
+        fill(msg.get());
+    auto handler = [](nl_msg* answer, void* arg) {
+        (*static_cast<const std::function<void(nl_msg*)>*>(arg))(answer);
+        return int(NL_OK);
+    };
+    nl_socket_modify_cb(sock.get(), NL_CB_VALID, NL_CB_CUSTOM, handler,
+                        const_cast<std::function<void(nl_msg*)>*>(&take));
+    if (nl_send_auto(sock.get(), msg.get()) < 0)
+        return false;
+    const int r = nl_recvmsgs_default(sock.get());
+    if (r < 0) {
+        SimLogOnce(std::string("nl80211 command ") + std::to_string(command) + " failed: " + nl_geterror(r));
+        return false;
+    }
+    return true;
+}
+
+std::optional<uint32_t> InterfaceIndex(const std::string& iface)
+{
+    const unsigned index = if_nametoindex(iface.c_str());
+    if (index == 0)
+        return std::nullopt;
+    return index;
+}
+
+} // namespace
+
+void ParseWiphyFrequencies(nl_msg* msg, std::vector<NetFrequency>& out)
+{
+    nlattr* table[NL80211_ATTR_MAX + 1] = {};
+    if (!Attributes(msg, table) || !table[NL80211_ATTR_WIPHY_BANDS])
+        return;
+    nlattr* band = nullptr;
+    int rem = 0;
+    nla_for_each_nested(band, table[NL80211_ATTR_WIPHY_BANDS], rem) ParseBand(band, out);
+}
+
+std::optional<uint32_t> ParseWiphyIndex(nl_msg* msg)
+{
+    nlattr* table[NL80211_ATTR_MAX + 1] = {};
+    if (!Attributes(msg, table) || !table[NL80211_ATTR_WIPHY])
+        return std::nullopt;
+    return nla_get_u32(table[NL80211_ATTR_WIPHY]);
+}
+
+std::optional<NetMac> ParseStationMac(nl_msg* msg)
+{
+    nlattr* table[NL80211_ATTR_MAX + 1] = {};
+    if (!Attributes(msg, table) || !table[NL80211_ATTR_MAC] || nla_len(table[NL80211_ATTR_MAC]) != 6)
+        return std::nullopt;
+    NetMac mac{};
+    memcpy(mac.data(), nla_data(table[NL80211_ATTR_MAC]), mac.size());
+    return mac;
+}
+
+std::optional<std::string> ParseRegAlpha2(nl_msg* msg)
+{
+    nlattr* table[NL80211_ATTR_MAX + 1] = {};
+    if (!Attributes(msg, table) || !table[NL80211_ATTR_REG_ALPHA2])
+        return std::nullopt;
+    const auto* text = static_cast<const char*>(nla_data(table[NL80211_ATTR_REG_ALPHA2]));
+    const std::string alpha2(text,
+                             strnlen(text, size_t(std::min(nla_len(table[NL80211_ATTR_REG_ALPHA2]), 3))));
+    if (alpha2.empty())
+        return std::nullopt;
+    return alpha2;
+}
+
+std::vector<int> ChannelsOf(const std::vector<NetFrequency>& frequencies, int band, bool startable)
+{
+    const bool band5 = band == BandA;
+    std::vector<int> channels;
+    for (const NetFrequency& f : frequencies) {
+        const bool inBand = band5 ? f.mhz >= 4900 && f.mhz < 5900 : f.mhz >= 2400 && f.mhz < 2500;
+        if (!inBand || f.disabled || (startable && (f.noInitiate || f.radar)))
+            continue;
+        const int channel = FrequencyToChannelNumber(f.mhz);
+        if (channel > 0 && std::find(channels.begin(), channels.end(), channel) == channels.end())
+            channels.push_back(channel);
+    }
+    std::sort(channels.begin(), channels.end());
+    return channels;
+}
+
+namespace NetRadio {
+
+std::optional<std::vector<NetFrequency>> Frequencies(const std::string& iface)
+{
+    const auto index = InterfaceIndex(iface);
+    if (!index)
+        return std::nullopt;
+    std::optional<uint32_t> wiphy;
+    const auto byInterface = [&](nl_msg* m) { nla_put_u32(m, NL80211_ATTR_IFINDEX, *index); };
+    if (!Ask(NL80211_CMD_GET_INTERFACE, 0, byInterface, [&](nl_msg* m) { wiphy = ParseWiphyIndex(m); }) ||
+        !wiphy)
+        return std::nullopt;
+    std::vector<NetFrequency> frequencies;
+    const auto fill = [&](nl_msg* m) {
+        nla_put_u32(m, NL80211_ATTR_WIPHY, *wiphy);
+        nla_put_flag(m, NL80211_ATTR_SPLIT_WIPHY_DUMP);
+    };
+    // A split dump spreads one radio over many answers; the kernel filters by the radio index given.
+    if (!Ask(NL80211_CMD_GET_WIPHY, NLM_F_DUMP, fill,
+             [&](nl_msg* m) { ParseWiphyFrequencies(m, frequencies); }))
+        return std::nullopt;
+    return frequencies;
+}
+
+std::optional<std::string> RegDomain()
+{
+    std::optional<std::string> alpha2;
+    if (!Ask(NL80211_CMD_GET_REG, 0, {}, [&](nl_msg* m) {
+            if (!alpha2)
+                alpha2 = ParseRegAlpha2(m);
+        }))
+        return std::nullopt;
+    return alpha2;
+}
+
+std::optional<std::vector<NetMac>> Stations(const std::string& iface)
+{
+    const auto index = InterfaceIndex(iface);
+    if (!index)
+        return std::nullopt;
+    std::vector<NetMac> stations;
+    const auto fill = [&](nl_msg* m) { nla_put_u32(m, NL80211_ATTR_IFINDEX, *index); };
+    if (!Ask(NL80211_CMD_GET_STATION, NLM_F_DUMP, fill, [&](nl_msg* m) {
+            if (const auto mac = ParseStationMac(m))
+                stations.push_back(*mac);
+        }))
+        return std::nullopt;
+    return stations;
+}
+
+} // namespace NetRadio

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct nl_msg;
+
+// Radio facts read from the kernel's wireless configuration interface (nl80211): the channels of the
+// adapter's radio, the regulatory domain and the stations of an access point. Only read commands that need no
+// privilege.
+
+struct NetFrequency {
+    uint32_t mhz = 0;
+    bool disabled = false;
+    bool noInitiate = false; // no access point or ad hoc cell may be started here
+    bool radar = false;
+};
+using NetMac = std::array<uint8_t, 6>;
+
+// Parsers of single answers, public so that they can be fed messages built by hand.
+// Appends the frequencies of every band an answer of a radio dump carries.
+void ParseWiphyFrequencies(nl_msg* msg, std::vector<NetFrequency>& out);
+std::optional<uint32_t> ParseWiphyIndex(nl_msg* msg);
+std::optional<NetMac> ParseStationMac(nl_msg* msg);
+std::optional<std::string> ParseRegAlpha2(nl_msg* msg);
+
+// Channels usable on one band of the frequencies: band 1 or 4 = 2.4 GHz, 2 = 5 GHz; `startable` leaves out
+// those where nothing may be started.
+std::vector<int> ChannelsOf(const std::vector<NetFrequency>& frequencies, int band, bool startable);
+
+namespace NetRadio {
+// Frequencies of the radio behind a network interface; nothing when the kernel cannot be asked.
+std::optional<std::vector<NetFrequency>> Frequencies(const std::string& iface);
+// The regulatory domain's two-letter code ("00" = world).
+std::optional<std::string> RegDomain();
+std::optional<std::vector<NetMac>> Stations(const std::string& iface);
+} // namespace NetRadio

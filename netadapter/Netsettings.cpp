@@ -1,0 +1,274 @@
+#include "Netsettings.h"
+
+#include <algorithm>
+#include <arpa/inet.h>
+#include <bit>
+#include <cstring>
+
+namespace {
+
+// Flags of the manager's access point records.
+constexpr uint32_t kPrivacy = 0x1;
+constexpr uint32_t kPairTkip = 0x4, kPairCcmp = 0x8;
+constexpr uint32_t kKeyPsk = 0x100, kKey8021x = 0x200, kKeySae = 0x400;
+
+// EncryptionMethod values of a profile.
+enum Method { Open = 0, Wep = 1, PskWpa = 2, Wpa = 3, Dynamic8021x = 4, PskWpa2 = 6, Wpa2 = 7 };
+
+// Last digit of a WPA code: 0 TKIP, 3 AES, 5 either.
+uint32_t CipherDigit(uint32_t pairwise)
+{
+    const bool tkip = pairwise & kPairTkip, ccmp = pairwise & kPairCcmp;
+    return tkip && ccmp ? 5 : ccmp ? 3 : 0;
+}
+
+std::string Text(const char* field, size_t size)
+{
+    return std::string(field, strnlen(field, size));
+}
+#define FIELD(record, name) Text((record).name, sizeof(record).name)
+
+std::string FileUrl(const std::string& path)
+{
+    return "file://" + path;
+}
+
+// The manager takes certificate and key paths as bytes "file://<path>" ending in a NUL.
+NetBytes PathBlob(const std::string& path)
+{
+    const std::string url = FileUrl(path);
+    NetBytes blob(url.begin(), url.end());
+    blob.push_back(0);
+    return blob;
+}
+
+void AddWep(const WLProfile& p, NetProps& security)
+{
+    security["key-mgmt"] = "none";
+    // 1 = a key given as hex digits or as 5/13 characters, which is what the profile holds in either format.
+    security["wep-key-type"] = uint32_t(1);
+    security["wep-tx-keyidx"] = uint32_t(std::clamp(p.DefaultKey, 0, 3));
+    const char* keys[] = {p.WEPKey1, p.WEPKey2, p.WEPKey3, p.WEPKey4};
+    for (int i = 0; i < 4; ++i) {
+        const std::string key = Text(keys[i], sizeof p.WEPKey1);
+        if (!key.empty())
+            security["wep-key" + std::to_string(i)] = key;
+    }
+    security["auth-alg"] = p.AuthenticationMode == 1 ? "shared" : "open";
+}
+
+void AddWpaFamily(const WLProfile& p, NetProps& security)
+{
+    const bool rsn = p.EncryptionMethod == PskWpa2 || p.EncryptionMethod == Wpa2;
+    security["proto"] = std::vector<std::string>{rsn ? "rsn" : "wpa"};
+    const std::string cipher = p.WPAEncryptionType == 2 ? "ccmp" : "tkip";
+    security["pairwise"] = std::vector<std::string>{cipher};
+}
+
+const char* InnerMethod(const WLProfile& p)
+{
+    static const char* const ttls[] = {"pap", "chap", "mschap", "mschapv2"};
+    static const char* const peap[] = {"mschapv2", "gtc", "mschapv2"};
+    if (p.MS8021xAuthMode == 2)
+        return ttls[std::clamp(p.TTLSEap, 0, 3)];
+    if (p.MS8021xAuthMode == 3)
+        return peap[std::clamp(p.PeapEap, 0, 2)];
+    return nullptr;
+}
+
+bool Add8021x(const WLProfile& p, const NetConnectPlace& place, NetSettings& out, std::string& refusal)
+{
+    static const char* const methods[] = {"", "tls", "ttls", "peap", "leap"};
+    if (p.MS8021xAuthMode < 1 || p.MS8021xAuthMode > 4) {
+        refusal = "the profile names no 802.1x method";
+        return false;
+    }
+    NetProps& eap = out["802-1x"];
+    eap["eap"] = std::vector<std::string>{methods[p.MS8021xAuthMode]};
+    std::string identity = FIELD(p, LoginName);
+    const std::string domain = FIELD(p, DomainName);
+    if (!domain.empty() && identity.find('\\') == std::string::npos)
+        identity = domain + "\\" + identity;
+    if (!identity.empty())
+        eap["identity"] = identity;
+    if (const char* inner = InnerMethod(p))
+        eap["phase2-auth"] = inner;
+    const std::string password = FIELD(p, LoginPassword);
+    if (p.MS8021xAuthMode == 1) {
+        if (place.clientCertFile.empty()) {
+            refusal =
+                "the user certificate \"" + FIELD(p, sCertificate) + "\" is not in the certificate folder";
+            return false;
+        }
+        eap["client-cert"] = PathBlob(place.clientCertFile);
+        eap["private-key"] =
+            PathBlob(place.privateKeyFile.empty() ? place.clientCertFile : place.privateKeyFile);
+        if (!password.empty())
+            eap["private-key-password"] = password;
+    } else if (!password.empty()) {
+        eap["password"] = password;
+    }
+    if (p.ValidateServerCert != 0) {
+        if (place.caCertFile.empty()) {
+            refusal = "the authority certificate \"" + FIELD(p, sCertAuthority) +
+                      "\" is not in the authority folder";
+            return false;
+        }
+        eap["ca-cert"] = PathBlob(place.caCertFile);
+    }
+    return true;
+}
+
+bool AddSecurity(const WLProfile& p, const NetConnectPlace& place, NetSettings& out, std::string& refusal)
+{
+    const int method = p.EncryptionMethod;
+    if (method == Open)
+        return true;
+    NetProps& security = out["802-11-wireless-security"];
+    out["802-11-wireless"]["security"] = "802-11-wireless-security";
+    switch (method) {
+    case Wep:
+        AddWep(p, security);
+        return true;
+    case PskWpa:
+    case PskWpa2:
+        security["key-mgmt"] = "wpa-psk";
+        security["psk"] = FIELD(p, WPAPassphrase);
+        AddWpaFamily(p, security);
+        return true;
+    case Wpa:
+    case Wpa2:
+        security["key-mgmt"] = "wpa-eap";
+        AddWpaFamily(p, security);
+        return Add8021x(p, place, out, refusal);
+    case Dynamic8021x:
+        security["key-mgmt"] = "ieee8021x";
+        return Add8021x(p, place, out, refusal);
+    default:
+        refusal = "the profile's security type " + std::to_string(method) + " is unknown";
+        return false;
+    }
+}
+
+uint32_t PrefixOf(const uint8_t (&mask)[TSRWL_IP_SIZE])
+{
+    uint32_t bits = 0;
+    memcpy(&bits, mask, 4);
+    return uint32_t(std::popcount(bits));
+}
+
+void AddIp(const WLProfile& p, const NetConnectPlace& place, NetSettings& out)
+{
+    NetProps& ipv4 = out["ipv4"];
+    out["ipv6"]["method"] = "ignore";
+    if (p.FuncMode != 0) {
+        ipv4["method"] = "shared"; // clients of the access point get addresses from the manager
+        return;
+    }
+    if (!place.ip || (place.ip->wNetFlags & 1) == 0) {
+        ipv4["method"] = p.NetworkMode == 1 ? "auto" : "link-local";
+        return;
+    }
+    const NetworkInfo& info = *place.ip;
+    ipv4["method"] = "manual";
+    ipv4["address-data"] = NetAddressList{{IpText(info.IpAddr), PrefixOf(info.IpMask)}};
+    const std::string gateway = IpText(info.IpGate1);
+    if (!gateway.empty())
+        ipv4["gateway"] = gateway;
+    std::vector<uint32_t> dns;
+    for (const auto* server : {&info.IpDNS1, &info.IpDNS2}) {
+        uint32_t raw = 0; // the manager wants them in network order, which is how the record keeps them
+        memcpy(&raw, *server, 4);
+        if (raw != 0)
+            dns.push_back(raw);
+    }
+    if (!dns.empty())
+        ipv4["dns"] = dns;
+}
+
+void AddWireless(const WLProfile& p, const NetConnectPlace& place, NetSettings& out)
+{
+    NetProps& wireless = out["802-11-wireless"];
+    wireless["ssid"] = place.ssid;
+    const bool ap = p.FuncMode != 0;
+    wireless["mode"] = ap ? "ap" : p.NetworkMode == 1 ? "infrastructure" : "adhoc";
+    if (ap || p.NetworkMode != 1) {
+        const bool bandA = ap ? p.Channel > 14 : p.AdHocBand == 2;
+        wireless["band"] = bandA ? "a" : "bg";
+        if (p.Channel > 0)
+            wireless["channel"] = uint32_t(p.Channel);
+    }
+    if (ap ? p.ApSSIDHide != 0 : place.hidden)
+        wireless["hidden"] = true;
+}
+
+} // namespace
+
+uint32_t SecurityCodeOf(uint32_t flags, uint32_t wpaFlags, uint32_t rsnFlags)
+{
+    const bool rsnPsk = rsnFlags & (kKeyPsk | kKeySae), wpaPsk = wpaFlags & kKeyPsk;
+    const bool rsnEap = rsnFlags & kKey8021x, wpaEap = wpaFlags & kKey8021x;
+    if (rsnPsk || wpaPsk) {
+        const uint32_t digit = CipherDigit((rsnPsk ? rsnFlags : 0) | (wpaPsk ? wpaFlags : 0));
+        return (rsnPsk && wpaPsk ? 1020 : rsnPsk ? 120 : 20) + digit;
+    }
+    if (rsnEap || wpaEap) {
+        const uint32_t digit = CipherDigit((rsnEap ? rsnFlags : 0) | (wpaEap ? wpaFlags : 0));
+        return (rsnEap && wpaEap ? 1010 : rsnEap ? 110 : 10) + digit;
+    }
+    return (flags & kPrivacy) ? 1 : 0;
+}
+
+uint32_t DotModeOf(uint32_t mhz, uint32_t maxBitrateKbps)
+{
+    if (mhz >= 4900)
+        return 2;
+    return maxBitrateKbps > 11000 ? 3 : 1;
+}
+
+int32_t SignalDbmOf(uint32_t strength)
+{
+    return int32_t(std::min<uint32_t>(strength, 100)) / 2 - 100;
+}
+
+std::string IpText(const uint8_t (&ip)[TSRWL_IP_SIZE])
+{
+    if (ip[0] == 0 && ip[1] == 0 && ip[2] == 0 && ip[3] == 0)
+        return {};
+    char text[INET_ADDRSTRLEN] = {};
+    inet_ntop(AF_INET, ip, text, sizeof text);
+    return text;
+}
+
+bool IpBytes(const std::string& text, uint8_t (&ip)[TSRWL_IP_SIZE])
+{
+    return inet_pton(AF_INET, text.c_str(), ip) == 1;
+}
+
+bool BuildConnection(const WLProfile& p, const NetConnectPlace& place, NetSettings& out, std::string& refusal)
+{
+    out.clear();
+    if (place.ssid.empty() || place.ssid.size() > TSRWL_SSID_MAX) {
+        refusal = "the profile names no network";
+        return false;
+    }
+    if (p.FuncMode != 0 && p.APMacFilterMode != 0) {
+        refusal = "the access point's MAC filter cannot be applied through the network manager";
+        return false;
+    }
+    if (p.FuncMode != 0 && p.EncryptionMethod != Open && p.EncryptionMethod != Wep &&
+        p.EncryptionMethod != PskWpa && p.EncryptionMethod != PskWpa2) {
+        refusal = "an access point can only be open or use WEP or a pre-shared key";
+        return false;
+    }
+    NetProps& connection = out["connection"];
+    const std::string name = FIELD(p, ProfileName);
+    connection["id"] = name.empty() ? std::string("wlanutil") : name;
+    connection["uuid"] = place.uuid;
+    connection["type"] = "802-11-wireless";
+    connection["interface-name"] = place.iface;
+    connection["autoconnect"] = false;
+    AddWireless(p, place, out);
+    AddIp(p, place, out);
+    return AddSecurity(p, place, out, refusal);
+}

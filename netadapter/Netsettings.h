@@ -1,0 +1,37 @@
+#pragma once
+
+#include "Netvalue.h"
+#include "engine/tsrwl.h"
+
+#include <string>
+
+// How the adapter library's records and the network manager's words meet: the scan's security code of an
+// access point, signal and band codes, and the connection settings that carry a profile.
+
+// Security code of a scanned network from the access point's privacy flag and its WPA and RSN flags.
+uint32_t SecurityCodeOf(uint32_t flags, uint32_t wpaFlags, uint32_t rsnFlags);
+// Network type code: 1 = 802.11b, 2 = 802.11a, 3 = 802.11g.
+uint32_t DotModeOf(uint32_t mhz, uint32_t maxBitrateKbps);
+// The manager's strength percentage back into dBm (it makes the percentage from the level in dBm).
+int32_t SignalDbmOf(uint32_t strength);
+// "a.b.c.d" of four address bytes; empty for 0.0.0.0.
+std::string IpText(const uint8_t (&ip)[TSRWL_IP_SIZE]);
+// Four address bytes of "a.b.c.d"; false for anything else.
+bool IpBytes(const std::string& text, uint8_t (&ip)[TSRWL_IP_SIZE]);
+
+// What the connection needs beyond the profile: where, and the files of the certificates it names.
+struct NetConnectPlace {
+    std::string iface;
+    std::string uuid;
+    NetBytes ssid;       // the network's name bytes (a profile's empty or "ANY" name already resolved)
+    bool hidden = false; // not seen by the last scan
+    std::string caCertFile;
+    std::string clientCertFile;
+    std::string privateKeyFile;
+    const NetworkInfo* ip = nullptr; // fixed IP settings to carry, or none for an automatic address
+};
+
+// The settings of a volatile connection that applies `profile`. False, with the reason, when the profile asks
+// for something the manager cannot give (the caller logs it and does not connect).
+bool BuildConnection(const WLProfile& profile, const NetConnectPlace& place, NetSettings& out,
+                     std::string& refusal);

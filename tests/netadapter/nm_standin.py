@@ -1,0 +1,111 @@
+'''Network manager stand-in for the adapter library's tests.
+
+The networkmanager template of python-dbusmock, plus what the library uses and the template lacks:
+AddAndActivateConnection2 (it keeps the settings and options it was given, for the test to read back), the
+devices' Autoconnect, Ip4Config and Disconnect, and a choice of how the next activation ends.
+'''
+# pylint: disable=wildcard-import,unused-wildcard-import,invalid-name
+import dbus
+import dbusmock
+from dbusmock.templates.networkmanager import *  # noqa: F401,F403 (the template's mock methods come along)
+from dbusmock.templates import networkmanager as nm
+from gi.repository import GLib
+
+STANDIN = {'outcome': 'activate', 'settings': {}, 'options': {}, 'count': 0}
+
+DEVICE_STATE = {'activate': 100, 'fail': 40, 'stall': 50}
+MODE = {'infrastructure': 2, 'adhoc': 1, 'ap': 3}
+
+
+def _set(path, iface, name, value):
+    obj = dbusmock.get_object(path)
+    obj.Set(iface, name, value)
+    obj.EmitSignal(iface, 'PropertiesChanged', 'a{sv}', [{name: value}])
+
+
+def _fail_later(device, active):
+    _set(device, nm.DEVICE_IFACE, 'StateReason', dbus.Struct((dbus.UInt32(120), dbus.UInt32(7)), signature='uu'))
+    _set(device, nm.DEVICE_IFACE, 'State', dbus.UInt32(120))
+    _set(device, nm.DEVICE_IFACE, 'ActiveConnection', dbus.ObjectPath('/'))
+    _set(active, nm.ACTIVE_CONNECTION_IFACE, 'State', dbus.UInt32(4))
+    return False
+
+
+def _matching_point(device, ssid):
+    for path in dbusmock.get_object(device).access_points:
+        if bytes(dbusmock.get_object(path).Get(nm.ACCESS_POINT_IFACE, 'Ssid')) == bytes(ssid):
+            return path
+    return '/'
+
+
+def add_and_activate2(self, settings, device, _specific, options):
+    STANDIN['settings'] = settings
+    STANDIN['options'] = options
+    STANDIN['count'] += 1
+    name = 'Standin%d' % STANDIN['count']
+    conn_path = '/org/freedesktop/NetworkManager/Settings/' + name
+    self.AddObject(conn_path, nm.CSETTINGS_IFACE, {}, [])
+    conn = dbusmock.get_object(conn_path)
+    conn.settings = settings
+    conn.AddMethod(nm.CSETTINGS_IFACE, 'GetSettings', '', 'a{sa{sv}}', lambda obj: obj.settings)
+    outcome = STANDIN['outcome']
+    wireless = settings['802-11-wireless']
+    point = _matching_point(device, wireless['ssid'])
+    active = nm.AddActiveConnection(self, [device], conn_path, point, name, dbus.UInt32(1))
+    _set(device, nm.DEVICE_IFACE, 'State', dbus.UInt32(DEVICE_STATE[outcome]))
+    _set(device, nm.WIRELESS_DEVICE_IFACE, 'Mode', dbus.UInt32(MODE.get(str(wireless.get('mode', '')), 2)))
+    if outcome == 'activate':
+        _set(device, nm.WIRELESS_DEVICE_IFACE, 'ActiveAccessPoint', dbus.ObjectPath(point))
+        _set(active, nm.ACTIVE_CONNECTION_IFACE, 'State', dbus.UInt32(2))
+    elif outcome == 'fail':
+        GLib.timeout_add(300, _fail_later, device, active)
+    return (dbus.ObjectPath(conn_path), dbus.ObjectPath(active), dbus.Dictionary({}, signature='sv'))
+
+
+def device_disconnect(self):
+    dbusmock.get_object(nm.MAIN_OBJ).SetDeviceDisconnected(self.path)
+    _set(self.path, nm.WIRELESS_DEVICE_IFACE, 'ActiveAccessPoint', dbus.ObjectPath('/'))
+
+
+def load(mock, parameters):
+    nm.load(mock, parameters)
+    manager = dbusmock.get_object(nm.MANAGER_OBJ)
+    manager.AddMethod(nm.MANAGER_IFACE, 'AddAndActivateConnection2', 'a{sa{sv}}ooa{sv}', 'ooa{sv}',
+                      add_and_activate2)
+
+
+@dbus.service.method(dbusmock.MOCK_IFACE, in_signature='ss', out_signature='s')
+def AddStandinDevice(self, device_name, iface_name):
+    '''A disconnected Wi-Fi device with what the library reads beyond the template's device.'''
+    path = nm.AddWiFiDevice(self, device_name, iface_name, 30)
+    device = dbusmock.get_object(path)
+    device.AddProperties(nm.DEVICE_IFACE, {'Autoconnect': True, 'Ip4Config': dbus.ObjectPath('/')})
+    device.AddProperties(nm.WIRELESS_DEVICE_IFACE, {'ActiveAccessPoint': dbus.ObjectPath('/')})
+    device.AddMethod(nm.DEVICE_IFACE, 'Disconnect', '', '', device_disconnect)
+    return path
+
+
+@dbus.service.method(dbusmock.MOCK_IFACE, in_signature='s', out_signature='')
+def SetConnectOutcome(_self, outcome):
+    '''How the next activations end: activate, fail (0.3 s after it started) or stall.'''
+    STANDIN['outcome'] = str(outcome)
+
+
+@dbus.service.method(dbusmock.MOCK_IFACE, in_signature='', out_signature='a{sa{sv}}a{sv}')
+def LastConnection(_self):
+    '''Settings and options of the last AddAndActivateConnection2.'''
+    return (STANDIN['settings'], STANDIN['options'])
+
+
+@dbus.service.method(dbusmock.MOCK_IFACE, in_signature='sssu', out_signature='s')
+def AddIp4Config(self, device, address, gateway, prefix):
+    '''An IPv4 configuration on a device: one address, its gateway and a name server at the gateway.'''
+    path = device.replace('/Devices/', '/IP4Config/')
+    self.AddObject(path, nm.DEVICE_IFACE.replace('Device', 'IP4Config'), {
+        'AddressData': dbus.Array([{'address': address, 'prefix': dbus.UInt32(prefix)}], signature='a{sv}'),
+        'Gateway': gateway,
+        'NameserverData': dbus.Array([{'address': gateway}], signature='a{sv}'),
+        'Domains': dbus.Array(['example.org'], signature='s'),
+    }, [])
+    _set(device, nm.DEVICE_IFACE, 'Ip4Config', dbus.ObjectPath(path))
+    return path

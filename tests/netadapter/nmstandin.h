@@ -1,0 +1,43 @@
+#pragma once
+
+#include "netadapter/Netvalue.h"
+
+#include <string>
+#include <sys/types.h>
+#include <systemd/sd-bus.h>
+
+// A private message bus with the network manager stand-in (nm_standin.py on python-dbusmock) on it, and a
+// client connection through which the test builds the world: devices, access points, how connects end.
+// The test process's DBUS_SYSTEM_BUS_ADDRESS points at the private bus, where the adapter library looks.
+class NmStandin {
+public:
+    explicit NmStandin(std::string dir);
+    ~NmStandin();
+    NmStandin(const NmStandin&) = delete;
+    NmStandin& operator=(const NmStandin&) = delete;
+
+    static bool Available();
+    bool Start();
+    void StopBus();
+    std::string Address() const { return "unix:path=" + m_dir + "/bus"; }
+
+    std::string AddDevice(const std::string& name, const std::string& iface);
+    // An access point; `ssid` is taken as bytes. Flags as the manager has them (privacy, WPA, RSN).
+    std::string AddPoint(const std::string& device, const std::string& name, const std::string& ssid,
+                         const std::string& bssid, uint32_t mhz, uint8_t strength, uint32_t flags,
+                         uint32_t wpa, uint32_t rsn, uint32_t mode = 2);
+    void SetOutcome(const char* outcome);
+    NetSettings LastSettings(NetProps* options = nullptr);
+    NetValue Property(const std::string& path, const char* iface, const char* name);
+    void SetProperty(const std::string& path, const char* iface, const char* name, const char* type, ...);
+    std::string AddIp4Config(const std::string& device, const char* address, const char* gateway,
+                             uint32_t prefix);
+
+private:
+    sd_bus_message* CallMock(const char* member, const char* types, ...);
+
+    std::string m_dir;
+    pid_t m_daemon = -1;
+    pid_t m_service = -1;
+    sd_bus* m_bus = nullptr;
+};

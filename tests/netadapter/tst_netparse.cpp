@@ -1,0 +1,130 @@
+// The library's translations on their own: access point flags into scan security codes, and nl80211 answers
+// (built here with libnl as the kernel sends them) into channels, stations and the regulatory domain.
+#include "netadapter/Netradio.h"
+#include "netadapter/Netsettings.h"
+
+#include <gtest/gtest.h>
+#include <linux/nl80211.h>
+#include <netlink/genl/genl.h>
+
+namespace {
+
+constexpr uint32_t kPrivacy = 0x1, kTkip = 0x4, kCcmp = 0x8, kPsk = 0x100, kEap = 0x200, kSae = 0x400;
+
+struct Message {
+    nl_msg* msg = nlmsg_alloc();
+    explicit Message(uint8_t command) { genlmsg_put(msg, 0, 0, 30, 0, 0, command, 0); }
+    ~Message() { nlmsg_free(msg); }
+};
+
+struct Freq {
+    uint32_t mhz;
+    bool disabled, noIr, radar;
+};
+
+void PutBand(nl_msg* msg, int index, const std::vector<Freq>& freqs)
+{
+    nlattr* band = nla_nest_start(msg, index);
+    nlattr* list = nla_nest_start(msg, NL80211_BAND_ATTR_FREQS);
+    for (size_t i = 0; i < freqs.size(); ++i) {
+        nlattr* f = nla_nest_start(msg, int(i));
+        nla_put_u32(msg, NL80211_FREQUENCY_ATTR_FREQ, freqs[i].mhz);
+        if (freqs[i].disabled)
+            nla_put_flag(msg, NL80211_FREQUENCY_ATTR_DISABLED);
+        if (freqs[i].noIr)
+            nla_put_flag(msg, NL80211_FREQUENCY_ATTR_NO_IR);
+        if (freqs[i].radar)
+            nla_put_flag(msg, NL80211_FREQUENCY_ATTR_RADAR);
+        nla_nest_end(msg, f);
+    }
+    nla_nest_end(msg, list);
+    nla_nest_end(msg, band);
+}
+
+} // namespace
+
+TEST(NetSecurityCode, FlagsOfEveryKindGiveTheScanCode)
+{
+    struct Case {
+        uint32_t flags, wpa, rsn, code;
+    } cases[] = {
+        {0, 0, 0, 0},
+        {kPrivacy, 0, 0, 1},
+        {kPrivacy, kPsk | kTkip, 0, 20},
+        {kPrivacy, kPsk | kCcmp, 0, 23},
+        {kPrivacy, 0, kPsk | kCcmp, 123},
+        {kPrivacy, 0, kPsk | kTkip | kCcmp, 125},
+        {kPrivacy, kPsk | kTkip, kPsk | kCcmp, 1025},
+        {kPrivacy, kEap | kTkip, 0, 10},
+        {kPrivacy, 0, kEap | kCcmp, 113},
+        {kPrivacy, kEap | kTkip, kEap | kTkip, 1010},
+        {kPrivacy, 0, kSae | kCcmp, 123}, // WPA3 personal is offered as WPA2 with a pre-shared key
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(SecurityCodeOf(c.flags, c.wpa, c.rsn), c.code) << c.wpa << " " << c.rsn;
+}
+
+TEST(NetSecurityCode, BandSignalAndAddressConversions)
+{
+    EXPECT_EQ(DotModeOf(5180, 54000), 2u);
+    EXPECT_EQ(DotModeOf(2412, 54000), 3u);
+    EXPECT_EQ(DotModeOf(2412, 11000), 1u);
+    EXPECT_EQ(SignalDbmOf(100), -50);
+    EXPECT_EQ(SignalDbmOf(0), -100);
+    EXPECT_EQ(SignalDbmOf(250), -50);
+    uint8_t ip[4] = {};
+    EXPECT_TRUE(IpBytes("10.1.2.3", ip));
+    EXPECT_EQ(IpText(ip), "10.1.2.3");
+    EXPECT_FALSE(IpBytes("10.1.2", ip));
+    const uint8_t zero[4] = {};
+    EXPECT_EQ(IpText(zero), "");
+}
+
+TEST(NetRadioParse, WiphyBandsGiveTheChannelsAStationOrAnAccessPointMayUse)
+{
+    Message m(NL80211_CMD_NEW_WIPHY);
+    nla_put_u32(m.msg, NL80211_ATTR_WIPHY, 3);
+    nlattr* bands = nla_nest_start(m.msg, NL80211_ATTR_WIPHY_BANDS);
+    PutBand(m.msg, 0, {{2412, false, false, false}, {2467, false, true, false}, {2484, true, false, false}});
+    PutBand(m.msg, 1, {{5180, false, false, false}, {5260, false, false, true}, {5500, false, true, true}});
+    nla_nest_end(m.msg, bands);
+
+    EXPECT_EQ(ParseWiphyIndex(m.msg), 3u);
+    std::vector<NetFrequency> freqs;
+    ParseWiphyFrequencies(m.msg, freqs);
+    ASSERT_EQ(freqs.size(), 6u);
+    EXPECT_EQ(ChannelsOf(freqs, 1, false), (std::vector<int>{1, 12}));
+    EXPECT_EQ(ChannelsOf(freqs, 4, true), (std::vector<int>{1}));
+    EXPECT_EQ(ChannelsOf(freqs, 2, false), (std::vector<int>{36, 52, 100}));
+    EXPECT_EQ(ChannelsOf(freqs, 2, true), (std::vector<int>{36}));
+}
+
+TEST(NetRadioParse, AnswersWithoutTheirAttributeGiveNothing)
+{
+    Message empty(NL80211_CMD_NEW_WIPHY);
+    std::vector<NetFrequency> freqs;
+    ParseWiphyFrequencies(empty.msg, freqs);
+    EXPECT_TRUE(freqs.empty());
+    EXPECT_FALSE(ParseWiphyIndex(empty.msg));
+    EXPECT_FALSE(ParseStationMac(empty.msg));
+    EXPECT_FALSE(ParseRegAlpha2(empty.msg));
+
+    Message shortMac(NL80211_CMD_NEW_STATION);
+    const uint8_t five[5] = {1, 2, 3, 4, 5};
+    nla_put(shortMac.msg, NL80211_ATTR_MAC, sizeof five, five);
+    EXPECT_FALSE(ParseStationMac(shortMac.msg));
+}
+
+TEST(NetRadioParse, StationAndRegulatoryAnswers)
+{
+    Message station(NL80211_CMD_NEW_STATION);
+    const uint8_t mac[6] = {0x02, 0xAA, 0xBB, 0xCC, 0xDD, 0xEE};
+    nla_put(station.msg, NL80211_ATTR_MAC, sizeof mac, mac);
+    const auto parsed = ParseStationMac(station.msg);
+    ASSERT_TRUE(parsed);
+    EXPECT_EQ(*parsed, (NetMac{0x02, 0xAA, 0xBB, 0xCC, 0xDD, 0xEE}));
+
+    Message reg(NL80211_CMD_GET_REG);
+    nla_put_string(reg.msg, NL80211_ATTR_REG_ALPHA2, "DE");
+    EXPECT_EQ(ParseRegAlpha2(reg.msg), "DE");
+}
