@@ -5,6 +5,8 @@
 #include <QStandardPaths>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace {
@@ -20,7 +22,8 @@ int GetSessionByPid(sd_bus_message* call, void*, sd_bus_error*)
     return sd_bus_reply_method_return(call, "o", SESSION_PATH);
 }
 
-int GetActive(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply, void* logind, sd_bus_error*)
+int GetActive(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply, void* logind,
+              sd_bus_error*)
 {
     return sd_bus_message_append(reply, "b", int(static_cast<FakeLogind*>(logind)->Active.load()));
 }
@@ -88,7 +91,24 @@ bool FakeLogind::StartBus()
     m_Daemon.setProcessChannelMode(QProcess::ForwardedOutputChannel);
     m_Daemon.setStandardErrorFile(QProcess::nullDevice());
     m_Daemon.start("dbus-daemon", {"--nofork", "--config-file=" + config});
-    return m_Daemon.waitForStarted(5000) && testutil::WaitFor([&] { return QFile::exists(m_Socket); });
+    // The socket file appears when the daemon binds it, a moment before it listens: wait until it answers.
+    return m_Daemon.waitForStarted(5000) && testutil::WaitFor([&] { return Listening(); });
+}
+
+bool FakeLogind::Listening() const
+{
+    const QByteArray path = QFile::encodeName(m_Socket);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (size_t(path.size()) >= sizeof address.sun_path)
+        return false;
+    memcpy(address.sun_path, path.constData(), size_t(path.size()));
+    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const bool ok =
+        fd >= 0 && ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    if (fd >= 0)
+        close(fd);
+    return ok;
 }
 
 bool FakeLogind::StartService()
@@ -149,7 +169,9 @@ void FakeLogind::RunPosted()
 void FakeLogind::SetActive(bool active)
 {
     Active = active;
-    Post([](sd_bus* bus) { sd_bus_emit_properties_changed(bus, SESSION_PATH, SESSION_INTERFACE, "Active", nullptr); });
+    Post([](sd_bus* bus) {
+        sd_bus_emit_properties_changed(bus, SESSION_PATH, SESSION_INTERFACE, "Active", nullptr);
+    });
 }
 
 void FakeLogind::PrepareForSleep(bool start)

@@ -32,6 +32,7 @@ public:
     std::atomic<bool> Active{true};
 
 private:
+    bool Listening() const;
     bool Connect();
     void Serve();
     void Post(std::function<void(sd_bus*)> job);

@@ -9,7 +9,6 @@
 #include <cstdarg>
 #include <fstream>
 #include <spawn.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -98,13 +97,19 @@ bool NmStandin::Start()
            "<allow own=\"*\"/></policy></busconfig>\n";
     unlink((m_dir + "/bus").c_str());
     m_daemon = Spawn({"dbus-daemon", "--nofork", "--config-file=" + config});
-    struct stat st {};
-    if (m_daemon < 0 || !WaitUntil([&] { return stat((m_dir + "/bus").c_str(), &st) == 0; }, 10000))
+    // The socket file appears when the daemon binds it, a moment before it listens: wait for a connection.
+    const auto connected = [&] {
+        if (sd_bus_new(&m_bus) >= 0 && sd_bus_set_address(m_bus, Address().c_str()) >= 0 &&
+            sd_bus_set_bus_client(m_bus, 1) >= 0 && sd_bus_start(m_bus) >= 0)
+            return true;
+        m_bus = sd_bus_unref(m_bus);
+        return false;
+    };
+    if (m_daemon < 0 || !WaitUntil(connected, 10000))
         return false;
     setenv("DBUS_SYSTEM_BUS_ADDRESS", Address().c_str(), 1);
     m_service = Spawn({kPython, "-m", "dbusmock", "--system", "--template", NM_STANDIN_TEMPLATE});
-    if (m_service < 0 || sd_bus_new(&m_bus) < 0 || sd_bus_set_address(m_bus, Address().c_str()) < 0 ||
-        sd_bus_set_bus_client(m_bus, 1) < 0 || sd_bus_start(m_bus) < 0)
+    if (m_service < 0)
         return false;
     // Python takes its time on a loaded machine.
     return WaitUntil(
