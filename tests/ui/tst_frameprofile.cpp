@@ -382,3 +382,97 @@ TEST_F(ProfilePageTest, EditingKeepsANameThatIsNotUtf8ByteForByte)
     Click("BtnActLater");
     EXPECT_TRUE(WaitFor([&] { return ReceivedShow(2); }));
 }
+
+TEST_F(ProfilePageTest, BandPageOnADualBandAdapterKeepsTheAdHocBandOnAnAllowedBand)
+{
+    WriteSettings("[Setting]\nInitConnect=0\nSupportMode=14\nDefChA=40\n");
+    Attach();
+    Store({{"Dual", "Open-Net", 1, 0}});
+    WLProfile p{};
+    {
+        TProfileList list;
+        m_Adapter->GetProfileList(0, list);
+        p = *list.front();
+    }
+    p.ABGMode = 11;
+    p.AdHocBand = 3;
+    ASSERT_TRUE(m_Adapter->UpdateProfile(p, "Dual"));
+    m_Page->SetAdapter(m_Adapter.get(), 1, 0);
+    Click("BtnEdit");
+    Click("BtnNext");
+    ASSERT_EQ(CurrentName(), "FrameWireless1");
+    auto* band24 = OnPage<QCheckBox>("ChkBand1");
+    auto* band5 = OnPage<QCheckBox>("ChkBand2");
+    EXPECT_TRUE(band24->isChecked());
+    EXPECT_FALSE(band5->isChecked());
+    EXPECT_EQ(Value("LbBand1"), "2.4 GHz");
+    EXPECT_EQ(Value("LbBand2"), "5 GHz");
+    EXPECT_FALSE(OnPage("ChkBand3")->isVisible());
+
+    QTest::mouseClick(band5, Qt::LeftButton);
+    Click("BtnNext");
+    EXPECT_EQ(g_Var.EditingProfile.ABGMode, 14);
+    EXPECT_EQ(Value("LblWlMode"), "2.4 GHz + 5 GHz");
+    Click("BtnBack");
+
+    QTest::mouseClick(band24, Qt::LeftButton);
+    QTest::mouseClick(band5, Qt::LeftButton);
+    TFormMsgBox::SetNextAnswer(mrOk);
+    Click("BtnNext");
+    EXPECT_EQ(TFormMsgBox::LastShown().Text, "No band was selected!\nAt least one band must be selected.");
+    EXPECT_EQ(CurrentName(), "FrameWireless1");
+
+    QTest::mouseClick(band5, Qt::LeftButton);
+    Click("BtnNext");
+    EXPECT_EQ(g_Var.EditingProfile.ABGMode, 2);
+    EXPECT_EQ(g_Var.EditingProfile.AdHocBand, 2) << "802.11g is not on the 5 GHz band";
+    EXPECT_EQ(g_Var.EditingProfile.Channel, 40);
+}
+
+TEST_F(ProfilePageTest, AdHocBandsAndChannelsFollowTheAdaptersSettings)
+{
+    const struct {
+        const char* settings;
+        const char* band;
+        QStringList bands, channels;
+        bool wirelessPage;
+    } cases[] = {
+        {"SupportMode=14\nAdHocChA=36,40,x,44\n", "802.11a", {"802.11b", "802.11g", "802.11a"}, {"36", "40", "44"}, true},
+        {"SupportMode=11\nEnableAdHocG=0\nAdHocChB=1,2\nAdHocChB_FCC=0,11\n", "2.4 GHz", {"2.4 GHz"}, {"Auto", "11"}, false},
+    };
+    for (const auto& c : cases) {
+        WriteSettings(QByteArray("[Setting]\nInitConnect=0\n") + c.settings);
+        Attach();
+        Click("BtnAdd");
+        Type("EdtSSID", "cell");
+        QTest::mouseClick(OnPage("LbAdHoc"), Qt::LeftButton);
+        Click("BtnNext");
+        ASSERT_EQ(CurrentName(), "FrameWlMode1");
+        auto* bands = OnPage<QComboBox>("CmbAdHocMode");
+        QStringList texts;
+        for (int i = 0; i < bands->count(); ++i)
+            texts << bands->itemText(i);
+        EXPECT_EQ(texts, c.bands) << c.settings;
+        bands->setFocus();
+        QTest::keyClick(bands, Qt::Key_Home);
+        for (int i = 0; i < bands->count() && bands->currentText() != c.band; ++i)
+            QTest::keyClick(bands, Qt::Key_Down);
+        auto* channels = OnPage<QComboBox>("CmbChannel");
+        texts.clear();
+        for (int i = 0; i < channels->count(); ++i)
+            texts << channels->itemText(i);
+        EXPECT_EQ(texts, c.channels) << c.settings;
+        Click("BtnExit");
+
+        // An infrastructure profile sees the band page only on an adapter with both bands.
+        m_Page->EnterPage(nullptr, 0, 0);
+        Click("BtnAdd");
+        Type("EdtSSID", "infra");
+        Click("BtnNext");
+        EXPECT_EQ(CurrentName(), c.wirelessPage ? "FrameWireless1" : "FrameConfirm1") << c.settings;
+        Click("BtnExit");
+        m_Page->EnterPage(nullptr, 0, 0);
+        m_Page->SetAdapter(nullptr, 2, 0);
+        DestroyAdapter();
+    }
+}

@@ -1,4 +1,5 @@
 #include "Uframeadapter.h"
+#include "Ueditorpage.h"
 #include "Ulinktexts.h"
 #include "Upageskin.h"
 #include "Upagetools.h"
@@ -44,11 +45,6 @@ void FillValues(QComboBox* combo, std::initializer_list<TValueItem> items)
         combo->addItem(CommonText(item.Index), item.Value);
 }
 
-int SelectedValue(const QComboBox* combo, int fallback)
-{
-    return combo->currentIndex() >= 0 ? combo->currentData().toInt() : fallback;
-}
-
 void SelectValueOr(QComboBox* combo, int value, int fallback)
 {
     if (!SelectComboByValue(combo, value) && !SelectComboByValue(combo, fallback))
@@ -72,9 +68,7 @@ void TFrameAdapter::InitPage()
     LoadTexts(SECTION);
     SetPageBackground(ui->ImgBG, QStringLiteral("ImgAdapter"));
     SetTextColor(ui->LbSetting, SKIN_HEADER_TEXT);
-    for (QLabel* caption : {ui->LbTxRate, ui->LbPreamble, ui->LbPower})
-        SetTextColor(caption, SKIN_CAPTION_TEXT);
-    AddMarkBullets(this, {ui->LbTxRate, ui->LbPreamble, ui->LbPower});
+    AddCaptionBullets(this, {ui->LbTxRate, ui->LbPreamble, ui->LbPower});
     SetButtonRow({{ui->BtnSave, "ImgBtnSave"}}, SAVE_RIGHT);
     FillValues(ui->CmbPreamble, {PREAMBLE_ITEMS[0], PREAMBLE_ITEMS[1], PREAMBLE_ITEMS[2]});
     FillValues(ui->CmbPower, {POWER_ITEMS[0], POWER_ITEMS[1], POWER_ITEMS[2]});

@@ -1,4 +1,5 @@
 #include "Uframeconfirm.h"
+#include "Ueditorpage.h"
 #include "Ulinktexts.h"
 #include "Upageskin.h"
 #include "Upagetools.h"
@@ -17,7 +18,7 @@ constexpr int EXIT_RIGHT = 531;
 } // namespace
 
 TFrameConfirm::TFrameConfirm(QWidget* parent)
-    : TStationPage(parent), ui(std::make_unique<Ui::FrameConfirm>())
+    : TPropertyPageFrame(parent), ui(std::make_unique<Ui::FrameConfirm>())
 {
     ui->setupUi(this);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -30,16 +31,14 @@ void TFrameConfirm::InitPage()
     LoadTexts(SECTION);
     SetPageBackground(ui->ImgBG, QStringLiteral("ImgFrProfSet"));
     SetTextColor(ui->LbConfirm, SKIN_HEADER_TEXT);
-    for (QLabel* caption : {ui->LbSSID, ui->LbNetType, ui->LbWlMode, ui->LbChannel, ui->LbSecurity})
-        SetTextColor(caption, SKIN_CAPTION_TEXT);
-    AddMarkBullets(this, {ui->LbSSID, ui->LbNetType, ui->LbWlMode, ui->LbChannel, ui->LbSecurity});
+    AddCaptionBullets(this, {ui->LbSSID, ui->LbNetType, ui->LbWlMode, ui->LbChannel, ui->LbSecurity});
     for (QLabel* value : {ui->LblSSID, ui->LblNetType, ui->LblWlMode, ui->LblChannel, ui->LblSecurity}) {
         SetTextColor(value, SKIN_VALUE_TEXT);
         static_cast<TEllipsisLabel*>(value)->SetEllipsisEnd(true);
     }
     SetButtonRow({{ui->BtnExit, "ImgBtnExit"}, {ui->BtnSave, "ImgBtnSave"}, {ui->BtnBack, "ImgBtnBack"}}, EXIT_RIGHT);
     ClearPage();
-    TStationPage::InitPage();
+    TPropertyPageFrame::InitPage();
 }
 
 bool TFrameConfirm::EnterPage(TPropertyPageFrame* leftPage, int mode, int context)
@@ -50,5 +49,11 @@ bool TFrameConfirm::EnterPage(TPropertyPageFrame* leftPage, int mode, int contex
     ui->LblWlMode->setText(ProfileModeText(p, m_Adapter));
     ui->LblChannel->setText(ProfileChannelText(p));
     ui->LblSecurity->setText(SecurityText(p.EncryptionMethod));
-    return TStationPage::EnterPage(leftPage, mode, context);
+    return TPropertyPageFrame::EnterPage(leftPage, mode, context);
+}
+
+void TFrameConfirm::SetAdapter(CNICAdapter* adapter, int change, int flags)
+{
+    TrackStationAdapter(this, m_Adapter, adapter, change, flags);
+    TPropertyPageFrame::SetAdapter(adapter, change, flags);
 }

@@ -1,4 +1,5 @@
 #include "Uframenettype.h"
+#include "Ueditorpage.h"
 #include "Ulinktexts.h"
 #include "Upageskin.h"
 #include "Upagetools.h"
@@ -64,11 +65,11 @@ void TFrameNetType::InitPage()
     LoadTexts(SECTION);
     SetPageBackground(ui->ImgBG, QStringLiteral("ImgFrProfile"));
     SetTextColor(ui->LbEdtMode, SKIN_HEADER_TEXT);
-    for (QLabel* caption : {ui->LbName, ui->LbSSID, ui->LbNetType, ui->LbInfra, ui->LbAdHoc})
+    for (QLabel* caption : {ui->LbInfra, ui->LbAdHoc})
         SetTextColor(caption, SKIN_CAPTION_TEXT);
     for (QLabel* text : std::initializer_list<QLabel*>{ui->LblInfra, ui->LblAdHoc, ui->LbScan})
         SetTextColor(text, SKIN_VALUE_TEXT);
-    AddMarkBullets(this, {ui->LbName, ui->LbSSID, ui->LbNetType});
+    AddCaptionBullets(this, {ui->LbName, ui->LbSSID, ui->LbNetType});
     SetButtonRow({{ui->BtnExit, "ImgBtnExit"}, {ui->BtnNext, "ImgBtnNext"}}, EXIT_RIGHT);
     SetButtonRow({{ui->BtnSelect, "ImgBtnSelect"}, {ui->BtnScan, "ImgBtnScan"}}, SELECT_RIGHT);
     FitLabel(ui->LbInfra, ui->LblInfra, TYPE_TEXT_RIGHT);

@@ -1,4 +1,5 @@
 #include "Uframewireless.h"
+#include "Ueditorpage.h"
 #include "Ulinktexts.h"
 #include "Upageskin.h"
 #include "Upagetools.h"
@@ -12,7 +13,6 @@
 
 namespace {
 
-constexpr int EXIT_RIGHT = 531;
 constexpr int LT_GHZ = 4;
 const char* const BANDS_PROPERTY = "bands";
 constexpr uint32_t BANDS_24GHZ = BAND_B | BAND_G | BAND_G_EXTRA;
@@ -27,7 +27,7 @@ uint32_t CarriedBands(const QCheckBox* box)
 } // namespace
 
 TFrameWireless::TFrameWireless(QWidget* parent)
-    : TStationPage(parent), ui(std::make_unique<Ui::FrameWireless>())
+    : TPropertyPageFrame(parent), ui(std::make_unique<Ui::FrameWireless>())
 {
     ui->setupUi(this);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -37,14 +37,12 @@ TFrameWireless::~TFrameWireless() = default;
 
 void TFrameWireless::InitPage()
 {
-    LoadTexts(QStringLiteral("FrameWireless"));
-    SetPageBackground(ui->ImgBG, QStringLiteral("ImgFrProfSet"));
+    SkinEditorPage(this, QStringLiteral("FrameWireless"), ui->ImgBG, {}, ui->BtnBack, ui->BtnNext, ui->BtnExit);
     SetTextColor(ui->LbWlModeSet, SKIN_HEADER_TEXT);
     for (QLabel* label : {ui->LbBand1, ui->LbBand2, ui->LbBand3})
         SetTextColor(label, SKIN_CAPTION_TEXT);
-    SetButtonRow({{ui->BtnExit, "ImgBtnExit"}, {ui->BtnNext, "ImgBtnNext"}, {ui->BtnBack, "ImgBtnBack"}}, EXIT_RIGHT);
     ClearPage();
-    TStationPage::InitPage();
+    TPropertyPageFrame::InitPage();
 }
 
 void TFrameWireless::OfferBand(QCheckBox* box, QLabel* label, uint32_t bands, bool checked, const QString& text)
@@ -72,13 +70,13 @@ bool TFrameWireless::EnterPage(TPropertyPageFrame* leftPage, int mode, int conte
                   QStringLiteral("5 ") + CommonText(LT_GHZ));
         OfferBand(ui->ChkBand3, ui->LbBand3, 0, false, QString());
     }
-    return TStationPage::EnterPage(leftPage, mode, context);
+    return TPropertyPageFrame::EnterPage(leftPage, mode, context);
 }
 
 bool TFrameWireless::LeavePage(TPropertyPageFrame* nextPage, int mode, int context)
 {
     if (mode != pmForward)
-        return TStationPage::LeavePage(nextPage, mode, context);
+        return TPropertyPageFrame::LeavePage(nextPage, mode, context);
     uint32_t chosen = 0;
     for (const QCheckBox* box : {ui->ChkBand1, ui->ChkBand2, ui->ChkBand3})
         if (box->isChecked())
@@ -102,5 +100,11 @@ bool TFrameWireless::LeavePage(TPropertyPageFrame* nextPage, int mode, int conte
             }
         }
     }
-    return TStationPage::LeavePage(nextPage, mode, context);
+    return TPropertyPageFrame::LeavePage(nextPage, mode, context);
+}
+
+void TFrameWireless::SetAdapter(CNICAdapter* adapter, int change, int flags)
+{
+    TrackStationAdapter(this, m_Adapter, adapter, change, flags);
+    TPropertyPageFrame::SetAdapter(adapter, change, flags);
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Ustationpage.h"
+#include "ui/Propertypageframeunit.h"
 
 #include <memory>
 
@@ -13,13 +13,14 @@ class FrameWireless;
 
 // The editor's band page for infrastructure profiles on an adapter with both 2.4 and 5 GHz bands: on which
 // of them the profile may connect. It keeps the profile's ad hoc band and channel on a band it allows.
-class TFrameWireless : public TStationPage {
+class TFrameWireless : public TPropertyPageFrame {
     Q_OBJECT
 public:
     explicit TFrameWireless(QWidget* parent = nullptr);
     ~TFrameWireless() override;
 
     void InitPage() override;
+    void SetAdapter(CNICAdapter* adapter, int change, int flags) override;
     bool EnterPage(TPropertyPageFrame* leftPage, int mode, int context) override;
     bool LeavePage(TPropertyPageFrame* nextPage, int mode, int context) override;
 
@@ -28,4 +29,5 @@ private:
     void OfferBand(QCheckBox* box, QLabel* label, uint32_t bands, bool checked, const QString& text);
 
     std::unique_ptr<Ui::FrameWireless> ui;
+    CNICAdapter* m_Adapter = nullptr;
 };

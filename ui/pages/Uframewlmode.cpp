@@ -1,4 +1,5 @@
 #include "Uframewlmode.h"
+#include "Ueditorpage.h"
 #include "Ulinktexts.h"
 #include "Upageskin.h"
 #include "Upagetools.h"
@@ -15,7 +16,6 @@
 namespace {
 
 const QString SECTION = QStringLiteral("FrameWlMode");
-constexpr int EXIT_RIGHT = 531;
 constexpr int MAX_CHANNELS = 256;
 constexpr int LT_AUTO = 5;
 constexpr int LT_GHZ = 4;
@@ -46,7 +46,7 @@ QString GHzText(const char* number)
 } // namespace
 
 TFrameWlMode::TFrameWlMode(QWidget* parent)
-    : TStationPage(parent), ui(std::make_unique<Ui::FrameWlMode>())
+    : TPropertyPageFrame(parent), ui(std::make_unique<Ui::FrameWlMode>())
 {
     ui->setupUi(this);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -57,22 +57,17 @@ TFrameWlMode::~TFrameWlMode() = default;
 
 void TFrameWlMode::InitPage()
 {
-    LoadTexts(SECTION);
-    SetPageBackground(ui->ImgBG, QStringLiteral("ImgFrProfSet"));
+    SkinEditorPage(this, SECTION, ui->ImgBG, {ui->LbMode, ui->LbChannel}, ui->BtnBack, ui->BtnNext, ui->BtnExit);
     SetTextColor(ui->LbWlSet, SKIN_HEADER_TEXT);
-    SetTextColor(ui->LbMode, SKIN_CAPTION_TEXT);
-    SetTextColor(ui->LbChannel, SKIN_CAPTION_TEXT);
-    AddMarkBullets(this, {ui->LbMode, ui->LbChannel});
-    SetButtonRow({{ui->BtnExit, "ImgBtnExit"}, {ui->BtnNext, "ImgBtnNext"}, {ui->BtnBack, "ImgBtnBack"}}, EXIT_RIGHT);
     ClearPage();
-    TStationPage::InitPage();
+    TPropertyPageFrame::InitPage();
 }
 
 void TFrameWlMode::ClearPage()
 {
     ui->CmbAdHocMode->clear();
     ui->CmbChannel->clear();
-    TStationPage::ClearPage();
+    TPropertyPageFrame::ClearPage();
 }
 
 void TFrameWlMode::FillBands()
@@ -135,7 +130,7 @@ bool TFrameWlMode::EnterPage(TPropertyPageFrame* leftPage, int mode, int context
         !(m_Adapter && SelectComboByValue(bands, m_Adapter->DefBand())) && bands->count() > 0)
         bands->setCurrentIndex(0);
     CmbAdHocModeSelect();
-    return TStationPage::EnterPage(leftPage, mode, context);
+    return TPropertyPageFrame::EnterPage(leftPage, mode, context);
 }
 
 bool TFrameWlMode::LeavePage(TPropertyPageFrame* nextPage, int mode, int context)
@@ -143,8 +138,14 @@ bool TFrameWlMode::LeavePage(TPropertyPageFrame* nextPage, int mode, int context
     if (mode == pmForward && m_Adapter) {
         WLProfile& p = g_Var.EditingProfile;
         const WLProfile& def = m_Adapter->DefProfile();
-        p.AdHocBand = ui->CmbAdHocMode->currentIndex() >= 0 ? ui->CmbAdHocMode->currentData().toInt() : def.AdHocBand;
-        p.Channel = ui->CmbChannel->currentIndex() >= 0 ? ui->CmbChannel->currentData().toInt() : def.Channel;
+        p.AdHocBand = SelectedValue(ui->CmbAdHocMode, def.AdHocBand);
+        p.Channel = SelectedValue(ui->CmbChannel, def.Channel);
     }
-    return TStationPage::LeavePage(nextPage, mode, context);
+    return TPropertyPageFrame::LeavePage(nextPage, mode, context);
+}
+
+void TFrameWlMode::SetAdapter(CNICAdapter* adapter, int change, int flags)
+{
+    TrackStationAdapter(this, m_Adapter, adapter, change, flags);
+    TPropertyPageFrame::SetAdapter(adapter, change, flags);
 }

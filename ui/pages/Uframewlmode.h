@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Ustationpage.h"
+#include "ui/Propertypageframeunit.h"
 
 #include <memory>
 
@@ -11,13 +11,14 @@ class FrameWlMode;
 // The editor's page for ad hoc profiles: the band and the channel on which the ad hoc network starts. The
 // channels come from the adapter's settings ("AdHocChB", "AdHocChG", "AdHocChA", optionally per regulatory
 // domain) or, without them, from the library.
-class TFrameWlMode : public TStationPage {
+class TFrameWlMode : public TPropertyPageFrame {
     Q_OBJECT
 public:
     explicit TFrameWlMode(QWidget* parent = nullptr);
     ~TFrameWlMode() override;
 
     void InitPage() override;
+    void SetAdapter(CNICAdapter* adapter, int change, int flags) override;
     void ClearPage() override;
     bool EnterPage(TPropertyPageFrame* leftPage, int mode, int context) override;
     bool LeavePage(TPropertyPageFrame* nextPage, int mode, int context) override;
@@ -29,4 +30,5 @@ private:
     void FillChannels(uint32_t bandBit, const QString& key);
 
     std::unique_ptr<Ui::FrameWlMode> ui;
+    CNICAdapter* m_Adapter = nullptr;
 };

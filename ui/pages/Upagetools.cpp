@@ -7,7 +7,6 @@
 #include "controls/Trifacebtn.h"
 #include "engine/Unicadapter.h"
 #include "ui/Uformmsgbox.h"
-#include "ui/Propertypageframeunit.h"
 #include "ui/Uformres.h"
 
 #include <QHeaderView>
@@ -41,15 +40,6 @@ void SetButtonRow(std::initializer_list<std::pair<TTrifaceBtn*, const char*>> ri
         button->move(right - button->width(), button->y());
         right = button->x() - BUTTON_GAP;
     }
-}
-
-void AddMarkBullets(TPropertyPageFrame* page, std::initializer_list<QWidget*> captions)
-{
-    if (!FormRes)
-        return;
-    const QPixmap mark = QPixmap::fromImage(FormRes->Picture(QStringLiteral("ImgMark")));
-    for (QWidget* caption : captions)
-        page->AddBullet(caption, mark);
 }
 
 void SetUpReportList(TSortLv* list, std::initializer_list<int> widths, int sortColumn)

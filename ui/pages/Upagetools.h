@@ -12,7 +12,6 @@ class QColor;
 class QWidget;
 class QTreeWidget;
 class QTreeWidgetItem;
-class TPropertyPageFrame;
 class TSortLv;
 class TTrifaceBtn;
 
@@ -24,8 +23,6 @@ void SetButtonFaces(TTrifaceBtn* button, const QString& face);
 // Gives page buttons their faces (button, face name) and lines them up leftwards: the first one's right edge
 // at `rightEdge`, each next one 8 pixels left of the one before.
 void SetButtonRow(std::initializer_list<std::pair<TTrifaceBtn*, const char*>> rightToLeft, int rightEdge);
-// The skin's bullet picture beside each caption.
-void AddMarkBullets(TPropertyPageFrame* page, std::initializer_list<QWidget*> captions);
 // Sets up a report list of the pages: the skin's sort arrows and kind icons, column widths, centred column
 // captions but the icon column's, and sorting by `sortColumn` but never by the icon column (column 0).
 void SetUpReportList(TSortLv* list, std::initializer_list<int> widths, int sortColumn);
