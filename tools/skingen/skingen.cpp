@@ -716,12 +716,12 @@ void MakeAll()
     };
     const Pictogram chart = [](QPainter& p, const QRectF& r, const QColor& c) { SignalBars(p, r, c); };
     const Btn buttons[] = {
-        {"ImgBtnAct", "Activate", 84, 24, {}},        {"ImgBtnActlater", "Activate Later", 97, 21, {}},
-        {"ImgBtnActnow", "Activate Now", 97, 21, {}}, {"ImgBtnAdd", "Add", 84, 24, {}},
+        {"ImgBtnAct", "Activate", 70, 24, {}},        {"ImgBtnActlater", "Activate Later", 97, 21, {}},
+        {"ImgBtnActnow", "Activate Now", 97, 21, {}}, {"ImgBtnAdd", "Add", 70, 24, {}},
         {"ImgBtnApply", "Apply", 84, 24, {}},         {"ImgBtnBack", "< Back", 84, 24, {}},
         {"ImgBtnBrowse", "Browse...", 84, 24, {}},    {"ImgBtnCancel", "Cancel", 84, 24, {}},
         {"ImgBtnChart", "Chart", 84, 24, chart},      {"ImgBtnConnect", "Connect", 84, 24, {}},
-        {"ImgBtnDelete", "Delete", 84, 24, {}},       {"ImgBtnEdit", "Edit", 84, 24, {}},
+        {"ImgBtnDelete", "Delete", 70, 24, {}},       {"ImgBtnEdit", "Edit", 70, 24, {}},
         {"ImgBtnExit", "Exit", 84, 24, {}},           {"ImgBtnNext", "Next >", 84, 24, {}},
         {"ImgBtnRefresh", "Refresh", 84, 24, {}},     {"ImgBtnSave", "Save", 84, 24, {}},
         {"ImgBtnScan", "Scan", 84, 24, {}},           {"ImgBtnSelect", "Select", 84, 24, {}},

@@ -1,6 +1,7 @@
 // Screenshots of the station pages on the simulated adapter, connected to its WPA2 office network: Link Info
 // with its lamps and rates, the Site Survey list sorted by signal with the connected row marked, and the
 // chart window after a minute of traffic (fed as samples, so the picture needs no minute of waiting).
+#include "../common/Usimtool.h"
 #include "app/Udefine.h"
 #include "app/Unotifyevent.h"
 #include "engine/Ucumlib.h"
@@ -50,16 +51,6 @@ public:
     int Reports = 0;
 };
 
-void Wait(const std::function<bool()>& condition, int timeoutMs)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!condition() && t.elapsed() < timeoutMs) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(20);
-    }
-}
-
 bool FindSite(CNICAdapter& adapter, TSSiteEntry& found)
 {
     TSiteList list;
@@ -72,32 +63,16 @@ bool FindSite(CNICAdapter& adapter, TSSiteEntry& found)
     return false;
 }
 
-void Save(QWidget* w, const QString& dir, const char* file)
-{
-    QCoreApplication::processEvents();
-    const QString path = QDir(dir).filePath(QLatin1String(file));
-    printf("%s %s\n", w->grab().save(path) ? "wrote" : "could not write", qPrintable(path));
-}
-
 } // namespace
 
 int main(int argc, char** argv)
 {
     QTemporaryDir sandbox;
-    // The simulator's state, its profiles and the per-user settings stay inside the sandbox.
-    qputenv("TSRWL_SIM_STATE", sandbox.filePath(QStringLiteral("sim.state")).toUtf8());
-    qputenv("TSRWL_SIM_PROFILES", sandbox.filePath(QStringLiteral("profiles")).toUtf8());
-    qputenv("XDG_CONFIG_HOME", sandbox.filePath(QStringLiteral("config")).toUtf8());
+    UseSandbox(sandbox);
     QApplication app(argc, argv);
     const QString outDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
-    const QString bin = QCoreApplication::applicationDirPath();
-    g_Var.ReadFiles(bin + QStringLiteral("/wlanutil"));
-    RegisterNotifyMsg();
-    if (!g_TSLib.Load((bin + QStringLiteral("/libtsrwl.so")).toStdString())) {
-        fprintf(stderr, "cannot load the simulated adapter library from %s\n", qPrintable(bin));
+    if (!LoadSimulatedProgram())
         return 1;
-    }
-    g_TSLib.TSRWL_SetWLProfileDir(g_Var.ProfRoot.toUtf8().constData());
     TFormRes res;
     FormRes = &res;
 
@@ -111,16 +86,10 @@ int main(int argc, char** argv)
         router.Pages << page;
     }
 
-    TAdapterDesc desc{};
-    qstrncpy(desc.Description, "Simulated adapter", sizeof desc.Description);
-    qstrncpy(desc.HwId, HWID, sizeof desc.HwId);
-    qstrncpy(desc.Instance, "9999", sizeof desc.Instance);
-    TThreadPtr<CNICAdapter> adapter = CNICAdapter::Create(&router, 0, desc);
+    TThreadPtr<CNICAdapter> adapter = CreateSimulatedAdapter(&router, HWID);
     router.Adapter = adapter.get();
     for (TPropertyPageFrame* page : router.Pages)
         page->SetAdapter(adapter.get(), 1, 0);
-    if (adapter->EnableZeroCfg())
-        adapter->WriteUseWZC(false);
 
     TSSiteEntry site{};
     Wait([&] { return FindSite(*adapter, site); }, 15000);
@@ -138,8 +107,8 @@ int main(int argc, char** argv)
     if (auto* list = survey.findChild<QTreeWidget*>(QStringLiteral("LvSite"));
         list && list->topLevelItemCount() > 1)
         list->setCurrentItem(list->topLevelItem(1));
-    Save(&link, outDir, "linkinfo.png");
-    Save(&survey, outDir, "survey.png");
+    SavePicture(&link, outDir, "linkinfo.png");
+    SavePicture(&survey, outDir, "survey.png");
 
     TFormChart chart;
     chart.ChartSetAdapter(adapter.get(), 1, 0);
@@ -149,7 +118,7 @@ int main(int argc, char** argv)
     chart.show();
     const int charted = router.Reports;
     Wait([&] { return router.Reports >= charted + 3; }, 15000);
-    Save(&chart, outDir, "chart.png");
+    SavePicture(&chart, outDir, "chart.png");
 
     router.Chart = nullptr;
     for (TPropertyPageFrame* page : router.Pages)

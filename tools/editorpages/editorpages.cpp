@@ -1,0 +1,176 @@
+// The Profile page with its editor and the Adapter page on the simulated adapter, driven as a user does: a
+// profile for the open network "Corner-Cafe" is added through every editor page and activated, an ad hoc
+// profile with a channel is added, and the Adapter page shows the applied profile's settings. Every step is
+// written as a PNG file into the given folder.
+#include "../common/Usimtool.h"
+#include "app/Udefine.h"
+#include "app/Unotifyevent.h"
+#include "engine/Ucumlib.h"
+#include "engine/Unicadapter.h"
+#include "ui/Uformres.h"
+#include "ui/pages/Uframeadapter.h"
+#include "ui/pages/Uframeprofile.h"
+#include "ui/pages/Uframeprofset.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+#include <cstdio>
+#include <functional>
+
+namespace {
+
+const char HWID[] = "USB\\VID_F5E1&PID_0301";
+
+// Stands in for the main window: stores the edited profile through the Profile page, passes the adapter's
+// codes on to the pages and notes the pages it is asked to show.
+class Router : public QWidget {
+public:
+    bool event(QEvent* e) override
+    {
+        if (e->type() != QEvent::Type(NotifyMsg()))
+            return QWidget::event(e);
+        auto* n = static_cast<TNotifyEvent*>(e);
+        if (n->Code == 5)
+            n->Result = Profile->SaveProfile(n->Value);
+        else if (n->Code == 10)
+            Shown = n->Value;
+        else if (Adapter && (n->Code == 3 || n->Code == 4 || n->Code == 7))
+            for (TPropertyPageFrame* page : {static_cast<TPropertyPageFrame*>(Profile), Settings})
+                page->AdapterEvent(Adapter, n->Code, n->Value);
+        return true;
+    }
+    CNICAdapter* Adapter = nullptr;
+    TFrameProfile* Profile = nullptr;
+    TPropertyPageFrame* Settings = nullptr;
+    int Shown = 0;
+};
+
+class Driver {
+public:
+    Driver(TFrameProfile& page, QString dir) : m_Page(page), m_Dir(std::move(dir)) {}
+
+    TPropertyPageFrame* Current() const { return m_Page.Editor()->CurrentPage(); }
+    template <class T = QWidget> T* On(const char* name) const
+    {
+        QWidget* scope = m_Page.Editor()->isVisible() ? static_cast<QWidget*>(Current()) : &m_Page;
+        return scope ? scope->findChild<T*>(QLatin1String(name)) : nullptr;
+    }
+    void Click(const char* name)
+    {
+        if (auto* w = On(name))
+            QTest::mouseClick(w, Qt::LeftButton);
+        else
+            fprintf(stderr, "no %s to click\n", name);
+        QCoreApplication::processEvents();
+    }
+    void Type(const char* edit, const QString& text)
+    {
+        auto* e = On<QLineEdit>(edit);
+        e->selectAll();
+        QTest::keyClick(e, Qt::Key_Delete);
+        QTest::keyClicks(e, text);
+    }
+    void Choose(const char* combo, const QString& text)
+    {
+        auto* c = On<QComboBox>(combo);
+        c->setFocus();
+        QTest::keyClick(c, Qt::Key_Home);
+        for (int i = 0; i < c->count() && c->currentText() != text; ++i)
+            QTest::keyClick(c, Qt::Key_Down);
+    }
+    void Shot(const QString& file) const { SavePicture(&m_Page, m_Dir, file); }
+
+private:
+    TFrameProfile& m_Page;
+    QString m_Dir;
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QTemporaryDir sandbox;
+    UseSandbox(sandbox);
+    QApplication app(argc, argv);
+    const QString outDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
+    if (!LoadSimulatedProgram())
+        return 1;
+    TFormRes res;
+    FormRes = &res;
+
+    Router router;
+    router.resize(595, 317);
+    auto* profile = new TFrameProfile(&router);
+    auto* settings = new TFrameAdapter(&router);
+    router.Profile = profile;
+    router.Settings = settings;
+    profile->InitPage();
+    settings->InitPage();
+    settings->hide();
+    router.show();
+
+    TThreadPtr<CNICAdapter> adapter = CreateSimulatedAdapter(&router, HWID);
+    router.Adapter = adapter.get();
+    profile->SetAdapter(adapter.get(), 1, 0);
+    settings->SetAdapter(adapter.get(), 1, 0);
+
+    Driver d(*profile, outDir);
+    d.Shot(QStringLiteral("profile-list.png"));
+    d.Click("BtnAdd");
+    Wait([&] { return d.On<QWidget>("PlSearch") && !d.On<QWidget>("PlSearch")->isVisible(); }, 15000);
+    d.Type("EdtName", QStringLiteral("Cafe"));
+    d.Type("EdtSSID", QStringLiteral("Corner-Cafe"));
+    d.Shot(QStringLiteral("editor-nettype.png"));
+    // Every page on the way, named by the page.
+    for (int i = 0; i < 8 && d.Current() != profile->Editor()->Page(esConfirm); ++i) {
+        d.Click("BtnNext");
+        d.Shot(QStringLiteral("editor-%1.png").arg(d.Current()->objectName()));
+    }
+    d.Click("BtnSave");
+    d.Shot(QStringLiteral("editor-active.png"));
+    d.Click("BtnActNow");
+    Wait([&] { return router.Shown == 1; }, 5000);
+    Wait([&] {
+        WLANStatus s{};
+        adapter->GetStatus(s);
+        return s.MediaState == 0;
+    }, 20000);
+    profile->EnterPage(nullptr, 0, 0);
+    Wait([&] { return false; }, 3000);
+    d.Shot(QStringLiteral("profile-applied.png"));
+
+    d.Click("BtnAdd");
+    d.Type("EdtName", QStringLiteral("Cell"));
+    d.Type("EdtSSID", QStringLiteral("cell-net"));
+    d.Click("LbAdHoc");
+    d.Click("BtnNext");
+    d.Choose("CmbChannel", QStringLiteral("6"));
+    d.Shot(QStringLiteral("editor-wlmode.png"));
+    while (d.Current() != profile->Editor()->Page(esConfirm) && d.Current())
+        d.Click("BtnNext");
+    d.Shot(QStringLiteral("editor-confirm-adhoc.png"));
+    d.Click("BtnSave");
+    d.Click("BtnActLater");
+    profile->EnterPage(nullptr, 0, 0);
+    d.Shot(QStringLiteral("profile-two.png"));
+
+    profile->hide();
+    settings->show();
+    settings->EnterPage(nullptr, 0, 0);
+    SavePicture(settings, outDir, QStringLiteral("adapter.png"));
+
+    for (TPropertyPageFrame* page : {static_cast<TPropertyPageFrame*>(profile), static_cast<TPropertyPageFrame*>(settings)})
+        page->SetAdapter(nullptr, 2, 0);
+    router.Adapter = nullptr;
+    adapter.reset();
+    FormRes = nullptr;
+    return 0;
+}
