@@ -248,8 +248,9 @@ bool CThrdDetect::EnumDetectDev(std::vector<TAdapterDesc>& list, std::vector<QBy
 {
     DebugPrint("CThrdDetect::EnumDetectDev");
     std::array<TSDevRecord, MAX_HWIDS> records{};
-    // Without accepted ids one all-zero record asks for whatever adapter the library has.
-    const int count = std::clamp(g_Var.GetHwIdList(records.data(), MAX_HWIDS), 1, MAX_HWIDS);
+    // After the accepted ids, an all-zero record asks for whatever wireless adapter the library has, so that
+    // an adapter the settings do not name is used too; a named one present comes first.
+    const int count = std::min(g_Var.GetHwIdList(records.data(), MAX_HWIDS) + 1, MAX_HWIDS);
     CTSLibLock lock(m_Stop);
     if (!lock)
         return false;
@@ -318,6 +319,12 @@ void CThrdDetect::OnTimer2()
     }
 }
 
+bool CThrdDetect::HoldsNamedAdapter() const
+{
+    std::lock_guard<std::mutex> lock(m_DevicesLock);
+    return !m_Devices.empty() && m_Devices.front().HwId[0] != '\0';
+}
+
 void CThrdDetect::OnDeviceEvent(bool arrival, const QString& devicePath, const QString& hwId)
 {
     Q_UNUSED(devicePath);
@@ -325,7 +332,8 @@ void CThrdDetect::OnDeviceEvent(bool arrival, const QString& devicePath, const Q
         DebugPrint("Skip DBT_DEVICEARRIVAL/DBT_DEVICEREMOVECOMPLETE");
         return;
     }
-    if (!g_Var.IsAcceptedHwId(hwId))
+    // Another wireless adapter matters while no named one is held: a pass may take it (or see it gone).
+    if (!g_Var.IsAcceptedHwId(hwId) && HoldsNamedAdapter())
         return;
     DebugPrint(arrival ? "Arrival HWID: %s" : "Remove HWID: %s", qPrintable(hwId));
     ScheduleDetect(500, 3);

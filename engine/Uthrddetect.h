@@ -66,6 +66,8 @@ private:
     void OnTimer1();
     void OnTimer2();
     void OnDeviceEvent(bool arrival, const QString& devicePath, const QString& hwId);
+    // A device list holding an adapter found by an accepted id (not one taken as "any adapter").
+    bool HoldsNamedAdapter() const;
     void OnNodesChanged();
     void OnResume();
     void OnConsoleConnect();

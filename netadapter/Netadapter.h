@@ -22,6 +22,8 @@ public:
     // The library's device, if it is still there.
     bool Present();
     const std::string& Interface() const { return m_iface; }
+    // The manager's object of the device: a new one for every time the adapter is plugged in.
+    const std::string& DevicePath() const { return m_device; }
 
     uint32_t MediaState();
     bool FillStatus(WLANStatus& status);

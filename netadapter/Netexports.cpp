@@ -99,7 +99,7 @@ TSRWL_EXPORT int32_t TSRWL_DevDetect(TSDevRecord* device)
                             description))
         return kFail;
     CopyOut(reinterpret_cast<char*>(device->libraryData), sizeof device->libraryData,
-            lib.adapter.Interface());
+            lib.adapter.DevicePath());
     CopyOut(device->description, sizeof device->description, description);
     return TSRWL_OK;
 }

@@ -155,12 +155,28 @@ TEST_F(ThrdDetectTest, UnplugAndPlugReportRemovalAndArrival)
     EXPECT_EQ(Count("available device 0"), 1);
 }
 
-TEST_F(ThrdDetectTest, OnlyAcceptedHardwareIdsSchedulePasses)
+TEST_F(ThrdDetectTest, OtherAdaptersSchedulePassesOnlyWhileNoAcceptedOneIsHeld)
+{
+    SetPresent(ADAPTER_ID, true);
+    Start();
+    ASSERT_TRUE(WaitFor([&] { return m_Receiver.Count(4) == 1; }));
+    const int held = Passes();
+    SendAndSync(Event("ARRIVAL", "USB\\VID_1234&PID_5678"));
+    EXPECT_TRUE(NoPassBeyond(held, 1500)) << "a foreign device schedules nothing beside an accepted one";
+    EXPECT_FALSE(Has("Arrival HWID"));
+
+    SetPresent(ADAPTER_ID, false);
+    SendAndSync(Event("REMOVAL", ADAPTER_ID));
+    ASSERT_TRUE(WaitFor([&] { return m_Receiver.Count(4) == 2 && Devices().empty(); }));
+    const int none = Passes();
+    SendAndSync(Event("ARRIVAL", "USB\\VID_1234&PID_5678"));
+    EXPECT_TRUE(WaitFor([&] { return Passes() > none; })) << "without one, any wireless adapter may be taken";
+    EXPECT_EQ(Count("Arrival HWID: USB\\VID_1234&PID_5678"), 1);
+}
+
+TEST_F(ThrdDetectTest, AcceptedIdsMatchAsPartsOfTheDeviceId)
 {
     Start();
-    SendAndSync(Event("ARRIVAL", "USB\\VID_1234&PID_5678"));
-    EXPECT_TRUE(NoPassBeyond(1, 1500)) << "a foreign device schedules nothing";
-    EXPECT_FALSE(Has("Arrival HWID"));
 
     // Accepted ids are matched as case-insensitive parts of the device's id.
     SendAndSync(Event("REMOVAL", "usb\\vid_f5e1&pid_0301&rev_0100"));
@@ -209,7 +225,8 @@ TEST_F(ThrdDetectTest, OnePassReportsAtMostTheFirstAcceptedAdapterPresent)
         {{"A", "B"}, {"A", "B"}, "A", 1},
         {{"A", "B"}, {"B"}, "B", 2},
         {{"B", "A"}, {"A", "B"}, "B", 1},
-        {{"A", "B"}, {}, "-", 2},
+        {{"A", "B"}, {}, "-", 3},
+        {{"A"}, {""}, "", 2}, // an adapter the settings do not name, found as "any"
         {{}, {""}, "", 1},
         {{}, {}, "-", 1},
         {seventeen, {"ID16"}, "-", 16},

@@ -89,6 +89,8 @@ TEST_F(NetAdapterTest, DetectsTheDeviceByHardwareIdOrInterface)
         EXPECT_EQ(s_lib.TSRWL_DevDetect(&record) == TSRWL_OK, c.found) << c.wanted;
         if (c.found) {
             EXPECT_NE(std::string(record.description).find("wlan0"), std::string::npos) << record.description;
+            // Each plug of the adapter is a new device object, which tells a replug from the same plug.
+            EXPECT_EQ(reinterpret_cast<const char*>(record.libraryData), s_device);
         }
     }
 }
