@@ -16,9 +16,9 @@
 namespace {
 
 constexpr uint32_t kTypeWifi = 2;
-constexpr uint32_t kStateDisconnected = 30, kStatePrepare = 40, kStateIpConfig = 70, kStateActivated = 100,
-                   kStateFailed = 120;
+constexpr uint32_t kStateDisconnected = 30, kStateActivated = 100, kStateFailed = 120;
 constexpr uint32_t kModeAdhoc = 1, kModeAp = 3;
+constexpr uint32_t kActiveActivated = 2, kActiveDeactivating = 3;
 constexpr int kPollMs = 100;
 
 // How long a connect waits for the device to take the profile: long enough for association and the key
@@ -358,21 +358,20 @@ bool CNetAdapter::Activate(const NetSettings& settings, std::string& active)
 bool CNetAdapter::WaitForOutcome(const std::string& active)
 {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ConnectWaitMs());
-    bool started = false;
     while (std::chrono::steady_clock::now() < deadline) {
-        const auto current = m_bus.Get(m_device, CNetBus::DeviceIface, "ActiveConnection");
-        const uint32_t state = DeviceState();
-        const bool mine = current && current->Text() == active;
-        started = started || (mine && state >= kStatePrepare);
-        if (mine && state >= kStateIpConfig && state <= kStateActivated)
+        // The activation's own state says how it ended (the manager drops the object soon after a failure);
+        // the device's state may still be the one of what went before.
+        const auto state = m_bus.Get(active, CNetBus::ActiveIface, "State");
+        if (state && state->Number() == kActiveActivated)
             return true;
-        if (state == kStateFailed || (started && (!mine || state <= kStateDisconnected))) {
-            ReportDown(state);
+        if (!state || state->Number() >= kActiveDeactivating) {
+            ReportDown(DeviceState());
             return false;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));
     }
-    SimLog("the connection was not accepted within %d ms; it is not reported as made", ConnectWaitMs());
+    SimLog("the connection was not made within %d ms (no address yet?); it is not reported as made",
+           ConnectWaitMs());
     return false;
 }
 

@@ -31,6 +31,13 @@ def _fail_later(device, active):
     return False
 
 
+def _activate_later(device, active, point):
+    _set(device, nm.DEVICE_IFACE, 'State', dbus.UInt32(100))
+    _set(device, nm.WIRELESS_DEVICE_IFACE, 'ActiveAccessPoint', dbus.ObjectPath(point))
+    _set(active, nm.ACTIVE_CONNECTION_IFACE, 'State', dbus.UInt32(2))
+    return False
+
+
 def _matching_point(device, ssid):
     for path in dbusmock.get_object(device).access_points:
         if bytes(dbusmock.get_object(path).Get(nm.ACCESS_POINT_IFACE, 'Ssid')) == bytes(ssid):
@@ -49,10 +56,16 @@ def add_and_activate2(self, settings, device, _specific, options):
     conn.settings = settings
     conn.AddMethod(nm.CSETTINGS_IFACE, 'GetSettings', '', 'a{sa{sv}}', lambda obj: obj.settings)
     outcome = STANDIN['outcome']
+    STANDIN['earlier_state'] = dbusmock.get_object(device).Get(nm.DEVICE_IFACE, 'State')
     wireless = settings['802-11-wireless']
     point = _matching_point(device, wireless['ssid'])
     active = nm.AddActiveConnection(self, [device], conn_path, point, name, dbus.UInt32(1))
-    _set(device, nm.DEVICE_IFACE, 'State', dbus.UInt32(DEVICE_STATE[outcome]))
+    if outcome == 'slow':
+        # The device keeps the state of what went before (a failure, say) until the new activation is done.
+        _set(device, nm.DEVICE_IFACE, 'State', dbus.UInt32(STANDIN['earlier_state']))
+        GLib.timeout_add(300, _activate_later, device, active, point)
+    else:
+        _set(device, nm.DEVICE_IFACE, 'State', dbus.UInt32(DEVICE_STATE[outcome]))
     _set(device, nm.WIRELESS_DEVICE_IFACE, 'Mode', dbus.UInt32(MODE.get(str(wireless.get('mode', '')), 2)))
     if outcome == 'activate':
         _set(device, nm.WIRELESS_DEVICE_IFACE, 'ActiveAccessPoint', dbus.ObjectPath(point))
@@ -87,7 +100,8 @@ def AddStandinDevice(self, device_name, iface_name):
 
 @dbus.service.method(dbusmock.MOCK_IFACE, in_signature='s', out_signature='')
 def SetConnectOutcome(_self, outcome):
-    '''How the next activations end: activate, fail (0.3 s after it started) or stall.'''
+    '''How the next activations end: activate, fail (0.3 s after it started), slow (activated 0.3 s after it
+    started, the device's earlier state kept until then) or stall.'''
     STANDIN['outcome'] = str(outcome)
 
 

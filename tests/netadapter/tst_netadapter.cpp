@@ -327,6 +327,10 @@ TEST_F(NetAdapterTest, AConnectThatFailsLateIsReportedAsFailedAndTheLinkDown)
     EXPECT_EQ(s_lib.TSRWL_QueryOID(TSRWL_OID_MEDIA_CONNECT_STATUS, &media, 4, &written), 0);
     EXPECT_EQ(media, 1u);
 
+    // A device still in the failed state of the last try is not taken for the outcome of the next one.
+    s_nm->SetOutcome("slow");
+    EXPECT_EQ(Apply(Station("Cafe", "Corner-Cafe", 0)), TSRWL_OK);
+
     setenv("TSRWL_NET_CONNECT_WAIT_MS", "800", 1);
     s_nm->SetOutcome("stall");
     EXPECT_NE(Apply(office), TSRWL_OK);
