@@ -476,3 +476,27 @@ TEST_F(ProfilePageTest, AdHocBandsAndChannelsFollowTheAdaptersSettings)
         DestroyAdapter();
     }
 }
+
+TEST_F(ProfilePageTest, AScannedNetworkIsTakenOverButTheTypedNameStays)
+{
+    WriteSettings("[Setting]\nInitConnect=0\n");
+    Attach();
+    Click("BtnAdd");
+    auto* sites = OnPage<TSortLv>("LvSite");
+    ASSERT_TRUE(WaitFor([&] { return sites->topLevelItemCount() >= 2; }, 15000));
+    EXPECT_FALSE(OnPage<QPushButton>("BtnSelect")->isEnabled());
+    Type("EdtName", "Mine");
+    QTreeWidgetItem* secure = nullptr;
+    for (int i = 0; i < sites->topLevelItemCount(); ++i)
+        if (sites->topLevelItem(i)->text(1) == "Secure-Net")
+            secure = sites->topLevelItem(i);
+    ASSERT_TRUE(secure);
+    QTest::mouseClick(sites->viewport(), Qt::LeftButton, {}, sites->visualItemRect(secure).center());
+    Click("BtnSelect");
+    EXPECT_EQ(OnPage<QLineEdit>("EdtSSID")->text(), "Secure-Net");
+    EXPECT_EQ(OnPage<QLineEdit>("EdtName")->text(), "Mine");
+    EXPECT_NE(g_Var.EditingProfile.EncryptionMethod, 0) << "the network's security comes along";
+    Click("BtnNext");
+    EXPECT_STREQ(g_Var.EditingProfile.ProfileName, "Mine");
+    EXPECT_STREQ(g_Var.EditingProfile.Ssid1, "Secure-Net");
+}
