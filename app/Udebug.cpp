@@ -19,10 +19,11 @@ std::string ExecutablePath()
 }
 
 // Another running instance holds its log with an exclusive lock, the way a file opened without
-// write sharing keeps other processes out.
+// write sharing keeps other processes out. A log that is a symbolic link is not written: it could point the
+// program's lines into any file of the user.
 int OpenLocked(const std::string& path, int flags)
 {
-    const int fd = open(path.c_str(), flags | O_CLOEXEC | O_APPEND, 0644);
+    const int fd = open(path.c_str(), flags | O_CLOEXEC | O_APPEND | O_NOFOLLOW, 0644);
     if (fd < 0)
         return -1;
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {

@@ -5,6 +5,7 @@
 #include "engine/Ucumlib.h"
 
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <cstring>
 
 CFAGlobalVar g_Var;
@@ -130,7 +131,13 @@ void CFAGlobalVar::ReadFiles(const QString& exeFilePath)
     ExeName = exe.fileName();
     const QString base = exe.completeBaseName();
     SettingsFile = ExePath + base + QStringLiteral(".bin");
-    m_Settings = std::make_unique<CIniFile>(SettingsFile);
+    // The shipped file names the settings root, and with it where the user's own copy lives; the copy holds
+    // what the program writes and what the user changed, and is read first, key by key.
+    const QString root = CIniFile(SettingsFile).ReadString(QStringLiteral("Setting"), QStringLiteral("ProfRoot"),
+                                                           QStringLiteral("Tessaro"));
+    UserSettingsFile = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + '/' + root + '/' +
+                       base + QStringLiteral(".bin");
+    m_Settings = std::make_unique<CIniFile>(QStringList{UserSettingsFile, SettingsFile});
     LanguageFile = ExePath + InfoRead(QStringLiteral("Setting"), QStringLiteral("StringFile"), base + ".ini");
     m_Language.reset();
     if (QFileInfo::exists(SettingsFile))
@@ -149,7 +156,7 @@ void CFAGlobalVar::ReadFiles(const QString& exeFilePath)
         for (int i = 0; i < COMMON_TEXT_COUNT; ++i)
             CommonTexts[size_t(i)] =
                 GetLangText(QStringLiteral("Common"), QString::fromLatin1(COMMON_TEXTS[i].key), CommonTexts[size_t(i)]);
-    ProfRoot = InfoRead(QStringLiteral("Setting"), QStringLiteral("ProfRoot"), QStringLiteral("Tessaro"));
+    ProfRoot = root;
     MutexName = ProfRoot + QStringLiteral("_Mutex");
     NotifyMsgName = ProfRoot + QStringLiteral("_NotifyMsg");
 }

@@ -50,7 +50,10 @@ public:
     uint32_t StartFlags = 0;
     QString ExePath;
     QString ExeName;
+    // The shipped settings (defaults, possibly in a folder the user cannot write) and the user's own copy
+    // under the XDG config folder, which every write goes to.
     QString SettingsFile;
+    QString UserSettingsFile;
     QString LanguageFile;
     QString AppTitle;
     QString MsgTitle;

@@ -98,26 +98,41 @@ bool WriteAll(int fd, const QByteArray& data)
 
 } // namespace
 
-CIniFile::CIniFile(const QString& path) : m_Path(path), m_Ini(std::make_unique<CIniStore>())
+CIniFile::CIniFile(const QString& path) : CIniFile(QStringList{path}) {}
+
+CIniFile::CIniFile(const QStringList& paths) : m_Path(paths.value(0))
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return;
-    const QByteArray data = f.readAll();
-    if (m_Ini->LoadData(data.constData(), size_t(data.size())) < 0)
-        DebugPrint("CIniFile: can't parse %s", qPrintable(path));
+    for (const QString& path : paths) {
+        m_Inis.push_back(std::make_unique<CIniStore>());
+        QFile f(path);
+        if (!f.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray data = f.readAll();
+        if (m_Inis.back()->LoadData(data.constData(), size_t(data.size())) < 0)
+            DebugPrint("CIniFile: can't parse %s", qPrintable(path));
+    }
 }
 
 CIniFile::~CIniFile() = default;
 
+const char* CIniFile::Find(const QString& section, const QString& key) const
+{
+    const QByteArray s = Key(section);
+    const QByteArray k = Key(key);
+    for (const auto& ini : m_Inis)
+        if (const char* v = ini->GetValue(s.constData(), k.constData(), nullptr))
+            return v;
+    return nullptr;
+}
+
 bool CIniFile::HasKey(const QString& section, const QString& key) const
 {
-    return m_Ini->GetValue(Key(section).constData(), Key(key).constData(), nullptr) != nullptr;
+    return Find(section, key) != nullptr;
 }
 
 QString CIniFile::ReadString(const QString& section, const QString& key, const QString& def) const
 {
-    const char* v = m_Ini->GetValue(Key(section).constData(), Key(key).constData(), nullptr);
+    const char* v = Find(section, key);
     return v ? QString::fromUtf8(v) : def;
 }
 
@@ -137,14 +152,20 @@ bool CIniFile::ReadBool(const QString& section, const QString& key, bool def) co
 
 QList<QString> CIniFile::SectionKeys(const QString& section) const
 {
-    CSimpleIniA::TNamesDepend keys;
-    m_Ini->GetAllKeys(Key(section).constData(), keys);
-    keys.sort(CSimpleIniA::Entry::LoadOrder());
     QList<QString> out;
-    for (const auto& k : keys)
-        out << QString::fromUtf8(k.pItem);
-    out.removeDuplicates();
-    return out;
+    for (const auto& ini : m_Inis) {
+        CSimpleIniA::TNamesDepend keys;
+        ini->GetAllKeys(Key(section).constData(), keys);
+        keys.sort(CSimpleIniA::Entry::LoadOrder());
+        for (const auto& k : keys)
+            out << QString::fromUtf8(k.pItem);
+    }
+    // Names compare without regard to letter case, as the lookups do.
+    QList<QString> unique;
+    for (const QString& key : out)
+        if (!unique.contains(key, Qt::CaseInsensitive))
+            unique << key;
+    return unique;
 }
 
 bool ReplaceIniSection(const QString& path, const QString& section, const IniEntries& entries, bool secret)

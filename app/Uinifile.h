@@ -3,17 +3,22 @@
 #include <QList>
 #include <QPair>
 #include <QString>
+#include <QStringList>
 #include <memory>
+#include <vector>
 
 class CIniStore;
 
 // Read-only view of an INI file with the Windows profile reader's rules: sections and keys compare without
 // regard to letter case, blanks around names and values are trimmed, a value in double quotes loses them,
 // lines starting with ';' are comments and the first of two equal keys wins. A missing or unreadable file
-// reads as empty.
+// reads as empty. Several files can be layered: a key is taken from the first file that holds it, so a
+// user's own copy of a file can override the shipped defaults key by key.
 class CIniFile {
 public:
     explicit CIniFile(const QString& path);
+    // The files in the order they are asked; FileName() is the first.
+    explicit CIniFile(const QStringList& paths);
     ~CIniFile();
     CIniFile(const CIniFile&) = delete;
     CIniFile& operator=(const CIniFile&) = delete;
@@ -28,8 +33,10 @@ public:
     QList<QString> SectionKeys(const QString& section) const;
 
 private:
+    const char* Find(const QString& section, const QString& key) const;
+
     QString m_Path;
-    std::unique_ptr<CIniStore> m_Ini;
+    std::vector<std::unique_ptr<CIniStore>> m_Inis;
 };
 
 using IniEntries = QList<QPair<QString, QString>>;

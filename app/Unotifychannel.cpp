@@ -2,10 +2,11 @@
 #include "Udebug.h"
 #include "Uutility.h"
 
+#include "Ulocallistener.h"
+
 #include <QDataStream>
-#include <QLocalServer>
 #include <QLocalSocket>
-#include <QTimer>
+#include <QPointer>
 
 namespace {
 
@@ -29,10 +30,14 @@ QByteArray Encode(int a, int b)
 } // namespace
 
 CNotifyServer::CNotifyServer(const QString& name, Handler handler, QObject* parent)
-    : QObject(parent), m_Name(name), m_Handler(std::move(handler)), m_Server(new QLocalServer(this))
+    : QObject(parent), m_Name(name), m_Handler(std::move(handler)),
+      m_Listener(new CLocalListener(QStringLiteral("CNotifyServer"), MAX_CLIENTS, this))
 {
-    m_Server->setSocketOptions(QLocalServer::UserAccessOption);
-    connect(m_Server, &QLocalServer::newConnection, this, &CNotifyServer::OnNewConnection);
+    // A client that never says anything is dropped.
+    m_Listener->SetClientTimeout(CLIENT_TIMEOUT_MS);
+    connect(m_Listener, &CLocalListener::NewClient, this, [this](QLocalSocket* socket) {
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket] { OnReadyRead(socket); });
+    });
 }
 
 CNotifyServer::~CNotifyServer() = default;
@@ -44,33 +49,28 @@ QString CNotifyServer::SocketPath() const
 
 bool CNotifyServer::Listen()
 {
-    QLocalServer::removeServer(SocketPath());
-    if (m_Server->listen(SocketPath()))
+    if (m_Listener->Listen(SocketPath()))
         return true;
-    DebugPrint("CNotifyServer::Listen %s: %s", qPrintable(SocketPath()), qPrintable(m_Server->errorString()));
+    DebugPrint("CNotifyServer::Listen %s: %s", qPrintable(SocketPath()), qPrintable(m_Listener->ErrorText()));
     return false;
-}
-
-void CNotifyServer::OnNewConnection()
-{
-    while (QLocalSocket* socket = m_Server->nextPendingConnection()) {
-        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket] { OnReadyRead(socket); });
-        // A client that never says anything is dropped.
-        QTimer::singleShot(CLIENT_TIMEOUT_MS, socket, [socket] { socket->abort(); });
-    }
 }
 
 void CNotifyServer::OnReadyRead(QLocalSocket* socket)
 {
-    while (socket->bytesAvailable() >= MESSAGE_SIZE) {
+    // The handler may run a nested event loop (a message box) in which the client goes away.
+    const QPointer<QLocalSocket> guard(socket);
+    while (guard && socket->bytesAvailable() >= MESSAGE_SIZE) {
         QDataStream in(socket->read(MESSAGE_SIZE));
         in.setByteOrder(QDataStream::LittleEndian);
         qint32 code = 0;
         qint32 value = 0;
         in >> code >> value;
-        const int result = m_Handler(code, value);
-        if (socket->state() == QLocalSocket::ConnectedState) {
+        int result = 0;
+        if (code == INSTANCE_SHOW || code == INSTANCE_CLOSE)
+            result = m_Handler(code, value);
+        else
+            DebugPrint("CNotifyServer: code %d from another process ignored", code);
+        if (guard && socket->state() == QLocalSocket::ConnectedState) {
             socket->write(Encode(result, 0).left(4));
             socket->flush();
         }

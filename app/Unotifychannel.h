@@ -4,11 +4,17 @@
 #include <QString>
 #include <functional>
 
-class QLocalServer;
+class CLocalListener;
 class QLocalSocket;
 
+// The codes one instance sends another: show yourself, and close.
+constexpr int INSTANCE_SHOW = 1;
+constexpr int INSTANCE_CLOSE = 9;
+
 // How a second instance reaches the running one: a per-user local socket on which the running instance
-// takes (code, value) pairs, hands each to its handler on the GUI thread and answers with the result.
+// takes (code, value) pairs, hands each to its handler on the GUI thread and answers with the result. Any
+// process of the user can connect, so only the codes an instance sends are handled; the window's other
+// codes come from its own threads and would make it wait on the adapter.
 class CNotifyServer : public QObject {
     Q_OBJECT
 public:
@@ -20,14 +26,15 @@ public:
     // instance lock, so no live instance owns it).
     bool Listen();
     QString SocketPath() const;
+    // Clients served at once; the one idle longest makes room for a new one.
+    static constexpr int MAX_CLIENTS = 8;
 
 private:
-    void OnNewConnection();
     void OnReadyRead(QLocalSocket* socket);
 
     QString m_Name;
     Handler m_Handler;
-    QLocalServer* m_Server;
+    CLocalListener* m_Listener;
 };
 
 // Sends (code, value) to the running instance named `name` and waits for it to be handled. Returns false at

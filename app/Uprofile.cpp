@@ -3,8 +3,12 @@
 #include "Udefine.h"
 #include "Uinifile.h"
 #include "Uutility.h"
+#include "Uwriteproblem.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QStringDecoder>
+#include <QStringList>
 #include <algorithm>
 #include <cstring>
 #include <exception>
@@ -264,9 +268,21 @@ void ReadField(const CIniFile& ini, const QString& section, const IniField& f, u
     }
 }
 
-QString IniPathOrDefault(const QString& iniPath)
+// Writes go to the user's copy of the settings, whose folder is made on first use.
+QString WritablePath(const QString& iniPath)
 {
-    return iniPath.isEmpty() ? g_Var.SettingsFile : iniPath;
+    if (!iniPath.isEmpty())
+        return iniPath;
+    const QString dir = QFileInfo(g_Var.UserSettingsFile).absolutePath();
+    if (!QDir().mkpath(dir))
+        DebugPrint("ProfToIniFile: can't make the folder %s", qPrintable(dir));
+    return g_Var.UserSettingsFile;
+}
+
+// Reads see the user's copy first and the shipped defaults under it.
+QStringList ReadablePaths(const QString& iniPath)
+{
+    return iniPath.isEmpty() ? QStringList{g_Var.UserSettingsFile, g_Var.SettingsFile} : QStringList{iniPath};
 }
 
 } // namespace
@@ -278,9 +294,11 @@ bool ProfToIniFile(const WLProfile& prof, const QString& section, const QString&
         IniEntries entries;
         for (const IniField& f : ProfileFields())
             entries.append({f.key, FieldToText(f, base + f.offset)});
-        if (ReplaceIniSection(IniPathOrDefault(iniPath), section, entries, true))
+        const QString path = WritablePath(iniPath);
+        if (ReplaceIniSection(path, section, entries, true))
             return true;
         DebugPrint("ProfToIniFile exception: can't write section %s", qPrintable(section));
+        ReportWriteProblem(path);
     } catch (const std::exception& e) {
         DebugPrint("ProfToIniFile exception: %s", e.what());
     }
@@ -290,7 +308,7 @@ bool ProfToIniFile(const WLProfile& prof, const QString& section, const QString&
 bool ProfFromIniFile(WLProfile& prof, const QString& section, const QString& iniPath)
 {
     try {
-        const CIniFile ini(IniPathOrDefault(iniPath));
+        const CIniFile ini(ReadablePaths(iniPath));
         if (ini.SectionKeys(section).isEmpty())
             return false;
         auto* base = reinterpret_cast<uint8_t*>(&prof);

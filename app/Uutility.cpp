@@ -229,15 +229,28 @@ QString DriverFilePath(const QString& name)
 
 QString RuntimeDir()
 {
+    // A folder is safe only when it is ours and nobody else may look into it; a symbolic link is not taken
+    // for the folder it points to.
     auto usable = [](const QByteArray& dir) {
         struct stat st{};
-        return !dir.isEmpty() && stat(dir.constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == getuid() &&
+        return !dir.isEmpty() && lstat(dir.constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == getuid() &&
                (st.st_mode & 0077) == 0;
     };
     const QByteArray xdg = qgetenv("XDG_RUNTIME_DIR");
     if (usable(xdg))
         return QFile::decodeName(xdg);
-    const QByteArray own = "/tmp/wlanutil-" + QByteArray::number(getuid());
+    const QByteArray session = "/run/user/" + QByteArray::number(getuid());
+    if (usable(session))
+        return QFile::decodeName(session);
+    // Without a session folder, one in the user's own cache: a folder in the shared temporary folder could be
+    // made first by another user.
+    QByteArray cache = qgetenv("XDG_CACHE_HOME");
+    if (cache.isEmpty() || !cache.startsWith('/'))
+        cache = qgetenv("HOME").isEmpty() ? QByteArray() : qgetenv("HOME") + "/.cache";
+    if (cache.isEmpty())
+        return {};
+    mkdir(cache.constData(), 0700);
+    const QByteArray own = cache + "/wlanutil-runtime";
     if (mkdir(own.constData(), 0700) != 0 && errno != EEXIST)
         return {};
     return usable(own) ? QFile::decodeName(own) : QString();

@@ -33,8 +33,9 @@ QString BytesText(const char* data, size_t size);
 // rest of the field is zero-filled.
 void CopyTextField(char* field, size_t size, const QString& text);
 
-// The user's runtime directory (XDG_RUNTIME_DIR when it is a directory of ours, else a private directory
-// under /tmp made on demand) for lock files and local sockets; empty when none can be had.
+// The user's runtime directory for lock files and local sockets: XDG_RUNTIME_DIR when it is a private
+// directory of ours, else the session's /run/user/<uid>, else a private directory in the user's cache folder
+// made on demand; empty when none of them is safe.
 QString RuntimeDir();
 
 // Pairs of hexadecimal digits into bytes; a pair that does not start with a digit gives 0.

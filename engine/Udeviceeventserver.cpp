@@ -1,10 +1,11 @@
 #include "Udeviceeventserver.h"
 #include "app/Udebug.h"
+#include "app/Ulocallistener.h"
 #include "app/Uutility.h"
 
-#include <QLocalServer>
 #include <QLocalSocket>
-#include <QTimer>
+#include <cstring>
+#include <sys/socket.h>
 
 namespace {
 
@@ -18,12 +19,35 @@ QByteArray Preview(const QByteArray& line)
     return line.size() > 60 ? text + "..." : text;
 }
 
+constexpr int CLIENT_TIMEOUT_MS = 3000;
+
+// Answers go straight to the descriptor and are dropped when they do not fit: a client that hung up after
+// its lines must not make the socket fail before the rest of them is read, and one that never reads cannot
+// make the answers pile up.
+void Answer(QLocalSocket* socket, const char* text)
+{
+    [[maybe_unused]] const ssize_t n =
+        send(int(socket->socketDescriptor()), text, strlen(text), MSG_NOSIGNAL | MSG_DONTWAIT);
+}
+
 } // namespace
 
-CDeviceEventServer::CDeviceEventServer(QObject* parent) : QObject(parent), m_Server(new QLocalServer(this))
+CDeviceEventServer::CDeviceEventServer(QObject* parent)
+    : QObject(parent), m_Listener(new CLocalListener(QStringLiteral("CDeviceEventServer"), MAX_CLIENTS, this))
 {
-    m_Server->setSocketOptions(QLocalServer::UserAccessOption);
-    connect(m_Server, &QLocalServer::newConnection, this, &CDeviceEventServer::OnNewConnection);
+    m_Listener->SetClientTimeout(CLIENT_TIMEOUT_MS);
+    m_Listener->SetRefusalText("BUSY\n");
+    connect(m_Listener, &CLocalListener::NewClient, this, &CDeviceEventServer::OnNewClient);
+    connect(m_Listener, &CLocalListener::ClientTimedOut, this, [this](QLocalSocket* socket) {
+        const auto client = m_Clients.find(socket);
+        if (client != m_Clients.end())
+            client->TimedOut = true;
+    });
+}
+
+void CDeviceEventServer::SetClientTimeout(int ms)
+{
+    m_Listener->SetClientTimeout(ms);
 }
 
 CDeviceEventServer::~CDeviceEventServer() = default;
@@ -36,32 +60,17 @@ QString CDeviceEventServer::SocketPath(const QString& profRoot)
 
 bool CDeviceEventServer::Listen(const QString& path)
 {
-    QLocalServer::removeServer(path);
-    if (!path.isEmpty() && m_Server->listen(path))
+    if (m_Listener->Listen(path))
         return true;
-    DebugPrint("CDeviceEventServer::Listen %s: %s", qPrintable(path), qPrintable(m_Server->errorString()));
+    DebugPrint("CDeviceEventServer::Listen %s: %s", qPrintable(path), qPrintable(m_Listener->ErrorText()));
     return false;
 }
 
-void CDeviceEventServer::OnNewConnection()
+void CDeviceEventServer::OnNewClient(QLocalSocket* socket)
 {
-    while (QLocalSocket* socket = m_Server->nextPendingConnection()) {
-        connect(socket, &QLocalSocket::disconnected, this, [this, socket] { OnDisconnected(socket); });
-        if (m_Clients.size() >= MAX_CLIENTS) {
-            DebugPrint("CDeviceEventServer: too many clients, one turned away");
-            socket->abort();
-            continue;
-        }
-        m_Clients.insert(socket, Client());
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket] { ReadLines(socket); });
-        QTimer::singleShot(m_ClientTimeoutMs, socket, [this, socket] {
-            const auto client = m_Clients.find(socket);
-            if (client == m_Clients.end())
-                return;
-            client->TimedOut = true;
-            socket->abort();
-        });
-    }
+    m_Clients.insert(socket, Client());
+    connect(socket, &QLocalSocket::disconnected, this, [this, socket] { OnDisconnected(socket); });
+    connect(socket, &QLocalSocket::readyRead, this, [this, socket] { ReadLines(socket); });
 }
 
 void CDeviceEventServer::ReadLines(QLocalSocket* socket)
@@ -84,8 +93,8 @@ void CDeviceEventServer::ReadLines(QLocalSocket* socket)
             client.Pending += data.mid(start, length);
         if (end < 0)
             break;
-        if (!client.Skipping)
-            HandleLine(client.Pending);
+        const bool taken = !client.Skipping && HandleLine(client.Pending);
+        Answer(socket, taken ? "OK\n" : "ERR\n");
         client.Pending.clear();
         client.Skipping = false;
         start = end + 1;
@@ -94,7 +103,6 @@ void CDeviceEventServer::ReadLines(QLocalSocket* socket)
 
 void CDeviceEventServer::OnDisconnected(QLocalSocket* socket)
 {
-    socket->deleteLater();
     if (!m_Clients.contains(socket))
         return;
     if (socket->bytesAvailable() > 0)
@@ -106,7 +114,7 @@ void CDeviceEventServer::OnDisconnected(QLocalSocket* socket)
         DebugPrint("CDeviceEventServer: incomplete line ignored: %s", Preview(client.Pending).constData());
 }
 
-void CDeviceEventServer::HandleLine(const QByteArray& line)
+bool CDeviceEventServer::HandleLine(const QByteArray& line)
 {
     const qsizetype blank = line.indexOf(' ');
     const QByteArray command = line.left(blank);
@@ -124,6 +132,9 @@ void CDeviceEventServer::HandleLine(const QByteArray& line)
         Q_EMIT ConsoleConnect();
     else if (line == "CONSOLE_DISCONNECT")
         Q_EMIT ConsoleDisconnect();
-    else
+    else {
         DebugPrint("CDeviceEventServer: unknown device event ignored: %s", Preview(line).constData());
+        return false;
+    }
+    return true;
 }

@@ -4,19 +4,22 @@
 #include <QObject>
 #include <QString>
 
-class QLocalServer;
+class CLocalListener;
 class QLocalSocket;
 
 // The per-user local socket on which any local process (the simulated adapter's control command, tests)
-// announces device events: a client connects, writes text lines ended by '\n' and closes. Every line that is
-// not a well-formed announcement is logged and dropped, and a client cannot hold the listener up: overlong
-// lines, too many clients and clients that never finish are dropped.
+// announces device events: a client connects, writes text lines ended by '\n' and closes. Each line is
+// answered, so that a sender knows whether it was heard: "OK" when it was taken, "ERR" when it was not a
+// well-formed announcement (which is also logged), "BUSY" when the client is dropped before its line was
+// taken. A client cannot hold the listener up: overlong lines, too many clients and clients that never
+// finish are dropped.
 class CDeviceEventServer : public QObject {
     Q_OBJECT
 public:
     // The longest line taken, its '\n' included.
     static constexpr int MAX_LINE = 1024;
-    // Clients served at once; further ones are turned away until one finishes.
+    // Clients served at once; beyond that the one idle longest makes room, and when none is idle a new
+    // client is turned away.
     static constexpr int MAX_CLIENTS = 32;
 
     explicit CDeviceEventServer(QObject* parent = nullptr);
@@ -27,7 +30,7 @@ public:
     // Starts listening at `path`; a socket left behind by an earlier run is replaced.
     bool Listen(const QString& path);
     // How long a client may stay connected (milliseconds).
-    void SetClientTimeout(int ms) { m_ClientTimeoutMs = ms; }
+    void SetClientTimeout(int ms);
     int ClientCount() const { return int(m_Clients.size()); }
 
 Q_SIGNALS:
@@ -38,10 +41,10 @@ Q_SIGNALS:
     void ConsoleDisconnect();
 
 private:
-    void OnNewConnection();
+    void OnNewClient(QLocalSocket* socket);
     void ReadLines(QLocalSocket* socket);
     void OnDisconnected(QLocalSocket* socket);
-    void HandleLine(const QByteArray& line);
+    bool HandleLine(const QByteArray& line);
 
     struct Client {
         bool TimedOut = false;
@@ -51,7 +54,6 @@ private:
         bool Skipping = false;
     };
 
-    QLocalServer* m_Server;
+    CLocalListener* m_Listener;
     QHash<QLocalSocket*, Client> m_Clients;
-    int m_ClientTimeoutMs = 3000;
 };

@@ -152,7 +152,11 @@ bool CNICAdapter::AddProfile(const WLProfile& profile)
         CTSLibLock lock(m_Stop);
         if (!lock)
             return false;
-        g_TSLib.TSRWL_SetWLProfile(copy.ProfileName, &copy);
+        // A profile the library did not store would be listed until the next start and then be gone.
+        if (g_TSLib.TSRWL_SetWLProfile(copy.ProfileName, &copy) != TSRWL_OK) {
+            DebugPrint("CNICAdapter::AddProfile: the library did not store %s", qUtf8Printable(ProfileNameOf(copy)));
+            return false;
+        }
     }
     const int kind = KindOf(copy);
     {

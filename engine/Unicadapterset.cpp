@@ -5,6 +5,7 @@
 #include "app/Uinifile.h"
 #include "app/Ulabels.h"
 #include "app/Uutility.h"
+#include "app/Uwriteproblem.h"
 
 #include <cstring>
 #include <stdexcept>
@@ -119,6 +120,7 @@ void CNICAdapter::StoreUpdate(const QList<QPair<QString, QVariant>>& values, con
     }
     if (m_StoreFailing.exchange(true))
         return;
+    ReportWriteProblem(m_Store.FilePath());
     const QString key = values.isEmpty() ? removed.value(0) : values.first().first;
     if (values.isEmpty())
         DebugPrint("SetDeleteKey <%s> exception: %s", qUtf8Printable(key), qUtf8Printable(error));

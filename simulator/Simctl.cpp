@@ -107,9 +107,14 @@ int Plug(const CSimAdapter& adapter, const std::string& profRoot, bool in)
         return 1;
     const std::string line = std::string(in ? "ARRIVAL " : "REMOVAL ") + kSimDevicePath + " " +
                              adapter.Scenario().adapter.hardwareId;
-    const bool heard = AnnounceDeviceEvent(profRoot, line);
-    printf("adapter %s%s\n", in ? "plugged in" : "unplugged", heard ? "" : " (no program listening)");
-    return 0;
+    std::string answer;
+    const Announced heard = AnnounceDeviceEvent(profRoot, line, &answer);
+    printf("adapter %s%s\n", in ? "plugged in" : "unplugged",
+           heard == Announced::NoListener ? " (no program listening)" : "");
+    if (heard != Announced::NotTaken)
+        return 0;
+    fprintf(stderr, "tsrwl-simctl: the program did not take the event (%s)\n", answer.c_str());
+    return 1;
 }
 
 int ChangeNetwork(const CSimAdapter& adapter, const std::vector<std::string>& args)

@@ -23,7 +23,7 @@ std::string EnvText(const char* name)
 bool IsPrivateDir(const std::string& dir)
 {
     struct stat st {};
-    return !dir.empty() && stat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == getuid() &&
+    return !dir.empty() && lstat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == getuid() &&
            (st.st_mode & 0077) == 0;
 }
 
@@ -51,10 +51,20 @@ std::string SimBinaryDir()
 
 std::string SimRuntimeDir()
 {
+    // The same folder the program chooses, so that both meet at its device-event socket.
     const std::string xdg = EnvText("XDG_RUNTIME_DIR");
     if (IsPrivateDir(xdg))
         return xdg;
-    const std::string own = "/tmp/wlanutil-" + std::to_string(getuid());
+    const std::string session = "/run/user/" + std::to_string(getuid());
+    if (IsPrivateDir(session))
+        return session;
+    std::string cache = EnvText("XDG_CACHE_HOME");
+    if (cache.empty() || cache[0] != '/')
+        cache = EnvText("HOME").empty() ? std::string() : EnvText("HOME") + "/.cache";
+    if (cache.empty())
+        return {};
+    mkdir(cache.c_str(), 0700);
+    const std::string own = cache + "/wlanutil-runtime";
     if (mkdir(own.c_str(), 0700) != 0 && errno != EEXIST)
         return {};
     return IsPrivateDir(own) ? own : std::string();

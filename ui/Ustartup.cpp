@@ -7,6 +7,9 @@
 #include "app/Uinstance.h"
 #include "app/Unotifychannel.h"
 #include "app/Unotifyevent.h"
+#include "app/Uutility.h"
+#include "app/Uwriteproblem.h"
+#include "Uformmsgbox.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -37,6 +40,35 @@ QStringList Arguments(int argc, char** argv)
     return args;
 }
 
+// Without a folder that only this user can use, the lock and the sockets could be taken over by another
+// user: the program does not start, and says why.
+bool RuntimeDirUsable()
+{
+    if (!RuntimeDir().isEmpty())
+        return true;
+    QString text = g_Var.GetLangText(
+        QStringLiteral("Message"), QStringLiteral("NoRuntimeDir"),
+        QStringLiteral("No private folder for the lock file and the sockets of the program was found.\n"
+                       "Set XDG_RUNTIME_DIR to a folder that only you can use."));
+    UnescapeNewlines(text);
+    DebugPrint("no private runtime folder (XDG_RUNTIME_DIR, /run/user and the cache folder were not usable)");
+    fprintf(stderr, "wlanutil: %s\n", qPrintable(text));
+    if (GraphicalSession())
+        QMessageBox::critical(nullptr, QString(), text);
+    return false;
+}
+
+// An OK button with the warning icon, in the classic message box flags.
+constexpr int MB_OK_WARNING = 0x30;
+
+void TellWriteProblem(QWidget* window, const QString& path)
+{
+    QString text = g_Var.GetLangText(QStringLiteral("Message"), QStringLiteral("CannotSave"),
+                                     QStringLiteral("Your settings cannot be saved in %s.\\n"
+                                                    "Changes you make are lost when the program ends."));
+    ShowMsgBox(window, text.replace(QLatin1String("%s"), path), MB_OK_WARNING);
+}
+
 void Broadcast(int code)
 {
     SendToRunningInstance(g_Var.NotifyMsgName, code, 0);
@@ -54,9 +86,14 @@ int RunMainWindow(uint32_t flags)
         return main.HandleNotify(code, value);
     });
     server.Listen();
+    // Writes fail on the adapter's threads too; the box is shown by the window's own thread.
+    SetWriteProblemHandler([&main](const QString& path) {
+        QMetaObject::invokeMethod(&main, [&main, path] { TellWriteProblem(&main, path); }, Qt::QueuedConnection);
+    });
     if (flags & SF_UI)
         main.show();
     QApplication::exec();
+    SetWriteProblemHandler(nullptr);
     FormRes = nullptr;
     return 0;
 }
@@ -89,6 +126,8 @@ int RunProgram(int argc, char** argv)
             Broadcast(9);
             return 0;
         }
+        if (!RuntimeDirUsable())
+            return 0;
         if (!CheckSingleInstance(mutex, g_Var.MutexName, {10, 3000, Broadcast}))
             return 0;
         return RunMainWindow(flags);

@@ -43,6 +43,20 @@ TEST_F(GlobalVarTest, NoSettingsFileGivesDefaults)
     EXPECT_EQ(m_Var.ExePath, m_Dir.path() + "/");
 }
 
+TEST_F(GlobalVarTest, UsersCopyOfTheSettingsIsReadFirstKeyByKey)
+{
+    qputenv("XDG_CONFIG_HOME", m_Dir.filePath("config").toUtf8());
+    const QString copy = m_Dir.filePath("config/Lab/prog.bin");
+    ASSERT_TRUE(QDir().mkpath(m_Dir.filePath("config/Lab")));
+    WriteFile(copy, "[setting]\nHWID0=Mine\nProfRoot=Elsewhere\n[Extra]\nKey=1\n");
+    Read("[Setting]\nProfRoot=Lab\nHWID0=Shipped\nHWID1=Second\n");
+    EXPECT_EQ(m_Var.UserSettingsFile, copy);
+    EXPECT_EQ(m_Var.HwIdList, (QStringList{"Mine", "Second"}));
+    EXPECT_EQ(m_Var.ProfRoot, "Lab") << "the shipped file names the root, which places the copy";
+    EXPECT_EQ(m_Var.InfoRead("extra", "key", QString()), "1");
+    qunsetenv("XDG_CONFIG_HOME");
+}
+
 TEST_F(GlobalVarTest, HardwareIdsStopAtTheFirstGapAndAtSixteen)
 {
     Read("[Setting]\nHWID0=A\nHWID2=C\n");

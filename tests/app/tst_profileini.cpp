@@ -1,5 +1,6 @@
 #include "app/Udefine.h"
 #include "app/Uprofile.h"
+#include "app/Uwriteproblem.h"
 
 #include <gtest/gtest.h>
 
@@ -538,17 +539,39 @@ TEST_F(ProfileIniTest, UnwritableFileIsReportedAndLeftAlone)
         ProfToIniFile(WLProfile{}, QStringLiteral("LastApplyProf"), m_Dir.filePath("missing/x.bin")));
 }
 
-TEST_F(ProfileIniTest, SettingsFileIsTheDefault)
+TEST_F(ProfileIniTest, WritesGoToTheUsersCopyAndTheShippedFileStaysTheDefault)
 {
-    const QString saved = g_Var.SettingsFile;
+    // An installed program: the shipped settings hold the defaults and are never written.
+    WriteAll(m_Path, "[LastApplyProf]\r\nSsid1=Shipped\r\nChannel=11\r\n");
+    const QByteArray shipped = ReadAll(m_Path);
+    const QString savedShipped = g_Var.SettingsFile;
+    const QString savedUser = g_Var.UserSettingsFile;
     g_Var.SettingsFile = m_Path;
+    g_Var.UserSettingsFile = m_Dir.filePath(QStringLiteral("config/Root/wlanutil.bin"));
+    WLProfile read{};
+    EXPECT_TRUE(ProfFromIniFile(read, QStringLiteral("LastApplyProf")));
+    EXPECT_STREQ(read.Ssid1, "Shipped");
+
     WLProfile p{};
     strcpy(p.Ssid1, "Lab");
     EXPECT_TRUE(ProfToIniFile(p, QStringLiteral("LastApplyProf")));
-    WLProfile read{};
+    EXPECT_EQ(ReadAll(m_Path), shipped);
+    struct stat st{};
+    ASSERT_EQ(stat(QFile::encodeName(g_Var.UserSettingsFile).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u) << "the copy holds keys";
     EXPECT_TRUE(ProfFromIniFile(read, QStringLiteral("LastApplyProf")));
-    g_Var.SettingsFile = saved;
-    EXPECT_STREQ(read.Ssid1, "Lab");
+    EXPECT_STREQ(read.Ssid1, "Lab") << "the user's copy is read first";
+
+    // A copy that cannot be written is told once, however often the writes fail.
+    QStringList told;
+    SetWriteProblemHandler([&told](const QString& path) { told << path; });
+    g_Var.UserSettingsFile = m_Path + QStringLiteral("/not-a-folder/wlanutil.bin");
+    EXPECT_FALSE(ProfToIniFile(p, QStringLiteral("LastApplyProf")));
+    EXPECT_FALSE(ProfToIniFile(p, QStringLiteral("LastApplyProf")));
+    SetWriteProblemHandler(nullptr);
+    EXPECT_EQ(told, QStringList{g_Var.UserSettingsFile});
+    g_Var.SettingsFile = savedShipped;
+    g_Var.UserSettingsFile = savedUser;
 }
 
 TEST(ResetSecurityTest, ClearsSecurityAndKeepsTheRest)

@@ -6,6 +6,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using testutil::ReadFile;
 
@@ -120,4 +121,28 @@ TEST_F(StartupTest, StaleSocketAndManyArguments)
     }));
     EXPECT_EQ(Run({"/Close"}), 0);
     EXPECT_TRUE(first->waitForFinished(10000));
+}
+
+TEST_F(StartupTest, WithoutAPrivateRuntimeFolderItSaysSoAndEnds)
+{
+    if (QFileInfo::exists(QString("/run/user/%1").arg(getuid())))
+        GTEST_SKIP() << "the session folder is a private runtime folder";
+    // The cache folder's runtime folder is open to others, as if someone else had made it.
+    ASSERT_TRUE(QDir(m_Dir.path()).mkpath("cache/wlanutil-runtime"));
+    QFile::setPermissions(m_Dir.filePath("cache/wlanutil-runtime"),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+                              QFileDevice::WriteOther | QFileDevice::ExeOther);
+    QProcessEnvironment env = Environment();
+    env.remove("XDG_RUNTIME_DIR");
+    env.insert("XDG_CACHE_HOME", m_Dir.filePath("cache"));
+    QProcess p;
+    p.setProcessEnvironment(env);
+    QElapsedTimer t;
+    t.start();
+    p.start(m_Dir.filePath("wlanutil"), {"/UI"});
+    ASSERT_TRUE(p.waitForFinished(20000));
+    EXPECT_LT(t.elapsed(), 10000) << "no rounds of close requests to nobody";
+    EXPECT_TRUE(p.readAllStandardError().contains("XDG_RUNTIME_DIR"));
+    EXPECT_TRUE(Log().contains("no private runtime folder"));
+    EXPECT_FALSE(Log().contains("broadcast close"));
 }

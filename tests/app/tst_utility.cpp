@@ -5,6 +5,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 TEST(Utility, UnescapeNewlines)
 {
@@ -147,19 +148,35 @@ TEST(Utility, DriverFilePath)
     EXPECT_TRUE(DriverRootDir().startsWith("/lib/modules/"));
 }
 
-TEST(Utility, RuntimeDirIsPrivate)
+TEST(Utility, RuntimeDirIsPrivateAndNeverOneAnotherUserCouldMake)
 {
     QTemporaryDir dir;
-    QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    const auto privateMode = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
+    QFile::setPermissions(dir.path(), privateMode);
     qputenv("XDG_RUNTIME_DIR", dir.path().toUtf8());
     EXPECT_EQ(RuntimeDir(), dir.path());
 
-    QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
-                                          QFileDevice::ReadOther | QFileDevice::ExeOther);
+    QFile::setPermissions(dir.path(), privateMode | QFileDevice::ReadOther | QFileDevice::ExeOther);
     EXPECT_NE(RuntimeDir(), dir.path()) << "a directory others can read is not used";
+    if (QFileInfo::exists(QString("/run/user/%1").arg(getuid())))
+        GTEST_SKIP() << "the session folder exists and comes before the cache folder";
+
+    // Without a session folder: a private folder in the user's cache, never one in the shared /tmp.
+    QTemporaryDir cache;
     qputenv("XDG_RUNTIME_DIR", "/nonexistent/runtime");
-    const QString fallback = RuntimeDir();
-    ASSERT_FALSE(fallback.isEmpty());
-    EXPECT_TRUE(QFileInfo(fallback).isDir());
-    EXPECT_EQ(QFileInfo(fallback).permissions() & (QFileDevice::ReadOther | QFileDevice::ReadGroup), 0);
+    qputenv("XDG_CACHE_HOME", cache.path().toUtf8());
+    const QString fallback = cache.filePath("wlanutil-runtime");
+    EXPECT_EQ(RuntimeDir(), fallback);
+    EXPECT_EQ(QFileInfo(fallback).permissions() & ~(privateMode | QFileDevice::ReadUser | QFileDevice::WriteUser |
+                                                    QFileDevice::ExeUser),
+              0);
+
+    // A fallback that is not ours alone, or only a link to a folder, is refused: then there is none.
+    QFile::setPermissions(fallback, privateMode | QFileDevice::WriteGroup | QFileDevice::ExeGroup);
+    EXPECT_EQ(RuntimeDir(), QString());
+    ASSERT_TRUE(QDir(fallback).removeRecursively());
+    ASSERT_TRUE(QFile::link(dir.path(), fallback));
+    QFile::setPermissions(dir.path(), privateMode);
+    EXPECT_EQ(RuntimeDir(), QString());
+    qunsetenv("XDG_CACHE_HOME");
 }

@@ -140,6 +140,18 @@ TEST_F(AdapterProfiles, KindsStayApart)
     EXPECT_FALSE(a.DeleteProfile(PROF_STATION, "nothing"));
 }
 
+TEST_F(AdapterProfiles, ProfileTheLibraryDidNotStoreIsNotListed)
+{
+    // The library's profile folder cannot be made: a file stands in its way.
+    testutil::WriteFile(m_Dir.filePath("blocker"), "");
+    qputenv("TSRWL_SIM_PROFILES", m_Dir.filePath("blocker/profiles").toUtf8());
+    CNICAdapter& a = Adapter();
+    EXPECT_EQ(Names(PROF_STATION), QStringList()) << "the default profile whose save failed";
+    EXPECT_FALSE(a.AddProfile(MakeProfile("New", PROF_STATION)));
+    EXPECT_EQ(Names(PROF_STATION), QStringList());
+    EXPECT_EQ(m_Adapter->ReadSet(QStringLiteral("ProfCount"), 0), 0);
+}
+
 TEST_F(AdapterProfiles, UnusualNamesKeepTheirPlace)
 {
     const std::vector<std::string> names = {

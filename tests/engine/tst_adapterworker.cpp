@@ -169,7 +169,7 @@ TEST_F(AdapterWorker, SuccessRemembersTheProfileExceptTheEditorsOne)
         return strcmp(last.Ssid1, "edited") == 0;
     }));
     EXPECT_EQ(a.ReadSet(QStringLiteral("LastAPProf"), ""), "Default_SoftAP") << "the editor's profile is not remembered";
-    EXPECT_EQ(QFile(g_Var.SettingsFile).permissions() & (QFile::ReadOther | QFile::ReadGroup), 0)
+    EXPECT_EQ(QFile(g_Var.UserSettingsFile).permissions() & (QFile::ReadOther | QFile::ReadGroup), 0)
         << "the section holds secrets";
 }
 

@@ -1,6 +1,7 @@
 #include "engine/Udeviceeventserver.h"
-#include "testutil.h"
+#include "floodutil.h"
 
+#include <QFileInfo>
 #include <QLocalSocket>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -105,20 +106,47 @@ TEST_F(DeviceEventServerTest, SilentClientIsDroppedAndOthersAreServed)
     EXPECT_TRUE(WaitFor([&] { return silent.state() == QLocalSocket::UnconnectedState; }, 10000));
 }
 
-TEST_F(DeviceEventServerTest, ClientsBeyondTheLimitAreTurnedAway)
+TEST_F(DeviceEventServerTest, EveryLineIsAnsweredAndAClientTurnedAwayIsTold)
 {
-    std::vector<std::unique_ptr<QLocalSocket>> idle;
+    QLocalSocket client;
+    client.connectToServer(Path());
+    ASSERT_TRUE(client.waitForConnected(5000));
+    client.write("RESUME\nBOGUS\nNODESCHANGED\n");
+    client.flush();
+    QByteArray answers;
+    WaitFor([&] { return (answers += client.readAll()).count('\n') >= 3; });
+    EXPECT_EQ(answers, "OK\nERR\nOK\n");
+    client.disconnectFromServer();
+    ASSERT_TRUE(WaitFor([&] { return m_Server.ClientCount() == 0; }));
+
+    // Every place taken by a client in the middle of its line: the next one waits; an idle one is dropped
+    // and told.
+    std::vector<std::unique_ptr<QLocalSocket>> busy;
     for (int i = 0; i < CDeviceEventServer::MAX_CLIENTS; ++i) {
-        idle.push_back(std::make_unique<QLocalSocket>());
-        idle.back()->connectToServer(Path());
-        ASSERT_TRUE(idle.back()->waitForConnected(5000));
+        busy.push_back(std::make_unique<QLocalSocket>());
+        busy.back()->connectToServer(Path());
+        ASSERT_TRUE(busy.back()->waitForConnected(5000));
+        busy.back()->write(i == 0 ? "" : "ARRIVAL /p");
+        busy.back()->flush();
     }
+    ASSERT_TRUE(WaitFor([&] { return m_Server.ClientCount() == CDeviceEventServer::MAX_CLIENTS; }));
     QLocalSocket extra;
     extra.connectToServer(Path());
     ASSERT_TRUE(extra.waitForConnected(5000));
-    EXPECT_TRUE(WaitFor([&] { return extra.state() == QLocalSocket::UnconnectedState; }));
-    idle.clear();
-    ASSERT_TRUE(WaitFor([&] { return m_Server.ClientCount() == 0; }));
-    Send("NODESCHANGED\n");
-    EXPECT_EQ(m_Recorder.Events.join(';'), "NODESCHANGED") << "served again once the idle clients left";
+    EXPECT_TRUE(WaitFor([&] { return busy.front()->state() == QLocalSocket::UnconnectedState; }));
+    EXPECT_EQ(busy.front()->readAll(), "BUSY\n");
+    extra.write("RESUME\n");
+    EXPECT_TRUE(WaitFor([&] { return extra.canReadLine(); }));
+    EXPECT_EQ(extra.readLine(), "OK\n");
+}
+
+TEST_F(DeviceEventServerTest, OutOfDescriptorsItKeepsListening)
+{
+    testutil::DescriptorFlood flood(Path(), 200);
+    ASSERT_TRUE(flood.Exhausted);
+    flood.End();
+    EXPECT_TRUE(QFileInfo::exists(Path())) << "the toolkit's server deleted its socket file here";
+    m_Recorder.Events.clear();
+    Send("RESUME\n");
+    EXPECT_EQ(m_Recorder.Events.join(';'), "RESUME");
 }

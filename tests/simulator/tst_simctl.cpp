@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+#include <vector>
+
 #include <sys/socket.h>
 #include <sys/un.h>
 
@@ -95,38 +98,75 @@ TEST_F(SimctlTest, HelpListsTheCommands)
     EXPECT_EQ(Simctl("station add not-a-mac"), 2);
 }
 
+// A program's device-event socket that answers each announcement with `answers`, in turn.
+class FakeListener {
+public:
+    FakeListener(const std::string& path, std::vector<std::string> answers) : m_Path(path)
+    {
+        m_Fd = socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        strcpy(address.sun_path, path.c_str());
+        Ready = bind(m_Fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 && listen(m_Fd, 4) == 0;
+        m_Thread = std::thread([this, answers] {
+            for (const std::string& answer : answers) {
+                const int client = accept(m_Fd, nullptr, nullptr);
+                if (client < 0)
+                    return;
+                char c = 0;
+                while (read(client, &c, 1) == 1 && c != '\n')
+                    Lines += c;
+                Lines += '\n';
+                [[maybe_unused]] const ssize_t n = write(client, answer.data(), answer.size());
+                close(client);
+            }
+        });
+    }
+    ~FakeListener()
+    {
+        m_Thread.join();
+        close(m_Fd);
+        unlink(m_Path.c_str());
+    }
+    bool Ready = false;
+    std::string Lines;
+
+private:
+    std::string m_Path;
+    int m_Fd = -1;
+    std::thread m_Thread;
+};
+
 TEST_F(SimctlTest, UnplugAndPlugAreSeenByAnotherProcessAndAnnounced)
 {
     const std::string root = "SimTest" + std::to_string(getpid());
     const std::string socketPath = s_dir->Path() + "/" + root + "_DeviceEvent";
-    const int server = socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    strcpy(address.sun_path, socketPath.c_str());
-    ASSERT_EQ(bind(server, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    ASSERT_EQ(listen(server, 4), 0);
-
-    EXPECT_TRUE(Present());
-    ASSERT_EQ(Simctl("--prof-root " + root + " unplug"), 0);
-    EXPECT_FALSE(Present());
-    uint32_t media = 0;
-    EXPECT_NE(s_lib.TSRWL_QueryOID(TSRWL_OID_MEDIA_CONNECT_STATUS, &media, 4, nullptr), 0);
-    ASSERT_EQ(Simctl("--prof-root " + root + " plug"), 0);
-    EXPECT_TRUE(Present());
-
     std::string lines;
-    for (int i = 0; i < 2; ++i) {
-        const int client = accept(server, nullptr, nullptr);
-        ASSERT_GE(client, 0);
-        char buffer[1100];
-        for (ssize_t n; (n = read(client, buffer, sizeof buffer)) > 0;)
-            lines.append(buffer, size_t(n));
-        close(client);
+    {
+        FakeListener program(socketPath, {"OK\n", "OK\n"});
+        ASSERT_TRUE(program.Ready);
+        EXPECT_TRUE(Present());
+        ASSERT_EQ(Simctl("--prof-root " + root + " unplug"), 0);
+        EXPECT_FALSE(Present());
+        uint32_t media = 0;
+        EXPECT_NE(s_lib.TSRWL_QueryOID(TSRWL_OID_MEDIA_CONNECT_STATUS, &media, 4, nullptr), 0);
+        ASSERT_EQ(Simctl("--prof-root " + root + " plug"), 0);
+        EXPECT_TRUE(Present());
+        lines = program.Lines;
     }
-    close(server);
-    unlink(socketPath.c_str());
     EXPECT_EQ(lines, "REMOVAL /devices/virtual/tsrwl-sim/wlan-sim0 USB\\VID_F5E1&PID_0301\n"
                      "ARRIVAL /devices/virtual/tsrwl-sim/wlan-sim0 USB\\VID_F5E1&PID_0301\n");
+
+    // A program that turns the event away or hangs up unanswered is reported, not taken for a listener.
+    for (const std::string answer : {"BUSY\n", ""}) {
+        std::string output;
+        {
+            FakeListener program(socketPath, {answer});
+            ASSERT_TRUE(program.Ready);
+            EXPECT_EQ(Simctl("--prof-root " + root + " plug", &output), 1) << answer;
+        }
+        EXPECT_NE(output.find("did not take the event"), std::string::npos) << output;
+    }
 
     // With nobody listening the command still works.
     std::string output;

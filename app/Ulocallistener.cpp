@@ -1,0 +1,261 @@
+#include "Ulocallistener.h"
+#include "Udebug.h"
+
+#include <QFile>
+#include <QLocalSocket>
+#include <QSocketNotifier>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int BACKLOG = 64;
+// Connections taken per wake-up, so that a flood of them cannot starve the clients already taken.
+constexpr int ACCEPTS_PER_WAKEUP = 16;
+constexpr int FIRST_BACKOFF_MS = 50;
+constexpr int MAX_BACKOFF_MS = 5000;
+constexpr int CHECK_INTERVAL_MS = 10000;
+
+bool FillAddress(const QByteArray& path, sockaddr_un& address)
+{
+    address = sockaddr_un{};
+    address.sun_family = AF_UNIX;
+    if (path.isEmpty() || size_t(path.size()) >= sizeof address.sun_path)
+        return false;
+    memcpy(address.sun_path, path.constData(), size_t(path.size()));
+    return true;
+}
+
+// Counts that are worth a log line: the first few, then every power of two, so a flood cannot fill the log.
+bool WorthLogging(int count)
+{
+    return count <= 4 || (count & (count - 1)) == 0;
+}
+
+} // namespace
+
+CLocalListener::CLocalListener(const QString& logName, int maxClients, QObject* parent)
+    : QObject(parent), m_LogName(logName), m_MaxClients(std::max(1, maxClients)), m_Retry(this), m_Check(this)
+{
+    m_Retry.setSingleShot(true);
+    connect(&m_Retry, &QTimer::timeout, this, &CLocalListener::Resume);
+    m_Check.setInterval(CHECK_INTERVAL_MS);
+    connect(&m_Check, &QTimer::timeout, this, &CLocalListener::CheckSocketFile);
+}
+
+CLocalListener::~CLocalListener()
+{
+    CloseSocket();
+}
+
+bool CLocalListener::Listen(const QString& path)
+{
+    CloseSocket();
+    m_Path = path;
+    const QByteArray name = QFile::encodeName(path);
+    sockaddr_un address;
+    if (!FillAddress(name, address)) {
+        m_Error = QStringLiteral("socket path empty or too long");
+        return false;
+    }
+    struct stat st{};
+    // What an earlier run left at the path is replaced (the folder is the user's own); a folder is not.
+    if (lstat(name.constData(), &st) == 0 && !S_ISDIR(st.st_mode))
+        unlink(name.constData());
+    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    const bool ok = fd >= 0 && bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
+                    chmod(name.constData(), 0600) == 0 && listen(fd, BACKLOG) == 0 &&
+                    lstat(name.constData(), &st) == 0;
+    if (!ok) {
+        m_Error = QString::fromLocal8Bit(strerror(errno));
+        if (fd >= 0)
+            close(fd);
+        return false;
+    }
+    m_Fd = fd;
+    m_Dev = st.st_dev;
+    m_Ino = st.st_ino;
+    m_Error.clear();
+    m_Notifier = new QSocketNotifier(qintptr(fd), QSocketNotifier::Read, this);
+    connect(m_Notifier, &QSocketNotifier::activated, this, &CLocalListener::OnReadable);
+    m_Check.start();
+    return true;
+}
+
+void CLocalListener::CloseSocket()
+{
+    m_Retry.stop();
+    m_Check.stop();
+    delete m_Notifier;
+    m_Notifier = nullptr;
+    if (m_Fd < 0)
+        return;
+    close(m_Fd);
+    m_Fd = -1;
+    // The file goes with the listener, so that a sender sees at once that nobody listens, unless another
+    // listener took the path meanwhile.
+    struct stat st{};
+    const QByteArray name = QFile::encodeName(m_Path);
+    if (lstat(name.constData(), &st) == 0 && st.st_dev == m_Dev && st.st_ino == m_Ino)
+        unlink(name.constData());
+}
+
+void CLocalListener::OnReadable()
+{
+    for (int n = 0; n < ACCEPTS_PER_WAKEUP && m_Fd >= 0; ++n)
+        if (!AcceptOne())
+            return;
+}
+
+bool CLocalListener::AcceptOne()
+{
+    if (int(m_Clients.size()) >= m_MaxClients) {
+        pollfd waiting{m_Fd, POLLIN, 0};
+        if (poll(&waiting, 1, 0) <= 0)
+            return false;
+        // With every place taken by a client that is talking, new ones wait in the kernel's queue, which
+        // costs no descriptor, until a client leaves.
+        if (!DropIdleClient()) {
+            m_Notifier->setEnabled(false);
+            if (WorthLogging(++m_Waits))
+                DebugPrint("%s: %d clients talking, new ones wait (%d times so far)", qPrintable(m_LogName),
+                           m_MaxClients, m_Waits);
+            return false;
+        }
+    }
+    const int fd = accept4(m_Fd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+    if (fd < 0) {
+        const int err = errno;
+        if (err == EINTR || err == ECONNABORTED || err == EPROTO)
+            return true;
+        if (err != EAGAIN && err != EWOULDBLOCK)
+            OnAcceptError(err);
+        return false;
+    }
+    m_BackoffMs = 0;
+    Adopt(fd);
+    return true;
+}
+
+void CLocalListener::Adopt(int fd)
+{
+    auto* socket = new QLocalSocket(this);
+    if (!socket->setSocketDescriptor(fd, QLocalSocket::ConnectedState, QIODevice::ReadWrite)) {
+        DebugPrint("%s: can't take a client: %s", qPrintable(m_LogName), qPrintable(socket->errorString()));
+        close(fd);
+        delete socket;
+        return;
+    }
+    m_Clients.append({socket, false});
+    connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
+        const auto found = Find(socket);
+        if (found != m_Clients.end())
+            found->Spoke = true;
+    });
+    connect(socket, &QLocalSocket::disconnected, this, [this, socket] { Forget(socket); });
+    QTimer::singleShot(m_ClientTimeoutMs, socket, [this, socket] {
+        if (!Holds(socket))
+            return;
+        Q_EMIT ClientTimedOut(socket);
+        Drop(socket, "client timed out");
+    });
+    Q_EMIT NewClient(socket);
+}
+
+bool CLocalListener::DropIdleClient()
+{
+    for (const Client& client : m_Clients) {
+        int waiting = 0;
+        // Bytes the kernel holds that the socket has not read yet also make a client busy.
+        if (client.Spoke || (ioctl(int(client.Socket->socketDescriptor()), FIONREAD, &waiting) == 0 && waiting > 0))
+            continue;
+        Drop(client.Socket, "too many clients, the one idle longest dropped");
+        return true;
+    }
+    return false;
+}
+
+void CLocalListener::Drop(QLocalSocket* socket, const char* why)
+{
+    if (!m_Refusal.isEmpty() && socket->state() == QLocalSocket::ConnectedState) {
+        socket->write(m_Refusal);
+        socket->flush();
+    }
+    LogDrop(why);
+    socket->abort();
+    Forget(socket);
+}
+
+QList<CLocalListener::Client>::iterator CLocalListener::Find(QLocalSocket* socket)
+{
+    return std::find_if(m_Clients.begin(), m_Clients.end(),
+                        [socket](const Client& client) { return client.Socket == socket; });
+}
+
+bool CLocalListener::Holds(QLocalSocket* socket)
+{
+    return Find(socket) != m_Clients.end();
+}
+
+void CLocalListener::Forget(QLocalSocket* socket)
+{
+    const auto found = Find(socket);
+    if (found == m_Clients.end())
+        return;
+    m_Clients.erase(found);
+    socket->deleteLater();
+    if (m_Notifier && !m_Retry.isActive())
+        m_Notifier->setEnabled(true);
+}
+
+void CLocalListener::OnAcceptError(int err)
+{
+    // Out of descriptors the pending connection stays queued and the socket stays readable: without a pause
+    // this would spin. The listener itself is kept, unlike the toolkit's server, which closes on any error.
+    m_Notifier->setEnabled(false);
+    m_BackoffMs = m_BackoffMs == 0 ? FIRST_BACKOFF_MS : std::min(2 * m_BackoffMs, MAX_BACKOFF_MS);
+    if (WorthLogging(++m_AcceptErrors))
+        DebugPrint("%s: can't accept a client (%s), listening again in %d ms (%d errors so far)",
+                   qPrintable(m_LogName), strerror(err), m_BackoffMs, m_AcceptErrors);
+    if ((err == EMFILE || err == ENFILE) && !m_Clients.isEmpty())
+        DropIdleClient();
+    m_Retry.start(m_BackoffMs);
+}
+
+void CLocalListener::Resume()
+{
+    CheckSocketFile();
+    if (m_Notifier)
+        m_Notifier->setEnabled(true);
+}
+
+void CLocalListener::CheckSocketFile()
+{
+    if (m_Path.isEmpty())
+        return;
+    struct stat st{};
+    const bool ours = m_Fd >= 0 && lstat(QFile::encodeName(m_Path).constData(), &st) == 0 && st.st_dev == m_Dev &&
+                      st.st_ino == m_Ino;
+    if (ours)
+        return;
+    DebugPrint("%s: socket file %s is gone, listening again", qPrintable(m_LogName), qPrintable(m_Path));
+    if (Listen(m_Path))
+        return;
+    m_BackoffMs = m_BackoffMs == 0 ? FIRST_BACKOFF_MS : std::min(2 * m_BackoffMs, MAX_BACKOFF_MS);
+    DebugPrint("%s: can't listen at %s (%s), trying again in %d ms", qPrintable(m_LogName), qPrintable(m_Path),
+               qPrintable(m_Error), m_BackoffMs);
+    m_Retry.start(m_BackoffMs);
+}
+
+void CLocalListener::LogDrop(const char* why)
+{
+    if (WorthLogging(++m_Dropped))
+        DebugPrint("%s: %s (%d so far)", qPrintable(m_LogName), why, m_Dropped);
+}

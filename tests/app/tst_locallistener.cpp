@@ -1,0 +1,154 @@
+// The per-user sockets keep serving whatever another process of the user does to them.
+#include "app/Ulocallistener.h"
+#include "app/Unotifychannel.h"
+#include "floodutil.h"
+
+#include <QLocalSocket>
+#include <QTemporaryDir>
+#include <chrono>
+#include <future>
+#include <gtest/gtest.h>
+#include <memory>
+#include <vector>
+
+using testutil::WaitFor;
+
+namespace {
+
+class LocalListenerTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_Dir.isValid());
+        m_Listener.SetRefusalText("BUSY\n");
+        QObject::connect(&m_Listener, &CLocalListener::NewClient, &m_Listener, [this](QLocalSocket* socket) {
+            // An echo of every line: a client that gets its line back was served.
+            QObject::connect(socket, &QLocalSocket::readyRead, socket, [socket] {
+                while (socket->canReadLine())
+                    socket->write(socket->readLine());
+            });
+        });
+        ASSERT_TRUE(m_Listener.Listen(Path()));
+    }
+    QString Path() const { return m_Dir.filePath("sock"); }
+
+    std::unique_ptr<QLocalSocket> Connect()
+    {
+        auto socket = std::make_unique<QLocalSocket>();
+        socket->connectToServer(Path());
+        return socket->waitForConnected(5000) ? std::move(socket) : nullptr;
+    }
+    // What the listener answers to one line from a new client (empty when nothing came back).
+    QByteArray Answer(QLocalSocket& socket, const QByteArray& line = "ping\n")
+    {
+        socket.write(line);
+        socket.flush();
+        WaitFor([&] { return socket.canReadLine() || socket.state() != QLocalSocket::ConnectedState; }, 5000);
+        return socket.readLine();
+    }
+    bool Served()
+    {
+        const auto client = Connect();
+        return client && Answer(*client) == "ping\n";
+    }
+
+    QTemporaryDir m_Dir;
+    CLocalListener m_Listener{"test", 4};
+};
+
+// The sender blocks until its code was handled, so it runs beside the server's event loop, as another
+// instance would.
+bool SendFromAnotherThread(int code)
+{
+    auto sent = std::async(std::launch::async, [code] { return SendToRunningInstance("NotifyTest", code, 0, 5000); });
+    WaitFor([&] { return sent.wait_for(std::chrono::seconds(0)) == std::future_status::ready; });
+    return sent.get();
+}
+
+} // namespace
+
+TEST_F(LocalListenerTest, IdleClientsMakeRoomAndNewcomersWaitForBusyOnes)
+{
+    m_Listener.SetClientTimeout(60000);
+    std::vector<std::unique_ptr<QLocalSocket>> idle;
+    for (int i = 0; i < 4; ++i)
+        idle.push_back(Connect());
+    ASSERT_TRUE(WaitFor([&] { return m_Listener.ClientCount() == 4; }));
+    EXPECT_TRUE(Served()) << "a newcomer is served while the room is taken by idle clients";
+    EXPECT_TRUE(WaitFor([&] { return idle.front()->state() == QLocalSocket::UnconnectedState; }))
+        << "the client idle longest was dropped";
+    EXPECT_EQ(idle.front()->readAll(), "BUSY\n") << "and told so";
+    idle.clear();
+    ASSERT_TRUE(WaitFor([&] { return m_Listener.ClientCount() == 0; }));
+
+    // Clients in the middle of a line are not idle: now the newcomer waits until one of them leaves.
+    std::vector<std::unique_ptr<QLocalSocket>> busy;
+    for (int i = 0; i < 4; ++i) {
+        busy.push_back(Connect());
+        busy.back()->write("half a line");
+        busy.back()->flush();
+    }
+    ASSERT_TRUE(WaitFor([&] { return m_Listener.ClientCount() == 4; }));
+    const auto late = Connect();
+    ASSERT_TRUE(late);
+    late->write("ping\n");
+    late->flush();
+    EXPECT_FALSE(WaitFor([&] { return late->canReadLine(); }, 500)) << "no answer while every place is taken";
+    for (const auto& client : busy)
+        EXPECT_EQ(client->state(), QLocalSocket::ConnectedState);
+    busy.pop_back();
+    EXPECT_TRUE(WaitFor([&] { return late->canReadLine(); }));
+    EXPECT_EQ(late->readLine(), "ping\n");
+    EXPECT_EQ(m_Listener.DroppedCount(), 1);
+}
+
+TEST_F(LocalListenerTest, SilentClientTimesOut)
+{
+    m_Listener.SetClientTimeout(200);
+    const auto silent = Connect();
+    ASSERT_TRUE(silent);
+    EXPECT_TRUE(WaitFor([&] { return silent->state() == QLocalSocket::UnconnectedState; }));
+    EXPECT_TRUE(WaitFor([&] { return m_Listener.ClientCount() == 0; }));
+}
+
+TEST_F(LocalListenerTest, SocketFileThatVanishedIsMadeAgain)
+{
+    m_Listener.SetCheckInterval(50);
+    ASSERT_TRUE(QFile::remove(Path()));
+    EXPECT_TRUE(WaitFor([&] { return QFileInfo::exists(Path()); }));
+    EXPECT_TRUE(Served());
+}
+
+TEST_F(LocalListenerTest, OutOfDescriptorsItKeepsListening)
+{
+    testutil::DescriptorFlood flood(Path(), 200);
+    ASSERT_TRUE(flood.Exhausted);
+    flood.End();
+    EXPECT_TRUE(QFileInfo::exists(Path())) << "the toolkit's server deleted its socket file here";
+    EXPECT_TRUE(WaitFor([&] { return Served(); }, 15000));
+    EXPECT_TRUE(m_Listener.IsListening());
+}
+
+TEST(NotifyServer, OnlyTheCodesOfAnotherInstanceAreHandled)
+{
+    QTemporaryDir runtime;
+    QFile::setPermissions(runtime.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
+    QList<int> handled;
+    CNotifyServer server("NotifyTest", [&handled](int code, int) {
+        handled << code;
+        return 0;
+    });
+    ASSERT_TRUE(server.Listen());
+    for (const int code : {INSTANCE_SHOW, 2, 4, 7, -1, 0x7fffffff, INSTANCE_CLOSE})
+        EXPECT_TRUE(SendFromAnotherThread(code)) << code;
+    EXPECT_EQ(handled, QList<int>({INSTANCE_SHOW, INSTANCE_CLOSE}));
+
+    // Flooded, it still takes the next start's request.
+    testutil::DescriptorFlood flood(server.SocketPath(), 200);
+    ASSERT_TRUE(flood.Exhausted);
+    flood.End();
+    handled.clear();
+    EXPECT_TRUE(WaitFor([&] { return SendFromAnotherThread(INSTANCE_SHOW) && handled.contains(INSTANCE_SHOW); },
+                        15000));
+}
