@@ -246,7 +246,7 @@ bool CNetAdapter::FillStatus(WLANStatus& status)
         status.Encryption = uint32_t(m_applied->EncryptionMethod);
     }
     status.SsidLength = uint32_t(std::min<size_t>(ssid.size(), TSRWL_SSID_MAX));
-    memcpy(status.Ssid, ssid.data(), status.SsidLength);
+    std::copy_n(ssid.begin(), status.SsidLength, status.Ssid);
     status.LinkQuality = status.Rssi;
     status.NetworkType = wireless["Mode"].Number() == kModeAdhoc ? 0 : 1;
     status.Frequency = mhz * 1000;
@@ -299,7 +299,8 @@ std::vector<TSSiteEntry> CNetAdapter::ScanResults()
             continue;
         if (const auto* ssid = p["Ssid"].As<NetBytes>()) {
             e.SsidLength = uint32_t(std::min<size_t>(ssid->size(), TSRWL_SSID_MAX));
-            memcpy(e.Ssid, ssid->data(), e.SsidLength);
+            std::copy_n(ssid->begin(), e.SsidLength,
+                        e.Ssid); // a hidden network's name is empty, without data
         }
         e.Security = SecurityCodeOf(uint32_t(p["Flags"].Number()), uint32_t(p["WpaFlags"].Number()),
                                     uint32_t(p["RsnFlags"].Number()));
