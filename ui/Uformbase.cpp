@@ -59,6 +59,8 @@ void ReportUnknownKeys(const QString& section, const QList<QWidget*>& controls)
     }
 }
 
+constexpr int32_t POSITION_LIMIT = 32767;
+
 } // namespace
 
 TFormBase::TFormBase(QWidget* parent, Qt::WindowFlags flags) : QWidget(parent, flags) {}
@@ -99,6 +101,10 @@ void TFormBase::LoadCtrlPos(QWidget* control, const QString& section)
         return;
     int32_t items[POSITION_ITEMS] = {};
     const int count = std::min(ParseIntList(value, items, POSITION_ITEMS), POSITION_ITEMS);
+    // A hand-edited value near the integer limits would overflow the rectangle's arithmetic; no screen
+    // reaches beyond this.
+    for (int32_t& item : items)
+        item = std::clamp(item, -POSITION_LIMIT, POSITION_LIMIT);
     if (count == 0) {
         DebugPrint("TFormBase::LoadCtrlPos: [%s] %s has no position: %s", qPrintable(section),
                    qPrintable(control->objectName()), qPrintable(value));

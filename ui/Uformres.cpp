@@ -64,6 +64,11 @@ QString BuiltInPath(const QString& name)
            (IsJpegPicture(name) ? QStringLiteral(".jpg") : QStringLiteral(".png"));
 }
 
+// Far more than any skin picture needs, far less than a picture that claims its size could cost.
+constexpr unsigned JPEG_MAX_SIDE = 16384;
+constexpr uint64_t JPEG_MAX_PIXELS = 40'000'000;
+constexpr long JPEG_MEMORY_LIMIT = 512L * 1024 * 1024;
+
 struct JpegError {
     jpeg_error_mgr Mgr;
     std::jmp_buf Jump;
@@ -94,11 +99,21 @@ bool DecodeJpegInto(jpeg_decompress_struct* info, JpegError* err, const QByteArr
     jpeg_mem_src(info, reinterpret_cast<const unsigned char*>(data->constData()),
                  (unsigned long)data->size());
     jpeg_read_header(info, TRUE);
+    // The size is checked before the decoder allocates anything for the picture: for a progressive picture
+    // jpeg_start_decompress allocates the whole picture's coefficients, so a few hundred bytes that claim a
+    // huge picture would take all memory. The memory limit is the second line of defence.
+    info->mem->max_memory_to_use = JPEG_MEMORY_LIMIT;
+    if (info->image_width > JPEG_MAX_SIDE || info->image_height > JPEG_MAX_SIDE ||
+        uint64_t(info->image_width) * info->image_height > JPEG_MAX_PIXELS) {
+        DebugPrint("DecodeJpeg: picture of %ux%u refused", info->image_width, info->image_height);
+        jpeg_destroy_decompress(info);
+        return false;
+    }
     // Straight into the toolkit's 32-bit layout, 0xffRRGGBB: no second pass to convert. The alpha forms are
     // asked for because only they promise the top byte 0xff.
     info->out_color_space = QSysInfo::ByteOrder == QSysInfo::LittleEndian ? JCS_EXT_BGRA : JCS_EXT_ARGB;
     jpeg_start_decompress(info);
-    if (info->output_components != 4 || info->output_width > 16384 || info->output_height > 16384) {
+    if (info->output_components != 4) {
         jpeg_destroy_decompress(info);
         return false;
     }

@@ -47,6 +47,8 @@ TEST(FormBaseTest, LoadCtrlPosAppliesAsManyNumbersAsGiven)
         {"7,8,90", QRect(7, 8, 90, 16)},     {"7 8 90 20", QRect(7, 8, 90, 20)},
         {"7, \"8\", 9", QRect(7, 8, 9, 16)}, {"1,2,3,4,5,6", QRect(1, 2, 3, 4)},
         {"7,8,-90,20", QRect(7, 8, 80, 16)},
+        {"2147483647,2147483647,2147483647,2147483647", QRect(32767, 32767, 32767, 32767)},
+        {"-2147483647,-2147483647", QRect(-32767, -32767, 80, 16)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.value);

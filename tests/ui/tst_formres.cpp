@@ -5,9 +5,12 @@
 
 #include <QBuffer>
 #include <QDir>
+#include <QImageWriter>
 #include <QLabel>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <utility>
 
 using testutil::WriteFile;
 
@@ -92,6 +95,30 @@ TEST(Jpeg, DecodedByLibraryKeepsSizeAndColour)
     EXPECT_NEAR(c.blue(), 50, 4);
     const QImage gray = DecodeJpeg(JpegOf(src.convertToFormat(QImage::Format_Grayscale8)));
     EXPECT_EQ(gray.size(), src.size());
+}
+
+TEST(Jpeg, ProgressivePictureClaimingAHugeSizeIsRefusedBeforeAnyAllocation)
+{
+    QByteArray data;
+    QBuffer buffer(&data);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setProgressiveScanWrite(true);
+    ASSERT_TRUE(writer.write(Solid(16, 16, Qt::green)));
+    const qsizetype sof = data.indexOf("\xFF\xC2");
+    ASSERT_GT(sof, 0) << "a progressive frame header";
+    rusage before{};
+    getrusage(RUSAGE_SELF, &before);
+    // Within the old side limit, but the decoder would hold 1.5 GB of coefficients and the picture 1 GB.
+    for (const auto& [width, height] : {std::pair{16000, 16000}, {65000, 65000}, {65000, 1}}) {
+        data[sof + 5] = char(height >> 8);
+        data[sof + 6] = char(height & 0xff);
+        data[sof + 7] = char(width >> 8);
+        data[sof + 8] = char(width & 0xff);
+        EXPECT_TRUE(DecodeJpeg(data).isNull()) << width << "x" << height;
+    }
+    rusage after{};
+    getrusage(RUSAGE_SELF, &after);
+    EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 100 * 1024) << "kilobytes more at the peak";
 }
 
 TEST(Jpeg, BrokenDataGivesNoPicture)
