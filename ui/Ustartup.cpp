@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <csignal>
 #include <cstdio>
 #include <exception>
 
@@ -102,6 +103,9 @@ int RunMainWindow(uint32_t flags)
 
 int RunProgram(int argc, char** argv)
 {
+    // Under a file-size limit a write past it must fail like any other (the original file stays), not end
+    // the program.
+    signal(SIGXFSZ, SIG_IGN);
     DebugLogFile();
     if (!DisplayAvailable()) {
         fprintf(stderr, "wlanutil: no display (DISPLAY and WAYLAND_DISPLAY are not set).\n"

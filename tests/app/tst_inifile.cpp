@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <csignal>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -164,4 +166,24 @@ TEST_F(IniFileTest, UnwritableTargetFailsCleanly)
     EXPECT_FALSE(ReplaceIniSection(path, "A", {{"X", "1"}}, false));
     EXPECT_TRUE(QFileInfo(path).isDir());
     EXPECT_FALSE(ReplaceIniSection(m_Dir.filePath("missing/dir/x.ini"), "A", {{"X", "1"}}, false));
+}
+
+TEST_F(IniFileTest, WriteOverTheFileSizeLimitFailsAndLeavesTheOriginal)
+{
+    const QByteArray original = "[Keep]\r\nA=1\r\n";
+    const QString path = Write(original);
+    // In a child, as the program runs: the signal ignored and a limit below the new file's size.
+    const pid_t child = fork();
+    if (child == 0) {
+        signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{64, 64};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        _exit(ReplaceIniSection(path, "Big", {{"Value", QString(500, 'x')}}, false) ? 1 : 0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << "killed by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the short write counts as failed";
+    EXPECT_EQ(ReadFile(path), original);
+    EXPECT_EQ(QDir(QFileInfo(path).absolutePath()).entryList(QDir::Files).size(), 1) << "no temporary file left";
 }
