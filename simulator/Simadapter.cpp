@@ -1,5 +1,6 @@
 #include "Simadapter.h"
 
+#include "Simap.h"
 #include "Simchannels.h"
 #include "Simpaths.h"
 #include "Simsecurity.h"
@@ -250,32 +251,10 @@ bool CSimAdapter::JoinStation(const SimConnectRequest& r, SimState& s) const
 
 bool CSimAdapter::StartAccessPoint(const SimConnectRequest& r, SimState& s) const
 {
-    const SimAdapter& a = Scenario().adapter;
-    const int band = r.channel > 14 ? BandA : BandB;
-    const std::vector<int> allowed = AllowedChannels(a.domain, band, true);
-    if (!a.softAP || r.ssid[0] == '\0' || (a.bands & (band == BandA ? BandA : BandB | BandG)) == 0 ||
-        std::find(allowed.begin(), allowed.end(), r.channel) == allowed.end())
-        return false;
-    SimLink link;
-    link.kind = SimLinkKind::AccessPoint;
-    link.profile = r.profileName;
-    link.ssid = r.ssid;
-    link.bssid = a.mac;
-    link.sinceMs = m_now;
-    link.channel = r.channel;
-    link.dotMode = DotModeOfChannel(r.channel);
-    link.encryption = r.encryption;
-    link.authMode = r.authMode;
-    link.txPower = r.txPower & 3;
-    link.filterMode = r.apFilterMode;
-    for (const auto& entry : r.apFilter) {
-        MacAddress mac{};
-        memcpy(mac.data(), entry, TSRWL_MAC_SIZE);
-        if (!IsZeroMac(mac))
-            link.filter.push_back(mac);
-    }
-    s.link = link;
-    return true;
+    const std::optional<SimLink> link = AccessPointLink(Scenario().adapter, r, m_now);
+    if (link)
+        s.link = *link;
+    return link.has_value();
 }
 
 const SimNetwork* CSimAdapter::LinkedNetwork(const SimState& s) const
@@ -406,13 +385,9 @@ std::vector<MacAddress> CSimAdapter::Stations() const
     std::vector<MacAddress> stations;
     if (!s.plugged || s.link.kind != SimLinkKind::AccessPoint)
         return stations;
-    for (const SimStation& st : s.stations) {
-        const bool listed =
-            std::find(s.link.filter.begin(), s.link.filter.end(), st.mac) != s.link.filter.end();
-        const bool allowed = s.link.filterMode == 1 ? listed : s.link.filterMode == 2 ? !listed : true;
-        if (allowed && m_now - s.link.sinceMs >= int64_t(st.joinAfter) * 1000 &&
+    for (const SimStation& st : s.stations)
+        if (StationVerdict(s.link, st, m_now) == SimStationVerdict::Associated &&
             stations.size() < TSRWL_STATION_MAX)
             stations.push_back(st.mac);
-    }
     return stations;
 }

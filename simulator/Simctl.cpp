@@ -1,8 +1,12 @@
 // tsrwl-simctl: changes the world of the simulated adapter while programs use it.
 #include "Simadapter.h"
+#include "Simap.h"
+#include "Simcrypto.h"
+#include "Simcredentials.h"
 #include "Simdevevent.h"
 #include "Simpaths.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -24,7 +28,9 @@ const char kUsage[] =
     "  range NETWORK on|off       move a network into or out of range\n"
     "  signal NETWORK DBM|reset   set a network's signal level (-95 to -20 dBm) or go back to the "
     "scenario's\n"
-    "  station add MAC [SECONDS]  a station that joins the soft AP, SECONDS after it started (default 0)\n"
+    "  station add MAC [SECONDS] [--key KEY]\n"
+    "                             a station that joins the soft AP, SECONDS after it started (default 0);\n"
+    "                             KEY is its WEP key (10, 26 or 58 hex digits or 5, 13 or 29 characters)\n"
     "  station remove MAC         a station that leaves the soft AP\n"
     "  disconnect                 drop the link or stop the soft AP\n"
     "  zeroconfig on|off          start or stop the system's zero-configuration service\n"
@@ -68,6 +74,8 @@ void PrintStatus(const CSimAdapter& adapter)
         printf(" \"%s\" %s channel %d%s", s.link.ssid.c_str(), MacText(s.link.bssid).c_str(), s.link.channel,
                adapter.MediaState() == 0 ? ", up" : ", down");
     printf("\n");
+    if (s.link.kind == SimLinkKind::AccessPoint)
+        printf("soft AP    %s\n", AccessPointText(s.link).c_str());
 }
 
 void PrintNetworks(const CSimAdapter& adapter, bool onlyInRange)
@@ -89,8 +97,14 @@ int Status(const CSimAdapter& adapter)
     printf("networks in range:\n");
     PrintNetworks(adapter, true);
     printf("soft AP stations:\n");
-    for (const SimStation& st : adapter.State().stations)
-        printf("  %s joins after %d s\n", MacText(st.mac).c_str(), st.joinAfter);
+    const SimState s = adapter.State();
+    for (const SimStation& st : s.stations) {
+        printf("  %s joins after %d s%s", MacText(st.mac).c_str(), st.joinAfter,
+               st.wepKey.empty() ? "" : " with a WEP key");
+        if (s.link.kind == SimLinkKind::AccessPoint && s.plugged)
+            printf(": %s", VerdictText(StationVerdict(s.link, st, NowMs())));
+        printf("\n");
+    }
     return 0;
 }
 
@@ -140,12 +154,22 @@ int ChangeNetwork(const CSimAdapter& adapter, const std::vector<std::string>& ar
     return adapter.Update([&](SimState& s) { return s.signal[name] = int(dbm), true; }) ? 0 : 1;
 }
 
-int ChangeStation(const CSimAdapter& adapter, const std::vector<std::string>& args)
+int ChangeStation(const CSimAdapter& adapter, std::vector<std::string> args)
 {
     SimStation station;
+    const auto keyOption = std::find(args.begin(), args.end(), "--key");
+    if (keyOption != args.end()) {
+        const std::optional<Bytes> key =
+            keyOption + 1 != args.end() ? ProfileWepKey(keyOption[1], 0) : std::nullopt;
+        if (!key)
+            return Fail("%s", "--key wants 10, 26 or 58 hex digits or 5, 13 or 29 characters");
+        station.wepKey = *key;
+        args.erase(keyOption, keyOption + 2);
+    }
     const bool add = args.size() >= 3 && args[1] == "add";
-    if (args.size() < 3 || (!add && args[1] != "remove") || args.size() > (add ? 4u : 3u))
-        return Fail("%s", "station wants: add MAC [SECONDS] or remove MAC");
+    if (args.size() < 3 || (!add && args[1] != "remove") || args.size() > (add ? 4u : 3u) ||
+        (!add && !station.wepKey.empty()))
+        return Fail("%s", "station wants: add MAC [SECONDS] [--key KEY] or remove MAC");
     if (!ParseMac(args[2], station.mac) || IsZeroMac(station.mac))
         return Fail("not a MAC address: %s", args[2].c_str());
     station.joinAfter = args.size() == 4 ? std::max(0, atoi(args[3].c_str())) : 0;

@@ -55,7 +55,8 @@ struct SimCertificate {
 
 struct SimStation {
     MacAddress mac{};
-    int joinAfter = 0; // seconds after the access point started
+    int joinAfter = 0;           // seconds after the access point started
+    std::vector<uint8_t> wepKey; // the key it joins a WEP access point with; empty: none
     bool operator==(const SimStation&) const = default;
 };
 

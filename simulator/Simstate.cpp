@@ -1,5 +1,6 @@
 #include "Simstate.h"
 
+#include "Simcrypto.h"
 #include "Simpaths.h"
 
 #include <cstring>
@@ -38,7 +39,8 @@ std::string StationsText(const std::vector<SimStation>& stations)
 {
     std::string text;
     for (const SimStation& s : stations)
-        text += (text.empty() ? "" : ",") + MacText(s.mac) + "@" + std::to_string(s.joinAfter);
+        text += (text.empty() ? "" : ",") + MacText(s.mac) + "@" + std::to_string(s.joinAfter) +
+                (s.wepKey.empty() ? "" : "/" + HexText(s.wepKey));
     return text;
 }
 
@@ -51,6 +53,9 @@ std::vector<SimStation> ParseStations(const std::string& text)
         const size_t at = item.find('@');
         if (ParseMac(item.substr(0, at), s.mac)) {
             s.joinAfter = at == std::string::npos ? 0 : atoi(item.c_str() + at + 1);
+            const size_t slash = item.find('/');
+            if (slash != std::string::npos)
+                s.wepKey = HexBytes(item.substr(slash + 1)).value_or(Bytes{});
             stations.push_back(s);
         }
     }
@@ -134,6 +139,9 @@ const std::vector<Field>& Fields()
         LinkInt("link.failslate", &SimLink::failsLate),
         {"link.filter", [](const SimState& s) { return MacListText(s.link.filter); },
          [](SimState& s, const std::string& v) { s.link.filter = ParseMacList(v); }},
+        LinkInt("link.hidden", &SimLink::hidden),
+        LinkText("link.wepkey", &SimLink::wepKey),
+        LinkInt("link.wepkeyindex", &SimLink::wepKeyIndex),
         {"ip.fixed", [](const SimState& s) { return std::to_string(int(s.ip.fixed)); },
          [](SimState& s, const std::string& v) { s.ip.fixed = ToInt(v, 0) != 0; }},
         IpField("ip.address", &SimIpConfig::address),

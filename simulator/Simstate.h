@@ -31,6 +31,9 @@ struct SimLink {
     int filterMode = 0;     // access point: 0 off, 1 accept listed, 2 reject listed
     bool failsLate = false; // accepted, but never comes up (a fault switched on with tsrwl-simctl)
     std::vector<MacAddress> filter;
+    bool hidden = false; // access point: its SSID is not broadcast
+    std::string wepKey;  // access point: the WEP transmit key in hex digits; empty without WEP
+    int wepKeyIndex = 0; // 0 to 3
 };
 
 struct SimIpConfig {

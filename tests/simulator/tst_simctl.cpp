@@ -216,4 +216,37 @@ TEST_F(SimctlTest, StationsJoinAndLeaveTheSoftAp)
     EXPECT_EQ(count(), 0);
 }
 
+TEST_F(SimctlTest, StationsNeedTheWepKeyOfTheAccessPointAndStatusTellsWhy)
+{
+    auto ap = std::make_unique<WLProfile>();
+    memset(ap.get(), 0, sizeof *ap);
+    ap->FuncMode = 1;
+    ap->Channel = 11;
+    ap->ApSSIDHide = 1;
+    ap->APtxPwrLevel = 2;
+    ap->EncryptionMethod = 1;
+    ap->DefaultKey = 2;
+    strcpy(ap->WEPKey3, "A1B2C3D4E5");
+    strcpy(ap->Ssid1, "Quiet AP");
+    WLANStatus status{};
+    s_lib.TSRWL_WLProfileToWLStatus(ap.get(), &status);
+    ASSERT_EQ(s_lib.TSRWL_SetWLANStatus(nullptr, &status), 1);
+    EXPECT_EQ(Simctl("station add 02:88:00:00:00:01 --key 1234"), 2) << "a key of no WEP length";
+    EXPECT_EQ(Simctl("station remove 02:88:00:00:00:01 --key a1b2c3d4e5"), 2);
+    ASSERT_EQ(Simctl("station add 02:88:00:00:00:01 --key a1b2c3d4e5"), 0);
+    ASSERT_EQ(Simctl("station add 02:88:00:00:00:02 0 --key A1B2C3D4E6"), 0);
+    auto list = std::make_unique<TSStationList>();
+    s_lib.TSRWL_GetAPStationList(list.get());
+    EXPECT_EQ(list->Mac[0][5], 0x01);
+    EXPECT_EQ(list->Mac[1][0], 0) << "only the station with the right key joins";
+    std::string output;
+    ASSERT_EQ(Simctl("status", &output), 0);
+    for (const char* text :
+         {"channel 11", "hidden SSID", "power level 2", "WEP 64 bit, transmit key 3",
+          "02:88:00:00:00:01 joins after 0 s with a WEP key: associated",
+          "02:88:00:00:00:02 joins after 0 s with a WEP key: refused: WEP key does not match",
+          "02:77:00:00:00:01 joins after 0 s: refused: WEP key does not match"})
+        EXPECT_NE(output.find(text), std::string::npos) << text << "\n" << output;
+}
+
 } // namespace

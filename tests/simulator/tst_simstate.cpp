@@ -13,7 +13,7 @@ TEST(SimState, SurvivesARoundTripThroughItsFile)
     s.zeroConfigRunning = false;
     s.inRange["Far Away"] = true;
     s.signal["Near"] = -31;
-    s.stations = {{{2, 0x77, 0, 0, 0, 9}, 12}};
+    s.stations = {{{2, 0x77, 0, 0, 0, 9}, 12, {}}};
     s.link.kind = SimLinkKind::AccessPoint;
     s.link.ssid = "My AP";
     s.link.filterMode = 2;

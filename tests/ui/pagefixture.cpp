@@ -4,6 +4,7 @@
 #include "ui/Propertypageframeunit.h"
 
 #include <QProcess>
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -145,4 +146,18 @@ bool PageTest::SimCtl(const QStringList& args)
     QProcess p;
     p.start(testutil::BinDir() + QStringLiteral("/tsrwl-simctl"), args);
     return p.waitForFinished(10000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+}
+
+bool PageTest::NextReport()
+{
+    const auto reports = [this] {
+        return std::count(m_Main.Received.begin(), m_Main.Received.end(), std::pair{3, 0});
+    };
+    const auto before = reports();
+    return testutil::WaitFor([&] { return reports() > before; }, 15000);
+}
+
+int PageTest::RenewCount() const
+{
+    return int(LogSince().count(QStringLiteral("IPConfig 0x3")));
 }

@@ -46,6 +46,10 @@ protected:
     bool Connected();
     // Runs the simulator's control command; true when it succeeded.
     bool SimCtl(const QStringList& args);
+    // Waits for the next status report to reach the page.
+    bool NextReport();
+    // Address renewals (release and renew) logged since the test started.
+    int RenewCount() const;
 
     TFormRes m_Res;
     MainStub m_Main;

@@ -3,6 +3,7 @@
 #include "pagefixture.h"
 #include "testutil.h"
 #include "ui/pages/Uframelinkinfo.h"
+#include "ui/pages/Ulinktexts.h"
 
 #include <QLabel>
 
@@ -27,16 +28,6 @@ protected:
                 !m_Page->findChild<QLabel*>(QStringLiteral("ImgLamp%1_%2").arg(x).arg(i))->pixmap().isNull();
         return lit;
     }
-    // Waits for the next status report to reach the page.
-    bool NextReport()
-    {
-        const auto reports = [this] {
-            return std::count(m_Main.Received.begin(), m_Main.Received.end(), std::pair{3, 0});
-        };
-        const auto before = reports();
-        return WaitFor([&] { return reports() > before; }, 15000);
-    }
-    int RenewCount() const { return int(LogSince().count(QStringLiteral("IPConfig 0x3"))); }
 
     TFrameLinkInfo* m_Page = nullptr;
 };
@@ -55,10 +46,10 @@ TEST(LinkInfoLamps, PercentRuleLightsAtLeastOneLampForAnySignal)
 
 TEST(LinkInfoRates, HalfMegabitRateBytes)
 {
-    EXPECT_EQ(TFrameLinkInfo::TxRateText(11), QStringLiteral("5.5 Mbps"));
-    EXPECT_EQ(TFrameLinkInfo::TxRateText(108), QStringLiteral("54 Mbps"));
-    EXPECT_EQ(TFrameLinkInfo::TxRateText(1), QStringLiteral("0.5 Mbps"));
-    EXPECT_EQ(TFrameLinkInfo::TxRateText(0), QStringLiteral("0 Mbps"));
+    EXPECT_EQ(TxRateText(11), QStringLiteral("5.5 Mbps"));
+    EXPECT_EQ(TxRateText(108), QStringLiteral("54 Mbps"));
+    EXPECT_EQ(TxRateText(1), QStringLiteral("0.5 Mbps"));
+    EXPECT_EQ(TxRateText(0), QStringLiteral("0 Mbps"));
 }
 
 TEST_F(LinkInfoTest, WithoutAdapterEverythingIsEmptyAndTheChartButtonDisabled)

@@ -247,13 +247,6 @@ int TFrameLinkInfo::LampCount(int dbm)
     return (SignalPercent(dbm) + 9) / 10;
 }
 
-QString TFrameLinkInfo::TxRateText(uint8_t rate)
-{
-    const QString number =
-        rate % 2 ? QString::asprintf("%.1f ", rate * 0.5) : QString::asprintf("%d ", rate / 2);
-    return number + CommonText(LT_MBPS);
-}
-
 void TFrameLinkInfo::ShowStatus(const WLANStatus& status)
 {
     ShowAuthentication(status);

@@ -28,8 +28,6 @@ public:
 
     // Lamps lit for a level in dBm: any non-zero percent lights at least one.
     static int LampCount(int dbm);
-    // The link rate byte (half megabits per second) with its unit.
-    static QString TxRateText(uint8_t rate);
 
     void RefreshStatus();
     void ConnectStarted();

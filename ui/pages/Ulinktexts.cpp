@@ -13,6 +13,7 @@ namespace {
 constexpr size_t TEXT_BUFFER_SIZE = 260;
 // Byte counts become kilobits by dropping 7 bits: bytes / 128 = (bits / 1024).
 constexpr int KILOBIT_SHIFT = 7;
+constexpr uint32_t POWER_LEVEL_MAX = 3;
 
 } // namespace
 
@@ -55,6 +56,18 @@ QString AuthModeText(uint32_t mode)
 QString MacText(const uint8_t* mac)
 {
     return QString::asprintf("%02X:%02X:%02X:%02X:%02X:%02X", mac[0], mac[1], mac[2], mac[3], mac[4], mac[5]);
+}
+
+QString TxRateText(int rate)
+{
+    const QString number =
+        rate % 2 ? QString::asprintf("%.1f ", rate * 0.5) : QString::asprintf("%d ", rate / 2);
+    return number + CommonText(LT_MBPS);
+}
+
+QString PowerText(uint32_t level)
+{
+    return level <= POWER_LEVEL_MAX ? CommonText(LT_POWER_LV0 + int(level)) : QString();
 }
 
 QString SsidText(const uint8_t* ssid, uint32_t length)

@@ -24,6 +24,7 @@ enum LinkText : int {
     LT_802B = 64,
     LT_802G = 65,
     LT_802A = 66,
+    LT_POWER_LV0 = 78,
 };
 
 QString CommonText(int index);
@@ -34,6 +35,10 @@ QString DotModeText(uint32_t mode);
 // 1 shared key, 2 automatic switch, anything else open.
 QString AuthModeText(uint32_t mode);
 QString MacText(const uint8_t* mac);
+// The link rate byte (half megabits per second) with its unit: "5.5 Mbps", "54 Mbps".
+QString TxRateText(int rate);
+// The label of a transmit power level 0 (strongest) to 3; empty for any other level.
+QString PowerText(uint32_t level);
 // A length-counted network name (at most the record's 32 bytes), shown up to its first zero byte.
 QString SsidText(const uint8_t* ssid, uint32_t length);
 // The library's channel of a frequency; 0 while no library is bound.

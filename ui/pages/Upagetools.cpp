@@ -122,9 +122,7 @@ QString RateText(int value)
 {
     if (value == 0 || value == RATE_AUTO)
         return CommonText(LT_AUTO);
-    const QString number =
-        value % 2 != 0 ? QString::asprintf("%.1f ", value * 0.5) : QString::asprintf("%d ", value / 2);
-    return number + CommonText(LT_MBPS);
+    return TxRateText(value);
 }
 
 QString ProfileChannelText(const WLProfile& profile)
