@@ -34,12 +34,18 @@ template <class T> std::function<TPropertyPageFrame*()> Make()
 }
 
 const PageCase PAGES[] = {
-    {"FrameLinkInfo", "LbStatus", Make<TFrameLinkInfo>()}, {"FrameSurvey", "LbNetList", Make<TFrameSurvey>()},
-    {"FrameProfile", "LbList", Make<TFrameProfile>()},       {"FrameAdapter", "LbSetting", Make<TFrameAdapter>()},
-    {"FrameNetType", "LbName", Make<TFrameNetType>()},       {"FrameWlMode", "LbMode", Make<TFrameWlMode>()},
-    {"FrameConfirm", "LbSSID", Make<TFrameConfirm>()},       {"FrameActive", "LbMsg", Make<TFrameActive>()},
-    {"FrameWireless", "LbWlModeSet", Make<TFrameWireless>()}, {"FrameAPInfo", "LbTitle", Make<TFrameAPInfo>()},
-    {"FrameAPCfg", "LbTitle", Make<TFrameAPCfg>()},          {"FrameAPFilter", "LbTitle", Make<TFrameAPFilter>()},
+    {"FrameLinkInfo", "LbStatus", Make<TFrameLinkInfo>()},
+    {"FrameSurvey", "LbNetList", Make<TFrameSurvey>()},
+    {"FrameProfile", "LbList", Make<TFrameProfile>()},
+    {"FrameAdapter", "LbSetting", Make<TFrameAdapter>()},
+    {"FrameNetType", "LbName", Make<TFrameNetType>()},
+    {"FrameWlMode", "LbMode", Make<TFrameWlMode>()},
+    {"FrameConfirm", "LbSSID", Make<TFrameConfirm>()},
+    {"FrameActive", "LbMsg", Make<TFrameActive>()},
+    {"FrameWireless", "LbWlModeSet", Make<TFrameWireless>()},
+    {"FrameAPInfo", "LbStatus", Make<TFrameAPInfo>()},
+    {"FrameAPCfg", "LbWireless", Make<TFrameAPCfg>()},
+    {"FrameAPFilter", "LbFilter", Make<TFrameAPFilter>()},
 };
 
 } // namespace
@@ -48,7 +54,8 @@ TEST(PageTextsTest, EachPageReadsItsOwnSectionUnderAnyObjectName)
 {
     QString language;
     for (const PageCase& c : PAGES)
-        language += QStringLiteral("[%1]\n%2=%1 text\n").arg(QLatin1String(c.section), QLatin1String(c.label));
+        language +=
+            QStringLiteral("[%1]\n%2=%1 text\n").arg(QLatin1String(c.section), QLatin1String(c.label));
     ScopedConfig config(QStringLiteral("[Setting]\n"), language);
     for (const PageCase& c : PAGES) {
         std::unique_ptr<TPropertyPageFrame> page(c.create());
@@ -74,5 +81,6 @@ TEST(PageTextsTest, TheProfilePageLeavesItsEditorsTextsToTheEditorPages)
     EXPECT_EQ(list->findChild<QTreeWidget*>("LvProf")->headerItem()->text(1).toStdString(), "Name");
     auto* confirm = page.Editor()->Page(esConfirm);
     EXPECT_EQ(confirm->findChild<QLabel*>("LbNetType")->text().toStdString(), "Type of network");
-    EXPECT_EQ(page.Editor()->Page(esNetType)->findChild<QLabel*>("LbNetType")->text().toStdString(), "Network Type");
+    EXPECT_EQ(page.Editor()->Page(esNetType)->findChild<QLabel*>("LbNetType")->text().toStdString(),
+              "Network Type");
 }

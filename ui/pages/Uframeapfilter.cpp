@@ -1,4 +1,5 @@
 #include "Uframeapfilter.h"
+#include "Ueditorpage.h"
 #include "Upageskin.h"
 #include "Upagetools.h"
 #include "Usoftapsave.h"
@@ -65,7 +66,7 @@ void TFrameAPFilter::InitPage()
     LoadTexts(SECTION);
     SetPageBackground(ui->ImgBG, QStringLiteral("ImgFrAPFilter"));
     SetButtonRow({{ui->BtnCancel, "ImgBtnCancel"}, {ui->BtnSave, "ImgBtnSave"}}, CANCEL_BUTTON_RIGHT);
-    AddMarkBullets(this, {ui->LbType, ui->LbAddr});
+    AddCaptionBullets(this, {ui->LbType, ui->LbAddr});
     SetTextColor(ui->LbFilter, SKIN_HEADER_TEXT);
     for (QLabel* caption : {ui->LbType, ui->LbAddr})
         SetTextColor(caption, SKIN_CAPTION_TEXT);

@@ -1,5 +1,6 @@
 #include "Uframeapinfo.h"
 #include "Ulinktexts.h"
+#include "Ueditorpage.h"
 #include "Upageskin.h"
 #include "Upagetools.h"
 #include "app/Udebug.h"
@@ -59,7 +60,7 @@ void TFrameAPInfo::InitPage()
         {ui->LbMAC, ui->LblMAC},       {ui->LbPower, ui->LblPower},
         {ui->LbIP, ui->LblIP}};
     for (const auto& [caption, value] : pairs) {
-        AddMarkBullets(this, {caption});
+        AddCaptionBullets(this, {caption});
         FitLabel(caption, value, VALUE_RIGHT_EDGE);
         SetTextColor(caption, SKIN_CAPTION_TEXT);
         SetTextColor(value, SKIN_VALUE_TEXT);
