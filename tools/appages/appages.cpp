@@ -1,0 +1,99 @@
+// Screenshots of the Soft AP pages on the simulated adapter: the access point running with two stations
+// associated and a reject filter set, its configuration with 64-bit WEP, and the MAC filter page.
+#include "../common/Usimtool.h"
+#include "app/Udefine.h"
+#include "app/Unotifyevent.h"
+#include "engine/Unicadapter.h"
+#include "ui/Uformres.h"
+#include "ui/pages/Uframeapcfg.h"
+#include "ui/pages/Uframeapfilter.h"
+#include "ui/pages/Uframeapinfo.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+#include <cstring>
+
+namespace {
+
+const char HWID[] = "USB\\VID_F5E1&PID_0301";
+
+// Passes the adapter's notifications on to the pages as the main window does.
+class Router : public QObject {
+public:
+    bool event(QEvent* e) override
+    {
+        if (e->type() != QEvent::Type(NotifyMsg()))
+            return QObject::event(e);
+        const auto* n = static_cast<TNotifyEvent*>(e);
+        if (Adapter && (n->Code == 3 || n->Code == 4 || n->Code == 7))
+            for (TPropertyPageFrame* page : Pages)
+                page->AdapterEvent(Adapter, n->Code, n->Value);
+        return true;
+    }
+    CNICAdapter* Adapter = nullptr;
+    QList<TPropertyPageFrame*> Pages;
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QTemporaryDir sandbox;
+    UseSandbox(sandbox);
+    QApplication app(argc, argv);
+    const QString outDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
+    if (!LoadSimulatedProgram())
+        return 1;
+    TFormRes res;
+    FormRes = &res;
+    Router router;
+    TFrameAPInfo info;
+    TFrameAPCfg cfg;
+    TFrameAPFilter filter;
+    for (TPropertyPageFrame* page : std::initializer_list<TPropertyPageFrame*>{&info, &cfg, &filter}) {
+        page->InitPage();
+        page->show();
+        router.Pages << page;
+    }
+    TThreadPtr<CNICAdapter> adapter = CreateSimulatedAdapter(&router, HWID);
+    router.Adapter = adapter.get();
+    WLProfile& ap = g_Var.SoftAPProfile;
+    TProfileList list;
+    adapter->GetProfileList(PROF_SOFTAP, list);
+    ap = list.empty() ? adapter->DefAPProfile() : *list.front();
+    qstrncpy(ap.Ssid1, "Harbor Guest AP", sizeof ap.Ssid1);
+    ap.Channel = 11;
+    ap.APtxPwrLevel = 1;
+    ap.EncryptionMethod = 1;
+    ap.WEPEncryptionLevel = 1;
+    ap.WEPKeyFormat = 1;
+    qstrncpy(ap.WEPKey1, "A1B2C3D4E5", sizeof ap.WEPKey1);
+    ap.APMacFilterMode = 2;
+    const uint8_t rejected[6] = {0x02, 0x77, 0, 0, 0, 0x03};
+    memcpy(ap.APMacFilter[0], rejected, 6);
+    for (TPropertyPageFrame* page : router.Pages)
+        page->SetAdapter(adapter.get(), 1, 1);
+    // Two stations with the key join, the third is on the reject list.
+    QProcess::execute(QCoreApplication::applicationDirPath() + "/tsrwl-simctl", {"reset"});
+    for (const char* mac : {"02:77:00:00:00:01", "02:77:00:00:00:02", "02:77:00:00:00:03"})
+        QProcess::execute(QCoreApplication::applicationDirPath() + "/tsrwl-simctl",
+                          {"station", "add", mac, "--key", "A1B2C3D4E5"});
+    info.ConnectLast();
+    auto* stations = info.findChild<QTreeWidget*>(QStringLiteral("LvMAC"));
+    Wait([&] { return stations->topLevelItemCount() == 2; }, 20000);
+    stations->setCurrentItem(stations->topLevelItem(0));
+    SavePicture(&info, outDir, "apinfo.png");
+    cfg.EnterPage(nullptr, 0, 0);
+    SavePicture(&cfg, outDir, "apcfg.png");
+    filter.EnterPage(nullptr, 0, 0);
+    SavePicture(&filter, outDir, "apfilter.png");
+    for (TPropertyPageFrame* page : router.Pages)
+        page->SetAdapter(nullptr, 2, 0);
+    router.Adapter = nullptr;
+    adapter.reset();
+    FormRes = nullptr;
+    return 0;
+}
