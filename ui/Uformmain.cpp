@@ -133,6 +133,8 @@ void TFormMain::FormCreate()
 void TFormMain::CreateTrayIcon()
 {
     m_TrayIcon = new TTrayIcon(this);
+    // Minimising the window hides it to the tray while the icon shows.
+    m_TrayIcon->SetMainWindow(this);
     m_TrayIcon->SetRestoreOn(TTrayIcon::imNone);
     m_TrayIcon->SetPopupMenuOn(TTrayIcon::imNone);
     m_TrayMenu = new QMenu(this);

@@ -146,6 +146,16 @@ TEST_F(FormMainTest, TabsSwitchPagesAndColourTheSelectedTab)
     EXPECT_EQ(Tab("LbProfile")->FontCrNormal(), QColor(Qt::white));
 }
 
+TEST_F(FormMainTest, MinimisingHidesTheWindowToTheTray)
+{
+    StartWithAdapter(0);
+    ASSERT_TRUE(Main().TrayIconMain()->Visible());
+    Main().show();
+    ASSERT_TRUE(WaitFor([&] { return Main().isVisible(); }));
+    Main().setWindowState(Qt::WindowMinimized);
+    EXPECT_TRUE(WaitFor([&] { return !Main().isVisible(); }));
+}
+
 TEST_F(FormMainTest, PagesShownByCode)
 {
     const struct {
