@@ -48,16 +48,21 @@ QComboBox* EditorPageTest::Combo(const char* name) const
     return combo;
 }
 
-void EditorPageTest::Choose(const char* name, int value)
+void ChooseByKeys(QComboBox* combo, int value)
 {
-    QComboBox* combo = Combo(name);
+    ASSERT_NE(combo, nullptr);
     const int index = combo->findData(value);
-    ASSERT_GE(index, 0) << name << " has no " << value;
+    ASSERT_GE(index, 0) << combo->objectName().toStdString() << " has no " << value;
     combo->setFocus();
     QTest::keyClick(combo, Qt::Key_Home);
     for (int i = 0; i < index; ++i)
         QTest::keyClick(combo, Qt::Key_Down);
     ASSERT_EQ(combo->currentIndex(), index);
+}
+
+void EditorPageTest::Choose(const char* name, int value)
+{
+    ChooseByKeys(Combo(name), value);
 }
 
 void EditorPageTest::Type(const char* name, const QString& text)

@@ -8,6 +8,9 @@
 class QWidget;
 class TPropertyPageFrame;
 
+// Chooses the item carrying `value` with the keyboard, as a person does on a closed list.
+void ChooseByKeys(QComboBox* combo, int value);
+
 // An editor page hosted on its own with the simulated adapter attached, driven by keys and clicks. The
 // container's Next is the page's LeavePage going forward; message boxes answer at once and are counted.
 class EditorPageTest : public PageTest {
@@ -18,7 +21,6 @@ protected:
     void Open(TPropertyPageFrame* page);
     // Leaves the page going forward; false when the page refused (a message says why).
     bool Next();
-    // Chooses the item carrying `value` with the keyboard, as a person does on a closed list.
     void Choose(const char* combo, int value);
     // Replaces an edit's text by typing (select all, then the keys).
     void Type(const char* edit, const QString& text);

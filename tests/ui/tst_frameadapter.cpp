@@ -75,7 +75,7 @@ TEST_F(AdapterPageTest, RateListsComeFromTheSettingOfTheAdaptersMode)
     } cases[] = {
         {"2,4,11,22", {"Auto", "11 Mbps", "5.5 Mbps", "2 Mbps", "1 Mbps"}},
         {"2, 11,-1,22", {"Auto", "5.5 Mbps", "1 Mbps"}}, // a negative entry ends the list
-        {"4,0,22", {"Auto", "2 Mbps"}},                 // so does 0
+        {"4,0,22", {"Auto", "2 Mbps"}},                  // so does 0
         {"", {"Auto"}},
         {"x,y", {"Auto"}},
     };

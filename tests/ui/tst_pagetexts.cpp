@@ -11,7 +11,10 @@
 #include "ui/pages/Uframeprofile.h"
 #include "ui/pages/Uframeprofset.h"
 #include "ui/pages/Uframesurvey.h"
+#include "ui/pages/Uframesecurity.h"
+#include "ui/pages/Uframewep.h"
 #include "ui/pages/Uframewireless.h"
+#include "ui/pages/Uframewpapsk.h"
 #include "ui/pages/Uframewlmode.h"
 
 #include <QLabel>
@@ -46,6 +49,9 @@ const PageCase PAGES[] = {
     {"FrameAPInfo", "LbStatus", Make<TFrameAPInfo>()},
     {"FrameAPCfg", "LbWireless", Make<TFrameAPCfg>()},
     {"FrameAPFilter", "LbFilter", Make<TFrameAPFilter>()},
+    {"FrameSecurity", "LbSecurity", Make<TFrameSecurity>()},
+    {"FrameWPAPSK", "LbPhrase", Make<TFrameWPAPSK>()},
+    {"FrameWEP", "LbDefKey", Make<TFrameWEP>()},
 };
 
 } // namespace

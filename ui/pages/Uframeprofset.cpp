@@ -26,8 +26,8 @@ TFrameProfSet::TFrameProfSet(QWidget* parent)
     ui->setupUi(this);
     // Every page draws its own background picture over the whole editor: nothing needs erasing.
     setAttribute(Qt::WA_OpaquePaintEvent);
-    m_Pages = {ui->FrameNetType1, ui->FrameWlMode1, nullptr,           nullptr,           nullptr,
-               nullptr,           ui->FrameConfirm1, ui->FrameActive1, ui->FrameWireless1};
+    m_Pages = {ui->FrameNetType1, ui->FrameWlMode1,  ui->FrameSecurity1, ui->FrameWEP1,     ui->FrameWPAPSK1,
+               nullptr,           ui->FrameConfirm1, ui->FrameActive1,   ui->FrameWireless1};
     for (TPropertyPageFrame* page : m_Pages)
         if (page)
             BindButtons(page);
@@ -49,9 +49,9 @@ void TFrameProfSet::BindButtons(TPropertyPageFrame* page)
         const char* name;
         void (TFrameProfSet::*handler)();
     } bindings[] = {
-        {"BtnBack", &TFrameProfSet::BtnBackClick},       {"BtnNext", &TFrameProfSet::BtnNextClick},
-        {"BtnExit", &TFrameProfSet::BtnExitClick},       {"BtnSave", &TFrameProfSet::BtnSaveClick},
-        {"BtnActNow", &TFrameProfSet::BtnActNowClick},   {"BtnActLater", &TFrameProfSet::BtnActLaterClick},
+        {"BtnBack", &TFrameProfSet::BtnBackClick},     {"BtnNext", &TFrameProfSet::BtnNextClick},
+        {"BtnExit", &TFrameProfSet::BtnExitClick},     {"BtnSave", &TFrameProfSet::BtnSaveClick},
+        {"BtnActNow", &TFrameProfSet::BtnActNowClick}, {"BtnActLater", &TFrameProfSet::BtnActLaterClick},
     };
     for (const auto& b : bindings)
         if (auto* button = page->findChild<QAbstractButton*>(QLatin1String(b.name)))

@@ -36,9 +36,7 @@ enum TEditorSlot : int {
 //
 // The pages' own Back, Next, Exit, Save, Activate Now and Activate Later buttons (found by those object
 // names) are bound to the container's handlers, so a page only offers its buttons and checks its input in
-// LeavePage. A slot without a page is passed over as if the user had gone through it: until the security
-// pages sit in their slots (esSecurity, esWEP, esWPAPSK, esDot11) the flow goes on as for a profile whose
-// security was left as it is.
+// LeavePage. A slot without a page is passed over as if the user had gone through it.
 class TFrameProfSet : public TPropertyPageFrame {
     Q_OBJECT
 public:

@@ -55,6 +55,7 @@ TFrameSecurity::~TFrameSecurity() = default;
 void TFrameSecurity::InitPage()
 {
     SkinEditorPage(this, SECTION, ui->ImgBG, {ui->LbSecurity}, ui->BtnBack, ui->BtnNext, ui->BtnExit);
+    SetTextColor(ui->LbSecuritySet, SKIN_HEADER_TEXT);
     ClearPage();
     TPropertyPageFrame::InitPage();
 }

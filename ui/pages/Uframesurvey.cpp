@@ -197,7 +197,8 @@ void TFrameSurvey::ShowSiteList(const TSiteList& list)
         item->setText(COL_CHANNEL, QString::number(ChannelOf(entry.Frequency)));
         item->setText(COL_SIGNAL, QString::asprintf("%d%%", SignalPercent(entry.Rssi)));
         if (FormRes)
-            item->setIcon(COL_ICON, FormRes->ImgsType.Icon(KindImageIndex(entry.Security, entry.NetworkMode)));
+            item->setIcon(COL_ICON,
+                          FormRes->ImgsType.Icon(KindImageIndex(entry.Security, entry.NetworkMode)));
         for (int column : {COL_SSID, COL_CHANNEL, COL_SIGNAL})
             item->setTextAlignment(column, Qt::AlignCenter);
         items << item;

@@ -51,6 +51,7 @@ void TFrameWEP::InitPage()
 {
     SkinEditorPage(this, SECTION, ui->ImgBG, {ui->LbWEP, ui->LbAuthen, ui->LbPhrase, ui->LbDefKey, ui->LbKey},
                    ui->BtnBack, ui->BtnNext, ui->BtnExit);
+    SetTextColor(ui->LbWEPSet, SKIN_HEADER_TEXT);
     for (int mode = 0; mode <= AUTH_AUTO; ++mode)
         ui->CmbAuthen->addItem(g_Var.CommonTexts[CT_AUTH_OPEN + size_t(mode)], mode);
     for (int key = 0; key < WEP_KEY_COUNT; ++key)

@@ -37,7 +37,8 @@ TFrameWireless::~TFrameWireless() = default;
 
 void TFrameWireless::InitPage()
 {
-    SkinEditorPage(this, QStringLiteral("FrameWireless"), ui->ImgBG, {}, ui->BtnBack, ui->BtnNext, ui->BtnExit);
+    SkinEditorPage(this, QStringLiteral("FrameWireless"), ui->ImgBG, {}, ui->BtnBack, ui->BtnNext,
+                   ui->BtnExit);
     SetTextColor(ui->LbWlModeSet, SKIN_HEADER_TEXT);
     for (QLabel* label : {ui->LbBand1, ui->LbBand2, ui->LbBand3})
         SetTextColor(label, SKIN_CAPTION_TEXT);
@@ -45,7 +46,8 @@ void TFrameWireless::InitPage()
     TPropertyPageFrame::InitPage();
 }
 
-void TFrameWireless::OfferBand(QCheckBox* box, QLabel* label, uint32_t bands, bool checked, const QString& text)
+void TFrameWireless::OfferBand(QCheckBox* box, QLabel* label, uint32_t bands, bool checked,
+                               const QString& text)
 {
     box->setProperty(BANDS_PROPERTY, bands);
     box->setChecked(bands != 0 && checked);
@@ -64,8 +66,8 @@ bool TFrameWireless::EnterPage(TPropertyPageFrame* leftPage, int mode, int conte
         const uint32_t shared = adapterBands & profileBands;
         const bool has24 = adapterBands & (BAND_B | BAND_G);
         const bool has5 = adapterBands & BAND_A;
-        OfferBand(ui->ChkBand1, ui->LbBand1, has24 ? adapterBands & BANDS_24GHZ : 0, shared & (BAND_B | BAND_G),
-                  QStringLiteral("2.4 ") + CommonText(LT_GHZ));
+        OfferBand(ui->ChkBand1, ui->LbBand1, has24 ? adapterBands & BANDS_24GHZ : 0,
+                  shared & (BAND_B | BAND_G), QStringLiteral("2.4 ") + CommonText(LT_GHZ));
         OfferBand(ui->ChkBand2, ui->LbBand2, has5 ? adapterBands & BANDS_5GHZ : 0, shared & BAND_A,
                   QStringLiteral("5 ") + CommonText(LT_GHZ));
         OfferBand(ui->ChkBand3, ui->LbBand3, 0, false, QString());

@@ -57,7 +57,8 @@ TFrameWlMode::~TFrameWlMode() = default;
 
 void TFrameWlMode::InitPage()
 {
-    SkinEditorPage(this, SECTION, ui->ImgBG, {ui->LbMode, ui->LbChannel}, ui->BtnBack, ui->BtnNext, ui->BtnExit);
+    SkinEditorPage(this, SECTION, ui->ImgBG, {ui->LbMode, ui->LbChannel}, ui->BtnBack, ui->BtnNext,
+                   ui->BtnExit);
     SetTextColor(ui->LbWlSet, SKIN_HEADER_TEXT);
     ClearPage();
     TPropertyPageFrame::InitPage();

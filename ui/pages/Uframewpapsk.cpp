@@ -2,6 +2,7 @@
 #include "Ueditorpage.h"
 #include "app/Udefine.h"
 #include "app/Uutility.h"
+#include "ui/Uwinutil.h"
 #include "ui_Uframewpapsk.h"
 
 #include <algorithm>
@@ -44,6 +45,7 @@ void TFrameWPAPSK::InitPage()
 {
     SkinEditorPage(this, SECTION, ui->ImgBG, {ui->LbEncry, ui->LbPhrase}, ui->BtnBack, ui->BtnNext,
                    ui->BtnExit);
+    SetTextColor(ui->LbPSKSet, SKIN_HEADER_TEXT);
     ClearPage();
     TPropertyPageFrame::InitPage();
 }
