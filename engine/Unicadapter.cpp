@@ -41,15 +41,16 @@ QString Cut(const QString& text, int max)
 
 } // namespace
 
-TThreadPtr<CNICAdapter> CNICAdapter::Create(QObject* notifyTarget, uint32_t flags, const TAdapterDesc& desc)
+TThreadPtr<CNICAdapter> CNICAdapter::Create(QObject* notifyTarget, uint32_t flags, const TAdapterDesc& desc,
+                                            InitialThread initial)
 {
-    TThreadPtr<CNICAdapter> adapter(new CNICAdapter(notifyTarget, flags, desc));
+    TThreadPtr<CNICAdapter> adapter(new CNICAdapter(notifyTarget, flags, desc, initial));
     adapter->Start("AdapterWorker");
     return adapter;
 }
 
-CNICAdapter::CNICAdapter(QObject* notifyTarget, uint32_t flags, const TAdapterDesc& desc)
-    : m_Flags(flags), m_NotifyTarget(notifyTarget), m_Desc(desc), m_DevRecord{},
+CNICAdapter::CNICAdapter(QObject* notifyTarget, uint32_t flags, const TAdapterDesc& desc, InitialThread initial)
+    : m_InitialOnWorker(initial == InitialOnWorker), m_Flags(flags), m_NotifyTarget(notifyTarget), m_Desc(desc), m_DevRecord{},
       m_AdapterName(FieldText(desc.HwId, sizeof desc.HwId) + '-' + FieldText(desc.Instance, sizeof desc.Instance)),
       m_RegKey(QStringLiteral("Software\\%1\\WLAdapter\\%2").arg(g_Var.ProfRoot, m_AdapterName)),
       m_Store(g_Var.ProfRoot, m_RegKey), m_DefProf{}, m_DefAPProf{}
@@ -60,7 +61,10 @@ CNICAdapter::CNICAdapter(QObject* notifyTarget, uint32_t flags, const TAdapterDe
     status.MediaState = 1;
     m_StatusSlot.Store(status);
     m_NetworkSlot.Store(NetworkInfo{});
+    if (m_InitialOnWorker)
+        return;
     Initial();
+    m_Attached = true;
 }
 
 void CNICAdapter::Initial()
@@ -221,6 +225,13 @@ CNICAdapter::~CNICAdapter()
 void CNICAdapter::Execute()
 {
     DebugPrint("CNICAdapter::Execute()");
+    if (m_InitialOnWorker) {
+        Initial();
+        if (Terminated())
+            return;
+        m_Attached = true;
+        Post(NM_ATTACHED, 0);
+    }
     int timeout = FIRST_COLLECT_MS;
     while (!Terminated()) {
         const int signalled = WaitForAny({&m_Stop.Event, &m_WakeEvent}, timeout);

@@ -36,6 +36,7 @@ enum AdapterNotify {
     NM_ZEROCFG = 4,       // sent: the adapter was handed to (1) or taken back from (0) zero configuration
     NM_APPLYING = 7,      // sent from the worker: a profile of that FuncMode is about to be applied
     NM_PROFILE_LIST = 8,  // posted: the profile list of that kind changed
+    NM_ATTACHED = 12,     // posted: an adapter made with InitialOnWorker is initialised (see Attached)
 };
 
 // Flags of IPRenew.
@@ -45,9 +46,14 @@ enum IpRenewFlag { IP_RELEASE = 1, IP_RENEW = 2 };
 // seconds and runs the slow operations queued in its to-do list; other threads read the copies it publishes.
 class CNICAdapter : public CThread {
 public:
-    // Builds and initialises the adapter on the calling thread, then starts its worker. Notifications go
-    // to `notifyTarget` (may be null).
-    static TThreadPtr<CNICAdapter> Create(QObject* notifyTarget, uint32_t flags, const TAdapterDesc& desc);
+    enum InitialThread { InitialOnCaller, InitialOnWorker };
+    // Builds the adapter and starts its worker. Notifications go to `notifyTarget` (may be null). The
+    // initialisation, which reads every stored profile from the library, runs on the calling thread before
+    // Create returns, or with InitialOnWorker as the worker's first work, so that the window does not wait
+    // for it: the adapter is then ready to be used once Attached() is true, which NM_ATTACHED announces.
+    static TThreadPtr<CNICAdapter> Create(QObject* notifyTarget, uint32_t flags, const TAdapterDesc& desc,
+                                          InitialThread initial = InitialOnCaller);
+    bool Attached() const { return m_Attached; }
 
     // Per-adapter settings: the per-user store first, then the settings file's sections for this adapter,
     // for its hardware id and "Setting".
@@ -143,7 +149,7 @@ public:
     const WLProfile& DefAPProfile() const { return m_DefAPProf; }
 
 protected:
-    CNICAdapter(QObject* notifyTarget, uint32_t flags, const TAdapterDesc& desc);
+    CNICAdapter(QObject* notifyTarget, uint32_t flags, const TAdapterDesc& desc, InitialThread initial);
     ~CNICAdapter() override;
 
     void Execute() override;
@@ -186,6 +192,8 @@ private:
     void Send(int code, int value);
     void StopIPWorker();
 
+    bool m_InitialOnWorker = false;
+    std::atomic<bool> m_Attached{false};
     CAutoEvent m_WakeEvent;
     TFuncList<CNICAdapter> m_ToDo;
     TThreadPtr<ThreadIPAddr> m_IPWorker;

@@ -101,7 +101,7 @@ void CNICAdapter::ReadProfileList(int kind, TProfileList& target)
         if (!lock)
             return;
         char name[TSRWL_PROFILE_NAME_BUFFER_SIZE];
-        for (int i = 0;; ++i) {
+        for (int i = 0; !Terminated(); ++i) {
             memset(name, 0, sizeof name);
             if (g_TSLib.TSRWL_EnumWLProfiles(i, name) != 1)
                 break;

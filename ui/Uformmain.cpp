@@ -54,6 +54,7 @@ enum NotifyCode {
     ncCloseAll = 9,
     ncShowPage = 10,
     ncEditScanned = 11,
+    ncAttached = NM_ATTACHED,
 };
 
 enum DeviceChange { dcRemoved = 3, dcArrived = 4 };
@@ -84,6 +85,7 @@ TFormMain::~TFormMain()
     for (TPropertyPageFrame* page : m_Pages)
         page->DonePage();
     // The adapter's worker calls into detection while it connects: it stops first.
+    m_Attaching.reset();
     m_Adapter.reset();
     m_SelDevice.reset();
     SetDetectIgnore(nullptr);
@@ -227,6 +229,9 @@ int TFormMain::HandleNotify(int code, int value)
         break;
     case ncDevice:
         DeviceChanged(value);
+        break;
+    case ncAttached:
+        AdapterAttached();
         break;
     case ncStatus:
     case ncZeroCfg:
@@ -380,8 +385,11 @@ void TFormMain::BtnSoftAPClick()
 
 void TFormMain::SetAdapterAntenna(int mode)
 {
-    if (m_Adapter->EnableAntenna())
-        m_Adapter->SetAntenna(uint8_t(mode == 1 ? 0 : m_Adapter->ReadSet(ANTENNA_MODE, DEFAULT_ANTENNA)));
+    if (!m_Adapter->EnableAntenna())
+        return;
+    // On the worker: a connect may hold the library for seconds.
+    const auto antenna = uint8_t(mode == 1 ? 0 : m_Adapter->ReadSet(ANTENNA_MODE, DEFAULT_ANTENNA));
+    m_Adapter->Queue([antenna](CNICAdapter& adapter) { adapter.SetAntenna(antenna); });
 }
 
 void TFormMain::ConnectLast(int mode)
@@ -435,8 +443,17 @@ void TFormMain::SelectDevice(const TAdapterDesc& record, const QByteArray& plug)
                qPrintable(FieldText(record.Description, sizeof record.Description)),
                qPrintable(FieldText(record.HwId, sizeof record.HwId)),
                qPrintable(FieldText(record.Instance, sizeof record.Instance)));
-    if (!m_Adapter)
-        m_Adapter = CNICAdapter::Create(this, m_StartFlags, record);
+    // The adapter reads every stored profile from the library as it starts: that runs on its worker, and the
+    // adapter is taken into use when it reports being ready (AdapterAttached).
+    if (!m_Adapter && !m_Attaching)
+        m_Attaching = CNICAdapter::Create(this, m_StartFlags, record, CNICAdapter::InitialOnWorker);
+}
+
+void TFormMain::AdapterAttached()
+{
+    if (!m_Attaching || !m_Attaching->Attached())
+        return;
+    m_Adapter = std::move(m_Attaching);
     const bool service = m_StartFlags & SF_SERVICE;
     WLProfile lastApplied{};
     int mode;
@@ -495,9 +512,11 @@ void TFormMain::CloseAdapter()
 {
     if (!m_SelDevice)
         return;
-    BroadcastSetAdapter(m_Adapter.get(), acDetach, m_Mode);
+    if (m_Adapter)
+        BroadcastSetAdapter(m_Adapter.get(), acDetach, m_Mode);
     ui->BtnSoftAP->setEnabled(false);
     ui->BtnStation->setEnabled(false);
+    m_Attaching.reset();
     m_Adapter.reset();
     m_SelDevice.reset();
     m_Closing = false;

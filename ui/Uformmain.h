@@ -53,6 +53,8 @@ public:
     void DeviceChanged(int kind);
     // `plug` tells this plugging in of the device from the next (see CThrdDetect::GetDevices).
     void SelectDevice(const TAdapterDesc& record, const QByteArray& plug = QByteArray());
+    // The adapter made by SelectDevice is ready: the pages get it and it connects with the last profile.
+    void AdapterAttached();
     void BeginCloseAdapter();
     void CloseAdapter();
     void AdapterNotify(int code, int value);
@@ -133,6 +135,8 @@ private:
     QByteArray m_SelPlug;
     CThrdDetect::Ptr m_Detect;
     TThreadPtr<CNICAdapter> m_Adapter;
+    // Made for the selected device and still initialising on its worker; not yet the window's adapter.
+    TThreadPtr<CNICAdapter> m_Attaching;
     QList<QPointer<CThrdCloseForm>> m_CloseThreads;
     QPointer<TFormAbout> m_About;
 };

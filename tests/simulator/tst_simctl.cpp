@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <functional>
 #include <thread>
 #include <vector>
 
@@ -250,3 +252,65 @@ TEST_F(SimctlTest, StationsNeedTheWepKeyOfTheAccessPointAndStatusTellsWhy)
 }
 
 } // namespace
+
+namespace {
+
+int64_t MsOf(const std::function<void()>& call)
+{
+    const auto start = std::chrono::steady_clock::now();
+    call();
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+}
+
+std::string PlugOf(SimLibrary& lib)
+{
+    TSDevRecord device{};
+    EXPECT_EQ(lib.TSRWL_DevDetect(&device), 1);
+    return reinterpret_cast<const char*>(device.libraryData);
+}
+
+} // namespace
+
+// A device unplugged and plugged in again looked the same in every byte the program saw, so the program kept
+// serving the one that was gone.
+TEST_F(SimctlTest, EachPluggingInIsANewDevice)
+{
+    const std::string first = PlugOf(s_lib);
+    EXPECT_EQ(PlugOf(s_lib), first) << "the same device while it stays plugged in";
+    ASSERT_EQ(Simctl("unplug"), 0);
+    ASSERT_EQ(Simctl("plug"), 0);
+    const std::string second = PlugOf(s_lib);
+    EXPECT_NE(second, first);
+    ASSERT_EQ(Simctl("plug"), 0);
+    EXPECT_EQ(PlugOf(s_lib), second) << "plugging in a plugged adapter changes nothing";
+}
+
+TEST_F(SimctlTest, FaultSwitchesMakeCallsSlowAndConnectsFailLate)
+{
+    ASSERT_EQ(Simctl("slow scan 400"), 0);
+    ASSERT_EQ(Simctl("slow renew 300"), 0);
+    EXPECT_GE(MsOf([] { s_lib.TSRWL_SiteSurveyScan(); }), 390);
+    EXPECT_GE(MsOf([] { s_lib.TSRWL_IPRenew(); }), 290);
+    ASSERT_EQ(Simctl("slow scan 0"), 0);
+    EXPECT_LT(MsOf([] { s_lib.TSRWL_SiteSurveyScan(); }), 300);
+    for (const char* bad : {"slow dance 3", "slow scan -1", "slow scan 10x", "latefail maybe"})
+        EXPECT_EQ(Simctl(bad), 2) << bad;
+
+    ASSERT_EQ(Simctl("slow connect 300"), 0);
+    ASSERT_EQ(Simctl("latefail on"), 0);
+    WLProfile profile{};
+    strcpy(profile.ProfileName, "Late");
+    strcpy(profile.Ssid1, "OpenNet");
+    profile.NetworkMode = 1;
+    profile.AuthenticationMode = 2;
+    auto status = std::make_unique<WLANStatus>();
+    s_lib.TSRWL_WLProfileToWLStatus(&profile, status.get());
+    int32_t out = -1;
+    int32_t result = 0;
+    EXPECT_GE(MsOf([&] { result = s_lib.TSRWL_SetWLANStatus(&out, status.get()); }), 290);
+    EXPECT_EQ(result, 1) << "the connect itself is accepted";
+    usleep(1500 * 1000); // past the scenario's association time
+    uint32_t media = 0;
+    ASSERT_EQ(s_lib.TSRWL_QueryOID(TSRWL_OID_MEDIA_CONNECT_STATUS, &media, 4, nullptr), 0);
+    EXPECT_EQ(media, 1u) << "but the link never comes up";
+}

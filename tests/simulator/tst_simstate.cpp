@@ -1,10 +1,31 @@
 #include "Simadapter.h"
+#include "Simpaths.h"
 #include "Simstate.h"
 #include "simtestutil.h"
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace {
+
+// A FIFO named as the scenario or state file blocked the program's start-up for good; a runaway state file
+// was read, parsed and copied on every library call.
+TEST(SimFiles, OnlyRegularFilesOfASaneSizeAreRead)
+{
+    simtest::TempDir dir;
+    const std::string fifo = dir.File("fifo");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    std::string text = "untouched";
+    EXPECT_FALSE(ReadFileText(fifo, text)) << "refused at once, not waited on";
+    EXPECT_TRUE(text.empty());
+    EXPECT_FALSE(ReadFileText("/dev/zero", text));
+    simtest::WriteText(dir.File("huge"), std::string(size_t(kMaxFileBytes) + 1, 'x'));
+    EXPECT_FALSE(ReadFileText(dir.File("huge"), text));
+    simtest::WriteText(dir.File("fine"), "plugged=0\n");
+    ASSERT_TRUE(ReadFileText(dir.File("fine"), text));
+    EXPECT_EQ(text, "plugged=0\n");
+}
 
 TEST(SimState, SurvivesARoundTripThroughItsFile)
 {

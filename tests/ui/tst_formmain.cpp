@@ -20,6 +20,9 @@
 #include <QMenu>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -81,7 +84,8 @@ protected:
     static QString SimCtl(const QString& command)
     {
         QProcess simctl;
-        simctl.start(testutil::BinDir() + "/tsrwl-simctl", {"--prof-root", g_Var.ProfRoot, command});
+        simctl.start(testutil::BinDir() + "/tsrwl-simctl",
+                     QStringList{"--prof-root", g_Var.ProfRoot} + command.split(' '));
         simctl.waitForFinished(10000);
         return QString::fromUtf8(simctl.readAllStandardOutput());
     }
@@ -374,3 +378,69 @@ TEST_F(FormMainTest, HelpOpensTheConfiguredFileBesideTheProgram)
 }
 
 #include "tst_formmain.moc"
+
+// Unplugged and plugged in again back to back, or while a connect had device events ignored: the adapter
+// object stayed with the device that was gone, and the link stayed down for good.
+TEST_F(FormMainTest, AReplugAlwaysEndsConnectedAgainWithTheLastProfile)
+{
+    for (const bool duringConnect : {false, true}) {
+        SCOPED_TRACE(duringConnect ? "during a connect" : "back to back");
+        SimCtl("plug");
+        StartWithAdapter(0);
+        ASSERT_TRUE(WaitFor([&] { return Main().TrayIconMain()->IconIndex() == TFormMain::tiConnected; }));
+        const int selected = LogCount("Select Dev:");
+        const int connects = LogCount("Connect last => Default\r\n");
+        if (duringConnect) {
+            SimCtl("slow connect 1500");
+            TProfileList list;
+            Main().Adapter()->GetProfileList(PROF_STATION, list);
+            ASSERT_FALSE(list.empty());
+            Main().Adapter()->Connect(*list.front());
+            ASSERT_TRUE(WaitFor([&] { return LogCount("Ignore ON") > LogCount("Ignore OFF"); }));
+        }
+        SimCtl("unplug");
+        SimCtl("plug");
+        SimCtl("slow connect 0");
+        ASSERT_TRUE(WaitFor([&] { return LogCount("Select Dev:") == selected + 1; }, 20000));
+        EXPECT_TRUE(WaitFor([&] { return LogCount("Connect last => Default\r\n") == connects + 1; }, 20000));
+        EXPECT_TRUE(
+            WaitFor([&] { return Main().TrayIconMain()->IconIndex() == TFormMain::tiConnected; }, 20000));
+        m_Main.reset();
+    }
+}
+
+// Scans, renewals and the antenna waited on the window's thread behind a running connect, which holds the
+// library for seconds: the window froze.
+TEST_F(FormMainTest, TheWindowKeepsAnsweringWhileASlowConnectRuns)
+{
+    StartWithAdapter(0);
+    Main().show();
+    ASSERT_TRUE(WaitFor([&] { return Main().TrayIconMain()->IconIndex() == TFormMain::tiConnected; }));
+    SimCtl("slow connect 2500");
+    TProfileList list;
+    Main().Adapter()->GetProfileList(PROF_STATION, list);
+    ASSERT_FALSE(list.empty());
+    const int connects = LogCount("call TSRWL_SetWLANStatus\r\n");
+    Main().Adapter()->Connect(*list.front());
+    ASSERT_TRUE(WaitFor([&] { return LogCount("call TSRWL_SetWLANStatus\r\n") > connects; }));
+
+    QElapsedTimer clock;
+    qint64 longest = 0;
+    QTimer tick;
+    tick.setInterval(5);
+    QObject::connect(&tick, &QTimer::timeout, [&] { longest = std::max(longest, clock.restart()); });
+    clock.start();
+    tick.start();
+    ClickTab("LbSiteSurvey");
+    auto* scan = Page("FrameSurvey1")->findChild<QPushButton*>("BtnScan");
+    ASSERT_NE(scan, nullptr);
+    if (scan->isEnabled())
+        QTest::mouseClick(scan, Qt::LeftButton);
+    Main().Adapter()->IPRenew(IP_RELEASE | IP_RENEW);
+    Child<TTrifaceBtn>("BtnSoftAP")->click();
+    WaitFor([] { return false; }, 3000);
+    tick.stop();
+    SimCtl("slow connect 0");
+    EXPECT_LT(longest, 500) << "the window's thread never waits for the library";
+    EXPECT_TRUE(WaitFor([&] { return LogCount("IPConfig 0x3") == 1; }, 20000)) << "the renewal ran on the worker";
+}

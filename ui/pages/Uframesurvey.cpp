@@ -169,18 +169,34 @@ void TFrameSurvey::BtnScanClick()
     ClearList();
     ui->LblTime->clear();
     ui->PlSearch->show();
-    m_Adapter->StartSiteSurvey();
+    // On the adapter's worker, like the fetch below: a connect may hold the library for seconds.
+    m_Adapter->Queue([](CNICAdapter& adapter) { adapter.StartSiteSurvey(); });
     TimerSurvey.start();
 }
 
 void TFrameSurvey::TimerSurveyTimer()
 {
     TimerSurvey.stop();
-    if (m_Adapter) {
-        TSiteList list;
-        m_Adapter->GetSiteList(list);
-        ShowSiteList(list);
+    if (!m_Adapter) {
+        ScanEnded();
+        return;
     }
+    m_Adapter->Request(
+        this,
+        [](CNICAdapter& adapter) {
+            TSiteList list;
+            adapter.GetSiteList(list);
+            return list;
+        },
+        [this, asked = m_Adapter](const TSiteList& list) {
+            if (m_Adapter == asked)
+                ShowSiteList(list);
+            ScanEnded();
+        });
+}
+
+void TFrameSurvey::ScanEnded()
+{
     ui->PlSearch->hide();
     ui->BtnScan->setEnabled(true);
 }

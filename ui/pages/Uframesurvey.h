@@ -33,6 +33,8 @@ public:
 
     void BtnScanClick();
     void TimerSurveyTimer();
+    // The search panel goes and the Scan button comes back.
+    void ScanEnded();
     void ShowSiteList(const TSiteList& list);
     // Orders the list by its sort column and direction.
     void SortSites();
