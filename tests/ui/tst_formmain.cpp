@@ -437,7 +437,6 @@ TEST_F(FormMainTest, TheWindowKeepsAnsweringWhileASlowConnectRuns)
     if (scan->isEnabled())
         QTest::mouseClick(scan, Qt::LeftButton);
     Main().Adapter()->IPRenew(IP_RELEASE | IP_RENEW);
-    Child<TTrifaceBtn>("BtnSoftAP")->click();
     WaitFor([] { return false; }, 3000);
     tick.stop();
     SimCtl("slow connect 0");
