@@ -287,17 +287,7 @@ void TFrameAPCfg::EdtPhraseChange()
     if (m_Loading || level == wlNone)
         return;
     m_Generating = true;
-    const QString phrase = ui->EdtPhrase->text();
-    TWEPKeyTexts generated;
-    if (phrase.isEmpty()) {
-        for (TMaskedEdit* key : m_Keys)
-            key->clear();
-    } else if (GenerateWEPKeys(phrase, level, generated)) {
-        for (size_t i = 0; i < m_Keys.size(); ++i)
-            m_Keys[i]->setText(generated[i]);
-    }
-    for (TMaskedEdit* key : m_Keys)
-        key->SetMasked(false);
+    ShowWEPKeysOfPhrase(ui->EdtPhrase->text(), level, m_Keys);
     m_Generating = false;
 }
 
