@@ -3,11 +3,14 @@
 #include <QHeaderView>
 #include <QPainter>
 #include <QStyleOptionHeader>
+#include <algorithm>
 
 namespace {
 
 constexpr int CAPTION_MARGIN = 5;
 constexpr int ARROW_GAP = 2;
+// The grey of the grid lines between rows and columns.
+const QColor GRID_COLOR(0xd4, 0xd0, 0xc8);
 
 // A header whose items the list view draws itself.
 class TSortLvHeader : public QHeaderView {
@@ -47,13 +50,53 @@ TSortLv::TSortLv(QWidget* parent) : QTreeWidget(parent)
     setHeader(header);
     // A header set after construction starts with its sections not clickable, which left sorting dead.
     header->setSectionsClickable(true);
-    header->setStretchLastSection(false);
+    // No empty piece of header beside the last column.
+    header->setStretchLastSection(true);
     // Connected before any owner can connect, so the owner's handler sees the new sort state.
     connect(header, &QHeaderView::sectionClicked, this, [this](int column) {
         HeaderClick(column);
         Q_EMIT ColumnClick(column);
         InvalidateHeader();
     });
+}
+
+void TSortLv::paintEvent(QPaintEvent* e)
+{
+    QTreeWidget::paintEvent(e);
+    QPainter painter(viewport());
+    DrawGridLines(painter);
+}
+
+// The lines run on below the last row, so an empty list shows its grid too.
+void TSortLv::DrawGridLines(QPainter& painter) const
+{
+    painter.setPen(GRID_COLOR);
+    const int height = viewport()->height();
+    const QHeaderView* head = header();
+    for (int i = 0; i < head->count(); ++i) {
+        if (head->isSectionHidden(i) || head->sectionSize(i) == 0)
+            continue;
+        const int x = head->sectionViewportPosition(i) + head->sectionSize(i) - 1;
+        painter.drawLine(x, 0, x, height);
+    }
+    const int rowHeight = GridRowHeight();
+    const int top = topLevelItemCount() > 0 ? visualItemRect(topLevelItem(0)).top() : 0;
+    const int width = viewport()->width();
+    for (int y = top + rowHeight - 1; y < height; y += rowHeight) {
+        if (y >= 0)
+            painter.drawLine(0, y, width, y);
+    }
+}
+
+int TSortLv::GridRowHeight() const
+{
+    if (topLevelItemCount() > 0) {
+        const int h = visualItemRect(topLevelItem(0)).height();
+        if (h > 0)
+            return h;
+    }
+    // An empty list spaces its lines as its rows would be.
+    return std::max(iconSize().height(), fontMetrics().height()) + 2;
 }
 
 void TSortLv::InvalidateHeader()

@@ -14,7 +14,8 @@ struct THeaderLayout {
 
 // The report-style list of sites, profiles and stations. It remembers the sort column and direction and
 // switches them when a column header is clicked (before the owner's ColumnClick handler runs), and draws a
-// small arrow at the right end of the sorted column's header. Sorting itself is the owner's part.
+// small arrow at the right end of the sorted column's header. Sorting itself is the owner's part. Grid lines
+// separate the rows and columns, and the last column reaches the list's right edge.
 class TSortLv : public QTreeWidget {
     Q_OBJECT
 public:
@@ -42,10 +43,15 @@ Q_SIGNALS:
     // A column header was clicked; SortColunm and Increase already follow the click.
     void ColumnClick(int column);
 
+protected:
+    void paintEvent(QPaintEvent* e) override;
+
 private:
     const QImage& CurrentArrow() const { return m_Increase ? m_IncBMP : m_DecBMP; }
     Qt::Alignment ColumnAlignment(int index) const;
     void InvalidateHeader();
+    void DrawGridLines(QPainter& painter) const;
+    int GridRowHeight() const;
 
     bool m_Increase = true;
     int m_SortColunm = 0;

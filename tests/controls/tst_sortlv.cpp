@@ -126,3 +126,29 @@ TEST(SortLv, DrawsArrowOnSortedColumnOnly)
     EXPECT_EQ(shot.pixelColor(146 - 5 - 5, h / 2), QColor(Qt::red));
     EXPECT_NE(shot.pixelColor(208 - 10, h / 2), QColor(Qt::red));
 }
+
+// The header showed an empty piece right of the last column, and the list had no grid lines.
+TEST(SortLv, LastColumnReachesTheRightEdgeAndGridLinesRunThroughTheList)
+{
+    TSortLv lv;
+    AddColumns(lv);
+    lv.resize(307, 226);
+    for (const auto& [column, width] : {std::pair{0, 46}, {1, 100}, {2, 62}, {3, 59}})
+        lv.setColumnWidth(column, width);
+    auto* item = new QTreeWidgetItem(&lv, QStringList{QString(), QStringLiteral("net")});
+    lv.show();
+    QHeaderView* header = lv.header();
+    EXPECT_EQ(header->sectionViewportPosition(3) + header->sectionSize(3), header->viewport()->width());
+    EXPECT_EQ(header->sectionSize(1), 100) << "the columns before the last keep their widths";
+
+    const QImage shot = lv.viewport()->grab().toImage();
+    const QRect row = lv.visualItemRect(item);
+    const QColor plain = shot.pixelColor(20, row.bottom() + row.height() / 2);
+    const int columnEdge = 45;
+    // A column line beside the row and below it, a row line under the row and under the empty row after it.
+    EXPECT_NE(shot.pixelColor(columnEdge, row.center().y()), plain);
+    EXPECT_NE(shot.pixelColor(columnEdge, shot.height() - 3), plain);
+    EXPECT_NE(shot.pixelColor(20, row.bottom()), plain);
+    EXPECT_NE(shot.pixelColor(20, row.bottom() + row.height()), plain);
+    EXPECT_EQ(shot.pixelColor(columnEdge + 5, row.bottom() + row.height() / 2), plain);
+}
