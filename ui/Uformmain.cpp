@@ -11,12 +11,14 @@
 #include "engine/Uthrdcloseform.h"
 #include "ui/pages/Uframeapinfo.h"
 #include "ui/pages/Uframeprofile.h"
+#include "ui/pages/Upagetools.h"
 #include "ui_Uformmain.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFileInfo>
 #include <QMenu>
 #include <QPainter>
 #include <QUrl>
@@ -150,6 +152,10 @@ void TFormMain::CreateTrayIcon()
     connect(m_MenuItOpen, &QAction::triggered, this, &TFormMain::MenuItOpenClick);
     connect(m_MenuItClose, &QAction::triggered, this, &TFormMain::MenuItCloseClick);
     connect(m_TrayIcon, &TTrayIcon::OnClick, this, &TFormMain::MenuItOpenClick);
+    connect(m_TrayIcon, &TTrayIcon::OnMouseDown, this, [this](Qt::MouseButton button) {
+        if (button == Qt::RightButton)
+            BringToFront();
+    });
     connect(m_TrayIcon, &TTrayIcon::OnMouseUp, this,
             [this](Qt::MouseButton button, Qt::KeyboardModifiers, const QPoint& pos) {
                 TrayIconMainMouseUp(button, pos);
@@ -166,10 +172,10 @@ void TFormMain::LoadSkin()
     ui->BtnAbout->SetFaces(FormRes->Picture(QStringLiteral("ImgBtnAboutN")));
     ui->BtnAbout->SetFacesDown(FormRes->Picture(QStringLiteral("ImgBtnAboutH")));
     ui->BtnAbout->SetFacesOver(FormRes->Picture(QStringLiteral("ImgBtnAboutH")));
-    for (TTrifaceBtn* b : {ui->BtnSoftAP, ui->BtnStation}) {
+    // No face of their own when disabled: without an adapter, or with one that has no Soft AP, the buttons
+    // still show which mode is current.
+    for (TTrifaceBtn* b : {ui->BtnSoftAP, ui->BtnStation})
         b->SetFaces(FormRes->Picture(QStringLiteral("ImgBtnDisable")));
-        b->SetFacesDisable(FormRes->Picture(QStringLiteral("ImgBtnDisable")));
-    }
     for (TTrifaceBtn* b : {ui->BtnHelp, ui->BtnAbout, ui->BtnSoftAP, ui->BtnStation})
         b->SetAutoShape(true);
     const QSize size = FormRes->Picture(QStringLiteral("ImgMainInfo")).size();
@@ -663,8 +669,14 @@ void TFormMain::BtnHelpClick()
     if (file.isEmpty())
         return;
     const QString path = QDir(g_Var.ExePath).filePath(file);
-    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
-        DebugPrint("Help: cannot open %s", qPrintable(path));
+    // The desktop's viewer may not say that the file is missing: it is looked for first.
+    if (QFileInfo(path).isFile() && QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
+        return;
+    DebugPrint("Help: cannot open %s", qPrintable(path));
+    ShowPageMessage(this, "HelpFailed",
+                    "The help file %s cannot be opened.\\n"
+                    "Check that it is there and that a web browser is installed.",
+                    PM_WARNING, path);
 }
 
 void TFormMain::BtnAboutClick()

@@ -160,6 +160,17 @@ TEST_F(FormMainTest, MinimisingHidesTheWindowToTheTray)
     EXPECT_TRUE(WaitFor([&] { return !Main().isVisible(); }));
 }
 
+TEST_F(FormMainTest, RightButtonDownOnTheTrayIconBringsTheWindowToTheFront)
+{
+    Main().show();
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(WaitFor([&] { return QApplication::activeWindow() == &other; }));
+    Main().TrayIconMain()->HandleMouse(TTrayIcon::mmRightDown, QPoint(5, 5));
+    EXPECT_TRUE(WaitFor([&] { return QApplication::activeWindow() == &Main(); }));
+}
+
 TEST_F(FormMainTest, PagesShownByCode)
 {
     const struct {
@@ -208,6 +219,21 @@ TEST_F(FormMainTest, ModeSwitchWithoutAdapterOnlyChangesTheTabs)
     softAP->click();
     EXPECT_EQ(Main().CurrentPage(), Page("FrameAPCfg1")) << "the current mode's button does nothing";
     EXPECT_FALSE(Log().contains("Connect last"));
+}
+
+// Without an adapter both buttons were drawn with the unselected face.
+TEST_F(FormMainTest, WithoutAdapterTheModeButtonsStillShowTheCurrentMode)
+{
+    auto* station = Child<TTrifaceBtn>("BtnStation");
+    auto* softAP = Child<TTrifaceBtn>("BtnSoftAP");
+    Main().show();
+    ASSERT_FALSE(station->isEnabled() || softAP->isEnabled());
+    const QImage selected = station->grab().toImage();
+    const QImage unselected = softAP->grab().toImage();
+    EXPECT_NE(selected, unselected);
+    Main().SetMode(1);
+    EXPECT_EQ(softAP->grab().toImage(), selected);
+    EXPECT_EQ(station->grab().toImage(), unselected);
 }
 
 TEST_F(FormMainTest, PluggedAdapterIsSelectedAndConnectedWithTheLastProfile)
@@ -366,6 +392,7 @@ TEST_F(FormMainTest, HelpOpensTheConfiguredFileBesideTheProgram)
 {
     UrlCatcher catcher;
     QDesktopServices::setUrlHandler("file", &catcher, "Open");
+    testutil::WriteFile(m_Dir.filePath("wlanutil-help.html"), "<html></html>");
     Child<TTrifaceBtn>("BtnHelp")->click();
     ASSERT_EQ(catcher.Opened.size(), 1);
     EXPECT_EQ(catcher.Opened[0], QUrl::fromLocalFile(m_Dir.filePath("wlanutil-help.html")));
@@ -374,6 +401,18 @@ TEST_F(FormMainTest, HelpOpensTheConfiguredFileBesideTheProgram)
     g_Var.ReadFiles(m_Dir.filePath("wlanutil"));
     Child<TTrifaceBtn>("BtnHelp")->click();
     EXPECT_EQ(catcher.Opened.size(), 1) << "no help file configured, nothing opened";
+    const int boxes = TFormMsgBox::LastShown().Count;
+
+    // A help file that is not there was handed to the viewer, and nobody told the user.
+    testutil::WriteFile(m_Dir.filePath("wlanutil.bin"), "[Setting]\nHelpFile=gone.html\n");
+    g_Var.ReadFiles(m_Dir.filePath("wlanutil"));
+    TFormMsgBox::SetNextAnswer(mrOk);
+    Main().show();
+    QTest::mouseClick(Child<TTrifaceBtn>("BtnHelp"), Qt::LeftButton, {}, QPoint(13, 15));
+    EXPECT_EQ(catcher.Opened.size(), 1);
+    EXPECT_EQ(TFormMsgBox::LastShown().Count, boxes + 1);
+    EXPECT_TRUE(TFormMsgBox::LastShown().Text.startsWith(
+        QStringLiteral("The help file %1 cannot be opened.\n").arg(m_Dir.filePath("gone.html"))));
     QDesktopServices::unsetUrlHandler("file");
 }
 
