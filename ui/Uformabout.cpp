@@ -20,8 +20,10 @@ const QString UTILITY = QStringLiteral("Utility");
 
 } // namespace
 
+// The background carries the box's own title and close button, and dragging it moves the box: a frame
+// of the window manager's would be a second title bar.
 TFormAbout::TFormAbout(QWidget* parent)
-    : TFormBase(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), ui(std::make_unique<Ui::FormAbout>())
+    : TFormBase(parent, Qt::Dialog | Qt::FramelessWindowHint), ui(std::make_unique<Ui::FormAbout>())
 {
     ui->setupUi(this);
     FormCreate();

@@ -33,6 +33,14 @@ bool GraphicalSession()
     return platform != QLatin1String("offscreen") && platform != QLatin1String("minimal");
 }
 
+// The system's own error box, for failures before the program's windows exist; its title is the
+// platform's default.
+void SystemErrorBox(const QString& text)
+{
+    if (GraphicalSession())
+        QMessageBox::critical(nullptr, QString(), text);
+}
+
 QStringList Arguments(int argc, char** argv)
 {
     QStringList args;
@@ -54,8 +62,7 @@ bool RuntimeDirUsable()
     UnescapeNewlines(text);
     DebugPrint("no private runtime folder (XDG_RUNTIME_DIR, /run/user and the cache folder were not usable)");
     fprintf(stderr, "wlanutil: %s\n", qPrintable(text));
-    if (GraphicalSession())
-        QMessageBox::critical(nullptr, QString(), text);
+    SystemErrorBox(text);
     return false;
 }
 
@@ -77,7 +84,8 @@ void Broadcast(int code)
 
 int RunMainWindow(uint32_t flags)
 {
-    QApplication::setApplicationDisplayName(g_Var.AppTitle);
+    // No application display name: the window system would append it to every window's title, and each
+    // window sets its whole title itself.
     QApplication::setQuitOnLastWindowClosed(false);
     TFormRes res;
     FormRes = &res;
@@ -121,8 +129,7 @@ int RunProgram(int argc, char** argv)
         RegisterNotifyMsg();
         const uint32_t flags = ParseCommandLine(Arguments(argc, argv));
         if (!g_Var.Init(flags, QCoreApplication::applicationFilePath())) {
-            if (GraphicalSession())
-                QMessageBox::critical(nullptr, QString(), QString::fromLatin1(LIBRARY_LOAD_FAILED));
+            SystemErrorBox(QString::fromLatin1(LIBRARY_LOAD_FAILED));
             return 0;
         }
         if (flags & SF_CLOSE) {
@@ -137,10 +144,11 @@ int RunProgram(int argc, char** argv)
         return RunMainWindow(flags);
     } catch (const std::exception& e) {
         DebugPrint("Exception(WinMain): %s", e.what());
-        if (GraphicalSession())
-            QMessageBox::critical(nullptr, QString(), QString::fromLocal8Bit(e.what()));
+        SystemErrorBox(QString::fromLocal8Bit(e.what()));
     } catch (...) {
+        // Nothing tells what went wrong, but the user learns that the program ended on an error.
         DebugPrint("Exception(WinMain)");
+        SystemErrorBox(QString());
     }
     return 0;
 }

@@ -122,3 +122,15 @@ TEST_F(AboutTest, DraggingTheBackgroundMovesTheWindow)
     SendMouse(bg, QEvent::MouseMove, {260, 190}, Qt::NoButton);
     EXPECT_EQ(about.pos(), start + QPoint(30, 20)) << "without the button held the window stays";
 }
+
+// Its background draws the box's title and close button; a frame of the window manager added a second pair.
+TEST_F(AboutTest, HasNoWindowFrame)
+{
+    QWidget framed(nullptr, Qt::Dialog);
+    framed.show();
+    TFormAbout about;
+    about.show();
+    ASSERT_TRUE(testutil::WaitFor([&] { return framed.isVisible() && about.isVisible(); }));
+    ASSERT_NE(framed.frameGeometry(), framed.geometry()) << "the platform gives a dialog a frame";
+    EXPECT_EQ(about.frameGeometry(), about.geometry());
+}
