@@ -110,7 +110,9 @@ void CThrdDetect::CreateWnd()
     m_EventServer = new CDeviceEventServer(this);
     connect(m_EventServer, &CDeviceEventServer::DeviceEvent, this, &CThrdDetect::OnDeviceEvent);
     connect(m_EventServer, &CDeviceEventServer::NodesChanged, this, &CThrdDetect::OnNodesChanged);
-    connect(m_EventServer, &CDeviceEventServer::Resume, this, &CThrdDetect::OnResume);
+    // A process announcing a resume stands for the old power message, the login manager for the system's
+    // power broadcast; the log tells them apart.
+    connect(m_EventServer, &CDeviceEventServer::Resume, this, [this] { OnResume("WM_POWER resume"); });
     connect(m_EventServer, &CDeviceEventServer::ConsoleConnect, this, &CThrdDetect::OnConsoleConnect);
     connect(m_EventServer, &CDeviceEventServer::ConsoleDisconnect, this, &CThrdDetect::OnConsoleDisconnect);
     m_EventServer->Listen(CDeviceEventServer::SocketPath(g_Var.ProfRoot));
@@ -137,7 +139,7 @@ void CThrdDetect::RegisterSessionNotify()
     m_Session = new CSessionWatch(this);
     connect(m_Session, &CSessionWatch::ConsoleConnect, this, &CThrdDetect::OnConsoleConnect);
     connect(m_Session, &CSessionWatch::ConsoleDisconnect, this, &CThrdDetect::OnConsoleDisconnect);
-    connect(m_Session, &CSessionWatch::Resume, this, &CThrdDetect::OnResume);
+    connect(m_Session, &CSessionWatch::Resume, this, [this] { OnResume("WM_POWERBROADCAST resume"); });
     connect(m_Session, &CSessionWatch::Lost, this, &CThrdDetect::RetrySessionLater);
     connect(m_Session, &CSessionWatch::BusChanged, this, &CThrdDetect::OnTimer2);
     if (m_Session->Register()) {
@@ -352,11 +354,11 @@ void CThrdDetect::OnNodesChanged()
     ScheduleDetect(3000, 5);
 }
 
-void CThrdDetect::OnResume()
+void CThrdDetect::OnResume(const char* logLine)
 {
     if (m_DevNotify || Skipping())
         return;
-    DebugPrint("WM_POWERBROADCAST resume");
+    DebugPrint("%s", logLine);
     ResumeReset();
 }
 

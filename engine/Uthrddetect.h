@@ -69,7 +69,8 @@ private:
     // A device list holding an adapter found by an accepted id (not one taken as "any adapter").
     bool HoldsNamedAdapter() const;
     void OnNodesChanged();
-    void OnResume();
+    // `logLine` names the kind of resume message.
+    void OnResume(const char* logLine);
     void OnConsoleConnect();
     void OnConsoleDisconnect();
     bool Skipping() const { return m_Ignore || m_ConsoleDisconnected; }
