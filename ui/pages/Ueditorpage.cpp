@@ -7,8 +7,6 @@
 #include "ui/Uformres.h"
 #include "ui/Uwinutil.h"
 #include "Upageskin.h"
-#include "Uwepkeys.h"
-#include "controls/Maskededit.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -118,18 +116,4 @@ void SkinEditorPage(TPropertyPageFrame* page, const QString& section, QLabel* ba
     SetPageBackground(background, QStringLiteral("ImgFrProfSet"));
     AddCaptionBullets(page, captions);
     SetupEditorButtons(back, next, exit);
-}
-
-void ShowWEPKeysOfPhrase(const QString& phrase, int level, const std::array<TMaskedEdit*, 4>& keys)
-{
-    TWEPKeyTexts generated;
-    if (phrase.isEmpty()) {
-        for (TMaskedEdit* key : keys)
-            key->clear();
-    } else if (GenerateWEPKeys(phrase, level, generated)) {
-        for (size_t i = 0; i < keys.size(); ++i)
-            keys[i]->setText(generated[i]);
-    }
-    for (TMaskedEdit* key : keys)
-        key->SetMasked(false);
 }

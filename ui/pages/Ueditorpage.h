@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-#include <array>
 #include <initializer_list>
 #include <utility>
 
@@ -34,10 +33,6 @@ void FillCipherCombo(QComboBox* combo, const CNICAdapter* adapter);
 // True when the call attached an adapter.
 bool TrackStationAdapter(TPropertyPageFrame* page, CNICAdapter*& slot, CNICAdapter* adapter, int change,
                          int flags);
-class TMaskedEdit;
-// Writes the four WEP keys of `phrase` at `level` into `keys`, shown unmasked; an empty phrase empties them,
-// a phrase the library refuses leaves them as they are. Shared by the WEP page and the Soft AP page.
-void ShowWEPKeysOfPhrase(const QString& phrase, int level, const std::array<TMaskedEdit*, 4>& keys);
 class QWidget;
 // Shows the "Message" text of `key` (default `def`) with the warning icon, as every refusal of a page does.
 void ShowEditorMessage(QWidget* page, const QString& key, const QString& def);

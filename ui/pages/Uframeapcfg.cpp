@@ -3,13 +3,12 @@
 #include "Ulinktexts.h"
 #include "Upageskin.h"
 #include "Upagetools.h"
-#include "Usoftapsave.h"
+#include "Uwepedits.h"
 #include "Uwepkeys.h"
 #include "app/Udebug.h"
 #include "app/Udefine.h"
 #include "app/Ulabels.h"
 #include "app/Uutility.h"
-#include "controls/Maskededit.h"
 #include "engine/Unicadapter.h"
 #include "ui/Uformres.h"
 #include "ui/Uwinutil.h"
@@ -25,8 +24,6 @@ constexpr int CANCEL_BUTTON_RIGHT = 551;
 constexpr int COMMON_AUTO = 5;
 constexpr int POWER_LEVELS = 4;
 constexpr int MAX_CHANNELS = 256;
-// An edit without a limit has the largest length an edit allows.
-constexpr int NO_LENGTH_LIMIT = 32767;
 
 // The wireless modes an access point may run, in the order offered, with the band bits the adapter must
 // have, the setting that lists their channels and the band the library is asked for.
@@ -65,29 +62,27 @@ QString ModeCaption(int value)
     }
 }
 
-std::array<char*, WEP_KEY_COUNT> KeyFields(WLProfile& p)
-{
-    return {p.WEPKey1, p.WEPKey2, p.WEPKey3, p.WEPKey4};
-}
-
 } // namespace
 
-TFrameAPCfg::TFrameAPCfg(QWidget* parent) : TPropertyPageFrame(parent), ui(std::make_unique<Ui::FrameAPCfg>())
+TFrameAPCfg::TFrameAPCfg(QWidget* parent) : TSoftAPPage(parent), ui(std::make_unique<Ui::FrameAPCfg>())
 {
     ui->setupUi(this);
     setObjectName(SECTION);
     // The background picture covers the whole page: nothing needs erasing before it is drawn.
     setAttribute(Qt::WA_OpaquePaintEvent);
-    m_Keys = {ui->EdtKey1, ui->EdtKey2, ui->EdtKey3, ui->EdtKey4};
-    connect(ui->CmbMode, &QComboBox::activated, this, &TFrameAPCfg::CmbModeSelect);
-    connect(ui->CmbWEP, &QComboBox::activated, this, &TFrameAPCfg::CmbWEPSelect);
-    connect(ui->CmbDefKey, &QComboBox::activated, this, &TFrameAPCfg::CmbDefKeySelect);
-    connect(ui->EdtPhrase, &QLineEdit::textChanged, this, &TFrameAPCfg::EdtPhraseChange);
     // Here every key is tied to the pass phrase: editing any of them by hand drops the phrase.
-    for (TMaskedEdit* key : m_Keys)
-        connect(key, &QLineEdit::textChanged, this, &TFrameAPCfg::EdtKey1Change);
+    m_WEP = new TWEPEdits(
+        this,
+        {ui->CmbWEP,
+         ui->CmbAuthen,
+         ui->EdtPhrase,
+         ui->CmbDefKey,
+         ui->LbKey,
+         {ui->EdtKey1, ui->EdtKey2, ui->EdtKey3, ui->EdtKey4}},
+        {.Section = SECTION, .OffersNone = true, .OffersAutoAuth = false, .AllKeysDropPhrase = true});
+    connect(ui->CmbMode, &QComboBox::activated, this, &TFrameAPCfg::CmbModeSelect);
     connect(ui->BtnSave, &QPushButton::clicked, this, &TFrameAPCfg::BtnSaveClick);
-    connect(ui->BtnCancel, &QPushButton::clicked, this, &TFrameAPCfg::BtnCancelClick);
+    connect(ui->BtnCancel, &QPushButton::clicked, this, &TFrameAPCfg::LoadPage);
 }
 
 TFrameAPCfg::~TFrameAPCfg() = default;
@@ -107,77 +102,45 @@ void TFrameAPCfg::InitPage()
     SetButtonRow({{ui->BtnCancel, "ImgBtnCancel"}, {ui->BtnSave, "ImgBtnSave"}}, CANCEL_BUTTON_RIGHT);
     for (int level = 0; level < POWER_LEVELS; ++level)
         ui->CmbPower->addItem(PowerText(uint32_t(level)), level);
-    ui->CmbAuthen->addItem(CommonText(LT_AUTHMODE_OPEN), 0);
-    ui->CmbAuthen->addItem(CommonText(LT_AUTHMODE_SHARE), 1);
-    for (int key = 0; key < WEP_KEY_COUNT; ++key)
-        ui->CmbDefKey->addItem(QString::number(key + 1), key);
+    m_WEP->FillChoices();
     ClearPage();
-    TPropertyPageFrame::InitPage();
+    TSoftAPPage::InitPage();
 }
 
 void TFrameAPCfg::ClearPage()
 {
-    TPropertyPageFrame::ClearPage();
-    // Left set until the page is loaded again: nothing typed meanwhile may generate keys.
-    m_Loading = true;
+    TSoftAPPage::ClearPage();
     ui->EdtSSID->clear();
     ui->ChkHide->setChecked(false);
     for (QComboBox* combo : {ui->CmbMode, ui->CmbCh, ui->CmbPower})
         combo->setCurrentIndex(-1);
-    ui->CmbWEP->setCurrentIndex(-1);
-    CmbWEPSelect();
-    ui->CmbAuthen->setCurrentIndex(-1);
-    ui->CmbDefKey->setCurrentIndex(-1);
-    CmbDefKeySelect();
-    for (QWidget* control :
-         std::initializer_list<QWidget*>{ui->EdtSSID, ui->ChkHide, ui->CmbMode, ui->CmbCh, ui->CmbPower,
-                                         ui->CmbWEP, ui->CmbAuthen, ui->BtnSave, ui->BtnCancel})
+    m_WEP->Clear();
+    for (QWidget* control : EnabledControls())
         control->setEnabled(false);
 }
 
-bool TFrameAPCfg::EnterPage(TPropertyPageFrame* leftPage, int mode, int context)
+std::array<QWidget*, 9> TFrameAPCfg::EnabledControls() const
 {
-    if (m_Adapter && !m_Adapter->EnableZeroCfg()) {
-        LoadAPWireless();
-        LoadAPSecurity();
-    }
-    return TPropertyPageFrame::EnterPage(leftPage, mode, context);
+    return {ui->EdtSSID, ui->ChkHide,   ui->CmbMode, ui->CmbCh,    ui->CmbPower,
+            ui->CmbWEP,  ui->CmbAuthen, ui->BtnSave, ui->BtnCancel};
 }
 
-void TFrameAPCfg::SetAdapter(CNICAdapter* adapter, int change, int flags)
+void TFrameAPCfg::AdapterTaken()
 {
-    TPropertyPageFrame::SetAdapter(adapter, change, flags);
-    if (change == acAttach && adapter && (flags & 1)) {
-        m_Adapter = adapter;
-        FillModes();
-        FillWEPLevels();
-        if (!adapter->EnableZeroCfg())
-            EnableAndLoad();
-    } else if (change == acDetach) {
-        ClearPage();
-        m_Adapter = nullptr;
-    }
+    FillModes();
+    m_WEP->FillLevels(m_Adapter);
 }
 
-void TFrameAPCfg::AdapterEvent(CNICAdapter* adapter, int code, int value)
+void TFrameAPCfg::EnableControls()
 {
-    TPropertyPageFrame::AdapterEvent(adapter, code, value);
-    if (!m_Adapter || code != NM_ZEROCFG)
-        return;
-    if (value == 1)
-        ClearPage();
-    else
-        EnableAndLoad();
-}
-
-void TFrameAPCfg::EnableAndLoad()
-{
-    for (QWidget* control :
-         std::initializer_list<QWidget*>{ui->EdtSSID, ui->ChkHide, ui->CmbMode, ui->CmbCh, ui->CmbPower,
-                                         ui->CmbWEP, ui->CmbAuthen, ui->BtnSave, ui->BtnCancel})
+    for (QWidget* control : EnabledControls())
         control->setEnabled(true);
+}
+
+void TFrameAPCfg::LoadPage()
+{
     LoadAPWireless();
-    LoadAPSecurity();
+    m_WEP->Load(g_Var.SoftAPProfile);
 }
 
 void TFrameAPCfg::FillModes()
@@ -187,14 +150,6 @@ void TFrameAPCfg::FillModes()
     for (const TAPMode& mode : AP_MODES)
         if ((bands & mode.Needs) == mode.Needs)
             ui->CmbMode->addItem(ModeCaption(mode.Value), mode.Value);
-}
-
-void TFrameAPCfg::FillWEPLevels()
-{
-    ui->CmbWEP->clear();
-    ui->CmbWEP->addItem(SecurityText(0), int(wlNone));
-    for (int level : AllowedWEPLevels(m_Adapter))
-        ui->CmbWEP->addItem(WEPLevelText(level), level);
 }
 
 void TFrameAPCfg::LoadAPWireless()
@@ -238,69 +193,6 @@ void TFrameAPCfg::FillChannels(uint32_t bandBit, const QString& key)
     }
 }
 
-void TFrameAPCfg::LoadAPSecurity()
-{
-    WLProfile& profile = g_Var.SoftAPProfile;
-    m_Loading = true;
-    SelectValueOrFirst(ui->CmbWEP, profile.WEPEncryptionLevel);
-    CmbWEPSelect();
-    SelectValueOrFirst(ui->CmbAuthen, profile.AuthenticationMode);
-    SelectValueOrFirst(ui->CmbDefKey, profile.DefaultKey);
-    CmbDefKeySelect();
-    ui->EdtPhrase->setText(BytesText(profile.PassPhrase, sizeof profile.PassPhrase));
-    ui->EdtPhrase->SetMasked(true);
-    const auto fields = KeyFields(profile);
-    for (size_t i = 0; i < fields.size(); ++i) {
-        m_Keys[i]->setText(BytesText(fields[i], sizeof profile.WEPKey1));
-        m_Keys[i]->SetMasked(true);
-    }
-    m_Loading = false;
-}
-
-void TFrameAPCfg::CmbWEPSelect()
-{
-    const int level = SelectedValue(ui->CmbWEP, wlNone);
-    ui->EdtPhrase->setEnabled(WEPPhraseAllowed(level));
-    ui->CmbDefKey->setEnabled(level != wlNone);
-    const int digits = WEPHexDigits(level);
-    for (TMaskedEdit* key : m_Keys) {
-        key->setEnabled(level != wlNone);
-        key->setMaxLength(digits > 0 ? digits : NO_LENGTH_LIMIT);
-    }
-    ui->EdtPhrase->clear();
-    for (TMaskedEdit* key : m_Keys)
-        key->clear();
-}
-
-void TFrameAPCfg::CmbDefKeySelect()
-{
-    const int index = std::max(0, ui->CmbDefKey->currentIndex());
-    for (int i = 0; i < WEP_KEY_COUNT; ++i)
-        m_Keys[size_t(i)]->setVisible(i == index);
-    const QString key = QStringLiteral("LbKey%1").arg(index + 1);
-    ui->LbKey->setText(g_Var.GetLangText(SECTION, key, QStringLiteral("Key %1").arg(index + 1)));
-}
-
-void TFrameAPCfg::EdtPhraseChange()
-{
-    const int level = SelectedValue(ui->CmbWEP, wlNone);
-    if (m_Loading || level == wlNone)
-        return;
-    m_Generating = true;
-    ShowWEPKeysOfPhrase(ui->EdtPhrase->text(), level, m_Keys);
-    m_Generating = false;
-}
-
-void TFrameAPCfg::EdtKey1Change()
-{
-    if (m_Loading || m_Generating)
-        return;
-    m_Loading = true;
-    ui->EdtPhrase->clear();
-    ui->EdtPhrase->SetMasked(false);
-    m_Loading = false;
-}
-
 void TFrameAPCfg::FocusSSID()
 {
     try {
@@ -310,7 +202,7 @@ void TFrameAPCfg::FocusSSID()
     }
 }
 
-bool TFrameAPCfg::CheckSave(QByteArray& ssid, int& level, int& transmit, int& format)
+bool TFrameAPCfg::CheckSave(QByteArray& ssid, int& format)
 {
     // An SSID is at most 32 bytes: a longer name is cut there, at a character boundary.
     ssid = Utf8Left(ui->EdtSSID->text(), TSRWL_SSID_MAX);
@@ -319,32 +211,7 @@ bool TFrameAPCfg::CheckSave(QByteArray& ssid, int& level, int& transmit, int& fo
         FocusSSID();
         return false;
     }
-    level = SelectedValue(ui->CmbWEP, wlNone);
-    transmit = SelectedValue(ui->CmbDefKey, 0);
-    format = wkfHex;
-    if (level == wlNone)
-        return true;
-    const TWEPKeyCheck check = CheckWEPKey(level, m_Keys[size_t(transmit)]->text());
-    if (!check.Valid()) {
-        ShowEditorWarning(this, WEPKeyErrorText(check));
-        return false;
-    }
-    format = check.Format;
-    return true;
-}
-
-void TFrameAPCfg::StoreSecurity(WLProfile& profile, int level, int transmit, int format)
-{
-    profile.EncryptionMethod = level == wlNone ? 0 : 1;
-    profile.WEPEncryptionLevel = level;
-    profile.WEPKeyFormat = format;
-    profile.DefaultKey = level == wlNone ? 0 : transmit;
-    const auto fields = KeyFields(profile);
-    for (size_t i = 0; i < fields.size(); ++i)
-        CopyTextField(fields[i], sizeof profile.WEPKey1,
-                      level == wlNone ? QString() : StoredWEPKey(level, m_Keys[i]->text(), format));
-    CopyTextField(profile.PassPhrase, sizeof profile.PassPhrase, QString());
-    profile.AuthenticationMode = SelectedValue(ui->CmbAuthen, 0);
+    return m_WEP->CheckTransmitKey(format);
 }
 
 void TFrameAPCfg::StoreWireless(WLProfile& profile, const QByteArray& ssid)
@@ -366,19 +233,11 @@ void TFrameAPCfg::BtnSaveClick()
     if (!m_Adapter)
         return;
     QByteArray ssid;
-    int level = wlNone;
-    int transmit = 0;
     int format = wkfHex;
-    if (!CheckSave(ssid, level, transmit, format))
+    if (!CheckSave(ssid, format))
         return;
     WLProfile& profile = g_Var.SoftAPProfile;
-    StoreSecurity(profile, level, transmit, format);
+    m_WEP->Store(profile, format);
     StoreWireless(profile, ssid);
-    SaveSoftAPProfile(this, *m_Adapter);
-}
-
-void TFrameAPCfg::BtnCancelClick()
-{
-    LoadAPWireless();
-    LoadAPSecurity();
+    SaveAndApply();
 }

@@ -2,7 +2,6 @@
 #include "Ueditorpage.h"
 #include "Upageskin.h"
 #include "Upagetools.h"
-#include "Usoftapsave.h"
 #include "app/Udebug.h"
 #include "app/Udefine.h"
 #include "engine/Unicadapter.h"
@@ -45,7 +44,7 @@ std::optional<int> FirstGroupAddress(const TFilterEntries& entries)
 } // namespace
 
 TFrameAPFilter::TFrameAPFilter(QWidget* parent)
-    : TPropertyPageFrame(parent), ui(std::make_unique<Ui::FrameAPFilter>())
+    : TSoftAPPage(parent), ui(std::make_unique<Ui::FrameAPFilter>())
 {
     ui->setupUi(this);
     setObjectName(SECTION);
@@ -76,12 +75,12 @@ void TFrameAPFilter::InitPage()
     for (const auto& [value, key] : {std::pair{0, "Disable"}, std::pair{1, "Accept"}, std::pair{2, "Reject"}})
         ui->CmbType->addItem(g_Var.GetLangText(SECTION, QLatin1String(key), QLatin1String(key)), value);
     ClearPage();
-    TPropertyPageFrame::InitPage();
+    TSoftAPPage::InitPage();
 }
 
 void TFrameAPFilter::ClearPage()
 {
-    TPropertyPageFrame::ClearPage();
+    TSoftAPPage::ClearPage();
     ui->CmbType->setCurrentIndex(-1);
     CmbTypeSelect();
     ui->CmbType->setEnabled(false);
@@ -91,41 +90,9 @@ void TFrameAPFilter::ClearPage()
     ui->BtnCancel->setEnabled(false);
 }
 
-bool TFrameAPFilter::EnterPage(TPropertyPageFrame* leftPage, int mode, int context)
-{
-    if (m_Adapter && !m_Adapter->EnableZeroCfg())
-        LoadAPFilter();
-    return TPropertyPageFrame::EnterPage(leftPage, mode, context);
-}
-
-void TFrameAPFilter::SetAdapter(CNICAdapter* adapter, int change, int flags)
-{
-    TPropertyPageFrame::SetAdapter(adapter, change, flags);
-    if (change == acAttach && adapter && (flags & 1)) {
-        m_Adapter = adapter;
-        if (!adapter->EnableZeroCfg())
-            EnableAndLoad();
-    } else if (change == acDetach) {
-        ClearPage();
-        m_Adapter = nullptr;
-    }
-}
-
-void TFrameAPFilter::AdapterEvent(CNICAdapter* adapter, int code, int value)
-{
-    TPropertyPageFrame::AdapterEvent(adapter, code, value);
-    if (!m_Adapter || code != NM_ZEROCFG)
-        return;
-    if (value == 1)
-        ClearPage();
-    else
-        EnableAndLoad();
-}
-
-void TFrameAPFilter::EnableAndLoad()
+void TFrameAPFilter::EnableControls()
 {
     ui->CmbType->setEnabled(true);
-    LoadAPFilter();
     ui->BtnSave->setEnabled(true);
     ui->BtnCancel->setEnabled(true);
 }
@@ -206,7 +173,7 @@ void TFrameAPFilter::BtnSaveClick()
         ui->CmbType->currentIndex() < 0 ? MODE_DISABLED : ui->CmbType->currentData().toInt();
     for (int n = 0; n < TSRWL_MAC_FILTER_COUNT; ++n)
         std::memcpy(profile.APMacFilter[n], entries[size_t(n)].data(), TSRWL_MAC_SIZE);
-    SaveSoftAPProfile(this, *m_Adapter);
+    SaveAndApply();
 }
 
 void TFrameAPFilter::BtnCancelClick()

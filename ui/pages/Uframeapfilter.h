@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/tsrwl.h"
-#include "ui/Propertypageframeunit.h"
+#include "Usoftappage.h"
 
 #include <QList>
 #include <array>
@@ -15,7 +15,7 @@ class FrameAPFilter;
 
 // The AP MAC filter page: the filter mode of the Soft AP and its 16 addresses, stored in the Soft AP profile
 // and applied at once.
-class TFrameAPFilter : public TPropertyPageFrame {
+class TFrameAPFilter : public TSoftAPPage {
     Q_OBJECT
 public:
     explicit TFrameAPFilter(QWidget* parent = nullptr);
@@ -23,10 +23,6 @@ public:
 
     void InitPage() override;
     void ClearPage() override;
-    bool EnterPage(TPropertyPageFrame* leftPage, int mode, int context) override;
-    // Takes the adapter only in Soft AP mode (bit 0 of `flags`).
-    void SetAdapter(CNICAdapter* adapter, int change, int flags) override;
-    void AdapterEvent(CNICAdapter* adapter, int code, int value) override;
 
     void LoadAPFilter();
     void CmbTypeSelect();
@@ -38,10 +34,11 @@ public:
     // (empty ones included) read as 0.
     static std::array<uint8_t, TSRWL_MAC_SIZE> EditAddress(const QString& displayText);
 
-private:
-    void EnableAndLoad();
+protected:
+    void EnableControls() override;
+    void LoadPage() override { LoadAPFilter(); }
 
+private:
     std::unique_ptr<Ui::FrameAPFilter> ui;
     QList<QLineEdit*> m_Edits;
-    CNICAdapter* m_Adapter = nullptr;
 };

@@ -2,10 +2,9 @@
 
 #include "ui/Propertypageframeunit.h"
 
-#include <array>
 #include <memory>
 
-class TMaskedEdit;
+class TWEPEdits;
 
 namespace Ui {
 class FrameWEP;
@@ -25,14 +24,7 @@ public:
     void SetAdapter(CNICAdapter* adapter, int change, int flags) override;
 
 private:
-    void CmbWEPSelect();
-    void CmbDefKeySelect();
-    void EdtPhraseChange();
-    void EdtKey1Change();
-
     std::unique_ptr<Ui::FrameWEP> ui;
-    std::array<TMaskedEdit*, 4> m_Keys{};
+    TWEPEdits* m_WEP = nullptr;
     CNICAdapter* m_Adapter = nullptr;
-    bool m_Loading = false;    // the page fills its edits itself
-    bool m_Generating = false; // generated keys are being written
 };

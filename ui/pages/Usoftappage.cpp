@@ -1,0 +1,64 @@
+#include "Usoftappage.h"
+#include "app/Udefine.h"
+#include "app/Unotifyevent.h"
+#include "app/Uprofile.h"
+#include "engine/Unicadapter.h"
+
+namespace {
+
+constexpr int NOTIFY_SHOW_PAGE = 10;
+constexpr int PAGE_AP_INFO = 4;
+
+} // namespace
+
+bool TSoftAPPage::EnterPage(TPropertyPageFrame* leftPage, int mode, int context)
+{
+    if (m_Adapter && !m_Adapter->EnableZeroCfg())
+        LoadPage();
+    return TPropertyPageFrame::EnterPage(leftPage, mode, context);
+}
+
+void TSoftAPPage::SetAdapter(CNICAdapter* adapter, int change, int flags)
+{
+    TPropertyPageFrame::SetAdapter(adapter, change, flags);
+    if (change == acAttach && adapter && (flags & 1)) {
+        m_Adapter = adapter;
+        AdapterTaken();
+        if (!adapter->EnableZeroCfg())
+            EnableAndLoad();
+    } else if (change == acDetach) {
+        ClearPage();
+        m_Adapter = nullptr;
+    }
+}
+
+void TSoftAPPage::AdapterEvent(CNICAdapter* adapter, int code, int value)
+{
+    TPropertyPageFrame::AdapterEvent(adapter, code, value);
+    if (!m_Adapter || code != NM_ZEROCFG)
+        return;
+    if (value == 1)
+        ClearPage();
+    else
+        EnableAndLoad();
+}
+
+void TSoftAPPage::EnableAndLoad()
+{
+    EnableControls();
+    LoadPage();
+}
+
+void TSoftAPPage::SaveAndApply()
+{
+    if (!m_Adapter)
+        return;
+    const WLProfile profile = g_Var.SoftAPProfile;
+    // The list is changed on the adapter's worker, ahead of the connect that applies the profile, so the
+    // window does not wait for a connect that is still running.
+    m_Adapter->Queue([profile](CNICAdapter& a) { a.UpdateProfile(profile, ProfileNameOf(profile)); });
+    // Applying hands the adapter over to the new settings; under zero configuration the system owns it.
+    if (!m_Adapter->EnableZeroCfg())
+        m_Adapter->Connect(profile);
+    PostNotify(window(), NOTIFY_SHOW_PAGE, PAGE_AP_INFO);
+}
