@@ -6,6 +6,7 @@
 #include "ui/pages/Uframeapfilter.h"
 #include "ui/pages/Uframeapinfo.h"
 #include "ui/pages/Uframeconfirm.h"
+#include "ui/pages/Uframedot11.h"
 #include "ui/pages/Uframelinkinfo.h"
 #include "ui/pages/Uframenettype.h"
 #include "ui/pages/Uframeprofile.h"
@@ -52,6 +53,7 @@ const PageCase PAGES[] = {
     {"FrameSecurity", "LbSecurity", Make<TFrameSecurity>()},
     {"FrameWPAPSK", "LbPhrase", Make<TFrameWPAPSK>()},
     {"FrameWEP", "LbDefKey", Make<TFrameWEP>()},
+    {"FrameDot11", "LbUser", Make<TFrameDot11>()},
 };
 
 } // namespace

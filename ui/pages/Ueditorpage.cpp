@@ -50,14 +50,16 @@ void SetupEditorButtons(TFABitmapBtn* back, TFABitmapBtn* next, TFABitmapBtn* ex
     back->move(next->x() - BUTTON_GAP - back->width(), back->y());
 }
 
-void AddCaptionBullets(TPropertyPageFrame* page, std::initializer_list<QLabel*> captions)
+std::vector<QLabel*> AddCaptionBullets(TPropertyPageFrame* page, std::initializer_list<QLabel*> captions)
 {
     const QPixmap mark =
         FormRes ? QPixmap::fromImage(FormRes->Picture(QStringLiteral("ImgMark"))) : QPixmap();
+    std::vector<QLabel*> bullets;
     for (QLabel* caption : captions) {
-        page->AddBullet(caption, mark);
+        bullets.push_back(page->AddBullet(caption, mark));
         SetTextColor(caption, SKIN_CAPTION_TEXT);
     }
+    return bullets;
 }
 
 int SelectedValue(const QComboBox* combo, int none)
@@ -108,12 +110,13 @@ bool TrackStationAdapter(TPropertyPageFrame* page, CNICAdapter*& slot, CNICAdapt
     return false;
 }
 
-void SkinEditorPage(TPropertyPageFrame* page, const QString& section, QLabel* background,
-                    std::initializer_list<QLabel*> captions, TFABitmapBtn* back, TFABitmapBtn* next,
-                    TFABitmapBtn* exit)
+std::vector<QLabel*> SkinEditorPage(TPropertyPageFrame* page, const QString& section, QLabel* background,
+                                    std::initializer_list<QLabel*> captions, TFABitmapBtn* back,
+                                    TFABitmapBtn* next, TFABitmapBtn* exit)
 {
     page->LoadTexts(section);
     SetPageBackground(background, QStringLiteral("ImgFrProfSet"));
-    AddCaptionBullets(page, captions);
+    std::vector<QLabel*> bullets = AddCaptionBullets(page, captions);
     SetupEditorButtons(back, next, exit);
+    return bullets;
 }

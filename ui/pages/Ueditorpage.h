@@ -3,6 +3,7 @@
 #include <QString>
 #include <initializer_list>
 #include <utility>
+#include <vector>
 
 class QComboBox;
 class QLabel;
@@ -13,15 +14,16 @@ class TPropertyPageFrame;
 // the combo boxes whose items carry a setting's value.
 
 // Translates the page from `section`, shows the editor's background picture on `background`, puts bullets
-// before the captions and skins and places the navigation buttons.
-void SkinEditorPage(TPropertyPageFrame* page, const QString& section, QLabel* background,
-                    std::initializer_list<QLabel*> captions, TFABitmapBtn* back, TFABitmapBtn* next,
-                    TFABitmapBtn* exit);
+// before the captions and skins and places the navigation buttons. The bullets, in the order of the captions
+// (null where a caption has none).
+std::vector<QLabel*> SkinEditorPage(TPropertyPageFrame* page, const QString& section, QLabel* background,
+                                    std::initializer_list<QLabel*> captions, TFABitmapBtn* back,
+                                    TFABitmapBtn* next, TFABitmapBtn* exit);
 // Skins Back, Next and Exit and lines them up from the right: Exit ends at x = 531, the others 8 pixels
 // apart. `back` may be null (the first page has none).
 void SetupEditorButtons(TFABitmapBtn* back, TFABitmapBtn* next, TFABitmapBtn* exit);
-// A bullet picture before each caption.
-void AddCaptionBullets(TPropertyPageFrame* page, std::initializer_list<QLabel*> captions);
+// A bullet picture before each caption; the bullets in the order of the captions.
+std::vector<QLabel*> AddCaptionBullets(TPropertyPageFrame* page, std::initializer_list<QLabel*> captions);
 // The value an item carries, or `none` when nothing is selected.
 int SelectedValue(const QComboBox* combo, int none);
 // Selects the item carrying `value`, else the first item when there is one; false when `value` was absent.

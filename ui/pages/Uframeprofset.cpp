@@ -27,7 +27,7 @@ TFrameProfSet::TFrameProfSet(QWidget* parent)
     // Every page draws its own background picture over the whole editor: nothing needs erasing.
     setAttribute(Qt::WA_OpaquePaintEvent);
     m_Pages = {ui->FrameNetType1, ui->FrameWlMode1,  ui->FrameSecurity1, ui->FrameWEP1,     ui->FrameWPAPSK1,
-               nullptr,           ui->FrameConfirm1, ui->FrameActive1,   ui->FrameWireless1};
+               ui->FrameDot111,   ui->FrameConfirm1, ui->FrameActive1,   ui->FrameWireless1};
     for (TPropertyPageFrame* page : m_Pages)
         if (page)
             BindButtons(page);
