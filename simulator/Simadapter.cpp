@@ -13,6 +13,15 @@ namespace {
 
 constexpr int kAdHocSignal = -52;
 
+// A name as one line of the state file.
+std::string Printable(std::string text)
+{
+    for (char& c : text)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            c = '?';
+    return text;
+}
+
 int BandOfDotMode(int dotMode)
 {
     return dotMode == 2 ? BandA : dotMode == 1 ? BandB : BandG;
@@ -217,10 +226,18 @@ bool CSimAdapter::JoinStation(const SimConnectRequest& r, SimState& s) const
     link.encryption = r.encryption;
     link.authMode = r.authMode;
     link.txPower = r.txPower & 3;
+    s.refusal.clear();
+    if (candidates.empty())
+        s.refusal = any ? "no open network in range" : "no network named " + Printable(ssid) + " in range";
     const auto joined = std::find_if(candidates.begin(), candidates.end(), [&](const SimNetwork* n) {
         const SimRefusal refusal = CheckJoin(*n, r);
-        if (refusal != SimRefusal::Ok)
+        if (refusal != SimRefusal::Ok) {
             SimLog("%s refused profile %s: %s", n->name.c_str(), r.profileName, RefusalText(refusal));
+            // The strongest network's answer is the one a user would see.
+            if (s.refusal.empty())
+                s.refusal =
+                    n->name + " refused profile " + Printable(r.profileName) + ": " + RefusalText(refusal);
+        }
         return refusal == SimRefusal::Ok;
     });
     if (joined != candidates.end()) {
@@ -246,6 +263,7 @@ bool CSimAdapter::JoinStation(const SimConnectRequest& r, SimState& s) const
     }
     s.link = link;
     s.ip.released = false;
+    s.refusal.clear();
     return true;
 }
 

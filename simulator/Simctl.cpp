@@ -76,6 +76,8 @@ void PrintStatus(const CSimAdapter& adapter)
     printf("\n");
     if (s.link.kind == SimLinkKind::AccessPoint)
         printf("soft AP    %s\n", AccessPointText(s.link).c_str());
+    if (!s.refusal.empty())
+        printf("refused    %s\n", s.refusal.c_str());
 }
 
 void PrintNetworks(const CSimAdapter& adapter, bool onlyInRange)

@@ -114,6 +114,8 @@ const std::vector<Field>& Fields()
         IntField("fail.late", &SimState::lateFail),
         IntField("scan.start", &SimState::scanStartMs),
         IntField("scan.previous", &SimState::previousScanMs),
+        {"refusal", [](const SimState& s) { return s.refusal; },
+         [](SimState& s, const std::string& v) { s.refusal = v.substr(0, 300); }},
         {"stations", [](const SimState& s) { return StationsText(s.stations); },
          [](SimState& s, const std::string& v) { s.stations = ParseStations(v); }},
         {"link.kind", [](const SimState& s) { return std::to_string(int(s.link.kind)); },

@@ -52,6 +52,9 @@ struct SimState {
     std::vector<SimStation> stations;    // candidates for the soft access point
     SimLink link;
     SimIpConfig ip;
+    // Why the last connect found no network to join, such as "CampusNorth refused profile Work: server
+    // certificate not trusted"; empty once a connect was accepted.
+    std::string refusal;
     // Faults switched on with tsrwl-simctl: calls that take this long, connects that fail after returning.
     int slowConnectMs = 0;
     int slowRenewMs = 0;

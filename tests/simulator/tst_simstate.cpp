@@ -43,6 +43,7 @@ TEST(SimState, SurvivesARoundTripThroughItsFile)
     s.ip.fixed = true;
     s.ip.address = {192, 168, 1, 10};
     s.ip.lease = 7;
+    s.refusal = "Near refused profile Work: server certificate not trusted";
     SimState back;
     back.Deserialize(s.Serialize());
     EXPECT_EQ(back.Serialize(), s.Serialize());
