@@ -1,7 +1,8 @@
 // The Profile page with its editor and the Adapter page on the simulated adapter, driven as a user does: a
 // profile for the open network "Corner-Cafe" is added through every editor page and activated, an ad hoc
-// profile with a channel is added, and the Adapter page shows the applied profile's settings. Every step is
-// written as a PNG file into the given folder.
+// profile with a channel is added, the security pages are filled in for a WEP, a WPA-PSK and three 802.1x
+// networks, and the Adapter page shows the applied profile's settings. Every step is written as a PNG file
+// into the given folder.
 #include "../common/Usimtool.h"
 #include "app/Udefine.h"
 #include "app/Unotifyevent.h"
@@ -161,6 +162,49 @@ int main(int argc, char** argv)
     d.Click("BtnActLater");
     profile->EnterPage(nullptr, 0, 0);
     d.Shot(QStringLiteral("profile-two.png"));
+
+    // A profile of each secured kind for a network of the scenario, its security pages filled in.
+    const auto secured = [&](const char* name, const char* ssid, const char* type, const QString& shot,
+                             const std::function<void()>& fill) {
+        d.Click("BtnAdd");
+        d.Type("EdtName", QString::fromLatin1(name));
+        d.Type("EdtSSID", QString::fromLatin1(ssid));
+        d.Click("BtnNext");
+        d.Choose("CmbSecurity", QString::fromLatin1(type));
+        d.Shot(QStringLiteral("editor-security-%1.png").arg(shot));
+        d.Click("BtnNext");
+        fill();
+        d.Shot(QStringLiteral("editor-%1.png").arg(shot));
+        d.Click("BtnExit");
+        profile->EnterPage(nullptr, 0, 0);
+    };
+    secured("Lab", "Lab-WEP128", "WEP", QStringLiteral("wep"), [&] {
+        d.Choose("CmbWEP", QStringLiteral("128 bit WEP"));
+        d.Choose("CmbAuthen", QStringLiteral("Shared"));
+        d.Type("EdtPhrase", QStringLiteral("Openthedoor"));
+    });
+    secured("Studio", "Studio-AES", "WPA-PSK", QStringLiteral("wpapsk"), [&] {
+        d.Choose("CmbEncryp", QStringLiteral("AES"));
+        d.Type("EdtPhrase", QStringLiteral("studio-aes-phrase"));
+    });
+    const auto login = [&](const char* method, const char* user, const char* password) {
+        d.Choose("CmbEncryp", QStringLiteral("AES"));
+        d.Choose("CmbAuthen", QString::fromLatin1(method));
+        d.Type("EdtUser", QString::fromLatin1(user));
+        if (password)
+            d.Type("EdtPasswd", QString::fromLatin1(password));
+        Wait([&] { return d.On<QComboBox>("CmbServerCA")->count() > 1; }, 5000);
+        d.Choose("CmbServerCA", QStringLiteral("Campus Root CA"));
+    };
+    secured("Campus", "Campus-WLAN", "WPA2", QStringLiteral("dot11-peap"),
+            [&] { login("PEAP", "alice", "Wonderland!1"); });
+    secured("CampusTLS", "Campus-WLAN", "WPA2", QStringLiteral("dot11-tls"),
+            [&] { login("TLS", "alice", nullptr); });
+    secured("Legacy", "Legacy-8021X", "RADIUS", QStringLiteral("dot11-radius"), [&] {
+        d.Choose("CmbAuthen", QStringLiteral("TTLS"));
+        d.Type("EdtUser", QStringLiteral("frank"));
+        d.Type("EdtPasswd", QStringLiteral("Dynamic-Wep1"));
+    });
 
     profile->hide();
     settings->show();
