@@ -82,8 +82,12 @@ void SkinButton(TTrifaceBtn* button)
 
 } // namespace
 
+// A title and a close button only: the window manager would otherwise offer to minimise and maximise a box
+// of fixed size.
 TFormMsgBox::TFormMsgBox(QWidget* parent)
-    : TFormBase(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), ui(std::make_unique<Ui::FormMsgBox>())
+    : TFormBase(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
+                            Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      ui(std::make_unique<Ui::FormMsgBox>())
 {
     ui->setupUi(this);
     QPalette pal = ui->LbMsg->palette();
