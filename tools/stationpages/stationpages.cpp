@@ -1,6 +1,8 @@
 // Screenshots of the station pages on the simulated adapter, connected to its WPA2 office network: Link Info
 // with its lamps and rates, the Site Survey list sorted by signal with the connected row marked, and the
-// chart window after a minute of traffic (fed as samples, so the picture needs no minute of waiting).
+// chart window after a minute of traffic (fed as samples, so the picture needs no minute of waiting). Then
+// Link Info connected through each security kind: profiles stored through the adapter as the editor fills
+// them in, activated, pictured once the link is up and a status cycle has shown it.
 #include "../common/Usimtool.h"
 #include "app/Udefine.h"
 #include "app/Unotifyevent.h"
@@ -20,12 +22,22 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 
 namespace {
 
 const char HWID[] = "USB\\VID_F5E1&PID_0301";
 const char SSID[] = "Harbor-Office";
 const char PASS_PHRASE[] = "harbor-2026-office";
+// NDIS authentication modes, WPA cipher and 802.1x method codes as the editor stores them.
+constexpr int AUTH_SHARED = 1;
+constexpr int AUTH_WPA2 = 6;
+constexpr int AUTH_WPA_PSK = 4;
+constexpr int AUTH_WPA2_PSK = 7;
+constexpr int CIPHER_TKIP = 1;
+constexpr int CIPHER_AES = 2;
+constexpr int EAP_PEAP = 3;
+constexpr int INNER_MSCHAPV2 = 2;
 constexpr int CHART_SAMPLES = 30;
 
 // Passes the adapter's notifications on to the pages as the main window does.
@@ -51,17 +63,80 @@ public:
     int Reports = 0;
 };
 
-bool FindSite(CNICAdapter& adapter, TSSiteEntry& found)
+bool FindSite(CNICAdapter& adapter, const char* ssid, TSSiteEntry& found)
 {
     TSiteList list;
     adapter.GetSiteList(list);
     for (const TSSiteEntry& e : list)
-        if (e.SsidLength == strlen(SSID) && memcmp(e.Ssid, SSID, e.SsidLength) == 0) {
+        if (e.SsidLength == strlen(ssid) && memcmp(e.Ssid, ssid, e.SsidLength) == 0) {
             found = e;
             return true;
         }
     return false;
 }
+
+// A profile for the scanned network `ssid`, named `name`, with the secrets `fill` adds.
+WLProfile SiteProfile(CNICAdapter& adapter, const char* ssid, const char* name,
+                      const std::function<void(WLProfile&)>& fill)
+{
+    TSSiteEntry site{};
+    Wait([&] { return FindSite(adapter, ssid, site); }, 15000);
+    WLProfile profile{};
+    adapter.SiteToProfile(site, profile);
+    qstrncpy(profile.ProfileName, name, sizeof profile.ProfileName);
+    fill(profile);
+    return profile;
+}
+
+bool LinkedTo(CNICAdapter& adapter, const char* ssid)
+{
+    WLANStatus s{};
+    adapter.GetStatus(s);
+    return s.MediaState == 0 && s.SsidLength == strlen(ssid) && memcmp(s.Ssid, ssid, s.SsidLength) == 0;
+}
+
+struct TSecuredLink {
+    const char* Shot;
+    const char* Ssid;
+    const char* Name;
+    std::function<void(WLProfile&)> Fill;
+};
+
+void Psk(WLProfile& p, int method, int cipher, const char* phrase)
+{
+    p.EncryptionMethod = method;
+    p.WPAEncryptionType = cipher;
+    p.AuthenticationMode = method == 6 ? AUTH_WPA2_PSK : AUTH_WPA_PSK;
+    qstrncpy(p.WPAPassphrase, phrase, sizeof p.WPAPassphrase);
+}
+
+const TSecuredLink SECURED_LINKS[] = {
+    {"linkinfo-wep.png", "Lab-WEP128", "Lab",
+     [](WLProfile& p) {
+         p.EncryptionMethod = 1;
+         p.WEPEncryptionLevel = 2;
+         p.WEPKeyFormat = 1;
+         p.DefaultKey = 0;
+         p.AuthenticationMode = AUTH_SHARED;
+         qstrncpy(p.WEPKey1, "1C1F9289BA0A0A0EAA111785AB", sizeof p.WEPKey1);
+     }},
+    {"linkinfo-wpapsk.png", "Studio-AES", "Studio", [](WLProfile& p) { Psk(p, 2, CIPHER_AES, "studio-aes-phrase"); }},
+    {"linkinfo-wpa2psk.png", "Warehouse", "Warehouse",
+     [](WLProfile& p) { Psk(p, 6, CIPHER_TKIP, "forklift-pallet-9"); }},
+    {"linkinfo-wpa2-peap.png", "Campus-WLAN", "Campus",
+     [](WLProfile& p) {
+         p.EncryptionMethod = 7;
+         p.WPAEncryptionType = CIPHER_AES;
+         p.AuthenticationMode = AUTH_WPA2;
+         p.MS8021xAuthMode = EAP_PEAP;
+         p.PeapEap = INNER_MSCHAPV2;
+         qstrncpy(p.LoginName, "alice", sizeof p.LoginName);
+         qstrncpy(p.LoginPassword, "Wonderland!1", sizeof p.LoginPassword);
+         qstrncpy(p.sCertAuthority, "Campus Root CA", sizeof p.sCertAuthority);
+         qstrncpy(p.sCertAuthority_Issuer, "Campus Root CA", sizeof p.sCertAuthority_Issuer);
+         p.ValidateServerCert = 1;
+     }},
+};
 
 } // namespace
 
@@ -91,13 +166,9 @@ int main(int argc, char** argv)
     for (TPropertyPageFrame* page : router.Pages)
         page->SetAdapter(adapter.get(), 1, 0);
 
-    TSSiteEntry site{};
-    Wait([&] { return FindSite(*adapter, site); }, 15000);
-    WLProfile profile{};
-    adapter->SiteToProfile(site, profile);
-    qstrncpy(profile.ProfileName, "Office", sizeof profile.ProfileName);
-    qstrncpy(profile.WPAPassphrase, PASS_PHRASE, sizeof profile.WPAPassphrase);
-    adapter->Connect(profile);
+    adapter->Connect(SiteProfile(*adapter, SSID, "Office", [](WLProfile& p) {
+        qstrncpy(p.WPAPassphrase, PASS_PHRASE, sizeof p.WPAPassphrase);
+    }));
     const int before = router.Reports;
     Wait([&] { return router.Reports >= before + 5; }, 30000);
 
@@ -119,8 +190,21 @@ int main(int argc, char** argv)
     const int charted = router.Reports;
     Wait([&] { return router.Reports >= charted + 3; }, 15000);
     SavePicture(&chart, outDir, "chart.png");
-
     router.Chart = nullptr;
+
+    for (const TSecuredLink& secured : SECURED_LINKS) {
+        const WLProfile profile = SiteProfile(*adapter, secured.Ssid, secured.Name, secured.Fill);
+        adapter->AddProfile(profile);
+        adapter->Connect(profile);
+        Wait([&] { return LinkedTo(*adapter, secured.Ssid); }, 20000);
+        // The first report after the link came up renews the address; the next ones show it and a rate.
+        const int linked = router.Reports;
+        Wait([&] { return router.Reports >= linked + 2; }, 15000);
+        if (!LinkedTo(*adapter, secured.Ssid))
+            fprintf(stderr, "no link to %s\n", secured.Ssid);
+        SavePicture(&link, outDir, secured.Shot);
+    }
+
     for (TPropertyPageFrame* page : router.Pages)
         page->SetAdapter(nullptr, 2, 0);
     router.Adapter = nullptr;
