@@ -593,6 +593,37 @@ ServerCA=Test Root CA
 Signal=-62
 Drift=0
 
+[Network.Radius]
+SSID=Radius-Net
+BSSID=00:11:22:00:02:06
+Channel=4
+Security=1
+EAP=tls
+Certificate=frank@test.example
+ServerCA=Test Root CA
+Signal=-57
+Drift=0
+
+[Network.Leap]
+SSID=Leap-Net
+BSSID=00:11:22:00:02:07
+Channel=7
+Security=10
+EAP=leap
+Accounts=erin:Leap-Frog-7
+Signal=-59
+Drift=0
+
+[Certificate.Frank]
+Kind=user
+Name=frank@test.example
+Issuer=Test Issuing CA
+
+[Certificate.Grace]
+Kind=user
+Name=grace@test.example
+Issuer=Test Issuing CA
+
 [Certificate.Root]
 Kind=authority
 Name=Test Root CA
@@ -720,41 +751,66 @@ TEST_F(SecureProfileTest, EachKindConnectsWithTheRightSecretOnly)
     }
 }
 
-TEST_F(SecureProfileTest, Dot1xProfilesLogInWithTheRightMethodAccountAndAuthorityOnly)
+TEST_F(SecureProfileTest, Dot1xProfilesLogInWithTheRightMethodAccountCertificateAndAuthorityOnly)
 {
-    WriteSettings("[Setting]\nInitConnect=0\nEnPEAP_GTC=1\n");
+    WriteSettings("[Setting]\nInitConnect=0\nEnPEAP_GTC=1\nEnWPA_LEAP=1\n");
     Attach();
     struct TLogin {
-        int Method, Inner;
-        const char *User, *Password, *Authority;
+        int Method, Inner;                                     // inner -1: the method has none
+        const char *User, *Password, *Authority, *Certificate; // null: the method has no such row
     };
     const struct {
         const char* Ssid;
-        int Security, Cipher;
+        int Security, Cipher; // cipher 0: 802.1x without WPA has none
         TLogin Login;
         const char* Refusal; // empty: the link comes up
     } cases[] = {
-        {"Peap-Net", 7, 2, {3, 2, "alice", "Wonder-1", "Test Root CA"}, ""},
+        {"Peap-Net", 7, 2, {3, 2, "alice", "Wonder-1", "Test Root CA", nullptr}, ""},
         {"Peap-Net",
          7,
          2,
-         {3, 1, "alice", "Wonder-1", "Test Root CA"},
+         {3, 1, "alice", "Wonder-1", "Test Root CA", nullptr},
          "802.1x method or inner method not offered"},
-        {"Peap-Net", 7, 2, {3, 2, "alice", "Wonder-2", "Test Root CA"}, "wrong key, pass phrase or account"},
-        {"Peap-Net", 7, 2, {3, 2, "alice", "Wonder-1", "Other Root CA"}, "server certificate not trusted"},
-        {"Ttls-Net", 3, 1, {2, 0, "dave", "Tunnel-42", "Test Root CA"}, ""},
+        {"Peap-Net",
+         7,
+         2,
+         {3, 2, "alice", "Wonder-2", "Test Root CA", nullptr},
+         "wrong key, pass phrase or account"},
+        {"Peap-Net",
+         7,
+         2,
+         {3, 2, "alice", "Wonder-1", "Other Root CA", nullptr},
+         "server certificate not trusted"},
+        {"Ttls-Net", 3, 1, {2, 0, "dave", "Tunnel-42", "Test Root CA", nullptr}, ""},
+        {"Radius-Net",
+         4,
+         0,
+         {1, -1, "frank", nullptr, "Test Root CA", "frank@test.example [Test Issuing CA]"},
+         ""},
+        {"Radius-Net",
+         4,
+         0,
+         {1, -1, "frank", nullptr, "Test Root CA", "grace@test.example [Test Issuing CA]"},
+         "wrong key, pass phrase or account"},
+        {"Leap-Net", 3, 1, {4, -1, "erin", "Leap-Frog-7", nullptr, nullptr}, ""},
     };
     int n = 0;
     for (const auto& c : cases) {
         const QString name = QStringLiteral("Dot1x%1").arg(++n);
         StartProfile(name, c.Ssid, c.Security);
         ASSERT_EQ(CurrentName(), "FrameDot111");
-        ChooseByKeys(OnPage<QComboBox>("CmbEncryp"), c.Cipher);
+        if (c.Cipher)
+            ChooseByKeys(OnPage<QComboBox>("CmbEncryp"), c.Cipher);
         ChooseByKeys(OnPage<QComboBox>("CmbAuthen"), c.Login.Method);
-        ChooseByKeys(OnPage<QComboBox>("CmbInner"), c.Login.Inner);
+        if (c.Login.Inner >= 0)
+            ChooseByKeys(OnPage<QComboBox>("CmbInner"), c.Login.Inner);
         Type("EdtUser", QString::fromLatin1(c.Login.User));
-        Type("EdtPasswd", QString::fromLatin1(c.Login.Password));
-        ChooseText("CmbServerCA", QString::fromLatin1(c.Login.Authority));
+        if (c.Login.Password)
+            Type("EdtPasswd", QString::fromLatin1(c.Login.Password));
+        if (c.Login.Authority)
+            ChooseText("CmbServerCA", QString::fromLatin1(c.Login.Authority));
+        if (c.Login.Certificate)
+            ChooseText("CmbMyCert", QString::fromLatin1(c.Login.Certificate));
         if (*c.Refusal)
             EXPECT_EQ(SaveAndRefusal(name), QString::fromLatin1(c.Refusal)) << n;
         else
@@ -774,7 +830,7 @@ TEST_F(SecureProfileTest, Dot1xProfilesLogInWithTheRightMethodAccountAndAuthorit
                       ~(QFile::ReadUser | QFile::WriteUser | QFile::ReadOwner | QFile::WriteOwner),
                   QFile::Permissions())
             << file.toStdString();
-    EXPECT_TRUE(testutil::ReadFile(g_Var.UserSettingsFile).contains("Tunnel-42"));
-    for (const char* password : {"Wonder-1", "Wonder-2", "Tunnel-42"})
+    EXPECT_TRUE(testutil::ReadFile(g_Var.UserSettingsFile).contains("Leap-Frog-7"));
+    for (const char* password : {"Wonder-1", "Wonder-2", "Tunnel-42", "Leap-Frog-7"})
         EXPECT_FALSE(LogSince().contains(QLatin1String(password))) << "a password in the debug log";
 }

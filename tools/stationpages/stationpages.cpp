@@ -120,7 +120,8 @@ const TSecuredLink SECURED_LINKS[] = {
          p.AuthenticationMode = AUTH_SHARED;
          qstrncpy(p.WEPKey1, "1C1F9289BA0A0A0EAA111785AB", sizeof p.WEPKey1);
      }},
-    {"linkinfo-wpapsk.png", "Studio-AES", "Studio", [](WLProfile& p) { Psk(p, 2, CIPHER_AES, "studio-aes-phrase"); }},
+    {"linkinfo-wpapsk.png", "Studio-AES", "Studio",
+     [](WLProfile& p) { Psk(p, 2, CIPHER_AES, "studio-aes-phrase"); }},
     {"linkinfo-wpa2psk.png", "Warehouse", "Warehouse",
      [](WLProfile& p) { Psk(p, 6, CIPHER_TKIP, "forklift-pallet-9"); }},
     {"linkinfo-wpa2-peap.png", "Campus-WLAN", "Campus",
