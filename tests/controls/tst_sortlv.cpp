@@ -2,6 +2,7 @@
 
 #include <QHeaderView>
 #include <QPainter>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
@@ -21,6 +22,13 @@ void AddColumns(TSortLv& lv)
     lv.headerItem()->setTextAlignment(1, Qt::AlignLeft);
     lv.headerItem()->setTextAlignment(2, Qt::AlignRight);
     lv.headerItem()->setTextAlignment(3, Qt::AlignHCenter);
+}
+
+void ClickHeader(TSortLv& lv, int column)
+{
+    QHeaderView* header = lv.header();
+    const int x = header->sectionViewportPosition(column) + header->sectionSize(column) / 2;
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(x, header->height() / 2));
 }
 
 } // namespace
@@ -50,6 +58,7 @@ TEST(SortLv, OwnerSeesNewStateOnColumnClick)
     TSortLv lv;
     AddColumns(lv);
     lv.resize(400, 200);
+    lv.show();
     lv.SetSortColunm(3);
     int seenColumn = -1;
     bool seenIncrease = true;
@@ -57,12 +66,12 @@ TEST(SortLv, OwnerSeesNewStateOnColumnClick)
         seenColumn = lv.SortColunm();
         seenIncrease = lv.Increase();
     });
-    Q_EMIT lv.header()->sectionClicked(3);
+    ClickHeader(lv, 3);
     EXPECT_EQ(seenColumn, 3);
     EXPECT_FALSE(seenIncrease);
     QList<int> clicks;
     QObject::connect(&lv, &TSortLv::ColumnClick, &lv, [&](int c) { clicks.append(c); });
-    Q_EMIT lv.header()->sectionClicked(2);
+    ClickHeader(lv, 2);
     EXPECT_EQ(clicks, QList<int>{2});
 }
 
