@@ -109,6 +109,7 @@ void CNICAdapter::Initial()
         m_DefAPProfName = QStringLiteral("Default_SoftAP");
     m_DefAPProfSSID = Cut(ReadSet(QStringLiteral("DefAPProfSSID"), "WLAN_AP"), TSRWL_SSID_MAX);
     InitDefProf();
+    ReadAllowedChannels();
 
     const bool service = m_Flags & SF_SERVICE;
     if (!service)

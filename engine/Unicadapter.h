@@ -68,10 +68,12 @@ public:
     void SetDeleteKey(const QString& key);
 
     void InitDefProf();
-    // Channels the adapter may use on the bands of `bandFilter`, in the order b, g, a. The count is returned
-    // even when it exceeds `capacity`; the channels are copied only when they fit.
-    int GetAllowedCh(int32_t* out, int capacity, uint32_t bandFilter);
-    int GetSoftAPAllowedCh(int32_t* out, int capacity, uint32_t bandFilter);
+    // Channels the adapter may use as a station or as an access point on the bands of `bandFilter`, in the
+    // order b, g, a. They depend only on the regulatory domain, which is fixed once the adapter is taken up,
+    // so they are read from the library then and kept: a page asking for them never waits for the library.
+    // The count is returned even when it exceeds `capacity`; the channels are copied only when they fit.
+    int GetAllowedCh(int32_t* out, int capacity, uint32_t bandFilter) const;
+    int GetSoftAPAllowedCh(int32_t* out, int capacity, uint32_t bandFilter) const;
     uint32_t GetUsableAdHocBand(int mode);
     bool IsBandEnable(const QString& key);
 
@@ -167,8 +169,13 @@ private:
     QStringList ReadSetTexts(const QStringList& keys) const;
     // Writes to the per-user store; a failure is logged once until a write succeeds again.
     void StoreUpdate(const QList<QPair<QString, QVariant>>& values, const QStringList& removed);
+    // Allowed channels per band, in the order b, g, a.
+    using TBandChannels = std::array<std::vector<int32_t>, 3>;
     using AllowedChannelFunc = int32_t (*)(int32_t*, int32_t, const char*);
-    int AllowedChannels(AllowedChannelFunc query, int32_t* out, int capacity, uint32_t bandFilter);
+    // Reads the allowed channels of both uses from the library, for Initial.
+    void ReadAllowedChannels();
+    void ReadChannelTable(AllowedChannelFunc query, TBandChannels& target) const;
+    static int CopyChannels(const TBandChannels& table, int32_t* out, int capacity, uint32_t bandFilter);
     void AddDefaultProfile(int kind);
     // Deletes the listed profile of that name from the library, storing `replacement` (if any) in its place;
     // its list position, or nothing when it is not listed or the library cannot be had.
@@ -227,6 +234,9 @@ private:
     int m_DefAPChA = 0;
     QString m_DefAPProfName;
     QString m_DefAPProfSSID;
+    // Written by Initial only, before the adapter counts as attached.
+    TBandChannels m_StaChannels;
+    TBandChannels m_APChannels;
     // The lists may be changed by work queued on the worker while the GUI takes copies.
     mutable std::mutex m_ListMutex;
     TProfileList m_StaProfiles;

@@ -7,6 +7,8 @@
 #include "app/Uutility.h"
 #include "app/Uwriteproblem.h"
 
+#include <algorithm>
+#include <array>
 #include <cstring>
 #include <stdexcept>
 
@@ -15,6 +17,8 @@ namespace {
 // Room for the channels of all three bands; a library answering more is cut off here.
 constexpr int CHANNEL_TABLE_SIZE = 512;
 constexpr int DOMAIN_TEXT_MAX = 19;
+// The order in which channel lists are asked for and listed.
+constexpr std::array<uint32_t, 3> BAND_ORDER = {BAND_B, BAND_G, BAND_A};
 
 int FromStore(const QVariant& value, int)
 {
@@ -148,40 +152,59 @@ void CNICAdapter::SetDeleteKey(const QString& key)
     StoreUpdate({}, {key});
 }
 
-int CNICAdapter::AllowedChannels(AllowedChannelFunc query, int32_t* out, int capacity, uint32_t bandFilter)
+void CNICAdapter::ReadAllowedChannels()
 {
-    const uint32_t bands = ModeToBands(m_SupportMode) & bandFilter;
+    CTSLibLock lock(m_Stop);
+    if (!lock)
+        return;
+    ReadChannelTable(g_TSLib.TSRWL_GetAllowedChannel, m_StaChannels);
+    ReadChannelTable(g_TSLib.TSRWL_GetAPAllowedChannel, m_APChannels);
+}
+
+void CNICAdapter::ReadChannelTable(AllowedChannelFunc query, TBandChannels& target) const
+{
+    const uint32_t bands = ModeToBands(m_SupportMode);
     const QByteArray domain = Utf8Left(m_Domain, DOMAIN_TEXT_MAX);
+    // The library is given no size: it writes into room for the channels of all three bands.
     int32_t table[CHANNEL_TABLE_SIZE] = {};
     int count = 0;
-    {
-        CTSLibLock lock(m_Stop);
-        if (!lock)
-            return 0;
-        for (const uint32_t band : {BAND_B, BAND_G, BAND_A}) {
-            if (!(bands & band) || count >= CHANNEL_TABLE_SIZE)
-                continue;
-            const int added = query(table + count, int32_t(band), domain.constData());
-            if (added > CHANNEL_TABLE_SIZE - count)
-                DebugPrint("CNICAdapter: %d channels for band %u cut to %d", added, band, CHANNEL_TABLE_SIZE - count);
-            count += std::clamp(added, 0, CHANNEL_TABLE_SIZE - count);
-        }
+    for (size_t i = 0; i < BAND_ORDER.size(); ++i) {
+        const uint32_t band = BAND_ORDER[i];
+        target[i].clear();
+        if (!(bands & band) || count >= CHANNEL_TABLE_SIZE)
+            continue;
+        const int added = query(table + count, int32_t(band), domain.constData());
+        if (added > CHANNEL_TABLE_SIZE - count)
+            DebugPrint("CNICAdapter: %d channels for band %u cut to %d", added, band,
+                       CHANNEL_TABLE_SIZE - count);
+        const int kept = std::clamp(added, 0, CHANNEL_TABLE_SIZE - count);
+        target[i].assign(table + count, table + count + kept);
+        count += kept;
     }
+}
+
+int CNICAdapter::CopyChannels(const TBandChannels& table, int32_t* out, int capacity, uint32_t bandFilter)
+{
+    std::vector<int32_t> channels;
+    for (size_t i = 0; i < BAND_ORDER.size(); ++i)
+        if (bandFilter & BAND_ORDER[i])
+            channels.insert(channels.end(), table[i].begin(), table[i].end());
+    const int count = int(channels.size());
     if (out && count <= capacity)
-        memcpy(out, table, sizeof table[0] * size_t(count));
+        std::copy(channels.begin(), channels.end(), out);
     return count;
 }
 
-int CNICAdapter::GetAllowedCh(int32_t* out, int capacity, uint32_t bandFilter)
+int CNICAdapter::GetAllowedCh(int32_t* out, int capacity, uint32_t bandFilter) const
 {
     DebugPrint("CNICAdapter::GetAllowedCh()");
-    return AllowedChannels(g_TSLib.TSRWL_GetAllowedChannel, out, capacity, bandFilter);
+    return CopyChannels(m_StaChannels, out, capacity, bandFilter);
 }
 
-int CNICAdapter::GetSoftAPAllowedCh(int32_t* out, int capacity, uint32_t bandFilter)
+int CNICAdapter::GetSoftAPAllowedCh(int32_t* out, int capacity, uint32_t bandFilter) const
 {
     DebugPrint("CNICAdapter::GetSoftAPAllowedCh()");
-    return AllowedChannels(g_TSLib.TSRWL_GetAPAllowedChannel, out, capacity, bandFilter);
+    return CopyChannels(m_APChannels, out, capacity, bandFilter);
 }
 
 bool CNICAdapter::IsBandEnable(const QString& key)

@@ -1,5 +1,6 @@
 // The adapter's worker: status collection, the to-do list, connecting, zero configuration and destruction.
 #include "adapterfixture.h"
+#include "app/Ulabels.h"
 #include "app/Uprofile.h"
 #include "app/Uinifile.h"
 #include "engine/Ucumlib.h"
@@ -10,6 +11,7 @@
 
 #include <QElapsedTimer>
 #include <cstring>
+#include <future>
 
 using fakelib::MakeProfile;
 using fakelib::With;
@@ -288,6 +290,29 @@ TEST_F(AdapterWorker, DroppingTheAdapterDuringAConnectNeitherStallsNorApplies)
     EXPECT_EQ(fakelib::Calls("TSRWL_SetWLANStatus"), 0);
     EXPECT_TRUE(CIniFile(g_Var.SettingsFile).SectionKeys(QStringLiteral("LastApplyProf")).isEmpty());
     EXPECT_EQ(m_Recorder.Count(NM_APPLYING), 0) << "the announcement of a dropped connect is not delivered";
+}
+
+// The band and Soft AP pages read channel lists on the window's thread; asking the library for them there
+// waited for a running connect.
+TEST_F(AdapterWorker, ChannelListsAnswerWhileAConnectHoldsTheLibrary)
+{
+    With([](FakeLibState& s) {
+        s.channels[4] = {1, 6, 11};
+        s.apChannels[2] = {36, 40};
+    });
+    CNICAdapter& a = BusyAdapter();
+    auto lists = std::async(std::launch::async, [&a] {
+        std::vector<int32_t> channels(8);
+        channels.resize(size_t(a.GetAllowedCh(channels.data(), 8, BAND_G)));
+        std::vector<int32_t> ap(8);
+        ap.resize(size_t(a.GetSoftAPAllowedCh(ap.data(), 8, BAND_A)));
+        channels.insert(channels.end(), ap.begin(), ap.end());
+        return channels;
+    });
+    const bool answered = lists.wait_for(std::chrono::seconds(2)) == std::future_status::ready;
+    With([](FakeLibState& s) { s.holdConnect = false; });
+    ASSERT_TRUE(answered) << "no wait for the library";
+    EXPECT_EQ(lists.get(), (std::vector<int32_t>{1, 6, 11, 36, 40}));
 }
 
 TEST_F(AdapterWorker, RenewalRunsOnTheWorkerInItsOrder)

@@ -21,9 +21,7 @@ namespace {
 
 const QString SECTION = QStringLiteral("FrameAPCfg");
 constexpr int CANCEL_BUTTON_RIGHT = 551;
-constexpr int COMMON_AUTO = 5;
 constexpr int POWER_LEVELS = 4;
-constexpr int MAX_CHANNELS = 256;
 
 // The wireless modes an access point may run, in the order offered, with the band bits the adapter must
 // have, the setting that lists their channels and the band the library is asked for.
@@ -170,27 +168,13 @@ void TFrameAPCfg::CmbModeSelect()
     const TAPMode* mode = FindMode(SelectedValue(ui->CmbMode, 0));
     if (!mode || !m_Adapter)
         return;
-    FillChannels(mode->BandBit, QLatin1String(mode->ChannelKey));
+    FillChannelCombo(ui->CmbCh, *m_Adapter, QLatin1String(mode->ChannelKey), mode->BandBit,
+                     &CNICAdapter::GetSoftAPAllowedCh);
     const int fallback = mode->BandBit == BAND_A ? m_Adapter->DefAPChA() : m_Adapter->DefAPChB();
     if (!SelectComboByValue(ui->CmbCh, g_Var.SoftAPProfile.Channel))
         SelectComboByValue(ui->CmbCh, fallback);
     if (ui->CmbCh->currentIndex() < 0 && ui->CmbCh->count() > 0)
         ui->CmbCh->setCurrentIndex(0);
-}
-
-void TFrameAPCfg::FillChannels(uint32_t bandBit, const QString& key)
-{
-    QString text = m_Adapter->ReadSet(key, QString());
-    // A setting for the adapter's regulatory domain overrides the general one.
-    text = m_Adapter->ReadSet(key + QLatin1Char('_') + m_Adapter->Domain(), text);
-    int32_t channels[MAX_CHANNELS] = {};
-    int count = text.isEmpty() ? m_Adapter->GetSoftAPAllowedCh(channels, MAX_CHANNELS, bandBit)
-                               : ParseIntList(text, channels, MAX_CHANNELS);
-    count = std::min(count, MAX_CHANNELS);
-    for (int i = 0; i < count && channels[i] >= 0; ++i) {
-        const int channel = channels[i];
-        ui->CmbCh->addItem(channel == 0 ? CommonText(COMMON_AUTO) : QString::number(channel), channel);
-    }
 }
 
 void TFrameAPCfg::FocusSSID()

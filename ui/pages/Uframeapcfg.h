@@ -39,7 +39,6 @@ private:
     // The controls enabled while the page may be edited.
     std::array<QWidget*, 9> EnabledControls() const;
     void FillModes();
-    void FillChannels(uint32_t bandBit, const QString& key);
     void FocusSSID();
     // The checks that must pass before anything is written; false after showing why not.
     bool CheckSave(QByteArray& ssid, int& format);

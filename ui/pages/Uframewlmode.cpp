@@ -16,8 +16,6 @@
 namespace {
 
 const QString SECTION = QStringLiteral("FrameWlMode");
-constexpr int MAX_CHANNELS = 256;
-constexpr int LT_AUTO = 5;
 constexpr int LT_GHZ = 4;
 
 // Ad hoc band values and what belongs to each.
@@ -98,29 +96,12 @@ void TFrameWlMode::CmbAdHocModeSelect()
     const TAdHocBand* band = BandOfValue(ui->CmbAdHocMode->currentData().toInt());
     if (!m_Adapter || ui->CmbAdHocMode->currentIndex() < 0 || !band)
         return;
-    FillChannels(band->Bit, QLatin1String(band->ChannelKey));
+    FillChannelCombo(channels, *m_Adapter, QLatin1String(band->ChannelKey), band->Bit,
+                     &CNICAdapter::GetAllowedCh);
     if (!SelectComboByValue(channels, g_Var.EditingProfile.Channel))
         SelectComboByValue(channels, band->Bit == BAND_A ? m_Adapter->DefChA() : m_Adapter->DefChB());
     if (channels->currentIndex() < 0 && channels->count() > 0)
         channels->setCurrentIndex(0);
-}
-
-void TFrameWlMode::FillChannels(uint32_t bandBit, const QString& key)
-{
-    QString text = m_Adapter->ReadSet(key, QString());
-    // A setting for the adapter's regulatory domain overrides the general one.
-    text = m_Adapter->ReadSet(key + QLatin1Char('_') + m_Adapter->Domain(), text);
-    int32_t channels[MAX_CHANNELS] = {};
-    int count = 0;
-    if (!text.isEmpty())
-        count = ParseIntList(text, channels, MAX_CHANNELS);
-    else
-        count = m_Adapter->GetAllowedCh(channels, MAX_CHANNELS, bandBit);
-    count = std::min(count, MAX_CHANNELS);
-    for (int i = 0; i < count && channels[i] >= 0; ++i) {
-        const int channel = channels[i];
-        ui->CmbChannel->addItem(channel == 0 ? CommonText(LT_AUTO) : QString::number(channel), channel);
-    }
 }
 
 bool TFrameWlMode::EnterPage(TPropertyPageFrame* leftPage, int mode, int context)

@@ -27,7 +27,6 @@ public:
 
 private:
     void FillBands();
-    void FillChannels(uint32_t bandBit, const QString& key);
 
     std::unique_ptr<Ui::FrameWlMode> ui;
     CNICAdapter* m_Adapter = nullptr;

@@ -9,6 +9,7 @@
 #include "ui/Uformmsgbox.h"
 #include "ui/Uformres.h"
 
+#include <QComboBox>
 #include <QHeaderView>
 
 #include <algorithm>
@@ -18,6 +19,7 @@ namespace {
 constexpr int BUTTON_GAP = 8;
 constexpr int LT_AUTO = 5;
 constexpr int RATE_AUTO = 15;
+constexpr int MAX_CHANNELS = 256;
 
 } // namespace
 
@@ -146,4 +148,47 @@ void StoreEditedText(char* field, size_t size, const QString& edited, int maxCha
     if (edited == BytesText(field, size))
         return;
     CopyTextField(field, size, edited.left(maxChars));
+}
+
+void FillChannelCombo(QComboBox* combo, const CNICAdapter& adapter, const QString& key, uint32_t bandBit,
+                      TAllowedChannels allowed)
+{
+    QString text = adapter.ReadSet(key, QString());
+    // A setting for the adapter's regulatory domain overrides the general one.
+    text = adapter.ReadSet(key + QLatin1Char('_') + adapter.Domain(), text);
+    std::vector<int32_t> channels(MAX_CHANNELS);
+    int count = 0;
+    if (!text.isEmpty()) {
+        count = ParseIntList(text, channels.data(), MAX_CHANNELS);
+    } else {
+        channels.resize(size_t(std::max((adapter.*allowed)(nullptr, 0, bandBit), MAX_CHANNELS)));
+        count = (adapter.*allowed)(channels.data(), int(channels.size()), bandBit);
+    }
+    count = std::min(count, MAX_CHANNELS);
+    for (int i = 0; i < count && channels[size_t(i)] >= 0; ++i) {
+        const int channel = channels[size_t(i)];
+        combo->addItem(channel == 0 ? CommonText(LT_AUTO) : QString::number(channel), channel);
+    }
+}
+
+void FetchSiteList(QObject* page, CNICAdapter* const& adapter,
+                   const std::function<void(const std::vector<TSSiteEntry>&)>& show,
+                   const std::function<void()>& ended)
+{
+    if (!adapter) {
+        ended();
+        return;
+    }
+    adapter->Request(
+        page,
+        [](CNICAdapter& a) {
+            TSiteList list;
+            a.GetSiteList(list);
+            return list;
+        },
+        [&adapter, asked = adapter, show, ended](const TSiteList& list) {
+            if (adapter == asked)
+                show(list);
+            ended();
+        });
 }

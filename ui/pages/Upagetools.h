@@ -6,9 +6,12 @@
 #include <functional>
 #include <initializer_list>
 #include <utility>
+#include <vector>
 
 class CNICAdapter;
 class QColor;
+class QObject;
+class QComboBox;
 class QWidget;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -55,6 +58,20 @@ QString ProfileChannelText(const WLProfile& profile);
 // Bands of an infrastructure profile; the ad hoc band of an ad hoc one, as its standard when the adapter
 // says so ("EnableAdHocG"), "Auto" without an adapter.
 QString ProfileModeText(const WLProfile& profile, const CNICAdapter* adapter);
+
+// Fetches the site list of `adapter` (a page's adapter member) on the adapter's worker, which may first
+// finish a connect. On the window's thread `show` gets it while the member still holds the adapter asked,
+// and `ended` is called in any case, at once when there is no adapter; nothing when `page` is gone.
+void FetchSiteList(QObject* page, CNICAdapter* const& adapter,
+                   const std::function<void(const std::vector<TSSiteEntry>&)>& show,
+                   const std::function<void()>& ended);
+
+// Lists the channels of one band in a channel combo box: those of the adapter setting `key` (a comma-separated
+// list; the setting "<key>_<regulatory domain>" overrides it), else those `allowed` gives for the band,
+// such as CNICAdapter::GetAllowedCh. At most 256; channel 0 is shown as "Auto"; a negative one ends the list.
+using TAllowedChannels = int (CNICAdapter::*)(int32_t* out, int capacity, uint32_t bandFilter) const;
+void FillChannelCombo(QComboBox* combo, const CNICAdapter& adapter, const QString& key, uint32_t bandBit,
+                      TAllowedChannels allowed);
 
 // Writes an edited name into a text field. A text the user left as it was shown keeps the field's bytes,
 // which need not be UTF-8 (names from scans and other systems); a changed text is stored as UTF-8, cut at a
