@@ -1,18 +1,74 @@
 #include "Uthread.h"
 #include "app/Udebug.h"
 
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <pthread.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+// How long the ending process waits for threads that were abandoned.
+constexpr int EXIT_WAIT_MS = 2000;
+
+// Threads whose owners gave them up, kept joinable so that the ending process can wait for them.
+struct TAbandonedThreads {
+    std::mutex Mutex;
+    std::condition_variable Changed;
+    std::vector<std::thread> Threads;
+    // Those still in their body.
+    std::vector<std::thread::id> Running;
+    bool ExitHandlerSet = false;
+};
+
+// Never destroyed: abandoned threads use it up to their last step.
+TAbandonedThreads& Abandoned()
+{
+    static auto* list = new TAbandonedThreads;
+    return *list;
+}
+
+// Joins the threads that have left their body; what remains of them is quick.
+void JoinEnded(std::unique_lock<std::mutex>& lock)
+{
+    TAbandonedThreads& list = Abandoned();
+    std::vector<std::thread> ended;
+    for (auto it = list.Threads.begin(); it != list.Threads.end();) {
+        if (std::find(list.Running.begin(), list.Running.end(), it->get_id()) == list.Running.end()) {
+            ended.push_back(std::move(*it));
+            it = list.Threads.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    lock.unlock();
+    for (std::thread& thread : ended)
+        thread.join();
+    lock.lock();
+}
+
+// Registered with the first abandoned thread, so it runs before the static objects made until then are
+// destroyed.
+void WaitAtExit()
+{
+    if (CThread::WaitForAbandoned(EXIT_WAIT_MS))
+        return;
+    // Still inside the library: returning from it, the thread would find the static objects destroyed.
+    DebugPrint("CThread: an abandoned thread is still running at exit");
+    fprintf(stderr, "wlanutil: an abandoned thread is still running at exit\n");
+    fflush(nullptr);
+    _exit(EXIT_FAILURE);
+}
+
+} // namespace
 
 CThread::~CThread()
 {
-    if (!m_Thread.joinable())
-        return;
-    // An abandoned thread deletes its object from inside its own body.
-    if (m_Thread.get_id() == std::this_thread::get_id())
-        m_Thread.detach();
-    else
+    if (m_Thread.joinable())
         m_Thread.join();
 }
 
@@ -39,8 +95,13 @@ void CThread::Run()
         // Under the lock: once it is released, a waiting owner may free the object.
         m_EndChanged.notify_all();
     }
-    if (freeOnEnd)
-        delete this;
+    if (!freeOnEnd)
+        return;
+    delete this;
+    TAbandonedThreads& list = Abandoned();
+    std::lock_guard lock(list.Mutex);
+    std::erase(list.Running, std::this_thread::get_id());
+    list.Changed.notify_all();
 }
 
 bool CThread::RequestStopAndWait(int timeoutMs)
@@ -58,8 +119,24 @@ bool CThread::Abandon()
     if (m_Ended)
         return false;
     m_FreeOnEnd = true;
-    m_Thread.detach();
+    TAbandonedThreads& list = Abandoned();
+    std::unique_lock listLock(list.Mutex);
+    if (!list.ExitHandlerSet)
+        list.ExitHandlerSet = std::atexit(WaitAtExit) == 0;
+    list.Running.push_back(m_Thread.get_id());
+    list.Threads.push_back(std::move(m_Thread));
+    JoinEnded(listLock);
     return true;
+}
+
+bool CThread::WaitForAbandoned(int timeoutMs)
+{
+    TAbandonedThreads& list = Abandoned();
+    std::unique_lock lock(list.Mutex);
+    const bool ended = list.Changed.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                                             [&list] { return list.Running.empty(); });
+    JoinEnded(lock);
+    return ended;
 }
 
 bool CThread::StopThread()

@@ -10,10 +10,17 @@
 // A worker thread with a terminated flag and a stop event. A thread cannot be ended forcibly here, so one
 // that does not stop in time is abandoned: it takes over its object and deletes it when its body returns.
 // Owners therefore hold threads through TThreadPtr, never delete them directly.
+//
+// The process waits for abandoned threads when it ends, before the static objects they may still use (the
+// settings, the debug log, the library binding) are destroyed; one still stuck in the library then ends the
+// process without destroying them.
 class CThread {
 public:
     CThread(const CThread&) = delete;
     CThread& operator=(const CThread&) = delete;
+
+    // Waits up to `timeoutMs` until every abandoned thread has ended, and joins them. True when none is left.
+    static bool WaitForAbandoned(int timeoutMs);
 
     bool Terminated() const { return m_Stop.Terminated; }
     // Stops the thread and frees the object, now or, when the thread is abandoned, once its body returns.
