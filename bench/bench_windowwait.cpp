@@ -1,8 +1,8 @@
 // How long the window's thread is held up by the adapter library (a wait for the library lock included): the
 // longest gap of a 1 ms timer on that thread while the adapter is made and reads 3000 stored profiles, and
 // while it connects (made slow in the simulated adapter), renews its address, scans, lists
-// channels and changes a profile. The window's own work is queued on the adapter's worker and answered by
-// posted events.
+// channels, adds a profile and deletes one. The window's own work is queued on the adapter's worker and
+// answered by posted events.
 //
 //   build/bin/bench_windowwait [profiles] [connect ms]        (defaults 3000 and 1500)
 #include "app/Udefine.h"
@@ -17,6 +17,7 @@
 #include <QTimer>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -132,9 +133,15 @@ int main(int argc, char** argv)
     adapter->Queue([](CNICAdapter& a) { a.StartSiteSurvey(); });
     adapter->Request(&window, [](CNICAdapter& a) { TSiteList l; a.GetSiteList(l); return l.size(); },
                      [&](size_t) { ++answers; });
-    adapter->Request(&window, [](CNICAdapter& a) { return a.GetAllowedCh(nullptr, 0, 7); }, [&](int) { ++answers; });
     adapter->Request(&window, [](CNICAdapter& a) { return a.AddProfile(Profile("Added", "ANY")); },
                      [&](bool) { ++answers; });
+    adapter->Request(&window, [](CNICAdapter& a) { return a.DeleteProfile(PROF_STATION, "Stored 2"); },
+                     [&](bool) { ++answers; });
+    // The band and Soft AP configuration pages read the channel lists on the window's thread.
+    std::vector<int32_t> channels(size_t(adapter->GetAllowedCh(nullptr, 0, 7)));
+    adapter->GetAllowedCh(channels.data(), int(channels.size()), 7);
+    channels.resize(size_t(adapter->GetSoftAPAllowedCh(nullptr, 0, 7)));
+    adapter->GetSoftAPAllowedCh(channels.data(), int(channels.size()), 7);
     clock.restart();
     while (answers < 3 && clock.elapsed() < 60000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);

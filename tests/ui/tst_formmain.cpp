@@ -15,12 +15,14 @@
 #include "ui/Uformres.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
 #include <QMenu>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QElapsedTimer>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -108,6 +110,16 @@ protected:
     TTrifaceLabel* Tab(const char* name) { return Child<TTrifaceLabel>(name); }
     TPropertyPageFrame* Page(const char* name) { return Child<TPropertyPageFrame>(name); }
     void ClickTab(const char* name) { Q_EMIT Tab(name)->MouseDown(Qt::LeftButton); }
+    // Clicks the shown and enabled button of that name; false when there is none.
+    bool ClickButton(const char* name)
+    {
+        for (QPushButton* button : Main().findChildren<QPushButton*>(QString::fromLatin1(name)))
+            if (button->isVisible() && button->isEnabled()) {
+                QTest::mouseClick(button, Qt::LeftButton);
+                return true;
+            }
+        return false;
+    }
     QStringList VisibleMenuItems()
     {
         Main().UpdateTrayMenu();
@@ -476,9 +488,30 @@ TEST_F(FormMainTest, TheWindowKeepsAnsweringWhileASlowConnectRuns)
     if (scan->isEnabled())
         QTest::mouseClick(scan, Qt::LeftButton);
     Main().Adapter()->IPRenew(IP_RELEASE | IP_RENEW);
+    // A profile deleted and one added through the editor, by way of the band page and its channels.
+    ClickTab("LbProfile");
+    TFormMsgBox::SetNextAnswer(mrOk);
+    ASSERT_TRUE(ClickButton("BtnDelete"));
+    ASSERT_TRUE(ClickButton("BtnAdd"));
+    auto* ssid = Page("FrameNetType1")->findChild<QLineEdit*>("EdtSSID");
+    ssid->selectAll();
+    QTest::keyClicks(ssid, "cell-net");
+    QTest::mouseClick(Page("FrameNetType1")->findChild<QWidget*>("LbAdHoc"), Qt::LeftButton);
+    ASSERT_TRUE(ClickButton("BtnNext"));
+    EXPECT_GT(Page("FrameWlMode1")->findChild<QComboBox*>("CmbChannel")->count(), 0);
+    ASSERT_TRUE(ClickButton("BtnNext"));
+    ASSERT_TRUE(ClickButton("BtnNext"));
+    ASSERT_TRUE(ClickButton("BtnSave"));
+    QTest::mouseClick(Child<TTrifaceBtn>("BtnSoftAP"), Qt::LeftButton);
+    EXPECT_GT(Page("FrameAPCfg1")->findChild<QComboBox*>("CmbCh")->count(), 0);
     WaitFor([] { return false; }, 3000);
     tick.stop();
     SimCtl("slow connect 0");
     EXPECT_LT(longest, 500) << "the window's thread never waits for the library";
-    EXPECT_TRUE(WaitFor([&] { return LogCount("IPConfig 0x3") == 1; }, 20000)) << "the renewal ran on the worker";
+    EXPECT_TRUE(WaitFor([&] { return LogCount("IPConfig 0x3") == 1; }, 20000))
+        << "the renewal ran on the worker";
+    const auto changed = [&] {
+        return !Main().Adapter()->ProfileExists("Default") && Main().Adapter()->ProfileExists("Default_1");
+    };
+    EXPECT_TRUE(WaitFor(changed, 20000)) << "the profile changes ran on the worker";
 }

@@ -130,6 +130,20 @@ protected:
         }
         return path;
     }
+    // Save on the confirmation page; the adapter's worker stores the profile and the editor goes on when it
+    // answers. True when the activation page is shown.
+    bool Save()
+    {
+        Click("BtnSave");
+        return WaitFor([&] { return CurrentName() == QLatin1String("FrameActive1"); });
+    }
+    // Delete, answered OK; true when the list has lost `name`.
+    bool Delete(const QString& name)
+    {
+        TFormMsgBox::SetNextAnswer(mrOk);
+        Click("BtnDelete");
+        return WaitFor([&] { return !Names().contains(name); });
+    }
     bool ReceivedShow(int page) const
     {
         return std::count(m_Main.Received.begin(), m_Main.Received.end(), std::pair{10, page}) > 0;
@@ -185,8 +199,7 @@ TEST_F(ProfilePageTest, OpenNetworkProfileOnADualBandAdapterIsStoredAndActivated
     Click("BtnBack");
     EXPECT_EQ(CurrentName(), "FrameWireless1");
     Click("BtnNext");
-    Click("BtnSave");
-    EXPECT_EQ(CurrentName(), "FrameActive1");
+    EXPECT_TRUE(Save());
     EXPECT_EQ(Names(), QStringList({"Office", "Default"})) << "a new profile is listed first";
     EXPECT_EQ(Selected(), "Office");
     EXPECT_TRUE(m_Adapter->ProfileExists("Office"));
@@ -272,22 +285,51 @@ TEST_F(ProfilePageTest, DeletingTheLastItemSelectsTheNewLastAndTheOnlyOneLeavesN
     Click("BtnDelete");
     EXPECT_EQ(TFormMsgBox::LastShown().Text, "Really remove 'C'?");
     EXPECT_EQ(Names(), QStringList({"A", "B", "C"})) << "Cancel keeps it";
-    TFormMsgBox::SetNextAnswer(mrOk);
-    Click("BtnDelete");
+    ASSERT_TRUE(Delete("C"));
     EXPECT_EQ(Names(), QStringList({"A", "B"}));
     EXPECT_EQ(Selected(), "B");
     EXPECT_FALSE(m_Adapter->ProfileExists("C"));
     ClickRow("A");
-    TFormMsgBox::SetNextAnswer(mrOk);
-    Click("BtnDelete");
+    ASSERT_TRUE(Delete("A"));
     EXPECT_EQ(Selected(), "B") << "the item that moved into the place";
-    TFormMsgBox::SetNextAnswer(mrOk);
-    Click("BtnDelete");
+    ASSERT_TRUE(Delete("B"));
     EXPECT_TRUE(Names().isEmpty());
     for (const char* button : {"BtnActivate", "BtnDelete", "BtnEdit"})
         EXPECT_FALSE(m_Page->findChild<QPushButton*>(button)->isEnabled()) << button;
     EXPECT_TRUE(m_Page->findChild<QPushButton*>("BtnAdd")->isEnabled());
     EXPECT_TRUE(ListText("LblSecurity").isEmpty());
+}
+
+// Deleting and saving called the library on the window's thread and so waited for a running connect. The
+// worker makes the change now; until it answers, the list stays as it was and a second click changes nothing.
+TEST_F(ProfilePageTest, ChangesWaitForARunningConnectOnTheWorkerAndAreMadeOnce)
+{
+    WriteSettings("[Setting]\nInitConnect=0\n");
+    Attach();
+    Store({{"A", "a", 1, 0}, {"B", "b", 1, 0}});
+    ASSERT_TRUE(SimCtl({"slow", "connect", "1500"}));
+    ConnectTo("Open-Net", "Link");
+    ASSERT_TRUE(WaitFor([&] { return LogSince().contains("call TSRWL_SetWLANStatus\r\n"); }));
+
+    ClickRow("A");
+    TFormMsgBox::SetNextAnswer(mrOk);
+    Click("BtnDelete");
+    EXPECT_EQ(Names(), QStringList({"A", "B"})) << "listed until the worker has deleted it";
+    EXPECT_FALSE(m_Page->findChild<QPushButton*>("BtnDelete")->isEnabled()) << "no second delete meanwhile";
+    Click("BtnAdd");
+    Type("EdtSSID", "Open-Net");
+    NextToConfirm();
+    Click("BtnSave");
+    EXPECT_EQ(CurrentName(), "FrameConfirm1");
+    EXPECT_FALSE(OnPage<QPushButton>("BtnSave")->isEnabled()) << "no second save meanwhile";
+
+    ASSERT_TRUE(WaitFor([&] { return CurrentName() == QLatin1String("FrameActive1"); }, 10000));
+    EXPECT_EQ(Names(), QStringList({"Default", "B"}));
+    EXPECT_EQ(Selected(), "Default");
+    TProfileList stored;
+    m_Adapter->GetProfileList(0, stored);
+    EXPECT_EQ(stored.size(), 2u);
+    EXPECT_TRUE(SimCtl({"slow", "connect", "0"}));
 }
 
 TEST_F(ProfilePageTest, ConnectLastFollowsTheSettingAndFallsBackToTheFirstListedProfile)
@@ -382,8 +424,7 @@ TEST_F(ProfilePageTest, EditingKeepsANameThatIsNotUtf8ByteForByte)
         QTest::keyClick(name, Qt::Key_Z, Qt::ControlModifier);
     ASSERT_EQ(name->text(), QString::fromUtf8("Caf\u00e9"));
     NextToConfirm();
-    Click("BtnSave");
-    ASSERT_EQ(CurrentName(), "FrameActive1");
+    ASSERT_TRUE(Save());
     EXPECT_STREQ(g_Var.EditingProfile.ProfileName, "Caf\xe9");
     EXPECT_STREQ(g_Var.EditingProfile.Ssid1, "Stra\xdf"
                                              "e");
@@ -656,7 +697,7 @@ protected:
         for (int i = 0; i < 4 && CurrentName() != QLatin1String("FrameConfirm1"); ++i)
             Click("BtnNext");
         EXPECT_EQ(CurrentName(), "FrameConfirm1");
-        Click("BtnSave");
+        EXPECT_TRUE(Save());
         Click("BtnActNow");
         // Association takes 300 ms and the status is collected every two seconds; a refused profile
         // never comes up.

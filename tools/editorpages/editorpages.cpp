@@ -136,6 +136,7 @@ int main(int argc, char** argv)
         d.Shot(QStringLiteral("editor-%1.png").arg(d.Current()->objectName()));
     }
     d.Click("BtnSave");
+    Wait([&] { return d.Current() == profile->Editor()->Page(esActive); }, 5000);
     d.Shot(QStringLiteral("editor-active.png"));
     d.Click("BtnActNow");
     Wait([&] { return router.Shown == 1; }, 5000);
@@ -159,6 +160,7 @@ int main(int argc, char** argv)
         d.Click("BtnNext");
     d.Shot(QStringLiteral("editor-confirm-adhoc.png"));
     d.Click("BtnSave");
+    Wait([&] { return d.Current() == profile->Editor()->Page(esActive); }, 5000);
     d.Click("BtnActLater");
     profile->EnterPage(nullptr, 0, 0);
     d.Shot(QStringLiteral("profile-two.png"));

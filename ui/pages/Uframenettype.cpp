@@ -203,18 +203,21 @@ void TFrameNetType::BtnScanClick()
     ui->BtnScan->setEnabled(false);
     ui->LvSite->clear();
     ui->PlSearch->show();
-    m_Adapter->StartSiteSurvey();
+    // On the adapter's worker, like the fetch below: a connect may hold the library for seconds.
+    m_Adapter->Queue([](CNICAdapter& adapter) { adapter.StartSiteSurvey(); });
     TimerSurvey.start();
 }
 
 void TFrameNetType::TimerSurveyTimer()
 {
     TimerSurvey.stop();
-    if (m_Adapter) {
-        std::vector<TSSiteEntry> list;
-        m_Adapter->GetSiteList(list);
-        FillSiteList(list);
-    }
+    FetchSiteList(
+        this, m_Adapter, [this](const TSiteList& list) { FillSiteList(list); },
+        [this] { ShowSearchEnded(); });
+}
+
+void TFrameNetType::ShowSearchEnded()
+{
     ui->PlSearch->hide();
     ui->BtnScan->setEnabled(true);
 }

@@ -47,6 +47,7 @@ private:
     bool CheckProfileName(const QString& name);
     void ShowNetwork();
     void FillSiteList(const std::vector<TSSiteEntry>& list);
+    void ShowSearchEnded();
     void LvSiteColumnClick(int column);
     void LvSiteSelectItem();
     void MarkAssociated();

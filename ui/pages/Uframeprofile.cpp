@@ -131,6 +131,8 @@ void TFrameProfile::ClearPage()
     for (QWidget* button : {ui->BtnActivate, ui->BtnAdd, ui->BtnDelete, ui->BtnEdit})
         button->setEnabled(false);
     m_Applied = WLProfile{};
+    // A request still unanswered is not waited for: its answer is dropped when the adapter goes.
+    m_Deleting = false;
     TPropertyPageFrame::ClearPage();
 }
 
@@ -278,7 +280,7 @@ void TFrameProfile::ShowProfileInfo(const WLProfile& profile)
     ui->LblSecurity->setText(SecurityText(profile.EncryptionMethod));
     ui->LblTxRate->setText(RateText(profile.TxRate));
     ui->BtnActivate->setEnabled(!m_ZeroCfg);
-    ui->BtnDelete->setEnabled(true);
+    ui->BtnDelete->setEnabled(!m_Deleting);
     ui->BtnEdit->setEnabled(true);
 }
 
@@ -336,21 +338,36 @@ void TFrameProfile::BtnEditClick()
 void TFrameProfile::BtnDeleteClick()
 {
     QTreeWidgetItem* item = SelectedItem();
-    if (!m_Adapter || !item)
+    if (!m_Adapter || !item || m_Deleting)
         return;
     const QString name = item->text(COL_NAME);
     if (ShowPageMessage(this, "RemoveProf", "Really remove '%s'?", PM_OK_CANCEL, name) != mrOk) {
         FocusList("BtnDeleteClick 1");
         return;
     }
-    if (m_Adapter->DeleteProfile(PROF_STATION, name)) {
-        TSortLv* lv = ui->LvProf;
+    // Deleted on the adapter's worker, which may first finish a connect; the list follows the answer.
+    m_Deleting = true;
+    ui->BtnDelete->setEnabled(false);
+    CNICAdapter* adapter = m_Adapter;
+    m_Adapter->Request(
+        this, [name](CNICAdapter& a) { return a.DeleteProfile(PROF_STATION, name); },
+        [this, adapter, name](bool deleted) { DeleteDone(adapter, name, deleted); });
+}
+
+void TFrameProfile::DeleteDone(const CNICAdapter* adapter, const QString& name, bool deleted)
+{
+    if (adapter != m_Adapter)
+        return;
+    m_Deleting = false;
+    TSortLv* lv = ui->LvProf;
+    if (QTreeWidgetItem* item = deleted ? FindItem(name) : nullptr) {
         const int index = lv->indexOfTopLevelItem(item);
         delete item;
         const int count = lv->topLevelItemCount();
         if (count > 0)
             SelectItem(lv->topLevelItem(std::min(index, count - 1)));
     }
+    LvProfSelectItem();
     FocusList("BtnDeleteClick 2");
 }
 
@@ -358,33 +375,50 @@ int TFrameProfile::SaveProfile(int flags)
 {
     if (!m_Adapter)
         return 0;
-    const WLProfile& edited = g_Var.EditingProfile;
-    const QString name = ProfileNameOf(edited);
-    QTreeWidgetItem* item = nullptr;
+    const WLProfile edited = g_Var.EditingProfile;
+    QString oldName;
     if (flags & efEditExisting) {
-        item = FindItem(name);
+        QTreeWidgetItem* item = FindItem(ProfileNameOf(edited));
         if (!item)
             item = FindItem(m_EditName);
         if (!item) {
             DebugPrint("SaveProfile: not found selected profile");
             return 0;
         }
-        if (!m_Adapter->UpdateProfile(edited, item->text(COL_NAME)))
-            return 0;
-    } else {
-        if (!m_Adapter->AddProfile(edited))
-            return 0;
-        item = FindItem(name);
+        oldName = item->text(COL_NAME);
+    }
+    // Stored on the adapter's worker, which may first finish a connect; the list and the editor follow the
+    // answer.
+    CNICAdapter* adapter = m_Adapter;
+    m_Adapter->Request(
+        this,
+        [edited, oldName](CNICAdapter& a) {
+            return oldName.isEmpty() ? a.AddProfile(edited) : a.UpdateProfile(edited, oldName);
+        },
+        [this, adapter, edited, oldName](bool stored) { SaveDone(adapter, edited, oldName, stored); });
+    return 1;
+}
+
+void TFrameProfile::SaveDone(const CNICAdapter* adapter, const WLProfile& saved, const QString& oldName,
+                             bool stored)
+{
+    if (adapter != m_Adapter)
+        return;
+    if (stored) {
+        const QString name = ProfileNameOf(saved);
+        QTreeWidgetItem* item = oldName.isEmpty() ? nullptr : FindItem(oldName);
+        if (!item)
+            item = FindItem(name);
         if (!item) {
-            item = new TProfileItem(edited);
+            item = new TProfileItem(saved);
             ui->LvProf->insertTopLevelItem(0, item);
         }
+        ProfileOf(item) = saved;
+        ShowItem(item, saved);
+        PaintApplied();
+        SelectItem(item);
     }
-    ProfileOf(item) = edited;
-    ShowItem(item, edited);
-    PaintApplied();
-    SelectItem(item);
-    return 1;
+    ui->FrameProfSet1->SaveDone(stored);
 }
 
 void TFrameProfile::ConnectLast()

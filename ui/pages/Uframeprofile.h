@@ -35,7 +35,9 @@ public:
     // connect by itself ("InitConnect").
     void ConnectLast();
     // Stores g_Var.EditingProfile: with 0x100 in `flags` in place of the edited profile, else as a new one.
-    // 1 when stored, 0 when not.
+    // The adapter's worker stores it; the list is updated and the editor told (its SaveDone) when it has.
+    // 1 when the profile is being stored, 0 when it cannot be (no adapter, or the edited profile is no longer
+    // listed).
     Q_INVOKABLE int SaveProfile(int flags);
     // Shows the editor over the list; `mode` is the page code to return to, `extra` the editor flags.
     bool OpenEditor(int mode, int extra);
@@ -60,10 +62,15 @@ private:
     QTreeWidgetItem* FindItem(const QString& name) const;
     void PaintApplied();
     void FocusList(const char* method);
+    // The answers of the adapter's worker to a delete and a save made through `adapter`.
+    void DeleteDone(const CNICAdapter* adapter, const QString& name, bool deleted);
+    void SaveDone(const CNICAdapter* adapter, const WLProfile& saved, const QString& oldName, bool stored);
 
     std::unique_ptr<Ui::FrameProfile> ui;
     CNICAdapter* m_Adapter = nullptr;
     bool m_ZeroCfg = false;
+    // A delete waits for the worker's answer; meanwhile Delete does nothing.
+    bool m_Deleting = false;
     // The profile being applied, all zero when none.
     WLProfile m_Applied{};
     // The name of the profile opened for editing, as it was when opened.

@@ -69,6 +69,7 @@ void TFrameProfSet::InitPage()
 
 void TFrameProfSet::ClearPage()
 {
+    SetSaving(false);
     for (TPropertyPageFrame* page : m_Pages)
         if (page)
             page->hide();
@@ -176,6 +177,8 @@ void TFrameProfSet::ShowPage(TPropertyPageFrame* page, int mode)
 {
     if (!page || !page->EnterPage(m_Current, mode, m_Flags))
         return;
+    // A save still unanswered is no longer waited for once the user moves on.
+    SetSaving(false);
     if (m_Current && m_Current != page)
         m_Current->hide();
     page->show();
@@ -205,6 +208,7 @@ void TFrameProfSet::BtnBackClick()
 
 void TFrameProfSet::BtnExitClick()
 {
+    SetSaving(false);
     PostNotify(window(), NOTIFY_SHOW_PAGE, m_ReturnPage);
 }
 
@@ -214,12 +218,35 @@ void TFrameProfSet::BtnSaveClick()
         ui->BtnActNow->click();
         return;
     }
+    if (m_Saving)
+        return;
+    // The Profile page stores the profile on the adapter's worker, which may first finish a connect, and
+    // answers with SaveDone; 0 means that it could not even start.
+    SetSaving(true);
+    if (SendNotify(window(), NOTIFY_SAVE_PROFILE, m_Flags) == 0)
+        SaveDone(false);
+}
+
+void TFrameProfSet::SaveDone(bool stored)
+{
+    if (!m_Saving)
+        return;
+    SetSaving(false);
     // Offering to connect with a profile that was not stored would report a failure as success.
-    if (SendNotify(window(), NOTIFY_SAVE_PROFILE, m_Flags) == 0) {
+    if (!stored) {
         ShowPageMessage(this, "ErSaveProf", "The profile could not be saved.");
         return;
     }
     ShowPage(Page(esActive), pmForward);
+}
+
+void TFrameProfSet::SetSaving(bool saving)
+{
+    m_Saving = saving;
+    if (!m_Current)
+        return;
+    if (auto* save = m_Current->findChild<QAbstractButton*>(QStringLiteral("BtnSave")))
+        save->setEnabled(!saving);
 }
 
 void TFrameProfSet::BtnActNowClick()

@@ -32,7 +32,8 @@ enum TEditorSlot : int {
 // The profile editor: leads the user one page at a time through the settings of the profile in
 // g_Var.EditingProfile. It decides which page follows which (network type, security type and the adapter's
 // bands), retraces on Back the path actually taken, and ends by storing the profile through the Profile page
-// (code 5 to the main window), by connecting with it, or by showing the opener's page again.
+// (code 5 to the main window, answered later by SaveDone), by connecting with it, or by showing the opener's
+// page again.
 //
 // The pages' own Back, Next, Exit, Save, Activate Now and Activate Later buttons (found by those object
 // names) are bound to the container's handlers, so a page only offers its buttons and checks its input in
@@ -57,6 +58,9 @@ public:
     void BtnSaveClick();
     void BtnActNowClick();
     void BtnActLaterClick();
+    // The answer of the Profile page to Save: `stored` tells whether the profile was stored. Ignored unless
+    // the editor still waits for it.
+    void SaveDone(bool stored);
 
     TPropertyPageFrame* Page(TEditorSlot slot) const { return m_Pages[size_t(slot)]; }
     TPropertyPageFrame* CurrentPage() const { return m_Current; }
@@ -72,6 +76,8 @@ private:
     // The page of `slot`, or of the first slot after it that holds one.
     TPropertyPageFrame* FilledFrom(TEditorSlot slot) const;
     void ShowPage(TPropertyPageFrame* page, int mode);
+    // While a save waits for its answer, the current page's Save button is disabled.
+    void SetSaving(bool saving);
 
     std::unique_ptr<Ui::FrameProfSet> ui;
     std::array<TPropertyPageFrame*, EDITOR_SLOT_COUNT> m_Pages{};
@@ -79,4 +85,5 @@ private:
     TPropertyPageFrame* m_Current = nullptr;
     int m_Flags = 0;
     CNICAdapter* m_Adapter = nullptr;
+    bool m_Saving = false;
 };

@@ -177,22 +177,8 @@ void TFrameSurvey::BtnScanClick()
 void TFrameSurvey::TimerSurveyTimer()
 {
     TimerSurvey.stop();
-    if (!m_Adapter) {
-        ScanEnded();
-        return;
-    }
-    m_Adapter->Request(
-        this,
-        [](CNICAdapter& adapter) {
-            TSiteList list;
-            adapter.GetSiteList(list);
-            return list;
-        },
-        [this, asked = m_Adapter](const TSiteList& list) {
-            if (m_Adapter == asked)
-                ShowSiteList(list);
-            ScanEnded();
-        });
+    FetchSiteList(
+        this, m_Adapter, [this](const TSiteList& list) { ShowSiteList(list); }, [this] { ScanEnded(); });
 }
 
 void TFrameSurvey::ScanEnded()
