@@ -4,6 +4,7 @@
 // channels, adds a profile and deletes one. The window's own work is queued on the adapter's worker and
 // answered by posted events.
 //
+//   cmake -B build -DWLANUTIL_BENCH=ON && cmake --build build --target bench_windowwait
 //   build/bin/bench_windowwait [profiles] [connect ms]        (defaults 3000 and 1500)
 #include "app/Udefine.h"
 #include "app/Unotifyevent.h"
@@ -152,7 +153,9 @@ int main(int argc, char** argv)
     printf("attach on the worker: ready after %lld ms, longest stall of the window's thread %lld ms\n", attach,
            attachStall);
     printf("queued work answered after %lld ms (behind the connect and the renewal)\n", queued);
-    printf("longest stall of the window's thread while connecting, renewing, scanning: %lld ms\n", stall);
+    printf("longest stall of the window's thread while connecting, renewing, scanning, listing channels and "
+           "changing profiles: %lld ms\n",
+           stall);
     adapter.reset();
     return answers == 3 ? 0 : 1;
 }
