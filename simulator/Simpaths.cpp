@@ -1,10 +1,13 @@
 #include "Simpaths.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <mutex>
@@ -159,6 +162,38 @@ bool WriteFileAtomic(const std::string& path, const std::string& data)
     if (!ok)
         unlink(temp.c_str());
     return ok;
+}
+
+void RemoveWriteLeftovers(const std::string& dir, const std::function<bool(const std::string& name)>& ours)
+{
+    constexpr size_t kRandomLength = 6;
+    DIR* listing = opendir(dir.c_str());
+    if (!listing)
+        return;
+    while (const dirent* entry = readdir(listing)) {
+        const std::string file = entry->d_name;
+        if (file.size() <= kRandomLength + 1 || file[file.size() - kRandomLength - 1] != '.')
+            continue;
+        const std::string random = file.substr(file.size() - kRandomLength);
+        if (!std::all_of(random.begin(), random.end(),
+                         [](char c) { return isalnum(static_cast<unsigned char>(c)); }) ||
+            !ours(file.substr(0, file.size() - kRandomLength - 1)))
+            continue;
+        const std::string path = dir + "/" + file;
+        struct stat st {};
+        if (lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == getuid() &&
+            unlink(path.c_str()) == 0)
+            SimLog("removed %s, left by an interrupted write", path.c_str());
+    }
+    closedir(listing);
+}
+
+bool FirstTimeInProcess(const std::string& key)
+{
+    static std::mutex lock;
+    static std::set<std::string> asked;
+    const std::lock_guard guard(lock);
+    return asked.insert(key).second;
 }
 
 void SimLogOnce(const std::string& line)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 // Where the simulated adapter keeps and finds its files, and its one-line diagnostics.
@@ -25,6 +26,12 @@ constexpr long kMaxFileBytes = 4 * 1024 * 1024;
 bool ReadFileText(const std::string& path, std::string& text);
 // Writes `data` to `path` through a private temporary file and a rename, mode 0600.
 bool WriteFileAtomic(const std::string& path, const std::string& data);
+// Removes from `dir` the temporary files of WriteFileAtomic that a write cut short left: regular files of
+// ours named "<name>.XXXXXX" (six letters or digits) where `ours(name)` holds. Nothing else is touched; the
+// caller makes sure no other writer of those files is at work.
+void RemoveWriteLeftovers(const std::string& dir, const std::function<bool(const std::string& name)>& ours);
+// True only the first time this process asks with `key`: for work due once per file and run.
+bool FirstTimeInProcess(const std::string& key);
 
 // One line to stderr, the log tag first ("tsrwl-sim: " unless another library that shares this code set its
 // own).

@@ -1,5 +1,6 @@
 #include "Simprofilestore.h"
 
+#include "Simfilelock.h"
 #include "Simpaths.h"
 
 #include <algorithm>
@@ -8,6 +9,7 @@
 #include <dirent.h>
 #include <map>
 #include <mutex>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -94,8 +96,11 @@ bool CSimProfileStore::Save(const std::string& name, const void* record, size_t 
         SimLog("profile directory %s cannot be made: %s", m_dir.c_str(), strerror(errno));
         return false;
     }
+    RemoveLeftoversOnce();
     std::string data(kMagic, sizeof kMagic);
     data.append(static_cast<const char*>(record), size);
+    // Held so that another process's first use never takes this save's temporary file for a leftover.
+    const CSimFileLock lock(m_dir, LOCK_EX);
     const bool written = WriteFileAtomic(FilePath(name), data);
     ++g_changes;
     if (!written) {
@@ -140,6 +145,7 @@ std::shared_ptr<const std::vector<std::string>> CSimProfileStore::Names() const
         uint64_t generation = 0;
         std::shared_ptr<const std::vector<std::string>> names;
     };
+    RemoveLeftoversOnce();
     static std::mutex lock;
     static std::map<std::string, Listing> listings;
     struct stat info {};
@@ -154,6 +160,21 @@ std::shared_ptr<const std::vector<std::string>> CSimProfileStore::Names() const
     cached = {info.st_dev, info.st_ino, info.st_mtim, g_changes,
               std::make_shared<const std::vector<std::string>>(ListNames())};
     return cached.names;
+}
+
+void CSimProfileStore::RemoveLeftoversOnce() const
+{
+    if (!FirstTimeInProcess(m_dir))
+        return;
+    struct stat info {};
+    if (stat(m_dir.c_str(), &info) != 0)
+        return;
+    const CSimFileLock held(m_dir, LOCK_EX);
+    if (held.Held())
+        RemoveWriteLeftovers(m_dir, [](const std::string& file) {
+            return file.size() > strlen(kSuffix) &&
+                   file.compare(file.size() - strlen(kSuffix), std::string::npos, kSuffix) == 0;
+        });
 }
 
 std::vector<std::string> CSimProfileStore::ListNames() const

@@ -30,6 +30,8 @@ public:
 
 private:
     std::vector<std::string> ListNames() const;
+    // What saves cut short in an earlier process left in the folder goes at this process's first use of it.
+    void RemoveLeftoversOnce() const;
     std::string FilePath(const std::string& name) const;
 
     std::string m_dir;

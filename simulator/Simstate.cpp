@@ -1,6 +1,7 @@
 #include "Simstate.h"
 
 #include "Simcrypto.h"
+#include "Simfilelock.h"
 #include "Simpaths.h"
 
 #include <cstring>
@@ -159,32 +160,6 @@ const std::vector<Field>& Fields()
     return fields;
 }
 
-// An flock held for the lifetime of the object, on a companion file that is never renamed.
-class FileLock {
-public:
-    FileLock(const std::string& path, int operation)
-    {
-        m_fd = open((path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-        while (m_fd >= 0 && flock(m_fd, operation) != 0) {
-            if (errno != EINTR) {
-                close(m_fd);
-                m_fd = -1;
-            }
-        }
-    }
-    ~FileLock()
-    {
-        if (m_fd >= 0)
-            close(m_fd);
-    }
-    FileLock(const FileLock&) = delete;
-    FileLock& operator=(const FileLock&) = delete;
-    bool Held() const { return m_fd >= 0; }
-
-private:
-    int m_fd = -1;
-};
-
 // The values a state takes from the scenario before the file is applied.
 bool SameStart(const SimState& a, const SimState& b)
 {
@@ -310,16 +285,27 @@ SimState CSimStateStore::Read(const SimScenario& scenario) const
     return *Shared(scenario);
 }
 
+void CSimStateStore::RemoveLeftoversOnce() const
+{
+    if (!FirstTimeInProcess(m_path))
+        return;
+    const size_t slash = m_path.rfind('/');
+    const std::string name = m_path.substr(slash + 1);
+    RemoveWriteLeftovers(slash == std::string::npos ? "." : m_path.substr(0, slash),
+                         [&name](const std::string& file) { return file == name; });
+}
+
 bool CSimStateStore::Update(const SimScenario& scenario, const std::function<bool(SimState&)>& change) const
 {
     const size_t slash = m_path.rfind('/');
     if (slash != std::string::npos && slash > 0)
         MakePrivateDirs(m_path.substr(0, slash));
-    const FileLock lock(m_path, LOCK_EX);
+    const CSimFileLock lock(m_path, LOCK_EX);
     if (!lock.Held()) {
         SimLogOnce("state file " + m_path + " cannot be locked: " + strerror(errno));
         return false;
     }
+    RemoveLeftoversOnce();
     SimState state = Read(scenario);
     if (!change(state))
         return true;

@@ -88,5 +88,9 @@ public:
     bool Update(const SimScenario& scenario, const std::function<bool(SimState&)>& change) const;
 
 private:
+    // What writes of this file cut short in an earlier process left: removed at this process's first write,
+    // under the lock every writer holds.
+    void RemoveLeftoversOnce() const;
+
     std::string m_path;
 };

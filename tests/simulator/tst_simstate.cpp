@@ -1,5 +1,6 @@
 #include "Simadapter.h"
 #include "Simpaths.h"
+#include "Simprofilestore.h"
 #include "Simstate.h"
 #include "simtestutil.h"
 
@@ -60,6 +61,31 @@ TEST(SimState, DamagedFileKeepsWhatCannotBeRead)
     ASSERT_EQ(s.link.filter.size(), 1u);
     ASSERT_EQ(s.stations.size(), 1u);
     EXPECT_EQ(s.stations[0].joinAfter, 5);
+}
+
+// A write cut short (killed, power lost) left its temporary file for good.
+TEST(SimFiles, LeftoversOfCutShortWritesGoAtFirstUse)
+{
+    simtest::TempDir dir;
+    const auto exists = [&](const std::string& name) { return access(dir.File(name).c_str(), F_OK) == 0; };
+    mkdir(dir.File("Tessaro").c_str(), 0700);
+    const std::vector<std::string> ours = {"state.Ab3dE9", "Tessaro/Home.wlprofile.zZ09aB"};
+    const std::vector<std::string> others = {"state.lock",           "state.Ab3dE",
+                                             "other.state.Ab3dE9",   "Tessaro/Home.wlprofile",
+                                             "Tessaro/notes.Ab3dE9", "Tessaro/x.wlprofile.a-b-c-"};
+    for (const auto* names : {&ours, &others})
+        for (const std::string& name : *names)
+            simtest::WriteText(dir.File(name), "x");
+    symlink(dir.File("other.state.Ab3dE9").c_str(), dir.File("state.LnkLnk").c_str());
+
+    const CSimStateStore state(dir.File("state"));
+    EXPECT_TRUE(state.Update(SimScenario{}, [](SimState&) { return true; }));
+    EXPECT_FALSE(CSimProfileStore(dir.Path(), "Tessaro").Names()->empty());
+    for (const std::string& name : ours)
+        EXPECT_FALSE(exists(name)) << name;
+    for (const std::string& name : others)
+        EXPECT_TRUE(exists(name)) << name;
+    EXPECT_TRUE(exists("state.LnkLnk")) << "a link is no temporary file of ours";
 }
 
 TEST(SimState, StoreReadsFollowTheFileAndTheScenario)
