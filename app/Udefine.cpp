@@ -152,6 +152,7 @@ void CFAGlobalVar::ReadFiles(const QString& exeFilePath)
             break;
         HwIdList << id;
     }
+    NoteFileProblems();
     if (m_Language)
         for (int i = 0; i < COMMON_TEXT_COUNT; ++i)
             CommonTexts[size_t(i)] =
@@ -159,6 +160,24 @@ void CFAGlobalVar::ReadFiles(const QString& exeFilePath)
     ProfRoot = root;
     MutexName = ProfRoot + QStringLiteral("_Mutex");
     NotifyMsgName = ProfRoot + QStringLiteral("_NotifyMsg");
+}
+
+void CFAGlobalVar::NoteFileProblems()
+{
+    FileProblems.clear();
+    for (const CIniFile* reader : {m_Settings.get(), m_Language.get()}) {
+        if (!reader)
+            continue;
+        for (const auto& problem : reader->Problems()) {
+            if (FileProblems.contains(problem))
+                continue;
+            FileProblems.append(problem);
+            DebugPrint(problem.second == IniProblem::NotIni
+                           ? "CFAGlobalVar: %s is no INI file; defaults are used"
+                           : "CFAGlobalVar: can't read %s; defaults are used",
+                       qPrintable(problem.first));
+        }
+    }
 }
 
 bool CFAGlobalVar::Init(uint32_t startFlags, const QString& exeFilePath)

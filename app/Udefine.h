@@ -2,12 +2,15 @@
 
 #include "engine/tsrwl.h"
 
+#include <QList>
+#include <QPair>
 #include <QString>
 #include <QStringList>
 #include <array>
 #include <memory>
 
 class CIniFile;
+enum class IniProblem;
 
 // Start-up switches of the command line.
 enum StartFlag : uint32_t {
@@ -61,12 +64,17 @@ public:
     QString MutexName;
     QString NotifyMsgName;
     std::array<QString, COMMON_TEXT_COUNT> CommonTexts;
+    // Settings and language files that exist but were read as empty (logged by ReadFiles); the window tells
+    // the user of each once.
+    QList<QPair<QString, IniProblem>> FileProblems;
     QStringList HwIdList;
     // The profile the editor works on and the Soft AP settings; only the GUI thread touches them.
     WLProfile EditingProfile{};
     WLProfile SoftAPProfile{};
 
 private:
+    void NoteFileProblems();
+
     std::unique_ptr<CIniFile> m_Settings;
     std::unique_ptr<CIniFile> m_Language;
 };

@@ -5,8 +5,11 @@
 #include <SimpleIni.h>
 
 #include <QByteArrayList>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -82,6 +85,30 @@ QByteArray Rewrite(const QByteArray& old, const QString& section, const IniEntri
     return out;
 }
 
+// A picture, a program or plain text named as an INI file would otherwise read as empty without a word. Binary
+// data is told by its share of control bytes (about one in nine of random bytes); a few stray ones in a
+// hand-edited file are no reason to drop it all.
+bool LooksLikeIni(const QByteArray& data)
+{
+    constexpr qsizetype STRAY_CONTROLS = 16;
+    const auto control = std::count_if(data.begin(), data.end(), [](char c) {
+        const auto b = static_cast<unsigned char>(c);
+        return (b < 0x20 && b != '\t' && b != '\n' && b != '\r') || b == 0x7F;
+    });
+    if (control > STRAY_CONTROLS && control * 20 > data.size())
+        return false;
+    bool content = false;
+    for (const QByteArray& raw : data.split('\n')) {
+        QByteArray line = raw.trimmed();
+        if (line.startsWith("\xEF\xBB\xBF"))
+            line = line.mid(3);
+        if (line.startsWith('[') && line.indexOf(']') > 1)
+            return true;
+        content = content || !(line.isEmpty() || line.startsWith(';') || line.startsWith('#'));
+    }
+    return !content;
+}
+
 bool WriteAll(int fd, const QByteArray& data)
 {
     qsizetype done = 0;
@@ -104,12 +131,19 @@ CIniFile::CIniFile(const QStringList& paths) : m_Path(paths.value(0))
 {
     for (const QString& path : paths) {
         m_Inis.push_back(std::make_unique<CIniStore>());
-        QFile f(path);
-        if (!f.open(QIODevice::ReadOnly))
+        const QFileInfo info(path);
+        if (!info.exists())
             continue;
-        const QByteArray data = f.readAll();
-        if (m_Inis.back()->LoadData(data.constData(), size_t(data.size())) < 0)
-            DebugPrint("CIniFile: can't parse %s", qPrintable(path));
+        // Not opened unless a regular file: a FIFO in its place would block the start for good.
+        QFile f(path);
+        const bool opened = info.isFile() && f.open(QIODevice::ReadOnly);
+        const QByteArray data = opened ? f.readAll() : QByteArray();
+        if (!opened || f.error() != QFile::NoError)
+            m_Problems.append({path, IniProblem::Unreadable});
+        else if (!LooksLikeIni(data))
+            m_Problems.append({path, IniProblem::NotIni});
+        else
+            m_Inis.back()->LoadData(data.constData(), size_t(data.size()));
     }
 }
 
@@ -168,14 +202,72 @@ QList<QString> CIniFile::SectionKeys(const QString& section) const
     return unique;
 }
 
+QString FinalTarget(const QString& path)
+{
+    // The system's own limit of links followed in one path.
+    constexpr int MAX_LINKS = 40;
+    QString current = path;
+    for (int i = 0; i < MAX_LINKS; ++i) {
+        const QFileInfo info(current);
+        if (!info.isSymLink())
+            return current;
+        current = info.symLinkTarget();
+    }
+    return {};
+}
+
+void RemoveInterruptedWrites(const QString& path)
+{
+    const QFileInfo target(FinalTarget(path));
+    if (target.filePath().isEmpty())
+        return;
+    const QRegularExpression temporary(QRegularExpression::anchoredPattern(
+        QRegularExpression::escape(target.fileName()) + "\\.[A-Za-z0-9]{6}"));
+    const QFileInfoList entries = target.dir().entryInfoList(QDir::Files | QDir::Hidden | QDir::NoSymLinks);
+    for (const QFileInfo& entry : entries) {
+        if (!temporary.match(entry.fileName()).hasMatch() || entry.ownerId() != geteuid())
+            continue;
+        if (QFile::remove(entry.filePath()))
+            DebugPrint("removed %s, left by an interrupted write", qPrintable(entry.filePath()));
+    }
+}
+
+bool WriteFileAtomic(const QString& path, const QByteArray& data, mode_t mode)
+{
+    QByteArray temp = QFile::encodeName(path) + ".XXXXXX";
+    const int fd = mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0) {
+        DebugPrintErr(errno, "WriteFileAtomic: can't create a temporary file for %s", qPrintable(path));
+        return false;
+    }
+    const bool ok = fchmod(fd, mode) == 0 && WriteAll(fd, data) && fsync(fd) == 0;
+    const int err = errno;
+    close(fd);
+    if (!ok || rename(temp.constData(), QFile::encodeName(path).constData()) != 0) {
+        DebugPrintErr(ok ? errno : err, "WriteFileAtomic: can't write %s", qPrintable(path));
+        unlink(temp.constData());
+        return false;
+    }
+    const QByteArray dir = QFile::encodeName(QFileInfo(path).absolutePath());
+    const int dfd = open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dfd >= 0) {
+        fsync(dfd);
+        close(dfd);
+    }
+    return true;
+}
+
 bool ReplaceIniSection(const QString& path, const QString& section, const IniEntries& entries, bool secret)
 {
-    const QFileInfo info(path);
-    const QString target = info.isSymLink() ? info.symLinkTarget() : path;
+    const QString target = FinalTarget(path);
+    if (target.isEmpty()) {
+        DebugPrint("ReplaceIniSection: %s is a loop of symbolic links", qPrintable(path));
+        return false;
+    }
     QFile old(target);
     QByteArray oldData;
     mode_t mode = 0644;
-    struct stat st{};
+    struct stat st {};
     if (stat(QFile::encodeName(target).constData(), &st) == 0) {
         if (!old.open(QIODevice::ReadOnly)) {
             DebugPrint("ReplaceIniSection: can't read %s", qPrintable(target));
@@ -186,25 +278,5 @@ bool ReplaceIniSection(const QString& path, const QString& section, const IniEnt
     }
     if (secret)
         mode &= 0600;
-    QByteArray temp = QFile::encodeName(target) + ".XXXXXX";
-    const int fd = mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0) {
-        DebugPrintErr(errno, "ReplaceIniSection: can't create a temporary file for %s", qPrintable(target));
-        return false;
-    }
-    const bool ok = fchmod(fd, mode) == 0 && WriteAll(fd, Rewrite(oldData, section, entries)) && fsync(fd) == 0;
-    const int err = errno;
-    close(fd);
-    if (!ok || rename(temp.constData(), QFile::encodeName(target).constData()) != 0) {
-        DebugPrintErr(ok ? errno : err, "ReplaceIniSection: can't write %s", qPrintable(target));
-        unlink(temp.constData());
-        return false;
-    }
-    const QByteArray dir = QFile::encodeName(QFileInfo(target).absolutePath());
-    const int dfd = open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dfd >= 0) {
-        fsync(dfd);
-        close(dfd);
-    }
-    return true;
+    return WriteFileAtomic(target, Rewrite(oldData, section, entries), mode);
 }

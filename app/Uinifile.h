@@ -4,10 +4,17 @@
 #include <QPair>
 #include <QString>
 #include <QStringList>
+#include <sys/types.h>
 #include <memory>
 #include <vector>
 
 class CIniStore;
+
+// Why a file that exists gave no values.
+enum class IniProblem {
+    Unreadable, // no regular file, or no permission to read it
+    NotIni,     // binary bytes, or text in which no line opens a section
+};
 
 // Read-only view of an INI file with the Windows profile reader's rules: sections and keys compare without
 // regard to letter case, blanks around names and values are trimmed, a value in double quotes loses them,
@@ -31,18 +38,35 @@ public:
     // "0" is false, any other integer true; a value that is no integer gives `def`.
     bool ReadBool(const QString& section, const QString& key, bool def) const;
     QList<QString> SectionKeys(const QString& section) const;
+    // The files that exist but were read as empty, in the order given.
+    const QList<QPair<QString, IniProblem>>& Problems() const { return m_Problems; }
 
 private:
     const char* Find(const QString& section, const QString& key) const;
 
     QString m_Path;
     std::vector<std::unique_ptr<CIniStore>> m_Inis;
+    QList<QPair<QString, IniProblem>> m_Problems;
 };
 
 using IniEntries = QList<QPair<QString, QString>>;
 
+// The file `path` finally names: every symbolic link of a chain is followed (a relative one from its own
+// folder). Empty when the chain loops or is longer than the system would follow.
+QString FinalTarget(const QString& path);
+
+// Removes the temporary files that interrupted writes of `path` left beside its final target: the target's
+// name followed by "." and six letters or digits, as these writes and the system's settings class name them.
+// Other files are never touched. Call it only while no other process can be writing the file.
+void RemoveInterruptedWrites(const QString& path);
+
+// Replaces the file `path` with `data` of the given mode: written beside it as a temporary file, flushed to
+// disk and renamed over it, so a failure (logged) leaves the original untouched.
+bool WriteFileAtomic(const QString& path, const QByteArray& data, mode_t mode);
+
 // Replaces one whole section of an INI file (creating the file or the section as needed) and keeps every
-// other byte of it. The new file is written beside the old one, flushed to disk and renamed over it, so a
-// failure leaves the original untouched. With `secret` the file is made readable by its owner only.
-// Returns false (and logs why) when the file could not be written.
+// other byte of it. A chain of symbolic links is written through to its final target: the new file is
+// written beside that, flushed to disk and renamed over it, so a failure leaves the original untouched. With
+// `secret` the file is made readable by its owner only. Returns false (and logs why) when the file could not
+// be written.
 bool ReplaceIniSection(const QString& path, const QString& section, const IniEntries& entries, bool secret);

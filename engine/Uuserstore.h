@@ -15,6 +15,8 @@
 class CUserStore {
 public:
     CUserStore(const QString& root, const QString& groupName);
+    // The file of every adapter's store under the settings root `root`.
+    static QString PathFor(const QString& root);
 
     const QString& FilePath() const { return m_Path; }
     // The stored value, or nothing when the key (or the whole store) is missing.

@@ -4,11 +4,13 @@
 #include "app/Ucmdline.h"
 #include "app/Udebug.h"
 #include "app/Udefine.h"
+#include "app/Uinifile.h"
 #include "app/Uinstance.h"
 #include "app/Unotifychannel.h"
 #include "app/Unotifyevent.h"
 #include "app/Uutility.h"
 #include "app/Uwriteproblem.h"
+#include "engine/Uuserstore.h"
 #include "Uformmsgbox.h"
 
 #include <QApplication>
@@ -77,6 +79,20 @@ void TellWriteProblem(QWidget* window, const QString& path)
     ShowMsgBox(window, text.replace(QLatin1String("%s"), path), MB_OK_WARNING);
 }
 
+// A settings or language file that is damaged or not readable leaves the program on its defaults; the user
+// should know why. The texts have built-in defaults: the language file may be the bad one.
+void TellReadProblem(QWidget* window, const QString& path, IniProblem problem)
+{
+    QString text = problem == IniProblem::NotIni
+                       ? g_Var.GetLangText(QStringLiteral("Message"), QStringLiteral("FileNotIni"),
+                                           QStringLiteral("%s is damaged or is not an INI file.\\n"
+                                                          "The program uses its built-in defaults instead."))
+                       : g_Var.GetLangText(QStringLiteral("Message"), QStringLiteral("FileUnreadable"),
+                                           QStringLiteral("%s cannot be read.\\n"
+                                                          "The program uses its built-in defaults instead."));
+    ShowMsgBox(window, text.replace(QLatin1String("%s"), path), MB_OK_WARNING);
+}
+
 void Broadcast(int code)
 {
     SendToRunningInstance(g_Var.NotifyMsgName, code, 0);
@@ -99,6 +115,9 @@ int RunMainWindow(uint32_t flags)
     SetWriteProblemHandler([&main](const QString& path) {
         QMetaObject::invokeMethod(&main, [&main, path] { TellWriteProblem(&main, path); }, Qt::QueuedConnection);
     });
+    for (const auto& [path, problem] : g_Var.FileProblems)
+        QMetaObject::invokeMethod(
+            &main, [&main, path, problem] { TellReadProblem(&main, path, problem); }, Qt::QueuedConnection);
     if (flags & SF_UI)
         main.show();
     QApplication::exec();
@@ -141,6 +160,9 @@ int RunProgram(int argc, char** argv)
             return 0;
         if (!CheckSingleInstance(mutex, g_Var.MutexName, {10, 3000, Broadcast}))
             return 0;
+        // Only the one instance writes these files, so what an interrupted write left can go now.
+        RemoveInterruptedWrites(g_Var.UserSettingsFile);
+        RemoveInterruptedWrites(CUserStore::PathFor(g_Var.ProfRoot));
         return RunMainWindow(flags);
     } catch (const std::exception& e) {
         DebugPrint("Exception(WinMain): %s", e.what());

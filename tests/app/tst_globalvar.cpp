@@ -1,4 +1,5 @@
 #include "app/Udefine.h"
+#include "app/Uinifile.h"
 #include "testutil.h"
 
 #include <QDir>
@@ -94,6 +95,39 @@ TEST_F(GlobalVarTest, StringFileNamesTheLanguageFile)
     WriteFile(m_Dir.filePath("lang/de.ini"), "[Common]\nUnknow=k.A.\n");
     m_Var.ReadFiles(m_Dir.filePath("prog"));
     EXPECT_EQ(m_Var.CommonTexts[0], "k.A.");
+}
+
+TEST_F(GlobalVarTest, BadFilesAreNotedOnceAndGiveDefaults)
+{
+    // Fell back to defaults without a word: a picture as language file, a folder as the user's copy.
+    const QByteArray picture = QByteArray("\xFF\xD8\xFF\xE0\0\x10JFIF\0", 11) + QByteArray(64, '\x02') +
+                               "\n[Common]\nUnknow=x\n";
+    QDir().mkpath(m_Dir.filePath("config/Tessaro/prog.bin"));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_Dir.filePath("config")));
+    Read("[Setting]\nHWID0=ID0\n", picture);
+    qunsetenv("XDG_CONFIG_HOME");
+    using Problem = QPair<QString, IniProblem>;
+    EXPECT_EQ(m_Var.FileProblems,
+              (QList<Problem>{{m_Dir.filePath("config/Tessaro/prog.bin"), IniProblem::Unreadable},
+                              {m_Dir.filePath("prog.ini"), IniProblem::NotIni}}));
+    EXPECT_EQ(m_Var.CommonTexts[0], "N/A");
+    EXPECT_EQ(m_Var.HwIdList, QStringList{"ID0"}) << "the shipped settings still count";
+
+    const struct {
+        const char* what;
+        QByteArray data;
+        bool ini;
+    } cases[] = {
+        {"text without a section", "just some words\nKey=1\n", false},
+        {"only comments", "; nothing yet\n\n", true},
+        {"a section after a byte-order mark", "\xEF\xBB\xBF[Common]\nUnknow=x\n", true},
+        {"an empty section name", "[]\nUnknow=x\n", false},
+        {"a stray NUL in a value", QByteArray("[Common]\nUnknow=a\0b\n", 20), true},
+    };
+    for (const auto& c : cases) {
+        Read("[Setting]\n", c.data);
+        EXPECT_EQ(m_Var.FileProblems.isEmpty(), c.ini) << c.what;
+    }
 }
 
 TEST_F(GlobalVarTest, InfoReadForms)

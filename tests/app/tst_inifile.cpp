@@ -187,3 +187,40 @@ TEST_F(IniFileTest, WriteOverTheFileSizeLimitFailsAndLeavesTheOriginal)
     EXPECT_EQ(ReadFile(path), original);
     EXPECT_EQ(QDir(QFileInfo(path).absolutePath()).entryList(QDir::Files).size(), 1) << "no temporary file left";
 }
+
+TEST_F(IniFileTest, ChainOfLinksIsWrittenThroughToItsFinalTarget)
+{
+    // The middle link of settings.ini -> mid.ini -> real/final.ini was replaced by a plain file.
+    QDir(m_Dir.path()).mkdir("real");
+    const QString real = m_Dir.filePath("real/final.ini");
+    WriteFile(real, "[Keep]\nA=1\n");
+    QFile::link("real/final.ini", m_Dir.filePath("mid.ini"));
+    QFile::link(m_Dir.filePath("mid.ini"), m_Dir.filePath("settings.ini"));
+    ASSERT_TRUE(ReplaceIniSection(m_Dir.filePath("settings.ini"), "New", {{"B", "2"}}, false));
+    EXPECT_EQ(ReadFile(real), "[Keep]\nA=1\n[New]\nB=2\n");
+    EXPECT_TRUE(QFileInfo(m_Dir.filePath("mid.ini")).isSymLink());
+    EXPECT_TRUE(QFileInfo(m_Dir.filePath("settings.ini")).isSymLink());
+
+    QFile::link(m_Dir.filePath("loop.ini"), m_Dir.filePath("loop.ini"));
+    EXPECT_FALSE(ReplaceIniSection(m_Dir.filePath("loop.ini"), "New", {{"B", "2"}}, false));
+}
+
+TEST_F(IniFileTest, LeftoversOfInterruptedWritesAreRemovedAndNothingElse)
+{
+    QDir(m_Dir.path()).mkdir("real");
+    QFile::link("real/wlanutil.bin", m_Dir.filePath("wlanutil.bin"));
+    const QStringList ours{"real/wlanutil.bin.Ab3dE9", "real/wlanutil.bin.zzzzzz"};
+    const QStringList others{"real/wlanutil.bin",        "real/wlanutil.bin.lock",
+                             "real/wlanutil.bin.Ab3dE",  "real/wlanutil.bin.Ab3dE9x",
+                             "real/wlanutil.bin.Ab-dE9", "real/other.bin.Ab3dE9",
+                             "wlanutil.bin.Ab3dE9"};
+    for (const QString& name : ours + others)
+        WriteFile(m_Dir.filePath(name), "x");
+    QFile::link(m_Dir.filePath("real/wlanutil.bin.Ab3dE9"), m_Dir.filePath("real/wlanutil.bin.LnkLnk"));
+    RemoveInterruptedWrites(m_Dir.filePath("wlanutil.bin"));
+    for (const QString& name : ours)
+        EXPECT_FALSE(QFileInfo::exists(m_Dir.filePath(name))) << qPrintable(name);
+    for (const QString& name : others + QStringList{"real/wlanutil.bin.LnkLnk"})
+        EXPECT_TRUE(QFileInfo(m_Dir.filePath(name)).isSymLink() || QFileInfo::exists(m_Dir.filePath(name)))
+            << qPrintable(name);
+}

@@ -4,8 +4,10 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 using testutil::ReadFile;
@@ -39,10 +41,12 @@ protected:
         env.insert("QT_QPA_PLATFORM", "offscreen");
         return env;
     }
-    QProcess* Start(const QStringList& args)
+    QProcess* Start(const QStringList& args, const std::function<void()>& inChild = {})
     {
         auto* p = new QProcess;
         p->setProcessEnvironment(Environment());
+        if (inChild)
+            p->setChildProcessModifier(inChild);
         p->start(m_Dir.filePath("wlanutil"), args);
         p->waitForStarted(10000);
         m_Running << p;
@@ -145,4 +149,49 @@ TEST_F(StartupTest, WithoutAPrivateRuntimeFolderItSaysSoAndEnds)
     EXPECT_TRUE(p.readAllStandardError().contains("XDG_RUNTIME_DIR"));
     EXPECT_TRUE(Log().contains("no private runtime folder"));
     EXPECT_FALSE(Log().contains("broadcast close"));
+}
+
+TEST_F(StartupTest, UnderAFileSizeLimitASettingsWriteFailsAndTheProgramLivesOn)
+{
+    // The program died by SIGXFSZ in the middle of writing its settings. Started as a service it connects
+    // with the last applied profile and writes it back, to a file larger than the limit.
+    QDir(m_Dir.path()).mkpath("config/Tessaro");
+    const QString settings = m_Dir.filePath("config/Tessaro/wlanutil.bin");
+    const QByteArray original =
+        "[LastApplyProf]\r\nProfileName=Cafe\r\nSsid1=Corner-Cafe\r\nNetworkMode=1\r\n"
+        "[Notes]\r\nText=" +
+        QByteArray(40000, 'n') + "\r\n";
+    testutil::WriteFile(settings, original);
+    QProcess* p = Start({"/Service"}, [] {
+        const rlimit limit{32768, 32768};
+        setrlimit(RLIMIT_FSIZE, &limit);
+    });
+    ASSERT_TRUE(testutil::WaitFor([&] { return Log().contains("ProfToIniFile exception"); }, 20000))
+        << Log().constData();
+    EXPECT_TRUE(Log().contains(QByteArray("WriteFileAtomic: can't write ") + QFile::encodeName(settings) +
+                               " ErrCode(1b)"));
+    EXPECT_FALSE(p->waitForFinished(500)) << "the program lives on";
+    EXPECT_EQ(ReadFile(settings), original);
+    EXPECT_EQ(QDir(m_Dir.filePath("config/Tessaro")).entryList({"wlanutil.bin.*"}), QStringList{});
+    EXPECT_EQ(Run({"/Close"}), 0);
+    EXPECT_TRUE(p->waitForFinished(10000));
+}
+
+TEST_F(StartupTest, ABadLanguageFileIsToldOnceAndWhatAnEarlierRunLeftIsRemoved)
+{
+    // A program where the texts should be: read as empty, and nobody was told.
+    testutil::WriteFile(m_Dir.filePath("wlanutil.ini"), "\x7F" "ELF\x02\x01\x01" + QByteArray(64, '\0') + "\n[Common]\n");
+    QDir(m_Dir.path()).mkpath("config/Tessaro");
+    const QStringList leftovers{"wlanutil.bin.Ab12Cd", "WLAdapter.conf.Xy34Zw"};
+    for (const QString& name : leftovers + QStringList{"notes.Ab12Cd"})
+        testutil::WriteFile(m_Dir.filePath("config/Tessaro/" + name), "x");
+    QProcess* first = Start({});
+    ASSERT_TRUE(testutil::WaitFor([&] { return Listening(); }));
+    EXPECT_EQ(Log().count("wlanutil.ini is no INI file; defaults are used"), 1);
+    EXPECT_EQ(QDir(m_Dir.filePath("config/Tessaro"))
+                  .entryList(QDir::Files)
+                  .filter(QRegularExpression("\\.[A-Za-z0-9]{6}$")),
+              QStringList{"notes.Ab12Cd"});
+    EXPECT_EQ(Run({"/Close"}), 0);
+    EXPECT_TRUE(first->waitForFinished(10000)) << "a close request ends it while the notice is open";
 }

@@ -79,6 +79,22 @@ TEST_F(AdapterSettings, CorruptStoreReadsWhatItCanAndKeepsRunning)
     EXPECT_EQ(a.ReadSet(QStringLiteral("DefChB"), 0), 12);
 }
 
+TEST_F(AdapterSettings, UnreadableStoreLinesAreLoggedAndAGoodWriteIsNoFailure)
+{
+    // The settings class dropped such lines silently on its write, then called the write failed.
+    QDir().mkpath(QFileInfo(StoreFile()).absolutePath());
+    testutil::WriteFile(StoreFile(), "[Other]\nKept=5\nhand-edited note\n[Broken\n");
+    CNICAdapter& a = Adapter();
+    a.WriteSet(QStringLiteral("DefChB"), 12);
+    EXPECT_EQ(a.ReadSet(QStringLiteral("DefChB"), 0), 12);
+    const QString log = LogSince();
+    EXPECT_TRUE(
+        log.contains("line 3 of " + StoreFile() + " cannot be read and is left out: hand-edited note"));
+    EXPECT_TRUE(log.contains("line 4 of " + StoreFile() + " cannot be read and is left out: [Broken"));
+    EXPECT_FALSE(log.contains("exception")) << qPrintable(log);
+    EXPECT_TRUE(testutil::ReadFile(StoreFile()).contains("[Other]\nKept=5\n"));
+}
+
 TEST_F(AdapterSettings, ReadOnlyStoreIsReportedOnceAndReadsStillWork)
 {
     CNICAdapter& a = Adapter();
