@@ -15,6 +15,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QThreadPool>
 #include <csignal>
 #include <cstdio>
 #include <exception>
@@ -121,6 +122,8 @@ int RunMainWindow(uint32_t flags)
     if (flags & SF_UI)
         main.show();
     QApplication::exec();
+    // Pool threads the toolkit started for large pictures end here, while the application still exists.
+    QThreadPool::globalInstance()->waitForDone();
     SetWriteProblemHandler(nullptr);
     FormRes = nullptr;
     return 0;

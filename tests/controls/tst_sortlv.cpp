@@ -59,6 +59,7 @@ TEST(SortLv, OwnerSeesNewStateOnColumnClick)
     AddColumns(lv);
     lv.resize(400, 200);
     lv.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&lv));
     lv.SetSortColunm(3);
     int seenColumn = -1;
     bool seenIncrease = true;
@@ -146,6 +147,7 @@ TEST(SortLv, LastColumnReachesTheRightEdgeAndGridLinesRunThroughTheList)
         lv.setColumnWidth(column, width);
     auto* item = new QTreeWidgetItem(&lv, QStringList{QString(), QStringLiteral("net")});
     lv.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&lv));
     QHeaderView* header = lv.header();
     EXPECT_EQ(header->sectionViewportPosition(3) + header->sectionSize(3), header->viewport()->width());
     EXPECT_EQ(header->sectionSize(1), 100) << "the columns before the last keep their widths";
