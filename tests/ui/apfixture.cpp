@@ -62,3 +62,21 @@ bool APPageTest::APRunning(const char* ssid)
 {
     return SimStatus().contains(QStringLiteral("soft AP \"%1\"").arg(QLatin1String(ssid)));
 }
+
+QStringList APPageTest::Stations()
+{
+    TStationList list;
+    m_Adapter->GetStationList(list);
+    QStringList macs;
+    for (const TMacAddress& mac : list)
+        macs << QString::asprintf("%02X", mac[5]);
+    macs.sort();
+    return macs;
+}
+
+bool APPageTest::Stored(const std::function<bool(const WLProfile&)>& check)
+{
+    TProfileList list;
+    m_Adapter->GetProfileList(PROF_SOFTAP, list);
+    return !list.empty() && check(*list.front());
+}

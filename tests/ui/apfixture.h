@@ -2,6 +2,8 @@
 
 #include "pagefixture.h"
 
+#include <functional>
+
 // A Soft AP page on a simulated adapter that can run an access point; its scenario brings two stations at
 // once and a third one late.
 class APPageTest : public PageTest {
@@ -14,4 +16,8 @@ protected:
     bool APRunning(const char* ssid);
     // What the control command prints for `status`.
     QString SimStatus();
+    // The last bytes of the associated stations' addresses ("0A"), sorted.
+    QStringList Stations();
+    // Whether the Soft AP profile stored in the adapter's list passes `check`.
+    bool Stored(const std::function<bool(const WLProfile&)>& check);
 };

@@ -48,18 +48,6 @@ QComboBox* EditorPageTest::Combo(const char* name) const
     return combo;
 }
 
-void ChooseByKeys(QComboBox* combo, int value)
-{
-    ASSERT_NE(combo, nullptr);
-    const int index = combo->findData(value);
-    ASSERT_GE(index, 0) << combo->objectName().toStdString() << " has no " << value;
-    combo->setFocus();
-    QTest::keyClick(combo, Qt::Key_Home);
-    for (int i = 0; i < index; ++i)
-        QTest::keyClick(combo, Qt::Key_Down);
-    ASSERT_EQ(combo->currentIndex(), index);
-}
-
 void EditorPageTest::Choose(const char* name, int value)
 {
     ChooseByKeys(Combo(name), value);
@@ -69,17 +57,7 @@ void EditorPageTest::Type(const char* name, const QString& text)
 {
     auto* edit = m_Page->findChild<QLineEdit*>(QLatin1String(name));
     ASSERT_NE(edit, nullptr) << name;
-    edit->setFocus();
-    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClick(edit, Qt::Key_Delete);
-    for (QChar c : text) {
-        // The test library maps only ASCII to keys; other characters arrive as a keyboard layout sends them.
-        if (c.unicode() < 0x80)
-            QTest::keyClick(edit, c.toLatin1());
-        else
-            QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(c), Qt::NoModifier);
-    }
-    QCoreApplication::processEvents();
+    TypeText(edit, text);
     TFormMsgBox::SetNextAnswer(mrOk);
 }
 

@@ -8,9 +8,6 @@
 class QWidget;
 class TPropertyPageFrame;
 
-// Chooses the item carrying `value` with the keyboard, as a person does on a closed list.
-void ChooseByKeys(QComboBox* combo, int value);
-
 // An editor page hosted on its own with the simulated adapter attached, driven by keys and clicks. The
 // container's Next is the page's LeavePage going forward; message boxes answer at once and are counted.
 class EditorPageTest : public PageTest {

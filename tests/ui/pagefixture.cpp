@@ -3,9 +3,13 @@
 #include "testutil.h"
 #include "ui/Propertypageframeunit.h"
 
+#include <QComboBox>
+#include <QLineEdit>
 #include <QProcess>
+#include <QTest>
 #include <algorithm>
 #include <cstring>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -56,6 +60,33 @@ void PrintTo(const QString& text, std::ostream* os)
 void PrintTo(const QStringList& texts, std::ostream* os)
 {
     *os << '{' << texts.join(QStringLiteral(", ")).toStdString() << '}';
+}
+
+void ChooseByKeys(QComboBox* combo, int value)
+{
+    ASSERT_NE(combo, nullptr);
+    const int index = combo->findData(value);
+    ASSERT_GE(index, 0) << combo->objectName().toStdString() << " has no " << value;
+    combo->setFocus();
+    QTest::keyClick(combo, Qt::Key_Home);
+    for (int i = 0; i < index; ++i)
+        QTest::keyClick(combo, Qt::Key_Down);
+    ASSERT_EQ(combo->currentIndex(), index);
+}
+
+void TypeText(QLineEdit* edit, const QString& text)
+{
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(edit, Qt::Key_Delete);
+    for (QChar c : text) {
+        // The test library maps only ASCII to keys; other characters arrive as a keyboard layout sends them.
+        if (c.unicode() < 0x80)
+            QTest::keyClick(edit, c.toLatin1());
+        else
+            QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
+    QCoreApplication::processEvents();
 }
 
 bool MainStub::event(QEvent* e)

@@ -10,7 +10,14 @@
 #include <utility>
 #include <vector>
 
+class QComboBox;
+class QLineEdit;
 class TPropertyPageFrame;
+
+// Chooses the item carrying `value` with the keyboard, as a person does on a closed list.
+void ChooseByKeys(QComboBox* combo, int value);
+// Replaces an edit's text by typing: select all, delete, then the keys.
+void TypeText(QLineEdit* edit, const QString& text);
 
 // Readable texts in failure messages.
 void PrintTo(const QString& text, std::ostream* os);

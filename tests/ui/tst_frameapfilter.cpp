@@ -46,22 +46,6 @@ protected:
         QTest::keyClick(Edit(n), Qt::Key_Delete);
     }
     void Save() { QTest::mouseClick(m_Page->findChild<QWidget*>("BtnSave"), Qt::LeftButton); }
-    QStringList Stations()
-    {
-        TStationList list;
-        m_Adapter->GetStationList(list);
-        QStringList macs;
-        for (const TMacAddress& mac : list)
-            macs << QString::asprintf("%02X", mac[5]);
-        macs.sort();
-        return macs;
-    }
-    bool Stored(const std::function<bool(const WLProfile&)>& check)
-    {
-        TProfileList list;
-        m_Adapter->GetProfileList(PROF_SOFTAP, list);
-        return !list.empty() && check(*list.front());
-    }
 
     TFrameAPFilter* m_Page = nullptr;
 };
