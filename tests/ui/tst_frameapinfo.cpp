@@ -126,6 +126,7 @@ TEST_F(APInfoTest, StationsComeAndGoWhileTheSelectedRowStays)
     StartAP("Station AP");
     ASSERT_TRUE(WaitFor([&] { return Rows().size() == 2; }, 15000));
     EXPECT_EQ(Rows(), QStringList({"02:77:00:00:00:0A", "02:77:00:00:00:0B"})) << "sorted by address";
+    EXPECT_EQ(List()->columnWidth(0), 0) << "the first column is no empty strip before the addresses";
     ClickRow(1);
     ASSERT_EQ(List()->selectedItems().size(), 1);
     QTreeWidgetItem* selected = List()->selectedItems().front();

@@ -663,10 +663,12 @@ void MakeAll()
                             LampSockets(p, 393);
                         }),
          QStringLiteral("ImgFrLink.jpg"));
-    for (const char* name :
-         {"ImgSurvey", "ImgFrProfile", "ImgAdapter", "ImgFrAPInfo", "ImgFrAPFilter", "ImgFrProfSet"})
+    for (const char* name : {"ImgSurvey", "ImgFrProfile", "ImgAdapter", "ImgFrAPFilter", "ImgFrProfSet"})
         Save(PageBackground({full}), QLatin1String(name) + QLatin1String(".jpg"));
-    Save(PageBackground({left, right}), QStringLiteral("ImgFrAPCfg.jpg"));
+    // The AP pages have two titles side by side: the status and its station list, the wireless and the
+    // security settings.
+    for (const char* name : {"ImgFrAPInfo", "ImgFrAPCfg"})
+        Save(PageBackground({left, right}), QLatin1String(name) + QLatin1String(".jpg"));
     Save(PageBackground(
              {},
              [](QPainter& p) {

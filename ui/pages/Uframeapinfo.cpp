@@ -48,7 +48,10 @@ void TFrameAPInfo::InitPage()
     SetPageBackground(ui->ImgBG, QStringLiteral("ImgFrAPInfo"));
     SetButtonRow({{ui->BtnRefresh, "ImgBtnRefresh"}}, REFRESH_BUTTON_RIGHT);
     TSortLv* lv = ui->LvMAC;
+    // The style's smallest section would show the first column as an empty strip before every address.
+    lv->header()->setMinimumSectionSize(0);
     SetUpReportList(lv, {0, MAC_COLUMN_WIDTH}, COL_MAC);
+    lv->header()->setSectionResizeMode(COL_HIDDEN, QHeaderView::Fixed);
     // The rows carry no picture; the empty image list only sets their height.
     if (FormRes)
         lv->setIconSize(QSize(FormRes->ImgsNull.Width(), FormRes->ImgsNull.Height()));
