@@ -109,7 +109,15 @@ protected:
     template <class T> T* Child(const char* name) { return Main().findChild<T*>(QString::fromLatin1(name)); }
     TTrifaceLabel* Tab(const char* name) { return Child<TTrifaceLabel>(name); }
     TPropertyPageFrame* Page(const char* name) { return Child<TPropertyPageFrame>(name); }
-    void ClickTab(const char* name) { Q_EMIT Tab(name)->MouseDown(Qt::LeftButton); }
+    // Clicks the middle of the tab where a user would: on whatever control lies on top there.
+    void ClickTab(const char* name)
+    {
+        TTrifaceLabel* tab = Tab(name);
+        const QPoint middle = tab->mapTo(&Main(), tab->rect().center());
+        QWidget* hit = Main().childAt(middle);
+        ASSERT_NE(hit, nullptr) << name;
+        QTest::mouseClick(hit, Qt::LeftButton, {}, hit->mapFrom(&Main(), middle));
+    }
     // Clicks the shown and enabled button of that name; false when there is none.
     bool ClickButton(const char* name)
     {
