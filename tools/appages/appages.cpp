@@ -1,18 +1,15 @@
 // Screenshots of the Soft AP pages on the simulated adapter: the access point running with two stations
 // associated and a reject filter set, its configuration with 64-bit WEP, and the MAC filter page.
+#include "../common/Upicturetool.h"
 #include "../common/Usimtool.h"
 #include "app/Udefine.h"
 #include "app/Unotifyevent.h"
 #include "engine/Unicadapter.h"
-#include "ui/Uformres.h"
 #include "ui/pages/Uframeapcfg.h"
 #include "ui/pages/Uframeapfilter.h"
 #include "ui/pages/Uframeapinfo.h"
 
-#include <QApplication>
-#include <QDir>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QTreeWidget>
 #include <cstring>
 
@@ -41,14 +38,10 @@ public:
 
 int main(int argc, char** argv)
 {
-    QTemporaryDir sandbox;
-    UseSandbox(sandbox);
-    QApplication app(argc, argv);
-    const QString outDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
-    if (!LoadSimulatedProgram())
+    CPictureTool tool(argc, argv);
+    if (!tool.Ready())
         return 1;
-    TFormRes res;
-    FormRes = &res;
+    const QString& outDir = tool.OutDir();
     Router router;
     TFrameAPInfo info;
     TFrameAPCfg cfg;
@@ -94,6 +87,5 @@ int main(int argc, char** argv)
         page->SetAdapter(nullptr, 2, 0);
     router.Adapter = nullptr;
     adapter.reset();
-    FormRes = nullptr;
     return 0;
 }

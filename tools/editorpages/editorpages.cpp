@@ -3,24 +3,21 @@
 // profile with a channel is added, the security pages are filled in for a WEP, a WPA-PSK and three 802.1x
 // networks, and the Adapter page shows the applied profile's settings. Every step is written as a PNG file
 // into the given folder.
+#include "../common/Upicturetool.h"
 #include "../common/Usimtool.h"
 #include "app/Udefine.h"
 #include "app/Unotifyevent.h"
 #include "engine/Ucumlib.h"
 #include "engine/Unicadapter.h"
-#include "ui/Uformres.h"
 #include "ui/pages/Uframeadapter.h"
 #include "ui/pages/Uframeprofile.h"
 #include "ui/pages/Uframeprofset.h"
 
-#include <QApplication>
 #include <QComboBox>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 #include <cstdio>
@@ -98,14 +95,10 @@ private:
 
 int main(int argc, char** argv)
 {
-    QTemporaryDir sandbox;
-    UseSandbox(sandbox);
-    QApplication app(argc, argv);
-    const QString outDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
-    if (!LoadSimulatedProgram())
+    CPictureTool tool(argc, argv);
+    if (!tool.Ready())
         return 1;
-    TFormRes res;
-    FormRes = &res;
+    const QString& outDir = tool.OutDir();
 
     Router router;
     router.resize(595, 317);
@@ -217,6 +210,5 @@ int main(int argc, char** argv)
         page->SetAdapter(nullptr, 2, 0);
     router.Adapter = nullptr;
     adapter.reset();
-    FormRes = nullptr;
     return 0;
 }

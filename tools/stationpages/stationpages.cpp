@@ -3,20 +3,17 @@
 // chart window after a minute of traffic (fed as samples, so the picture needs no minute of waiting). Then
 // Link Info connected through each security kind: profiles stored through the adapter as the editor fills
 // them in, activated, pictured once the link is up and a status cycle has shown it.
+#include "../common/Upicturetool.h"
 #include "../common/Usimtool.h"
 #include "app/Udefine.h"
 #include "app/Unotifyevent.h"
 #include "engine/Ucumlib.h"
 #include "engine/Unicadapter.h"
 #include "ui/Uformchart.h"
-#include "ui/Uformres.h"
 #include "ui/pages/Uframelinkinfo.h"
 #include "ui/pages/Uframesurvey.h"
 
-#include <QApplication>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QTemporaryDir>
 #include <QThread>
 #include <QTreeWidget>
 #include <cmath>
@@ -143,14 +140,10 @@ const TSecuredLink SECURED_LINKS[] = {
 
 int main(int argc, char** argv)
 {
-    QTemporaryDir sandbox;
-    UseSandbox(sandbox);
-    QApplication app(argc, argv);
-    const QString outDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
-    if (!LoadSimulatedProgram())
+    CPictureTool tool(argc, argv);
+    if (!tool.Ready())
         return 1;
-    TFormRes res;
-    FormRes = &res;
+    const QString& outDir = tool.OutDir();
 
     Router router;
     TFrameLinkInfo link;
@@ -210,6 +203,5 @@ int main(int argc, char** argv)
         page->SetAdapter(nullptr, 2, 0);
     router.Adapter = nullptr;
     adapter.reset();
-    FormRes = nullptr;
     return 0;
 }
