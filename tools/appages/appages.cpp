@@ -1,5 +1,6 @@
 // Screenshots of the Soft AP pages on the simulated adapter: the access point running with two stations
 // associated and a reject filter set, its configuration with 64-bit WEP, and the MAC filter page.
+#include "../common/Upagerouter.h"
 #include "../common/Upicturetool.h"
 #include "../common/Usimtool.h"
 #include "app/Udefine.h"
@@ -17,22 +18,6 @@ namespace {
 
 const char HWID[] = "USB\\VID_F5E1&PID_0301";
 
-// Passes the adapter's notifications on to the pages as the main window does.
-class Router : public QObject {
-public:
-    bool event(QEvent* e) override
-    {
-        if (e->type() != QEvent::Type(NotifyMsg()))
-            return QObject::event(e);
-        const auto* n = static_cast<TNotifyEvent*>(e);
-        if (Adapter && (n->Code == 3 || n->Code == 4 || n->Code == 7))
-            for (TPropertyPageFrame* page : Pages)
-                page->AdapterEvent(Adapter, n->Code, n->Value);
-        return true;
-    }
-    CNICAdapter* Adapter = nullptr;
-    QList<TPropertyPageFrame*> Pages;
-};
 
 } // namespace
 
@@ -42,7 +27,7 @@ int main(int argc, char** argv)
     if (!tool.Ready())
         return 1;
     const QString& outDir = tool.OutDir();
-    Router router;
+    CPageRouter router;
     TFrameAPInfo info;
     TFrameAPCfg cfg;
     TFrameAPFilter filter;

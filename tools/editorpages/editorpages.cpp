@@ -3,6 +3,7 @@
 // profile with a channel is added, the security pages are filled in for a WEP, a WPA-PSK and three 802.1x
 // networks, and the Adapter page shows the applied profile's settings. Every step is written as a PNG file
 // into the given folder.
+#include "../common/Upagerouter.h"
 #include "../common/Upicturetool.h"
 #include "../common/Usimtool.h"
 #include "app/Udefine.h"
@@ -29,26 +30,19 @@ const char HWID[] = "USB\\VID_F5E1&PID_0301";
 
 // Stands in for the main window: stores the edited profile through the Profile page, passes the adapter's
 // codes on to the pages and notes the pages it is asked to show.
-class Router : public QWidget {
+class Router : public CPageRouter {
 public:
-    bool event(QEvent* e) override
-    {
-        if (e->type() != QEvent::Type(NotifyMsg()))
-            return QWidget::event(e);
-        auto* n = static_cast<TNotifyEvent*>(e);
-        if (n->Code == 5)
-            n->Result = Profile->SaveProfile(n->Value);
-        else if (n->Code == 10)
-            Shown = n->Value;
-        else if (Adapter && (n->Code == 3 || n->Code == 4 || n->Code == 7))
-            for (TPropertyPageFrame* page : {static_cast<TPropertyPageFrame*>(Profile), Settings})
-                page->AdapterEvent(Adapter, n->Code, n->Value);
-        return true;
-    }
-    CNICAdapter* Adapter = nullptr;
     TFrameProfile* Profile = nullptr;
-    TPropertyPageFrame* Settings = nullptr;
     int Shown = 0;
+
+protected:
+    void Notify(TNotifyEvent& n) override
+    {
+        if (n.Code == 5)
+            n.Result = Profile->SaveProfile(n.Value);
+        else if (n.Code == 10)
+            Shown = n.Value;
+    }
 };
 
 class Driver {
@@ -105,7 +99,7 @@ int main(int argc, char** argv)
     auto* profile = new TFrameProfile(&router);
     auto* settings = new TFrameAdapter(&router);
     router.Profile = profile;
-    router.Settings = settings;
+    router.Pages = {profile, settings};
     profile->InitPage();
     settings->InitPage();
     settings->hide();
@@ -206,7 +200,7 @@ int main(int argc, char** argv)
     settings->EnterPage(nullptr, 0, 0);
     SavePicture(settings, outDir, QStringLiteral("adapter.png"));
 
-    for (TPropertyPageFrame* page : {static_cast<TPropertyPageFrame*>(profile), static_cast<TPropertyPageFrame*>(settings)})
+    for (TPropertyPageFrame* page : router.Pages)
         page->SetAdapter(nullptr, 2, 0);
     router.Adapter = nullptr;
     adapter.reset();

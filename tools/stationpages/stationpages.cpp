@@ -3,6 +3,7 @@
 // chart window after a minute of traffic (fed as samples, so the picture needs no minute of waiting). Then
 // Link Info connected through each security kind: profiles stored through the adapter as the editor fills
 // them in, activated, pictured once the link is up and a status cycle has shown it.
+#include "../common/Upagerouter.h"
 #include "../common/Upicturetool.h"
 #include "../common/Usimtool.h"
 #include "app/Udefine.h"
@@ -37,27 +38,22 @@ constexpr int EAP_PEAP = 3;
 constexpr int INNER_MSCHAPV2 = 2;
 constexpr int CHART_SAMPLES = 30;
 
-// Passes the adapter's notifications on to the pages as the main window does.
-class Router : public QObject {
+// Passes the adapter's notifications on to the pages, and to the chart while it is open, and counts the status
+// reports.
+class Router : public CPageRouter {
 public:
-    bool event(QEvent* e) override
-    {
-        if (e->type() != QEvent::Type(NotifyMsg()))
-            return QObject::event(e);
-        const auto* n = static_cast<TNotifyEvent*>(e);
-        if (Adapter && (n->Code == 3 || n->Code == 4 || n->Code == 7)) {
-            for (TPropertyPageFrame* page : Pages)
-                page->AdapterEvent(Adapter, n->Code, n->Value);
-            if (Chart)
-                Chart->ChartAdapterEvent(Adapter, n->Code, n->Value);
-            Reports += n->Code == 3;
-        }
-        return true;
-    }
-    CNICAdapter* Adapter = nullptr;
-    QList<TPropertyPageFrame*> Pages;
     TFormChart* Chart = nullptr;
     int Reports = 0;
+
+protected:
+    void Notify(TNotifyEvent& n) override
+    {
+        if (!IsReport(n))
+            return;
+        if (Chart)
+            Chart->ChartAdapterEvent(Adapter, n.Code, n.Value);
+        Reports += n.Code == 3;
+    }
 };
 
 bool FindSite(CNICAdapter& adapter, const char* ssid, TSSiteEntry& found)

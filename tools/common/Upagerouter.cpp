@@ -1,0 +1,20 @@
+#include "Upagerouter.h"
+#include "app/Unotifyevent.h"
+#include "ui/Propertypageframeunit.h"
+
+bool CPageRouter::IsReport(const TNotifyEvent& n) const
+{
+    return Adapter && (n.Code == 3 || n.Code == 4 || n.Code == 7);
+}
+
+bool CPageRouter::event(QEvent* e)
+{
+    if (e->type() != QEvent::Type(NotifyMsg()))
+        return QWidget::event(e);
+    auto* n = static_cast<TNotifyEvent*>(e);
+    if (IsReport(*n))
+        for (TPropertyPageFrame* page : Pages)
+            page->AdapterEvent(Adapter, n->Code, n->Value);
+    Notify(*n);
+    return true;
+}
