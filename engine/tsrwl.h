@@ -257,6 +257,20 @@ TSRWL_FUNCTIONS(TSRWL_DECLARE_TYPE)
 
 #define TSRWL_FUNCTION_COUNT 48
 
+/* Optional export, looked up at load like the others but not required: why the last connect attempt failed.
+ * Returns one of the codes below (TSRWL_CONNECT_ERROR_NONE when the last connect succeeded or none ran) and, when
+ * text is not null and size > 0, copies a one-line detail for the log (UTF-8, NUL-terminated, cut to size at a
+ * character boundary). A library without it only lets the program say that the connect failed. */
+#define TSRWL_CONNECT_ERROR_NONE 0
+#define TSRWL_CONNECT_ERROR_WRONG_KEY 1        /* key or pass phrase refused */
+#define TSRWL_CONNECT_ERROR_WRONG_SECURITY 2   /* security type or cipher not what the network uses */
+#define TSRWL_CONNECT_ERROR_LOGIN_REFUSED 3    /* 802.1x login refused (user, password, method, certificate) */
+#define TSRWL_CONNECT_ERROR_SERVER_UNTRUSTED 4 /* the server's certificate is not trusted */
+#define TSRWL_CONNECT_ERROR_NOT_FOUND 5        /* no network of that name in range */
+#define TSRWL_CONNECT_ERROR_TIMEOUT 6          /* no answer in time */
+#define TSRWL_CONNECT_ERROR_OTHER 7            /* any other failure; the detail says which */
+typedef int32_t (*TSRWL_GetLastConnectError_t)(char* text, int32_t size);
+
 #ifdef __cplusplus
 }
 

@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 
 PACKAGES=(g++ cmake make pkg-config qt6-base-dev qt6-base-dev-tools libsimpleini-dev libudev-dev libsystemd-dev libjpeg-dev
           libssl-dev libgtest-dev libgmock-dev libbenchmark-dev fonts-liberation2 fonts-dejavu-core xvfb xauth
-          dbus-daemon xdotool time libnl-genl-3-dev python3-dbusmock)
+          dbus-daemon xdotool time libnl-genl-3-dev python3-dbusmock ccache)
 
 install_missing() {
     local missing=()
@@ -29,8 +29,12 @@ build() { # dir, extra cmake arguments...
     local dir=$1
     shift
     local launcher=()
-    # Rebuilds in several checkouts share one compiler cache where the machine has one.
-    command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+    # Rebuilds in several checkouts share one compiler cache: paths inside the checkout are hashed relative to
+    # it, so a clone in another folder hits what this one compiled.
+    if command -v ccache >/dev/null; then
+        launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+        export CCACHE_BASEDIR=$PWD CCACHE_NOHASHDIR=1
+    fi
     cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo ${CI:+-DWLANUTIL_WERROR=ON} "${launcher[@]}" "$@" >/dev/null
     cmake --build "$dir" -j"$(nproc)"
 }
