@@ -72,6 +72,7 @@ void CNICAdapter::Initial()
     DebugPrint("CNICAdapter::Initial()");
     char domain[256] = {};
     char driver[256] = {};
+    bool startHandedOver = false;
     {
         CTSLibLock lock(m_Stop);
         if (!lock)
@@ -84,6 +85,9 @@ void CNICAdapter::Initial()
         m_MacAddress = MacText(mac);
         g_TSLib.TSRWL_GetWLANDomain(domain);
         g_TSLib.TSRWL_GetWLANDriverPath(driver);
+        // A library for adapters that the system's manager already serves answers 1: the adapter stays with
+        // the manager until the user agrees to take it (then the setting below holds that choice).
+        startHandedOver = g_TSLib.TSRWL_Get_ZeroConfig && g_TSLib.TSRWL_Get_ZeroConfig() == TSRWL_OK;
     }
     domain[sizeof domain - 1] = '\0';
     driver[sizeof driver - 1] = '\0';
@@ -121,7 +125,7 @@ void CNICAdapter::Initial()
     if (!service)
         StartSiteSurvey();
     if (g_Var.OsKind >= 7) {
-        m_EnableZeroCfg = ReadSet(QStringLiteral("EnableZeroCfg"), false);
+        m_EnableZeroCfg = ReadSet(QStringLiteral("EnableZeroCfg"), startHandedOver);
         AddToDo(&CNICAdapter::DoSetZeroCfg);
     } else {
         m_EnableZeroCfg = false;

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <pwd.h>
 #include <random>
 #include <sys/utsname.h>
 #include <thread>
@@ -90,6 +91,21 @@ std::string Field(const char* field, size_t size)
     return std::string(field, strnlen(field, size));
 }
 
+std::string CurrentUser()
+{
+    passwd entry{};
+    passwd* found = nullptr;
+    char buffer[4096];
+    if (getpwuid_r(getuid(), &entry, buffer, sizeof buffer, &found) != 0 || !found)
+        return {};
+    return found->pw_name;
+}
+
+bool IsAnySsid(const WLProfile& profile, const std::string& ssid)
+{
+    return profile.FuncMode == 0 && profile.NetworkMode == 1 && (ssid.empty() || ssid == "ANY");
+}
+
 void MaskOfPrefix(uint32_t prefix, uint8_t (&mask)[TSRWL_IP_SIZE])
 {
     for (uint32_t i = 0; i < 4; ++i) {
@@ -140,6 +156,7 @@ std::vector<CNetAdapter::Device> CNetAdapter::WirelessDevices()
 
 bool CNetAdapter::Detect(const std::string& wanted, std::string& description)
 {
+    HandBackLeftover();
     const std::string want = Upper(wanted);
     for (const Device& d : WirelessDevices()) {
         const std::string id = HardwareId(d.iface);
@@ -253,7 +270,7 @@ bool CNetAdapter::FillStatus(WLANStatus& status)
     status.DotMode = DotModeOf(mhz, maxRate);
     status.TxRate = uint8_t(std::min<uint64_t>(wireless["Bitrate"].Number() / 500, 255));
     status.AuthMode = ours ? uint32_t(m_applied->AuthenticationMode) : 0;
-    status.TxPower = ours ? uint32_t((accessPoint ? m_applied->APtxPwrLevel : m_applied->txPwrLevel) & 3) : 3;
+    status.TxPower = 0; // the radio's own level (0 = the highest): the manager does not change it
     status.RxBytes = Counter(m_iface, "rx_bytes");
     status.TxBytes = Counter(m_iface, "tx_bytes");
     status.TotalReceived = Counter(m_iface, "rx_packets");
@@ -314,15 +331,36 @@ std::vector<TSSiteEntry> CNetAdapter::ScanResults()
     return entries;
 }
 
-// "ANY" or no name: the strongest open network that announces its name.
-std::string CNetAdapter::ResolveAnySsid()
+// "ANY" joins no network the manager does not know: the manager picks among its own connections (a
+// connection object "/"), or the link the device already has stays.
+bool CNetAdapter::ConnectKnown(const WLProfile& profile)
 {
-    const TSSiteEntry* best = nullptr;
-    const std::vector<TSSiteEntry> entries = ScanResults();
-    for (const TSSiteEntry& e : entries)
-        if (e.Security == 0 && e.SsidLength > 0 && e.NetworkMode == 1 && (!best || e.Rssi > best->Rssi))
-            best = &e;
-    return best ? std::string(reinterpret_cast<const char*>(best->Ssid), best->SsidLength) : std::string();
+    if (profile.ApplyNetwork)
+        SimLogOnce("fixed IP settings of a profile without a network name are not applied: the network manager's "
+                   "own connection keeps its settings");
+    const auto current = m_bus.Get(m_device, CNetBus::DeviceIface, "ActiveConnection");
+    std::string active = current ? current->Text() : "";
+    const bool linked = !active.empty() && active != "/" && DeviceState() == kStateActivated;
+    const bool ok = linked || m_bus.Call(
+                                  CNetBus::ManagerPath, CNetBus::ManagerIface, "ActivateConnection",
+                                  [&](sd_bus_message* m) {
+                                      return sd_bus_message_append(m, "ooo", "/", m_device.c_str(), "/");
+                                  },
+                                  [&](sd_bus_message* m) {
+                                      const char* path = nullptr;
+                                      const int r = sd_bus_message_read(m, "o", &path);
+                                      active = path ? path : "";
+                                      return r;
+                                  });
+    if (!ok) {
+        SimLog("no network the manager knows is in range for profile \"%s\" (%s)",
+               Field(profile.ProfileName, sizeof profile.ProfileName).c_str(), m_bus.LastError().c_str());
+        return false;
+    }
+    m_applied = profile;
+    m_active = active;
+    m_downReported = false;
+    return WaitForOutcome(active);
 }
 
 bool CNetAdapter::Activate(const NetSettings& settings, std::string& active)
@@ -380,12 +418,15 @@ bool CNetAdapter::Connect(const WLProfile& profile)
 {
     if (!Choose())
         return false;
+    for (const std::string& name : UnappliedSettings(profile))
+        SimLogOnce(name + " is not supported on this system's network manager: the profile's value is not applied");
+    const std::string ssid = Field(profile.Ssid1, sizeof profile.Ssid1);
+    if (IsAnySsid(profile, ssid))
+        return ConnectKnown(profile);
     NetConnectPlace place;
     place.iface = m_iface;
     place.uuid = NewUuid();
-    std::string ssid = Field(profile.Ssid1, sizeof profile.Ssid1);
-    if (profile.FuncMode == 0 && profile.NetworkMode == 1 && (ssid.empty() || ssid == "ANY"))
-        ssid = ResolveAnySsid();
+    place.user = CurrentUser();
     place.ssid.assign(ssid.begin(), ssid.end());
     if (profile.FuncMode == 0 && profile.NetworkMode == 1) {
         const std::vector<TSSiteEntry> seen = ScanResults();
@@ -492,7 +533,7 @@ bool CNetAdapter::Renew()
 
 bool CNetAdapter::HandOver(bool toManager)
 {
-    if (!Choose() || !m_bus.SetBool(m_device, CNetBus::DeviceIface, "Autoconnect", toManager))
+    if (!Choose() || !(toManager ? HandBack() : TakeAutoconnect()))
         return false;
     const auto active = m_bus.Get(m_device, CNetBus::DeviceIface, "ActiveConnection");
     const std::string current = active ? active->Text() : "";
@@ -510,12 +551,66 @@ bool CNetAdapter::HandOver(bool toManager)
     return true;
 }
 
+bool CNetAdapter::TakeAutoconnect()
+{
+    if (!m_taken) {
+        const auto autoconnect = m_bus.Get(m_device, CNetBus::DeviceIface, "Autoconnect");
+        if (!autoconnect)
+            return false;
+        m_taken = Taken{m_iface, autoconnect->Number() != 0};
+        // On disk before it changes: a program killed while it holds the device has it given back at the next
+        // start.
+        if (!m_handBackFile.empty() &&
+            (!MakePrivateDirs(m_handBackFile.substr(0, m_handBackFile.rfind('/'))) ||
+             !WriteFileAtomic(m_handBackFile, m_iface + "\n" + (m_taken->autoconnect ? "1" : "0") + "\n")))
+            SimLog("cannot keep the device's autoconnect in %s: after a crash it stays off",
+                   m_handBackFile.c_str());
+    }
+    return m_bus.SetBool(m_device, CNetBus::DeviceIface, "Autoconnect", false);
+}
+
+bool CNetAdapter::HandBack()
+{
+    if (!m_taken)
+        return true;
+    // Found by interface name: the device may have been plugged in again (a new object) since it was taken.
+    const std::vector<Device> devices = WirelessDevices();
+    const auto device = std::find_if(devices.begin(), devices.end(),
+                                     [&](const Device& d) { return d.iface == m_taken->iface; });
+    if (device == devices.end() ||
+        !m_bus.SetBool(device->path, CNetBus::DeviceIface, "Autoconnect", m_taken->autoconnect))
+        return false;
+    m_taken.reset();
+    if (!m_handBackFile.empty())
+        unlink(m_handBackFile.c_str());
+    return true;
+}
+
+void CNetAdapter::HandBackLeftover()
+{
+    std::string text;
+    if (m_taken || m_handBackFile.empty() || !ReadFileText(m_handBackFile, text))
+        return;
+    const size_t end = text.find('\n');
+    const std::string iface = text.substr(0, end), value = end == std::string::npos ? "" : text.substr(end + 1);
+    if (iface.empty() || (value != "0\n" && value != "1\n")) {
+        SimLog("%s is not a record of a device's autoconnect; it is removed", m_handBackFile.c_str());
+        unlink(m_handBackFile.c_str());
+        return;
+    }
+    m_taken = Taken{iface, value == "1\n"};
+    if (!HandBack()) {
+        m_taken.reset(); // tried again at the next detection
+        return;
+    }
+    SimLog("the autoconnect of %s is set back to %s: the program that had taken the device ended without "
+           "giving it back",
+           iface.c_str(), value == "1\n" ? "on" : "off");
+}
+
 bool CNetAdapter::HandedOver()
 {
-    if (!Choose())
-        return false;
-    const auto autoconnect = m_bus.Get(m_device, CNetBus::DeviceIface, "Autoconnect");
-    return autoconnect && autoconnect->Number() != 0;
+    return Choose() && !m_taken;
 }
 
 std::optional<NetMac> CNetAdapter::Mac()

@@ -11,10 +11,16 @@
 // The wireless device the library works on, seen through the network manager: which device it is, its link
 // status and scan results, connecting it with a profile, its IP settings, and handing it to the manager.
 // The first wireless device the manager manages is taken until a detection names another.
+// Taking the device from the manager switches its autoconnect off; the value it had is kept in memory and in
+// `handBackFile`, so that handing back, the end of the library or, after a crash, the next detection sets it
+// as it was.
 
 class CNetAdapter {
 public:
-    explicit CNetAdapter(CNetBus& bus) : m_bus(bus) {}
+    explicit CNetAdapter(CNetBus& bus, std::string handBackFile = {})
+        : m_bus(bus), m_handBackFile(std::move(handBackFile))
+    {
+    }
 
     // Looks for a managed wireless device whose hardware id contains `wanted` (any device when it is empty,
     // or the interface named so); it becomes the library's device.
@@ -39,7 +45,11 @@ public:
     bool Renew();
     // true: let the manager connect the device on its own; false: take it back.
     bool HandOver(bool toManager);
+    // Whether the manager has the device, that is, the library has not taken it.
     bool HandedOver();
+    // Sets the autoconnect of a device the library took back as it was; false when that failed (the record
+    // stays for a later try).
+    bool HandBack();
     std::optional<NetMac> Mac();
     std::vector<NetMac> Stations();
     std::string DriverFile();
@@ -58,7 +68,9 @@ private:
     uint32_t DeviceState();
     bool OursActive();
     std::optional<NetProps> ActivePoint();
-    std::string ResolveAnySsid();
+    bool ConnectKnown(const WLProfile& profile);
+    bool TakeAutoconnect();
+    void HandBackLeftover();
     bool Activate(const NetSettings& settings, std::string& active);
     bool WaitForOutcome(const std::string& active);
     void ReportDown(uint32_t state);
@@ -70,4 +82,10 @@ private:
     std::string m_active; // our active connection
     std::optional<NetworkInfo> m_ip;
     bool m_downReported = false;
+    struct Taken {
+        std::string iface;
+        bool autoconnect;
+    };
+    std::string m_handBackFile;
+    std::optional<Taken> m_taken; // the device's own autoconnect, while the library holds the device
 };

@@ -19,11 +19,19 @@ constexpr int32_t kFail = kTsrwlFail;
 constexpr size_t kKeptRequests = 4;
 const char kRequestMagic[8] = {'T', 'S', 'R', 'W', 'L', 'N', 'M', '1'};
 
+std::string ProfileBase();
+
 struct Library {
     Library() { SimSetLogTag("tsrwl-net"); }
+    // The end of the program (or of the library) gives a device it took back its own autoconnect.
+    ~Library()
+    {
+        const std::lock_guard guard(lock);
+        adapter.HandBack();
+    }
     std::mutex lock;
     CNetBus bus;
-    CNetAdapter adapter{bus};
+    CNetAdapter adapter{bus, ProfileBase() + "/autoconnect.taken"};
     std::string profileDir = "default";
     std::deque<std::pair<uint32_t, WLProfile>> requests;
     uint32_t nextRequest = 1;
@@ -309,6 +317,13 @@ TSRWL_EXPORT int32_t TSRWL_Set_WZCService(int32_t handOver)
     return lib.adapter.HandOver(handOver != 0) ? TSRWL_OK : kFail;
 }
 
+// 1: the program starts with the device left to the manager until the user agrees to take it (a user who
+// took it before has that choice in the program's settings).
+TSRWL_EXPORT int32_t TSRWL_Get_ZeroConfig(void)
+{
+    return TSRWL_OK;
+}
+
 TSRWL_EXPORT int32_t TSRWL_Get_WZCService(void)
 {
     constexpr int32_t kRunning = 4, kStopped = 1;
@@ -396,7 +411,6 @@ TSRWL_EXPORT int32_t TSRWL_GetAPStationList(void* buffer)
 TSRWL_REFUSED(TSRWL_EnumAvailableDevice, "listing devices by index", (void*, int32_t*))
 TSRWL_REFUSED(TSRWL_RegExportProfile, "exporting profiles", (const char*))
 TSRWL_REFUSED(TSRWL_RegImportProfile, "importing profiles", (const char*))
-TSRWL_REFUSED(TSRWL_Get_ZeroConfig, "the zero-configuration switch", (void))
 TSRWL_REFUSED(TSRWL_Set_ZeroConfig, "the zero-configuration switch", (int32_t))
 TSRWL_REFUSED(TSRWL_SetWLANDomain, "setting the regulatory domain", (const char*))
 TSRWL_REFUSED(TSRWL_GetCurrentProfile, "reading the current profile back", (WLProfile*))

@@ -12,6 +12,9 @@ constexpr uint32_t kPrivacy = 0x1;
 constexpr uint32_t kPairTkip = 0x4, kPairCcmp = 0x8;
 constexpr uint32_t kKeyPsk = 0x100, kKey8021x = 0x200, kKeySae = 0x400;
 
+// A profile's "automatic" or "off" values of what the manager cannot set.
+constexpr int kRateAuto = 15, kFragOff = 2346, kRtsOff = 2347, kPreambleAuto = 2;
+
 // EncryptionMethod values of a profile.
 enum Method { Open = 0, Wep = 1, PskWpa = 2, Wpa = 3, Dynamic8021x = 4, PskWpa2 = 6, Wpa2 = 7 };
 
@@ -42,7 +45,36 @@ NetBytes PathBlob(const std::string& path)
     return blob;
 }
 
-void AddWep(const WLProfile& p, NetProps& security)
+// Channels the manager accepts in band a; any other refuses the whole connection.
+constexpr int kChannelsA[] = {7,   8,   9,   11,  12,  16,  34,  36,  38,  40,  42,  44,  46,  48,  50,
+                              52,  56,  58,  60,  64,  100, 104, 108, 112, 116, 120, 124, 128, 132, 136,
+                              140, 149, 152, 153, 157, 160, 161, 165, 183, 184, 185, 187, 188, 192, 196};
+
+bool IsHex(const std::string& text)
+{
+    return !text.empty() && text.find_first_not_of("0123456789abcdefABCDEF") == std::string::npos;
+}
+
+bool ChannelAccepted(bool bandA, int channel)
+{
+    if (!bandA)
+        return channel >= 1 && channel <= 14;
+    return std::find(std::begin(kChannelsA), std::end(kChannelsA), channel) != std::end(kChannelsA);
+}
+
+// The manager knows 64- and 128-bit keys only: 5 or 13 characters, or 10 or 26 hex digits.
+bool WepKeyAccepted(const std::string& key)
+{
+    const size_t n = key.size();
+    return n == 5 || n == 13 || ((n == 10 || n == 26) && IsHex(key));
+}
+
+bool PassphraseAccepted(const std::string& psk)
+{
+    return (psk.size() >= 8 && psk.size() <= 63) || (psk.size() == 64 && IsHex(psk));
+}
+
+bool AddWep(const WLProfile& p, NetProps& security, std::string& refusal)
 {
     security["key-mgmt"] = "none";
     // 1 = a key given as hex digits or as 5/13 characters, which is what the profile holds in either format.
@@ -51,18 +83,43 @@ void AddWep(const WLProfile& p, NetProps& security)
     const char* keys[] = {p.WEPKey1, p.WEPKey2, p.WEPKey3, p.WEPKey4};
     for (int i = 0; i < 4; ++i) {
         const std::string key = Text(keys[i], sizeof p.WEPKey1);
+        if (!key.empty() && !WepKeyAccepted(key)) {
+            refusal = "WEP key " + std::to_string(i + 1) + " has " + std::to_string(key.size()) +
+                      " characters; the network manager takes only 64- and 128-bit keys (5 or 13 characters, "
+                      "10 or 26 hex digits)";
+            return false;
+        }
         if (!key.empty())
             security["wep-key" + std::to_string(i)] = key;
     }
     security["auth-alg"] = p.AuthenticationMode == 1 ? "shared" : "open";
+    return true;
 }
 
+// A station leaves protocol and cipher to negotiation, as the manager's own clients do; a cell or access
+// point of our own has no peer to negotiate with, so the profile's choice is what it runs.
 void AddWpaFamily(const WLProfile& p, NetProps& security)
 {
+    if (p.FuncMode == 0 && p.NetworkMode == 1)
+        return;
     const bool rsn = p.EncryptionMethod == PskWpa2 || p.EncryptionMethod == Wpa2;
     security["proto"] = std::vector<std::string>{rsn ? "rsn" : "wpa"};
     const std::string cipher = p.WPAEncryptionType == 2 ? "ccmp" : "tkip";
     security["pairwise"] = std::vector<std::string>{cipher};
+}
+
+bool AddPsk(const WLProfile& p, NetProps& security, std::string& refusal)
+{
+    const std::string psk = FIELD(p, WPAPassphrase);
+    if (!PassphraseAccepted(psk)) {
+        refusal = "the pass phrase has " + std::to_string(psk.size()) +
+                  " characters; the network manager takes 8 to 63 characters or 64 hex digits";
+        return false;
+    }
+    security["key-mgmt"] = "wpa-psk";
+    security["psk"] = psk;
+    AddWpaFamily(p, security);
+    return true;
 }
 
 const char* InnerMethod(const WLProfile& p)
@@ -128,14 +185,10 @@ bool AddSecurity(const WLProfile& p, const NetConnectPlace& place, NetSettings& 
     out["802-11-wireless"]["security"] = "802-11-wireless-security";
     switch (method) {
     case Wep:
-        AddWep(p, security);
-        return true;
+        return AddWep(p, security, refusal);
     case PskWpa:
     case PskWpa2:
-        security["key-mgmt"] = "wpa-psk";
-        security["psk"] = FIELD(p, WPAPassphrase);
-        AddWpaFamily(p, security);
-        return true;
+        return AddPsk(p, security, refusal);
     case Wpa:
     case Wpa2:
         security["key-mgmt"] = "wpa-eap";
@@ -160,11 +213,12 @@ uint32_t PrefixOf(const uint8_t (&mask)[TSRWL_IP_SIZE])
 void AddIp(const WLProfile& p, const NetConnectPlace& place, NetSettings& out)
 {
     NetProps& ipv4 = out["ipv4"];
-    out["ipv6"]["method"] = "ignore";
     if (p.FuncMode != 0) {
         ipv4["method"] = "shared"; // clients of the access point get addresses from the manager
+        out["ipv6"]["method"] = "ignore";
         return;
     }
+    out["ipv6"]["method"] = p.NetworkMode == 1 ? "auto" : "link-local";
     if (!place.ip || (place.ip->wNetFlags & 1) == 0) {
         ipv4["method"] = p.NetworkMode == 1 ? "auto" : "link-local";
         return;
@@ -186,7 +240,7 @@ void AddIp(const WLProfile& p, const NetConnectPlace& place, NetSettings& out)
         ipv4["dns"] = dns;
 }
 
-void AddWireless(const WLProfile& p, const NetConnectPlace& place, NetSettings& out)
+bool AddWireless(const WLProfile& p, const NetConnectPlace& place, NetSettings& out, std::string& refusal)
 {
     NetProps& wireless = out["802-11-wireless"];
     wireless["ssid"] = place.ssid;
@@ -195,11 +249,17 @@ void AddWireless(const WLProfile& p, const NetConnectPlace& place, NetSettings& 
     if (ap || p.NetworkMode != 1) {
         const bool bandA = ap ? p.Channel > 14 : p.AdHocBand == 2;
         wireless["band"] = bandA ? "a" : "bg";
+        if (p.Channel > 0 && !ChannelAccepted(bandA, p.Channel)) {
+            refusal = "channel " + std::to_string(p.Channel) + " is not one the network manager accepts in band " +
+                      (bandA ? "a" : "bg");
+            return false;
+        }
         if (p.Channel > 0)
             wireless["channel"] = uint32_t(p.Channel);
     }
     if (ap ? p.ApSSIDHide != 0 : place.hidden)
         wireless["hidden"] = true;
+    return true;
 }
 
 } // namespace
@@ -268,7 +328,29 @@ bool BuildConnection(const WLProfile& p, const NetConnectPlace& place, NetSettin
     connection["type"] = "802-11-wireless";
     connection["interface-name"] = place.iface;
     connection["autoconnect"] = false;
-    AddWireless(p, place, out);
+    // Only this user may see and use the connection, as with the manager's own clients.
+    if (!place.user.empty())
+        connection["permissions"] = std::vector<std::string>{"user:" + place.user + ":"};
+    if (!AddWireless(p, place, out, refusal))
+        return false;
     AddIp(p, place, out);
     return AddSecurity(p, place, out, refusal);
+}
+
+std::vector<std::string> UnappliedSettings(const WLProfile& p)
+{
+    const bool ap = p.FuncMode != 0;
+    const std::pair<bool, const char*> asked[] = {
+        {(ap ? p.APtxPwrLevel : p.txPwrLevel) != 0, "transmit power"},
+        {p.TxRate != 0 && p.TxRate != kRateAuto, "a fixed transmit rate"},
+        {p.FragThreshold > 0 && p.FragThreshold < kFragOff, "the fragmentation threshold"},
+        {p.RTSThreshold > 0 && p.RTSThreshold < kRtsOff, "the RTS threshold"},
+        {p.PreambleMode != (ap ? 0 : kPreambleAuto), "the preamble"},
+        {p.PowerMode != 0, "power saving"},
+    };
+    std::vector<std::string> names;
+    for (const auto& [set, name] : asked)
+        if (set)
+            names.emplace_back(name);
+    return names;
 }

@@ -4,6 +4,7 @@
 #include "engine/tsrwl.h"
 
 #include <string>
+#include <vector>
 
 // How the adapter library's records and the network manager's words meet: the scan's security code of an
 // access point, signal and band codes, and the connection settings that carry a profile.
@@ -23,6 +24,7 @@ bool IpBytes(const std::string& text, uint8_t (&ip)[TSRWL_IP_SIZE]);
 struct NetConnectPlace {
     std::string iface;
     std::string uuid;
+    std::string user; // the only user the connection is for
     NetBytes ssid;       // the network's name bytes (a profile's empty or "ANY" name already resolved)
     bool hidden = false; // not seen by the last scan
     std::string caCertFile;
@@ -35,3 +37,7 @@ struct NetConnectPlace {
 // for something the manager cannot give (the caller logs it and does not connect).
 bool BuildConnection(const WLProfile& profile, const NetConnectPlace& place, NetSettings& out,
                      std::string& refusal);
+
+// What the profile asks for that the manager offers no control of, so it stays as the driver has it: a short
+// name of each, for the log. Values that mean "automatic" or "off" ask for nothing.
+std::vector<std::string> UnappliedSettings(const WLProfile& profile);

@@ -3,15 +3,112 @@
 The networkmanager template of python-dbusmock, plus what the library uses and the template lacks:
 AddAndActivateConnection2 (it keeps the settings and options it was given, for the test to read back), the
 devices' Autoconnect, Ip4Config and Disconnect, and a choice of how the next activation ends.
+
+Like the manager, it refuses what the manager refuses: every settings map goes through libnm's own
+verification, a connection whose UUID is already there is refused, volatile connections are forgotten when
+their activation ends, and activating the connection "/" picks among the connections already known.
 '''
 # pylint: disable=wildcard-import,unused-wildcard-import,invalid-name
 import dbus
 import dbusmock
 from dbusmock.templates.networkmanager import *  # noqa: F401,F403 (the template's mock methods come along)
 from dbusmock.templates import networkmanager as nm
-from gi.repository import GLib
+import gi
+gi.require_version('NM', '1.0')
+from gi.repository import GLib, NM  # noqa: E402 (the version is chosen first)
 
-STANDIN = {'outcome': 'activate', 'settings': {}, 'options': {}, 'count': 0}
+STANDIN = {'outcome': 'activate', 'settings': {}, 'options': {}, 'count': 0, 'volatile': set(),
+           'changes': {'added': 0, 'activated': 0, 'deactivated': 0, 'disconnected': 0}}
+INVALID = 'org.freedesktop.NetworkManager.Settings.Connection.InvalidProperty'
+
+
+def _plain(value):
+    '''A value as GLib.Variant takes it, for its D-Bus type.'''
+    if isinstance(value, dbus.Dictionary):
+        wrap = value.signature.endswith('v') and len(value.signature) == 2
+        return {_plain(k): _variant(v) if wrap else _plain(v) for k, v in value.items()}
+    if isinstance(value, (dbus.ByteArray, bytes)):
+        return bytes(value)
+    if isinstance(value, dbus.Array):
+        if value.signature == 'y':
+            return bytes(value)
+        return [_variant(v) if value.signature == 'v' else _plain(v) for v in value]
+    if isinstance(value, dbus.Struct):
+        return tuple(_plain(v) for v in value)
+    if isinstance(value, (dbus.Boolean, bool)):
+        return bool(value)
+    if isinstance(value, str):
+        return str(value)
+    return int(value)
+
+
+SCALARS = [(dbus.Boolean, 'b'), (dbus.Byte, 'y'), (dbus.Int16, 'n'), (dbus.UInt16, 'q'), (dbus.Int32, 'i'),
+           (dbus.UInt32, 'u'), (dbus.Int64, 'x'), (dbus.UInt64, 't'), (dbus.Double, 'd'),
+           (dbus.ObjectPath, 'o'), (dbus.String, 's')]
+
+
+def _signature(value):
+    for kind, code in SCALARS:
+        if isinstance(value, kind):
+            return code
+    if isinstance(value, (dbus.ByteArray, bytes)):
+        return 'ay'
+    if isinstance(value, bool):
+        return 'b'
+    if isinstance(value, str):
+        return 's'
+    if isinstance(value, dbus.Dictionary):
+        return 'a{' + value.signature + '}'
+    if isinstance(value, dbus.Array):
+        return 'a' + value.signature
+    if isinstance(value, dbus.Struct):
+        return '(' + ''.join(_signature(v) for v in value) + ')'
+    raise TypeError('no D-Bus type for %r' % (value,))
+
+
+def _variant(value):
+    return GLib.Variant(_signature(value), _plain(value))
+
+
+def verify(settings):
+    '''libnm's verification of a connection, as the manager runs it on what it is sent.'''
+    try:
+        connection = NM.SimpleConnection.new_from_dbus(_variant(settings))
+        connection.verify()
+        connection.verify_secrets()
+    except GLib.Error as error:
+        raise dbus.exceptions.DBusException(error.message, name=INVALID)
+
+
+def _known_connections():
+    return [str(c) for c in dbusmock.get_object(nm.SETTINGS_OBJ).Get(nm.SETTINGS_IFACE, 'Connections')]
+
+
+def _remember(path):
+    settings = dbusmock.get_object(nm.SETTINGS_OBJ)
+    settings.Set(nm.SETTINGS_IFACE, 'Connections', dbus.Array(_known_connections() + [path], signature='o'))
+
+
+def _forget(path):
+    '''A volatile connection goes with the end of its activation.'''
+    if path not in STANDIN['volatile']:
+        return
+    STANDIN['volatile'].discard(path)
+    settings = dbusmock.get_object(nm.SETTINGS_OBJ)
+    settings.Set(nm.SETTINGS_IFACE, 'Connections',
+                 dbus.Array([c for c in _known_connections() if c != path], signature='o'))
+    dbusmock.get_object(nm.MAIN_OBJ).RemoveObject(path)
+
+
+def _end_active(device):
+    '''Ends the device's activation, as a new one on the device or a disconnect does.'''
+    active = str(dbusmock.get_object(device).Get(nm.DEVICE_IFACE, 'ActiveConnection'))
+    if active == '/' or active not in [str(a) for a in dbusmock.get_object(nm.MANAGER_OBJ).Get(
+            nm.MANAGER_IFACE, 'ActiveConnections')]:
+        return
+    connection = str(dbusmock.get_object(active).Get(nm.ACTIVE_CONNECTION_IFACE, 'Connection'))
+    nm.RemoveActiveConnection(dbusmock.get_object(nm.MAIN_OBJ), device, active)
+    _forget(connection)
 
 DEVICE_STATE = {'activate': 100, 'fail': 40, 'stall': 50}
 MODE = {'infrastructure': 2, 'adhoc': 1, 'ap': 3}
@@ -24,6 +121,7 @@ def _set(path, iface, name, value):
 
 
 def _fail_later(device, active):
+    _forget(str(dbusmock.get_object(active).Get(nm.ACTIVE_CONNECTION_IFACE, 'Connection')))
     _set(device, nm.DEVICE_IFACE, 'StateReason', dbus.Struct((dbus.UInt32(120), dbus.UInt32(7)), signature='uu'))
     _set(device, nm.DEVICE_IFACE, 'State', dbus.UInt32(120))
     _set(device, nm.DEVICE_IFACE, 'ActiveConnection', dbus.ObjectPath('/'))
@@ -46,12 +144,22 @@ def _matching_point(device, ssid):
 
 
 def add_and_activate2(self, settings, device, _specific, options):
+    verify(settings)
+    uuid = str(settings['connection']['uuid'])
+    for known in _known_connections():
+        if str(dbusmock.get_object(known).settings['connection']['uuid']) == uuid:
+            raise dbus.exceptions.DBusException('a connection with UUID %s exists already' % uuid, name=INVALID)
     STANDIN['settings'] = settings
     STANDIN['options'] = options
     STANDIN['count'] += 1
+    STANDIN['changes']['added'] += 1
     name = 'Standin%d' % STANDIN['count']
     conn_path = '/org/freedesktop/NetworkManager/Settings/' + name
+    _end_active(device)
     self.AddObject(conn_path, nm.CSETTINGS_IFACE, {}, [])
+    _remember(conn_path)
+    if str(options.get('persist', '')) == 'volatile':
+        STANDIN['volatile'].add(conn_path)
     conn = dbusmock.get_object(conn_path)
     conn.settings = settings
     conn.AddMethod(nm.CSETTINGS_IFACE, 'GetSettings', '', 'a{sa{sv}}', lambda obj: obj.settings)
@@ -75,7 +183,34 @@ def add_and_activate2(self, settings, device, _specific, options):
     return (dbus.ObjectPath(conn_path), dbus.ObjectPath(active), dbus.Dictionary({}, signature='sv'))
 
 
+def activate(self, connection, device, specific):
+    '''The connection "/" lets the manager choose: the first known connection whose network is in range.'''
+    if str(connection) == '/':
+        points = {bytes(dbusmock.get_object(p).Get(nm.ACCESS_POINT_IFACE, 'Ssid')): p
+                  for p in dbusmock.get_object(device).access_points}
+        known = [(c, points.get(bytes(dbusmock.get_object(c).settings['802-11-wireless'].get('ssid', b''))))
+                 for c in _known_connections()]
+        known = [(c, p) for c, p in known if p]
+        if not known:
+            raise dbus.exceptions.DBusException('No suitable connection found',
+                                                name='org.freedesktop.NetworkManager.UnknownConnection')
+        connection, specific = known[0]
+    STANDIN['changes']['activated'] += 1
+    _end_active(device)
+    active = nm.activate_connection(self, connection, device, specific)
+    _set(device, nm.WIRELESS_DEVICE_IFACE, 'ActiveAccessPoint', dbus.ObjectPath(specific))
+    return active
+
+
+def deactivate(_self, active):
+    STANDIN['changes']['deactivated'] += 1
+    for device in dbusmock.get_object(active).Get(nm.ACTIVE_CONNECTION_IFACE, 'Devices'):
+        _end_active(str(device))
+
+
 def device_disconnect(self):
+    STANDIN['changes']['disconnected'] += 1
+    _end_active(self.path)
     dbusmock.get_object(nm.MAIN_OBJ).SetDeviceDisconnected(self.path)
     _set(self.path, nm.WIRELESS_DEVICE_IFACE, 'ActiveAccessPoint', dbus.ObjectPath('/'))
 
@@ -85,6 +220,8 @@ def load(mock, parameters):
     manager = dbusmock.get_object(nm.MANAGER_OBJ)
     manager.AddMethod(nm.MANAGER_IFACE, 'AddAndActivateConnection2', 'a{sa{sv}}ooa{sv}', 'ooa{sv}',
                       add_and_activate2)
+    manager.AddMethod(nm.MANAGER_IFACE, 'ActivateConnection', 'ooo', 'o', activate)
+    manager.AddMethod(nm.MANAGER_IFACE, 'DeactivateConnection', 'o', '', deactivate)
 
 
 @dbus.service.method(dbusmock.MOCK_IFACE, in_signature='ss', out_signature='s')
@@ -123,3 +260,35 @@ def AddIp4Config(self, device, address, gateway, prefix):
     }, [])
     _set(device, nm.DEVICE_IFACE, 'Ip4Config', dbus.ObjectPath(path))
     return path
+
+
+@dbus.service.method(dbusmock.MOCK_IFACE, in_signature='ssss', out_signature='s')
+def ConnectSaved(self, device, name, ssid, psk):
+    '''The user's own saved WPA2 connection to the network `ssid` (IPv6 automatic, autoconnect on), active on
+    the device as the manager would have made it. Returns the active connection.'''
+    settings = dbus.Dictionary({
+        'connection': dbus.Dictionary({'id': name, 'uuid': '4f1b9c2e-7d3a-4e8b-9a61-2c5d8e0f7b13',
+                                       'type': '802-11-wireless', 'autoconnect': True}, signature='sv'),
+        '802-11-wireless': dbus.Dictionary({'ssid': dbus.ByteArray(ssid.encode()), 'mode': 'infrastructure'},
+                                           signature='sv'),
+        '802-11-wireless-security': dbus.Dictionary({'key-mgmt': 'wpa-psk', 'psk': psk}, signature='sv'),
+        'ipv4': dbus.Dictionary({'method': 'auto'}, signature='sv'),
+        'ipv6': dbus.Dictionary({'method': 'auto'}, signature='sv'),
+    }, signature='sa{sv}')
+    verify(settings)
+    path = '/org/freedesktop/NetworkManager/Settings/' + name
+    self.AddObject(path, nm.CSETTINGS_IFACE, {}, [])
+    saved = dbusmock.get_object(path)
+    saved.settings = settings
+    saved.AddMethod(nm.CSETTINGS_IFACE, 'GetSettings', '', 'a{sa{sv}}', lambda obj: obj.settings)
+    _remember(path)
+    changes = dict(STANDIN['changes'])
+    active = activate(dbusmock.get_object(nm.MANAGER_OBJ), path, device, '/')
+    STANDIN['changes'] = changes  # the user's own doing, not the library's
+    return active
+
+
+@dbus.service.method(dbusmock.MOCK_IFACE, in_signature='', out_signature='a{su}')
+def Changes(_self):
+    '''How often connections were added, activated and deactivated, and devices disconnected.'''
+    return dbus.Dictionary(STANDIN['changes'], signature='su')

@@ -69,6 +69,18 @@ std::string TakePath(sd_bus_message* reply)
     return result;
 }
 
+void ReadSettings(sd_bus_message* reply, NetSettings& settings)
+{
+    sd_bus_message_enter_container(reply, 'a', "{sa{sv}}");
+    while (sd_bus_message_enter_container(reply, 'e', "sa{sv}") > 0) {
+        const char* name = nullptr;
+        sd_bus_message_read(reply, "s", &name);
+        CNetBus::ReadProps(reply, settings[name]);
+        sd_bus_message_exit_container(reply);
+    }
+    sd_bus_message_exit_container(reply);
+}
+
 } // namespace
 
 NmStandin::NmStandin(std::string dir) : m_dir(std::move(dir)) {}
@@ -80,7 +92,10 @@ NmStandin::~NmStandin()
 
 bool NmStandin::Available()
 {
-    return access(kPython, X_OK) == 0 && system("/usr/bin/python3 -c 'import dbusmock' 2>/dev/null") == 0 &&
+    // The stand-in checks every connection with libnm's own verification (python3-gi, gir1.2-nm-1.0).
+    return access(kPython, X_OK) == 0 &&
+           system("/usr/bin/python3 -c 'import dbusmock, gi; gi.require_version(\"NM\", \"1.0\")' 2>/dev/null") ==
+               0 &&
            system("command -v dbus-daemon >/dev/null") == 0;
 }
 
@@ -195,14 +210,7 @@ NetSettings NmStandin::LastSettings(NetProps* options)
     sd_bus_message* reply = CallMock("LastConnection", "");
     if (!reply)
         return settings;
-    sd_bus_message_enter_container(reply, 'a', "{sa{sv}}");
-    while (sd_bus_message_enter_container(reply, 'e', "sa{sv}") > 0) {
-        const char* name = nullptr;
-        sd_bus_message_read(reply, "s", &name);
-        CNetBus::ReadProps(reply, settings[name]);
-        sd_bus_message_exit_container(reply);
-    }
-    sd_bus_message_exit_container(reply);
+    ReadSettings(reply, settings);
     NetProps ignored;
     CNetBus::ReadProps(reply, options ? *options : ignored);
     sd_bus_message_unref(reply);
@@ -243,4 +251,35 @@ std::string NmStandin::AddIp4Config(const std::string& device, const char* addre
 {
     sd_bus_message* reply = CallMock("AddIp4Config", "sssu", device.c_str(), address, gateway, prefix);
     return TakePath(reply);
+}
+
+std::string NmStandin::ConnectSaved(const std::string& device, const char* name, const char* ssid, const char* psk)
+{
+    return TakePath(CallMock("ConnectSaved", "ssss", device.c_str(), name, ssid, psk));
+}
+
+NetSettings NmStandin::SettingsOf(const std::string& connection)
+{
+    NetSettings settings;
+    sd_bus_message* reply = nullptr;
+    if (sd_bus_call_method(m_bus, CNetBus::Service, connection.c_str(),
+                           "org.freedesktop.NetworkManager.Settings.Connection", "GetSettings", nullptr, &reply,
+                           "") >= 0)
+        ReadSettings(reply, settings);
+    sd_bus_message_unref(reply);
+    return settings;
+}
+
+std::map<std::string, uint32_t> NmStandin::Changes()
+{
+    std::map<std::string, uint32_t> changes;
+    sd_bus_message* reply = CallMock("Changes", "");
+    if (reply && sd_bus_message_enter_container(reply, 'a', "{su}") >= 0) {
+        const char* name = nullptr;
+        uint32_t count = 0;
+        while (sd_bus_message_read(reply, "{su}", &name, &count) > 0)
+            changes[name] = count;
+    }
+    sd_bus_message_unref(reply);
+    return changes;
 }

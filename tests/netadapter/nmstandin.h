@@ -2,6 +2,7 @@
 
 #include "netadapter/Netvalue.h"
 
+#include <map>
 #include <string>
 #include <sys/types.h>
 #include <systemd/sd-bus.h>
@@ -32,6 +33,11 @@ public:
     void SetProperty(const std::string& path, const char* iface, const char* name, const char* type, ...);
     std::string AddIp4Config(const std::string& device, const char* address, const char* gateway,
                              uint32_t prefix);
+    // The user's own saved WPA2 connection, active on the device; returns the active connection.
+    std::string ConnectSaved(const std::string& device, const char* name, const char* ssid, const char* psk);
+    NetSettings SettingsOf(const std::string& connection);
+    // How often connections were added or activated, deactivated, and devices disconnected (by clients).
+    std::map<std::string, uint32_t> Changes();
 
 private:
     sd_bus_message* CallMock(const char* member, const char* types, ...);

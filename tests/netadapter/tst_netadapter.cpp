@@ -6,7 +6,9 @@
 
 #include <chrono>
 #include <cstring>
+#include <pwd.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -27,6 +29,12 @@ WLProfile Station(const char* name, const char* ssid, int method)
     p.AuthenticationMode = 2;
     p.WPAEncryptionType = 1;
     return p;
+}
+
+std::string UserName()
+{
+    const passwd* entry = getpwuid(getuid());
+    return entry ? entry->pw_name : "";
 }
 
 std::string Bytes(const NetValue& v)
@@ -161,13 +169,13 @@ TEST_F(NetAdapterTest, ConnectCarriesEachSecurityKindIntoTheConnectionSettings)
           {"wep-key-type", "1"}},
          {}},
         {&psk,
-         {{"key-mgmt", "wpa-psk"}, {"psk", "harbor-2026-office"}, {"proto", "rsn"}, {"pairwise", "ccmp"}},
+         {{"key-mgmt", "wpa-psk"}, {"psk", "harbor-2026-office"}, {"proto", ""}, {"pairwise", ""}},
          {}},
         {&peap,
-         {{"key-mgmt", "wpa-eap"}, {"proto", "wpa"}, {"pairwise", "tkip"}},
+         {{"key-mgmt", "wpa-eap"}, {"proto", ""}, {"pairwise", ""}},
          {{"eap", "peap"}, {"phase2-auth", "gtc"}, {"identity", "CORP\\alice"}, {"password", "s3cret"}}},
         {&ttls,
-         {{"key-mgmt", "wpa-eap"}, {"proto", "rsn"}, {"pairwise", "ccmp"}},
+         {{"key-mgmt", "wpa-eap"}, {"proto", ""}, {"pairwise", ""}},
          {{"eap", "ttls"}, {"phase2-auth", "mschap"}, {"identity", "CORP\\bob"}}},
     };
     const auto text = [](const NetValue& v) {
@@ -192,6 +200,8 @@ TEST_F(NetAdapterTest, ConnectCarriesEachSecurityKindIntoTheConnectionSettings)
         EXPECT_EQ(Bytes(s["802-11-wireless"]["ssid"]), std::string(c.profile->Ssid1));
         EXPECT_EQ(s["802-11-wireless"]["mode"].Text(), "infrastructure");
         EXPECT_EQ(s["ipv4"]["method"].Text(), "auto");
+        EXPECT_EQ(s["ipv6"]["method"].Text(), "auto") << name;
+        EXPECT_EQ(text(s["connection"]["permissions"]), "user:" + UserName() + ":") << name;
         EXPECT_EQ(s.count("802-11-wireless-security"), c.security.empty() ? 0u : 1u) << name;
         for (const auto& [key, value] : c.security)
             EXPECT_EQ(text(s["802-11-wireless-security"][key]), value) << name << " " << key;
@@ -230,18 +240,36 @@ TEST_F(NetAdapterTest, StatusFollowsTheActivePointAfterAConnect)
     EXPECT_EQ(mac[5], 0x66);
 }
 
-TEST_F(NetAdapterTest, AnyNetworkJoinsTheStrongestOpenOneAndFixedAddressesGoAlong)
+TEST_F(NetAdapterTest, AnyNetworkJoinsOnlyWhatTheManagerKnowsAndFixedAddressesGoAlong)
 {
-    WLProfile any = Station("Default", "ANY", 0);
-    any.ApplyNetwork = 1;
-    any.NetInfo.wNetFlags = 1;
+    // Nothing known in range: "ANY" joins none, though open networks are there.
+    ASSERT_EQ(s_lib.TSRWL_Disconnect(), TSRWL_OK);
+    const uint32_t added = s_nm->Changes()["added"];
+    EXPECT_NE(Apply(Station("Default", "ANY", 0)), TSRWL_OK);
+    EXPECT_NE(Apply(Station("Default", "", 0)), TSRWL_OK);
+    EXPECT_EQ(s_nm->Changes()["added"], added) << "no connection of its own";
+
+    // The user's own network: the link it has stays, and after a disconnect the manager picks it again.
+    const std::string home = s_nm->ConnectSaved(s_device, "Home", "Harbor-Office", "harbor-2026-office");
+    uint32_t activated = s_nm->Changes()["activated"];
+    EXPECT_EQ(Apply(Station("Default", "ANY", 0)), TSRWL_OK);
+    EXPECT_EQ(s_nm->Property(s_device, CNetBus::DeviceIface, "ActiveConnection").Text(), home);
+    EXPECT_EQ(s_nm->Changes()["activated"], activated);
+    ASSERT_EQ(s_lib.TSRWL_Disconnect(), TSRWL_OK);
+    EXPECT_EQ(Apply(Station("Default", "ANY", 0)), TSRWL_OK);
+    EXPECT_EQ(s_nm->Changes()["activated"], activated + 1);
+    EXPECT_EQ(s_nm->Changes()["added"], added);
+
+    WLProfile fixed = Station("Cafe", "Corner-Cafe", 0);
+    fixed.ApplyNetwork = 1;
+    fixed.NetInfo.wNetFlags = 1;
     const uint8_t ip[] = {192, 168, 10, 20}, mask[] = {255, 255, 255, 0}, gate[] = {192, 168, 10, 1},
                   dns[] = {9, 9, 9, 9};
-    memcpy(any.NetInfo.IpAddr, ip, 4);
-    memcpy(any.NetInfo.IpMask, mask, 4);
-    memcpy(any.NetInfo.IpGate1, gate, 4);
-    memcpy(any.NetInfo.IpDNS1, dns, 4);
-    ASSERT_EQ(Apply(any), TSRWL_OK);
+    memcpy(fixed.NetInfo.IpAddr, ip, 4);
+    memcpy(fixed.NetInfo.IpMask, mask, 4);
+    memcpy(fixed.NetInfo.IpGate1, gate, 4);
+    memcpy(fixed.NetInfo.IpDNS1, dns, 4);
+    ASSERT_EQ(Apply(fixed), TSRWL_OK);
     NetSettings s = s_nm->LastSettings();
     EXPECT_EQ(Bytes(s["802-11-wireless"]["ssid"]), "Corner-Cafe");
     EXPECT_EQ(s["ipv4"]["method"].Text(), "manual");
@@ -303,11 +331,40 @@ TEST_F(NetAdapterTest, WhatTheManagerCannotDoIsRefusedWithoutConnecting)
     Put(tls.sCertificate, "nobody");
     WLProfile enterpriseAp = Station("SoftAP", "My-AP", 7);
     enterpriseAp.FuncMode = 1;
-    for (const WLProfile* p : {&filtered, &tls, &enterpriseAp}) {
+    WLProfile shortPsk = Station("Office", "Harbor-Office", 6);
+    Put(shortPsk.WPAPassphrase, "1234567");
+    WLProfile longPsk = shortPsk;
+    Put(longPsk.WPAPassphrase, std::string(64, 'x').c_str());
+    WLProfile wep152 = Station("Printer", "PrinterNet", 1);
+    Put(wep152.WEPKey1, "0123456789ABCDEF0123456789AB");
+    WLProfile wepAscii10 = Station("Printer", "PrinterNet", 1);
+    Put(wepAscii10.WEPKey2, "not-hex-10");
+    WLProfile cellA6 = Station("Cell", "Own-Cell", 0);
+    cellA6.NetworkMode = 0;
+    cellA6.AdHocBand = 2;
+    cellA6.Channel = 6;
+    WLProfile apA144 = Station("SoftAP", "My-AP", 0);
+    apA144.FuncMode = 1;
+    apA144.Channel = 144;
+    const std::pair<const WLProfile*, const char*> cases[] = {
+        {&filtered, "MAC filter"},
+        {&tls, "user certificate"},
+        {&enterpriseAp, "access point can only"},
+        {&shortPsk, "pass phrase has 7 characters"},
+        {&longPsk, "pass phrase has 64 characters"},
+        {&wep152, "WEP key 1 has 28 characters"},
+        {&wepAscii10, "WEP key 2 has 10 characters"},
+        {&cellA6, "channel 6 is not one the network manager accepts in band a"},
+        {&apA144, "channel 144"},
+    };
+    for (const auto& [profile, reason] : cases) {
         s_nm->SetOutcome("activate");
-        const std::string before = s_nm->LastSettings()["connection"]["uuid"].Text();
-        EXPECT_NE(Apply(*p), TSRWL_OK) << p->ProfileName;
-        EXPECT_EQ(s_nm->LastSettings()["connection"]["uuid"].Text(), before) << p->ProfileName;
+        const uint32_t added = s_nm->Changes()["added"];
+        testing::internal::CaptureStderr();
+        EXPECT_NE(Apply(*profile), TSRWL_OK) << reason;
+        const std::string log = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(s_nm->Changes()["added"], added) << reason;
+        EXPECT_NE(log.find(reason), std::string::npos) << log;
     }
     uint8_t antenna = 1;
     EXPECT_NE(s_lib.TSRWL_SetOID(TSRWL_OID_ANTENNA, &antenna, 1), 0);
