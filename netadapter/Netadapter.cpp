@@ -336,8 +336,9 @@ std::vector<TSSiteEntry> CNetAdapter::ScanResults()
 bool CNetAdapter::ConnectKnown(const WLProfile& profile)
 {
     if (profile.ApplyNetwork)
-        SimLogOnce("fixed IP settings of a profile without a network name are not applied: the network manager's "
-                   "own connection keeps its settings");
+        SimLogOnce(
+            "fixed IP settings of a profile without a network name are not applied: the network manager's "
+            "own connection keeps its settings");
     const auto current = m_bus.Get(m_device, CNetBus::DeviceIface, "ActiveConnection");
     std::string active = current ? current->Text() : "";
     const bool linked = !active.empty() && active != "/" && DeviceState() == kStateActivated;
@@ -419,7 +420,8 @@ bool CNetAdapter::Connect(const WLProfile& profile)
     if (!Choose())
         return false;
     for (const std::string& name : UnappliedSettings(profile))
-        SimLogOnce(name + " is not supported on this system's network manager: the profile's value is not applied");
+        SimLogOnce(name +
+                   " is not supported on this system's network manager: the profile's value is not applied");
     const std::string ssid = Field(profile.Ssid1, sizeof profile.Ssid1);
     if (IsAnySsid(profile, ssid))
         return ConnectKnown(profile);
@@ -592,7 +594,8 @@ void CNetAdapter::HandBackLeftover()
     if (m_taken || m_handBackFile.empty() || !ReadFileText(m_handBackFile, text))
         return;
     const size_t end = text.find('\n');
-    const std::string iface = text.substr(0, end), value = end == std::string::npos ? "" : text.substr(end + 1);
+    const std::string iface = text.substr(0, end),
+                      value = end == std::string::npos ? "" : text.substr(end + 1);
     if (iface.empty() || (value != "0\n" && value != "1\n")) {
         SimLog("%s is not a record of a device's autoconnect; it is removed", m_handBackFile.c_str());
         unlink(m_handBackFile.c_str());

@@ -250,8 +250,8 @@ bool AddWireless(const WLProfile& p, const NetConnectPlace& place, NetSettings& 
         const bool bandA = ap ? p.Channel > 14 : p.AdHocBand == 2;
         wireless["band"] = bandA ? "a" : "bg";
         if (p.Channel > 0 && !ChannelAccepted(bandA, p.Channel)) {
-            refusal = "channel " + std::to_string(p.Channel) + " is not one the network manager accepts in band " +
-                      (bandA ? "a" : "bg");
+            refusal = "channel " + std::to_string(p.Channel) +
+                      " is not one the network manager accepts in band " + (bandA ? "a" : "bg");
             return false;
         }
         if (p.Channel > 0)

@@ -24,8 +24,8 @@ bool IpBytes(const std::string& text, uint8_t (&ip)[TSRWL_IP_SIZE]);
 struct NetConnectPlace {
     std::string iface;
     std::string uuid;
-    std::string user; // the only user the connection is for
-    NetBytes ssid;       // the network's name bytes (a profile's empty or "ANY" name already resolved)
+    std::string user;    // the only user the connection is for
+    NetBytes ssid;       // the network's name bytes, as the profile names it
     bool hidden = false; // not seen by the last scan
     std::string caCertFile;
     std::string clientCertFile;

@@ -236,3 +236,12 @@ TEST_F(AdapterSettings, UsableAdHocBands)
         EXPECT_EQ(Adapter().GetUsableAdHocBand(c.mode), c.bands) << c.settings << " mode " << c.mode;
     }
 }
+
+TEST_F(AdapterSettings, ALibraryMayKeepTheAdapterWithTheSystemsManagerUntilTheUserTakesIt)
+{
+    g_TSLib.TSRWL_Get_ZeroConfig = [] { return int32_t(TSRWL_OK); };
+    EXPECT_TRUE(Adapter().EnableZeroCfg()) << "nothing chosen yet: the system's manager keeps the adapter";
+    Adapter().WriteUseWZC(false); // the user's answer to the program's question
+    DestroyAdapter();
+    EXPECT_FALSE(Adapter().EnableZeroCfg()) << "the user's choice outlives the start";
+}

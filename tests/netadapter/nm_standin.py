@@ -196,8 +196,11 @@ def activate(self, connection, device, specific):
                                                 name='org.freedesktop.NetworkManager.UnknownConnection')
         connection, specific = known[0]
     STANDIN['changes']['activated'] += 1
+    STANDIN['count'] += 1
     _end_active(device)
-    active = nm.activate_connection(self, connection, device, specific)
+    # Every activation is a new object, as with the manager (the template's would reuse the path of an ended one).
+    active = nm.AddActiveConnection(self, [device], connection, specific, 'Activation%d' % STANDIN['count'],
+                                    dbus.UInt32(2))
     _set(device, nm.WIRELESS_DEVICE_IFACE, 'ActiveAccessPoint', dbus.ObjectPath(specific))
     return active
 

@@ -94,8 +94,8 @@ bool NmStandin::Available()
 {
     // The stand-in checks every connection with libnm's own verification (python3-gi, gir1.2-nm-1.0).
     return access(kPython, X_OK) == 0 &&
-           system("/usr/bin/python3 -c 'import dbusmock, gi; gi.require_version(\"NM\", \"1.0\")' 2>/dev/null") ==
-               0 &&
+           system("/usr/bin/python3 -c 'import dbusmock, gi; gi.require_version(\"NM\", \"1.0\")' "
+                  "2>/dev/null") == 0 &&
            system("command -v dbus-daemon >/dev/null") == 0;
 }
 
@@ -253,7 +253,8 @@ std::string NmStandin::AddIp4Config(const std::string& device, const char* addre
     return TakePath(reply);
 }
 
-std::string NmStandin::ConnectSaved(const std::string& device, const char* name, const char* ssid, const char* psk)
+std::string NmStandin::ConnectSaved(const std::string& device, const char* name, const char* ssid,
+                                    const char* psk)
 {
     return TakePath(CallMock("ConnectSaved", "ssss", device.c_str(), name, ssid, psk));
 }
@@ -263,8 +264,8 @@ NetSettings NmStandin::SettingsOf(const std::string& connection)
     NetSettings settings;
     sd_bus_message* reply = nullptr;
     if (sd_bus_call_method(m_bus, CNetBus::Service, connection.c_str(),
-                           "org.freedesktop.NetworkManager.Settings.Connection", "GetSettings", nullptr, &reply,
-                           "") >= 0)
+                           "org.freedesktop.NetworkManager.Settings.Connection", "GetSettings", nullptr,
+                           &reply, "") >= 0)
         ReadSettings(reply, settings);
     sd_bus_message_unref(reply);
     return settings;
