@@ -320,46 +320,30 @@ TEST_F(NetAdapterTest, AdHocAndAccessPointProfilesStartTheirOwnCell)
 
 TEST_F(NetAdapterTest, WhatTheManagerCannotDoIsRefusedWithoutConnecting)
 {
-    WLProfile filtered = Station("SoftAP", "My-AP", 0);
-    filtered.FuncMode = 1;
-    filtered.Channel = 6;
-    filtered.APMacFilterMode = 1;
-    WLProfile tls = Station("Corp TLS", "Corp", 7);
-    tls.MS8021xAuthMode = 1;
-    Put(tls.sCertificate, "nobody");
-    WLProfile enterpriseAp = Station("SoftAP", "My-AP", 7);
-    enterpriseAp.FuncMode = 1;
-    WLProfile shortPsk = Station("Office", "Harbor-Office", 6);
-    Put(shortPsk.WPAPassphrase, "1234567");
-    WLProfile longPsk = shortPsk;
-    Put(longPsk.WPAPassphrase, std::string(64, 'x').c_str());
-    WLProfile wep152 = Station("Printer", "PrinterNet", 1);
-    Put(wep152.WEPKey1, "0123456789ABCDEF0123456789AB");
-    WLProfile wepAscii10 = Station("Printer", "PrinterNet", 1);
-    Put(wepAscii10.WEPKey2, "not-hex-10");
-    WLProfile cellA6 = Station("Cell", "Own-Cell", 0);
-    cellA6.NetworkMode = 0;
-    cellA6.AdHocBand = 2;
-    cellA6.Channel = 6;
-    WLProfile apA144 = Station("SoftAP", "My-AP", 0);
-    apA144.FuncMode = 1;
-    apA144.Channel = 144;
-    const std::pair<const WLProfile*, const char*> cases[] = {
-        {&filtered, "MAC filter"},
-        {&tls, "user certificate"},
-        {&enterpriseAp, "access point can only"},
-        {&shortPsk, "pass phrase has 7 characters"},
-        {&longPsk, "pass phrase has 64 characters"},
-        {&wep152, "WEP key 1 has 28 characters"},
-        {&wepAscii10, "WEP key 2 has 10 characters"},
-        {&cellA6, "channel 6 is not one the network manager accepts in band a"},
-        {&apA144, "channel 144"},
+    const std::pair<void (*)(WLProfile&), const char*> cases[] = {
+        {[](WLProfile& p) { p.FuncMode = 1, p.Channel = 6, p.APMacFilterMode = 1; }, "MAC filter"},
+        {[](WLProfile& p) { p.EncryptionMethod = 7, p.MS8021xAuthMode = 1, Put(p.sCertificate, "nobody"); },
+         "user certificate"},
+        {[](WLProfile& p) { p.EncryptionMethod = 7, p.FuncMode = 1; }, "access point can only"},
+        {[](WLProfile& p) { p.EncryptionMethod = 6, Put(p.WPAPassphrase, "1234567"); },
+         "pass phrase has 7 characters"},
+        {[](WLProfile& p) { p.EncryptionMethod = 6, Put(p.WPAPassphrase, std::string(64, 'x').c_str()); },
+         "pass phrase has 64 characters"},
+        {[](WLProfile& p) { p.EncryptionMethod = 1, Put(p.WEPKey1, "0123456789ABCDEF0123456789AB"); },
+         "WEP key 1 has 28 characters"},
+        {[](WLProfile& p) { p.EncryptionMethod = 1, Put(p.WEPKey2, "not-hex-10"); },
+         "WEP key 2 has 10 characters"},
+        {[](WLProfile& p) { p.NetworkMode = 0, p.AdHocBand = 2, p.Channel = 6; },
+         "channel 6 is not one the network manager accepts in band a"},
+        {[](WLProfile& p) { p.FuncMode = 1, p.Channel = 144; }, "channel 144"},
     };
-    for (const auto& [profile, reason] : cases) {
+    for (const auto& [change, reason] : cases) {
+        WLProfile profile = Station("Refused", "Harbor-Office", 0);
+        change(profile);
         s_nm->SetOutcome("activate");
         const uint32_t added = s_nm->Changes()["added"];
         testing::internal::CaptureStderr();
-        EXPECT_NE(Apply(*profile), TSRWL_OK) << reason;
+        EXPECT_NE(Apply(profile), TSRWL_OK) << reason;
         const std::string log = testing::internal::GetCapturedStderr();
         EXPECT_EQ(s_nm->Changes()["added"], added) << reason;
         EXPECT_NE(log.find(reason), std::string::npos) << log;
