@@ -62,11 +62,16 @@ bool ChannelAccepted(bool bandA, int channel)
     return std::find(std::begin(kChannelsA), std::end(kChannelsA), channel) != std::end(kChannelsA);
 }
 
-// The manager knows 64- and 128-bit keys only: 5 or 13 characters, or 10 or 26 hex digits.
+bool IsPrintableAscii(const std::string& text)
+{
+    return std::all_of(text.begin(), text.end(), [](unsigned char c) { return c >= 0x20 && c < 0x7F; });
+}
+
+// The manager knows 64- and 128-bit keys only: 5 or 13 printable ASCII characters, or 10 or 26 hex digits.
 bool WepKeyAccepted(const std::string& key)
 {
     const size_t n = key.size();
-    return n == 5 || n == 13 || ((n == 10 || n == 26) && IsHex(key));
+    return ((n == 5 || n == 13) && IsPrintableAscii(key)) || ((n == 10 || n == 26) && IsHex(key));
 }
 
 bool PassphraseAccepted(const std::string& psk)
@@ -85,8 +90,8 @@ bool AddWep(const WLProfile& p, NetProps& security, std::string& refusal)
         const std::string key = Text(keys[i], sizeof p.WEPKey1);
         if (!key.empty() && !WepKeyAccepted(key)) {
             refusal = "WEP key " + std::to_string(i + 1) + " has " + std::to_string(key.size()) +
-                      " characters; the network manager takes only 64- and 128-bit keys (5 or 13 characters, "
-                      "10 or 26 hex digits)";
+                      " bytes; the network manager takes only 64- and 128-bit keys (5 or 13 printable ASCII "
+                      "characters, 10 or 26 hex digits)";
             return false;
         }
         if (!key.empty())
@@ -146,6 +151,11 @@ bool Add8021x(const WLProfile& p, const NetConnectPlace& place, NetSettings& out
     const std::string domain = FIELD(p, DomainName);
     if (!domain.empty() && identity.find('\\') == std::string::npos)
         identity = domain + "\\" + identity;
+    if (identity.empty() && p.MS8021xAuthMode != 1) {
+        refusal = std::string("the profile gives no login name, which 802.1x ") + methods[p.MS8021xAuthMode] +
+                  " needs";
+        return false;
+    }
     if (!identity.empty())
         eap["identity"] = identity;
     if (const char* inner = InnerMethod(p))

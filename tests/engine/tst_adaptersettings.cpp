@@ -1,6 +1,7 @@
 // Initialisation, per-adapter settings and channel queries of the adapter object.
 #include "adapterfixture.h"
 #include "app/Udefine.h"
+#include "engine/Ucumlib.h"
 #include "testutil.h"
 
 #include <QDir>
