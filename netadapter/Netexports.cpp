@@ -23,11 +23,14 @@ std::string ProfileBase();
 
 struct Library {
     Library() { SimSetLogTag("tsrwl-net"); }
-    // The end of the program (or of the library) gives a device it took back its own autoconnect.
+    // The end of the program (or of the library) gives a device it took back its own autoconnect. A call still
+    // running in a thread the program gave up on keeps the lock: then the record on disk serves the next start
+    // rather than the exit waiting for that call.
     ~Library()
     {
-        const std::lock_guard guard(lock);
-        adapter.HandBack();
+        const std::unique_lock guard(lock, std::try_to_lock);
+        if (guard)
+            adapter.HandBack();
     }
     std::mutex lock;
     CNetBus bus;

@@ -147,9 +147,18 @@ TEST_F(NetConnectionTest, WhatTheManagerCannotSetIsLoggedOnceAndNotReportedAsApp
     tuned.PowerMode = 1;
     const char* const unapplied[] = {"transmit power", "a fixed transmit rate", "the fragmentation threshold",
                                      "the RTS threshold", "power saving"};
+    WLProfile plain = Open("Plain", "Quay-Open"); // automatic rate, thresholds off: nothing to say
+    plain.TxRate = 15;
+    plain.FragThreshold = 2346;
+    plain.RTSThreshold = 2347;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(Apply(plain), TSRWL_OK);
+    std::string log = testing::internal::GetCapturedStderr();
+    for (const char* what : unapplied)
+        EXPECT_EQ(log.find(what), std::string::npos) << what << "\n" << log;
     testing::internal::CaptureStderr();
     EXPECT_EQ(Apply(tuned), TSRWL_OK);
-    std::string log = testing::internal::GetCapturedStderr();
+    log = testing::internal::GetCapturedStderr();
     for (const char* what : unapplied)
         EXPECT_NE(log.find(std::string(what) + " is not supported"), std::string::npos) << what << "\n"
                                                                                         << log;

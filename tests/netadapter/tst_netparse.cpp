@@ -128,36 +128,3 @@ TEST(NetRadioParse, StationAndRegulatoryAnswers)
     nla_put_string(reg.msg, NL80211_ATTR_REG_ALPHA2, "DE");
     EXPECT_EQ(ParseRegAlpha2(reg.msg), "DE");
 }
-
-TEST(NetSettingsUnapplied, OnlyValuesThatAskForSomethingAreNamed)
-{
-    struct Case {
-        bool ap;
-        void (*change)(WLProfile&);
-        std::vector<std::string> named;
-    } cases[] = {
-        {false, [](WLProfile&) {}, {}},
-        // A station's level means nothing to an access point.
-        {true, [](WLProfile& p) { p.txPwrLevel = 3; }, {}},
-        {false, [](WLProfile& p) { p.TxRate = 0, p.FragThreshold = 0, p.RTSThreshold = 3000; }, {}},
-        {false,
-         [](WLProfile& p) { p.txPwrLevel = 1, p.PreambleMode = 0; },
-         {"transmit power", "the preamble"}},
-        {true,
-         [](WLProfile& p) { p.APtxPwrLevel = 3, p.TxRate = 22; },
-         {"transmit power", "a fixed transmit rate"}},
-        {false,
-         [](WLProfile& p) { p.FragThreshold = 256, p.RTSThreshold = 2346, p.PowerMode = 2; },
-         {"the fragmentation threshold", "the RTS threshold", "power saving"}},
-    };
-    for (const Case& c : cases) {
-        WLProfile p{};
-        p.TxRate = 15;
-        p.FragThreshold = 2346;
-        p.RTSThreshold = 2347;
-        p.FuncMode = c.ap ? 1 : 0;
-        p.PreambleMode = c.ap ? 0 : 2;
-        c.change(p);
-        EXPECT_EQ(UnappliedSettings(p), c.named);
-    }
-}
