@@ -254,7 +254,12 @@ bool CNetAdapter::FillStatus(WLANStatus& status)
         mhz = uint32_t(p["Frequency"].Number());
         maxRate = uint32_t(p["MaxBitrate"].Number());
         status.Rssi = SignalDbmOf(uint32_t(p["Strength"].Number()));
-        status.Encryption = ours ? uint32_t(m_applied->EncryptionMethod) : 0;
+        // A profile that names no network has no security of its own: the network's is what the link runs.
+        const bool named = ours && !IsAnySsid(*m_applied, Field(m_applied->Ssid1, sizeof m_applied->Ssid1));
+        status.Encryption =
+            named ? uint32_t(m_applied->EncryptionMethod)
+                  : EncryptionMethodOf(uint32_t(p["Flags"].Number()), uint32_t(p["WpaFlags"].Number()),
+                                       uint32_t(p["RsnFlags"].Number()));
     } else if (ours) { // our own cell or access point: its facts are the profile's
         const std::string name = Field(m_applied->Ssid1, sizeof m_applied->Ssid1);
         ssid.assign(name.begin(), name.end());

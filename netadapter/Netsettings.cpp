@@ -289,6 +289,19 @@ uint32_t SecurityCodeOf(uint32_t flags, uint32_t wpaFlags, uint32_t rsnFlags)
     return (flags & kPrivacy) ? 1 : 0;
 }
 
+uint32_t EncryptionMethodOf(uint32_t flags, uint32_t wpaFlags, uint32_t rsnFlags)
+{
+    if (rsnFlags & (kKeyPsk | kKeySae))
+        return PskWpa2;
+    if (rsnFlags & kKey8021x)
+        return Wpa2;
+    if (wpaFlags & kKeyPsk)
+        return PskWpa;
+    if (wpaFlags & kKey8021x)
+        return Wpa;
+    return (flags & kPrivacy) ? Wep : Open;
+}
+
 uint32_t DotModeOf(uint32_t mhz, uint32_t maxBitrateKbps)
 {
     if (mhz >= 4900)

@@ -183,18 +183,20 @@ def add_and_activate2(self, settings, device, _specific, options):
     return (dbus.ObjectPath(conn_path), dbus.ObjectPath(active), dbus.Dictionary({}, signature='sv'))
 
 
+def _point_of(device, connection):
+    return _matching_point(device, dbusmock.get_object(connection).settings['802-11-wireless'].get('ssid', b''))
+
+
 def activate(self, connection, device, specific):
     '''The connection "/" lets the manager choose: the first known connection whose network is in range.'''
     if str(connection) == '/':
-        points = {bytes(dbusmock.get_object(p).Get(nm.ACCESS_POINT_IFACE, 'Ssid')): p
-                  for p in dbusmock.get_object(device).access_points}
-        known = [(c, points.get(bytes(dbusmock.get_object(c).settings['802-11-wireless'].get('ssid', b''))))
-                 for c in _known_connections()]
-        known = [(c, p) for c, p in known if p]
+        known = [c for c in _known_connections() if _point_of(device, c) != '/']
         if not known:
             raise dbus.exceptions.DBusException('No suitable connection found',
                                                 name='org.freedesktop.NetworkManager.UnknownConnection')
-        connection, specific = known[0]
+        connection = known[0]
+    if str(specific) == '/':
+        specific = _point_of(device, connection)
     STANDIN['changes']['activated'] += 1
     STANDIN['count'] += 1
     _end_active(device)

@@ -253,6 +253,10 @@ TEST_F(NetAdapterTest, AnyNetworkJoinsOnlyWhatTheManagerKnowsAndFixedAddressesGo
     EXPECT_EQ(Apply(Station("Default", "ANY", 0)), TSRWL_OK);
     EXPECT_EQ(s_nm->Property(s_device, CNetBus::DeviceIface, "ActiveConnection").Text(), home);
     EXPECT_EQ(s_nm->Changes()["activated"], activated);
+    WLANStatus status{};
+    int32_t repeat = 0;
+    ASSERT_EQ(s_lib.TSRWL_GetWLANStatus(&repeat, &status), TSRWL_OK);
+    EXPECT_EQ(status.Encryption, 6u) << "the network's security, not the open default profile's";
     ASSERT_EQ(s_lib.TSRWL_Disconnect(), TSRWL_OK);
     EXPECT_EQ(Apply(Station("Default", "ANY", 0)), TSRWL_OK);
     EXPECT_EQ(s_nm->Changes()["activated"], activated + 1);

@@ -36,12 +36,16 @@ until /usr/bin/python3 -c "import dbus; dbus.bus.BusConnection('$DBUS_SYSTEM_BUS
 /usr/bin/python3 -m dbusmock --system --template "$repo/tests/netadapter/nm_standin.py" >/dev/null 2>&1 &
 pids+=($!)
 until /usr/bin/python3 "$(dirname "$0")/world.py" "$DBUS_SYSTEM_BUS_ADDRESS" >/dev/null 2>&1; do sleep 0.5; done
-export TSRWL_NET_SYSFS="$work/sys" TSRWL_NET_PROFILES="$work/profiles"
+export TSRWL_NET_SYSFS="$work/sys" TSRWL_NET_PROFILES="$work/profiles" XDG_CONFIG_HOME="$work/config"
+# A copy of the installed program whose settings say that the user has let it run the adapter: without that
+# choice it leaves the device to the network manager and shows nothing but its question.
+cp -r "$repo/build/installed/lib/wlanutil" "$work/program"
+sed -i 's/^\[Setting\]$/[Setting]\nEnableZeroCfg=0/' "$work/program/wlanutil.bin"
 if [ -z "$shots" ]; then
-    "$repo/build/installed/bin/wlanutil" /UI
+    "$work/program/wlanutil" /UI
     exit
 fi
-"$repo/build/installed/bin/wlanutil" /UI &
+"$work/program/wlanutil" /UI &
 pids+=($!)
 sleep 8
 import -window root -crop 800x480+0+0 "$shots/linkinfo.png"

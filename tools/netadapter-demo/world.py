@@ -17,4 +17,6 @@ point('mixed', b'Lab-Mixed', '00:1C:F0:11:22:06', 5180, 44, 1, 0x10C, 0x10C)
 point('corp', b'Corp-Secure', '00:1C:F0:11:22:07', 5240, 70, 1, 0, 0x208)
 point('printer', b'PrinterNet', '00:1C:F0:11:22:04', 2422, 64, 1, 0, 0)
 point('latin', b'Caf\xe9-Gare', '00:1C:F0:11:22:09', 2412, 36, 0, 0, 0)
+# The user's own saved network, which the manager has joined: the default profile ("ANY") brings it back.
+mock.ConnectSaved(dev, 'Home', 'Harbor-Office', 'harbor-2026-office')
 print(dev)
