@@ -363,10 +363,7 @@ bool CNetAdapter::ConnectKnown(const WLProfile& profile)
                Field(profile.ProfileName, sizeof profile.ProfileName).c_str(), m_bus.LastError().c_str());
         return false;
     }
-    m_applied = profile;
-    m_active = active;
-    m_downReported = false;
-    return WaitForOutcome(active);
+    return Follow(profile, active, false);
 }
 
 bool CNetAdapter::Activate(const NetSettings& settings, std::string& active)
@@ -458,10 +455,14 @@ bool CNetAdapter::Connect(const WLProfile& profile)
         return false;
     }
     std::string active;
-    if (!Activate(settings, active))
-        return false;
+    return Activate(settings, active) && Follow(profile, active, true);
+}
+
+bool CNetAdapter::Follow(const WLProfile& profile, const std::string& active, bool added)
+{
     m_applied = profile;
     m_active = active;
+    m_activeAdded = added;
     m_downReported = false;
     return WaitForOutcome(active);
 }
@@ -546,9 +547,10 @@ bool CNetAdapter::HandOver(bool toManager)
     const std::string current = active ? active->Text() : "";
     const bool connected = !current.empty() && current != "/";
     if (toManager && connected && current == m_active) {
-        // Our connection goes, so that the manager picks one of its own.
-        m_bus.Call(CNetBus::ManagerPath, CNetBus::ManagerIface, "DeactivateConnection",
-                   [&](sd_bus_message* m) { return sd_bus_message_append(m, "o", current.c_str()); });
+        // Our connection goes, so that the manager picks one of its own; one of the manager's own stays.
+        if (m_activeAdded)
+            m_bus.Call(CNetBus::ManagerPath, CNetBus::ManagerIface, "DeactivateConnection",
+                       [&](sd_bus_message* m) { return sd_bus_message_append(m, "o", current.c_str()); });
         m_applied.reset();
         m_active.clear();
     } else if (!toManager && connected && current != m_active) {

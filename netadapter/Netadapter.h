@@ -69,6 +69,8 @@ private:
     bool OursActive();
     std::optional<NetProps> ActivePoint();
     bool ConnectKnown(const WLProfile& profile);
+    // Takes `active` as the activation of `profile` and waits for its outcome.
+    bool Follow(const WLProfile& profile, const std::string& active, bool added);
     bool TakeAutoconnect();
     void HandBackLeftover();
     bool Activate(const NetSettings& settings, std::string& active);
@@ -80,6 +82,7 @@ private:
     std::string m_iface;
     std::optional<WLProfile> m_applied;
     std::string m_active; // our active connection
+    bool m_activeAdded = false; // m_active is a connection the library added, not one the manager knew
     std::optional<NetworkInfo> m_ip;
     bool m_downReported = false;
     struct Taken {

@@ -9,6 +9,8 @@ verification, a connection whose UUID is already there is refused, volatile conn
 their activation ends, and activating the connection "/" picks among the connections already known.
 '''
 # pylint: disable=wildcard-import,unused-wildcard-import,invalid-name
+import uuid
+
 import dbus
 import dbusmock
 from dbusmock.templates.networkmanager import *  # noqa: F401,F403 (the template's mock methods come along)
@@ -145,10 +147,10 @@ def _matching_point(device, ssid):
 
 def add_and_activate2(self, settings, device, _specific, options):
     verify(settings)
-    uuid = str(settings['connection']['uuid'])
+    wanted = str(settings['connection']['uuid'])
     for known in _known_connections():
-        if str(dbusmock.get_object(known).settings['connection']['uuid']) == uuid:
-            raise dbus.exceptions.DBusException('a connection with UUID %s exists already' % uuid, name=INVALID)
+        if str(dbusmock.get_object(known).settings['connection']['uuid']) == wanted:
+            raise dbus.exceptions.DBusException('a connection with UUID %s exists already' % wanted, name=INVALID)
     STANDIN['settings'] = settings
     STANDIN['options'] = options
     STANDIN['count'] += 1
@@ -272,7 +274,7 @@ def ConnectSaved(self, device, name, ssid, psk):
     '''The user's own saved WPA2 connection to the network `ssid` (IPv6 automatic, autoconnect on), active on
     the device as the manager would have made it. Returns the active connection.'''
     settings = dbus.Dictionary({
-        'connection': dbus.Dictionary({'id': name, 'uuid': '4f1b9c2e-7d3a-4e8b-9a61-2c5d8e0f7b13',
+        'connection': dbus.Dictionary({'id': name, 'uuid': str(uuid.uuid5(uuid.NAMESPACE_URL, name)),
                                        'type': '802-11-wireless', 'autoconnect': True}, signature='sv'),
         '802-11-wireless': dbus.Dictionary({'ssid': dbus.ByteArray(ssid.encode()), 'mode': 'infrastructure'},
                                            signature='sv'),

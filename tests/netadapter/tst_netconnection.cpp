@@ -171,3 +171,15 @@ TEST_F(NetConnectionTest, WhatTheManagerCannotSetIsLoggedOnceAndNotReportedAsApp
     ASSERT_EQ(s_lib.TSRWL_GetWLANStatus(&repeat, &status), TSRWL_OK);
     EXPECT_EQ(status.TxPower, 0u) << "the radio's own level, not the profile's";
 }
+
+TEST_F(NetConnectionTest, HandingBackKeepsALinkTheManagerChoseItself)
+{
+    s_nm->ConnectSaved(s_device, "Quay", "Quay-Open", "quay-pass-2026");
+    ASSERT_EQ(s_lib.TSRWL_Set_WZCService(0), TSRWL_OK);
+    ASSERT_EQ(Apply(Open("Default", "ANY")), TSRWL_OK);
+    const std::string active = s_nm->Property(s_device, CNetBus::DeviceIface, "ActiveConnection").Text();
+    const uint32_t deactivated = s_nm->Changes()["deactivated"];
+    ASSERT_EQ(s_lib.TSRWL_Set_WZCService(1), TSRWL_OK);
+    EXPECT_EQ(s_nm->Property(s_device, CNetBus::DeviceIface, "ActiveConnection").Text(), active);
+    EXPECT_EQ(s_nm->Changes()["deactivated"], deactivated);
+}
