@@ -2,8 +2,10 @@
 
 #include "Netbus.h"
 #include "Netradio.h"
+#include "Netreason.h"
 #include "engine/tsrwl.h"
 
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -27,6 +29,8 @@ public:
 
     uint32_t MediaState();
     bool FillStatus(WLANStatus& status);
+    // Asks for a scan and waits (bounded) until the device reports it done; false when it was refused or did
+    // not end in time.
     bool StartScan();
     std::vector<TSSiteEntry> ScanResults();
     // Starts a volatile connection with the profile and waits (bounded) until the device accepted it or
@@ -34,9 +38,11 @@ public:
     bool Connect(const WLProfile& profile);
     bool Disconnect();
     bool FillNetworkInfo(NetworkInfo& info);
-    // Fixed IP settings for the next connect.
-    void SetNetworkInfo(const NetworkInfo& info) { m_ip = info; }
-    bool Renew();
+    // IP settings for the profile the record names; they go with that profile's connects only. False for a
+    // record that names no profile.
+    bool SetNetworkInfo(const NetworkInfo& info);
+    // Why the last connect failed; code 0 after a success.
+    const NetConnectError& LastConnectError() const { return m_lastError; }
     // true: let the manager connect the device on its own; false: take it back.
     bool HandOver(bool toManager);
     bool HandedOver();
@@ -55,19 +61,27 @@ private:
     };
     std::vector<Device> WirelessDevices();
     bool Choose();
+    bool KeptThroughSlowAnswer(const std::string& wanted, std::string& description);
     uint32_t DeviceState();
+    uint32_t DeviceReason();
     bool OursActive();
     std::optional<NetProps> ActivePoint();
     std::string ResolveAnySsid();
+    bool WaitForScan(uint64_t before);
+    std::optional<int32_t> LinkSignal(const uint8_t* bssid);
+    const NetworkInfo* FixedIpOf(const WLProfile& profile) const;
     bool Activate(const NetSettings& settings, std::string& active);
-    bool WaitForOutcome(const std::string& active);
+    bool WaitForOutcome(const std::string& active, bool enterprise);
+    bool Fail(int32_t code, const std::string& detail);
     void ReportDown(uint32_t state);
 
     CNetBus& m_bus;
     std::string m_device; // object path
     std::string m_iface;
+    std::string m_description;
     std::optional<WLProfile> m_applied;
     std::string m_active; // our active connection
-    std::optional<NetworkInfo> m_ip;
+    std::map<std::string, NetworkInfo> m_ipOf; // by profile name
+    NetConnectError m_lastError;
     bool m_downReported = false;
 };

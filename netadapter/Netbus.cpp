@@ -9,6 +9,8 @@ namespace {
 
 // Long enough for a loaded manager, short enough that no call holds the library for long.
 constexpr uint64_t kCallTimeoutUs = 3'000'000;
+// A person reading a password prompt and typing an answer.
+constexpr uint64_t kUserCallTimeoutUs = 60'000'000;
 
 template <typename T> int ReadBasic(sd_bus_message* m, char type, NetValue& value)
 {
@@ -87,6 +89,12 @@ int ReadContents(sd_bus_message* m, const char* contents, NetValue& value)
         return ReadBasic<int32_t>(m, 'i', value);
     if (type == "t")
         return ReadBasic<uint64_t>(m, 't', value);
+    if (type == "x") { // kept as its bit pattern: such values (LastScan) are only compared
+        int64_t x = 0;
+        const int r = sd_bus_message_read_basic(m, 'x', &x);
+        value = NetValue(uint64_t(x));
+        return r;
+    }
     if (type == "y") {
         uint8_t y = 0;
         const int r = sd_bus_message_read_basic(m, 'y', &y);
@@ -203,6 +211,24 @@ sd_bus* CNetBus::Bus()
 bool CNetBus::Call(const std::string& path, const char* iface, const char* member, const Writer& write,
                    const Reader& read)
 {
+    return Send(path, iface, member, write, read, false);
+}
+
+bool CNetBus::CallAsUser(const std::string& path, const char* iface, const char* member, const Writer& write,
+                         const Reader& read)
+{
+    return Send(path, iface, member, write, read, true);
+}
+
+bool CNetBus::LastTimedOut() const
+{
+    return m_lastResult == -ETIMEDOUT || m_lastError == "org.freedesktop.DBus.Error.NoReply" ||
+           m_lastError == "org.freedesktop.DBus.Error.Timeout";
+}
+
+bool CNetBus::Send(const std::string& path, const char* iface, const char* member, const Writer& write,
+                   const Reader& read, bool asUser)
+{
     sd_bus* bus = Bus();
     if (!bus)
         return false;
@@ -212,10 +238,13 @@ bool CNetBus::Call(const std::string& path, const char* iface, const char* membe
     int r = sd_bus_message_new_method_call(bus, &request, Service, path.c_str(), iface, member);
     if (r >= 0 && write)
         r = write(request);
+    if (r >= 0 && asUser)
+        r = sd_bus_message_set_allow_interactive_authorization(request, 1);
     if (r >= 0)
-        r = sd_bus_call(bus, request, kCallTimeoutUs, &error, &reply);
+        r = sd_bus_call(bus, request, asUser ? kUserCallTimeoutUs : kCallTimeoutUs, &error, &reply);
     if (r >= 0 && read)
         r = read(reply);
+    m_lastResult = r;
     m_lastError = r >= 0 ? std::string() : error.name ? error.name : strerror(-r);
     if (r < 0) {
         SimLogOnce(std::string(member) + " on " + path +
@@ -252,7 +281,7 @@ std::optional<NetValue> CNetBus::Get(const std::string& path, const char* iface,
 
 bool CNetBus::SetBool(const std::string& path, const char* iface, const char* name, bool value)
 {
-    return Call(path, "org.freedesktop.DBus.Properties", "Set", [&](sd_bus_message* m) {
+    return CallAsUser(path, "org.freedesktop.DBus.Properties", "Set", [&](sd_bus_message* m) {
         return sd_bus_message_append(m, "ssv", iface, name, "b", int(value));
     });
 }

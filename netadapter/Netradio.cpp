@@ -130,6 +130,20 @@ std::optional<NetMac> ParseStationMac(nl_msg* msg)
     return mac;
 }
 
+std::optional<int32_t> ParseStationSignal(nl_msg* msg)
+{
+    nlattr* table[NL80211_ATTR_MAX + 1] = {};
+    nlattr* info[NL80211_STA_INFO_MAX + 1] = {};
+    if (!Attributes(msg, table) || !table[NL80211_ATTR_STA_INFO] ||
+        nla_parse_nested(info, NL80211_STA_INFO_MAX, table[NL80211_ATTR_STA_INFO], nullptr) < 0)
+        return std::nullopt;
+    // The last frame's level; the average where a driver keeps only that. Both are signed bytes.
+    nlattr* signal = info[NL80211_STA_INFO_SIGNAL] ? info[NL80211_STA_INFO_SIGNAL] : info[NL80211_STA_INFO_SIGNAL_AVG];
+    if (!signal)
+        return std::nullopt;
+    return int32_t(int8_t(nla_get_u8(signal)));
+}
+
 std::optional<std::string> ParseRegAlpha2(nl_msg* msg)
 {
     nlattr* table[NL80211_ATTR_MAX + 1] = {};
@@ -207,6 +221,21 @@ std::optional<std::vector<NetMac>> Stations(const std::string& iface)
         }))
         return std::nullopt;
     return stations;
+}
+
+std::optional<int32_t> StationSignal(const std::string& iface, const NetMac& mac)
+{
+    const auto index = InterfaceIndex(iface);
+    if (!index)
+        return std::nullopt;
+    std::optional<int32_t> signal;
+    const auto fill = [&](nl_msg* m) { nla_put_u32(m, NL80211_ATTR_IFINDEX, *index); };
+    if (!Ask(NL80211_CMD_GET_STATION, NLM_F_DUMP, fill, [&](nl_msg* m) {
+            if (ParseStationMac(m) == mac)
+                signal = ParseStationSignal(m);
+        }))
+        return std::nullopt;
+    return signal;
 }
 
 } // namespace NetRadio

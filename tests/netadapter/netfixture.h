@@ -17,6 +17,8 @@ public:
 protected:
     void SetUp() override;
 
+    // Applies a profile the way the program does; 1 when the library reports it applied.
+    static int32_t ApplyProfile(const WLProfile& profile);
     static std::string MakeDir(const std::string& name);
     static void WriteText(const std::string& path, const std::string& text);
 

@@ -11,7 +11,7 @@ from dbusmock.templates.networkmanager import *  # noqa: F401,F403 (the template
 from dbusmock.templates import networkmanager as nm
 from gi.repository import GLib
 
-STANDIN = {'outcome': 'activate', 'settings': {}, 'options': {}, 'count': 0}
+STANDIN = {'outcome': 'activate', 'settings': {}, 'options': {}, 'count': 0, 'reason': 7, 'scan': 'finish'}
 
 DEVICE_STATE = {'activate': 100, 'fail': 40, 'stall': 50}
 MODE = {'infrastructure': 2, 'adhoc': 1, 'ap': 3}
@@ -24,7 +24,8 @@ def _set(path, iface, name, value):
 
 
 def _fail_later(device, active):
-    _set(device, nm.DEVICE_IFACE, 'StateReason', dbus.Struct((dbus.UInt32(120), dbus.UInt32(7)), signature='uu'))
+    reason = dbus.UInt32(STANDIN['reason'])
+    _set(device, nm.DEVICE_IFACE, 'StateReason', dbus.Struct((dbus.UInt32(120), reason), signature='uu'))
     _set(device, nm.DEVICE_IFACE, 'State', dbus.UInt32(120))
     _set(device, nm.DEVICE_IFACE, 'ActiveConnection', dbus.ObjectPath('/'))
     _set(active, nm.ACTIVE_CONNECTION_IFACE, 'State', dbus.UInt32(4))
@@ -80,6 +81,21 @@ def device_disconnect(self):
     _set(self.path, nm.WIRELESS_DEVICE_IFACE, 'ActiveAccessPoint', dbus.ObjectPath('/'))
 
 
+def _scan_done(device):
+    obj = dbusmock.get_object(device)
+    _set(device, nm.WIRELESS_DEVICE_IFACE, 'LastScan',
+         dbus.Int64(obj.Get(nm.WIRELESS_DEVICE_IFACE, 'LastScan') + 1000))
+    return False
+
+
+def request_scan(self, _options):
+    if STANDIN['scan'] == 'refuse':
+        raise dbus.exceptions.DBusException('Scanning not allowed while unavailable',
+                                            name='org.freedesktop.NetworkManager.Device.NotAllowed')
+    if STANDIN['scan'] == 'finish':
+        GLib.timeout_add(200, _scan_done, self.path)
+
+
 def load(mock, parameters):
     nm.load(mock, parameters)
     manager = dbusmock.get_object(nm.MANAGER_OBJ)
@@ -95,6 +111,8 @@ def AddStandinDevice(self, device_name, iface_name):
     device.AddProperties(nm.DEVICE_IFACE, {'Autoconnect': True, 'Ip4Config': dbus.ObjectPath('/')})
     device.AddProperties(nm.WIRELESS_DEVICE_IFACE, {'ActiveAccessPoint': dbus.ObjectPath('/')})
     device.AddMethod(nm.DEVICE_IFACE, 'Disconnect', '', '', device_disconnect)
+    device.AddProperties(nm.WIRELESS_DEVICE_IFACE, {'LastScan': dbus.Int64(5000)})
+    device.AddMethod(nm.WIRELESS_DEVICE_IFACE, 'RequestScan', 'a{sv}', '', request_scan)
     return path
 
 
@@ -103,6 +121,19 @@ def SetConnectOutcome(_self, outcome):
     '''How the next activations end: activate, fail (0.3 s after it started), slow (activated 0.3 s after it
     started, the device's earlier state kept until then) or stall.'''
     STANDIN['outcome'] = str(outcome)
+
+
+@dbus.service.method(dbusmock.MOCK_IFACE, in_signature='s', out_signature='')
+def SetScanOutcome(_self, outcome):
+    '''How the next scans end: finish (LastScan moves 0.2 s after the request), refuse (an error at once) or
+    stall (accepted, never done).'''
+    STANDIN['scan'] = str(outcome)
+
+
+@dbus.service.method(dbusmock.MOCK_IFACE, in_signature='u', out_signature='')
+def SetFailReason(_self, reason):
+    '''The device's state reason of the next failing activations.'''
+    STANDIN['reason'] = int(reason)
 
 
 @dbus.service.method(dbusmock.MOCK_IFACE, in_signature='', out_signature='a{sa{sv}}a{sv}')
