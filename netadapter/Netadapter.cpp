@@ -359,8 +359,8 @@ std::vector<TSSiteEntry> CNetAdapter::ScanResults()
         }
         e.Security = SecurityCodeOf(uint32_t(p["Flags"].Number()), uint32_t(p["WpaFlags"].Number()),
                                     uint32_t(p["RsnFlags"].Number()));
-        e.Rssi = path == activePoint ? LinkSignal(e.Bssid).value_or(SignalDbmOf(uint32_t(p["Strength"].Number())))
-                                     : SignalDbmOf(uint32_t(p["Strength"].Number()));
+        const int32_t scaled = SignalDbmOf(uint32_t(p["Strength"].Number()));
+        e.Rssi = path == activePoint ? LinkSignal(e.Bssid).value_or(scaled) : scaled;
         const uint32_t mhz = uint32_t(p["Frequency"].Number());
         e.NetworkType = DotModeOf(mhz, uint32_t(p["MaxBitrate"].Number()));
         e.Frequency = mhz * 1000;

@@ -100,6 +100,16 @@ std::optional<uint32_t> InterfaceIndex(const std::string& iface)
     return index;
 }
 
+// Hands every station the kernel lists for the interface to `take`; false when it cannot be asked.
+bool StationDump(const std::string& iface, const std::function<void(nl_msg*)>& take)
+{
+    const auto index = InterfaceIndex(iface);
+    if (!index)
+        return false;
+    const auto fill = [&](nl_msg* m) { nla_put_u32(m, NL80211_ATTR_IFINDEX, *index); };
+    return Ask(NL80211_CMD_GET_STATION, NLM_F_DUMP, fill, take);
+}
+
 } // namespace
 
 void ParseWiphyFrequencies(nl_msg* msg, std::vector<NetFrequency>& out)
@@ -210,12 +220,8 @@ std::optional<std::string> RegDomain()
 
 std::optional<std::vector<NetMac>> Stations(const std::string& iface)
 {
-    const auto index = InterfaceIndex(iface);
-    if (!index)
-        return std::nullopt;
     std::vector<NetMac> stations;
-    const auto fill = [&](nl_msg* m) { nla_put_u32(m, NL80211_ATTR_IFINDEX, *index); };
-    if (!Ask(NL80211_CMD_GET_STATION, NLM_F_DUMP, fill, [&](nl_msg* m) {
+    if (!StationDump(iface, [&](nl_msg* m) {
             if (const auto mac = ParseStationMac(m))
                 stations.push_back(*mac);
         }))
@@ -225,12 +231,8 @@ std::optional<std::vector<NetMac>> Stations(const std::string& iface)
 
 std::optional<int32_t> StationSignal(const std::string& iface, const NetMac& mac)
 {
-    const auto index = InterfaceIndex(iface);
-    if (!index)
-        return std::nullopt;
     std::optional<int32_t> signal;
-    const auto fill = [&](nl_msg* m) { nla_put_u32(m, NL80211_ATTR_IFINDEX, *index); };
-    if (!Ask(NL80211_CMD_GET_STATION, NLM_F_DUMP, fill, [&](nl_msg* m) {
+    if (!StationDump(iface, [&](nl_msg* m) {
             if (ParseStationMac(m) == mac)
                 signal = ParseStationSignal(m);
         }))

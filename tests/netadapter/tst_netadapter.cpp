@@ -12,11 +12,6 @@ namespace {
 
 constexpr uint32_t kPrivacy = 0x1, kTkip = 0x4, kCcmp = 0x8, kPsk = 0x100, kEap = 0x200;
 
-template <size_t N> void Put(char (&field)[N], const char* text)
-{
-    strncpy(field, text, N - 1);
-}
-
 WLProfile Station(const char* name, const char* ssid, int method)
 {
     WLProfile p{};
