@@ -41,6 +41,8 @@ public:
     // IP settings for the profile the record names; they go with that profile's connects only. False for a
     // record that names no profile.
     bool SetNetworkInfo(const NetworkInfo& info);
+    // The profile was stored anew (or removed): what it carries now is what counts.
+    void ForgetNetworkInfo(const std::string& profileName) { m_ipOf.erase(profileName); }
     // Why the last connect failed; code 0 after a success.
     const NetConnectError& LastConnectError() const { return m_lastError; }
     // true: let the manager connect the device on its own; false: take it back.

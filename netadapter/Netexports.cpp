@@ -246,8 +246,12 @@ TSRWL_EXPORT int32_t TSRWL_GetWLProfile(const char* name, WLProfile* profile)
 
 TSRWL_EXPORT int32_t TSRWL_SetWLProfile(const char* name, const WLProfile* profile)
 {
-    const std::lock_guard guard(Lib().lock);
-    return SetStoredProfile(Store(), name, profile);
+    Library& lib = Lib();
+    const std::lock_guard guard(lib.lock);
+    const int32_t r = SetStoredProfile(Store(), name, profile);
+    if (r == TSRWL_OK)
+        lib.adapter.ForgetNetworkInfo(name);
+    return r;
 }
 
 TSRWL_EXPORT int32_t TSRWL_EnumWLProfiles(int32_t index, char* name)
@@ -258,8 +262,12 @@ TSRWL_EXPORT int32_t TSRWL_EnumWLProfiles(int32_t index, char* name)
 
 TSRWL_EXPORT int32_t TSRWL_DeleteWLProfile(const char* name)
 {
-    const std::lock_guard guard(Lib().lock);
-    return DeleteStoredProfile(Store(), name);
+    Library& lib = Lib();
+    const std::lock_guard guard(lib.lock);
+    const int32_t r = DeleteStoredProfile(Store(), name);
+    if (r == TSRWL_OK)
+        lib.adapter.ForgetNetworkInfo(name);
+    return r;
 }
 
 TSRWL_EXPORT int32_t TSRWL_GetNetworkInfo(NetworkInfo* info)

@@ -97,6 +97,10 @@ TEST_F(NetFunctionsTest, IpSettingsGoOnlyWithTheProfileTheyNameAndAreStoredWithI
     EXPECT_EQ(stored.ApplyNetwork, 1);
     EXPECT_EQ(memcmp(stored.NetInfo.IpAddr, forOffice.IpAddr, 4), 0);
     EXPECT_STREQ(stored.WPAPassphrase, "harbor-2026-office");
+    // Stored again as automatic (the user changed it), the profile's own word counts.
+    ASSERT_EQ(s_lib.TSRWL_SetWLProfile("Office", &office), TSRWL_OK);
+    ASSERT_EQ(ApplyProfile(office), TSRWL_OK);
+    EXPECT_EQ(AddressSent(s_nm->LastSettings()), "auto");
     EXPECT_NE(s_lib.TSRWL_SetNetworkInfo(nullptr), TSRWL_OK);
 }
 
@@ -301,6 +305,13 @@ TEST_F(NetFunctionsTest, AFailedConnectSaysWhyInTheProgramsWords)
     EXPECT_EQ(lastError(text, sizeof text), TSRWL_CONNECT_ERROR_OTHER);
     EXPECT_EQ(strlen(text), sizeof text - 1);
     EXPECT_EQ(lastError(nullptr, 0), TSRWL_CONNECT_ERROR_OTHER);
+
+    // An activation still running when the wait ends (a slow DHCP server) is a timeout.
+    setenv("TSRWL_NET_CONNECT_WAIT_MS", "600", 1);
+    s_nm->SetOutcome("stall");
+    EXPECT_NE(ApplyProfile(office), TSRWL_OK);
+    EXPECT_EQ(lastError(nullptr, 0), TSRWL_CONNECT_ERROR_TIMEOUT);
+    setenv("TSRWL_NET_CONNECT_WAIT_MS", "5000", 1);
 
     s_nm->SetOutcome("activate");
     ASSERT_EQ(ApplyProfile(office), TSRWL_OK);
