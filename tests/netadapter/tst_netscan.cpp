@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <future>
+#include <map>
 #include <linux/nl80211.h>
 #include <netlink/genl/genl.h>
 #include <thread>
@@ -18,6 +19,45 @@ int64_t MsSince(std::chrono::steady_clock::time_point start)
     return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start)
         .count();
 }
+
+// Sees every method call on the stand-in's bus, as dbus-monitor does, and keeps whether each asked to allow
+// an interactive polkit prompt.
+class BusMonitor {
+public:
+    explicit BusMonitor(const std::string& address)
+    {
+        if (sd_bus_new(&m_bus) < 0 || sd_bus_set_address(m_bus, address.c_str()) < 0 ||
+            sd_bus_set_bus_client(m_bus, 1) < 0 || sd_bus_set_monitor(m_bus, 1) < 0 || sd_bus_start(m_bus) < 0)
+            return;
+        m_ok = sd_bus_call_method(m_bus, "org.freedesktop.DBus", "/org/freedesktop/DBus",
+                                  "org.freedesktop.DBus.Monitoring", "BecomeMonitor", nullptr, nullptr, "asu", 0,
+                                  0u) >= 0;
+    }
+    ~BusMonitor() { sd_bus_flush_close_unref(m_bus); }
+    BusMonitor(const BusMonitor&) = delete;
+    BusMonitor& operator=(const BusMonitor&) = delete;
+
+    bool Ok() const { return m_ok; }
+    // Method name (for Properties calls with the property's interface name left out) -> allowed interactive.
+    std::map<std::string, bool> Calls()
+    {
+        sd_bus_message* m = nullptr;
+        while (sd_bus_process(m_bus, &m) > 0 || sd_bus_wait(m_bus, 200'000) > 0) {
+            uint8_t type = 0;
+            if (m && sd_bus_message_get_type(m, &type) >= 0 && type == SD_BUS_MESSAGE_METHOD_CALL &&
+                sd_bus_message_get_destination(m) &&
+                std::string(sd_bus_message_get_destination(m)) == CNetBus::Service)
+                m_calls[sd_bus_message_get_member(m)] |= sd_bus_message_get_allow_interactive_authorization(m) > 0;
+            m = sd_bus_message_unref(m);
+        }
+        return m_calls;
+    }
+
+private:
+    sd_bus* m_bus = nullptr;
+    bool m_ok = false;
+    std::map<std::string, bool> m_calls;
+};
 
 } // namespace
 
@@ -117,6 +157,33 @@ TEST_F(NetScanTest, ALateAnswerKeepsTheDeviceAndAChangeWaitsForThePersonAsked)
     EXPECT_EQ(handOver.get(), TSRWL_OK);
     EXPECT_EQ(s_nm->Property(s_device, CNetBus::DeviceIface, "Autoconnect").Number(), 0u);
     EXPECT_EQ(s_lib.TSRWL_Set_WZCService(1), TSRWL_OK);
+}
+
+TEST_F(NetScanTest, ChangesAllowAPasswordPromptAndReadsDoNot)
+{
+    BusMonitor monitor(s_nm->Address());
+    ASSERT_TRUE(monitor.Ok());
+    WLANStatus status{};
+    int32_t repeat = 0;
+    s_lib.TSRWL_GetWLANStatus(&repeat, &status);
+    EXPECT_EQ(s_lib.TSRWL_SiteSurveyScan(), TSRWL_OK);
+    EXPECT_EQ(s_lib.TSRWL_Set_WZCService(0), TSRWL_OK);
+    WLProfile open{};
+    strcpy(open.ProfileName, "Open");
+    strcpy(open.Ssid1, "Signal-good");
+    open.NetworkMode = 1;
+    EXPECT_EQ(ApplyProfile(open), TSRWL_OK);
+    EXPECT_EQ(s_lib.TSRWL_Disconnect(), TSRWL_OK);
+    EXPECT_EQ(s_lib.TSRWL_Set_WZCService(1), TSRWL_OK);
+    const std::map<std::string, bool> calls = monitor.Calls();
+    for (const char* change : {"RequestScan", "Set", "AddAndActivateConnection2", "Disconnect"}) {
+        ASSERT_TRUE(calls.count(change)) << change << " was not called";
+        EXPECT_TRUE(calls.at(change)) << change << " does not allow a password prompt";
+    }
+    for (const char* read : {"Get", "GetAll", "GetAllAccessPoints"}) {
+        ASSERT_TRUE(calls.count(read)) << read << " was not called";
+        EXPECT_FALSE(calls.at(read)) << read << " would let polkit ask for a mere read";
+    }
 }
 
 TEST(NetStationSignal, TheKernelsLevelIsReadAsSignedDbm)
