@@ -9,6 +9,7 @@
 #include <cstring>
 #include <dlfcn.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -305,6 +306,25 @@ TEST_F(NetFunctionsTest, AFailedConnectSaysWhyInTheProgramsWords)
     EXPECT_EQ(lastError(text, sizeof text), TSRWL_CONNECT_ERROR_OTHER);
     EXPECT_EQ(strlen(text), sizeof text - 1);
     EXPECT_EQ(lastError(nullptr, 0), TSRWL_CONNECT_ERROR_OTHER);
+
+    // Texts are cut where a character begins: a user certificate named in UTF-8 that is not there.
+    WLProfile tls = Station("Tls", "Corp", 7);
+    tls.MS8021xAuthMode = 1;
+    Put(tls.sCertificate, "Zo\xC3\xAB \xE6\x9D\xB1");
+    EXPECT_NE(ApplyProfile(tls), TSRWL_OK);
+    char whole[300] = {};
+    EXPECT_EQ(lastError(whole, sizeof whole), TSRWL_CONNECT_ERROR_OTHER);
+    const std::string full = whole;
+    ASSERT_NE(full.find("Zo\xC3\xAB"), std::string::npos) << full;
+    for (size_t size = 1; size <= full.size() + 1; ++size) {
+        std::vector<char> cut(size, 'x');
+        lastError(cut.data(), int32_t(size));
+        const std::string got = cut.data();
+        EXPECT_EQ(full.compare(0, got.size(), got), 0) << size;
+        EXPECT_TRUE(got.size() == full.size() || (uint8_t(full[got.size()]) & 0xC0) != 0x80)
+            << "cut inside a character at " << size;
+        EXPECT_GE(got.size() + 3, std::min(size - 1, full.size())) << size;
+    }
 
     // An activation still running when the wait ends (a slow DHCP server) is a timeout.
     setenv("TSRWL_NET_CONNECT_WAIT_MS", "600", 1);
