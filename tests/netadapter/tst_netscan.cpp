@@ -148,9 +148,11 @@ TEST_F(NetScanTest, ALateAnswerKeepsTheDeviceAndAChangeWaitsForThePersonAsked)
     s_nm->Freeze(true);
     TSDevRecord again{};
     const int32_t detected = s_lib.TSRWL_DevDetect(&again);
-    // Taking the device back may need polkit's prompt; the answer comes after the usual few seconds.
+    // Taking the device back may need polkit's prompt, and the person takes a while to answer. The change is
+    // sent once the device's own reading has timed out (3 s); the answer comes 4 s after that, later than a
+    // reading would be waited for.
     auto handOver = std::async(std::launch::async, [] { return s_lib.TSRWL_Set_WZCService(0); });
-    std::this_thread::sleep_for(std::chrono::milliseconds(4500));
+    std::this_thread::sleep_for(std::chrono::milliseconds(7000));
     s_nm->Freeze(false);
     EXPECT_EQ(detected, TSRWL_OK) << "one late answer was taken for an unplugged adapter";
     EXPECT_STREQ(reinterpret_cast<const char*>(again.libraryData), reinterpret_cast<const char*>(record.libraryData));
