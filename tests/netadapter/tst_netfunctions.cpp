@@ -86,11 +86,16 @@ TEST_F(NetFunctionsTest, IpSettingsGoOnlyWithTheProfileTheyNameAndAreStoredWithI
     struct Step {
         const WLProfile* profile;
         const char* sent;
-    } steps[] = {{&lab, "manual 192.168.7.20"}, {&cafe, "auto"}, {&office, "manual 10.0.0.5"},
-                 {&cafe, "auto"}};
+        uint16_t fixedFlag; // what the program reads back as the link's address mode
+    } steps[] = {{&lab, "manual 192.168.7.20", 1}, {&cafe, "auto", 0}, {&office, "manual 10.0.0.5", 1},
+                 {&cafe, "auto", 0}};
     for (const Step& step : steps) {
         ASSERT_EQ(ApplyProfile(*step.profile), TSRWL_OK) << step.profile->ProfileName;
         EXPECT_EQ(AddressSent(s_nm->LastSettings()), step.sent) << step.profile->ProfileName;
+        NetworkInfo now{};
+        ASSERT_EQ(s_lib.TSRWL_GetNetworkInfo(&now), TSRWL_OK);
+        EXPECT_STREQ(now.sz_CurProfile, step.profile->ProfileName);
+        EXPECT_EQ(now.wNetFlags & 1, step.fixedFlag) << step.profile->ProfileName;
     }
     // The stored profile carries them, so the next start of the program connects with them too.
     WLProfile stored{};
