@@ -21,6 +21,10 @@ constexpr uint32_t kStateDisconnected = 30, kStateActivated = 100, kStateFailed 
 constexpr uint32_t kModeAdhoc = 1, kModeAp = 3;
 constexpr uint32_t kActiveActivated = 2, kActiveDeactivating = 3;
 constexpr int kPollMs = 100;
+// A scan of every channel of both bands takes a few seconds; a device that never reports one is given up.
+constexpr int kScanWaitMs = 10000;
+constexpr int kMethodWpa = 3, kMethod8021x = 4, kMethodWpa2 = 7;
+const char kEditingProfile[] = "(EditingProfile)";
 
 // How long a connect waits for the device to take the profile: long enough for association and the key
 // handshake on a real network, short enough not to hold the library for long.
@@ -164,10 +168,25 @@ bool CNetAdapter::Detect(const std::string& wanted, std::string& description)
             continue;
         m_device = d.path;
         m_iface = d.iface;
-        description = "Wireless adapter " + d.iface + (d.driver.empty() ? "" : " (" + d.driver + ")");
+        m_description = "Wireless adapter " + d.iface + (d.driver.empty() ? "" : " (" + d.driver + ")");
+        description = m_description;
         return true;
     }
-    return false;
+    return KeptThroughSlowAnswer(wanted, description);
+}
+
+// A manager that answers late (busy, or waiting for a password prompt of another client) has not lost the
+// device: the one we have stays, so that one slow answer is not taken for an unplug.
+bool CNetAdapter::KeptThroughSlowAnswer(const std::string& wanted, std::string& description)
+{
+    if (m_device.empty() || !m_bus.LastTimedOut())
+        return false;
+    const std::string want = Upper(wanted);
+    if (!want.empty() && Upper(HardwareId(m_iface)).find(want) == std::string::npos && m_iface != wanted)
+        return false;
+    SimLog("the network manager did not answer in time; the device %s is kept", m_iface.c_str());
+    description = m_description;
+    return true;
 }
 
 bool CNetAdapter::Choose()
@@ -181,7 +200,7 @@ bool CNetAdapter::Present()
     if (m_device.empty())
         return false;
     const auto type = m_bus.Get(m_device, CNetBus::DeviceIface, "DeviceType");
-    if (type && type->Number() == kTypeWifi)
+    if ((type && type->Number() == kTypeWifi) || (!type && m_bus.LastTimedOut()))
         return true;
     m_device.clear();
     m_iface.clear();
@@ -192,6 +211,13 @@ uint32_t CNetAdapter::DeviceState()
 {
     const auto state = m_bus.Get(m_device, CNetBus::DeviceIface, "State");
     return state ? uint32_t(state->Number()) : 0;
+}
+
+uint32_t CNetAdapter::DeviceReason()
+{
+    const auto reason = m_bus.Get(m_device, CNetBus::DeviceIface, "StateReason");
+    const auto* pair = reason ? reason->As<std::vector<uint32_t>>() : nullptr;
+    return pair && pair->size() == 2 ? (*pair)[1] : 0;
 }
 
 bool CNetAdapter::OursActive()
@@ -207,11 +233,8 @@ void CNetAdapter::ReportDown(uint32_t state)
     if (m_downReported || !m_applied)
         return;
     m_downReported = true;
-    const auto reason = m_bus.Get(m_device, CNetBus::DeviceIface, "StateReason");
-    const auto* pair = reason ? reason->As<std::vector<uint32_t>>() : nullptr;
     SimLog("the link of profile \"%s\" is down: device state %u, reason %u",
-           Field(m_applied->ProfileName, sizeof m_applied->ProfileName).c_str(), state,
-           pair && pair->size() == 2 ? (*pair)[1] : 0);
+           Field(m_applied->ProfileName, sizeof m_applied->ProfileName).c_str(), state, DeviceReason());
 }
 
 uint32_t CNetAdapter::MediaState()
@@ -253,7 +276,7 @@ bool CNetAdapter::FillStatus(WLANStatus& status)
         ParseMac(p["HwAddress"].Text(), status.Bssid);
         mhz = uint32_t(p["Frequency"].Number());
         maxRate = uint32_t(p["MaxBitrate"].Number());
-        status.Rssi = SignalDbmOf(uint32_t(p["Strength"].Number()));
+        status.Rssi = LinkSignal(status.Bssid).value_or(SignalDbmOf(uint32_t(p["Strength"].Number())));
         // A profile that names no network has no security of its own: the network's is what the link runs.
         const bool named = ours && !IsAnySsid(*m_applied, Field(m_applied->Ssid1, sizeof m_applied->Ssid1));
         status.Encryption =
@@ -284,14 +307,44 @@ bool CNetAdapter::FillStatus(WLANStatus& status)
     return true;
 }
 
+// The kernel's own measure of the access point we are associated with; the manager's percentage is coarser.
+std::optional<int32_t> CNetAdapter::LinkSignal(const uint8_t* bssid)
+{
+    NetMac mac{};
+    std::copy_n(bssid, mac.size(), mac.begin());
+    return NetRadio::StationSignal(m_iface, mac);
+}
+
 bool CNetAdapter::StartScan()
 {
     if (!Choose())
         return false;
-    // The manager refuses scans that follow each other closely; the results of the last one stay valid.
-    m_bus.Call(m_device, CNetBus::WirelessIface, "RequestScan",
-               [](sd_bus_message* m) { return sd_bus_message_append(m, "a{sv}", 0); });
-    return true;
+    const auto before = m_bus.Get(m_device, CNetBus::WirelessIface, "LastScan");
+    if (!m_bus.CallAsUser(m_device, CNetBus::WirelessIface, "RequestScan",
+                          [](sd_bus_message* m) { return sd_bus_message_append(m, "a{sv}", 0); })) {
+        SimLog("the network manager refused the scan: %s", m_bus.LastError().c_str());
+        return false;
+    }
+    if (!before) {
+        SimLogOnce("the network manager does not say when a scan is done (no LastScan): its list is read as is");
+        return true;
+    }
+    return WaitForScan(before->Number());
+}
+
+// The manager stamps the device with the time of every finished scan; until the stamp moves, its list may be
+// the old one or half of a new one.
+bool CNetAdapter::WaitForScan(uint64_t before)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kScanWaitMs);
+    while (std::chrono::steady_clock::now() < deadline) {
+        const auto last = m_bus.Get(m_device, CNetBus::WirelessIface, "LastScan");
+        if (last && last->Number() != before)
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));
+    }
+    SimLog("the scan was not done within %d ms", kScanWaitMs);
+    return false;
 }
 
 std::vector<TSSiteEntry> CNetAdapter::ScanResults()
@@ -310,6 +363,8 @@ std::vector<TSSiteEntry> CNetAdapter::ScanResults()
         free(list);
         return r;
     });
+    const auto active = m_bus.Get(m_device, CNetBus::WirelessIface, "ActiveAccessPoint");
+    const std::string activePoint = active ? active->Text() : "";
     for (const std::string& path : points) {
         auto props = m_bus.GetAll(path, CNetBus::AccessPointIface);
         if (!props || entries.size() >= TSRWL_SITE_ENTRY_MAX)
@@ -326,7 +381,8 @@ std::vector<TSSiteEntry> CNetAdapter::ScanResults()
         }
         e.Security = SecurityCodeOf(uint32_t(p["Flags"].Number()), uint32_t(p["WpaFlags"].Number()),
                                     uint32_t(p["RsnFlags"].Number()));
-        e.Rssi = SignalDbmOf(uint32_t(p["Strength"].Number()));
+        const int32_t scaled = SignalDbmOf(uint32_t(p["Strength"].Number()));
+        e.Rssi = path == activePoint ? LinkSignal(e.Bssid).value_or(scaled) : scaled;
         const uint32_t mhz = uint32_t(p["Frequency"].Number());
         e.NetworkType = DotModeOf(mhz, uint32_t(p["MaxBitrate"].Number()));
         e.Frequency = mhz * 1000;
@@ -375,7 +431,7 @@ bool CNetAdapter::Activate(const NetSettings& settings, std::string& active)
         active = path ? path : "";
         return r;
     };
-    const bool ok = m_bus.Call(
+    const bool ok = m_bus.CallAsUser(
         CNetBus::ManagerPath, CNetBus::ManagerIface, "AddAndActivateConnection2",
         [&](sd_bus_message* m) {
             int r = CNetBus::WriteSettings(m, settings);
@@ -388,7 +444,7 @@ bool CNetAdapter::Activate(const NetSettings& settings, std::string& active)
     if (ok || m_bus.LastError() != "org.freedesktop.DBus.Error.UnknownMethod")
         return ok;
     SimLogOnce("the network manager is older than 1.16: connections are added as kept ones");
-    return m_bus.Call(
+    return m_bus.CallAsUser(
         CNetBus::ManagerPath, CNetBus::ManagerIface, "AddAndActivateConnection",
         [&](sd_bus_message* m) {
             const int r = CNetBus::WriteSettings(m, settings);
@@ -397,7 +453,13 @@ bool CNetAdapter::Activate(const NetSettings& settings, std::string& active)
         read);
 }
 
-bool CNetAdapter::WaitForOutcome(const std::string& active)
+bool CNetAdapter::Fail(int32_t code, const std::string& detail)
+{
+    m_lastError = {code, detail};
+    return false;
+}
+
+bool CNetAdapter::WaitForOutcome(const std::string& active, bool enterprise)
 {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ConnectWaitMs());
     while (std::chrono::steady_clock::now() < deadline) {
@@ -408,19 +470,41 @@ bool CNetAdapter::WaitForOutcome(const std::string& active)
             return true;
         if (!state || state->Number() >= kActiveDeactivating) {
             ReportDown(DeviceState());
+            m_lastError = ConnectErrorOfReason(DeviceReason(), enterprise);
             return false;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));
     }
     SimLog("the connection was not made within %d ms (no address yet?); it is not reported as made",
            ConnectWaitMs());
-    return false;
+    return Fail(TSRWL_CONNECT_ERROR_TIMEOUT,
+                "the connection was not made within " + std::to_string(ConnectWaitMs()) + " ms");
+}
+
+const NetworkInfo* CNetAdapter::FixedIpOf(const WLProfile& profile) const
+{
+    if (profile.ApplyNetwork)
+        return &profile.NetInfo;
+    const auto kept = m_ipOf.find(Field(profile.ProfileName, sizeof profile.ProfileName));
+    return kept == m_ipOf.end() ? nullptr : &kept->second;
+}
+
+bool CNetAdapter::SetNetworkInfo(const NetworkInfo& info)
+{
+    const std::string name = Field(info.sz_CurProfile, sizeof info.sz_CurProfile);
+    if (name.empty() || name == kEditingProfile) {
+        SimLog("IP settings that name no saved profile are not kept (\"%s\")", name.c_str());
+        return false;
+    }
+    m_ipOf[name] = info;
+    return true;
 }
 
 bool CNetAdapter::Connect(const WLProfile& profile)
 {
+    m_lastError = {};
     if (!Choose())
-        return false;
+        return Fail(TSRWL_CONNECT_ERROR_OTHER, "the adapter is not there");
     for (const std::string& name : UnappliedSettings(profile))
         SimLogOnce(name +
                    " is not supported on this system's network manager: the profile's value is not applied");
@@ -446,16 +530,18 @@ bool CNetAdapter::Connect(const WLProfile& profile)
         if (!place.clientCertFile.empty())
             place.privateKeyFile = PrivateKeyFile(place.clientCertFile);
     }
-    const NetworkInfo* ip = profile.ApplyNetwork ? &profile.NetInfo : m_ip ? &*m_ip : nullptr;
-    place.ip = ip;
+    place.ip = FixedIpOf(profile);
     NetSettings settings;
     std::string refusal;
     if (!BuildConnection(profile, place, settings, refusal)) {
         SimLog("profile \"%s\" is not applied: %s", Field(profile.ProfileName, 65).c_str(), refusal.c_str());
-        return false;
+        return Fail(TSRWL_CONNECT_ERROR_OTHER, refusal);
     }
     std::string active;
-    return Activate(settings, active) && Follow(profile, active, true);
+    if (!Activate(settings, active))
+        return Fail(m_bus.LastTimedOut() ? TSRWL_CONNECT_ERROR_TIMEOUT : TSRWL_CONNECT_ERROR_OTHER,
+                    "the network manager did not take the connection: " + m_bus.LastError());
+    return Follow(profile, active, true);
 }
 
 bool CNetAdapter::Follow(const WLProfile& profile, const std::string& active, bool added)
@@ -464,12 +550,13 @@ bool CNetAdapter::Follow(const WLProfile& profile, const std::string& active, bo
     m_active = active;
     m_activeAdded = added;
     m_downReported = false;
-    return WaitForOutcome(active);
+    const int method = profile.EncryptionMethod;
+    return WaitForOutcome(active, method == kMethodWpa || method == kMethod8021x || method == kMethodWpa2);
 }
 
 bool CNetAdapter::Disconnect()
 {
-    return Choose() && m_bus.Call(m_device, CNetBus::DeviceIface, "Disconnect");
+    return Choose() && m_bus.CallAsUser(m_device, CNetBus::DeviceIface, "Disconnect");
 }
 
 bool CNetAdapter::FillNetworkInfo(NetworkInfo& info)
@@ -481,7 +568,7 @@ bool CNetAdapter::FillNetworkInfo(NetworkInfo& info)
     if (ours) {
         const std::string name = Field(m_applied->ProfileName, sizeof m_applied->ProfileName);
         memcpy(info.sz_CurProfile, name.data(), std::min(name.size(), sizeof info.sz_CurProfile - 1));
-        const NetworkInfo* fixed = m_applied->ApplyNetwork ? &m_applied->NetInfo : m_ip ? &*m_ip : nullptr;
+        const NetworkInfo* fixed = FixedIpOf(*m_applied);
         info.wNetFlags = fixed ? uint16_t(fixed->wNetFlags & 1) : 0;
     }
     const auto config = m_bus.Get(m_device, CNetBus::DeviceIface, "Ip4Config");
@@ -511,34 +598,6 @@ bool CNetAdapter::FillNetworkInfo(NetworkInfo& info)
     return true;
 }
 
-bool CNetAdapter::Renew()
-{
-    if (!Choose())
-        return false;
-    const auto active = m_bus.Get(m_device, CNetBus::DeviceIface, "ActiveConnection");
-    if (!active || active->Text().empty() || active->Text() == "/")
-        return false;
-    const auto connection = m_bus.Get(active->Text(), CNetBus::ActiveIface, "Connection");
-    if (!connection)
-        return false;
-    // Activating the connection again runs address configuration anew, which asks for a new lease.
-    std::string again;
-    const bool ok = m_bus.Call(
-        CNetBus::ManagerPath, CNetBus::ManagerIface, "ActivateConnection",
-        [&](sd_bus_message* m) {
-            return sd_bus_message_append(m, "ooo", connection->Text().c_str(), m_device.c_str(), "/");
-        },
-        [&](sd_bus_message* m) {
-            const char* path = nullptr;
-            const int r = sd_bus_message_read(m, "o", &path);
-            again = path ? path : "";
-            return r;
-        });
-    if (ok && active->Text() == m_active)
-        m_active = again;
-    return ok;
-}
-
 bool CNetAdapter::HandOver(bool toManager)
 {
     if (!Choose() || !(toManager ? HandBack() : TakeAutoconnect()))
@@ -549,13 +608,13 @@ bool CNetAdapter::HandOver(bool toManager)
     if (toManager && connected && current == m_active) {
         // Our connection goes, so that the manager picks one of its own; one of the manager's own stays.
         if (m_activeAdded)
-            m_bus.Call(CNetBus::ManagerPath, CNetBus::ManagerIface, "DeactivateConnection",
-                       [&](sd_bus_message* m) { return sd_bus_message_append(m, "o", current.c_str()); });
+            m_bus.CallAsUser(CNetBus::ManagerPath, CNetBus::ManagerIface, "DeactivateConnection",
+                             [&](sd_bus_message* m) { return sd_bus_message_append(m, "o", current.c_str()); });
         m_applied.reset();
         m_active.clear();
     } else if (!toManager && connected && current != m_active) {
         // Taking the device back ends the manager's own connection; the program applies its profile next.
-        m_bus.Call(m_device, CNetBus::DeviceIface, "Disconnect");
+        m_bus.CallAsUser(m_device, CNetBus::DeviceIface, "Disconnect");
     }
     return true;
 }
@@ -563,7 +622,7 @@ bool CNetAdapter::HandOver(bool toManager)
 bool CNetAdapter::TakeAutoconnect()
 {
     if (!m_taken) {
-        const auto autoconnect = m_bus.Get(m_device, CNetBus::DeviceIface, "Autoconnect");
+        const auto autoconnect = m_bus.Get(m_device, CNetBus::DeviceIface, "Autoconnect", true);
         if (!autoconnect)
             return false;
         m_taken = Taken{m_iface, autoconnect->Number() != 0};

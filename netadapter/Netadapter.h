@@ -2,8 +2,10 @@
 
 #include "Netbus.h"
 #include "Netradio.h"
+#include "Netreason.h"
 #include "engine/tsrwl.h"
 
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -33,6 +35,8 @@ public:
 
     uint32_t MediaState();
     bool FillStatus(WLANStatus& status);
+    // Asks for a scan and waits (bounded) until the device reports it done; false when it was refused or did
+    // not end in time.
     bool StartScan();
     std::vector<TSSiteEntry> ScanResults();
     // Starts a volatile connection with the profile and waits (bounded) until the device accepted it or
@@ -40,9 +44,13 @@ public:
     bool Connect(const WLProfile& profile);
     bool Disconnect();
     bool FillNetworkInfo(NetworkInfo& info);
-    // Fixed IP settings for the next connect.
-    void SetNetworkInfo(const NetworkInfo& info) { m_ip = info; }
-    bool Renew();
+    // IP settings for the profile the record names; they go with that profile's connects only. False for a
+    // record that names no profile.
+    bool SetNetworkInfo(const NetworkInfo& info);
+    // The profile was stored anew (or removed): what it carries now is what counts.
+    void ForgetNetworkInfo(const std::string& profileName) { m_ipOf.erase(profileName); }
+    // Why the last connect failed; code 0 after a success.
+    const NetConnectError& LastConnectError() const { return m_lastError; }
     // true: let the manager connect the device on its own; false: take it back.
     bool HandOver(bool toManager);
     // Whether the manager has the device, that is, the library has not taken it.
@@ -65,7 +73,9 @@ private:
     };
     std::vector<Device> WirelessDevices();
     bool Choose();
+    bool KeptThroughSlowAnswer(const std::string& wanted, std::string& description);
     uint32_t DeviceState();
+    uint32_t DeviceReason();
     bool OursActive();
     std::optional<NetProps> ActivePoint();
     bool ConnectKnown(const WLProfile& profile);
@@ -73,17 +83,24 @@ private:
     bool Follow(const WLProfile& profile, const std::string& active, bool added);
     bool TakeAutoconnect();
     void HandBackLeftover();
+    std::string ResolveAnySsid();
+    bool WaitForScan(uint64_t before);
+    std::optional<int32_t> LinkSignal(const uint8_t* bssid);
+    const NetworkInfo* FixedIpOf(const WLProfile& profile) const;
     bool Activate(const NetSettings& settings, std::string& active);
-    bool WaitForOutcome(const std::string& active);
+    bool WaitForOutcome(const std::string& active, bool enterprise);
+    bool Fail(int32_t code, const std::string& detail);
     void ReportDown(uint32_t state);
 
     CNetBus& m_bus;
     std::string m_device; // object path
     std::string m_iface;
+    std::string m_description;
     std::optional<WLProfile> m_applied;
     std::string m_active; // our active connection
     bool m_activeAdded = false; // m_active is a connection the library added, not one the manager knew
-    std::optional<NetworkInfo> m_ip;
+    std::map<std::string, NetworkInfo> m_ipOf; // by profile name
+    NetConnectError m_lastError;
     bool m_downReported = false;
     struct Taken {
         std::string iface;

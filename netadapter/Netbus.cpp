@@ -9,6 +9,8 @@ namespace {
 
 // Long enough for a loaded manager, short enough that no call holds the library for long.
 constexpr uint64_t kCallTimeoutUs = 3'000'000;
+// A person reading a password prompt and typing an answer.
+constexpr uint64_t kUserCallTimeoutUs = 60'000'000;
 
 template <typename T> int ReadBasic(sd_bus_message* m, char type, NetValue& value)
 {
@@ -87,6 +89,12 @@ int ReadContents(sd_bus_message* m, const char* contents, NetValue& value)
         return ReadBasic<int32_t>(m, 'i', value);
     if (type == "t")
         return ReadBasic<uint64_t>(m, 't', value);
+    if (type == "x") { // kept as its bit pattern: such values (LastScan) are only compared
+        int64_t x = 0;
+        const int r = sd_bus_message_read_basic(m, 'x', &x);
+        value = NetValue(uint64_t(x));
+        return r;
+    }
     if (type == "y") {
         uint8_t y = 0;
         const int r = sd_bus_message_read_basic(m, 'y', &y);
@@ -203,6 +211,24 @@ sd_bus* CNetBus::Bus()
 bool CNetBus::Call(const std::string& path, const char* iface, const char* member, const Writer& write,
                    const Reader& read)
 {
+    return Send(path, iface, member, write, read, false, false);
+}
+
+bool CNetBus::CallAsUser(const std::string& path, const char* iface, const char* member, const Writer& write,
+                         const Reader& read)
+{
+    return Send(path, iface, member, write, read, true, true);
+}
+
+bool CNetBus::LastTimedOut() const
+{
+    return m_lastResult == -ETIMEDOUT || m_lastError == "org.freedesktop.DBus.Error.NoReply" ||
+           m_lastError == "org.freedesktop.DBus.Error.Timeout";
+}
+
+bool CNetBus::Send(const std::string& path, const char* iface, const char* member, const Writer& write,
+                   const Reader& read, bool asUser, bool patient)
+{
     sd_bus* bus = Bus();
     if (!bus)
         return false;
@@ -212,10 +238,13 @@ bool CNetBus::Call(const std::string& path, const char* iface, const char* membe
     int r = sd_bus_message_new_method_call(bus, &request, Service, path.c_str(), iface, member);
     if (r >= 0 && write)
         r = write(request);
+    if (r >= 0 && asUser)
+        r = sd_bus_message_set_allow_interactive_authorization(request, 1);
     if (r >= 0)
-        r = sd_bus_call(bus, request, kCallTimeoutUs, &error, &reply);
+        r = sd_bus_call(bus, request, patient ? kUserCallTimeoutUs : kCallTimeoutUs, &error, &reply);
     if (r >= 0 && read)
         r = read(reply);
+    m_lastResult = r;
     m_lastError = r >= 0 ? std::string() : error.name ? error.name : strerror(-r);
     if (r < 0) {
         SimLogOnce(std::string(member) + " on " + path +
@@ -240,19 +269,19 @@ std::optional<NetProps> CNetBus::GetAll(const std::string& path, const char* ifa
     return ok ? std::optional(std::move(props)) : std::nullopt;
 }
 
-std::optional<NetValue> CNetBus::Get(const std::string& path, const char* iface, const char* name)
+std::optional<NetValue> CNetBus::Get(const std::string& path, const char* iface, const char* name, bool patient)
 {
     NetValue value;
-    const bool ok = Call(
-        path, "org.freedesktop.DBus.Properties", "Get",
-        [iface, name](sd_bus_message* m) { return sd_bus_message_append(m, "ss", iface, name); },
-        [&value](sd_bus_message* m) { return ReadVariant(m, value); });
+    const auto write = [iface, name](sd_bus_message* m) { return sd_bus_message_append(m, "ss", iface, name); };
+    const auto read = [&value](sd_bus_message* m) { return ReadVariant(m, value); };
+    // A read asks polkit nothing, but one that a change waits on may wait as long as the change.
+    const bool ok = Send(path, "org.freedesktop.DBus.Properties", "Get", write, read, false, patient);
     return ok ? std::optional(std::move(value)) : std::nullopt;
 }
 
 bool CNetBus::SetBool(const std::string& path, const char* iface, const char* name, bool value)
 {
-    return Call(path, "org.freedesktop.DBus.Properties", "Set", [&](sd_bus_message* m) {
+    return CallAsUser(path, "org.freedesktop.DBus.Properties", "Set", [&](sd_bus_message* m) {
         return sd_bus_message_append(m, "ssv", iface, name, "b", int(value));
     });
 }

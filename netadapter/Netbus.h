@@ -6,9 +6,11 @@
 #include <optional>
 #include <systemd/sd-bus.h>
 
-// The library's connection to the network manager on the system bus. Every call is bounded by a short
-// timeout, so that a manager that hangs cannot hold the library lock for long; a connection that broke is
-// dropped and made again by the next call. Not thread-safe: the exported functions call it under their lock.
+// The library's connection to the network manager on the system bus. Reading calls are bounded by a short
+// timeout, so that a manager that hangs cannot hold the library lock for long; calls that change something may
+// need polkit to ask the person at the desk, so they allow that and wait as long as a person needs to answer.
+// A connection that broke is dropped and made again by the next call. Not thread-safe: the exported functions
+// call it under their lock.
 
 class CNetBus {
 public:
@@ -28,7 +30,8 @@ public:
 
     // All properties of one interface of an object; nothing when the call failed.
     std::optional<NetProps> GetAll(const std::string& path, const char* iface);
-    std::optional<NetValue> Get(const std::string& path, const char* iface, const char* name);
+    // `patient`: the read is part of a change the user asked for, so it waits as long as that change may.
+    std::optional<NetValue> Get(const std::string& path, const char* iface, const char* name, bool patient = false);
     bool SetBool(const std::string& path, const char* iface, const char* name, bool value);
 
     using Writer = std::function<int(sd_bus_message*)>;
@@ -37,8 +40,14 @@ public:
     // False (with the error logged once) when the call failed.
     bool Call(const std::string& path, const char* iface, const char* member, const Writer& write = {},
               const Reader& read = {});
+    // The same for a call that changes the device or the manager's connections, which polkit may first ask
+    // the user to allow.
+    bool CallAsUser(const std::string& path, const char* iface, const char* member, const Writer& write = {},
+                    const Reader& read = {});
     // The error name of the last failed call (empty after a success).
     const std::string& LastError() const { return m_lastError; }
+    // The last failed call got no answer in time (the manager is busy or hangs, not gone).
+    bool LastTimedOut() const;
 
     // Reads one variant (the read position stands before it) into a value; unknown types are skipped.
     static int ReadVariant(sd_bus_message* m, NetValue& value);
@@ -49,7 +58,10 @@ public:
 private:
     sd_bus* Bus();
     void Drop();
+    bool Send(const std::string& path, const char* iface, const char* member, const Writer& write,
+              const Reader& read, bool asUser, bool patient);
 
     sd_bus* m_bus = nullptr;
     std::string m_lastError;
+    int m_lastResult = 0;
 };

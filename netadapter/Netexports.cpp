@@ -1,5 +1,6 @@
 // The C interface over the network manager and nl80211. Each function checks its arguments and works under
-// one lock; no call waits longer than a connect's bounded wait.
+// one lock; no call waits longer than a connect's bounded wait, or than a person needs to answer a password
+// prompt for a change (the program calls the library off its window thread).
 #include "Netadapter.h"
 #include "Netcerts.h"
 #include "Netsettings.h"
@@ -8,6 +9,7 @@
 #include "simulator/Simpaths.h"
 #include "simulator/Simprofilestore.h"
 
+#include <algorithm>
 #include <cstring>
 #include <deque>
 #include <mutex>
@@ -84,6 +86,15 @@ int32_t AllowedChannelList(int32_t* channels, int32_t band, const char* domain, 
     for (size_t i = 0; i < list.size(); ++i)
         channels[i] = list[i];
     return int32_t(list.size());
+}
+
+// Cut where a character begins, never inside a multi-byte one.
+void CopyOutWhole(char* to, size_t size, const std::string& text)
+{
+    size_t n = std::min(text.size(), size - 1);
+    while (n > 0 && n < text.size() && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80)
+        --n;
+    CopyOut(to, n + 1, text);
 }
 
 void NotSupported(const char* what)
@@ -246,8 +257,12 @@ TSRWL_EXPORT int32_t TSRWL_GetWLProfile(const char* name, WLProfile* profile)
 
 TSRWL_EXPORT int32_t TSRWL_SetWLProfile(const char* name, const WLProfile* profile)
 {
-    const std::lock_guard guard(Lib().lock);
-    return SetStoredProfile(Store(), name, profile);
+    Library& lib = Lib();
+    const std::lock_guard guard(lib.lock);
+    const int32_t r = SetStoredProfile(Store(), name, profile);
+    if (r == TSRWL_OK)
+        lib.adapter.ForgetNetworkInfo(name);
+    return r;
 }
 
 TSRWL_EXPORT int32_t TSRWL_EnumWLProfiles(int32_t index, char* name)
@@ -258,8 +273,12 @@ TSRWL_EXPORT int32_t TSRWL_EnumWLProfiles(int32_t index, char* name)
 
 TSRWL_EXPORT int32_t TSRWL_DeleteWLProfile(const char* name)
 {
-    const std::lock_guard guard(Lib().lock);
-    return DeleteStoredProfile(Store(), name);
+    Library& lib = Lib();
+    const std::lock_guard guard(lib.lock);
+    const int32_t r = DeleteStoredProfile(Store(), name);
+    if (r == TSRWL_OK)
+        lib.adapter.ForgetNetworkInfo(name);
+    return r;
 }
 
 TSRWL_EXPORT int32_t TSRWL_GetNetworkInfo(NetworkInfo* info)
@@ -272,14 +291,24 @@ TSRWL_EXPORT int32_t TSRWL_GetNetworkInfo(NetworkInfo* info)
     return lib.adapter.FillNetworkInfo(*info) ? TSRWL_OK : kFail;
 }
 
+// The settings belong to the profile the record names: kept for its connects and, where the profile is stored,
+// written into it, so that they are still there after a restart.
 TSRWL_EXPORT int32_t TSRWL_SetNetworkInfo(const NetworkInfo* info)
 {
     if (!info)
         return kFail;
     Library& lib = Lib();
     const std::lock_guard guard(lib.lock);
-    lib.adapter.SetNetworkInfo(*info);
-    return TSRWL_OK;
+    if (!lib.adapter.SetNetworkInfo(*info))
+        return kFail;
+    const std::string name(info->sz_CurProfile, strnlen(info->sz_CurProfile, sizeof info->sz_CurProfile));
+    const CSimProfileStore store = Store();
+    WLProfile stored{};
+    if (!CSimProfileStore::IsUsableName(name) || !store.Load(name, &stored, sizeof stored))
+        return TSRWL_OK;
+    stored.ApplyNetwork = 1;
+    stored.NetInfo = *info;
+    return store.Save(name, &stored, sizeof stored) ? TSRWL_OK : kFail;
 }
 
 TSRWL_EXPORT int32_t TSRWL_StrToIPData(const char* text, void* ipData)
@@ -389,9 +418,20 @@ TSRWL_EXPORT int32_t TSRWL_IPRelease(void)
 
 TSRWL_EXPORT int32_t TSRWL_IPRenew(void)
 {
+    // Activating the connection again would renew the lease only at the cost of a new association and login;
+    // the manager renews leases on its own, so the link is left as it is.
+    NotSupported("renewing the address lease on request");
+    return kFail;
+}
+
+TSRWL_EXPORT int32_t TSRWL_GetLastConnectError(char* text, int32_t size)
+{
     Library& lib = Lib();
     const std::lock_guard guard(lib.lock);
-    return lib.adapter.Renew() ? TSRWL_OK : kFail;
+    const NetConnectError& error = lib.adapter.LastConnectError();
+    if (text && size > 0)
+        CopyOutWhole(text, size_t(size), error.detail);
+    return error.code;
 }
 
 TSRWL_EXPORT int32_t TSRWL_GetAPStationList(void* buffer)
@@ -429,3 +469,4 @@ TSRWL_REFUSED(TSRWL_SetAPFilterList, "the access point's MAC filter", (const voi
 #undef TSRWL_REFUSED
 
 TSRWL_FUNCTIONS(TSRWL_CHECK_SIGNATURE)
+TSRWL_CHECK_SIGNATURE(TSRWL_GetLastConnectError, int32_t, (char*, int32_t))

@@ -100,6 +100,16 @@ std::optional<uint32_t> InterfaceIndex(const std::string& iface)
     return index;
 }
 
+// Hands every station the kernel lists for the interface to `take`; false when it cannot be asked.
+bool StationDump(const std::string& iface, const std::function<void(nl_msg*)>& take)
+{
+    const auto index = InterfaceIndex(iface);
+    if (!index)
+        return false;
+    const auto fill = [&](nl_msg* m) { nla_put_u32(m, NL80211_ATTR_IFINDEX, *index); };
+    return Ask(NL80211_CMD_GET_STATION, NLM_F_DUMP, fill, take);
+}
+
 } // namespace
 
 void ParseWiphyFrequencies(nl_msg* msg, std::vector<NetFrequency>& out)
@@ -128,6 +138,20 @@ std::optional<NetMac> ParseStationMac(nl_msg* msg)
     NetMac mac{};
     memcpy(mac.data(), nla_data(table[NL80211_ATTR_MAC]), mac.size());
     return mac;
+}
+
+std::optional<int32_t> ParseStationSignal(nl_msg* msg)
+{
+    nlattr* table[NL80211_ATTR_MAX + 1] = {};
+    nlattr* info[NL80211_STA_INFO_MAX + 1] = {};
+    if (!Attributes(msg, table) || !table[NL80211_ATTR_STA_INFO] ||
+        nla_parse_nested(info, NL80211_STA_INFO_MAX, table[NL80211_ATTR_STA_INFO], nullptr) < 0)
+        return std::nullopt;
+    // The last frame's level; the average where a driver keeps only that. Both are signed bytes.
+    nlattr* signal = info[NL80211_STA_INFO_SIGNAL] ? info[NL80211_STA_INFO_SIGNAL] : info[NL80211_STA_INFO_SIGNAL_AVG];
+    if (!signal)
+        return std::nullopt;
+    return int32_t(int8_t(nla_get_u8(signal)));
 }
 
 std::optional<std::string> ParseRegAlpha2(nl_msg* msg)
@@ -196,17 +220,24 @@ std::optional<std::string> RegDomain()
 
 std::optional<std::vector<NetMac>> Stations(const std::string& iface)
 {
-    const auto index = InterfaceIndex(iface);
-    if (!index)
-        return std::nullopt;
     std::vector<NetMac> stations;
-    const auto fill = [&](nl_msg* m) { nla_put_u32(m, NL80211_ATTR_IFINDEX, *index); };
-    if (!Ask(NL80211_CMD_GET_STATION, NLM_F_DUMP, fill, [&](nl_msg* m) {
+    if (!StationDump(iface, [&](nl_msg* m) {
             if (const auto mac = ParseStationMac(m))
                 stations.push_back(*mac);
         }))
         return std::nullopt;
     return stations;
+}
+
+std::optional<int32_t> StationSignal(const std::string& iface, const NetMac& mac)
+{
+    std::optional<int32_t> signal;
+    if (!StationDump(iface, [&](nl_msg* m) {
+            if (ParseStationMac(m) == mac)
+                signal = ParseStationSignal(m);
+        }))
+        return std::nullopt;
+    return signal;
 }
 
 } // namespace NetRadio

@@ -25,6 +25,8 @@ using NetMac = std::array<uint8_t, 6>;
 void ParseWiphyFrequencies(nl_msg* msg, std::vector<NetFrequency>& out);
 std::optional<uint32_t> ParseWiphyIndex(nl_msg* msg);
 std::optional<NetMac> ParseStationMac(nl_msg* msg);
+// The signal in dBm the kernel last measured from a station (for a client: its access point).
+std::optional<int32_t> ParseStationSignal(nl_msg* msg);
 std::optional<std::string> ParseRegAlpha2(nl_msg* msg);
 
 // Channels usable on one band of the frequencies: band 1 or 4 = 2.4 GHz, 2 = 5 GHz; `startable` leaves out
@@ -37,4 +39,6 @@ std::optional<std::vector<NetFrequency>> Frequencies(const std::string& iface);
 // The regulatory domain's two-letter code ("00" = world).
 std::optional<std::string> RegDomain();
 std::optional<std::vector<NetMac>> Stations(const std::string& iface);
+// The signal of one station of the interface in dBm; nothing when the kernel does not know it.
+std::optional<int32_t> StationSignal(const std::string& iface, const NetMac& mac);
 } // namespace NetRadio

@@ -311,7 +311,9 @@ uint32_t DotModeOf(uint32_t mhz, uint32_t maxBitrateKbps)
 
 int32_t SignalDbmOf(uint32_t strength)
 {
-    return int32_t(std::min<uint32_t>(strength, 100)) / 2 - 100;
+    constexpr int32_t kWeakest = -100, kSpan = 60;
+    const int32_t percent = int32_t(std::min<uint32_t>(strength, 100));
+    return kWeakest + (percent * kSpan + 50) / 100;
 }
 
 std::string IpText(const uint8_t (&ip)[TSRWL_IP_SIZE])

@@ -16,7 +16,8 @@ uint32_t SecurityCodeOf(uint32_t flags, uint32_t wpaFlags, uint32_t rsnFlags);
 uint32_t EncryptionMethodOf(uint32_t flags, uint32_t wpaFlags, uint32_t rsnFlags);
 // Network type code: 1 = 802.11b, 2 = 802.11a, 3 = 802.11g.
 uint32_t DotModeOf(uint32_t mhz, uint32_t maxBitrateKbps);
-// The manager's strength percentage back into dBm (it makes the percentage from the level in dBm).
+// The manager's strength percentage back into dBm. The manager makes it from the level in dBm on a straight
+// line from -100 dBm (0 %) to -40 dBm (100 %), cutting off the fraction; this undoes that to the nearest dBm.
 int32_t SignalDbmOf(uint32_t strength);
 // "a.b.c.d" of four address bytes; empty for 0.0.0.0.
 std::string IpText(const uint8_t (&ip)[TSRWL_IP_SIZE]);

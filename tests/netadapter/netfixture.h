@@ -3,9 +3,16 @@
 #include "nmstandin.h"
 #include "simulator/simlibrary.h"
 
+#include <cstring>
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
+
+// A text into a record's fixed-size field, NUL-terminated.
+template <size_t N> void Put(char (&field)[N], const char* text)
+{
+    strncpy(field, text, N - 1);
+}
 
 // The real adapter library loaded as the program loads it, against a network manager stand-in with one Wi-Fi
 // device "wlan0" (a PCI adapter in a stand-in sysfs). One stand-in serves every test of the run.
@@ -17,6 +24,8 @@ public:
 protected:
     void SetUp() override;
 
+    // Applies a profile the way the program does; 1 when the library reports it applied.
+    static int32_t ApplyProfile(const WLProfile& profile);
     static std::string MakeDir(const std::string& name);
     static void WriteText(const std::string& path, const std::string& text);
 

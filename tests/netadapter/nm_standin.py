@@ -19,7 +19,8 @@ import gi
 gi.require_version('NM', '1.0')
 from gi.repository import GLib, NM  # noqa: E402 (the version is chosen first)
 
-STANDIN = {'outcome': 'activate', 'settings': {}, 'options': {}, 'count': 0, 'volatile': set(),
+STANDIN = {'outcome': 'activate', 'settings': {}, 'options': {}, 'count': 0, 'reason': 7, 'scan': 'finish',
+           'volatile': set(),
            'changes': {'added': 0, 'activated': 0, 'deactivated': 0, 'disconnected': 0}}
 INVALID = 'org.freedesktop.NetworkManager.Settings.Connection.InvalidProperty'
 
@@ -124,7 +125,8 @@ def _set(path, iface, name, value):
 
 def _fail_later(device, active):
     _forget(str(dbusmock.get_object(active).Get(nm.ACTIVE_CONNECTION_IFACE, 'Connection')))
-    _set(device, nm.DEVICE_IFACE, 'StateReason', dbus.Struct((dbus.UInt32(120), dbus.UInt32(7)), signature='uu'))
+    reason = dbus.UInt32(STANDIN['reason'])
+    _set(device, nm.DEVICE_IFACE, 'StateReason', dbus.Struct((dbus.UInt32(120), reason), signature='uu'))
     _set(device, nm.DEVICE_IFACE, 'State', dbus.UInt32(120))
     _set(device, nm.DEVICE_IFACE, 'ActiveConnection', dbus.ObjectPath('/'))
     _set(active, nm.ACTIVE_CONNECTION_IFACE, 'State', dbus.UInt32(4))
@@ -222,6 +224,21 @@ def device_disconnect(self):
     _set(self.path, nm.WIRELESS_DEVICE_IFACE, 'ActiveAccessPoint', dbus.ObjectPath('/'))
 
 
+def _scan_done(device):
+    obj = dbusmock.get_object(device)
+    _set(device, nm.WIRELESS_DEVICE_IFACE, 'LastScan',
+         dbus.Int64(obj.Get(nm.WIRELESS_DEVICE_IFACE, 'LastScan') + 1000))
+    return False
+
+
+def request_scan(self, _options):
+    if STANDIN['scan'] == 'refuse':
+        raise dbus.exceptions.DBusException('Scanning not allowed while unavailable',
+                                            name='org.freedesktop.NetworkManager.Device.NotAllowed')
+    if STANDIN['scan'] == 'finish':
+        GLib.timeout_add(200, _scan_done, self.path)
+
+
 def load(mock, parameters):
     nm.load(mock, parameters)
     manager = dbusmock.get_object(nm.MANAGER_OBJ)
@@ -239,6 +256,8 @@ def AddStandinDevice(self, device_name, iface_name):
     device.AddProperties(nm.DEVICE_IFACE, {'Autoconnect': True, 'Ip4Config': dbus.ObjectPath('/')})
     device.AddProperties(nm.WIRELESS_DEVICE_IFACE, {'ActiveAccessPoint': dbus.ObjectPath('/')})
     device.AddMethod(nm.DEVICE_IFACE, 'Disconnect', '', '', device_disconnect)
+    device.AddProperties(nm.WIRELESS_DEVICE_IFACE, {'LastScan': dbus.Int64(5000)})
+    device.AddMethod(nm.WIRELESS_DEVICE_IFACE, 'RequestScan', 'a{sv}', '', request_scan)
     return path
 
 
@@ -247,6 +266,19 @@ def SetConnectOutcome(_self, outcome):
     '''How the next activations end: activate, fail (0.3 s after it started), slow (activated 0.3 s after it
     started, the device's earlier state kept until then) or stall.'''
     STANDIN['outcome'] = str(outcome)
+
+
+@dbus.service.method(dbusmock.MOCK_IFACE, in_signature='s', out_signature='')
+def SetScanOutcome(_self, outcome):
+    '''How the next scans end: finish (LastScan moves 0.2 s after the request), refuse (an error at once) or
+    stall (accepted, never done).'''
+    STANDIN['scan'] = str(outcome)
+
+
+@dbus.service.method(dbusmock.MOCK_IFACE, in_signature='u', out_signature='')
+def SetFailReason(_self, reason):
+    '''The device's state reason of the next failing activations.'''
+    STANDIN['reason'] = int(reason)
 
 
 @dbus.service.method(dbusmock.MOCK_IFACE, in_signature='', out_signature='a{sa{sv}}a{sv}')

@@ -204,6 +204,22 @@ void NmStandin::SetOutcome(const char* outcome)
     sd_bus_message_unref(CallMock("SetConnectOutcome", "s", outcome));
 }
 
+void NmStandin::SetScanOutcome(const char* outcome)
+{
+    sd_bus_message_unref(CallMock("SetScanOutcome", "s", outcome));
+}
+
+void NmStandin::SetFailReason(uint32_t reason)
+{
+    sd_bus_message_unref(CallMock("SetFailReason", "u", reason));
+}
+
+void NmStandin::Freeze(bool frozen)
+{
+    if (m_service > 0)
+        kill(m_service, frozen ? SIGSTOP : SIGCONT);
+}
+
 NetSettings NmStandin::LastSettings(NetProps* options)
 {
     NetSettings settings;

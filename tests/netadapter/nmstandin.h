@@ -28,6 +28,10 @@ public:
                          const std::string& bssid, uint32_t mhz, uint8_t strength, uint32_t flags,
                          uint32_t wpa, uint32_t rsn, uint32_t mode = 2);
     void SetOutcome(const char* outcome);
+    void SetScanOutcome(const char* outcome);
+    void SetFailReason(uint32_t reason);
+    // Stops the stand-in's process (it answers nothing) or lets it go on, as a manager busy with something.
+    void Freeze(bool frozen);
     NetSettings LastSettings(NetProps* options = nullptr);
     NetValue Property(const std::string& path, const char* iface, const char* name);
     void SetProperty(const std::string& path, const char* iface, const char* name, const char* type, ...);

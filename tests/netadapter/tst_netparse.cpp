@@ -3,6 +3,7 @@
 #include "netadapter/Netradio.h"
 #include "netadapter/Netsettings.h"
 
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <linux/nl80211.h>
 #include <netlink/genl/genl.h>
@@ -69,9 +70,14 @@ TEST(NetSecurityCode, BandSignalAndAddressConversions)
     EXPECT_EQ(DotModeOf(5180, 54000), 2u);
     EXPECT_EQ(DotModeOf(2412, 54000), 3u);
     EXPECT_EQ(DotModeOf(2412, 11000), 1u);
-    EXPECT_EQ(SignalDbmOf(100), -50);
+    EXPECT_EQ(SignalDbmOf(100), -40);
     EXPECT_EQ(SignalDbmOf(0), -100);
-    EXPECT_EQ(SignalDbmOf(250), -50);
+    EXPECT_EQ(SignalDbmOf(250), -40);
+    // The manager's percentage of each level, as it computes it, comes back within a dBm.
+    for (int dbm = -100; dbm <= -40; ++dbm) {
+        const int percent = 100 - 100 * (-40 - dbm) / 60;
+        EXPECT_LE(std::abs(SignalDbmOf(uint32_t(percent)) - dbm), 1) << dbm << " dBm, " << percent << " %";
+    }
     uint8_t ip[4] = {};
     EXPECT_TRUE(IpBytes("10.1.2.3", ip));
     EXPECT_EQ(IpText(ip), "10.1.2.3");
