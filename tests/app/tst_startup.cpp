@@ -195,3 +195,51 @@ TEST_F(StartupTest, ABadLanguageFileIsToldOnceAndWhatAnEarlierRunLeftIsRemoved)
     EXPECT_EQ(Run({"/Close"}), 0);
     EXPECT_TRUE(first->waitForFinished(10000)) << "a close request ends it while the notice is open";
 }
+
+TEST_F(StartupTest, HelpVersionAndUnknownSwitchesAnswerOnTheConsoleAndStartNothing)
+{
+    const struct {
+        QStringList args;
+        int exitCode;
+        QByteArray out;
+        QByteArray err;
+    } cases[] = {
+        {{"--help"}, 0, "Usage: wlanutil [SWITCH]...\n", ""},
+        {{"/UI", "--version"}, 0, "wlanutil 1.0.0.1\n", ""},
+        {{"--ui", "--verbose"}, 2, "", "wlanutil: unknown switch '--verbose'; 'wlanutil --help' lists the switches.\n"},
+        {{"/Closer"}, 2, "", "wlanutil: unknown switch '/Closer'; 'wlanutil --help' lists the switches.\n"},
+    };
+    for (bool display : {true, false}) {
+        for (const auto& c : cases) {
+            QProcessEnvironment env = Environment();
+            if (!display)
+                for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+                    env.remove(name);
+            QProcess p;
+            p.setProcessEnvironment(env);
+            p.start(m_Dir.filePath("wlanutil"), c.args);
+            ASSERT_TRUE(p.waitForFinished(10000));
+            const QByteArray out = p.readAllStandardOutput();
+            const QByteArray err = p.readAllStandardError();
+            const std::string what = c.args.join(' ').toStdString() + (display ? "" : " without a display");
+            EXPECT_EQ(p.exitCode(), c.exitCode) << what;
+            EXPECT_TRUE(out.startsWith(c.out)) << what << ": " << out.constData();
+            EXPECT_EQ(err.isEmpty(), c.err.isEmpty()) << what << ": " << err.constData();
+            if (!c.err.isEmpty()) {
+                EXPECT_EQ(err, c.err) << what;
+            }
+            EXPECT_FALSE(Log().contains("Param(")) << what << ": no instance started";
+        }
+    }
+}
+
+TEST_F(StartupTest, LongSwitchesStartAndCloseLikeTheSlashForms)
+{
+    // The toolkit's own options are no unknown switches.
+    QProcess* first = Start({"--tray", "-platform", "offscreen"});
+    ASSERT_TRUE(testutil::WaitFor([&] { return Listening(); }));
+    EXPECT_EQ(Run({"--close"}), 0);
+    ASSERT_TRUE(first->waitForFinished(10000));
+    EXPECT_TRUE(Log().contains("Param(1) --tray\r\n"));
+    EXPECT_TRUE(Log().contains("WPM_CLOSEALL\r\n"));
+}
