@@ -8,18 +8,24 @@ struct Switch {
     const char* slash;
     const char* gnu;
     uint32_t flag;
+    const char* key; // of its line in the help, in the language file's section "CommandLine"
     const char* help;
 };
 
 const Switch SWITCHES[] = {
-    {"/UI", "--ui", SF_UI, "show the main window at start"},
-    {"/TrayIcon", "--tray", SF_TRAYICON, "show the icon in the notification area at start"},
-    {"/Service", "--service", SF_SERVICE, "service start: connect with the last applied profile"},
-    {"/Close", "--close", SF_CLOSE, "ask the running instance to close, then end"},
+    {"/UI", "--ui", SF_UI, "Ui", "show the main window at start"},
+    {"/TrayIcon", "--tray", SF_TRAYICON, "Tray", "show the icon in the notification area at start"},
+    {"/Service", "--service", SF_SERVICE, "Service", "service start: connect with the last applied profile"},
+    {"/Close", "--close", SF_CLOSE, "Close", "ask the running instance to close, then end"},
 };
 
 const char HELP_SWITCH[] = "--help";
 const char VERSION_SWITCH[] = "--version";
+
+QString Text(const char* key, const char* def)
+{
+    return g_Var.GetLangText(QStringLiteral("CommandLine"), QLatin1String(key), QString::fromUtf8(def));
+}
 
 // The slash forms compare as the design has them, in any letter case; long switches, as everywhere on
 // this system, only as written.
@@ -65,19 +71,27 @@ CommandCheck CheckCommandLine(const QStringList& arguments)
 
 QString CommandLineHelp(const QString& programName)
 {
-    QString text = QStringLiteral("Usage: %1 [SWITCH]...\n"
-                                  "Shows and manages the wireless LAN adapter; without switches it runs hidden "
-                                  "until it is opened.\n\n")
-                       .arg(programName);
-    const auto line = [&text](const QString& names, const char* help) {
-        text += QStringLiteral("  %1%2\n").arg(names, -24).arg(QLatin1String(help));
+    QString text = Text("Usage", "Usage: %s [SWITCH]...").replace(QLatin1String("%s"), programName) + '\n' +
+                   Text("Purpose", "Shows and manages the wireless LAN adapter; without switches it runs hidden "
+                                   "until it is opened.") +
+                   QStringLiteral("\n\n");
+    const auto line = [&text](const QString& names, const QString& help) {
+        text += QStringLiteral("  %1%2\n").arg(names, -24).arg(help);
     };
     for (const Switch& s : SWITCHES)
-        line(QStringLiteral("%1, %2").arg(QLatin1String(s.gnu), QLatin1String(s.slash)), s.help);
-    line(QLatin1String(HELP_SWITCH), "show this help and end");
-    line(QLatin1String(VERSION_SWITCH), "show the version and end");
-    text += QStringLiteral("\nA second start shows the running instance's window. See %1(1).\n").arg(programName);
-    return text;
+        line(QStringLiteral("%1, %2").arg(QLatin1String(s.gnu), QLatin1String(s.slash)), Text(s.key, s.help));
+    line(QLatin1String(HELP_SWITCH), Text("Help", "show this help and end"));
+    line(QLatin1String(VERSION_SWITCH), Text("Version", "show the version and end"));
+    return text + '\n' +
+           Text("More", "A second start shows the running instance's window. See %s(1).")
+               .replace(QLatin1String("%s"), programName) +
+           '\n';
+}
+
+QString UnknownSwitchText(const QString& argument)
+{
+    return Text("UnknownSwitch", "unknown switch '%s'; --help lists the switches.")
+        .replace(QLatin1String("%s"), argument);
 }
 
 QString CommandLineVersion(const QString& programName)

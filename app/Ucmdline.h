@@ -26,7 +26,9 @@ struct CommandCheck {
 // or "/" are no switches and stay ignored, as they always were.
 CommandCheck CheckCommandLine(const QStringList& arguments);
 
-// The text "--help" prints: usage and one line per switch.
+// The text "--help" prints: usage and one line per switch, in the language file's words.
 QString CommandLineHelp(const QString& programName);
+// The line that names an argument that is no switch.
+QString UnknownSwitchText(const QString& argument);
 // The text "--version" prints: the program's name and its four-part version.
 QString CommandLineVersion(const QString& programName);

@@ -103,10 +103,12 @@ void Broadcast(int code)
     SendToRunningInstance(g_Var.NotifyMsgName, code, 0);
 }
 
-// Help, version and a switch that means nothing end the start before any instance or window exists.
+// Help, version and a switch that means nothing end the start before any instance or window exists. The
+// answers are in the user's language: the program's files are read, its adapter library is not loaded.
 int AnswerCommandLine(const CommandCheck& check, const char* program)
 {
     const QString name = QFileInfo(QString::fromLocal8Bit(program)).fileName();
+    g_Var.ReadFiles(QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget());
     switch (check.action) {
     case CommandAction::Help:
         fputs(qPrintable(CommandLineHelp(name)), stdout);
@@ -115,8 +117,7 @@ int AnswerCommandLine(const CommandCheck& check, const char* program)
         fputs(qPrintable(CommandLineVersion(name)), stdout);
         return 0;
     case CommandAction::BadSwitch:
-        fprintf(stderr, "%s: unknown switch '%s'; '%s --help' lists the switches.\n", qPrintable(name),
-                check.badSwitch.toLocal8Bit().constData(), qPrintable(name));
+        fprintf(stderr, "%s: %s\n", qPrintable(name), qPrintable(UnknownSwitchText(check.badSwitch)));
         return BAD_SWITCH_EXIT_CODE;
     case CommandAction::Run:
         break;

@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <tuple>
 #include <unistd.h>
 
 using testutil::ReadFile;
@@ -21,7 +22,7 @@ protected:
         QDir(m_Dir.path()).mkdir("run");
         QFile::setPermissions(m_Dir.filePath("run"),
                               QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        for (const char* f : {"wlanutil", "wlanutil.bin", "wlanutil.ini", "libtsrwl.so"})
+        for (const char* f : {"wlanutil", "wlanutil.bin", "wlanutil.ini", "wlanutil.de.ini", "libtsrwl.so"})
             QFile::copy(testutil::BinDir() + '/' + f, m_Dir.filePath(f));
         testutil::WriteFile(m_Dir.filePath("wlanutil.Log"), "");
     }
@@ -206,8 +207,8 @@ TEST_F(StartupTest, HelpVersionAndUnknownSwitchesAnswerOnTheConsoleAndStartNothi
     } cases[] = {
         {{"--help"}, 0, "Usage: wlanutil [SWITCH]...\n", ""},
         {{"/UI", "--version"}, 0, "wlanutil 1.0.0.1\n", ""},
-        {{"--ui", "--verbose"}, 2, "", "wlanutil: unknown switch '--verbose'; 'wlanutil --help' lists the switches.\n"},
-        {{"/Closer"}, 2, "", "wlanutil: unknown switch '/Closer'; 'wlanutil --help' lists the switches.\n"},
+        {{"--ui", "--verbose"}, 2, "", "wlanutil: unknown switch '--verbose'; --help lists the switches.\n"},
+        {{"/Closer"}, 2, "", "wlanutil: unknown switch '/Closer'; --help lists the switches.\n"},
     };
     for (bool display : {true, false}) {
         for (const auto& c : cases) {
@@ -230,6 +231,23 @@ TEST_F(StartupTest, HelpVersionAndUnknownSwitchesAnswerOnTheConsoleAndStartNothi
             }
             EXPECT_FALSE(Log().contains("Param(")) << what << ": no instance started";
         }
+    }
+}
+
+TEST_F(StartupTest, HelpAndErrorsSpeakTheDesktopsLanguage)
+{
+    QProcessEnvironment env = Environment();
+    env.insert("LANGUAGE", "de");
+    for (const auto& [args, stream, text] :
+         {std::tuple{QStringList{"--help"}, QProcess::StandardOutput, QByteArray("Aufruf: wlanutil [SCHALTER]...\n")},
+          std::tuple{QStringList{"--lauter"}, QProcess::StandardError,
+                     QByteArray("wlanutil: unbekannter Schalter '--lauter'; --help listet die Schalter auf.\n")}}) {
+        QProcess p;
+        p.setProcessEnvironment(env);
+        p.setReadChannel(stream);
+        p.start(m_Dir.filePath("wlanutil"), args);
+        ASSERT_TRUE(p.waitForFinished(10000));
+        EXPECT_TRUE(p.readAll().startsWith(text)) << args.join(' ').toStdString();
     }
 }
 
