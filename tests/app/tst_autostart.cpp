@@ -80,14 +80,3 @@ TEST_F(AutostartTest, AnEntryTheDesktopSwitchedOffCountsAsOff)
     ASSERT_TRUE(autostart.SetEnabled(true));
     EXPECT_TRUE(autostart.IsEnabled());
 }
-
-TEST_F(AutostartTest, AFolderThatCannotBeMadeFailsAndSaysSo)
-{
-    // A file where the autostart folder belongs.
-    QDir().mkpath(m_Dir.filePath("config"));
-    testutil::WriteFile(m_Dir.filePath("config/autostart"), "not a folder");
-    const CAutostart autostart("/x/w", "T");
-    EXPECT_FALSE(autostart.SetEnabled(true));
-    EXPECT_FALSE(autostart.IsEnabled());
-    EXPECT_EQ(ReadFile(m_Dir.filePath("config/autostart")), "not a folder");
-}
