@@ -48,7 +48,9 @@ bool CAutostart::IsEnabled() const
     if (!QFileInfo(EntryPath()).isFile())
         return false;
     const CIniFile entry(EntryPath());
-    return entry.ReadString(ENTRY_SECTION, QStringLiteral("Hidden"), QString()) != QLatin1String("true");
+    return entry.ReadString(ENTRY_SECTION, QStringLiteral("Hidden"), QString()) != QLatin1String("true") &&
+           entry.ReadString(ENTRY_SECTION, QStringLiteral("X-GNOME-Autostart-enabled"), QString()) !=
+               QLatin1String("false");
 }
 
 bool CAutostart::SetEnabled(bool on) const

@@ -11,7 +11,8 @@ public:
     CAutostart(const QString& program, const QString& name);
 
     static QString EntryPath();
-    // An entry that a desktop's own settings switched off (Hidden=true) counts as off.
+    // An entry that a desktop's own settings switched off (Hidden=true, X-GNOME-Autostart-enabled=false)
+    // counts as off.
     bool IsEnabled() const;
     // Writes the entry (atomically) or removes it; false, with the reason in the log, when that failed.
     bool SetEnabled(bool on) const;

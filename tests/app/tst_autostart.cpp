@@ -74,9 +74,12 @@ TEST_F(AutostartTest, ProgramPathsAndTitlesThatNeedQuoting)
 TEST_F(AutostartTest, AnEntryTheDesktopSwitchedOffCountsAsOff)
 {
     QDir().mkpath(m_Dir.filePath("config/autostart"));
-    testutil::WriteFile(Entry(), "[Desktop Entry]\nType=Application\nExec=wlanutil --tray\nHidden=true\n");
     const CAutostart autostart("/x/w", "T");
-    EXPECT_FALSE(autostart.IsEnabled());
-    ASSERT_TRUE(autostart.SetEnabled(true));
-    EXPECT_TRUE(autostart.IsEnabled());
+    for (const char* off : {"Hidden=true", "X-GNOME-Autostart-enabled=false"}) {
+        testutil::WriteFile(Entry(), QByteArray("[Desktop Entry]\nType=Application\nExec=wlanutil --tray\n") + off +
+                                         "\n");
+        EXPECT_FALSE(autostart.IsEnabled()) << off;
+        ASSERT_TRUE(autostart.SetEnabled(true));
+        EXPECT_TRUE(autostart.IsEnabled()) << off;
+    }
 }
