@@ -1,6 +1,7 @@
 #include "Udefine.h"
 #include "Udebug.h"
 #include "Uinifile.h"
+#include "Ulanguage.h"
 #include "Uutility.h"
 #include "engine/Ucumlib.h"
 
@@ -138,7 +139,9 @@ void CFAGlobalVar::ReadFiles(const QString& exeFilePath)
     UserSettingsFile = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + '/' + root + '/' +
                        base + QStringLiteral(".bin");
     m_Settings = std::make_unique<CIniFile>(QStringList{UserSettingsFile, SettingsFile});
-    LanguageFile = ExePath + InfoRead(QStringLiteral("Setting"), QStringLiteral("StringFile"), base + ".ini");
+    // A language the settings name wins; without one the texts follow the desktop's language.
+    const QString chosen = InfoRead(QStringLiteral("Setting"), QStringLiteral("StringFile"), QString());
+    LanguageFile = ExePath + (chosen.isEmpty() ? DesktopLanguageFile(ExePath, base, SystemEnvironment) : chosen);
     m_Language.reset();
     if (QFileInfo::exists(SettingsFile))
         m_Language = std::make_unique<CIniFile>(LanguageFile);

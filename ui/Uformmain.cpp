@@ -3,6 +3,7 @@
 #include "Uformmsgbox.h"
 #include "Uformres.h"
 #include "Uwinutil.h"
+#include "app/Uautostart.h"
 #include "app/Uutility.h"
 #include "app/Udebug.h"
 #include "app/Unotifyevent.h"
@@ -39,6 +40,7 @@ constexpr int DEFAULT_ANTENNA = 4;
 constexpr int OS_WITH_ZERO_CFG = 7;
 // Message box style: OK and Cancel with the information icon.
 constexpr int MB_OKCANCEL_INFORMATION = 65;
+constexpr int MB_OK_WARNING = 0x30;
 
 const QString MENU = QStringLiteral("Menu");
 const QString UTILITY = QStringLiteral("Utility");
@@ -64,6 +66,12 @@ enum DeviceChange { dcRemoved = 3, dcArrived = 4 };
 QString FieldText(const char* field, size_t size)
 {
     return BytesText(field, size);
+}
+
+// The entry starts this very program, wherever it was started from, under the title the user sees.
+CAutostart Autostart()
+{
+    return CAutostart(QCoreApplication::applicationFilePath(), g_Var.AppTitle);
 }
 
 } // namespace
@@ -146,9 +154,12 @@ void TFormMain::CreateTrayIcon()
     m_MenuItWZC->setCheckable(true);
     m_MenuItWZC->setChecked(true);
     m_N1 = m_TrayMenu->addSeparator();
+    m_MenuItAutostart = m_TrayMenu->addAction(QStringLiteral("Start with the desktop"));
+    m_MenuItAutostart->setCheckable(true);
     m_MenuItOpen = m_TrayMenu->addAction(QStringLiteral("Open"));
     m_MenuItClose = m_TrayMenu->addAction(QStringLiteral("Close"));
     connect(m_MenuItWZC, &QAction::triggered, this, &TFormMain::MenuItWZCClick);
+    connect(m_MenuItAutostart, &QAction::triggered, this, &TFormMain::MenuItAutostartClick);
     connect(m_MenuItOpen, &QAction::triggered, this, &TFormMain::MenuItOpenClick);
     connect(m_MenuItClose, &QAction::triggered, this, &TFormMain::MenuItCloseClick);
     connect(m_TrayIcon, &TTrayIcon::OnClick, this, &TFormMain::MenuItOpenClick);
@@ -583,12 +594,14 @@ void TFormMain::WZCChanged(bool toZeroCfg)
 
 void TFormMain::UpdateTrayMenu()
 {
-    for (QAction* item : {m_MenuItWZC, m_MenuItOpen, m_MenuItClose}) {
-        const QString key = item == m_MenuItWZC    ? QStringLiteral("MenuWZC")
-                            : item == m_MenuItOpen ? QStringLiteral("MenuOpen")
-                                                   : QStringLiteral("MenuClose");
-        item->setText(g_Var.GetLangText(MENU, key, item->text()));
-    }
+    const std::pair<QAction*, const char*> items[] = {{m_MenuItWZC, "MenuWZC"},
+                                                       {m_MenuItAutostart, "MenuAutostart"},
+                                                       {m_MenuItOpen, "MenuOpen"},
+                                                       {m_MenuItClose, "MenuClose"}};
+    for (const auto& [item, key] : items)
+        item->setText(g_Var.GetLangText(MENU, QLatin1String(key), item->text()));
+    // Another program (the desktop's own settings) may have changed the entry since the last look.
+    m_MenuItAutostart->setChecked(Autostart().IsEnabled());
     const bool wzc = g_Var.OsKind >= OS_WITH_ZERO_CFG && m_Adapter;
     m_MenuItWZC->setVisible(wzc);
     m_N1->setVisible(wzc);
@@ -609,6 +622,16 @@ void TFormMain::MenuItWZCClick()
 {
     if (m_Adapter)
         m_Adapter->WriteUseWZC(!m_Adapter->EnableZeroCfg());
+}
+
+void TFormMain::MenuItAutostartClick(bool checked)
+{
+    if (Autostart().SetEnabled(checked))
+        return;
+    m_MenuItAutostart->setChecked(!checked);
+    QString text = g_Var.GetLangText(QStringLiteral("Message"), QStringLiteral("ErAutostart"),
+                                     QStringLiteral("The desktop's autostart entry %s cannot be changed."));
+    ShowMsgBox(this, text.replace(QLatin1String("%s"), CAutostart::EntryPath()), MB_OK_WARNING);
 }
 
 void TFormMain::MenuItOpenClick()

@@ -74,11 +74,13 @@ public:
     TTrayIcon* TrayIconMain() const { return m_TrayIcon; }
     QMenu* TrayMenu() const { return m_TrayMenu; }
     QAction* MenuItWZC() const { return m_MenuItWZC; }
+    QAction* MenuItAutostart() const { return m_MenuItAutostart; }
     QAction* MenuItOpen() const { return m_MenuItOpen; }
     QAction* MenuItClose() const { return m_MenuItClose; }
 
 public Q_SLOTS:
     void MenuItWZCClick();
+    void MenuItAutostartClick(bool checked);
     void MenuItOpenClick();
     void MenuItCloseClick();
     void BtnHelpClick();
@@ -120,6 +122,7 @@ private:
     QMenu* m_TrayMenu = nullptr;
     QAction* m_MenuItWZC = nullptr;
     QAction* m_N1 = nullptr;
+    QAction* m_MenuItAutostart = nullptr;
     QAction* m_MenuItOpen = nullptr;
     QAction* m_MenuItClose = nullptr;
 

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSysInfo>
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <jpeglib.h>
@@ -16,6 +17,7 @@ TFormRes* FormRes = nullptr;
 static void InitSkinResource()
 {
     Q_INIT_RESOURCE(skin);
+    Q_INIT_RESOURCE(skin_de);
 }
 
 namespace {
@@ -58,10 +60,17 @@ bool IsJpegPicture(const QString& name)
     return false;
 }
 
+// Pictures with words in them come in the language of the texts where the program carries a set for it;
+// only a plain language code names a set.
 QString BuiltInPath(const QString& name)
 {
-    return QStringLiteral(":/skin/") + name +
-           (IsJpegPicture(name) ? QStringLiteral(".jpg") : QStringLiteral(".png"));
+    const QString file = name + (IsJpegPicture(name) ? QStringLiteral(".jpg") : QStringLiteral(".png"));
+    const QString language = g_Var.GetLangText(QStringLiteral("Skin"), QStringLiteral("Pictures"), QString());
+    const bool plain = !language.isEmpty() && std::all_of(language.begin(), language.end(), [](QChar c) {
+        return c.isLetter() || c == QLatin1Char('_');
+    });
+    const QString translated = QStringLiteral(":/skin/%1/%2").arg(language, file);
+    return plain && QFile::exists(translated) ? translated : QStringLiteral(":/skin/") + file;
 }
 
 // Far more than any skin picture needs, far less than a picture that claims its size could cost.

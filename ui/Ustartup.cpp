@@ -14,6 +14,7 @@
 #include "Uformmsgbox.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QThreadPool>
 #include <csignal>
@@ -69,6 +70,9 @@ bool RuntimeDirUsable()
     return false;
 }
 
+// As the usual command-line tools answer a switch they do not know.
+constexpr int BAD_SWITCH_EXIT_CODE = 2;
+
 // An OK button with the warning icon, in the classic message box flags.
 constexpr int MB_OK_WARNING = 0x30;
 
@@ -97,6 +101,28 @@ void TellReadProblem(QWidget* window, const QString& path, IniProblem problem)
 void Broadcast(int code)
 {
     SendToRunningInstance(g_Var.NotifyMsgName, code, 0);
+}
+
+// Help, version and a switch that means nothing end the start before any instance or window exists. The
+// answers are in the user's language: the program's files are read, its adapter library is not loaded.
+int AnswerCommandLine(const CommandCheck& check, const char* program)
+{
+    const QString name = QFileInfo(QString::fromLocal8Bit(program)).fileName();
+    g_Var.ReadFiles(QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget());
+    switch (check.action) {
+    case CommandAction::Help:
+        fputs(qPrintable(CommandLineHelp(name)), stdout);
+        return 0;
+    case CommandAction::Version:
+        fputs(qPrintable(CommandLineVersion(name)), stdout);
+        return 0;
+    case CommandAction::BadSwitch:
+        fprintf(stderr, "%s: %s\n", qPrintable(name), qPrintable(UnknownSwitchText(check.badSwitch)));
+        return BAD_SWITCH_EXIT_CODE;
+    case CommandAction::Run:
+        break;
+    }
+    return 0;
 }
 
 int RunMainWindow(uint32_t flags)
@@ -136,6 +162,11 @@ int RunProgram(int argc, char** argv)
     // Under a file-size limit a write past it must fail like any other (the original file stays), not end
     // the program.
     signal(SIGXFSZ, SIG_IGN);
+    const CommandCheck check = CheckCommandLine(Arguments(argc, argv));
+    // The toolkit's own options (such as -platform) are known only once it has taken them out of the
+    // arguments; without a display nothing takes them.
+    if (check.action != CommandAction::Run && (check.action != CommandAction::BadSwitch || !DisplayAvailable()))
+        return AnswerCommandLine(check, argv[0]);
     DebugLogFile();
     if (!DisplayAvailable()) {
         fprintf(stderr, "wlanutil: no display (DISPLAY and WAYLAND_DISPLAY are not set).\n"
@@ -146,6 +177,8 @@ int RunProgram(int argc, char** argv)
         return 0;
     }
     QApplication app(argc, argv);
+    if (const CommandCheck left = CheckCommandLine(Arguments(argc, argv)); left.action != CommandAction::Run)
+        return AnswerCommandLine(left, argv[0]);
     CInstanceMutex mutex;
     try {
         RegisterNotifyMsg();

@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <tuple>
 #include <unistd.h>
 
 using testutil::ReadFile;
@@ -21,7 +22,7 @@ protected:
         QDir(m_Dir.path()).mkdir("run");
         QFile::setPermissions(m_Dir.filePath("run"),
                               QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        for (const char* f : {"wlanutil", "wlanutil.bin", "wlanutil.ini", "libtsrwl.so"})
+        for (const char* f : {"wlanutil", "wlanutil.bin", "wlanutil.ini", "wlanutil.de.ini", "libtsrwl.so"})
             QFile::copy(testutil::BinDir() + '/' + f, m_Dir.filePath(f));
         testutil::WriteFile(m_Dir.filePath("wlanutil.Log"), "");
     }
@@ -194,4 +195,69 @@ TEST_F(StartupTest, ABadLanguageFileIsToldOnceAndWhatAnEarlierRunLeftIsRemoved)
               QStringList{"notes.Ab12Cd"});
     EXPECT_EQ(Run({"/Close"}), 0);
     EXPECT_TRUE(first->waitForFinished(10000)) << "a close request ends it while the notice is open";
+}
+
+TEST_F(StartupTest, HelpVersionAndUnknownSwitchesAnswerOnTheConsoleAndStartNothing)
+{
+    const struct {
+        QStringList args;
+        int exitCode;
+        QByteArray out;
+        QByteArray err;
+    } cases[] = {
+        {{"--help"}, 0, "Usage: wlanutil [SWITCH]...\n", ""},
+        {{"/UI", "--version"}, 0, "wlanutil 1.0.0.1\n", ""},
+        {{"--ui", "--verbose"}, 2, "", "wlanutil: unknown switch '--verbose'; --help lists the switches.\n"},
+        {{"/Closer"}, 2, "", "wlanutil: unknown switch '/Closer'; --help lists the switches.\n"},
+    };
+    for (bool display : {true, false}) {
+        for (const auto& c : cases) {
+            QProcessEnvironment env = Environment();
+            if (!display)
+                for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+                    env.remove(name);
+            QProcess p;
+            p.setProcessEnvironment(env);
+            p.start(m_Dir.filePath("wlanutil"), c.args);
+            ASSERT_TRUE(p.waitForFinished(10000));
+            const QByteArray out = p.readAllStandardOutput();
+            const QByteArray err = p.readAllStandardError();
+            const std::string what = c.args.join(' ').toStdString() + (display ? "" : " without a display");
+            EXPECT_EQ(p.exitCode(), c.exitCode) << what;
+            EXPECT_TRUE(out.startsWith(c.out)) << what << ": " << out.constData();
+            EXPECT_EQ(err.isEmpty(), c.err.isEmpty()) << what << ": " << err.constData();
+            if (!c.err.isEmpty()) {
+                EXPECT_EQ(err, c.err) << what;
+            }
+            EXPECT_FALSE(Log().contains("Param(")) << what << ": no instance started";
+        }
+    }
+}
+
+TEST_F(StartupTest, HelpAndErrorsSpeakTheDesktopsLanguage)
+{
+    QProcessEnvironment env = Environment();
+    env.insert("LANGUAGE", "de");
+    for (const auto& [args, stream, text] :
+         {std::tuple{QStringList{"--help"}, QProcess::StandardOutput, QByteArray("Aufruf: wlanutil [SCHALTER]...\n")},
+          std::tuple{QStringList{"--lauter"}, QProcess::StandardError,
+                     QByteArray("wlanutil: unbekannter Schalter '--lauter'; --help listet die Schalter auf.\n")}}) {
+        QProcess p;
+        p.setProcessEnvironment(env);
+        p.setReadChannel(stream);
+        p.start(m_Dir.filePath("wlanutil"), args);
+        ASSERT_TRUE(p.waitForFinished(10000));
+        EXPECT_TRUE(p.readAll().startsWith(text)) << args.join(' ').toStdString();
+    }
+}
+
+TEST_F(StartupTest, LongSwitchesStartAndCloseLikeTheSlashForms)
+{
+    // The toolkit's own options are no unknown switches.
+    QProcess* first = Start({"--tray", "-platform", "offscreen"});
+    ASSERT_TRUE(testutil::WaitFor([&] { return Listening(); }));
+    EXPECT_EQ(Run({"--close"}), 0);
+    ASSERT_TRUE(first->waitForFinished(10000));
+    EXPECT_TRUE(Log().contains("Param(1) --tray\r\n"));
+    EXPECT_TRUE(Log().contains("WPM_CLOSEALL\r\n"));
 }

@@ -18,6 +18,7 @@
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFileInfo>
 #include <QMenu>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -328,14 +329,53 @@ TEST_F(FormMainTest, ServiceStartAppliesTheLastAppliedProfileAndLeavesTheTrayIco
 TEST_F(FormMainTest, TrayMenuItemsFollowTheSystemAndTheAdapter)
 {
     g_Var.OsKind = 5;
-    EXPECT_EQ(VisibleMenuItems(), QStringList{"Close"});
+    EXPECT_EQ(VisibleMenuItems(), (QStringList{"Start with the desktop", "Close"}));
     g_Var.OsKind = 7;
-    EXPECT_EQ(VisibleMenuItems(), QStringList{"Close"}) << "no adapter, no zero configuration item";
+    EXPECT_EQ(VisibleMenuItems(), (QStringList{"Start with the desktop", "Close"}))
+        << "no adapter, no zero configuration item";
     StartWithAdapter(0);
-    EXPECT_EQ(VisibleMenuItems(), (QStringList{"Window Zero Configuration", "-", "Close"}));
+    EXPECT_EQ(VisibleMenuItems(), (QStringList{"Window Zero Configuration", "-", "Start with the desktop", "Close"}));
     EXPECT_FALSE(Main().MenuItWZC()->isChecked());
     g_Var.OsKind = 5;
-    EXPECT_EQ(VisibleMenuItems(), QStringList{"Close"});
+    EXPECT_EQ(VisibleMenuItems(), (QStringList{"Start with the desktop", "Close"}));
+}
+
+TEST_F(FormMainTest, StartWithTheDesktopWritesAndRemovesTheAutostartEntry)
+{
+    const QString entry = m_Dir.filePath("config/autostart/wlanutil.desktop");
+    // Opens the tray menu as a right click on the icon does and clicks the entry.
+    const auto clickEntry = [this] {
+        QMenu* menu = Main().TrayMenu();
+        Main().UpdateTrayMenu();
+        menu->popup(QPoint(20, 20));
+        ASSERT_TRUE(WaitFor([menu] { return menu->isVisible(); }));
+        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(Main().MenuItAutostart()).center());
+        ASSERT_TRUE(WaitFor([menu] { return !menu->isVisible(); }));
+    };
+    clickEntry();
+    ASSERT_TRUE(QFileInfo::exists(entry));
+    EXPECT_TRUE(testutil::ReadFile(entry).contains("\nExec=\"" + QFile::encodeName(qApp->applicationFilePath()) +
+                                                   "\" --tray\n"));
+    Main().UpdateTrayMenu();
+    EXPECT_TRUE(Main().MenuItAutostart()->isChecked());
+    clickEntry();
+    EXPECT_FALSE(QFileInfo::exists(entry));
+    EXPECT_FALSE(Main().MenuItAutostart()->isChecked());
+
+    // The desktop's own settings may write the entry: the menu shows what is there.
+    testutil::WriteFile(entry, "[Desktop Entry]\nExec=wlanutil --tray\n");
+    Main().UpdateTrayMenu();
+    EXPECT_TRUE(Main().MenuItAutostart()->isChecked());
+    clickEntry();
+    EXPECT_FALSE(QFileInfo::exists(entry));
+
+    // A file in place of the folder: the user is told, and the entry stays off.
+    QDir(m_Dir.filePath("config/autostart")).removeRecursively();
+    testutil::WriteFile(m_Dir.filePath("config/autostart"), "");
+    TFormMsgBox::SetNextAnswer(mrOk);
+    clickEntry();
+    EXPECT_EQ(TFormMsgBox::LastShown().Text, "The desktop's autostart entry " + entry + " cannot be changed.");
+    EXPECT_FALSE(Main().MenuItAutostart()->isChecked());
 }
 
 TEST_F(FormMainTest, ZeroConfigurationHidesTheWindowAndTheOpenRequestAsksFirst)

@@ -183,3 +183,30 @@ TEST_F(FormResTest, SkinFileIsReadWhenThePictureIsFirstWanted)
         << "a visible label changes at once";
     FormRes = nullptr;
 }
+
+TEST_F(FormResTest, PicturesWithWordsFollowTheLanguageOfTheTexts)
+{
+    TFormRes english;
+    const QImage scan = english.Picture(QStringLiteral("ImgBtnScan"));
+    const QImage title = english.Picture(QStringLiteral("ImgMainInfo"));
+    const QImage mark = english.Picture(QStringLiteral("ImgMark"));
+    const struct {
+        const char* pictures;
+        bool german;
+    } cases[] = {
+        {"de", true},
+        {"en", false},
+        {"fr", false}, // no set of its own: the English one
+        {"../skin", false},
+        {"de/..", false},
+    };
+    for (const auto& c : cases) {
+        WriteFile(m_Dir.filePath("prog.ini"), QByteArray("[Skin]\nPictures=") + c.pictures + "\n");
+        Read("[Setting]\n");
+        TFormRes res;
+        EXPECT_EQ(res.Picture(QStringLiteral("ImgBtnScan")) != scan, c.german) << c.pictures;
+        EXPECT_EQ(res.Picture(QStringLiteral("ImgMainInfo")) != title, c.german) << c.pictures;
+        EXPECT_EQ(res.Picture(QStringLiteral("ImgBtnScan")).size(), scan.size()) << c.pictures;
+        EXPECT_EQ(res.Picture(QStringLiteral("ImgMark")), mark) << "a picture without words has one set";
+    }
+}

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
+#include <QHash>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -50,6 +51,33 @@ const QColor HEADER_RIGHT = pal::NavyLight; // where the help and about buttons 
 
 QString g_Out;
 QStringList g_Files;
+// The words drawn into pictures, by section/key of a language file; empty for the built-in English ones.
+QHash<QString, QString> g_Words;
+
+// A language file's values, read as the program reads them: sections and keys without regard to case.
+QHash<QString, QString> ReadWords(const QString& path)
+{
+    QFile f(path);
+    QHash<QString, QString> words;
+    if (!f.open(QIODevice::ReadOnly))
+        return words;
+    QString section;
+    for (const QString& raw : QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'))) {
+        const QString line = raw.trimmed();
+        if (line.startsWith(QLatin1Char('[')))
+            section = line.mid(1, line.size() - 2).toLower();
+        else if (!line.startsWith(QLatin1Char(';')) && line.contains(QLatin1Char('=')))
+            words.insert(section + QLatin1Char('/') + line.section(QLatin1Char('='), 0, 0).trimmed().toLower(),
+                         line.section(QLatin1Char('='), 1).trimmed());
+    }
+    return words;
+}
+
+QString Words(const char* section, const char* key, const char* english)
+{
+    return g_Words.value(QString::fromLatin1(section).toLower() + QLatin1Char('/') + QString::fromLatin1(key).toLower(),
+                         QString::fromUtf8(english));
+}
 
 QFont Font(int px, bool bold)
 {
@@ -304,7 +332,7 @@ QImage MainBackground(const QList<Pictogram>& tabs, int selected, const Pictogra
     Logo(p, QRectF(14, 8, 33, 33));
     p.setFont(Font(19, true));
     p.setPen(Qt::white);
-    p.drawText(QRectF(58, 0, 400, HEADER_H), Qt::AlignVCenter, QStringLiteral("Wireless LAN Utility"));
+    p.drawText(QRectF(58, 0, 400, HEADER_H), Qt::AlignVCenter, Words("Utility", "AppTitle", "Wireless LAN Utility"));
     p.fillRect(0, HEADER_H - 2, MAIN_W, 2, pal::Cyan.darker(120));
 
     QLinearGradient strip(0, TAB_Y, 0, TAB_Y + TAB_H);
@@ -630,20 +658,22 @@ QImage TrayStrip(int size)
     return img;
 }
 
-void WriteQrc()
+// The pictures of one language live under their own prefix, in a resource file named after it.
+void WriteQrc(const QString& language)
 {
-    QFile f(g_Out + QStringLiteral("/skin.qrc"));
+    QFile f(g_Out + (language.isEmpty() ? QStringLiteral("/skin.qrc") : QStringLiteral("/skin_%1.qrc").arg(language)));
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
         std::exit(1);
     QTextStream out(&f);
     out << "<!-- Written by tools/skingen (build target skin); do not edit. -->\n";
-    out << "<RCC>\n    <qresource prefix=\"/skin\">\n";
+    out << "<RCC>\n    <qresource prefix=\"/skin" << (language.isEmpty() ? QString() : '/' + language) << "\">\n";
     for (const QString& name : g_Files)
         out << "        <file>" << name << "</file>\n";
     out << "    </qresource>\n</RCC>\n";
 }
 
-void MakeAll()
+// The pictures with words in them: the main window's backgrounds with the title, and the buttons.
+void MakeMainBackgrounds()
 {
     const QList<Pictogram> station = {SignalBars, Magnifier, Card, Adapter};
     const QList<Pictogram> softAp = {Tower, Gear, Shield};
@@ -653,6 +683,42 @@ void MakeAll()
         Save(MainBackground(station, i, Adapter), QLatin1String(stationNames[i]) + QLatin1String(".jpg"));
     for (int i = 0; i < 3; ++i)
         Save(MainBackground(softAp, i, Tower), QLatin1String(apNames[i]) + QLatin1String(".jpg"));
+}
+
+void MakeButtons()
+{
+    struct Btn {
+        const char* name;
+        const char* caption;
+        int width;
+        int height;
+        Pictogram glyph;
+    };
+    const Pictogram chart = [](QPainter& p, const QRectF& r, const QColor& c) { SignalBars(p, r, c); };
+    const Btn buttons[] = {
+        {"ImgBtnAct", "Activate", 70, 24, {}},        {"ImgBtnActlater", "Activate Later", 97, 21, {}},
+        {"ImgBtnActnow", "Activate Now", 97, 21, {}}, {"ImgBtnAdd", "Add", 70, 24, {}},
+        {"ImgBtnApply", "Apply", 84, 24, {}},         {"ImgBtnBack", "< Back", 84, 24, {}},
+        {"ImgBtnBrowse", "Browse...", 84, 24, {}},    {"ImgBtnCancel", "Cancel", 84, 24, {}},
+        {"ImgBtnChart", "Chart", 84, 24, chart},      {"ImgBtnConnect", "Connect", 84, 24, {}},
+        {"ImgBtnDelete", "Delete", 70, 24, {}},       {"ImgBtnEdit", "Edit", 70, 24, {}},
+        {"ImgBtnExit", "Exit", 84, 24, {}},           {"ImgBtnNext", "Next >", 84, 24, {}},
+        {"ImgBtnRefresh", "Refresh", 84, 24, {}},     {"ImgBtnSave", "Save", 84, 24, {}},
+        {"ImgBtnScan", "Scan", 84, 24, {}},           {"ImgBtnSelect", "Select", 84, 24, {}},
+        {"ImgBtnStart", "Start", 84, 24, {}},         {"ImgBtnStatistics", "Statistics", 84, 24, {}},
+        {"ImgBtnTChart", "Chart", 84, 24, chart},
+    };
+    for (const Btn& b : buttons) {
+        const QString name = QLatin1String(b.name);
+        const QString caption = Words("SkinCaption", b.name, b.caption);
+        Save(PageButton({b.width, b.height}, caption, false, b.glyph), name + QLatin1String(".png"));
+        Save(PageButton({b.width, b.height}, caption, true, b.glyph), name + QLatin1String("On.png"));
+    }
+}
+
+void MakeAll()
+{
+    MakeMainBackgrounds();
 
     const QRectF full(10, 8, PAGE_W - 20, 24);
     const QRectF left(10, 8, 315, 24), right(335, 8, PAGE_W - 345, 24);
@@ -709,33 +775,7 @@ void MakeAll()
     Save(ModeButton(true), QStringLiteral("ImgBtnEnable.png"));
     Save(ModeButton(false), QStringLiteral("ImgBtnDisable.png"));
 
-    struct Btn {
-        const char* name;
-        const char* caption;
-        int width;
-        int height;
-        Pictogram glyph;
-    };
-    const Pictogram chart = [](QPainter& p, const QRectF& r, const QColor& c) { SignalBars(p, r, c); };
-    const Btn buttons[] = {
-        {"ImgBtnAct", "Activate", 70, 24, {}},        {"ImgBtnActlater", "Activate Later", 97, 21, {}},
-        {"ImgBtnActnow", "Activate Now", 97, 21, {}}, {"ImgBtnAdd", "Add", 70, 24, {}},
-        {"ImgBtnApply", "Apply", 84, 24, {}},         {"ImgBtnBack", "< Back", 84, 24, {}},
-        {"ImgBtnBrowse", "Browse...", 84, 24, {}},    {"ImgBtnCancel", "Cancel", 84, 24, {}},
-        {"ImgBtnChart", "Chart", 84, 24, chart},      {"ImgBtnConnect", "Connect", 84, 24, {}},
-        {"ImgBtnDelete", "Delete", 70, 24, {}},       {"ImgBtnEdit", "Edit", 70, 24, {}},
-        {"ImgBtnExit", "Exit", 84, 24, {}},           {"ImgBtnNext", "Next >", 84, 24, {}},
-        {"ImgBtnRefresh", "Refresh", 84, 24, {}},     {"ImgBtnSave", "Save", 84, 24, {}},
-        {"ImgBtnScan", "Scan", 84, 24, {}},           {"ImgBtnSelect", "Select", 84, 24, {}},
-        {"ImgBtnStart", "Start", 84, 24, {}},         {"ImgBtnStatistics", "Statistics", 84, 24, {}},
-        {"ImgBtnTChart", "Chart", 84, 24, chart},
-    };
-    for (const Btn& b : buttons) {
-        const QString name = QLatin1String(b.name);
-        const QString caption = QLatin1String(b.caption);
-        Save(PageButton({b.width, b.height}, caption, false, b.glyph), name + QLatin1String(".png"));
-        Save(PageButton({b.width, b.height}, caption, true, b.glyph), name + QLatin1String("On.png"));
-    }
+    MakeButtons();
 
     Save(Bullet(), QStringLiteral("ImgMark.png"));
     Save(Lamp(), QStringLiteral("ImgLight.png"));
@@ -751,7 +791,7 @@ void MakeAll()
         Logo(p, QRectF(2, 2, 60, 60));
     }
     icon.save(g_Out + QStringLiteral("/wlanutil.png"));
-    WriteQrc();
+    WriteQrc(QString());
 }
 
 } // namespace
@@ -759,13 +799,21 @@ void MakeAll()
 int main(int argc, char** argv)
 {
     QGuiApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: skingen OUTPUT_DIR\n");
+    if (argc != 2 && argc != 4) {
+        std::fprintf(stderr, "usage: skingen OUTPUT_DIR [LANGUAGE_FILE LANGUAGE]\n"
+                             "  with a language file only the pictures with words in them, in its words\n");
         return 2;
     }
     g_Out = QString::fromLocal8Bit(argv[1]);
     QDir().mkpath(g_Out);
-    MakeAll();
+    if (argc == 4) {
+        g_Words = ReadWords(QString::fromLocal8Bit(argv[2]));
+        MakeMainBackgrounds();
+        MakeButtons();
+        WriteQrc(QString::fromLocal8Bit(argv[3]));
+    } else {
+        MakeAll();
+    }
     std::printf("%lld pictures written to %s\n", (long long)g_Files.size(), argv[1]);
     return 0;
 }

@@ -1,0 +1,83 @@
+#include "Uautostart.h"
+#include "Udebug.h"
+#include "Uinifile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <cerrno>
+
+namespace {
+
+const QString ENTRY_SECTION = QStringLiteral("Desktop Entry");
+
+// A path as one argument of an Exec line: quoted with the reserved characters escaped, then escaped once
+// more as a desktop-file string; a per cent sign would be taken for a field code.
+QString ExecArgument(const QString& path)
+{
+    QString quoted;
+    for (const QChar c : path) {
+        if (c == '"' || c == '`' || c == '$' || c == '\\')
+            quoted += '\\';
+        quoted += c;
+    }
+    quoted.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
+    quoted.replace(QLatin1Char('%'), QLatin1String("%%"));
+    return '"' + quoted + '"';
+}
+
+// A value of the entry is one line: a title with a line break in it would end the entry early.
+QString OneLine(QString text)
+{
+    return text.replace(QLatin1Char('\n'), QLatin1Char(' ')).replace(QLatin1Char('\r'), QLatin1Char(' '));
+}
+
+} // namespace
+
+CAutostart::CAutostart(const QString& program, const QString& name) : m_Program(program), m_Name(name) {}
+
+QString CAutostart::EntryPath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/autostart/wlanutil.desktop");
+}
+
+bool CAutostart::IsEnabled() const
+{
+    if (!QFileInfo(EntryPath()).isFile())
+        return false;
+    const CIniFile entry(EntryPath());
+    return entry.ReadString(ENTRY_SECTION, QStringLiteral("Hidden"), QString()) != QLatin1String("true") &&
+           entry.ReadString(ENTRY_SECTION, QStringLiteral("X-GNOME-Autostart-enabled"), QString()) !=
+               QLatin1String("false");
+}
+
+bool CAutostart::SetEnabled(bool on) const
+{
+    const QString path = EntryPath();
+    if (on) {
+        if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
+            DebugPrint("CAutostart::SetEnabled: can't create the folder of %s", qPrintable(path));
+            return false;
+        }
+        return WriteFileAtomic(path, EntryText(), 0644);
+    }
+    if (QFile::remove(path) || !QFileInfo::exists(path))
+        return true;
+    DebugPrintErr(errno, "CAutostart::SetEnabled: can't remove %s", qPrintable(path));
+    return false;
+}
+
+QByteArray CAutostart::EntryText() const
+{
+    return QStringLiteral("[Desktop Entry]\n"
+                          "Type=Application\n"
+                          "Name=%1\n"
+                          "Exec=%2 --tray\n"
+                          "Icon=wlanutil\n"
+                          "Terminal=false\n"
+                          "X-GNOME-Autostart-enabled=true\n")
+        .arg(OneLine(m_Name), ExecArgument(m_Program))
+        .toUtf8();
+}
