@@ -55,6 +55,15 @@ using IniEntries = QList<QPair<QString, QString>>;
 // folder). Empty when the chain loops or is longer than the system would follow.
 QString FinalTarget(const QString& path);
 
+// True when a symbolic link on the chain from `path` to its final target belongs to another user (root
+// aside): another user could point it anywhere, so nothing is written through it.
+bool ForeignLinkOnTheWay(const QString& path);
+
+// Makes the folder `dir` and the folders on its way that are missing, each usable by its owner only
+// whatever the umask; a folder of ours that others could write to (made by an earlier version under a
+// lax umask) is closed too. False (logged) when it cannot be made.
+bool MakePrivateFolder(const QString& dir);
+
 // Removes the temporary files that interrupted writes of `path` left beside its final target: the target's
 // name followed by "." and six letters or digits, as these writes and the system's settings class name them.
 // Other files are never touched. Call it only while no other process can be writing the file.

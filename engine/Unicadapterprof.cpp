@@ -185,9 +185,12 @@ std::optional<size_t> CNICAdapter::ReplaceInLibrary(int kind, const QString& nam
     CTSLibLock lock(m_Stop);
     if (!lock)
         return std::nullopt;
-    g_TSLib.TSRWL_DeleteWLProfile(listedName);
+    // The new profile is stored before the old name goes, so that an end at any moment leaves one of them;
+    // under an unchanged name the store replaces the file by itself.
     if (replacement)
         g_TSLib.TSRWL_SetWLProfile(replacement->ProfileName, replacement);
+    if (!replacement || strcmp(listedName, replacement->ProfileName) != 0)
+        g_TSLib.TSRWL_DeleteWLProfile(listedName);
     return position;
 }
 

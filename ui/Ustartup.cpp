@@ -8,6 +8,7 @@
 #include "app/Uinstance.h"
 #include "app/Unotifychannel.h"
 #include "app/Unotifyevent.h"
+#include "app/Usignalwatch.h"
 #include "app/Uutility.h"
 #include "app/Uwriteproblem.h"
 #include "engine/Uuserstore.h"
@@ -104,6 +105,8 @@ int RunMainWindow(uint32_t flags)
     // No application display name: the window system would append it to every window's title, and each
     // window sets its whole title itself.
     QApplication::setQuitOnLastWindowClosed(false);
+    // Made first and so gone last: a second signal during the end below ends the process at once.
+    CSignalWatch signalWatch;
     TFormRes res;
     FormRes = &res;
     TFormMain main;
@@ -112,6 +115,9 @@ int RunMainWindow(uint32_t flags)
         return main.HandleNotify(code, value);
     });
     server.Listen();
+    // A logout, a service manager or Ctrl+C end the program as the tray menu's Close does.
+    QObject::connect(&signalWatch, &CSignalWatch::Terminate, &main, [&main] { main.MenuItCloseClick(); });
+    signalWatch.Install();
     // Writes fail on the adapter's threads too; the box is shown by the window's own thread.
     SetWriteProblemHandler([&main](const QString& path) {
         QMetaObject::invokeMethod(&main, [&main, path] { TellWriteProblem(&main, path); }, Qt::QueuedConnection);

@@ -120,7 +120,7 @@ TEST_F(IniFileTest, ReplaceSectionAppendsOrCreates)
 
     const QString fresh = m_Dir.filePath("new.ini");
     ASSERT_TRUE(ReplaceIniSection(fresh, "B", {{"Y", "line\nbreak"}}, false));
-    EXPECT_EQ(ReadFile(fresh), "[B]\r\nY=line break\r\n") << "a value can never start a new line";
+    EXPECT_EQ(ReadFile(fresh), "[B]\r\nY=line\\x0Abreak\r\n") << "a value can never start a new line";
 }
 
 TEST_F(IniFileTest, SecretSectionMakesTheFileOwnerOnly)
@@ -223,4 +223,70 @@ TEST_F(IniFileTest, LeftoversOfInterruptedWritesAreRemovedAndNothingElse)
     for (const QString& name : others + QStringList{"real/wlanutil.bin.LnkLnk"})
         EXPECT_TRUE(QFileInfo(m_Dir.filePath(name)).isSymLink() || QFileInfo::exists(m_Dir.filePath(name)))
             << qPrintable(name);
+}
+
+// Control bytes went into the file raw (CR and LF as blanks): a name holding one changed on reading back,
+// and enough of them made the next start call the whole file damaged.
+TEST_F(IniFileTest, EveryValueReadsBackByteForByte)
+{
+    const QString values[] = {
+        QStringLiteral("line\nbreak"),     QStringLiteral("cr\rcrlf\r\n"),       QString::fromUtf8("nul\0in", 6),
+        QStringLiteral("\x01\x1F\x7F\t"),  QStringLiteral("C:\\dir\\x41\\"),     QStringLiteral("\\x0A literal"),
+        QStringLiteral("\\x5C\\x5c"),      QStringLiteral("  outer blanks  "),   QStringLiteral("\"quoted\""),
+        QStringLiteral("[Other]"),         QStringLiteral("=;#"),                QString::fromUtf8("\xC3\xA9t\xC3\xA9"),
+    };
+    IniEntries entries;
+    for (const QString& value : values)
+        entries.append({QStringLiteral("K%1").arg(entries.size()), value});
+    const QString path = Write("[Keep]\r\nA=1\r\n");
+    ASSERT_TRUE(ReplaceIniSection(path, "S", entries, false));
+
+    const QByteArray data = ReadFile(path);
+    EXPECT_EQ(data.count('\n'), data.count("\r\n")) << "only the file's own line ends";
+    EXPECT_EQ(data.count('\r'), data.count("\r\n"));
+    EXPECT_FALSE(data.contains('\0'));
+    CIniFile ini(path);
+    EXPECT_TRUE(ini.Problems().isEmpty());
+    for (const auto& [key, value] : entries)
+        EXPECT_EQ(ini.ReadString("S", key, "<missing>"), value) << qPrintable(key);
+    EXPECT_EQ(ini.ReadString("Keep", "A", ""), "1");
+}
+
+TEST_F(IniFileTest, BackslashesOfOlderFilesKeepTheirMeaning)
+{
+    CIniFile ini(Write("[S]\nPath=C:\\new\\x41\\table\nText=one\\ntwo\nHex=\\x4142\n"));
+    EXPECT_EQ(ini.ReadString("S", "Path", ""), "C:\\new\\x41\\table");
+    EXPECT_EQ(ini.ReadString("S", "Text", ""), "one\\ntwo");
+    EXPECT_EQ(ini.ReadString("S", "Hex", ""), "\\x4142");
+}
+
+// The writer cut lines at LF only while the reader stopped at NUL and took a lone CR as a line end: a NUL
+// hid the rest of the file, rewriting a section of a CR-only file dropped the next one, and a lone "[" hid
+// the section appended after it. Both sides must see the same sections.
+TEST_F(IniFileTest, ReaderAndWriterCutLinesAlike)
+{
+    const struct {
+        const char* name;
+        QByteArray before;
+    } cases[] = {
+        {"NUL at the end of the first line", QByteArray("[A]\0\nX=1\n[B]\nY=2\n", 19)},
+        {"NUL inside a header", QByteArray("[A]\nX=1\n[\0B]\nY=2\n", 17)},
+        {"lone CR line ends", "[A]\rX=1\r[W]\rZ=0\r[B]\rY=2\r"},
+        {"mixed line ends", "[A]\r\nX=1\n[W]\rZ=0\r\n[B]\nY=2"},
+        {"a lone [ line", "[A]\nX=1\n[\n[B]\nY=2\n"},
+        {"a [ without ] line", "[A]\nX=1\n[Broken\n[B]\nY=2\n"},
+    };
+    for (const auto& c : cases) {
+        const QString path = Write(c.before);
+        EXPECT_EQ(CIniFile(path).ReadString("B", "Y", ""), "2") << c.name << ": before";
+        ASSERT_TRUE(ReplaceIniSection(path, "W", {{"Z", "new"}}, false)) << c.name;
+        ASSERT_TRUE(ReplaceIniSection(path, "C", {{"V", "3"}}, false)) << c.name;
+        const CIniFile ini(path);
+        EXPECT_TRUE(ini.Problems().isEmpty()) << c.name;
+        EXPECT_EQ(ini.ReadString("A", "X", ""), "1") << c.name;
+        EXPECT_EQ(ini.ReadString("B", "Y", ""), "2") << c.name;
+        EXPECT_EQ(ini.ReadString("W", "Z", ""), "new") << c.name;
+        EXPECT_EQ(ini.ReadString("C", "V", ""), "3") << c.name << ": the appended section";
+        EXPECT_EQ(ReadFile(path).count("[W]"), 1) << c.name;
+    }
 }

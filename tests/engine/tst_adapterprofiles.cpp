@@ -3,8 +3,12 @@
 #include "engine/Ucumlib.h"
 #include "testutil.h"
 
+#include <QDirIterator>
+#include <QScopeGuard>
 #include <QStringList>
 #include <cstring>
+#include <sys/inotify.h>
+#include <unistd.h>
 
 using fakelib::MakeProfile;
 
@@ -215,4 +219,30 @@ TEST_F(AdapterProfiles, LastProfileOnlyWhenListed)
     WLProfile last{};
     a.GetLastApplied(last);
     EXPECT_EQ(memcmp(&last, &a.DefProfile(), sizeof last), 0) << "no section yet: the default profile";
+}
+
+// Saving an edited profile deleted its file before the new one was stored: an end at that moment lost the
+// profile for good. The file must be replaced in place, and go only when the name changed.
+TEST_F(AdapterProfiles, EditReplacesTheStoredFileWithoutAGap)
+{
+    Store({"Home", "Office"});
+    CNICAdapter& a = Adapter();
+    QDirIterator files(m_Dir.filePath("profiles"), {"Home*"}, QDir::Files, QDirIterator::Subdirectories);
+    ASSERT_TRUE(files.hasNext());
+    const QFileInfo home(files.next());
+    const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(watch, 0);
+    const auto closeWatch = qScopeGuard([watch] { close(watch); });
+    ASSERT_GE(inotify_add_watch(watch, QFile::encodeName(home.path()).constData(), IN_DELETE), 0);
+
+    ASSERT_TRUE(a.UpdateProfile(MakeProfile("Home", 0, "edited"), "Home"));
+    alignas(inotify_event) char events[4096];
+    EXPECT_LE(read(watch, events, sizeof events), 0) << "no file was deleted by an edit under the same name";
+    EXPECT_TRUE(home.exists());
+
+    ASSERT_TRUE(a.UpdateProfile(MakeProfile("Away", 0, "edited"), "home"));
+    EXPECT_GT(read(watch, events, sizeof events), 0) << "a new name removes the old file";
+    EXPECT_FALSE(QFileInfo::exists(home.filePath()));
+    EXPECT_EQ(Names(), (QStringList{"Away", "Office"}));
+    EXPECT_EQ(LibraryProfileCount(), 3) << "Away, Office and the default Soft AP profile";
 }

@@ -3,9 +3,12 @@
 #include "testutil.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <csignal>
+#include <sys/stat.h>
 
 using testutil::WaitFor;
 
@@ -56,9 +59,31 @@ protected:
         return WaitFor([&] { return Log().count(line) >= count; }, 20000);
     }
 
+    // Starts the program in the tray and waits until it is connected.
+    void StartConnected()
+    {
+        ASSERT_EQ(SimCtl("plug"), 0);
+        m_First.setProcessEnvironment(Environment());
+        m_First.start(m_Dir.filePath("wlanutil"), QStringList{});
+        ASSERT_TRUE(m_First.waitForStarted(10000));
+        ASSERT_TRUE(WaitCount("CNICAdapter::DoConnect() end\r\n", 1)) << qPrintable(Log());
+    }
+    QStringList SocketFiles() const
+    {
+        QStringList sockets;
+        for (const QFileInfo& entry : QDir(m_Dir.filePath("run")).entryInfoList(QDir::System | QDir::Files)) {
+            struct stat st {};
+            if (lstat(QFile::encodeName(entry.filePath()).constData(), &st) == 0 && S_ISSOCK(st.st_mode))
+                sockets << entry.fileName();
+        }
+        return sockets;
+    }
+
     QTemporaryDir m_Dir;
     QProcess m_First;
 };
+
+class SignalEndTest : public FormMainAppTest, public ::testing::WithParamInterface<int> {};
 
 } // namespace
 
@@ -82,3 +107,23 @@ TEST_F(FormMainAppTest, FollowsTheAdapterAndEndsOnRequest)
     EXPECT_EQ(m_First.exitCode(), 0);
     EXPECT_TRUE(Log().contains("WPM_CLOSEALL\r\n"));
 }
+
+// A logout, a service manager and Ctrl+C used to end the program by the default action (exit code 143, the
+// worker not stopped, the socket files left behind).
+TEST_P(SignalEndTest, EndsAsTheTrayMenuCloseDoes)
+{
+    StartConnected();
+    ASSERT_FALSE(HasFatalFailure());
+    ASSERT_EQ(SocketFiles().size(), 2) << qPrintable(SocketFiles().join(' '));
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_EQ(kill(pid_t(m_First.processId()), GetParam()), 0);
+    ASSERT_TRUE(m_First.waitForFinished(5000));
+    EXPECT_LT(clock.elapsed(), 2000);
+    EXPECT_EQ(m_First.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(m_First.exitCode(), 0);
+    EXPECT_EQ(SocketFiles(), QStringList{});
+    EXPECT_TRUE(Log().contains("CNICAdapter::~CNICAdapter()\r\n")) << "the adapter is closed";
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, SignalEndTest, ::testing::Values(SIGTERM, SIGINT, SIGHUP));
