@@ -227,9 +227,11 @@ CIniFile::CIniFile(const QStringList& paths) : m_Path(paths.value(0))
             continue;
         // Not opened unless a regular file: a FIFO in its place would block the start for good.
         QFile f(path);
-        const bool opened = info.isFile() && f.open(QIODevice::ReadOnly);
+        const bool opened = info.isFile() && info.size() <= MAX_SETTINGS_FILE_SIZE && f.open(QIODevice::ReadOnly);
         const QByteArray data = opened ? f.readAll() : QByteArray();
-        if (!opened || f.error() != QFile::NoError)
+        if (info.isFile() && info.size() > MAX_SETTINGS_FILE_SIZE)
+            m_Problems.append({path, IniProblem::TooLarge});
+        else if (!opened || f.error() != QFile::NoError)
             m_Problems.append({path, IniProblem::Unreadable});
         else if (!LooksLikeIni(data))
             m_Problems.append({path, IniProblem::NotIni});
@@ -348,8 +350,10 @@ void RemoveInterruptedWrites(const QString& path)
     const QFileInfo target(FinalTarget(path));
     if (target.filePath().isEmpty())
         return;
+    // The lock the settings class takes while it removes its stale lock file is left behind by a kill at
+    // that moment, and that class never removes it itself.
     const QRegularExpression temporary(QRegularExpression::anchoredPattern(
-        QRegularExpression::escape(target.fileName()) + "\\.[A-Za-z0-9]{6}"));
+        QRegularExpression::escape(target.fileName()) + "\\.([A-Za-z0-9]{6}|lock\\.rmlock)"));
     const QFileInfoList entries = target.dir().entryInfoList(QDir::Files | QDir::Hidden | QDir::NoSymLinks);
     for (const QFileInfo& entry : entries) {
         if (!temporary.match(entry.fileName()).hasMatch() || entry.ownerId() != geteuid())

@@ -15,6 +15,7 @@
 #include "Uformmsgbox.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QThreadPool>
 #include <csignal>
@@ -73,26 +74,50 @@ bool RuntimeDirUsable()
 // An OK button with the warning icon, in the classic message box flags.
 constexpr int MB_OK_WARNING = 0x30;
 
-void TellWriteProblem(QWidget* window, const QString& path)
+void TellStoreProblem(QWidget* window, StoreProblem problem, const QString& subject)
 {
-    QString text = g_Var.GetLangText(QStringLiteral("Message"), QStringLiteral("CannotSave"),
-                                     QStringLiteral("Your settings cannot be saved in %s.\\n"
-                                                    "Changes you make are lost when the program ends."));
-    ShowMsgBox(window, text.replace(QLatin1String("%s"), path), MB_OK_WARNING);
+    QString text = problem == StoreProblem::CannotSave
+                       ? g_Var.GetLangText(QStringLiteral("Message"), QStringLiteral("CannotSave"),
+                                           QStringLiteral("Your settings cannot be saved in %s.\\n"
+                                                          "Changes you make are lost when the program ends."))
+                       : g_Var.GetLangText(QStringLiteral("Message"), QStringLiteral("ProfileDamaged"),
+                                           QStringLiteral("The stored profile %s is damaged and cannot be read.\\n"
+                                                          "It is left out of the list; save it again to keep it."));
+    ShowMsgBox(window, text.replace(QLatin1String("%s"), subject), MB_OK_WARNING);
 }
 
 // A settings or language file that is damaged or not readable leaves the program on its defaults; the user
 // should know why. The texts have built-in defaults: the language file may be the bad one.
+QString ReadProblemText(IniProblem problem)
+{
+    switch (problem) {
+    case IniProblem::NotIni:
+        return g_Var.GetLangText(QStringLiteral("Message"), QStringLiteral("FileNotIni"),
+                                 QStringLiteral("%s is damaged or is not an INI file.\\n"
+                                                "The program uses its built-in defaults instead."));
+    case IniProblem::TooLarge:
+        return g_Var.GetLangText(QStringLiteral("Message"), QStringLiteral("FileTooLarge"),
+                                 QStringLiteral("%s is larger than 4 MB and is not used.\\n"
+                                                "The program uses its built-in defaults instead."));
+    case IniProblem::Unreadable:
+        break;
+    }
+    return g_Var.GetLangText(QStringLiteral("Message"), QStringLiteral("FileUnreadable"),
+                             QStringLiteral("%s cannot be read.\\n"
+                                            "The program uses its built-in defaults instead."));
+}
+
 void TellReadProblem(QWidget* window, const QString& path, IniProblem problem)
 {
-    QString text = problem == IniProblem::NotIni
-                       ? g_Var.GetLangText(QStringLiteral("Message"), QStringLiteral("FileNotIni"),
-                                           QStringLiteral("%s is damaged or is not an INI file.\\n"
-                                                          "The program uses its built-in defaults instead."))
-                       : g_Var.GetLangText(QStringLiteral("Message"), QStringLiteral("FileUnreadable"),
-                                           QStringLiteral("%s cannot be read.\\n"
-                                                          "The program uses its built-in defaults instead."));
-    ShowMsgBox(window, text.replace(QLatin1String("%s"), path), MB_OK_WARNING);
+    ShowMsgBox(window, ReadProblemText(problem).replace(QLatin1String("%s"), path), MB_OK_WARNING);
+}
+
+// The adapter store is read again and again while the program runs; one that is far too large is not used.
+void NoteStoreProblem()
+{
+    const QString store = CUserStore::PathFor(g_Var.ProfRoot);
+    if (QFileInfo(store).size() > MAX_SETTINGS_FILE_SIZE)
+        g_Var.FileProblems.append({store, IniProblem::TooLarge});
 }
 
 void Broadcast(int code)
@@ -119,8 +144,9 @@ int RunMainWindow(uint32_t flags)
     QObject::connect(&signalWatch, &CSignalWatch::Terminate, &main, [&main] { main.MenuItCloseClick(); });
     signalWatch.Install();
     // Writes fail on the adapter's threads too; the box is shown by the window's own thread.
-    SetWriteProblemHandler([&main](const QString& path) {
-        QMetaObject::invokeMethod(&main, [&main, path] { TellWriteProblem(&main, path); }, Qt::QueuedConnection);
+    SetWriteProblemHandler([&main](StoreProblem problem, const QString& subject) {
+        QMetaObject::invokeMethod(
+            &main, [&main, problem, subject] { TellStoreProblem(&main, problem, subject); }, Qt::QueuedConnection);
     });
     for (const auto& [path, problem] : g_Var.FileProblems)
         QMetaObject::invokeMethod(
@@ -172,6 +198,7 @@ int RunProgram(int argc, char** argv)
         // Only the one instance writes these files, so what an interrupted write left can go now.
         RemoveInterruptedWrites(g_Var.UserSettingsFile);
         RemoveInterruptedWrites(CUserStore::PathFor(g_Var.ProfRoot));
+        NoteStoreProblem();
         return RunMainWindow(flags);
     } catch (const std::exception& e) {
         DebugPrint("Exception(WinMain): %s", e.what());

@@ -209,7 +209,7 @@ TEST_F(IniFileTest, LeftoversOfInterruptedWritesAreRemovedAndNothingElse)
 {
     QDir(m_Dir.path()).mkdir("real");
     QFile::link("real/wlanutil.bin", m_Dir.filePath("wlanutil.bin"));
-    const QStringList ours{"real/wlanutil.bin.Ab3dE9", "real/wlanutil.bin.zzzzzz"};
+    const QStringList ours{"real/wlanutil.bin.Ab3dE9", "real/wlanutil.bin.zzzzzz", "real/wlanutil.bin.lock.rmlock"};
     const QStringList others{"real/wlanutil.bin",        "real/wlanutil.bin.lock",
                              "real/wlanutil.bin.Ab3dE",  "real/wlanutil.bin.Ab3dE9x",
                              "real/wlanutil.bin.Ab-dE9", "real/other.bin.Ab3dE9",
@@ -289,4 +289,52 @@ TEST_F(IniFileTest, ReaderAndWriterCutLinesAlike)
         EXPECT_EQ(ini.ReadString("C", "V", ""), "3") << c.name << ": the appended section";
         EXPECT_EQ(ReadFile(path).count("[W]"), 1) << c.name;
     }
+}
+
+// Settings folders took the umask's mode (0777 under umask 000), so another user could put a link where the
+// settings file goes.
+TEST_F(IniFileTest, PrivateFoldersWhateverTheUmask)
+{
+    for (const mode_t mask : {mode_t(0), mode_t(022), mode_t(0277)}) {
+        const QString top = m_Dir.filePath(QString::number(mask, 8));
+        const mode_t old = umask(mask);
+        const bool made = MakePrivateFolder(top + "/a/b");
+        umask(old);
+        ASSERT_TRUE(made) << mask;
+        for (const QString& dir : {top, top + "/a", top + "/a/b"}) {
+            struct stat st {};
+            ASSERT_EQ(stat(QFile::encodeName(dir).constData(), &st), 0);
+            EXPECT_EQ(st.st_mode & 07777, 0700u) << qPrintable(dir);
+        }
+    }
+    const QString open = m_Dir.filePath("open");
+    QDir().mkpath(open);
+    chmod(QFile::encodeName(open).constData(), 0777);
+    EXPECT_TRUE(MakePrivateFolder(open));
+    EXPECT_EQ(QFileInfo(open).permissions() & (QFile::WriteGroup | QFile::WriteOther), 0) << "closed again";
+    EXPECT_FALSE(MakePrivateFolder(Write("x") + "/below")) << "a file on the way";
+}
+
+// Another user replaced the settings file by a link to the victim's notes, and the next run wrote into them.
+TEST_F(IniFileTest, LinkOfAnotherUserIsNotWrittenThrough)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "a link of another user can only be made with root's rights";
+    const QString notes = m_Dir.filePath("notes.txt");
+    WriteFile(notes, "private notes\n");
+    const QString link = m_Dir.filePath("wlanutil.bin");
+    ASSERT_TRUE(QFile::link(notes, link));
+    ASSERT_EQ(lchown(QFile::encodeName(link).constData(), 65534, 65534), 0);
+    EXPECT_FALSE(ReplaceIniSection(link, "S", {{"K", "v"}}, true));
+    EXPECT_EQ(ReadFile(notes), "private notes\n");
+    ASSERT_EQ(lchown(QFile::encodeName(link).constData(), 0, 0), 0);
+    EXPECT_TRUE(ReplaceIniSection(link, "S", {{"K", "v"}}, true)) << "a link of our own is written through";
+}
+
+TEST_F(IniFileTest, OversizedFileIsNotRead)
+{
+    CIniFile ini(Write("[S]\nK=v\n" + QByteArray(MAX_SETTINGS_FILE_SIZE, ';')));
+    EXPECT_EQ(ini.ReadString("S", "K", "default"), "default");
+    ASSERT_EQ(ini.Problems().size(), 1);
+    EXPECT_EQ(ini.Problems().front().second, IniProblem::TooLarge);
 }

@@ -1,5 +1,6 @@
 // The adapter's profile lists and the order kept in the per-user store.
 #include "adapterfixture.h"
+#include "app/Uwriteproblem.h"
 #include "engine/Ucumlib.h"
 #include "testutil.h"
 
@@ -245,4 +246,28 @@ TEST_F(AdapterProfiles, EditReplacesTheStoredFileWithoutAGap)
     EXPECT_FALSE(QFileInfo::exists(home.filePath()));
     EXPECT_EQ(Names(), (QStringList{"Away", "Office"}));
     EXPECT_EQ(LibraryProfileCount(), 3) << "Away, Office and the default Soft AP profile";
+}
+
+// A damaged profile file dropped out of the list with only a line of the library on stderr, and the start
+// then connected with another profile, which became the last used.
+TEST_F(AdapterProfiles, DamagedProfileIsReportedAndKeepsItsPlaceAsLastUsed)
+{
+    Store({"Home", "Office"});
+    QDirIterator files(m_Dir.filePath("profiles"), {"Home*"}, QDir::Files, QDirIterator::Subdirectories);
+    ASSERT_TRUE(files.hasNext());
+    testutil::WriteFile(files.next(), "garbage");
+    QStringList told;
+    SetWriteProblemHandler([&told](StoreProblem problem, const QString& subject) {
+        if (problem == StoreProblem::DamagedProfile)
+            told << subject;
+    });
+    const auto reset = qScopeGuard([] { SetWriteProblemHandler(nullptr); });
+    CNICAdapter& a = Adapter();
+    EXPECT_EQ(Names(), QStringList{"Office"});
+    EXPECT_EQ(told, QStringList{"Home"}) << "told once, though both lists were read";
+    EXPECT_FALSE(a.LastProfileDamaged(PROF_STATION));
+    a.WriteSet(QStringLiteral("LastProf"), QStringLiteral("home"));
+    EXPECT_TRUE(a.LastProfileDamaged(PROF_STATION));
+    a.WriteSet(QStringLiteral("LastProf"), QStringLiteral("Office"));
+    EXPECT_FALSE(a.LastProfileDamaged(PROF_STATION));
 }
