@@ -183,3 +183,40 @@ TEST_F(FormResTest, SkinFileIsReadWhenThePictureIsFirstWanted)
         << "a visible label changes at once";
     FormRes = nullptr;
 }
+
+// 18 picture names mapped to a small JPEG that claims 6300 x 6300 took 504 MB at start and 2.5 GB after six
+// pages, the decoded pictures all kept.
+TEST_F(FormResTest, DecodedPicturesStayWithinTheBudget)
+{
+    QDir(m_Dir.path()).mkdir("myskin");
+    WriteFile(m_Dir.filePath("myskin/big.jpg"), JpegOf(Solid(1800, 1800, Qt::red)));
+    Solid(2100, 2100, Qt::blue).save(m_Dir.filePath("myskin/huge.png"));
+    QByteArray progressive;
+    QBuffer buffer(&progressive);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setProgressiveScanWrite(true);
+    ASSERT_TRUE(writer.write(Solid(16, 16, Qt::green)));
+    const qsizetype sof = progressive.indexOf("\xFF\xC2");
+    ASSERT_GT(sof, 0);
+    for (const int at : {5, 7}) {
+        progressive[sof + at] = char(6300 >> 8);
+        progressive[sof + at + 1] = char(6300 & 0xff);
+    }
+    WriteFile(m_Dir.filePath("myskin/claims.jpg"), progressive);
+    QByteArray settings = "[Setting]\nRes_Path=myskin\n[FormRes_TImage]\n";
+    const QStringList jpegs = TFormRes::PictureNames().mid(0, 18);
+    for (const QString& name : jpegs)
+        settings += name.toUtf8() + "=big.jpg\n";
+    settings += "ImgMark=huge.png\nImgLight=claims.jpg\n";
+    Read(settings);
+    const TFormRes builtIn;
+    TFormRes res;
+    for (const QString& name : jpegs) {
+        EXPECT_EQ(res.Picture(name).size(), QSize(1800, 1800)) << qPrintable(name);
+        EXPECT_LE(res.CachedBytes(), TFormRes::CACHE_BUDGET) << qPrintable(name);
+    }
+    for (const char* refused : {"ImgMark", "ImgLight"})
+        EXPECT_EQ(res.Picture(QLatin1String(refused)).size(), builtIn.Picture(QLatin1String(refused)).size())
+            << refused << ": too large a picture is not decoded";
+    EXPECT_EQ(res.Picture(jpegs.front()).size(), QSize(1800, 1800)) << "a dropped picture is read again";
+}
