@@ -17,10 +17,16 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QThread>
 #include <QThreadPool>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
+#include <functional>
+#include <optional>
+#include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -120,6 +126,36 @@ void NoteStoreProblem()
         g_Var.FileProblems.append({store, IniProblem::TooLarge});
 }
 
+// The toolkit's display plugins end the process with exit() when the display goes away (the virtual display
+// killed, a session ending under the program), from their event handling on the GUI thread, right after
+// saying so. Static destruction would then free the library's state while the adapter's threads still work in
+// it. The work is ended first, as the tray menu's Close ends it, and the process leaves without static
+// destruction. The handler at exit is the second line, for an exit that says nothing first: it runs before
+// the destructors of what existed when it was registered, not of what was made later.
+std::function<void()> g_EndBeforeExit;
+QtMessageHandler g_ToolkitMessages = nullptr;
+
+void EndBeforeExit()
+{
+    if (!g_EndBeforeExit || QThread::currentThread() != QCoreApplication::instance()->thread())
+        return;
+    const std::function<void()> end = std::exchange(g_EndBeforeExit, nullptr);
+    DebugPrint("the display is gone: ending the adapter's work");
+    end();
+    DebugPrint("the display is gone: done");
+    _exit(0);
+}
+
+void OnToolkitMessage(QtMsgType type, const QMessageLogContext& context, const QString& text)
+{
+    if (g_ToolkitMessages)
+        g_ToolkitMessages(type, context, text);
+    else
+        fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, text)));
+    if (type == QtWarningMsg && text.contains(QLatin1String("connection broke")))
+        EndBeforeExit();
+}
+
 void Broadcast(int code)
 {
     SendToRunningInstance(g_Var.NotifyMsgName, code, 0);
@@ -136,10 +172,9 @@ int RunMainWindow(uint32_t flags)
     FormRes = &res;
     TFormMain main;
     main.SetStartFlags(flags);
-    CNotifyServer server(g_Var.NotifyMsgName, [&main](int code, int value) {
-        return main.HandleNotify(code, value);
-    });
-    server.Listen();
+    std::optional<CNotifyServer> server;
+    server.emplace(g_Var.NotifyMsgName, [&main](int code, int value) { return main.HandleNotify(code, value); });
+    server->Listen();
     // A logout, a service manager or Ctrl+C end the program as the tray menu's Close does.
     QObject::connect(&signalWatch, &CSignalWatch::Terminate, &main, [&main] { main.MenuItCloseClick(); });
     signalWatch.Install();
@@ -153,7 +188,14 @@ int RunMainWindow(uint32_t flags)
             &main, [&main, path, problem] { TellReadProblem(&main, path, problem); }, Qt::QueuedConnection);
     if (flags & SF_UI)
         main.show();
+    g_EndBeforeExit = [&main, &server] {
+        server.reset();
+        main.EndWork();
+    };
+    g_ToolkitMessages = qInstallMessageHandler(OnToolkitMessage);
+    std::atexit(EndBeforeExit);
     QApplication::exec();
+    g_EndBeforeExit = nullptr;
     // Pool threads the toolkit started for large pictures end here, while the application still exists.
     QThreadPool::globalInstance()->waitForDone();
     SetWriteProblemHandler(nullptr);

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <csignal>
@@ -60,10 +61,10 @@ protected:
     }
 
     // Starts the program in the tray and waits until it is connected.
-    void StartConnected()
+    void StartConnected(const QProcessEnvironment& env)
     {
         ASSERT_EQ(SimCtl("plug"), 0);
-        m_First.setProcessEnvironment(Environment());
+        m_First.setProcessEnvironment(env);
         m_First.start(m_Dir.filePath("wlanutil"), QStringList{});
         ASSERT_TRUE(m_First.waitForStarted(10000));
         ASSERT_TRUE(WaitCount("CNICAdapter::DoConnect() end\r\n", 1)) << qPrintable(Log());
@@ -112,7 +113,7 @@ TEST_F(FormMainAppTest, FollowsTheAdapterAndEndsOnRequest)
 // worker not stopped, the socket files left behind).
 TEST_P(SignalEndTest, EndsAsTheTrayMenuCloseDoes)
 {
-    StartConnected();
+    StartConnected(Environment());
     ASSERT_FALSE(HasFatalFailure());
     ASSERT_EQ(SocketFiles().size(), 2) << qPrintable(SocketFiles().join(' '));
     QElapsedTimer clock;
@@ -127,3 +128,29 @@ TEST_P(SignalEndTest, EndsAsTheTrayMenuCloseDoes)
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, SignalEndTest, ::testing::Values(SIGTERM, SIGINT, SIGHUP));
+
+// Losing the X display made the toolkit call exit(1) while the detection thread was inside the library: the
+// heap was corrupted in 7 of 8 runs.
+TEST_F(FormMainAppTest, LosingTheDisplayEndsInOrder)
+{
+    if (QStandardPaths::findExecutable("Xvfb").isEmpty())
+        GTEST_SKIP() << "Xvfb is not installed";
+    QProcess xvfb;
+    xvfb.start("Xvfb", {"-displayfd", "1", "-nolisten", "tcp"});
+    ASSERT_TRUE(xvfb.waitForStarted(10000));
+    while (!xvfb.canReadLine())
+        ASSERT_TRUE(xvfb.waitForReadyRead(10000)) << "Xvfb names its display";
+    const QByteArray display = xvfb.readLine().trimmed();
+    QProcessEnvironment env = Environment();
+    env.insert("QT_QPA_PLATFORM", "xcb");
+    env.insert("DISPLAY", ":" + display);
+    StartConnected(env);
+    ASSERT_FALSE(HasFatalFailure());
+    xvfb.kill();
+    xvfb.waitForFinished(5000);
+    ASSERT_TRUE(m_First.waitForFinished(10000)) << qPrintable(Log().right(1500));
+    EXPECT_EQ(m_First.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(m_First.exitCode(), 0) << m_First.readAllStandardError().constData();
+    EXPECT_EQ(SocketFiles(), QStringList{});
+    EXPECT_TRUE(Log().contains("CNICAdapter::~CNICAdapter()\r\n")) << "the adapter is closed first";
+}
