@@ -172,7 +172,8 @@ void CFAGlobalVar::NoteFileProblems()
             if (FileProblems.contains(problem))
                 continue;
             FileProblems.append(problem);
-            const char* format = problem.second == IniProblem::NotIni ? "CFAGlobalVar: %s is no INI file; defaults are used"
+            const char* format = problem.second == IniProblem::NotIni
+                                     ? "CFAGlobalVar: %s is no INI file; defaults are used"
                                  : problem.second == IniProblem::TooLarge
                                      ? "CFAGlobalVar: %s is larger than 4 MB and not read; defaults are used"
                                      : "CFAGlobalVar: can't read %s; defaults are used";

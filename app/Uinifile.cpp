@@ -96,7 +96,8 @@ bool EscapedByte(int code)
 int EscapeCode(const QByteArray& text, qsizetype pos)
 {
     if (pos + 3 >= text.size() || text[pos] != '\\' || text[pos + 1] != 'x' ||
-        !isxdigit(static_cast<unsigned char>(text[pos + 2])) || !isxdigit(static_cast<unsigned char>(text[pos + 3])))
+        !isxdigit(static_cast<unsigned char>(text[pos + 2])) ||
+        !isxdigit(static_cast<unsigned char>(text[pos + 3])))
         return -1;
     const int code = static_cast<unsigned char>(QByteArray::fromHex(text.mid(pos + 2, 2)).at(0));
     return EscapedByte(code) ? code : -1;
@@ -227,7 +228,8 @@ CIniFile::CIniFile(const QStringList& paths) : m_Path(paths.value(0))
             continue;
         // Not opened unless a regular file: a FIFO in its place would block the start for good.
         QFile f(path);
-        const bool opened = info.isFile() && info.size() <= MAX_SETTINGS_FILE_SIZE && f.open(QIODevice::ReadOnly);
+        const bool opened =
+            info.isFile() && info.size() <= MAX_SETTINGS_FILE_SIZE && f.open(QIODevice::ReadOnly);
         const QByteArray data = opened ? f.readAll() : QByteArray();
         if (info.isFile() && info.size() > MAX_SETTINGS_FILE_SIZE)
             m_Problems.append({path, IniProblem::TooLarge});

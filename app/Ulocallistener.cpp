@@ -187,9 +187,9 @@ bool CLocalListener::DropSlowestClient()
 {
     if (!m_SlowClientsYield || m_Clients.isEmpty())
         return false;
-    const auto slowest = std::min_element(m_Clients.begin(), m_Clients.end(), [](const Client& a, const Client& b) {
-        return a.LastDoneMs < b.LastDoneMs;
-    });
+    const auto slowest =
+        std::min_element(m_Clients.begin(), m_Clients.end(),
+                         [](const Client& a, const Client& b) { return a.LastDoneMs < b.LastDoneMs; });
     Drop(slowest->Socket, "too many clients, the one longest without a whole message dropped");
     return true;
 }

@@ -45,7 +45,8 @@ bool CSignalWatch::Install()
 {
     int fds[2];
     if (g_ReadFd >= 0 || pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0) {
-        DebugPrint("CSignalWatch::Install: no pipe for the signals: %s", g_ReadFd >= 0 ? "already installed" : strerror(errno));
+        DebugPrint("CSignalWatch::Install: no pipe for the signals: %s",
+                   g_ReadFd >= 0 ? "already installed" : strerror(errno));
         return false;
     }
     g_ReadFd = fds[0];

@@ -147,7 +147,8 @@ void CNICAdapter::NoteDamaged(const QString& name)
 
 bool CNICAdapter::LastProfileDamaged(int kind) const
 {
-    const QString name = ReadSet(kind == PROF_STATION ? QStringLiteral("LastProf") : QStringLiteral("LastAPProf"), "");
+    const QString name =
+        ReadSet(kind == PROF_STATION ? QStringLiteral("LastProf") : QStringLiteral("LastAPProf"), "");
     std::lock_guard lock(m_ListMutex);
     return !name.isEmpty() && m_DamagedProfiles.contains(name, Qt::CaseInsensitive);
 }

@@ -204,8 +204,8 @@ bool CSessionWatch::Subscribe()
                             "PropertiesChanged", &CSessionWatch::OnPropertiesChanged, this) < 0 ||
         sd_bus_match_signal(m_Bus, nullptr, LOGIN_SERVICE, LOGIN_PATH, MANAGER_INTERFACE, "PrepareForSleep",
                             &CSessionWatch::OnPrepareForSleep, this) < 0 ||
-        sd_bus_match_signal(m_Bus, nullptr, LOGIN_SERVICE, LOGIN_PATH, MANAGER_INTERFACE, "PrepareForShutdown",
-                            &CSessionWatch::OnPrepareForShutdown, this) < 0)
+        sd_bus_match_signal(m_Bus, nullptr, LOGIN_SERVICE, LOGIN_PATH, MANAGER_INTERFACE,
+                            "PrepareForShutdown", &CSessionWatch::OnPrepareForShutdown, this) < 0)
         return false;
     const int fd = sd_bus_get_fd(m_Bus);
     if (fd < 0)

@@ -7,10 +7,10 @@
 class QFileSystemWatcher;
 class QSocketNotifier;
 
-// Console, power and shutdown events of the program's own login session, from the login manager on the system bus: the
-// session turning inactive (another user's session took the console) or active again, and the end of a sleep.
-// The bus is served on the thread that owns the object, from its event loop; the toolkit's own bus thread is
-// not involved.
+// Console, power and shutdown events of the program's own login session, from the login manager on the system
+// bus: the session turning inactive (another user's session took the console) or active again, and the end of
+// a sleep. The bus is served on the thread that owns the object, from its event loop; the toolkit's own bus
+// thread is not involved.
 class CSessionWatch : public QObject {
     Q_OBJECT
 public:

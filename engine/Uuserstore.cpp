@@ -83,8 +83,8 @@ bool DropUnreadableLines(const QString& path)
 // is made first, readable by its owner only.
 bool CreateOwnerOnly(const QString& path)
 {
-    const int fd = open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
-                        0600);
+    const int fd =
+        open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0)
         return errno == EEXIST;
     const bool ok = fchmod(fd, 0600) == 0;

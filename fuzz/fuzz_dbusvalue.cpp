@@ -74,7 +74,8 @@ int AppendArray(sd_bus_message* m, CInput& in, const char* element, int depth)
 // One variant of the kind the input chooses.
 int AppendValue(sd_bus_message* m, CInput& in, int depth)
 {
-    static const char* const kinds[] = {"u", "i", "t", "b", "s", "o", "ay", "as", "au", "ao", "a{sv}", "d", "v", "aa{sv}"};
+    static const char* const kinds[] = {"u",  "i",  "t",  "b",     "s", "o", "ay",
+                                        "as", "au", "ao", "a{sv}", "d", "v", "aa{sv}"};
     const char* kind = kinds[in.Byte() % (depth > 3 ? 12 : 14)];
     int r = sd_bus_message_open_container(m, 'v', kind);
     if (r < 0)

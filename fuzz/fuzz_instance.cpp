@@ -6,7 +6,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static CSocketFuzz fuzz;
     static CNotifyServer* server = [] {
-        auto* s = new CNotifyServer(QStringLiteral("FuzzNotify"), [](int code, int value) { return code ^ value; });
+        auto* s =
+            new CNotifyServer(QStringLiteral("FuzzNotify"), [](int code, int value) { return code ^ value; });
         s->Listen();
         return s;
     }();

@@ -11,7 +11,8 @@
 // has a folder for that: the writers flush every file to disk, which would take most of each run.
 inline QString FuzzFile(const char* name)
 {
-    const QString folder = QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm") : QDir::tempPath();
+    const QString folder =
+        QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm") : QDir::tempPath();
     return folder + QStringLiteral("/wlanutil-fuzz-%1-%2").arg(getpid()).arg(QLatin1String(name));
 }
 

@@ -28,7 +28,8 @@ public:
             return;
         socket.write(data);
         socket.waitForBytesWritten(1000);
-        // The server reads from this thread's event loop: run it until it has answered or a short while passed.
+        // The server reads from this thread's event loop: run it until it has answered or a short while
+        // passed.
         QElapsedTimer clock;
         clock.start();
         while (clock.elapsed() < 5 && socket.state() == QLocalSocket::ConnectedState) {

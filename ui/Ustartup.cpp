@@ -82,13 +82,14 @@ constexpr int MB_OK_WARNING = 0x30;
 
 void TellStoreProblem(QWidget* window, StoreProblem problem, const QString& subject)
 {
-    QString text = problem == StoreProblem::CannotSave
-                       ? g_Var.GetLangText(QStringLiteral("Message"), QStringLiteral("CannotSave"),
-                                           QStringLiteral("Your settings cannot be saved in %s.\\n"
-                                                          "Changes you make are lost when the program ends."))
-                       : g_Var.GetLangText(QStringLiteral("Message"), QStringLiteral("ProfileDamaged"),
-                                           QStringLiteral("The stored profile %s is damaged and cannot be read.\\n"
-                                                          "It is left out of the list; save it again to keep it."));
+    QString text =
+        problem == StoreProblem::CannotSave
+            ? g_Var.GetLangText(QStringLiteral("Message"), QStringLiteral("CannotSave"),
+                                QStringLiteral("Your settings cannot be saved in %s.\\n"
+                                               "Changes you make are lost when the program ends."))
+            : g_Var.GetLangText(QStringLiteral("Message"), QStringLiteral("ProfileDamaged"),
+                                QStringLiteral("The stored profile %s is damaged and cannot be read.\\n"
+                                               "It is left out of the list; save it again to keep it."));
     ShowMsgBox(window, text.replace(QLatin1String("%s"), subject), MB_OK_WARNING);
 }
 
@@ -173,7 +174,8 @@ int RunMainWindow(uint32_t flags)
     TFormMain main;
     main.SetStartFlags(flags);
     std::optional<CNotifyServer> server;
-    server.emplace(g_Var.NotifyMsgName, [&main](int code, int value) { return main.HandleNotify(code, value); });
+    server.emplace(g_Var.NotifyMsgName,
+                   [&main](int code, int value) { return main.HandleNotify(code, value); });
     server->Listen();
     // A logout, a service manager or Ctrl+C end the program as the tray menu's Close does.
     QObject::connect(&signalWatch, &CSignalWatch::Terminate, &main, [&main] { main.MenuItCloseClick(); });
@@ -181,7 +183,8 @@ int RunMainWindow(uint32_t flags)
     // Writes fail on the adapter's threads too; the box is shown by the window's own thread.
     SetWriteProblemHandler([&main](StoreProblem problem, const QString& subject) {
         QMetaObject::invokeMethod(
-            &main, [&main, problem, subject] { TellStoreProblem(&main, problem, subject); }, Qt::QueuedConnection);
+            &main, [&main, problem, subject] { TellStoreProblem(&main, problem, subject); },
+            Qt::QueuedConnection);
     });
     for (const auto& [path, problem] : g_Var.FileProblems)
         QMetaObject::invokeMethod(

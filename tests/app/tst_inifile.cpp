@@ -209,7 +209,8 @@ TEST_F(IniFileTest, LeftoversOfInterruptedWritesAreRemovedAndNothingElse)
 {
     QDir(m_Dir.path()).mkdir("real");
     QFile::link("real/wlanutil.bin", m_Dir.filePath("wlanutil.bin"));
-    const QStringList ours{"real/wlanutil.bin.Ab3dE9", "real/wlanutil.bin.zzzzzz", "real/wlanutil.bin.lock.rmlock"};
+    const QStringList ours{"real/wlanutil.bin.Ab3dE9", "real/wlanutil.bin.zzzzzz",
+                           "real/wlanutil.bin.lock.rmlock"};
     const QStringList others{"real/wlanutil.bin",        "real/wlanutil.bin.lock",
                              "real/wlanutil.bin.Ab3dE",  "real/wlanutil.bin.Ab3dE9x",
                              "real/wlanutil.bin.Ab-dE9", "real/other.bin.Ab3dE9",
@@ -230,10 +231,18 @@ TEST_F(IniFileTest, LeftoversOfInterruptedWritesAreRemovedAndNothingElse)
 TEST_F(IniFileTest, EveryValueReadsBackByteForByte)
 {
     const QString values[] = {
-        QStringLiteral("line\nbreak"),     QStringLiteral("cr\rcrlf\r\n"),       QString::fromUtf8("nul\0in", 6),
-        QStringLiteral("\x01\x1F\x7F\t"),  QStringLiteral("C:\\dir\\x41\\"),     QStringLiteral("\\x0A literal"),
-        QStringLiteral("\\x5C\\x5c"),      QStringLiteral("  outer blanks  "),   QStringLiteral("\"quoted\""),
-        QStringLiteral("[Other]"),         QStringLiteral("=;#"),                QString::fromUtf8("\xC3\xA9t\xC3\xA9"),
+        QStringLiteral("line\nbreak"),
+        QStringLiteral("cr\rcrlf\r\n"),
+        QString::fromUtf8("nul\0in", 6),
+        QStringLiteral("\x01\x1F\x7F\t"),
+        QStringLiteral("C:\\dir\\x41\\"),
+        QStringLiteral("\\x0A literal"),
+        QStringLiteral("\\x5C\\x5c"),
+        QStringLiteral("  outer blanks  "),
+        QStringLiteral("\"quoted\""),
+        QStringLiteral("[Other]"),
+        QStringLiteral("=;#"),
+        QString::fromUtf8("\xC3\xA9t\xC3\xA9"),
     };
     IniEntries entries;
     for (const QString& value : values)

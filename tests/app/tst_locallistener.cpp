@@ -160,7 +160,8 @@ TEST(NotifyServer, OnlyTheCodesOfAnotherInstanceAreHandled)
 TEST(NotifyServer, TricklingClientsDoNotDelayAnotherInstance)
 {
     QTemporaryDir runtime;
-    QFile::setPermissions(runtime.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QFile::setPermissions(runtime.path(),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
     int shown = 0;
     CNotifyServer server("NotifyTest", [&shown](int, int) { return ++shown; });

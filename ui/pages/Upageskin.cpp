@@ -9,8 +9,9 @@
 namespace {
 
 // Draws a page's background picture into its label. The picture is read when the label is shown and let go
-// when it is hidden, so the backgrounds of pages nobody opens are never read; and only the parts to repaint are drawn, which keeps the
-// painter from splitting a whole-picture blit across worker threads for every changed value on the page.
+// when it is hidden, so the backgrounds of pages nobody opens are never read; and only the parts to repaint
+// are drawn, which keeps the painter from splitting a whole-picture blit across worker threads for every
+// changed value on the page.
 class CPageBackground : public QObject {
 public:
     CPageBackground(QLabel* label, const QString& picture) : QObject(label), m_Picture(picture)
