@@ -149,10 +149,8 @@ void EndBeforeExit()
 
 void OnToolkitMessage(QtMsgType type, const QMessageLogContext& context, const QString& text)
 {
-    if (g_ToolkitMessages)
-        g_ToolkitMessages(type, context, text);
-    else
-        fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, text)));
+    // The toolkit hands back its own default handler when none was installed before.
+    g_ToolkitMessages(type, context, text);
     if (type == QtWarningMsg && text.contains(QLatin1String("connection broke")))
         EndBeforeExit();
 }
