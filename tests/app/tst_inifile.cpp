@@ -278,8 +278,8 @@ TEST_F(IniFileTest, ReaderAndWriterCutLinesAlike)
         const char* name;
         QByteArray before;
     } cases[] = {
-        {"NUL at the end of the first line", QByteArray("[A]\0\nX=1\n[B]\nY=2\n", 19)},
-        {"NUL inside a header", QByteArray("[A]\nX=1\n[\0B]\nY=2\n", 17)},
+        {"NUL at the end of the first line", QByteArrayLiteral("[A]\0\nX=1\n[B]\nY=2\n")},
+        {"NUL inside a header", QByteArrayLiteral("[A]\nX=1\n[\0B]\nY=2\n")},
         {"lone CR line ends", "[A]\rX=1\r[W]\rZ=0\r[B]\rY=2\r"},
         {"mixed line ends", "[A]\r\nX=1\n[W]\rZ=0\r\n[B]\nY=2"},
         {"a lone [ line", "[A]\nX=1\n[\n[B]\nY=2\n"},

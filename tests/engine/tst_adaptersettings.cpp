@@ -244,12 +244,10 @@ TEST_F(AdapterSettings, UsableAdHocBands)
 TEST_F(AdapterSettings, BinaryStoreIsNoWriteFailure)
 {
     const QByteArray contents[] = {
-        QByteArray("[Other]\rKept=5\rnote without a value\r", 38),
-        QByteArray("[Other]\nKept=5\nnul\0=x\n", 22),
-        QByteArray(
-            "\x7f"
-            "ELF\x02\x01\x01\0\0\0\r\n\x03\0>\0\x01\0\0\0\x10\x10\0\0\0\0\0\0@\0\0\0\r\x9c\x31=\x00\x00",
-            42),
+        QByteArrayLiteral("[Other]\rKept=5\rnote without a value\r"),
+        QByteArrayLiteral("[Other]\nKept=5\nnul\0=x\n"),
+        QByteArrayLiteral("\x7f"
+                          "ELF\x02\x01\x01\0\0\0\r\n\x03\0>\0\x01\0\0\0\x10\x10\0\0\0\0\0\0@\0\0\0\r\x9c\x31=\0\0"),
     };
     for (const QByteArray& content : contents) {
         QDir().mkpath(QFileInfo(StoreFile()).absolutePath());
