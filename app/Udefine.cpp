@@ -175,10 +175,12 @@ void CFAGlobalVar::NoteFileProblems()
             if (FileProblems.contains(problem))
                 continue;
             FileProblems.append(problem);
-            DebugPrint(problem.second == IniProblem::NotIni
-                           ? "CFAGlobalVar: %s is no INI file; defaults are used"
-                           : "CFAGlobalVar: can't read %s; defaults are used",
-                       qPrintable(problem.first));
+            const char* format = problem.second == IniProblem::NotIni
+                                     ? "CFAGlobalVar: %s is no INI file; defaults are used"
+                                 : problem.second == IniProblem::TooLarge
+                                     ? "CFAGlobalVar: %s is larger than 4 MB and not read; defaults are used"
+                                     : "CFAGlobalVar: can't read %s; defaults are used";
+            DebugPrint(format, qPrintable(problem.first));
         }
     }
 }

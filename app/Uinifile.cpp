@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -27,20 +28,111 @@ QByteArray Key(const QString& text)
     return text.trimmed().toUtf8();
 }
 
-// Section header name of a line, or a null array when the line is no header.
+// The one rule by which both the reader and the writer cut a file into lines: a line ends at LF, CR LF or a
+// lone CR, and keeps its end here so that a rewrite can copy it byte for byte.
+QByteArrayList IniLines(const QByteArray& data)
+{
+    QByteArrayList lines;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < data.size(); ++i) {
+        if (data[i] != '\n' && data[i] != '\r')
+            continue;
+        if (data[i] == '\r' && i + 1 < data.size() && data[i + 1] == '\n')
+            ++i;
+        lines << data.mid(start, i + 1 - start);
+        start = i + 1;
+    }
+    if (start < data.size())
+        lines << data.mid(start);
+    return lines;
+}
+
+// What a line says: without its end and without NUL bytes, which would otherwise end the reader's text
+// early and hide the rest of the file.
+QByteArray LineText(QByteArray line)
+{
+    while (line.endsWith('\n') || line.endsWith('\r'))
+        line.chop(1);
+    line.replace('\0', QByteArray());
+    return line;
+}
+
+// Section header name of a line, or a null array when the line is no header. A "[" without "]" opens no
+// section: neither side takes it for one.
 QByteArray HeaderName(const QByteArray& line)
 {
-    const QByteArray t = line.trimmed();
-    if (!t.startsWith('['))
-        return {};
+    const QByteArray t = LineText(line).trimmed();
     const qsizetype close = t.indexOf(']');
-    return close < 0 ? t.mid(1).trimmed() : t.mid(1, close - 1).trimmed();
+    if (!t.startsWith('[') || close < 0)
+        return {};
+    return t.mid(1, close - 1).trimmed();
+}
+
+// The text handed to the INI parser: the lines by the rule above, each ended by LF; a broken header line is
+// left out, so that the keys after it stay in the section before it, where the writer sees them too.
+QByteArray ParserText(const QByteArray& data)
+{
+    QByteArray text;
+    text.reserve(data.size() + 1);
+    for (const QByteArray& line : IniLines(data)) {
+        const QByteArray t = LineText(line);
+        if (t.trimmed().startsWith('[') && HeaderName(line).isNull())
+            continue;
+        text += t + '\n';
+    }
+    return text;
+}
+
+// Control bytes in a value are written as \xHH so that a value holding them (a network name may) reads
+// back byte for byte and never breaks the file's lines. Only these codes are turned back on reading, so
+// the backslashes of files written before (paths, "\n" in texts) keep their meaning; a backslash that
+// would read as one of them is itself written as \x5C.
+bool EscapedByte(int code)
+{
+    return (code >= 0 && code < 0x20) || code == 0x7F || code == '\\';
+}
+
+// The byte that the escape at `pos` stands for, or -1 when there is none.
+int EscapeCode(const QByteArray& text, qsizetype pos)
+{
+    if (pos + 3 >= text.size() || text[pos] != '\\' || text[pos + 1] != 'x' ||
+        !isxdigit(static_cast<unsigned char>(text[pos + 2])) ||
+        !isxdigit(static_cast<unsigned char>(text[pos + 3])))
+        return -1;
+    const int code = static_cast<unsigned char>(QByteArray::fromHex(text.mid(pos + 2, 2)).at(0));
+    return EscapedByte(code) ? code : -1;
+}
+
+QByteArray Escaped(const QByteArray& v)
+{
+    QByteArray out;
+    for (qsizetype i = 0; i < v.size(); ++i) {
+        const auto b = static_cast<unsigned char>(v[i]);
+        if ((b < 0x20 || b == 0x7F) || (b == '\\' && EscapeCode(v, i) >= 0))
+            out += "\\x" + QByteArray::number(b, 16).rightJustified(2, '0').toUpper();
+        else
+            out += char(b);
+    }
+    return out;
+}
+
+QByteArray Unescaped(const QByteArray& v)
+{
+    if (!v.contains("\\x"))
+        return v;
+    QByteArray out;
+    for (qsizetype i = 0; i < v.size(); ++i) {
+        const int code = EscapeCode(v, i);
+        out += code >= 0 ? char(code) : v[i];
+        if (code >= 0)
+            i += 3;
+    }
+    return out;
 }
 
 QByteArray IniValue(const QString& value)
 {
-    QByteArray v = value.toUtf8();
-    v.replace('\r', ' ').replace('\n', ' ');
+    const QByteArray v = Escaped(value.toUtf8());
     // A value with outer blanks or quotes is quoted so that reading it back gives the same text.
     const bool needsQuotes = !v.isEmpty() && (v.front() <= ' ' || v.back() <= ' ' || v.front() == '"');
     return needsQuotes ? '"' + v + '"' : v;
@@ -56,17 +148,17 @@ QByteArray SectionText(const QString& section, const IniEntries& entries, const 
 
 QByteArray Rewrite(const QByteArray& old, const QString& section, const IniEntries& entries)
 {
-    const QByteArray eol = old.contains("\r\n") || old.isEmpty() ? "\r\n" : "\n";
+    const QByteArrayList lines = IniLines(old);
+    // New lines end as the file's first line does.
+    QByteArray eol = lines.value(0).right(2);
+    eol = eol == "\r\n" ? eol : eol.right(1);
+    if (eol != "\r\n" && eol != "\n" && eol != "\r")
+        eol = "\r\n";
     const QByteArray wanted = section.toUtf8().toLower();
     QByteArray out;
     bool inSection = false;
     bool written = false;
-    qsizetype pos = 0;
-    while (pos < old.size()) {
-        qsizetype end = old.indexOf('\n', pos);
-        end = end < 0 ? old.size() : end + 1;
-        const QByteArray line = old.mid(pos, end - pos);
-        pos = end;
+    for (const QByteArray& line : lines) {
         const QByteArray name = HeaderName(line);
         if (!name.isNull())
             inSection = name.toLower() == wanted;
@@ -78,7 +170,7 @@ QByteArray Rewrite(const QByteArray& old, const QString& section, const IniEntri
             out += line;
     }
     if (!written) {
-        if (!out.isEmpty() && !out.endsWith('\n'))
+        if (!out.isEmpty() && !out.endsWith('\n') && !out.endsWith('\r'))
             out += eol;
         out += SectionText(section, entries, eol);
     }
@@ -98,8 +190,8 @@ bool LooksLikeIni(const QByteArray& data)
     if (control > STRAY_CONTROLS && control * 20 > data.size())
         return false;
     bool content = false;
-    for (const QByteArray& raw : data.split('\n')) {
-        QByteArray line = raw.trimmed();
+    for (const QByteArray& raw : IniLines(data)) {
+        QByteArray line = LineText(raw).trimmed();
         if (line.startsWith("\xEF\xBB\xBF"))
             line = line.mid(3);
         if (line.startsWith('[') && line.indexOf(']') > 1)
@@ -136,14 +228,17 @@ CIniFile::CIniFile(const QStringList& paths) : m_Path(paths.value(0))
             continue;
         // Not opened unless a regular file: a FIFO in its place would block the start for good.
         QFile f(path);
-        const bool opened = info.isFile() && f.open(QIODevice::ReadOnly);
+        const bool opened =
+            info.isFile() && info.size() <= MAX_SETTINGS_FILE_SIZE && f.open(QIODevice::ReadOnly);
         const QByteArray data = opened ? f.readAll() : QByteArray();
-        if (!opened || f.error() != QFile::NoError)
+        if (info.isFile() && info.size() > MAX_SETTINGS_FILE_SIZE)
+            m_Problems.append({path, IniProblem::TooLarge});
+        else if (!opened || f.error() != QFile::NoError)
             m_Problems.append({path, IniProblem::Unreadable});
         else if (!LooksLikeIni(data))
             m_Problems.append({path, IniProblem::NotIni});
         else
-            m_Inis.back()->LoadData(data.constData(), size_t(data.size()));
+            m_Inis.back()->LoadData(ParserText(data).toStdString());
     }
 }
 
@@ -167,7 +262,7 @@ bool CIniFile::HasKey(const QString& section, const QString& key) const
 QString CIniFile::ReadString(const QString& section, const QString& key, const QString& def) const
 {
     const char* v = Find(section, key);
-    return v ? QString::fromUtf8(v) : def;
+    return v ? QString::fromUtf8(Unescaped(QByteArray(v))) : def;
 }
 
 int CIniFile::ReadInteger(const QString& section, const QString& key, int def) const
@@ -216,13 +311,51 @@ QString FinalTarget(const QString& path)
     return {};
 }
 
+bool ForeignLinkOnTheWay(const QString& path)
+{
+    constexpr int MAX_LINKS = 40;
+    QString current = path;
+    for (int i = 0; i < MAX_LINKS; ++i) {
+        struct stat st {};
+        if (lstat(QFile::encodeName(current).constData(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return false;
+        if (st.st_uid != geteuid() && st.st_uid != 0)
+            return true;
+        current = QFileInfo(current).symLinkTarget();
+    }
+    return false;
+}
+
+bool MakePrivateFolder(const QString& dir)
+{
+    const QByteArray name = QFile::encodeName(dir);
+    struct stat st {};
+    if (stat(name.constData(), &st) == 0) {
+        if (S_ISDIR(st.st_mode) && st.st_uid == geteuid() && (st.st_mode & 022) != 0 &&
+            chmod(name.constData(), 0700) == 0)
+            DebugPrint("MakePrivateFolder: %s was open to others; now its owner's only", name.constData());
+        return S_ISDIR(st.st_mode);
+    }
+    const QString parent = QFileInfo(dir).absolutePath();
+    if (parent != dir && !QFileInfo(parent).isDir() && !MakePrivateFolder(parent))
+        return false;
+    // The mode is set again after making it: the umask may have taken bits from the owner too.
+    if ((mkdir(name.constData(), 0700) != 0 && errno != EEXIST) || chmod(name.constData(), 0700) != 0) {
+        DebugPrintErr(errno, "MakePrivateFolder: can't make %s", name.constData());
+        return false;
+    }
+    return true;
+}
+
 void RemoveInterruptedWrites(const QString& path)
 {
     const QFileInfo target(FinalTarget(path));
     if (target.filePath().isEmpty())
         return;
+    // The lock the settings class takes while it removes its stale lock file is left behind by a kill at
+    // that moment, and that class never removes it itself.
     const QRegularExpression temporary(QRegularExpression::anchoredPattern(
-        QRegularExpression::escape(target.fileName()) + "\\.[A-Za-z0-9]{6}"));
+        QRegularExpression::escape(target.fileName()) + "\\.([A-Za-z0-9]{6}|lock\\.rmlock)"));
     const QFileInfoList entries = target.dir().entryInfoList(QDir::Files | QDir::Hidden | QDir::NoSymLinks);
     for (const QFileInfo& entry : entries) {
         if (!temporary.match(entry.fileName()).hasMatch() || entry.ownerId() != geteuid())
@@ -262,6 +395,10 @@ bool ReplaceIniSection(const QString& path, const QString& section, const IniEnt
     const QString target = FinalTarget(path);
     if (target.isEmpty()) {
         DebugPrint("ReplaceIniSection: %s is a loop of symbolic links", qPrintable(path));
+        return false;
+    }
+    if (ForeignLinkOnTheWay(path)) {
+        DebugPrint("ReplaceIniSection: %s is a symbolic link of another user; not written", qPrintable(path));
         return false;
     }
     QFile old(target);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QtGlobal>
 #include <QPair>
 #include <QString>
 #include <QStringList>
@@ -14,7 +15,12 @@ class CIniStore;
 enum class IniProblem {
     Unreadable, // no regular file, or no permission to read it
     NotIni,     // binary bytes, or text in which no line opens a section
+    TooLarge,   // larger than MAX_SETTINGS_FILE_SIZE
 };
+
+// No settings or language file of the program comes near this; a larger one (a mistake or an attack) would
+// cost memory and seconds of parsing before the window appears, and is not read.
+constexpr qint64 MAX_SETTINGS_FILE_SIZE = 4 * 1024 * 1024;
 
 // Read-only view of an INI file with the Windows profile reader's rules: sections and keys compare without
 // regard to letter case, blanks around names and values are trimmed, a value in double quotes loses them,
@@ -55,8 +61,18 @@ using IniEntries = QList<QPair<QString, QString>>;
 // folder). Empty when the chain loops or is longer than the system would follow.
 QString FinalTarget(const QString& path);
 
+// True when a symbolic link on the chain from `path` to its final target belongs to another user (root
+// aside): another user could point it anywhere, so nothing is written through it.
+bool ForeignLinkOnTheWay(const QString& path);
+
+// Makes the folder `dir` and the folders on its way that are missing, each usable by its owner only
+// whatever the umask; a folder of ours that others could write to (made by an earlier version under a
+// lax umask) is closed too. False (logged) when it cannot be made.
+bool MakePrivateFolder(const QString& dir);
+
 // Removes the temporary files that interrupted writes of `path` left beside its final target: the target's
-// name followed by "." and six letters or digits, as these writes and the system's settings class name them.
+// name followed by "." and six letters or digits, as these writes and the system's settings class name them,
+// and the lock of that class's stale-lock removal (".lock.rmlock").
 // Other files are never touched. Call it only while no other process can be writing the file.
 void RemoveInterruptedWrites(const QString& path);
 

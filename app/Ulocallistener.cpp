@@ -48,6 +48,7 @@ CLocalListener::CLocalListener(const QString& logName, int maxClients, QObject* 
     connect(&m_Retry, &QTimer::timeout, this, &CLocalListener::Resume);
     m_Check.setInterval(CHECK_INTERVAL_MS);
     connect(&m_Check, &QTimer::timeout, this, &CLocalListener::CheckSocketFile);
+    m_Clock.start();
 }
 
 CLocalListener::~CLocalListener()
@@ -122,7 +123,7 @@ bool CLocalListener::AcceptOne()
             return false;
         // With every place taken by a client that is talking, new ones wait in the kernel's queue, which
         // costs no descriptor, until a client leaves.
-        if (!DropIdleClient()) {
+        if (!DropIdleClient() && !DropSlowestClient()) {
             m_Notifier->setEnabled(false);
             if (WorthLogging(++m_Waits))
                 DebugPrint("%s: %d clients talking, new ones wait (%d times so far)", qPrintable(m_LogName),
@@ -153,7 +154,7 @@ void CLocalListener::Adopt(int fd)
         delete socket;
         return;
     }
-    m_Clients.append({socket, false});
+    m_Clients.append({socket, false, m_Clock.elapsed()});
     connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
         const auto found = Find(socket);
         if (found != m_Clients.end())
@@ -180,6 +181,24 @@ bool CLocalListener::DropIdleClient()
         return true;
     }
     return false;
+}
+
+bool CLocalListener::DropSlowestClient()
+{
+    if (!m_SlowClientsYield || m_Clients.isEmpty())
+        return false;
+    const auto slowest =
+        std::min_element(m_Clients.begin(), m_Clients.end(),
+                         [](const Client& a, const Client& b) { return a.LastDoneMs < b.LastDoneMs; });
+    Drop(slowest->Socket, "too many clients, the one longest without a whole message dropped");
+    return true;
+}
+
+void CLocalListener::MessageDone(QLocalSocket* socket)
+{
+    const auto found = Find(socket);
+    if (found != m_Clients.end())
+        found->LastDoneMs = m_Clock.elapsed();
 }
 
 void CLocalListener::Drop(QLocalSocket* socket, const char* why)

@@ -4,6 +4,7 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QElapsedTimer>
 #include <QTimer>
 #include <sys/types.h>
 
@@ -31,6 +32,12 @@ public:
     void SetClientTimeout(int ms) { m_ClientTimeoutMs = ms; }
     // Written to a client that is dropped, before the hang-up.
     void SetRefusalText(const QByteArray& text) { m_Refusal = text; }
+    // With this set, a full listener also makes room by dropping the talking client that has waited longest
+    // since its last whole message (see MessageDone): a client that trickles a few bytes then holds a place
+    // only until a newcomer needs it.
+    void SetSlowClientsYield(bool yield) { m_SlowClientsYield = yield; }
+    // The owner read a whole message of `socket`.
+    void MessageDone(QLocalSocket* socket);
     // How often the socket file is checked for being still ours.
     void SetCheckInterval(int ms) { m_Check.setInterval(ms); }
     int ClientCount() const { return int(m_Clients.size()); }
@@ -47,6 +54,8 @@ private:
     struct Client {
         QLocalSocket* Socket;
         bool Spoke;
+        // When it connected or last finished a message.
+        qint64 LastDoneMs;
     };
 
     void OnReadable();
@@ -57,6 +66,7 @@ private:
     void CheckSocketFile();
     // Makes room for one more client: the oldest client that never sent anything goes.
     bool DropIdleClient();
+    bool DropSlowestClient();
     void Drop(QLocalSocket* socket, const char* why);
     void Forget(QLocalSocket* socket);
     QList<Client>::iterator Find(QLocalSocket* socket);
@@ -75,10 +85,12 @@ private:
     QList<Client> m_Clients;
     QByteArray m_Refusal;
     int m_ClientTimeoutMs = 5000;
+    bool m_SlowClientsYield = false;
     int m_BackoffMs = 0;
     int m_Dropped = 0;
     int m_AcceptErrors = 0;
     int m_Waits = 0;
     QTimer m_Retry;
     QTimer m_Check;
+    QElapsedTimer m_Clock;
 };

@@ -35,6 +35,8 @@ CNotifyServer::CNotifyServer(const QString& name, Handler handler, QObject* pare
 {
     // A client that never says anything is dropped.
     m_Listener->SetClientTimeout(CLIENT_TIMEOUT_MS);
+    // A request is a few bytes sent at once: one that dribbles in must not keep a second start waiting.
+    m_Listener->SetSlowClientsYield(true);
     connect(m_Listener, &CLocalListener::NewClient, this, [this](QLocalSocket* socket) {
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] { OnReadyRead(socket); });
     });
@@ -65,6 +67,7 @@ void CNotifyServer::OnReadyRead(QLocalSocket* socket)
         qint32 code = 0;
         qint32 value = 0;
         in >> code >> value;
+        m_Listener->MessageDone(socket);
         int result = 0;
         if (code == INSTANCE_SHOW || code == INSTANCE_CLOSE)
             result = m_Handler(code, value);

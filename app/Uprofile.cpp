@@ -157,16 +157,25 @@ void WriteUnsigned(uint8_t* p, size_t size, int value)
     memcpy(p, &v16, sizeof v16);
 }
 
-// Texts are bytes (a network name need not be UTF-8). UTF-8 is written as it is; other bytes as the marker
-// and their hexadecimal digits, which a reader that does not know the form still shows as text. A UTF-8 text
-// that itself starts with the marker is written the same way, so that every value reads back as written.
+// Texts are bytes (a network name need not be UTF-8). UTF-8 is written as it is; other bytes, and texts
+// holding control bytes, as the marker and their hexadecimal digits, which a reader that does not know the
+// form still shows as text and which never puts a raw control byte into the file. A UTF-8 text that itself
+// starts with the marker is written the same way, so that every value reads back as written.
 const QLatin1String BYTES_MARKER("hex:");
+
+bool HasControlBytes(const QByteArray& bytes)
+{
+    return std::any_of(bytes.begin(), bytes.end(), [](char c) {
+        const auto b = static_cast<unsigned char>(c);
+        return b < 0x20 || b == 0x7F;
+    });
+}
 
 QString TextValue(const QByteArray& bytes)
 {
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString text = utf8.decode(bytes);
-    if (!utf8.hasError() && !text.startsWith(BYTES_MARKER))
+    if (!utf8.hasError() && !text.startsWith(BYTES_MARKER) && !HasControlBytes(bytes))
         return text;
     return BYTES_MARKER + QString::fromLatin1(bytes.toHex().toUpper());
 }
@@ -274,7 +283,7 @@ QString WritablePath(const QString& iniPath)
     if (!iniPath.isEmpty())
         return iniPath;
     const QString dir = QFileInfo(g_Var.UserSettingsFile).absolutePath();
-    if (!QDir().mkpath(dir))
+    if (!MakePrivateFolder(dir))
         DebugPrint("ProfToIniFile: can't make the folder %s", qPrintable(dir));
     return g_Var.UserSettingsFile;
 }

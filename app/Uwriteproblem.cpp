@@ -18,15 +18,30 @@ void SetWriteProblemHandler(WriteProblemHandler handler)
     g_Reported.clear();
 }
 
-void ReportWriteProblem(const QString& path)
+namespace {
+
+void Report(StoreProblem problem, const QString& subject)
 {
     WriteProblemHandler handler;
+    const QString key = QString::number(int(problem)) + ':' + subject;
     {
         const std::lock_guard guard(g_Lock);
-        if (!g_Handler || g_Reported.contains(path))
+        if (!g_Handler || g_Reported.contains(key))
             return;
-        g_Reported.insert(path);
+        g_Reported.insert(key);
         handler = g_Handler;
     }
-    handler(path);
+    handler(problem, subject);
+}
+
+} // namespace
+
+void ReportWriteProblem(const QString& path)
+{
+    Report(StoreProblem::CannotSave, path);
+}
+
+void ReportDamagedProfile(const QString& name)
+{
+    Report(StoreProblem::DamagedProfile, name);
 }

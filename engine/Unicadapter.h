@@ -106,6 +106,9 @@ public:
     bool UpdateProfile(const WLProfile& profile, const QString& oldName);
     bool ProfileExists(const QString& name) const;
     QString GetLastProfile(int kind) const;
+    // The last used profile is one the library could not read: connecting with another one instead would
+    // silently make that the last used.
+    bool LastProfileDamaged(int kind) const;
     void GetLastApplied(WLProfile& out) const;
 
     // Connecting, zero configuration and IP configuration.
@@ -182,6 +185,8 @@ private:
     std::optional<size_t> ReplaceInLibrary(int kind, const QString& name, const WLProfile* replacement);
     TProfileList& List(int kind);
     const TProfileList& List(int kind) const;
+    // Keeps and reports a profile the library enumerates but cannot read.
+    void NoteDamaged(const QString& name);
     // Stores the order of `list`: the count, the entries from `from` on, and no entries from the count to
     // `oldCount`.
     void WriteOrder(int kind, const TProfileList& list, size_t from, int oldCount);
@@ -241,6 +246,8 @@ private:
     mutable std::mutex m_ListMutex;
     TProfileList m_StaProfiles;
     TProfileList m_APProfiles;
+    // Names the library enumerates but cannot read.
+    QStringList m_DamagedProfiles;
     WLProfile m_DefProf;
     WLProfile m_DefAPProf;
     TLockedSlot<WLANStatus> m_StatusSlot;

@@ -5,6 +5,7 @@
 #include "app/Unotifyevent.h"
 #include "app/Uprofile.h"
 #include "app/Uutility.h"
+#include "app/Uwriteproblem.h"
 
 #include <QHash>
 #include <cstring>
@@ -111,7 +112,11 @@ void CNICAdapter::ReadProfileList(int kind, TProfileList& target)
             }
             name[sizeof name - 1] = '\0';
             auto profile = std::make_unique<WLProfile>(defaults);
-            if (g_TSLib.TSRWL_GetWLProfile(name, profile.get()) != 1 || profile->FuncMode != kind)
+            if (g_TSLib.TSRWL_GetWLProfile(name, profile.get()) != 1) {
+                NoteDamaged(QString::fromUtf8(name));
+                continue;
+            }
+            if (profile->FuncMode != kind)
                 continue;
             profile->ProfileName[sizeof profile->ProfileName - 1] = '\0';
             CopyTextField(profile->NetInfo.sz_CurProfile, sizeof profile->NetInfo.sz_CurProfile, ProfileNameOf(*profile));
@@ -127,6 +132,25 @@ void CNICAdapter::ReadProfileList(int kind, TProfileList& target)
     target.clear();
     ArrangeByName(scratch, order, target);
     WriteOrder(kind, target, 0, stored);
+}
+
+void CNICAdapter::NoteDamaged(const QString& name)
+{
+    DebugPrint("CNICAdapter::ReadProfileList() can't read the stored profile %s", qUtf8Printable(name));
+    {
+        std::lock_guard lock(m_ListMutex);
+        if (!m_DamagedProfiles.contains(name, Qt::CaseInsensitive))
+            m_DamagedProfiles << name;
+    }
+    ReportDamagedProfile(name);
+}
+
+bool CNICAdapter::LastProfileDamaged(int kind) const
+{
+    const QString name =
+        ReadSet(kind == PROF_STATION ? QStringLiteral("LastProf") : QStringLiteral("LastAPProf"), "");
+    std::lock_guard lock(m_ListMutex);
+    return !name.isEmpty() && m_DamagedProfiles.contains(name, Qt::CaseInsensitive);
 }
 
 void CNICAdapter::GetProfileList(int kind, TProfileList& out) const
@@ -185,9 +209,12 @@ std::optional<size_t> CNICAdapter::ReplaceInLibrary(int kind, const QString& nam
     CTSLibLock lock(m_Stop);
     if (!lock)
         return std::nullopt;
-    g_TSLib.TSRWL_DeleteWLProfile(listedName);
+    // The new profile is stored before the old name goes, so that an end at any moment leaves one of them;
+    // under an unchanged name the store replaces the file by itself.
     if (replacement)
         g_TSLib.TSRWL_SetWLProfile(replacement->ProfileName, replacement);
+    if (!replacement || strcmp(listedName, replacement->ProfileName) != 0)
+        g_TSLib.TSRWL_DeleteWLProfile(listedName);
     return position;
 }
 

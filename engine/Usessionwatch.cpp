@@ -203,7 +203,9 @@ bool CSessionWatch::Subscribe()
     if (sd_bus_match_signal(m_Bus, nullptr, LOGIN_SERVICE, m_SessionPath.c_str(), PROPERTIES_INTERFACE,
                             "PropertiesChanged", &CSessionWatch::OnPropertiesChanged, this) < 0 ||
         sd_bus_match_signal(m_Bus, nullptr, LOGIN_SERVICE, LOGIN_PATH, MANAGER_INTERFACE, "PrepareForSleep",
-                            &CSessionWatch::OnPrepareForSleep, this) < 0)
+                            &CSessionWatch::OnPrepareForSleep, this) < 0 ||
+        sd_bus_match_signal(m_Bus, nullptr, LOGIN_SERVICE, LOGIN_PATH, MANAGER_INTERFACE,
+                            "PrepareForShutdown", &CSessionWatch::OnPrepareForShutdown, this) < 0)
         return false;
     const int fd = sd_bus_get_fd(m_Bus);
     if (fd < 0)
@@ -249,6 +251,14 @@ int CSessionWatch::OnPrepareForSleep(sd_bus_message* message, void* self, sd_bus
     int start = 0;
     if (sd_bus_message_read(message, "b", &start) >= 0 && !start)
         Q_EMIT static_cast<CSessionWatch*>(self)->Resume();
+    return 0;
+}
+
+int CSessionWatch::OnPrepareForShutdown(sd_bus_message* message, void* self, sd_bus_error* /*error*/)
+{
+    int start = 0;
+    if (sd_bus_message_read(message, "b", &start) >= 0 && start)
+        Q_EMIT static_cast<CSessionWatch*>(self)->Shutdown();
     return 0;
 }
 

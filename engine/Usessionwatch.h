@@ -7,10 +7,10 @@
 class QFileSystemWatcher;
 class QSocketNotifier;
 
-// Console and power events of the program's own login session, from the login manager on the system bus: the
-// session turning inactive (another user's session took the console) or active again, and the end of a sleep.
-// The bus is served on the thread that owns the object, from its event loop; the toolkit's own bus thread is
-// not involved.
+// Console, power and shutdown events of the program's own login session, from the login manager on the system
+// bus: the session turning inactive (another user's session took the console) or active again, and the end of
+// a sleep. The bus is served on the thread that owns the object, from its event loop; the toolkit's own bus
+// thread is not involved.
 class CSessionWatch : public QObject {
     Q_OBJECT
 public:
@@ -30,6 +30,8 @@ Q_SIGNALS:
     void ConsoleConnect();
     void ConsoleDisconnect();
     void Resume();
+    // The system is about to shut down or reboot.
+    void Shutdown();
     // The bus connection broke after a registration; Register() may be tried again.
     void Lost();
     // The socket WaitForBus waited for exists now, or can no longer be watched for: time to register again.
@@ -45,6 +47,7 @@ private:
     void BusFolderChanged();
     static int OnPropertiesChanged(sd_bus_message* message, void* self, sd_bus_error* error);
     static int OnPrepareForSleep(sd_bus_message* message, void* self, sd_bus_error* error);
+    static int OnPrepareForShutdown(sd_bus_message* message, void* self, sd_bus_error* error);
 
     sd_bus* m_Bus = nullptr;
     QSocketNotifier* m_Notifier = nullptr;

@@ -4,6 +4,7 @@
 #include "Udevmonitor.h"
 #include "Usessionwatch.h"
 #include "app/Udebug.h"
+#include "app/Unotifychannel.h"
 #include "app/Unotifyevent.h"
 #include "app/Uutility.h"
 
@@ -140,6 +141,11 @@ void CThrdDetect::RegisterSessionNotify()
     connect(m_Session, &CSessionWatch::ConsoleConnect, this, &CThrdDetect::OnConsoleConnect);
     connect(m_Session, &CSessionWatch::ConsoleDisconnect, this, &CThrdDetect::OnConsoleDisconnect);
     connect(m_Session, &CSessionWatch::Resume, this, [this] { OnResume("WM_POWERBROADCAST resume"); });
+    // The system going down ends the program as the tray menu's Close does, while its threads may still run.
+    connect(m_Session, &CSessionWatch::Shutdown, this, [this] {
+        DebugPrint("PrepareForShutdown");
+        PostNotify(m_MainWindow, INSTANCE_CLOSE, 0);
+    });
     connect(m_Session, &CSessionWatch::Lost, this, &CThrdDetect::RetrySessionLater);
     connect(m_Session, &CSessionWatch::BusChanged, this, &CThrdDetect::OnTimer2);
     if (m_Session->Register()) {

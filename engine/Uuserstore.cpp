@@ -7,8 +7,11 @@
 #include <QSettings>
 #include <QStandardPaths>
 #include <QUrl>
+#include <cerrno>
+#include <fcntl.h>
 #include <mutex>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -28,11 +31,26 @@ QVariant Unshared(const QVariant& value)
     return QString(text.constData(), text.size());
 }
 
-// The lines the settings class can read: blank, a comment, a section header or a key with a value.
+// The lines the settings class can read: blank, a comment, a section header or a key with a value. A NUL
+// byte it does not take as text.
 bool Readable(const QByteArray& line)
 {
     const QByteArray t = line.trimmed();
-    return t.isEmpty() || t.startsWith(';') || t.contains('=') || (t.startsWith('[') && t.contains(']'));
+    return !t.contains('\0') &&
+           (t.isEmpty() || t.startsWith(';') || t.contains('=') || (t.startsWith('[') && t.contains(']')));
+}
+
+// The settings class ends a line at a CR as well as at an LF.
+QByteArrayList SettingsLines(const QByteArray& data)
+{
+    QByteArray unified = data;
+    unified.replace('\r', '\n');
+    return unified.split('\n');
+}
+
+bool TooLarge(const QString& path)
+{
+    return QFileInfo(path).size() > MAX_SETTINGS_FILE_SIZE;
 }
 
 // The lines the settings class cannot read it drops on its next write without a word, and it then calls even
@@ -43,7 +61,8 @@ bool DropUnreadableLines(const QString& path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return true; // missing, or unreadable: the write itself tells
-    const QByteArrayList lines = file.readAll().split('\n');
+    const QByteArray data = file.readAll();
+    const QByteArrayList lines = SettingsLines(data);
     QByteArrayList kept;
     for (qsizetype i = 0; i < lines.size(); ++i) {
         if (Readable(lines[i]))
@@ -58,6 +77,19 @@ bool DropUnreadableLines(const QString& path)
     const QString target = FinalTarget(path);
     const mode_t mode = stat(QFile::encodeName(target).constData(), &st) == 0 ? st.st_mode & 07777 : 0600;
     return WriteFileAtomic(target, kept.join('\n'), mode);
+}
+
+// The settings class makes a new file with the umask's mode and keeps the mode of one that exists: the store
+// is made first, readable by its owner only.
+bool CreateOwnerOnly(const QString& path)
+{
+    const int fd =
+        open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0)
+        return errno == EEXIST;
+    const bool ok = fchmod(fd, 0600) == 0;
+    close(fd);
+    return ok;
 }
 
 } // namespace
@@ -83,6 +115,11 @@ std::optional<QVariant> CUserStore::Value(const QString& key) const
 std::vector<std::optional<QVariant>> CUserStore::Values(const QStringList& keys) const
 {
     std::lock_guard lock(g_StoreMutex);
+    if (TooLarge(m_Path)) {
+        if (!m_ReportedCorrupt.exchange(true))
+            DebugPrint("CUserStore: %s is larger than 4 MB and not read", qUtf8Printable(m_Path));
+        return std::vector<std::optional<QVariant>>(size_t(keys.size()));
+    }
     QSettings settings(Unshared(m_Path).toString(), QSettings::NativeFormat);
     if (settings.status() == QSettings::FormatError && !m_ReportedCorrupt.exchange(true))
         DebugPrint("CUserStore: %s is damaged; its readable values are used", qUtf8Printable(m_Path));
@@ -97,11 +134,23 @@ std::vector<std::optional<QVariant>> CUserStore::Values(const QStringList& keys)
 
 bool CUserStore::Update(const QList<QPair<QString, QVariant>>& values, const QStringList& removed, QString& error)
 {
-    if (!QDir().mkpath(QFileInfo(m_Path).absolutePath())) {
+    if (!MakePrivateFolder(QFileInfo(m_Path).absolutePath())) {
         error = QStringLiteral("cannot create the folder of ") + m_Path;
         return false;
     }
     std::lock_guard lock(g_StoreMutex);
+    if (ForeignLinkOnTheWay(m_Path)) {
+        error = m_Path + QStringLiteral(" is a symbolic link of another user");
+        return false;
+    }
+    if (TooLarge(m_Path)) {
+        error = m_Path + QStringLiteral(" is larger than 4 MB");
+        return false;
+    }
+    if (!CreateOwnerOnly(m_Path)) {
+        error = QStringLiteral("cannot create ") + m_Path;
+        return false;
+    }
     QSettings settings(Unshared(m_Path).toString(), QSettings::NativeFormat);
     if (!DropUnreadableLines(m_Path)) {
         error = QStringLiteral("cannot write ") + m_Path;

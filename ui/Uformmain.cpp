@@ -94,6 +94,11 @@ TFormMain::~TFormMain()
     }
     for (TPropertyPageFrame* page : m_Pages)
         page->DonePage();
+    EndWork();
+}
+
+void TFormMain::EndWork()
+{
     // The adapter's worker calls into detection while it connects: it stops first.
     m_Attaching.reset();
     m_Adapter.reset();

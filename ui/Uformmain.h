@@ -42,6 +42,9 @@ public:
     // "/TrayIcon".
     void SetStartFlags(uint32_t flags);
     uint32_t StartFlags() const { return m_StartFlags; }
+    // Stops the adapter and device detection and waits for their threads, as the window's end does. For an
+    // end that cannot wait for the window (the display went away); the window is not used after it.
+    void EndWork();
     // Handles one notify code with its value and returns the answer for a sender that waits.
     int HandleNotify(int code, int value);
 

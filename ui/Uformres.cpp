@@ -2,9 +2,11 @@
 #include "app/Udebug.h"
 #include "app/Udefine.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImageReader>
 #include <QSysInfo>
 #include <algorithm>
 #include <csetjmp>
@@ -75,7 +77,6 @@ QString BuiltInPath(const QString& name)
 
 // Far more than any skin picture needs, far less than a picture that claims its size could cost.
 constexpr unsigned JPEG_MAX_SIDE = 16384;
-constexpr uint64_t JPEG_MAX_PIXELS = 40'000'000;
 constexpr long JPEG_MEMORY_LIMIT = 512L * 1024 * 1024;
 
 struct JpegError {
@@ -95,7 +96,8 @@ void JpegSilence(j_common_ptr, int) {}
 
 // Decodes into *out, which is sized before any call that may fail after it. This function keeps no object
 // with a destructor of its own, so the jump back from the library skips nothing that needs cleaning up.
-bool DecodeJpegInto(jpeg_decompress_struct* info, JpegError* err, const QByteArray* data, QImage* out)
+bool DecodeJpegInto(jpeg_decompress_struct* info, JpegError* err, const QByteArray* data, uint64_t maxPixels,
+                    QImage* out)
 {
     info->err = jpeg_std_error(&err->Mgr);
     err->Mgr.error_exit = JpegErrorExit;
@@ -113,7 +115,7 @@ bool DecodeJpegInto(jpeg_decompress_struct* info, JpegError* err, const QByteArr
     // huge picture would take all memory. The memory limit is the second line of defence.
     info->mem->max_memory_to_use = JPEG_MEMORY_LIMIT;
     if (info->image_width > JPEG_MAX_SIDE || info->image_height > JPEG_MAX_SIDE ||
-        uint64_t(info->image_width) * info->image_height > JPEG_MAX_PIXELS) {
+        uint64_t(info->image_width) * info->image_height > maxPixels) {
         DebugPrint("DecodeJpeg: picture of %ux%u refused", info->image_width, info->image_height);
         jpeg_destroy_decompress(info);
         return false;
@@ -142,27 +144,34 @@ bool DecodeJpegInto(jpeg_decompress_struct* info, JpegError* err, const QByteArr
 
 } // namespace
 
-QImage DecodeJpeg(const QByteArray& data)
+QImage DecodeJpeg(const QByteArray& data, qint64 maxPixels)
 {
     if (data.isEmpty())
         return QImage();
     jpeg_decompress_struct info{};
     JpegError err{};
     QImage image;
-    if (!DecodeJpegInto(&info, &err, &data, &image))
+    if (!DecodeJpegInto(&info, &err, &data, uint64_t(std::max<qint64>(maxPixels, 0)), &image))
         return QImage();
     return image;
 }
 
-QImage LoadPictureFile(const QString& path)
+QImage LoadPictureFile(const QString& path, qint64 maxPixels)
 {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         return QImage();
-    const QByteArray data = f.readAll();
+    QByteArray data = f.readAll();
     if (data.startsWith("\xFF\xD8"))
-        return DecodeJpeg(data);
-    return QImage::fromData(data);
+        return DecodeJpeg(data, maxPixels);
+    QBuffer buffer(&data);
+    QImageReader reader(&buffer);
+    const QSize size = reader.size();
+    if (size.isValid() && qint64(size.width()) * size.height() > maxPixels) {
+        DebugPrint("LoadPictureFile: picture of %dx%d refused", size.width(), size.height());
+        return QImage();
+    }
+    return reader.read();
 }
 
 const QStringList& TFormRes::PictureNames()
@@ -191,22 +200,37 @@ TFormRes::TFormRes(QObject* parent) : QObject(parent)
 QImage TFormRes::Picture(const QString& name) const
 {
     const auto cached = m_Pictures.constFind(name);
-    if (cached != m_Pictures.constEnd())
+    if (cached != m_Pictures.constEnd()) {
+        m_Recent.removeOne(name);
+        m_Recent << name;
         return *cached;
+    }
     if (!PictureNames().contains(name)) {
         DebugPrint("TFormRes: the skin has no picture %s", qUtf8Printable(name));
         return QImage();
     }
     const QImage img = LoadPicture(name);
-    m_Pictures.insert(name, img);
+    Keep(name, img);
     return img;
+}
+
+void TFormRes::Keep(const QString& name, const QImage& img) const
+{
+    m_Pictures.insert(name, img);
+    m_Recent << name;
+    m_CachedBytes += img.sizeInBytes();
+    // The newest stays even alone over the budget: it is about to be shown.
+    while (m_CachedBytes > CACHE_BUDGET && m_Recent.size() > 1) {
+        const QString oldest = m_Recent.takeFirst();
+        m_CachedBytes -= m_Pictures.take(oldest).sizeInBytes();
+    }
 }
 
 QImage TFormRes::LoadPicture(const QString& name) const
 {
     const QString file = m_SkinFiles.value(name);
     if (!file.isEmpty()) {
-        const QImage img = LoadPictureFile(file);
+        const QImage img = LoadPictureFile(file, MAX_PICTURE_PIXELS);
         if (!img.isNull())
             return img;
         DebugPrint("TFormRes: cannot read picture file %s for %s", qUtf8Printable(file), qUtf8Printable(name));

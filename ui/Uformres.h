@@ -10,7 +10,9 @@
 // The skin: every picture and image list the forms show, held once for the whole program. The pictures are
 // built in; the settings file may replace any of them by a file ("Res_Path" in section "Setting" names the
 // folder beside the program, section "FormRes_TImage" maps picture names to file names there). A picture is
-// read when it is first asked for, so start-up only pays for what the first page shows.
+// read when it is first asked for, so start-up only pays for what the first page shows. Decoded pictures
+// are kept within a total budget: the ones used longest ago make room (the pages hidden meanwhile), and a
+// picture file that claims more than a share of the budget is not decoded at all.
 class TFormRes : public QObject {
     Q_OBJECT
 public:
@@ -20,6 +22,12 @@ public:
     static const QStringList& PictureNames();
     // The picture of that name; an empty picture for an unknown name.
     QImage Picture(const QString& name) const;
+    // Bytes of the decoded pictures kept now.
+    qint64 CachedBytes() const { return m_CachedBytes; }
+
+    static constexpr qint64 CACHE_BUDGET = 64 * 1024 * 1024;
+    // Four bytes a pixel: one picture takes at most a quarter of the budget (2048 x 2048 pixels).
+    static constexpr qint64 MAX_PICTURE_PIXELS = CACHE_BUDGET / 4 / 4;
 
     TImageList ImgsNull{0, 22};
     TImageList ImgsSort{10, 10};
@@ -31,15 +39,21 @@ private:
     void LoadImageLists();
     void FindSkinFiles();
     QImage LoadPicture(const QString& name) const;
+    void Keep(const QString& name, const QImage& img) const;
 
     QHash<QString, QString> m_SkinFiles;
     mutable QHash<QString, QImage> m_Pictures;
+    // The cached names, the one used longest ago first.
+    mutable QStringList m_Recent;
+    mutable qint64 m_CachedBytes = 0;
 };
 
 // The program's one resource form, set while it exists.
 extern TFormRes* FormRes;
 
-// A JPEG picture decoded by the JPEG library; an empty picture when the data is not a readable JPEG.
-QImage DecodeJpeg(const QByteArray& data);
-// A picture file of any format the toolkit reads; JPEG files go through DecodeJpeg. Empty on failure.
-QImage LoadPictureFile(const QString& path);
+// A JPEG picture decoded by the JPEG library; an empty picture when the data is not a readable JPEG or
+// claims more than `maxPixels` (checked before anything is decoded).
+QImage DecodeJpeg(const QByteArray& data, qint64 maxPixels = 40'000'000);
+// A picture file of any format the toolkit reads; JPEG files go through DecodeJpeg. Empty on failure, and
+// for a picture that claims more than `maxPixels`.
+QImage LoadPictureFile(const QString& path, qint64 maxPixels = 40'000'000);

@@ -8,6 +8,7 @@
 #include "app/Uinstance.h"
 #include "app/Unotifychannel.h"
 #include "app/Unotifyevent.h"
+#include "app/Usignalwatch.h"
 #include "app/Uutility.h"
 #include "app/Uwriteproblem.h"
 #include "engine/Uuserstore.h"
@@ -16,10 +17,16 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QThread>
 #include <QThreadPool>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
+#include <functional>
+#include <optional>
+#include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -76,26 +83,79 @@ constexpr int BAD_SWITCH_EXIT_CODE = 2;
 // An OK button with the warning icon, in the classic message box flags.
 constexpr int MB_OK_WARNING = 0x30;
 
-void TellWriteProblem(QWidget* window, const QString& path)
+void TellStoreProblem(QWidget* window, StoreProblem problem, const QString& subject)
 {
-    QString text = g_Var.GetLangText(QStringLiteral("Message"), QStringLiteral("CannotSave"),
-                                     QStringLiteral("Your settings cannot be saved in %s.\\n"
-                                                    "Changes you make are lost when the program ends."));
-    ShowMsgBox(window, text.replace(QLatin1String("%s"), path), MB_OK_WARNING);
+    QString text =
+        problem == StoreProblem::CannotSave
+            ? g_Var.GetLangText(QStringLiteral("Message"), QStringLiteral("CannotSave"),
+                                QStringLiteral("Your settings cannot be saved in %s.\\n"
+                                               "Changes you make are lost when the program ends."))
+            : g_Var.GetLangText(QStringLiteral("Message"), QStringLiteral("ProfileDamaged"),
+                                QStringLiteral("The stored profile %s is damaged and cannot be read.\\n"
+                                               "It is left out of the list; save it again to keep it."));
+    ShowMsgBox(window, text.replace(QLatin1String("%s"), subject), MB_OK_WARNING);
 }
 
 // A settings or language file that is damaged or not readable leaves the program on its defaults; the user
 // should know why. The texts have built-in defaults: the language file may be the bad one.
+QString ReadProblemText(IniProblem problem)
+{
+    switch (problem) {
+    case IniProblem::NotIni:
+        return g_Var.GetLangText(QStringLiteral("Message"), QStringLiteral("FileNotIni"),
+                                 QStringLiteral("%s is damaged or is not an INI file.\\n"
+                                                "The program uses its built-in defaults instead."));
+    case IniProblem::TooLarge:
+        return g_Var.GetLangText(QStringLiteral("Message"), QStringLiteral("FileTooLarge"),
+                                 QStringLiteral("%s is larger than 4 MB and is not used.\\n"
+                                                "The program uses its built-in defaults instead."));
+    case IniProblem::Unreadable:
+        break;
+    }
+    return g_Var.GetLangText(QStringLiteral("Message"), QStringLiteral("FileUnreadable"),
+                             QStringLiteral("%s cannot be read.\\n"
+                                            "The program uses its built-in defaults instead."));
+}
+
 void TellReadProblem(QWidget* window, const QString& path, IniProblem problem)
 {
-    QString text = problem == IniProblem::NotIni
-                       ? g_Var.GetLangText(QStringLiteral("Message"), QStringLiteral("FileNotIni"),
-                                           QStringLiteral("%s is damaged or is not an INI file.\\n"
-                                                          "The program uses its built-in defaults instead."))
-                       : g_Var.GetLangText(QStringLiteral("Message"), QStringLiteral("FileUnreadable"),
-                                           QStringLiteral("%s cannot be read.\\n"
-                                                          "The program uses its built-in defaults instead."));
-    ShowMsgBox(window, text.replace(QLatin1String("%s"), path), MB_OK_WARNING);
+    ShowMsgBox(window, ReadProblemText(problem).replace(QLatin1String("%s"), path), MB_OK_WARNING);
+}
+
+// The adapter store is read again and again while the program runs; one that is far too large is not used.
+void NoteStoreProblem()
+{
+    const QString store = CUserStore::PathFor(g_Var.ProfRoot);
+    if (QFileInfo(store).size() > MAX_SETTINGS_FILE_SIZE)
+        g_Var.FileProblems.append({store, IniProblem::TooLarge});
+}
+
+// The toolkit's display plugins end the process with exit() when the display goes away (the virtual display
+// killed, a session ending under the program), from their event handling on the GUI thread, right after
+// saying so. Static destruction would then free the library's state while the adapter's threads still work in
+// it. The work is ended first, as the tray menu's Close ends it, and the process leaves without static
+// destruction. The handler at exit is the second line, for an exit that says nothing first: it runs before
+// the destructors of what existed when it was registered, not of what was made later.
+std::function<void()> g_EndBeforeExit;
+QtMessageHandler g_ToolkitMessages = nullptr;
+
+void EndBeforeExit()
+{
+    if (!g_EndBeforeExit || QThread::currentThread() != QCoreApplication::instance()->thread())
+        return;
+    const std::function<void()> end = std::exchange(g_EndBeforeExit, nullptr);
+    DebugPrint("the display is gone: ending the adapter's work");
+    end();
+    DebugPrint("the display is gone: done");
+    _exit(0);
+}
+
+void OnToolkitMessage(QtMsgType type, const QMessageLogContext& context, const QString& text)
+{
+    // The toolkit hands back its own default handler when none was installed before.
+    g_ToolkitMessages(type, context, text);
+    if (type == QtWarningMsg && text.contains(QLatin1String("connection broke")))
+        EndBeforeExit();
 }
 
 void Broadcast(int code)
@@ -130,24 +190,38 @@ int RunMainWindow(uint32_t flags)
     // No application display name: the window system would append it to every window's title, and each
     // window sets its whole title itself.
     QApplication::setQuitOnLastWindowClosed(false);
+    // Made first and so gone last: a second signal during the end below ends the process at once.
+    CSignalWatch signalWatch;
     TFormRes res;
     FormRes = &res;
     TFormMain main;
     main.SetStartFlags(flags);
-    CNotifyServer server(g_Var.NotifyMsgName, [&main](int code, int value) {
-        return main.HandleNotify(code, value);
-    });
-    server.Listen();
+    std::optional<CNotifyServer> server;
+    server.emplace(g_Var.NotifyMsgName,
+                   [&main](int code, int value) { return main.HandleNotify(code, value); });
+    server->Listen();
+    // A logout, a service manager or Ctrl+C end the program as the tray menu's Close does.
+    QObject::connect(&signalWatch, &CSignalWatch::Terminate, &main, [&main] { main.MenuItCloseClick(); });
+    signalWatch.Install();
     // Writes fail on the adapter's threads too; the box is shown by the window's own thread.
-    SetWriteProblemHandler([&main](const QString& path) {
-        QMetaObject::invokeMethod(&main, [&main, path] { TellWriteProblem(&main, path); }, Qt::QueuedConnection);
+    SetWriteProblemHandler([&main](StoreProblem problem, const QString& subject) {
+        QMetaObject::invokeMethod(
+            &main, [&main, problem, subject] { TellStoreProblem(&main, problem, subject); },
+            Qt::QueuedConnection);
     });
     for (const auto& [path, problem] : g_Var.FileProblems)
         QMetaObject::invokeMethod(
             &main, [&main, path, problem] { TellReadProblem(&main, path, problem); }, Qt::QueuedConnection);
     if (flags & SF_UI)
         main.show();
+    g_EndBeforeExit = [&main, &server] {
+        server.reset();
+        main.EndWork();
+    };
+    g_ToolkitMessages = qInstallMessageHandler(OnToolkitMessage);
+    std::atexit(EndBeforeExit);
     QApplication::exec();
+    g_EndBeforeExit = nullptr;
     // Pool threads the toolkit started for large pictures end here, while the application still exists.
     QThreadPool::globalInstance()->waitForDone();
     SetWriteProblemHandler(nullptr);
@@ -199,6 +273,7 @@ int RunProgram(int argc, char** argv)
         // Only the one instance writes these files, so what an interrupted write left can go now.
         RemoveInterruptedWrites(g_Var.UserSettingsFile);
         RemoveInterruptedWrites(CUserStore::PathFor(g_Var.ProfRoot));
+        NoteStoreProblem();
         return RunMainWindow(flags);
     } catch (const std::exception& e) {
         DebugPrint("Exception(WinMain): %s", e.what());

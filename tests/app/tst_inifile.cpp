@@ -120,7 +120,7 @@ TEST_F(IniFileTest, ReplaceSectionAppendsOrCreates)
 
     const QString fresh = m_Dir.filePath("new.ini");
     ASSERT_TRUE(ReplaceIniSection(fresh, "B", {{"Y", "line\nbreak"}}, false));
-    EXPECT_EQ(ReadFile(fresh), "[B]\r\nY=line break\r\n") << "a value can never start a new line";
+    EXPECT_EQ(ReadFile(fresh), "[B]\r\nY=line\\x0Abreak\r\n") << "a value can never start a new line";
 }
 
 TEST_F(IniFileTest, SecretSectionMakesTheFileOwnerOnly)
@@ -209,7 +209,8 @@ TEST_F(IniFileTest, LeftoversOfInterruptedWritesAreRemovedAndNothingElse)
 {
     QDir(m_Dir.path()).mkdir("real");
     QFile::link("real/wlanutil.bin", m_Dir.filePath("wlanutil.bin"));
-    const QStringList ours{"real/wlanutil.bin.Ab3dE9", "real/wlanutil.bin.zzzzzz"};
+    const QStringList ours{"real/wlanutil.bin.Ab3dE9", "real/wlanutil.bin.zzzzzz",
+                           "real/wlanutil.bin.lock.rmlock"};
     const QStringList others{"real/wlanutil.bin",        "real/wlanutil.bin.lock",
                              "real/wlanutil.bin.Ab3dE",  "real/wlanutil.bin.Ab3dE9x",
                              "real/wlanutil.bin.Ab-dE9", "real/other.bin.Ab3dE9",
@@ -223,4 +224,126 @@ TEST_F(IniFileTest, LeftoversOfInterruptedWritesAreRemovedAndNothingElse)
     for (const QString& name : others + QStringList{"real/wlanutil.bin.LnkLnk"})
         EXPECT_TRUE(QFileInfo(m_Dir.filePath(name)).isSymLink() || QFileInfo::exists(m_Dir.filePath(name)))
             << qPrintable(name);
+}
+
+// Control bytes went into the file raw (CR and LF as blanks): a name holding one changed on reading back,
+// and enough of them made the next start call the whole file damaged.
+TEST_F(IniFileTest, EveryValueReadsBackByteForByte)
+{
+    const QString values[] = {
+        QStringLiteral("line\nbreak"),
+        QStringLiteral("cr\rcrlf\r\n"),
+        QString::fromUtf8("nul\0in", 6),
+        QStringLiteral("\x01\x1F\x7F\t"),
+        QStringLiteral("C:\\dir\\x41\\"),
+        QStringLiteral("\\x0A literal"),
+        QStringLiteral("\\x5C\\x5c"),
+        QStringLiteral("  outer blanks  "),
+        QStringLiteral("\"quoted\""),
+        QStringLiteral("[Other]"),
+        QStringLiteral("=;#"),
+        QString::fromUtf8("\xC3\xA9t\xC3\xA9"),
+    };
+    IniEntries entries;
+    for (const QString& value : values)
+        entries.append({QStringLiteral("K%1").arg(entries.size()), value});
+    const QString path = Write("[Keep]\r\nA=1\r\n");
+    ASSERT_TRUE(ReplaceIniSection(path, "S", entries, false));
+
+    const QByteArray data = ReadFile(path);
+    EXPECT_EQ(data.count('\n'), data.count("\r\n")) << "only the file's own line ends";
+    EXPECT_EQ(data.count('\r'), data.count("\r\n"));
+    EXPECT_FALSE(data.contains('\0'));
+    CIniFile ini(path);
+    EXPECT_TRUE(ini.Problems().isEmpty());
+    for (const auto& [key, value] : entries)
+        EXPECT_EQ(ini.ReadString("S", key, "<missing>"), value) << qPrintable(key);
+    EXPECT_EQ(ini.ReadString("Keep", "A", ""), "1");
+}
+
+TEST_F(IniFileTest, BackslashesOfOlderFilesKeepTheirMeaning)
+{
+    CIniFile ini(Write("[S]\nPath=C:\\new\\x41\\table\nText=one\\ntwo\nHex=\\x4142\n"));
+    EXPECT_EQ(ini.ReadString("S", "Path", ""), "C:\\new\\x41\\table");
+    EXPECT_EQ(ini.ReadString("S", "Text", ""), "one\\ntwo");
+    EXPECT_EQ(ini.ReadString("S", "Hex", ""), "\\x4142");
+}
+
+// The writer cut lines at LF only while the reader stopped at NUL and took a lone CR as a line end: a NUL
+// hid the rest of the file, rewriting a section of a CR-only file dropped the next one, and a lone "[" hid
+// the section appended after it. Both sides must see the same sections.
+TEST_F(IniFileTest, ReaderAndWriterCutLinesAlike)
+{
+    const struct {
+        const char* name;
+        QByteArray before;
+    } cases[] = {
+        {"NUL at the end of the first line", QByteArrayLiteral("[A]\0\nX=1\n[B]\nY=2\n")},
+        {"NUL inside a header", QByteArrayLiteral("[A]\nX=1\n[\0B]\nY=2\n")},
+        {"lone CR line ends", "[A]\rX=1\r[W]\rZ=0\r[B]\rY=2\r"},
+        {"mixed line ends", "[A]\r\nX=1\n[W]\rZ=0\r\n[B]\nY=2"},
+        {"a lone [ line", "[A]\nX=1\n[\n[B]\nY=2\n"},
+        {"a [ without ] line", "[A]\nX=1\n[Broken\n[B]\nY=2\n"},
+    };
+    for (const auto& c : cases) {
+        const QString path = Write(c.before);
+        EXPECT_EQ(CIniFile(path).ReadString("B", "Y", ""), "2") << c.name << ": before";
+        ASSERT_TRUE(ReplaceIniSection(path, "W", {{"Z", "new"}}, false)) << c.name;
+        ASSERT_TRUE(ReplaceIniSection(path, "C", {{"V", "3"}}, false)) << c.name;
+        const CIniFile ini(path);
+        EXPECT_TRUE(ini.Problems().isEmpty()) << c.name;
+        EXPECT_EQ(ini.ReadString("A", "X", ""), "1") << c.name;
+        EXPECT_EQ(ini.ReadString("B", "Y", ""), "2") << c.name;
+        EXPECT_EQ(ini.ReadString("W", "Z", ""), "new") << c.name;
+        EXPECT_EQ(ini.ReadString("C", "V", ""), "3") << c.name << ": the appended section";
+        EXPECT_EQ(ReadFile(path).count("[W]"), 1) << c.name;
+    }
+}
+
+// Settings folders took the umask's mode (0777 under umask 000), so another user could put a link where the
+// settings file goes.
+TEST_F(IniFileTest, PrivateFoldersWhateverTheUmask)
+{
+    for (const mode_t mask : {mode_t(0), mode_t(022), mode_t(0277)}) {
+        const QString top = m_Dir.filePath(QString::number(mask, 8));
+        const mode_t old = umask(mask);
+        const bool made = MakePrivateFolder(top + "/a/b");
+        umask(old);
+        ASSERT_TRUE(made) << mask;
+        for (const QString& dir : {top, top + "/a", top + "/a/b"}) {
+            struct stat st {};
+            ASSERT_EQ(stat(QFile::encodeName(dir).constData(), &st), 0);
+            EXPECT_EQ(st.st_mode & 07777, 0700u) << qPrintable(dir);
+        }
+    }
+    const QString open = m_Dir.filePath("open");
+    QDir().mkpath(open);
+    chmod(QFile::encodeName(open).constData(), 0777);
+    EXPECT_TRUE(MakePrivateFolder(open));
+    EXPECT_EQ(QFileInfo(open).permissions() & (QFile::WriteGroup | QFile::WriteOther), 0) << "closed again";
+    EXPECT_FALSE(MakePrivateFolder(Write("x") + "/below")) << "a file on the way";
+}
+
+// Another user replaced the settings file by a link to the victim's notes, and the next run wrote into them.
+TEST_F(IniFileTest, LinkOfAnotherUserIsNotWrittenThrough)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "a link of another user can only be made with root's rights";
+    const QString notes = m_Dir.filePath("notes.txt");
+    WriteFile(notes, "private notes\n");
+    const QString link = m_Dir.filePath("wlanutil.bin");
+    ASSERT_TRUE(QFile::link(notes, link));
+    ASSERT_EQ(lchown(QFile::encodeName(link).constData(), 65534, 65534), 0);
+    EXPECT_FALSE(ReplaceIniSection(link, "S", {{"K", "v"}}, true));
+    EXPECT_EQ(ReadFile(notes), "private notes\n");
+    ASSERT_EQ(lchown(QFile::encodeName(link).constData(), 0, 0), 0);
+    EXPECT_TRUE(ReplaceIniSection(link, "S", {{"K", "v"}}, true)) << "a link of our own is written through";
+}
+
+TEST_F(IniFileTest, OversizedFileIsNotRead)
+{
+    CIniFile ini(Write("[S]\nK=v\n" + QByteArray(MAX_SETTINGS_FILE_SIZE, ';')));
+    EXPECT_EQ(ini.ReadString("S", "K", "default"), "default");
+    ASSERT_EQ(ini.Problems().size(), 1);
+    EXPECT_EQ(ini.Problems().front().second, IniProblem::TooLarge);
 }

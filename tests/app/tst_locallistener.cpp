@@ -3,6 +3,8 @@
 #include "app/Unotifychannel.h"
 #include "floodutil.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QLocalSocket>
 #include <QTemporaryDir>
 #include <chrono>
@@ -151,4 +153,37 @@ TEST(NotifyServer, OnlyTheCodesOfAnotherInstanceAreHandled)
     handled.clear();
     EXPECT_TRUE(WaitFor([&] { return SendFromAnotherThread(INSTANCE_SHOW) && handled.contains(INSTANCE_SHOW); },
                         15000));
+}
+
+// Eight clients that each trickled a few bytes held every place until their timeout: a second start then
+// waited about 5.8 s for its answer.
+TEST(NotifyServer, TricklingClientsDoNotDelayAnotherInstance)
+{
+    QTemporaryDir runtime;
+    QFile::setPermissions(runtime.path(),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
+    int shown = 0;
+    CNotifyServer server("NotifyTest", [&shown](int, int) { return ++shown; });
+    ASSERT_TRUE(server.Listen());
+    std::vector<std::unique_ptr<QLocalSocket>> tricklers;
+    for (int i = 0; i < CNotifyServer::MAX_CLIENTS + 4; ++i) {
+        tricklers.push_back(std::make_unique<QLocalSocket>());
+        tricklers.back()->connectToServer(server.SocketPath());
+        ASSERT_TRUE(tricklers.back()->waitForConnected(5000));
+        tricklers.back()->write("\x01\x00\x00", 3);
+        tricklers.back()->flush();
+    }
+    QCoreApplication::processEvents();
+    for (int round = 0; round < 3; ++round) {
+        QElapsedTimer clock;
+        clock.start();
+        EXPECT_TRUE(SendFromAnotherThread(INSTANCE_SHOW));
+        EXPECT_EQ(shown, round + 1);
+        // The bound is 100 ms on an idle machine; this one is shared.
+        EXPECT_LT(clock.elapsed(), 1000) << "round " << round;
+        for (const auto& trickler : tricklers)
+            if (trickler->state() == QLocalSocket::ConnectedState)
+                trickler->write("\x00", 1);
+    }
 }

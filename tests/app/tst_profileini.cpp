@@ -564,7 +564,7 @@ TEST_F(ProfileIniTest, WritesGoToTheUsersCopyAndTheShippedFileStaysTheDefault)
 
     // A copy that cannot be written is told once, however often the writes fail.
     QStringList told;
-    SetWriteProblemHandler([&told](const QString& path) { told << path; });
+    SetWriteProblemHandler([&told](StoreProblem, const QString& path) { told << path; });
     g_Var.UserSettingsFile = m_Path + QStringLiteral("/not-a-folder/wlanutil.bin");
     EXPECT_FALSE(ProfToIniFile(p, QStringLiteral("LastApplyProf")));
     EXPECT_FALSE(ProfToIniFile(p, QStringLiteral("LastApplyProf")));

@@ -25,10 +25,14 @@ public:
         const auto* notify = static_cast<TNotifyEvent*>(e);
         if (notify->Code == 2)
             Values.push_back(notify->Value);
+        else if (notify->Code == 9)
+            ++CloseRequests;
         return true;
     }
     int Count(int value) const { return int(std::count(Values.begin(), Values.end(), value)); }
     std::vector<int> Values;
+    // Requests to close the program.
+    int CloseRequests = 0;
 };
 
 class DetectTestBase : public ::testing::Test {

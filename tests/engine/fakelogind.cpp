@@ -32,6 +32,7 @@ const sd_bus_vtable MANAGER_VTABLE[] = {
     SD_BUS_VTABLE_START(0),
     SD_BUS_METHOD("GetSessionByPID", "u", "o", GetSessionByPid, SD_BUS_VTABLE_UNPRIVILEGED),
     SD_BUS_SIGNAL("PrepareForSleep", "b", 0),
+    SD_BUS_SIGNAL("PrepareForShutdown", "b", 0),
     SD_BUS_VTABLE_END,
 };
 
@@ -171,6 +172,13 @@ void FakeLogind::SetActive(bool active)
     Active = active;
     Post([](sd_bus* bus) {
         sd_bus_emit_properties_changed(bus, SESSION_PATH, SESSION_INTERFACE, "Active", nullptr);
+    });
+}
+
+void FakeLogind::PrepareForShutdown(bool start)
+{
+    Post([start](sd_bus* bus) {
+        sd_bus_emit_signal(bus, MANAGER_PATH, MANAGER_INTERFACE, "PrepareForShutdown", "b", int(start));
     });
 }
 

@@ -28,6 +28,7 @@ public:
     // Changes the session's Active property and announces the change as the login manager does.
     void SetActive(bool active);
     void PrepareForSleep(bool start);
+    void PrepareForShutdown(bool start);
 
     std::atomic<bool> Active{true};
 

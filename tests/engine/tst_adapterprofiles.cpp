@@ -1,10 +1,15 @@
 // The adapter's profile lists and the order kept in the per-user store.
 #include "adapterfixture.h"
+#include "app/Uwriteproblem.h"
 #include "engine/Ucumlib.h"
 #include "testutil.h"
 
+#include <QDirIterator>
+#include <QScopeGuard>
 #include <QStringList>
 #include <cstring>
+#include <sys/inotify.h>
+#include <unistd.h>
 
 using fakelib::MakeProfile;
 
@@ -215,4 +220,54 @@ TEST_F(AdapterProfiles, LastProfileOnlyWhenListed)
     WLProfile last{};
     a.GetLastApplied(last);
     EXPECT_EQ(memcmp(&last, &a.DefProfile(), sizeof last), 0) << "no section yet: the default profile";
+}
+
+// Saving an edited profile deleted its file before the new one was stored: an end at that moment lost the
+// profile for good. The file must be replaced in place, and go only when the name changed.
+TEST_F(AdapterProfiles, EditReplacesTheStoredFileWithoutAGap)
+{
+    Store({"Home", "Office"});
+    CNICAdapter& a = Adapter();
+    QDirIterator files(m_Dir.filePath("profiles"), {"Home*"}, QDir::Files, QDirIterator::Subdirectories);
+    ASSERT_TRUE(files.hasNext());
+    const QFileInfo home(files.next());
+    const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(watch, 0);
+    const auto closeWatch = qScopeGuard([watch] { close(watch); });
+    ASSERT_GE(inotify_add_watch(watch, QFile::encodeName(home.path()).constData(), IN_DELETE), 0);
+
+    ASSERT_TRUE(a.UpdateProfile(MakeProfile("Home", 0, "edited"), "Home"));
+    alignas(inotify_event) char events[4096];
+    EXPECT_LE(read(watch, events, sizeof events), 0) << "no file was deleted by an edit under the same name";
+    EXPECT_TRUE(home.exists());
+
+    ASSERT_TRUE(a.UpdateProfile(MakeProfile("Away", 0, "edited"), "home"));
+    EXPECT_GT(read(watch, events, sizeof events), 0) << "a new name removes the old file";
+    EXPECT_FALSE(QFileInfo::exists(home.filePath()));
+    EXPECT_EQ(Names(), (QStringList{"Away", "Office"}));
+    EXPECT_EQ(LibraryProfileCount(), 3) << "Away, Office and the default Soft AP profile";
+}
+
+// A damaged profile file dropped out of the list with only a line of the library on stderr, and the start
+// then connected with another profile, which became the last used.
+TEST_F(AdapterProfiles, DamagedProfileIsReportedAndKeepsItsPlaceAsLastUsed)
+{
+    Store({"Home", "Office"});
+    QDirIterator files(m_Dir.filePath("profiles"), {"Home*"}, QDir::Files, QDirIterator::Subdirectories);
+    ASSERT_TRUE(files.hasNext());
+    testutil::WriteFile(files.next(), "garbage");
+    QStringList told;
+    SetWriteProblemHandler([&told](StoreProblem problem, const QString& subject) {
+        if (problem == StoreProblem::DamagedProfile)
+            told << subject;
+    });
+    const auto reset = qScopeGuard([] { SetWriteProblemHandler(nullptr); });
+    CNICAdapter& a = Adapter();
+    EXPECT_EQ(Names(), QStringList{"Office"});
+    EXPECT_EQ(told, QStringList{"Home"}) << "told once, though both lists were read";
+    EXPECT_FALSE(a.LastProfileDamaged(PROF_STATION));
+    a.WriteSet(QStringLiteral("LastProf"), QStringLiteral("home"));
+    EXPECT_TRUE(a.LastProfileDamaged(PROF_STATION));
+    a.WriteSet(QStringLiteral("LastProf"), QStringLiteral("Office"));
+    EXPECT_FALSE(a.LastProfileDamaged(PROF_STATION));
 }

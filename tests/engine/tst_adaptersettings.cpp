@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QFile>
 #include <QSettings>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using fakelib::With;
 
@@ -245,4 +247,65 @@ TEST_F(AdapterSettings, ALibraryMayKeepTheAdapterWithTheSystemsManagerUntilTheUs
     Adapter().WriteUseWZC(false); // the user's answer to the program's question
     DestroyAdapter();
     EXPECT_FALSE(Adapter().EnableZeroCfg()) << "the user's choice outlives the start";
+}
+
+// A store of binary bytes was written, and yet the write was called failed: the settings class ends lines at
+// CR too and does not take NUL as text, and those lines were kept.
+TEST_F(AdapterSettings, BinaryStoreIsNoWriteFailure)
+{
+    const QByteArray contents[] = {
+        QByteArrayLiteral("[Other]\rKept=5\rnote without a value\r"),
+        QByteArrayLiteral("[Other]\nKept=5\nnul\0=x\n"),
+        QByteArrayLiteral("\x7f"
+                          "ELF\x02\x01\x01\0\0\0\r\n\x03\0>\0\x01\0\0\0\x10\x10\0\0\0\0\0\0@\0\0\0\r\x9c\x31=\0\0"),
+    };
+    for (const QByteArray& content : contents) {
+        QDir().mkpath(QFileInfo(StoreFile()).absolutePath());
+        testutil::WriteFile(StoreFile(), content);
+        CNICAdapter& a = Adapter();
+        LogSince();
+        a.WriteSet(QStringLiteral("DefChB"), 12);
+        EXPECT_EQ(a.ReadSet(QStringLiteral("DefChB"), 0), 12);
+        EXPECT_FALSE(LogSince().contains("exception")) << qPrintable(content.toHex());
+        DestroyAdapter();
+    }
+}
+
+// A store of 100 MB cost 910 MB of memory and 20 s before the first connect.
+TEST_F(AdapterSettings, OversizedStoreIsNeitherReadNorWritten)
+{
+    QDir().mkpath(QFileInfo(StoreFile()).absolutePath());
+    QByteArray big = "[Adapter]\nDefChB=3\n";
+    big += QByteArray(5 * 1024 * 1024, ';');
+    testutil::WriteFile(StoreFile(), big);
+    CNICAdapter& a = Adapter();
+    EXPECT_EQ(a.ReadSet(QStringLiteral("DefChB"), 0), 0) << "not read";
+    a.WriteSet(QStringLiteral("DefChB"), 12);
+    EXPECT_EQ(testutil::ReadFile(StoreFile()), big) << "not written";
+    EXPECT_TRUE(LogSince().contains("is larger than 4 MB"));
+}
+
+// Under umask 000 the folder was made 0777 and the store 0666, so another user could replace it by a link.
+TEST_F(AdapterSettings, StoreIsOwnerOnlyWhateverTheUmaskAndForeignLinksAreRefused)
+{
+    const mode_t old = umask(0);
+    CNICAdapter& a = Adapter();
+    a.WriteSet(QStringLiteral("DefChB"), 12);
+    umask(old);
+    struct stat st {};
+    ASSERT_EQ(stat(QFile::encodeName(QFileInfo(StoreFile()).absolutePath()).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0700u);
+    ASSERT_EQ(stat(QFile::encodeName(StoreFile()).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+
+    if (geteuid() != 0)
+        GTEST_SKIP() << "a link of another user can only be made with root's rights";
+    const QString notes = m_Dir.filePath("notes.txt");
+    testutil::WriteFile(notes, "private notes\n");
+    QFile::remove(StoreFile());
+    ASSERT_TRUE(QFile::link(notes, StoreFile()));
+    ASSERT_EQ(lchown(QFile::encodeName(StoreFile()).constData(), 65534, 65534), 0);
+    a.WriteSet(QStringLiteral("DefChB"), 13);
+    EXPECT_EQ(testutil::ReadFile(notes), "private notes\n");
+    EXPECT_TRUE(LogSince().contains("symbolic link of another user"));
 }

@@ -36,6 +36,7 @@ protected:
         QObject::connect(watch, &CSessionWatch::ConsoleDisconnect, watch,
                          [this] { m_Events << "disconnect"; });
         QObject::connect(watch, &CSessionWatch::Resume, watch, [this] { m_Events << "resume"; });
+        QObject::connect(watch, &CSessionWatch::Shutdown, watch, [this] { m_Events << "shutdown"; });
     }
     static QTemporaryDir* s_Dir;
     std::unique_ptr<FakeLogind> m_Logind;
@@ -70,8 +71,11 @@ TEST_F(SessionWatchTest, ActiveChangesAndWakingUpBecomeEvents)
     ASSERT_TRUE(WaitFor([&] { return m_Events.size() == 2; }));
     m_Logind->SetActive(true);
     ASSERT_TRUE(WaitFor([&] { return m_Events.size() == 3; }));
-    EXPECT_EQ(m_Events.join(','), "disconnect,resume,connect")
-        << "an unchanged state and going to sleep say nothing";
+    m_Logind->PrepareForShutdown(false);
+    m_Logind->PrepareForShutdown(true);
+    ASSERT_TRUE(WaitFor([&] { return m_Events.size() == 4; }));
+    EXPECT_EQ(m_Events.join(','), "disconnect,resume,connect,shutdown")
+        << "an unchanged state, going to sleep and a cancelled shutdown say nothing";
 }
 
 TEST_F(SessionWatchTest, LosingTheBusIsReportedAndALaterRegistrationWorks)

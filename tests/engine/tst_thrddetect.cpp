@@ -395,6 +395,10 @@ TEST_F(ThrdDetectTest, SessionOfTheLoginManagerDrivesConsoleEvents)
     ASSERT_TRUE(WaitFor([&] { return m_Receiver.Count(4) == 2; }));
     EXPECT_EQ(Count("WTS_CONSOLE_CONNECT"), 1);
     EXPECT_EQ(Count("Fail: RegisterSessionNotify"), failures) << "the retries ended with the registration";
+    // The system going down asks the window to close, as a second start's close request does.
+    logind.PrepareForShutdown(true);
+    EXPECT_TRUE(WaitFor([&] { return m_Receiver.CloseRequests == 1; }));
+    EXPECT_EQ(Count("PrepareForShutdown"), 1);
     m_Detect.reset();
 }
 

@@ -3,9 +3,13 @@
 #include "testutil.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <csignal>
+#include <sys/stat.h>
 
 using testutil::WaitFor;
 
@@ -56,9 +60,31 @@ protected:
         return WaitFor([&] { return Log().count(line) >= count; }, 20000);
     }
 
+    // Starts the program in the tray and waits until it is connected.
+    void StartConnected(const QProcessEnvironment& env)
+    {
+        ASSERT_EQ(SimCtl("plug"), 0);
+        m_First.setProcessEnvironment(env);
+        m_First.start(m_Dir.filePath("wlanutil"), QStringList{});
+        ASSERT_TRUE(m_First.waitForStarted(10000));
+        ASSERT_TRUE(WaitCount("CNICAdapter::DoConnect() end\r\n", 1)) << qPrintable(Log());
+    }
+    QStringList SocketFiles() const
+    {
+        QStringList sockets;
+        for (const QFileInfo& entry : QDir(m_Dir.filePath("run")).entryInfoList(QDir::System | QDir::Files)) {
+            struct stat st {};
+            if (lstat(QFile::encodeName(entry.filePath()).constData(), &st) == 0 && S_ISSOCK(st.st_mode))
+                sockets << entry.fileName();
+        }
+        return sockets;
+    }
+
     QTemporaryDir m_Dir;
     QProcess m_First;
 };
+
+class SignalEndTest : public FormMainAppTest, public ::testing::WithParamInterface<int> {};
 
 } // namespace
 
@@ -81,4 +107,50 @@ TEST_F(FormMainAppTest, FollowsTheAdapterAndEndsOnRequest)
     ASSERT_TRUE(m_First.waitForFinished(15000)) << "the close request ends the program";
     EXPECT_EQ(m_First.exitCode(), 0);
     EXPECT_TRUE(Log().contains("WPM_CLOSEALL\r\n"));
+}
+
+// A logout, a service manager and Ctrl+C used to end the program by the default action (exit code 143, the
+// worker not stopped, the socket files left behind).
+TEST_P(SignalEndTest, EndsAsTheTrayMenuCloseDoes)
+{
+    StartConnected(Environment());
+    ASSERT_FALSE(HasFatalFailure());
+    ASSERT_EQ(SocketFiles().size(), 2) << qPrintable(SocketFiles().join(' '));
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_EQ(kill(pid_t(m_First.processId()), GetParam()), 0);
+    ASSERT_TRUE(m_First.waitForFinished(5000));
+    EXPECT_LT(clock.elapsed(), 2000);
+    EXPECT_EQ(m_First.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(m_First.exitCode(), 0);
+    EXPECT_EQ(SocketFiles(), QStringList{});
+    EXPECT_TRUE(Log().contains("CNICAdapter::~CNICAdapter()\r\n")) << "the adapter is closed";
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, SignalEndTest, ::testing::Values(SIGTERM, SIGINT, SIGHUP));
+
+// Losing the X display made the toolkit call exit(1) while the detection thread was inside the library: the
+// heap was corrupted in 7 of 8 runs.
+TEST_F(FormMainAppTest, LosingTheDisplayEndsInOrder)
+{
+    if (QStandardPaths::findExecutable("Xvfb").isEmpty())
+        GTEST_SKIP() << "Xvfb is not installed";
+    QProcess xvfb;
+    xvfb.start("Xvfb", {"-displayfd", "1", "-nolisten", "tcp"});
+    ASSERT_TRUE(xvfb.waitForStarted(10000));
+    while (!xvfb.canReadLine())
+        ASSERT_TRUE(xvfb.waitForReadyRead(10000)) << "Xvfb names its display";
+    const QByteArray display = xvfb.readLine().trimmed();
+    QProcessEnvironment env = Environment();
+    env.insert("QT_QPA_PLATFORM", "xcb");
+    env.insert("DISPLAY", ":" + display);
+    StartConnected(env);
+    ASSERT_FALSE(HasFatalFailure());
+    xvfb.kill();
+    xvfb.waitForFinished(5000);
+    ASSERT_TRUE(m_First.waitForFinished(10000)) << qPrintable(Log().right(1500));
+    EXPECT_EQ(m_First.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(m_First.exitCode(), 0) << m_First.readAllStandardError().constData();
+    EXPECT_EQ(SocketFiles(), QStringList{});
+    EXPECT_TRUE(Log().contains("CNICAdapter::~CNICAdapter()\r\n")) << "the adapter is closed first";
 }

@@ -32,6 +32,24 @@ QImage Solid(int w, int h, const QColor& c)
     return img;
 }
 
+// A progressive JPEG of a few hundred bytes whose frame header claims the given size; empty when the writer
+// made no progressive frame.
+QByteArray ProgressiveJpegClaiming(int width, int height)
+{
+    QByteArray data;
+    QBuffer buffer(&data);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setProgressiveScanWrite(true);
+    const qsizetype sof = writer.write(Solid(16, 16, Qt::green)) ? data.indexOf("\xFF\xC2") : -1;
+    if (sof < 0)
+        return {};
+    data[sof + 5] = char(height >> 8);
+    data[sof + 6] = char(height & 0xff);
+    data[sof + 7] = char(width >> 8);
+    data[sof + 8] = char(width & 0xff);
+    return data;
+}
+
 // A skin folder beside a fake executable "prog" in a temporary folder, read into the global settings.
 class FormResTest : public ::testing::Test {
 protected:
@@ -99,23 +117,12 @@ TEST(Jpeg, DecodedByLibraryKeepsSizeAndColour)
 
 TEST(Jpeg, ProgressivePictureClaimingAHugeSizeIsRefusedBeforeAnyAllocation)
 {
-    QByteArray data;
-    QBuffer buffer(&data);
-    QImageWriter writer(&buffer, "jpeg");
-    writer.setProgressiveScanWrite(true);
-    ASSERT_TRUE(writer.write(Solid(16, 16, Qt::green)));
-    const qsizetype sof = data.indexOf("\xFF\xC2");
-    ASSERT_GT(sof, 0) << "a progressive frame header";
+    ASSERT_FALSE(ProgressiveJpegClaiming(16, 16).isEmpty()) << "a progressive frame header";
     rusage before{};
     getrusage(RUSAGE_SELF, &before);
     // Within the old side limit, but the decoder would hold 1.5 GB of coefficients and the picture 1 GB.
-    for (const auto& [width, height] : {std::pair{16000, 16000}, {65000, 65000}, {65000, 1}}) {
-        data[sof + 5] = char(height >> 8);
-        data[sof + 6] = char(height & 0xff);
-        data[sof + 7] = char(width >> 8);
-        data[sof + 8] = char(width & 0xff);
-        EXPECT_TRUE(DecodeJpeg(data).isNull()) << width << "x" << height;
-    }
+    for (const auto& [width, height] : {std::pair{16000, 16000}, {65000, 65000}, {65000, 1}})
+        EXPECT_TRUE(DecodeJpeg(ProgressiveJpegClaiming(width, height)).isNull()) << width << "x" << height;
     rusage after{};
     getrusage(RUSAGE_SELF, &after);
     EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 100 * 1024) << "kilobytes more at the peak";
@@ -209,4 +216,30 @@ TEST_F(FormResTest, PicturesWithWordsFollowTheLanguageOfTheTexts)
         EXPECT_EQ(res.Picture(QStringLiteral("ImgBtnScan")).size(), scan.size()) << c.pictures;
         EXPECT_EQ(res.Picture(QStringLiteral("ImgMark")), mark) << "a picture without words has one set";
     }
+}
+
+// 18 picture names mapped to a small JPEG that claims 6300 x 6300 took 504 MB at start and 2.5 GB after six
+// pages, the decoded pictures all kept.
+TEST_F(FormResTest, DecodedPicturesStayWithinTheBudget)
+{
+    QDir(m_Dir.path()).mkdir("myskin");
+    WriteFile(m_Dir.filePath("myskin/big.jpg"), JpegOf(Solid(1800, 1800, Qt::red)));
+    Solid(2100, 2100, Qt::blue).save(m_Dir.filePath("myskin/huge.png"));
+    WriteFile(m_Dir.filePath("myskin/claims.jpg"), ProgressiveJpegClaiming(6300, 6300));
+    QByteArray settings = "[Setting]\nRes_Path=myskin\n[FormRes_TImage]\n";
+    const QStringList jpegs = TFormRes::PictureNames().mid(0, 18);
+    for (const QString& name : jpegs)
+        settings += name.toUtf8() + "=big.jpg\n";
+    settings += "ImgMark=huge.png\nImgLight=claims.jpg\n";
+    Read(settings);
+    const TFormRes builtIn;
+    TFormRes res;
+    for (const QString& name : jpegs) {
+        EXPECT_EQ(res.Picture(name).size(), QSize(1800, 1800)) << qPrintable(name);
+        EXPECT_LE(res.CachedBytes(), TFormRes::CACHE_BUDGET) << qPrintable(name);
+    }
+    for (const char* refused : {"ImgMark", "ImgLight"})
+        EXPECT_EQ(res.Picture(QLatin1String(refused)).size(), builtIn.Picture(QLatin1String(refused)).size())
+            << refused << ": too large a picture is not decoded";
+    EXPECT_EQ(res.Picture(jpegs.front()).size(), QSize(1800, 1800)) << "a dropped picture is read again";
 }

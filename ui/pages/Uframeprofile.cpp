@@ -428,6 +428,10 @@ void TFrameProfile::ConnectLast()
         return;
     if (!m_Adapter->ReadSet(QStringLiteral("InitConnect"), true))
         return;
+    if (m_Adapter->LastProfileDamaged(PROF_STATION)) {
+        DebugPrint("Connect last: the last profile cannot be read; not connecting");
+        return;
+    }
     const QString last = m_Adapter->GetLastProfile(PROF_STATION);
     QTreeWidgetItem* chosen = last.isEmpty() ? nullptr : FindItem(last);
     if (!chosen)

@@ -8,9 +8,10 @@
 
 namespace {
 
-// Draws a page's background picture into its label. The picture is read when the label is first shown, so the
-// backgrounds of pages nobody opens are never read; and only the parts to repaint are drawn, which keeps the
-// painter from splitting a whole-picture blit across worker threads for every changed value on the page.
+// Draws a page's background picture into its label. The picture is read when the label is shown and let go
+// when it is hidden, so the backgrounds of pages nobody opens are never read; and only the parts to repaint
+// are drawn, which keeps the painter from splitting a whole-picture blit across worker threads for every
+// changed value on the page.
 class CPageBackground : public QObject {
 public:
     CPageBackground(QLabel* label, const QString& picture) : QObject(label), m_Picture(picture)
@@ -26,6 +27,9 @@ protected:
     {
         if (event->type() == QEvent::Show && m_Pixmap.isNull())
             Load();
+        // A hidden page keeps no picture: a skin of large pictures would otherwise add up page by page.
+        if (event->type() == QEvent::Hide)
+            m_Pixmap = QPixmap();
         if (event->type() != QEvent::Paint)
             return false;
         QPainter painter(static_cast<QWidget*>(watched));
