@@ -1,10 +1,12 @@
 #include "Propertypageframeunit.h"
 #include "Uformbase.h"
+#include "Ukeyboard.h"
 #include "app/Udefine.h"
 
 #include <QAbstractItemModel>
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMetaProperty>
 #include <QTableView>
@@ -95,6 +97,8 @@ void TPropertyPageFrame::ClearPage() {}
 
 bool TPropertyPageFrame::EnterPage(TPropertyPageFrame* leftPage, int mode, int /*context*/)
 {
+    // Pages set their captions on entry, before they call this: the names follow them.
+    PrepareControls(this);
     if (mode == pmForward)
         BackPage = leftPage;
     return true;
@@ -110,3 +114,17 @@ bool TPropertyPageFrame::LeavePage(TPropertyPageFrame* /*nextPage*/, int mode, i
 void TPropertyPageFrame::SetAdapter(CNICAdapter* /*adapter*/, int /*change*/, int /*flags*/) {}
 
 void TPropertyPageFrame::AdapterEvent(CNICAdapter* /*adapter*/, int /*code*/, int /*value*/) {}
+
+void TPropertyPageFrame::showEvent(QShowEvent* e)
+{
+    QFrame::showEvent(e);
+    PrepareControls(this);
+    ArrangeTabOrder(window());
+    FocusFirstControl(this);
+}
+
+void TPropertyPageFrame::keyPressEvent(QKeyEvent* e)
+{
+    if (!PressKeyButton(this, e))
+        QFrame::keyPressEvent(e);
+}

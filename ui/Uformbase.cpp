@@ -1,5 +1,6 @@
 #include "Uformbase.h"
 #include "Propertypageframeunit.h"
+#include "Ukeyboard.h"
 #include "app/Udebug.h"
 #include "app/Udefine.h"
 #include "app/Uinifile.h"
@@ -185,6 +186,19 @@ void TFormBase::hideEvent(QHideEvent* e)
     if (m_ModalLoop && !e->spontaneous() && m_ModalResult == mrNone)
         SetModalResult(mrCancel);
     QWidget::hideEvent(e);
+}
+
+void TFormBase::showEvent(QShowEvent* e)
+{
+    QWidget::showEvent(e);
+    PrepareControls(this);
+    ArrangeTabOrder(this);
+}
+
+void TFormBase::keyPressEvent(QKeyEvent* e)
+{
+    if (!PressKeyButton(this, e))
+        QWidget::keyPressEvent(e);
 }
 
 TFormBase* TopModalForm()
