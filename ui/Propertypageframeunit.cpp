@@ -2,6 +2,7 @@
 #include "Uformbase.h"
 #include "Ukeyboard.h"
 #include "app/Udefine.h"
+#include "controls/Skinaccessible.h"
 
 #include <QAbstractItemModel>
 #include <QCheckBox>
@@ -52,7 +53,11 @@ void LoadColumnTexts(QAbstractItemView* view, const QString& section)
 
 } // namespace
 
-TPropertyPageFrame::TPropertyPageFrame(QWidget* parent) : QFrame(parent) {}
+TPropertyPageFrame::TPropertyPageFrame(QWidget* parent) : QFrame(parent)
+{
+    // Before any control exists: a reader's view of a control is made once and kept.
+    InstallSkinAccessibility();
+}
 
 QLabel* TPropertyPageFrame::AddBullet(QWidget* control, const QPixmap& image)
 {

@@ -5,6 +5,7 @@
 #include "app/Udefine.h"
 #include "app/Uinifile.h"
 #include "app/Uutility.h"
+#include "controls/Skinaccessible.h"
 
 #include <QEventLoop>
 #include <QHideEvent>
@@ -64,7 +65,11 @@ constexpr int32_t POSITION_LIMIT = 32767;
 
 } // namespace
 
-TFormBase::TFormBase(QWidget* parent, Qt::WindowFlags flags) : QWidget(parent, flags) {}
+TFormBase::TFormBase(QWidget* parent, Qt::WindowFlags flags) : QWidget(parent, flags)
+{
+    // Before any control exists: a reader's view of a control is made once and kept.
+    InstallSkinAccessibility();
+}
 
 TFormBase::~TFormBase()
 {

@@ -20,8 +20,10 @@
 namespace {
 
 const QString SECTION = QStringLiteral("Accessible");
-// A caption further than this from its control belongs to something else.
+// A caption further than this from its control belongs to something else. Captions on the left stand in a
+// column of their own, sized to their text, so they may end well before their control.
 constexpr int CAPTION_REACH = 24;
+constexpr int LEFT_CAPTION_REACH = 160;
 
 // Names of controls whose caption is painted into their picture or stands apart from them.
 struct TControlName {
@@ -64,21 +66,36 @@ bool IsCaption(const QLabel* label)
            !label->objectName().startsWith(QLatin1String("Lbl"));
 }
 
-// The caption on the same row as `w`: on its right for a box or button without text, else on its left.
-QLabel* CaptionBeside(const QWidget* w, bool onRight)
+enum TCaptionSide { csRight, csLeft, csAbove };
+
+// Pixels between a control at `r` and a label at `l` on that side of it, or -1 when the label is not there.
+int CaptionGap(const QRect& r, const QRect& l, TCaptionSide side)
+{
+    const int centre = l.center().y();
+    const bool sameRow = centre >= r.top() && centre <= r.bottom();
+    const bool overlapsColumn = l.left() <= r.right() && l.right() >= r.left();
+    int gap = LEFT_CAPTION_REACH + 1;
+    if (side == csRight && sameRow)
+        gap = l.left() - r.right() - 1;
+    else if (side == csLeft && sameRow)
+        gap = r.left() - l.right() - 1;
+    else if (side == csAbove && overlapsColumn && l.bottom() < r.top())
+        gap = r.top() - l.bottom() - 1;
+    // A caption sized to its text may reach a pixel or two into its partner.
+    const int reach = side == csLeft ? LEFT_CAPTION_REACH : CAPTION_REACH;
+    return gap >= -2 && gap <= reach ? std::max(gap, 0) : -1;
+}
+
+// The nearest caption label on that side of `w` among its siblings.
+QLabel* CaptionBeside(const QWidget* w, TCaptionSide side)
 {
     if (!w->parentWidget())
         return nullptr;
-    const QRect r = w->geometry();
     QLabel* best = nullptr;
-    int bestGap = CAPTION_REACH + 1;
+    int bestGap = LEFT_CAPTION_REACH + 1;
     for (QLabel* label : w->parentWidget()->findChildren<QLabel*>(QString(), Qt::FindDirectChildrenOnly)) {
-        const QRect l = label->geometry();
-        const int centre = l.center().y();
-        if (!IsCaption(label) || centre < r.top() || centre > r.bottom())
-            continue;
-        const int gap = onRight ? l.left() - r.right() - 1 : r.left() - l.right() - 1;
-        if (gap >= -2 && gap < bestGap) {
+        const int gap = IsCaption(label) ? CaptionGap(w->geometry(), label->geometry(), side) : -1;
+        if (gap >= 0 && gap < bestGap) {
             best = label;
             bestGap = gap;
         }
@@ -91,13 +108,21 @@ QString CaptionText(const QLabel* label)
     return CaptionAndValue(label->text(), QString());
 }
 
-void NameControl(QWidget* w, bool captionOnRight)
+// A button's caption stands on its right (the mode switch); an edit's or list's on its left or above it.
+// The caption also becomes the control's buddy: on this platform a reader finds a list box's caption only
+// through that relation.
+void NameControl(QWidget* w, bool isButton)
 {
     QString name = NameFromLanguage(w);
-    if (name.isEmpty()) {
-        const QLabel* caption = CaptionBeside(w, captionOnRight);
-        name = caption ? CaptionText(caption) : QString();
-    }
+    QLabel* caption = nullptr;
+    if (name.isEmpty())
+        caption = isButton ? CaptionBeside(w, csRight) : CaptionBeside(w, csLeft);
+    if (name.isEmpty() && !caption && !isButton)
+        caption = CaptionBeside(w, csAbove);
+    if (caption)
+        name = CaptionText(caption);
+    if (caption && !isButton && caption->buddy() != w)
+        caption->setBuddy(w);
     if (!name.isEmpty() && name != w->accessibleName())
         w->setAccessibleName(name);
 }
@@ -118,7 +143,7 @@ void PrepareBox(QAbstractButton* box)
 {
     if (!box->text().isEmpty())
         return;
-    QLabel* caption = CaptionBeside(box, true);
+    QLabel* caption = CaptionBeside(box, csRight);
     if (!caption)
         return;
     TCaptionClick::Attach(caption, box);
@@ -165,7 +190,6 @@ QList<QWidget*> ReadingOrder(QWidget* window)
 
 void PrepareControls(QWidget* owner)
 {
-    InstallSkinAccessibility();
     for (TColorButton* button : owner->findChildren<TColorButton*>())
         PrepareButton(button);
     for (QAbstractButton* box : owner->findChildren<QAbstractButton*>())

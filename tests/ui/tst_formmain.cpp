@@ -572,8 +572,15 @@ TEST_F(FormMainTest, EveryControlOfEveryPageHasAnAccessibleName)
         ++checked;
         QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
         ASSERT_TRUE(a);
-        EXPECT_FALSE(a->text(QAccessible::Name).trimmed().isEmpty())
-            << w->parentWidget()->objectName().toStdString() << "/" << w->objectName().toStdString();
+        const std::string where = w->parentWidget()->objectName().toStdString() + "/" + w->objectName().toStdString();
+        // Here a list box is named by its current item; its caption reaches a reader as its label.
+        if (qobject_cast<QComboBox*>(w)) {
+            const auto labels = a->relations(QAccessible::Label);
+            ASSERT_EQ(labels.size(), 1) << where;
+            EXPECT_FALSE(labels.first().first->text(QAccessible::Name).trimmed().isEmpty()) << where;
+        } else {
+            EXPECT_FALSE(a->text(QAccessible::Name).trimmed().isEmpty()) << where;
+        }
     }
     EXPECT_GT(checked, 80);
     EXPECT_EQ(QAccessible::queryAccessibleInterface(Tab("LbProfile"))->role(), QAccessible::PageTab);
