@@ -8,6 +8,7 @@
 #include "pagefixture.h"
 #include "testutil.h"
 #include "ui/Uformbase.h"
+#include "ui/Ukeyboard.h"
 #include "ui/pages/Uframelinkinfo.h"
 #include "ui/pages/Uframeprofile.h"
 #include "ui/pages/Uframeprofset.h"
@@ -23,6 +24,7 @@
 #include <QTest>
 #include <algorithm>
 #include <gtest/gtest.h>
+#include <type_traits>
 
 using testutil::WaitFor;
 
@@ -244,4 +246,75 @@ TEST_F(KeyboardLinkInfoTest, ValuesAreReadWithTheirCaptionsAndLampRowsAsLevels)
         EXPECT_EQ(a->text(QAccessible::Value), QStringLiteral("%1 of 10").arg(row->Level()));
         EXPECT_GT(row->Level(), 0);
     }
+}
+
+namespace {
+
+template <class T> T* Put(QWidget* parent, const char* name, QRect geometry, const QString& text = QString())
+{
+    auto* w = new T(parent);
+    w->setObjectName(QLatin1String(name));
+    w->setGeometry(geometry);
+    if constexpr (std::is_base_of_v<QLabel, T> || std::is_base_of_v<QAbstractButton, T>)
+        w->setText(text);
+    return w;
+}
+
+} // namespace
+
+TEST(ControlNames, CaptionsBesideOrAboveNameTheirControls)
+{
+    QWidget page;
+    page.resize(400, 300);
+    // A caption sized to its text ends well before its list box; a heading above another edit is too far.
+    Put<QLabel>(&page, "LbHeading", {10, 0, 300, 18}, QStringLiteral("Settings"));
+    Put<QLabel>(&page, "LbMode", {10, 40, 80, 16}, QStringLiteral("Mode:"));
+    auto* mode = Put<QComboBox>(&page, "CmbMode", {200, 37, 100, 22});
+    Put<QLabel>(&page, "LbName", {10, 70, 100, 18}, QStringLiteral("Profile Name"));
+    auto* name = Put<QLineEdit>(&page, "EdtName", {10, 90, 200, 22});
+    auto* far = Put<QLineEdit>(&page, "EdtFar", {10, 160, 200, 22});
+    auto* box = Put<QCheckBox>(&page, "ChkHide", {10, 200, 16, 18});
+    auto* caption = Put<QLabel>(&page, "LbHide", {30, 200, 100, 18}, QStringLiteral("Hide SSID"));
+    Put<QLabel>(&page, "LbValue", {230, 90, 40, 18}, QStringLiteral("x"));
+    Put<QLabel>(&page, "LblValue", {280, 90, 40, 18}, QStringLiteral("7"));
+    auto* next = Put<QPushButton>(&page, "BtnNext", {300, 260, 80, 24});
+    PrepareControls(&page);
+
+    EXPECT_EQ(mode->accessibleName(), "Mode");
+    EXPECT_EQ(page.findChild<QLabel*>("LbMode")->buddy(), mode);
+    EXPECT_EQ(name->accessibleName(), "Profile Name");
+    EXPECT_TRUE(far->accessibleName().isEmpty()) << far->accessibleName().toStdString();
+    EXPECT_EQ(box->accessibleName(), "Hide SSID");
+    EXPECT_TRUE(next->accessibleName().isEmpty()) << "a plain button is named by its own text";
+    page.show();
+    QTest::mouseClick(caption, Qt::LeftButton);
+    EXPECT_TRUE(box->isChecked());
+    PrepareControls(&page);
+    QTest::mouseClick(caption, Qt::LeftButton);
+    EXPECT_FALSE(box->isChecked()) << "preparing twice must not toggle twice";
+}
+
+TEST(TabOrder, RowsFromTheTopEachFromTheLeft)
+{
+    QWidget window;
+    window.resize(400, 300);
+    // Added out of order; the buttons of one row differ in height by a few pixels.
+    Put<QPushButton>(&window, "Exit", {300, 262, 60, 20});
+    Put<QLineEdit>(&window, "Second", {10, 60, 200, 22});
+    Put<QPushButton>(&window, "Next", {220, 260, 60, 24});
+    Put<QLineEdit>(&window, "First", {10, 20, 200, 22});
+    Put<QPushButton>(&window, "Back", {140, 261, 60, 22});
+    auto* inner = Put<QWidget>(&window, "Inner", {0, 100, 400, 100});
+    Put<QLineEdit>(inner, "Nested", {10, 10, 100, 22});
+    ArrangeTabOrder(&window);
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    window.findChild<QWidget*>("First")->setFocus();
+    QStringList order{FocusName()};
+    for (int i = 0; i < 5; ++i) {
+        Press(Qt::Key_Tab);
+        order << FocusName();
+    }
+    EXPECT_EQ(order, (QStringList{"First", "Second", "Nested", "Back", "Next", "Exit"}));
 }
