@@ -1,10 +1,9 @@
 // The skinned controls as a keyboard user and a screen reader meet them: the focus ring of a shaped button,
-// lamp rows read as levels, value labels read with their captions, page tabs, and a list's rows and Enter key.
+// lamp rows read as levels, value labels read with their captions, and a list's rows and keys.
 #include "controls/Fabitmapbtn.h"
 #include "controls/Levelrow.h"
 #include "controls/Skinaccessible.h"
 #include "controls/Sortlv.h"
-#include "controls/Trifacelabel.h"
 
 #include <QAccessible>
 #include <QLabel>
@@ -94,21 +93,6 @@ TEST(FocusRing, ShapedButtonShowsTheRingOnlyWhileTabbedTo)
     EXPECT_NE(button->grab().toImage().pixelColor(1, 0), RING);
 }
 
-TEST(FocusRing, SpaceAndEnterPressAFocusedButton)
-{
-    QWidget window;
-    auto* button = new TFABitmapBtn(&window);
-    button->setFocusPolicy(Qt::StrongFocus);
-    button->setAutoDefault(true);
-    int clicks = 0;
-    QObject::connect(button, &QPushButton::clicked, &window, [&clicks] { ++clicks; });
-    ASSERT_TRUE(Activate(window));
-    button->setFocus();
-    QTest::keyClick(button, Qt::Key_Space);
-    QTest::keyClick(button, Qt::Key_Return);
-    EXPECT_EQ(clicks, 2);
-}
-
 TEST(LevelRow, LightsTheLevelAndIsReadAsOneOfTheMaximum)
 {
     InstallSkinAccessibility();
@@ -163,16 +147,6 @@ TEST(ValueLabel, IsReadWithTheCaptionBesideIt)
     EXPECT_EQ(Said(lone), "7");
     EXPECT_EQ(Said(ip), "IP Address");
     EXPECT_EQ(QAccessible::queryAccessibleInterface(ssid)->role(), QAccessible::StaticText);
-}
-
-TEST(PageTab, IsReadAsATabByItsCaption)
-{
-    InstallSkinAccessibility();
-    TTrifaceLabel tab;
-    tab.setText(QStringLiteral("Site Survey"));
-    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(&tab);
-    EXPECT_EQ(a->role(), QAccessible::PageTab);
-    EXPECT_EQ(a->text(QAccessible::Name), "Site Survey");
 }
 
 class SortLvKeys : public ::testing::Test {
