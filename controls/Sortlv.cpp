@@ -1,6 +1,8 @@
 #include "Sortlv.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QMetaMethod>
 #include <QPainter>
 #include <QStyleOptionHeader>
 #include <algorithm>
@@ -58,6 +60,47 @@ TSortLv::TSortLv(QWidget* parent) : QTreeWidget(parent)
         Q_EMIT ColumnClick(column);
         InvalidateHeader();
     });
+    connect(model(), &QAbstractItemModel::rowsInserted, this,
+            [this](const QModelIndex&, int first, int last) { DescribeRows(first, last); });
+    connect(model(), &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex& from, const QModelIndex& to) { DescribeRows(from.row(), to.row()); });
+}
+
+QString TSortLv::RowDescription(const QTreeWidgetItem* item) const
+{
+    QStringList parts;
+    for (int c = 0; c < columnCount(); ++c) {
+        const QString value = item->text(c);
+        if (value.isEmpty() || header()->isSectionHidden(c))
+            continue;
+        const QString caption = headerItem()->text(c);
+        parts << (caption.isEmpty() ? value : QStringLiteral("%1: %2").arg(caption, value));
+    }
+    return parts.join(QStringLiteral(", "));
+}
+
+// The first cell carries the whole row for assistive technology; setting it raises dataChanged again, which
+// stops once the text is the same.
+void TSortLv::DescribeRows(int first, int last)
+{
+    for (int row = std::max(first, 0); row <= last && row < topLevelItemCount(); ++row) {
+        QTreeWidgetItem* item = topLevelItem(row);
+        const QString description = RowDescription(item);
+        if (item->data(0, Qt::AccessibleTextRole).toString() != description)
+            item->setData(0, Qt::AccessibleTextRole, description);
+    }
+}
+
+void TSortLv::keyPressEvent(QKeyEvent* e)
+{
+    const bool enter = e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter;
+    QTreeWidgetItem* item = currentItem();
+    if (enter && item && isSignalConnected(QMetaMethod::fromSignal(&QTreeWidget::itemDoubleClicked))) {
+        Q_EMIT itemDoubleClicked(item, currentColumn());
+        e->accept();
+        return;
+    }
+    QTreeWidget::keyPressEvent(e);
 }
 
 void TSortLv::paintEvent(QPaintEvent* e)

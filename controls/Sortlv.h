@@ -38,6 +38,8 @@ public:
     void DrawHeaderItem(QPainter& painter, const QRect& r, int index) const;
     // The geometry DrawHeaderItem uses for item `index` in `r` with a caption of the given size.
     THeaderLayout HeaderItemLayout(const QRect& r, int index, const QSize& captionSize) const;
+    // What a screen reader says for row `item`: each column's caption with the row's value in it.
+    QString RowDescription(const QTreeWidgetItem* item) const;
 
 Q_SIGNALS:
     // A column header was clicked; SortColunm and Increase already follow the click.
@@ -45,6 +47,9 @@ Q_SIGNALS:
 
 protected:
     void paintEvent(QPaintEvent* e) override;
+    // Enter on a row does what a double click on it does; a list that does nothing on a double click leaves
+    // Enter to its page.
+    void keyPressEvent(QKeyEvent* e) override;
 
 private:
     const QImage& CurrentArrow() const { return m_Increase ? m_IncBMP : m_DecBMP; }
@@ -52,6 +57,7 @@ private:
     void InvalidateHeader();
     void DrawGridLines(QPainter& painter) const;
     int GridRowHeight() const;
+    void DescribeRows(int first, int last);
 
     bool m_Increase = true;
     int m_SortColunm = 0;

@@ -41,7 +41,16 @@ TShapeResult ShapeRegion(const QImage& face, const QColor& trans, int tolerance)
     return result;
 }
 
-TTrifaceBtn::TTrifaceBtn(QWidget* parent) : TColorButton(parent)
+QRegion OutlineOf(const QRegion& shape, int thickness)
+{
+    QRegion inner = shape;
+    for (int i = 0; i < thickness; ++i)
+        inner &= inner.translated(1, 0) & inner.translated(-1, 0) & inner.translated(0, 1) &
+                 inner.translated(0, -1);
+    return shape - inner;
+}
+
+TTrifaceBtn::TTrifaceBtn(QWidget* parent) : TColorButton(parent), m_FocusColor(palette().color(QPalette::Highlight))
 {
     setMouseTracking(true);
     // Cut-away parts show the parent, so the button no longer paints every pixel of its rectangle.
@@ -117,6 +126,14 @@ void TTrifaceBtn::SetTransTolerance(int16_t value)
     }
 }
 
+void TTrifaceBtn::SetFocusColor(const QColor& value)
+{
+    if (value != m_FocusColor) {
+        m_FocusColor = value;
+        update();
+    }
+}
+
 QImage TTrifaceBtn::HoverFace() const
 {
     return m_FacesOver.isNull() ? m_Faces : m_FacesOver;
@@ -129,7 +146,7 @@ QImage TTrifaceBtn::FaceFor(unsigned state) const
         face = m_FacesDisable;
     else if (state & dsSelected)
         face = m_FacesDown;
-    else if (m_Hover)
+    else if (m_Hover || hasFocus())
         face = HoverFace();
     else
         face = m_Faces;
@@ -147,6 +164,18 @@ void TTrifaceBtn::DoDrawButtonFace(QPainter& painter, unsigned state)
     painter.drawImage(rect(), face);
     if (!m_NoFocusRect && (state & (dsFocus | dsDefault)))
         DrawFocusCorners(painter);
+    if (hasFocus())
+        DrawFocusRing(painter);
+}
+
+// The corner marks cannot show on a shaped button, so the keyboard focus is shown by the lifted face and a
+// ring along the visible outline.
+void TTrifaceBtn::DrawFocusRing(QPainter& painter) const
+{
+    const QRegion shape = mask().isEmpty() ? QRegion(rect()) : mask();
+    const QRegion ring = OutlineOf(shape, FOCUS_RING_WIDTH);
+    for (const QRect& r : ring)
+        painter.fillRect(r, m_FocusColor);
 }
 
 void TTrifaceBtn::DrawFocusCorners(QPainter& painter) const
@@ -205,6 +234,18 @@ void TTrifaceBtn::mouseMoveEvent(QMouseEvent* e)
     if (rect().contains(e->position().toPoint()))
         SetHover(true);
     TColorButton::mouseMoveEvent(e);
+}
+
+void TTrifaceBtn::focusInEvent(QFocusEvent* e)
+{
+    TColorButton::focusInEvent(e);
+    DoRedrawButton();
+}
+
+void TTrifaceBtn::focusOutEvent(QFocusEvent* e)
+{
+    TColorButton::focusOutEvent(e);
+    DoRedrawButton();
 }
 
 void TTrifaceBtn::DoRedrawButton()

@@ -14,6 +14,11 @@ struct TShapeResult {
 
 // Most rectangles handed to one region-creation call.
 constexpr int SHAPE_BATCH_RECTS = 1000;
+// Pixels of the focus ring inside a button's outline.
+constexpr int FOCUS_RING_WIDTH = 2;
+
+// The band `thickness` pixels wide along the inside of `shape`'s edges.
+QRegion OutlineOf(const QRegion& shape, int thickness);
 
 // A pixel is transparent when its RGB distance to `trans` is at most `tolerance` (a negative tolerance makes
 // every pixel opaque). `face` must be 24-bit RGB.
@@ -42,6 +47,9 @@ public:
     void SetTransColor(const QColor& value);
     int16_t TransTolerance() const { return m_TransTolerance; }
     void SetTransTolerance(int16_t value);
+    // Colour of the ring that follows the button's outline while it has the keyboard focus.
+    QColor FocusColor() const { return m_FocusColor; }
+    void SetFocusColor(const QColor& value);
 
     bool Hover() const { return m_Hover; }
     // The picture drawn in `state`; empty when the button is drawn as a plain colour button.
@@ -62,12 +70,15 @@ protected:
     void enterEvent(QEnterEvent* e) override;
     void leaveEvent(QEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
+    void focusInEvent(QFocusEvent* e) override;
+    void focusOutEvent(QFocusEvent* e) override;
 
 private:
     bool SetFace(QImage& face, const QImage& value);
     void SetHover(bool value);
     void FollowFacesSize();
     void DrawFocusCorners(QPainter& painter) const;
+    void DrawFocusRing(QPainter& painter) const;
 
     QImage m_Faces;
     QImage m_FacesDown;
@@ -77,6 +88,7 @@ private:
     bool m_AutoShape = false;
     QColor m_TransColor{0xFF, 0x00, 0xFF};
     int16_t m_TransTolerance = 0;
+    QColor m_FocusColor;
     bool m_Hover = false;
     QString m_LastShapeError;
 };

@@ -1,10 +1,13 @@
 #include "Propertypageframeunit.h"
 #include "Uformbase.h"
+#include "Ukeyboard.h"
 #include "app/Udefine.h"
+#include "controls/Skinaccessible.h"
 
 #include <QAbstractItemModel>
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMetaProperty>
 #include <QTableView>
@@ -50,7 +53,11 @@ void LoadColumnTexts(QAbstractItemView* view, const QString& section)
 
 } // namespace
 
-TPropertyPageFrame::TPropertyPageFrame(QWidget* parent) : QFrame(parent) {}
+TPropertyPageFrame::TPropertyPageFrame(QWidget* parent) : QFrame(parent)
+{
+    // Before any control exists: a reader's view of a control is made once and kept.
+    InstallSkinAccessibility();
+}
 
 QLabel* TPropertyPageFrame::AddBullet(QWidget* control, const QPixmap& image)
 {
@@ -95,6 +102,8 @@ void TPropertyPageFrame::ClearPage() {}
 
 bool TPropertyPageFrame::EnterPage(TPropertyPageFrame* leftPage, int mode, int /*context*/)
 {
+    // Pages set their captions on entry, before they call this: the names follow them.
+    PrepareControls(this);
     if (mode == pmForward)
         BackPage = leftPage;
     return true;
@@ -110,3 +119,17 @@ bool TPropertyPageFrame::LeavePage(TPropertyPageFrame* /*nextPage*/, int mode, i
 void TPropertyPageFrame::SetAdapter(CNICAdapter* /*adapter*/, int /*change*/, int /*flags*/) {}
 
 void TPropertyPageFrame::AdapterEvent(CNICAdapter* /*adapter*/, int /*code*/, int /*value*/) {}
+
+void TPropertyPageFrame::showEvent(QShowEvent* e)
+{
+    QFrame::showEvent(e);
+    PrepareControls(this);
+    ArrangeTabOrder(window());
+    FocusFirstControl(this);
+}
+
+void TPropertyPageFrame::keyPressEvent(QKeyEvent* e)
+{
+    if (!PressKeyButton(this, e))
+        QFrame::keyPressEvent(e);
+}

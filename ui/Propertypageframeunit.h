@@ -46,4 +46,10 @@ public:
 
     // The page this one was entered from going forward; the profile editor's Back returns to it.
     QPointer<TPropertyPageFrame> BackPage;
+
+protected:
+    // A shown page is ready for the keyboard: its controls in the window's tab order, Enter and Escape
+    // pressing its default and exit buttons.
+    void showEvent(QShowEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
 };

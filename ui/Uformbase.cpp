@@ -1,9 +1,11 @@
 #include "Uformbase.h"
 #include "Propertypageframeunit.h"
+#include "Ukeyboard.h"
 #include "app/Udebug.h"
 #include "app/Udefine.h"
 #include "app/Uinifile.h"
 #include "app/Uutility.h"
+#include "controls/Skinaccessible.h"
 
 #include <QEventLoop>
 #include <QHideEvent>
@@ -63,7 +65,11 @@ constexpr int32_t POSITION_LIMIT = 32767;
 
 } // namespace
 
-TFormBase::TFormBase(QWidget* parent, Qt::WindowFlags flags) : QWidget(parent, flags) {}
+TFormBase::TFormBase(QWidget* parent, Qt::WindowFlags flags) : QWidget(parent, flags)
+{
+    // Before any control exists: a reader's view of a control is made once and kept.
+    InstallSkinAccessibility();
+}
 
 TFormBase::~TFormBase()
 {
@@ -185,6 +191,19 @@ void TFormBase::hideEvent(QHideEvent* e)
     if (m_ModalLoop && !e->spontaneous() && m_ModalResult == mrNone)
         SetModalResult(mrCancel);
     QWidget::hideEvent(e);
+}
+
+void TFormBase::showEvent(QShowEvent* e)
+{
+    QWidget::showEvent(e);
+    PrepareControls(this);
+    ArrangeTabOrder(this);
+}
+
+void TFormBase::keyPressEvent(QKeyEvent* e)
+{
+    if (!PressKeyButton(this, e))
+        QWidget::keyPressEvent(e);
 }
 
 TFormBase* TopModalForm()

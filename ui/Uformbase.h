@@ -45,6 +45,8 @@ public:
 
 protected:
     void hideEvent(QHideEvent* e) override;
+    void showEvent(QShowEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
 
 private:
     int m_ModalResult = mrNone;

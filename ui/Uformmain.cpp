@@ -22,6 +22,7 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QPainter>
+#include <QShortcut>
 #include <QUrl>
 #include <exception>
 
@@ -62,6 +63,9 @@ enum NotifyCode {
 };
 
 enum DeviceChange { dcRemoved = 3, dcArrived = 4 };
+
+// Ctrl+1 to Ctrl+4: as many as the station mode has tabs.
+constexpr int TAB_KEYS = 4;
 
 QString FieldText(const char* field, size_t size)
 {
@@ -136,6 +140,7 @@ void TFormMain::FormCreate()
     ui->BtnSoftAP->setEnabled(false);
     ui->BtnStation->setEnabled(false);
 
+    CreateTabKeys();
     CreateTrayIcon();
     LoadSkin();
     LoadMainTexts();
@@ -341,6 +346,44 @@ void TFormMain::LbLinkInfoMouseDown()
     auto* tab = qobject_cast<TTrifaceLabel*>(sender());
     if (tab && tab != m_CurTab)
         SwitchPage(tab, 0);
+}
+
+void TFormMain::CreateTabKeys()
+{
+    const auto bind = [this](const QKeySequence& keys, auto action) {
+        connect(new QShortcut(keys, this), &QShortcut::activated, this, action);
+    };
+    bind(QKeySequence(Qt::CTRL | Qt::Key_Tab), [this] { StepTab(1); });
+    // The window system reports Shift+Tab as a back tab.
+    for (const Qt::Key key : {Qt::Key_Tab, Qt::Key_Backtab})
+        bind(QKeySequence(Qt::CTRL | Qt::SHIFT | key), [this] { StepTab(-1); });
+    for (int i = 0; i < TAB_KEYS; ++i)
+        bind(QKeySequence(Qt::CTRL | Qt::Key(Qt::Key_1 + i)), [this, i] { SwitchToTab(i); });
+}
+
+QList<TTrifaceLabel*> TFormMain::ModeTabs() const
+{
+    QList<TTrifaceLabel*> tabs;
+    for (const TTabPage& t : m_Tabs)
+        if (!t.Tab->isHidden())
+            tabs << t.Tab;
+    return tabs;
+}
+
+void TFormMain::StepTab(int step)
+{
+    const QList<TTrifaceLabel*> tabs = ModeTabs();
+    if (tabs.isEmpty())
+        return;
+    const qsizetype at = tabs.indexOf(m_CurTab);
+    SwitchToTab(int((at + step + tabs.size()) % tabs.size()));
+}
+
+void TFormMain::SwitchToTab(int index)
+{
+    const QList<TTrifaceLabel*> tabs = ModeTabs();
+    if (index < tabs.size() && tabs[index] != m_CurTab)
+        SwitchPage(tabs[index], 0);
 }
 
 void TFormMain::SetMode(int mode)

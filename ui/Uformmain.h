@@ -114,6 +114,11 @@ private:
     void SetTrayIndex(int index);
     void StartCloseForms(CThrdCloseForm* thread);
     void LbLinkInfoMouseDown();
+    // Ctrl+Tab and Ctrl+Shift+Tab step through the tabs of the current mode, Ctrl+1 to Ctrl+4 pick one.
+    void CreateTabKeys();
+    QList<TTrifaceLabel*> ModeTabs() const;
+    void StepTab(int step);
+    void SwitchToTab(int index);
     void BtnSoftAPClick();
     void TrayIconMainMouseUp(Qt::MouseButton button, const QPoint& pos);
     void BringToFront();

@@ -8,8 +8,10 @@
 #include "ui/Uformres.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -133,4 +135,31 @@ TEST_F(AboutTest, HasNoWindowFrame)
     ASSERT_TRUE(testutil::WaitFor([&] { return framed.isVisible() && about.isVisible(); }));
     ASSERT_NE(framed.frameGeometry(), framed.geometry()) << "the platform gives a dialog a frame";
     EXPECT_EQ(about.frameGeometry(), about.geometry());
+}
+
+TEST_F(AboutTest, EscapeAndEnterCloseTheBoxFromTheKeyboard)
+{
+    QWidget mainWindow;
+    mainWindow.show();
+    for (const Qt::Key key : {Qt::Key_Escape, Qt::Key_Return}) {
+        TFormAbout about;
+        QString focused;
+        QTimer poll;
+        QElapsedTimer waited;
+        waited.start();
+        QObject::connect(&poll, &QTimer::timeout, &about, [&] {
+            // A box that never takes the keys is closed, so the test fails rather than hangs.
+            if (waited.elapsed() > 5000) {
+                about.close();
+            } else if (about.isVisible() && QApplication::focusWidget()) {
+                poll.stop();
+                focused = QApplication::focusWidget()->objectName();
+                QTest::keyClick(QApplication::focusWidget(), key);
+            }
+        });
+        poll.start(10);
+        about.activateWindow();
+        EXPECT_EQ(about.ShowAbout(&mainWindow, nullptr), int(mrOk)) << key;
+        EXPECT_EQ(focused, "BtnClose") << "the only control has the focus";
+    }
 }

@@ -14,6 +14,7 @@
 #include "ui/Uformmsgbox.h"
 #include "ui/Uformres.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
 #include <QDesktopServices>
@@ -562,4 +563,65 @@ TEST_F(FormMainTest, TheWindowKeepsAnsweringWhileASlowConnectRuns)
         return !Main().Adapter()->ProfileExists("Default") && Main().Adapter()->ProfileExists("Default_1");
     };
     EXPECT_TRUE(WaitFor(changed, 20000)) << "the profile changes ran on the worker";
+}
+
+TEST_F(FormMainTest, ControlKeysSwitchTheTabsOfTheCurrentMode)
+{
+    Main().show();
+    Main().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&Main()));
+    const auto key = [this](Qt::Key k, Qt::KeyboardModifiers mods) {
+        QWidget* focus = QApplication::focusWidget();
+        QTest::keyClick(focus ? focus : &Main(), k, mods);
+        return Main().CurrentTab()->objectName();
+    };
+    const Qt::KeyboardModifiers ctrl = Qt::ControlModifier, ctrlShift = Qt::ControlModifier | Qt::ShiftModifier;
+    const struct {
+        Qt::Key Key;
+        Qt::KeyboardModifiers Mods;
+        const char* Tab;
+    } steps[] = {
+        {Qt::Key_Tab, ctrl, "LbSiteSurvey"},     {Qt::Key_Tab, ctrl, "LbProfile"},
+        {Qt::Key_4, ctrl, "LbAdapter"},          {Qt::Key_Tab, ctrl, "LbLinkInfo"}, // wraps round
+        {Qt::Key_Backtab, ctrlShift, "LbAdapter"}, {Qt::Key_Tab, ctrlShift, "LbProfile"},
+        {Qt::Key_1, ctrl, "LbLinkInfo"},         {Qt::Key_3, ctrl, "LbProfile"},
+    };
+    for (const auto& s : steps)
+        EXPECT_EQ(key(s.Key, s.Mods), QLatin1String(s.Tab)) << s.Key;
+    EXPECT_TRUE(Page("FrameProfile1")->isAncestorOf(QApplication::focusWidget()))
+        << "the focus follows onto the page shown";
+
+    Main().SetMode(1);
+    EXPECT_EQ(key(Qt::Key_Tab, ctrl), "LbAPCfg");
+    EXPECT_EQ(key(Qt::Key_4, ctrl), "LbAPCfg") << "the Soft AP mode has three tabs";
+    EXPECT_EQ(key(Qt::Key_3, ctrl), "LbAPFilter");
+}
+
+TEST_F(FormMainTest, EveryControlOfEveryPageHasAnAccessibleName)
+{
+    Main().show();
+    // The editor's pages are readied when the Profile page is first shown.
+    ClickTab("LbProfile");
+    int checked = 0;
+    for (QWidget* w : Main().findChildren<QWidget*>()) {
+        const bool control = qobject_cast<QAbstractButton*>(w) || qobject_cast<QLineEdit*>(w) ||
+                             qobject_cast<QComboBox*>(w) || w->inherits("TSortLv");
+        // The editor container's own navigation buttons are never shown; its pages carry their own.
+        if (!control || w->objectName().isEmpty() || w->parentWidget()->inherits("TFrameProfSet"))
+            continue;
+        ++checked;
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+        ASSERT_TRUE(a);
+        const std::string where = w->parentWidget()->objectName().toStdString() + "/" + w->objectName().toStdString();
+        // Here a list box is named by its current item; its caption reaches a reader as its label.
+        if (qobject_cast<QComboBox*>(w)) {
+            const auto labels = a->relations(QAccessible::Label);
+            ASSERT_EQ(labels.size(), 1) << where;
+            EXPECT_FALSE(labels.first().first->text(QAccessible::Name).trimmed().isEmpty()) << where;
+        } else {
+            EXPECT_FALSE(a->text(QAccessible::Name).trimmed().isEmpty()) << where;
+        }
+    }
+    EXPECT_GT(checked, 80);
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(Tab("LbProfile"))->role(), QAccessible::PageTab);
 }

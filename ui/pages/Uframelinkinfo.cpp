@@ -1,6 +1,7 @@
 #include "Uframelinkinfo.h"
 #include "Ulinktexts.h"
 #include "app/Udebug.h"
+#include "controls/Levelrow.h"
 #include "app/Udefine.h"
 #include "app/Uprofile.h"
 #include "app/Ulabels.h"
@@ -13,6 +14,7 @@
 #include "ui_Uframelinkinfo.h"
 
 #include <cstring>
+#include <tuple>
 
 namespace {
 
@@ -30,17 +32,6 @@ constexpr int LAMP_PITCH = 15;
 constexpr int LAMP_Y = 278;
 constexpr size_t TEXT_BUFFER_SIZE = 260;
 constexpr int IP_RELEASE_AND_RENEW = IP_RELEASE | IP_RENEW;
-
-// The lamps stay shown and only change their picture: showing and hiding widgets on every status report
-// costs the window system round trips for the pointer's enter and leave.
-void ShowLamps(const QList<QLabel*>& lamps, int lit, const QPixmap& light)
-{
-    for (int i = 0; i < lamps.size(); ++i) {
-        const bool on = i < lit;
-        if (lamps[i]->pixmap().isNull() == on)
-            lamps[i]->setPixmap(on ? light : QPixmap());
-    }
-}
 
 QString AuthenText(int method)
 {
@@ -67,6 +58,8 @@ TFrameLinkInfo::TFrameLinkInfo(QWidget* parent)
 {
     ui->setupUi(this);
     setObjectName(QStringLiteral("FrameLinkInfo"));
+    m_SignalLamps = new TLevelRow(this);
+    m_QualityLamps = new TLevelRow(this);
     // The background picture covers the whole page: nothing needs erasing before it is drawn.
     setAttribute(Qt::WA_OpaquePaintEvent);
     connect(ui->BtnTChart, &QPushButton::clicked, this, &TFrameLinkInfo::BtnTChartClick);
@@ -124,16 +117,17 @@ void TFrameLinkInfo::InitPage()
 
 void TFrameLinkInfo::CreateLamps()
 {
-    m_Light = FormRes ? QPixmap::fromImage(FormRes->Picture(QStringLiteral("ImgLight"))) : QPixmap();
-    for (int i = 0; i < LAMP_COUNT; ++i)
-        for (auto [lamps, x] :
-             {std::pair{&m_SignalLamps, SIGNAL_LAMP_X}, std::pair{&m_QualityLamps, QUALITY_LAMP_X}}) {
-            auto* lamp = new QLabel(this);
-            lamp->setObjectName(QStringLiteral("ImgLamp%1_%2").arg(x).arg(i));
-            lamp->setPixmap(m_Light);
-            lamp->setGeometry(x + LAMP_PITCH * i, LAMP_Y, m_Light.width(), m_Light.height());
-            lamps->append(lamp);
-        }
+    const QPixmap light =
+        FormRes ? QPixmap::fromImage(FormRes->Picture(QStringLiteral("ImgLight"))) : QPixmap();
+    for (auto [row, caption, x] : {std::tuple{m_SignalLamps, ui->LbSignal, SIGNAL_LAMP_X},
+                                   std::tuple{m_QualityLamps, ui->LbQuality, QUALITY_LAMP_X}}) {
+        row->move(x, LAMP_Y);
+        row->CreateLamps(LAMP_COUNT, LAMP_PITCH, light,
+                         [x = x](int i) { return QStringLiteral("ImgLamp%1_%2").arg(x).arg(i); });
+        row->setAccessibleName(caption->text());
+        row->SetLevelFormat(g_Var.GetLangText(QStringLiteral("Accessible"), QStringLiteral("LevelOf"),
+                                              QStringLiteral("%1 of %2")));
+    }
 }
 
 void TFrameLinkInfo::ClearPage()
@@ -238,8 +232,8 @@ void TFrameLinkInfo::ClearValues()
 void TFrameLinkInfo::ShowDisconnected()
 {
     ClearValues();
-    ShowLamps(m_SignalLamps, 0, m_Light);
-    ShowLamps(m_QualityLamps, 0, m_Light);
+    m_SignalLamps->SetLevel(0);
+    m_QualityLamps->SetLevel(0);
 }
 
 int TFrameLinkInfo::LampCount(int dbm)
@@ -261,8 +255,8 @@ void TFrameLinkInfo::ShowStatus(const WLANStatus& status)
     ui->LblTrans->setText(QString::number(status.TotalTransmitted));
     ui->LblRecv->setText(QString::number(status.TotalReceived));
     ui->LblLinkQuality->setText(QStringLiteral("%1 %2").arg(status.LinkQuality).arg(CommonText(LT_DBM)));
-    ShowLamps(m_SignalLamps, LampCount(status.Rssi), m_Light);
-    ShowLamps(m_QualityLamps, LampCount(status.LinkQuality), m_Light);
+    m_SignalLamps->SetLevel(LampCount(status.Rssi));
+    m_QualityLamps->SetLevel(LampCount(status.LinkQuality));
 }
 
 void TFrameLinkInfo::ShowAuthentication(const WLANStatus& status)

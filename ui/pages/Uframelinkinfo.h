@@ -4,10 +4,10 @@
 #include "ui/Propertypageframeunit.h"
 
 #include <QList>
-#include <QPixmap>
 #include <memory>
 
 class QLabel;
+class TLevelRow;
 
 namespace Ui {
 class FrameLinkInfo;
@@ -47,9 +47,8 @@ private:
     bool UnderZeroCfg() const;
 
     std::unique_ptr<Ui::FrameLinkInfo> ui;
-    QList<QLabel*> m_SignalLamps;
-    QList<QLabel*> m_QualityLamps;
-    QPixmap m_Light;
+    TLevelRow* m_SignalLamps = nullptr;
+    TLevelRow* m_QualityLamps = nullptr;
     CNICAdapter* m_Adapter = nullptr;
     bool m_ShowProfile = false;
     WLProfile m_Profile{};

@@ -1,0 +1,110 @@
+#include "Skinaccessible.h"
+#include "Levelrow.h"
+#include "Trifacelabel.h"
+
+#include <QAccessibleWidget>
+#include <QLabel>
+
+namespace {
+
+const QLatin1String VALUE_PREFIX("Lbl");
+const QLatin1String CAPTION_PREFIX("Lb");
+
+// A page tab of the main window: a label a person presses to switch pages.
+class TTabAccessible : public QAccessibleWidget {
+public:
+    explicit TTabAccessible(TTrifaceLabel* tab) : QAccessibleWidget(tab, QAccessible::PageTab) {}
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Name && widget()->accessibleName().isEmpty())
+            return static_cast<const TTrifaceLabel*>(widget())->text();
+        return QAccessibleWidget::text(t);
+    }
+};
+
+// A lamp row read as a level: its name is its caption, its value "7 of 10".
+class TLevelAccessible : public QAccessibleWidget, public QAccessibleValueInterface {
+public:
+    explicit TLevelAccessible(TLevelRow* row) : QAccessibleWidget(row, QAccessible::ProgressBar) {}
+    void* interface_cast(QAccessible::InterfaceType t) override
+    {
+        return t == QAccessible::ValueInterface ? static_cast<QAccessibleValueInterface*>(this)
+                                                : QAccessibleWidget::interface_cast(t);
+    }
+    QString text(QAccessible::Text t) const override
+    {
+        return t == QAccessible::Value ? Row()->LevelText() : QAccessibleWidget::text(t);
+    }
+    QVariant currentValue() const override { return Row()->Level(); }
+    void setCurrentValue(const QVariant&) override {}
+    QVariant maximumValue() const override { return Row()->Maximum(); }
+    QVariant minimumValue() const override { return 0; }
+    QVariant minimumStepSize() const override { return 1; }
+
+private:
+    const TLevelRow* Row() const { return static_cast<const TLevelRow*>(widget()); }
+};
+
+// Every label: a value label is said with its caption, so a reader walking the page hears
+// "SSID: Harbor-Office" rather than a bare value. The pairing is looked up when the label is read, because
+// the interface may be made while the label is still being built and has no name yet.
+class TLabelAccessible : public QAccessibleWidget {
+public:
+    explicit TLabelAccessible(QLabel* label) : QAccessibleWidget(label, QAccessible::StaticText) {}
+    QAccessible::Role role() const override
+    {
+        return static_cast<const QLabel*>(widget())->pixmap().isNull() ? QAccessible::StaticText
+                                                                       : QAccessible::Graphic;
+    }
+    QString text(QAccessible::Text t) const override
+    {
+        const auto* value = static_cast<const QLabel*>(widget());
+        if (t == QAccessible::Value)
+            return value->text();
+        if (t != QAccessible::Name || !value->accessibleName().isEmpty())
+            return QAccessibleWidget::text(t);
+        const QLabel* caption = CaptionOfValue(value);
+        return caption ? CaptionAndValue(caption->text(), value->text()) : value->text();
+    }
+};
+
+QAccessibleInterface* SkinFactory(const QString& className, QObject* object)
+{
+    if (auto* row = qobject_cast<TLevelRow*>(object); row && className == QLatin1String("TLevelRow"))
+        return new TLevelAccessible(row);
+    if (auto* tab = qobject_cast<TTrifaceLabel*>(object); tab && className == QLatin1String("TTrifaceLabel"))
+        return new TTabAccessible(tab);
+    if (auto* label = qobject_cast<QLabel*>(object); label && className == QLatin1String("QLabel"))
+        return new TLabelAccessible(label);
+    return nullptr;
+}
+
+} // namespace
+
+void InstallSkinAccessibility()
+{
+    static bool installed = false;
+    if (installed)
+        return;
+    installed = true;
+    QAccessible::installFactory(&SkinFactory);
+}
+
+QLabel* CaptionOfValue(const QLabel* value)
+{
+    const QString name = value->objectName();
+    if (!name.startsWith(VALUE_PREFIX) || !value->parentWidget())
+        return nullptr;
+    const QString captionName = CAPTION_PREFIX + name.mid(VALUE_PREFIX.size());
+    return value->parentWidget()->findChild<QLabel*>(captionName, Qt::FindDirectChildrenOnly);
+}
+
+QString CaptionAndValue(const QString& caption, const QString& value)
+{
+    QString said = caption.trimmed();
+    while (said.endsWith(QLatin1Char(':')))
+        said.chop(1);
+    if (said.isEmpty())
+        return value;
+    return value.isEmpty() ? said : QStringLiteral("%1: %2").arg(said, value);
+}

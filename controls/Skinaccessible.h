@@ -1,0 +1,12 @@
+#pragma once
+
+class QLabel;
+class QString;
+
+// Lets assistive technology read the skinned controls: page tabs as tabs, lamp rows as levels, and labels,
+// a value label ("Lbl<name>") together with its caption ("Lb<name>" beside it). Safe to call more than once.
+void InstallSkinAccessibility();
+// The caption label of a value label, or null when it has none.
+QLabel* CaptionOfValue(const QLabel* value);
+// "Caption: value" as a screen reader says a value label; the caption's trailing colon is dropped.
+QString CaptionAndValue(const QString& caption, const QString& value);

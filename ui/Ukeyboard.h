@@ -1,0 +1,21 @@
+#pragma once
+
+class QKeyEvent;
+class QWidget;
+
+// The keyboard and screen-reader side of every form and page, done in one place from the designs rather than
+// page by page.
+
+// Readies the controls of `owner` (nested pages included): skinned buttons take the focus, show it in the
+// skin's colour and press on Enter; controls without a caption of their own are named after the label beside
+// them or their entry in the language file; a check box or radio button's caption label toggles it. Safe to
+// repeat, so it runs whenever a form or page is shown.
+void PrepareControls(QWidget* owner);
+// Tab visits the focusable controls of `window` in reading order: rows from the top, each from the left.
+void ArrangeTabOrder(QWidget* window);
+// Gives the focus to the first control of `page` in tab order unless the focus is on the page already, so
+// that a page just shown can be used from the keyboard at once.
+void FocusFirstControl(QWidget* page);
+// Enter presses the page's or form's default button (Next, Save, Activate Now, OK), Escape its way out (Exit,
+// Cancel, Close), when `owner` itself shows such a button; true when a button was pressed.
+bool PressKeyButton(QWidget* owner, const QKeyEvent* e);
