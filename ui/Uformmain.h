@@ -107,6 +107,8 @@ private:
     void SetAdapterAntenna(int mode);
     void ConnectLast(int mode);
     void SetTrayIndex(int index);
+    // The tray icon's tip: `text` (cut to what the tip holds), or the product's name when it is empty.
+    void SetTrayHint(const QString& text);
     void StartCloseForms(CThrdCloseForm* thread);
     void LbLinkInfoMouseDown();
     void BtnSoftAPClick();
