@@ -77,7 +77,7 @@ void TFrameNetType::InitPage()
     FitLabel(ui->LbAdHoc, ui->LblAdHoc, TYPE_TEXT_RIGHT);
     ShrinkLabelFont(ui->LbScan);
     // Signal and channel tell apart the access points of one network name.
-    SetUpReportList(ui->LvSite, {46, 88, 46, 28}, COL_SSID);
+    SetUpReportList(ui->LvSite, {46, 76, 42, 28}, COL_SSID);
     QPalette plain = ui->PlSearch->palette();
     plain.setColor(QPalette::Window, Qt::white);
     plain.setColor(QPalette::WindowText, SKIN_VALUE_TEXT);
@@ -257,6 +257,8 @@ void TFrameNetType::FillSiteList(const std::vector<TSSiteEntry>& list)
     for (const TSSiteEntry& entry : list) {
         auto* row = new TSiteRow(entry);
         row->setText(COL_SSID, SsidText(entry.Ssid, entry.SsidLength));
+        // A long name is cut in its narrow column.
+        row->setToolTip(COL_SSID, row->text(COL_SSID));
         const int percent = SignalPercent(entry.Rssi);
         row->setText(COL_SIGNAL, QString::asprintf("%d%%", percent));
         row->setData(COL_SIGNAL, Qt::UserRole, percent);
