@@ -147,8 +147,9 @@ std::optional<int> CNICAdapter::WatchedConnectFailure(bool linkUp)
 void CNICAdapter::ReportConnectFailure(const QString& ssid, int reason)
 {
     DebugPrint("CNICAdapter: connect to %s failed (%d)", qUtf8Printable(ssid), reason);
-    m_Watch.reset();
     m_FailureSlot.Store(TConnectFailure{ssid, reason});
+    // Last: `ssid` may be the watch's own.
+    m_Watch.reset();
     Post(NM_CONNECT_FAILED, reason);
 }
 
