@@ -40,13 +40,26 @@ TMaskedEdit::TMaskedEdit(QWidget* parent) : QLineEdit(parent)
 
 void TMaskedEdit::SetMasked(bool value)
 {
-    setEchoMode(value && !text().isEmpty() ? QLineEdit::Password : QLineEdit::Normal);
+    m_Stored = value && !text().isEmpty();
+    UpdateEcho();
+}
+
+void TMaskedEdit::SetRevealed(bool value)
+{
+    m_Revealed = value;
+    UpdateEcho();
+}
+
+void TMaskedEdit::UpdateEcho()
+{
+    setEchoMode(m_Stored || !m_Revealed ? QLineEdit::Password : QLineEdit::Normal);
 }
 
 void TMaskedEdit::keyPressEvent(QKeyEvent* e)
 {
-    if (EditsText(e) && Masked()) {
-        setEchoMode(QLineEdit::Normal);
+    if (EditsText(e) && m_Stored) {
+        m_Stored = false;
+        UpdateEcho();
         clear();
     }
     const bool full = text().size() >= maxLength() && !hasSelectedText();

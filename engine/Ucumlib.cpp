@@ -27,6 +27,10 @@ bool CTSLib::Load(const std::string& path)
     }
     TSRWL_FUNCTIONS(TSRWL_BIND)
 #undef TSRWL_BIND
+    TSRWL_GetLastConnectError =
+        reinterpret_cast<TSRWL_GetLastConnectError_t>(dlsym(m_Module, "TSRWL_GetLastConnectError"));
+    if (!TSRWL_GetLastConnectError)
+        DebugPrint("CTSLib::Load no TSRWL_GetLastConnectError: connect failures without their reason");
     m_Bound = true;
     TSRWL_Initial("Tessar", 1);
     {
@@ -42,6 +46,7 @@ void CTSLib::Unload()
 #define TSRWL_CLEAR(name, result, args) name = nullptr;
     TSRWL_FUNCTIONS(TSRWL_CLEAR)
 #undef TSRWL_CLEAR
+    TSRWL_GetLastConnectError = nullptr;
     m_Bound = false;
     SynchEvent.Wait(0);
     {

@@ -46,6 +46,8 @@ public:
 #define TSRWL_DECLARE_MEMBER(name, result, args) name##_t name = nullptr;
     TSRWL_FUNCTIONS(TSRWL_DECLARE_MEMBER)
 #undef TSRWL_DECLARE_MEMBER
+    // Optional: null when the library cannot say why a connect failed.
+    TSRWL_GetLastConnectError_t TSRWL_GetLastConnectError = nullptr;
 
 private:
     TLibTicket TakeTicket(CStopSignal* stop);

@@ -255,10 +255,14 @@ void CNICAdapter::Execute()
 
 void CNICAdapter::CollectStatus()
 {
-    if (m_EnableZeroCfg)
+    if (m_EnableZeroCfg) {
+        // The system's manager has the adapter now; a connect of ours no longer comes up.
+        m_Watch.reset();
         return;
+    }
     WLANStatus status{};
     NetworkInfo network{};
+    std::optional<int> failure;
     {
         CTSLibLock lock(m_Stop);
         if (!lock)
@@ -267,10 +271,13 @@ void CNICAdapter::CollectStatus()
             status.MediaState = 1;
         if (g_TSLib.TSRWL_GetNetworkInfo(&network) != 1)
             network = NetworkInfo{};
+        failure = WatchedConnectFailure(status.MediaState == 0);
     }
     m_StatusSlot.Store(status);
     m_NetworkSlot.Store(network);
     Post(NM_STATUS, 0);
+    if (failure)
+        ReportConnectFailure(m_Watch->Ssid, *failure);
 }
 
 void CNICAdapter::LaunchToDoFunc()

@@ -11,6 +11,7 @@
 #include <QString>
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -32,11 +33,19 @@ enum ProfileKind { PROF_STATION = 0, PROF_SOFTAP = 1 };
 
 // Codes of the notify message that the adapter sends to the main window.
 enum AdapterNotify {
-    NM_STATUS = 3,        // posted: fresh status and network copies
-    NM_ZEROCFG = 4,       // sent: the adapter was handed to (1) or taken back from (0) zero configuration
-    NM_APPLYING = 7,      // sent from the worker: a profile of that FuncMode is about to be applied
-    NM_PROFILE_LIST = 8,  // posted: the profile list of that kind changed
-    NM_ATTACHED = 12,     // posted: an adapter made with InitialOnWorker is initialised (see Attached)
+    NM_STATUS = 3,          // posted: fresh status and network copies
+    NM_ZEROCFG = 4,         // sent: the adapter was handed to (1) or taken back from (0) zero configuration
+    NM_APPLYING = 7,        // sent from the worker: a profile of that FuncMode is about to be applied
+    NM_PROFILE_LIST = 8,    // posted: the profile list of that kind changed
+    NM_ATTACHED = 12,       // posted: an adapter made with InitialOnWorker is initialised (see Attached)
+    NM_CONNECT_FAILED = 13, // posted: a station connect was refused or never came up (see GetConnectFailure)
+};
+
+// Why a station connect failed: the network asked for and one of the TSRWL_CONNECT_ERROR_ codes
+// (TSRWL_CONNECT_ERROR_NONE when the library cannot say).
+struct TConnectFailure {
+    QString Ssid;
+    int Reason = TSRWL_CONNECT_ERROR_NONE;
 };
 
 // Flags of IPRenew.
@@ -95,6 +104,8 @@ public:
     void GetStatus(WLANStatus& out) const;
     void GetNetInfo(NetworkInfo& out) const;
     bool GetAppliedProfile(WLProfile& out) const;
+    // The last connect failure that NM_CONNECT_FAILED announced; false when there was none.
+    bool GetConnectFailure(TConnectFailure& out) const { return m_FailureSlot.CopyTo(out); }
     void SetAntenna(uint8_t value);
 
     // Profile lists; names compare without regard to letter case. Any thread; a page changes them through
@@ -194,6 +205,13 @@ private:
     void ApplyProfile(const WLProfile& profile);
     void ApplyNetwork(const WLProfile& profile);
     void RememberApplied(const WLProfile& profile);
+    // The library's reason for the last connect failure; TSRWL_CONNECT_ERROR_NONE when it cannot say.
+    // Lock held by the caller.
+    int ReadConnectError() const;
+    // The reason of a watched connect that has failed by now, if it has; ends the watch once the link is up
+    // or the connect failed. Lock held by the caller.
+    std::optional<int> WatchedConnectFailure(bool linkUp);
+    void ReportConnectFailure(const QString& ssid, int reason);
     // Sleeps, cut short when the adapter is being destroyed.
     void Pause(int ms);
     void Post(int code, int value);
@@ -254,6 +272,13 @@ private:
     TLockedSlot<NetworkInfo> m_NetworkSlot;
     TLockedSlot<WLProfile> m_PendingSlot;
     TLockedSlot<WLProfile> m_AppliedSlot;
+    TLockedSlot<TConnectFailure> m_FailureSlot;
+    // A station connect the library took but whose link is not up yet (worker only).
+    struct TConnectWatch {
+        QString Ssid;
+        std::chrono::steady_clock::time_point Since;
+    };
+    std::optional<TConnectWatch> m_Watch;
 };
 
 template <class Work, class Done> void CNICAdapter::Request(QObject* receiver, Work work, Done done)

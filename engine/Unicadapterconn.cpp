@@ -5,6 +5,7 @@
 #include "Uthreadipaddr.h"
 #include "app/Udebug.h"
 #include "app/Uprofile.h"
+#include "app/Uutility.h"
 
 #include <cstring>
 #include <exception>
@@ -16,6 +17,8 @@ constexpr int DETECT_RETRY_MS = 1000;
 constexpr int SETTLE_MS = 1000;
 constexpr int RELEASE_PAUSE_MS = 2000;
 constexpr int WZC_RUNNING = 4;
+// A connect the library took but whose link is not up by then counts as timed out.
+constexpr auto CONNECT_TIMEOUT = std::chrono::seconds(30);
 
 } // namespace
 
@@ -37,6 +40,7 @@ void CNICAdapter::DoConnect()
     WLProfile profile = *taken;
     profile.ProfileName[sizeof profile.ProfileName - 1] = '\0';
     m_AppliedSlot.Exchange(std::move(taken));
+    m_Watch.reset();
     DetectIgnoreSet(true);
     // A window that is dropping this adapter does not answer; the stop request then ends the wait.
     Send(NM_APPLYING, profile.FuncMode);
@@ -68,8 +72,17 @@ void CNICAdapter::ApplyProfile(const WLProfile& profile)
     const int result = g_TSLib.TSRWL_SetWLANStatus(&output, &status);
     DebugPrint("call TSRWL_SetWLANStatus end %d", result);
     // An adapter dropped meanwhile is gone: its profile is not remembered for whatever adapter comes next.
-    if (result != 1 || !lock.StillHeld() || Terminated())
+    if (!lock.StillHeld() || Terminated())
         return;
+    const QString ssid = BytesText(profile.Ssid1, sizeof profile.Ssid1);
+    if (result != 1) {
+        if (profile.FuncMode == 0)
+            ReportConnectFailure(ssid, ReadConnectError());
+        return;
+    }
+    // The library may take a connect and still fail it later; the status collection watches for that.
+    if (profile.FuncMode == 0)
+        m_Watch = TConnectWatch{ssid, std::chrono::steady_clock::now()};
     RememberApplied(profile);
     Pause(SETTLE_MS);
 }
@@ -97,6 +110,47 @@ void CNICAdapter::RememberApplied(const WLProfile& profile)
     if (name != QLatin1String(EDITING_PROFILE_NAME))
         WriteSet(profile.FuncMode == 0 ? QStringLiteral("LastProf") : QStringLiteral("LastAPProf"), name);
     ProfToIniFile(profile, QStringLiteral("LastApplyProf"));
+}
+
+int CNICAdapter::ReadConnectError() const
+{
+    if (!g_TSLib.TSRWL_GetLastConnectError)
+        return TSRWL_CONNECT_ERROR_NONE;
+    char detail[256] = {};
+    const int reason = g_TSLib.TSRWL_GetLastConnectError(detail, int32_t(sizeof detail));
+    detail[sizeof detail - 1] = '\0';
+    if (reason != TSRWL_CONNECT_ERROR_NONE)
+        DebugPrint("CNICAdapter: connect error %d: %s", reason, detail);
+    // A code this program does not know still says that the connect failed.
+    if (reason < TSRWL_CONNECT_ERROR_NONE || reason > TSRWL_CONNECT_ERROR_OTHER)
+        return TSRWL_CONNECT_ERROR_OTHER;
+    return reason;
+}
+
+std::optional<int> CNICAdapter::WatchedConnectFailure(bool linkUp)
+{
+    if (!m_Watch)
+        return std::nullopt;
+    if (linkUp) {
+        m_Watch.reset();
+        return std::nullopt;
+    }
+    int reason = ReadConnectError();
+    if (reason == TSRWL_CONNECT_ERROR_NONE) {
+        if (std::chrono::steady_clock::now() - m_Watch->Since < CONNECT_TIMEOUT)
+            return std::nullopt;
+        reason = TSRWL_CONNECT_ERROR_TIMEOUT;
+    }
+    return reason;
+}
+
+void CNICAdapter::ReportConnectFailure(const QString& ssid, int reason)
+{
+    DebugPrint("CNICAdapter: connect to %s failed (%d)", qUtf8Printable(ssid), reason);
+    m_FailureSlot.Store(TConnectFailure{ssid, reason});
+    // Last: `ssid` may be the watch's own.
+    m_Watch.reset();
+    Post(NM_CONNECT_FAILED, reason);
 }
 
 void CNICAdapter::WriteUseWZC(bool on)

@@ -22,6 +22,12 @@ std::string Printable(std::string text)
     return text;
 }
 
+// 802.1x logins: WPA, 802.1x without WPA, WPA2.
+bool IsDot1x(int encryption)
+{
+    return encryption == 3 || encryption == 4 || encryption == 7;
+}
+
 int BandOfDotMode(int dotMode)
 {
     return dotMode == 2 ? BandA : dotMode == 1 ? BandB : BandG;
@@ -193,9 +199,13 @@ bool CSimAdapter::Apply(const SimConnectRequest& request) const
     Update([&](SimState& s) {
         if (!s.plugged)
             return false;
+        s.refusalCode = TSRWL_CONNECT_ERROR_NONE;
         applied = request.funcMode != 0 ? StartAccessPoint(request, s) : JoinStation(request, s);
-        if (!applied)
+        if (!applied) {
             s.link = SimLink{};
+            if (s.refusalCode == TSRWL_CONNECT_ERROR_NONE)
+                s.refusalCode = TSRWL_CONNECT_ERROR_OTHER;
+        }
         s.link.failsLate = applied && s.lateFail;
         return true;
     });
@@ -227,16 +237,20 @@ bool CSimAdapter::JoinStation(const SimConnectRequest& r, SimState& s) const
     link.authMode = r.authMode;
     link.txPower = r.txPower & 3;
     s.refusal.clear();
-    if (candidates.empty())
+    if (candidates.empty()) {
         s.refusal = any ? "no open network in range" : "no network named " + Printable(ssid) + " in range";
+        s.refusalCode = TSRWL_CONNECT_ERROR_NOT_FOUND;
+    }
     const auto joined = std::find_if(candidates.begin(), candidates.end(), [&](const SimNetwork* n) {
         const SimRefusal refusal = CheckJoin(*n, r);
         if (refusal != SimRefusal::Ok) {
             SimLog("%s refused profile %s: %s", n->name.c_str(), r.profileName, RefusalText(refusal));
             // The strongest network's answer is the one a user would see.
-            if (s.refusal.empty())
+            if (s.refusal.empty()) {
                 s.refusal =
                     n->name + " refused profile " + Printable(r.profileName) + ": " + RefusalText(refusal);
+                s.refusalCode = ConnectErrorOf(refusal, IsDot1x(r.encryption));
+            }
         }
         return refusal == SimRefusal::Ok;
     });
@@ -265,6 +279,19 @@ bool CSimAdapter::JoinStation(const SimConnectRequest& r, SimState& s) const
     s.ip.released = false;
     s.refusal.clear();
     return true;
+}
+
+int CSimAdapter::LastConnectError(std::string& detail) const
+{
+    const SimState& s = State();
+    // Accepted but never up: as far as the program can tell, the network did not answer.
+    if (s.link.kind == SimLinkKind::Station && s.link.failsLate &&
+        m_now - s.link.sinceMs >= Scenario().adapter.connectMs) {
+        detail = (s.link.network.empty() ? s.link.ssid : s.link.network) + " did not answer";
+        return TSRWL_CONNECT_ERROR_TIMEOUT;
+    }
+    detail = s.refusal;
+    return s.refusalCode;
 }
 
 bool CSimAdapter::StartAccessPoint(const SimConnectRequest& r, SimState& s) const

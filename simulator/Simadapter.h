@@ -42,6 +42,8 @@ public:
 
     // Applies a request: joins a network or starts the access point. False when it does not fit.
     bool Apply(const SimConnectRequest& request) const;
+    // Why the last connect failed (TSRWL_CONNECT_ERROR_*), with a line for the log in `detail`.
+    int LastConnectError(std::string& detail) const;
     void FillStatus(WLANStatus& status) const;
     void FillNetworkInfo(NetworkInfo& info) const;
     void SetNetworkInfo(const NetworkInfo& info) const;

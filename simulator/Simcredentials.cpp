@@ -91,6 +91,24 @@ const char* RefusalText(SimRefusal refusal)
     return "refused";
 }
 
+int ConnectErrorOf(SimRefusal refusal, bool dot1x)
+{
+    switch (refusal) {
+    case SimRefusal::Ok:
+        return TSRWL_CONNECT_ERROR_NONE;
+    case SimRefusal::WrongSecurity:
+    case SimRefusal::WrongAuthentication:
+        return TSRWL_CONNECT_ERROR_WRONG_SECURITY;
+    case SimRefusal::WrongSecret:
+        return dot1x ? TSRWL_CONNECT_ERROR_LOGIN_REFUSED : TSRWL_CONNECT_ERROR_WRONG_KEY;
+    case SimRefusal::WrongMethod:
+        return TSRWL_CONNECT_ERROR_LOGIN_REFUSED;
+    case SimRefusal::UntrustedServer:
+        return TSRWL_CONNECT_ERROR_SERVER_UNTRUSTED;
+    }
+    return TSRWL_CONNECT_ERROR_OTHER;
+}
+
 bool ParseEapMethods(const std::string& text, std::vector<SimEapMethod>& methods, std::string& bad)
 {
     methods.clear();

@@ -16,6 +16,9 @@ struct SimConnectRequest;
 // Why a network refused a profile; Ok when it did not.
 enum class SimRefusal { Ok, WrongSecurity, WrongSecret, WrongAuthentication, WrongMethod, UntrustedServer };
 const char* RefusalText(SimRefusal refusal);
+// The library's connect error code (TSRWL_CONNECT_ERROR_*) of a refusal; `dot1x` when the profile logs in
+// with 802.1x, whose refused secret is a refused login rather than a wrong key.
+int ConnectErrorOf(SimRefusal refusal, bool dot1x);
 
 // One 802.1x method a network offers: outer method (1 TLS, 2 TTLS, 3 PEAP, 4 LEAP, as MS8021xAuthMode) and,
 // for TTLS and PEAP, the inner method in the profile's numbering (PeapEap 2 MS-CHAPv2, 1 GTC; TTLSEap 0 PAP,

@@ -32,7 +32,10 @@ bool TextArg(const char* text, size_t maxLength, std::string& out)
 
 void CopyOut(char* to, size_t size, const std::string& text)
 {
-    const size_t n = std::min(text.size(), size - 1);
+    size_t n = std::min(text.size(), size - 1);
+    // Never inside a character: a cut lands before the continuation bytes of the one it would split.
+    while (n > 0 && n < text.size() && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80)
+        --n;
     memcpy(to, text.data(), n);
     to[n] = '\0';
 }

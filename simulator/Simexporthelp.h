@@ -29,7 +29,7 @@ int32_t AnswerOid(const void* value, uint32_t size, void* buffer, uint32_t lengt
 
 // A caller's text of at most `maxLength` bytes; false for none or a longer one (it is not read on).
 bool TextArg(const char* text, size_t maxLength, std::string& out);
-// Copies `text` into a buffer of `size` bytes, cut to fit and NUL-terminated.
+// Copies `text` into a buffer of `size` bytes, cut to fit at a character boundary and NUL-terminated.
 void CopyOut(char* to, size_t size, const std::string& text);
 
 // Fills a scan buffer of *size bytes (count, then entries) and sets *size to the bytes written.

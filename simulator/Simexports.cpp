@@ -158,6 +158,20 @@ TSRWL_EXPORT int32_t TSRWL_SetWLANStatus(int32_t* result, WLANStatus* status)
     return ok ? TSRWL_OK : kFail;
 }
 
+TSRWL_EXPORT int32_t TSRWL_GetLastConnectError(char* text, int32_t size)
+{
+    std::string detail;
+    int32_t code;
+    {
+        const std::lock_guard guard(g_lock);
+        code = Now().LastConnectError(detail);
+    }
+    if (text && size > 0)
+        CopyOut(text, size_t(size), detail);
+    return code;
+}
+TSRWL_CHECK_SIGNATURE(TSRWL_GetLastConnectError, int32_t, (char*, int32_t))
+
 TSRWL_EXPORT int32_t TSRWL_WLProfileToWLStatus(const WLProfile* profile, WLANStatus* status)
 {
     if (!profile || !status)

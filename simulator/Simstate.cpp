@@ -117,6 +117,7 @@ const std::vector<Field>& Fields()
         IntField("scan.previous", &SimState::previousScanMs),
         {"refusal", [](const SimState& s) { return s.refusal; },
          [](SimState& s, const std::string& v) { s.refusal = v.substr(0, 300); }},
+        IntField("refusal.code", &SimState::refusalCode),
         {"stations", [](const SimState& s) { return StationsText(s.stations); },
          [](SimState& s, const std::string& v) { s.stations = ParseStations(v); }},
         {"link.kind", [](const SimState& s) { return std::to_string(int(s.link.kind)); },

@@ -55,6 +55,7 @@ struct SimState {
     // Why the last connect found no network to join, such as "CampusNorth refused profile Work: server
     // certificate not trusted"; empty once a connect was accepted.
     std::string refusal;
+    int refusalCode = 0; // TSRWL_CONNECT_ERROR_* of the refusal
     // Faults switched on with tsrwl-simctl: calls that take this long, connects that fail after returning.
     int slowConnectMs = 0;
     int slowRenewMs = 0;

@@ -12,6 +12,7 @@
 #include "engine/Uthrdcloseform.h"
 #include "ui/pages/Uframeapinfo.h"
 #include "ui/pages/Uframeprofile.h"
+#include "ui/pages/Ulinktexts.h"
 #include "ui/pages/Upagetools.h"
 #include "ui_Uformmain.h"
 
@@ -60,6 +61,7 @@ enum NotifyCode {
     ncShowPage = 10,
     ncEditScanned = 11,
     ncAttached = NM_ATTACHED,
+    ncConnectFailed = NM_CONNECT_FAILED,
 };
 
 enum DeviceChange { dcRemoved = 3, dcArrived = 4 };
@@ -212,8 +214,7 @@ void TFormMain::LoadMainTexts()
 {
     LoadTexts(QStringLiteral("FormMain"));
     setWindowTitle(g_Var.AppTitle);
-    m_TrayIcon->SetHint(g_Var.GetLangText(UTILITY, QStringLiteral("ProductName"), g_Var.AppTitle)
-                            .left(TTrayIcon::HINT_LIMIT - 1));
+    SetTrayHint(QString());
     ui->LbCopyright->setText(
         g_Var.GetLangText(UTILITY, QStringLiteral("Copyright1"), ui->LbCopyright->text()));
     ui->LbCopyright->SetEllipsisEnd(true);
@@ -264,6 +265,7 @@ int TFormMain::HandleNotify(int code, int value)
     case ncZeroCfg:
     case ncApplying:
     case ncProfileList:
+    case ncConnectFailed:
         AdapterNotify(code, value);
         break;
     case ncSaveProfile:
@@ -434,6 +436,9 @@ void TFormMain::BtnSoftAPClick()
 {
     const int mode = sender() == ui->BtnSoftAP ? 1 : 0;
     if (mode == m_Mode)
+        return;
+    // Switching the mode takes the adapter from the pages, and with it whatever the editor holds.
+    if (m_CurPage == ui->FrameProfile1 && !ui->FrameProfile1->MayLeaveEditor())
         return;
     if (!m_Adapter) {
         SetMode(mode);
@@ -606,8 +611,14 @@ void TFormMain::AdapterNotify(int code, int value)
             DebugPrint("TFormMain: first status report");
         m_StatusSeen = true;
         UpdateTrayIcon();
-    } else if (code == ncApplying && !(value & 1))
+    } else if (code == ncApplying && !(value & 1)) {
         SetTrayIndex(tiDisconnected);
+        SetTrayHint(QString());
+    } else if (code == ncConnectFailed) {
+        TConnectFailure failure;
+        if (m_Adapter->GetConnectFailure(failure))
+            SetTrayHint(ConnectFailureText(failure));
+    }
     BroadcastAdapterEvent(m_Adapter.get(), code, value);
     if (code == ncZeroCfg)
         WZCChanged(value == 1);
@@ -620,6 +631,17 @@ void TFormMain::UpdateTrayIcon()
     WLANStatus status{};
     m_Adapter->GetStatus(status);
     SetTrayIndex(m_Mode == 1 ? tiSoftAP : status.MediaState == 0 ? tiConnected : tiDisconnected);
+    if (m_Mode == 1 || status.MediaState == 0)
+        SetTrayHint(QString());
+}
+
+void TFormMain::SetTrayHint(const QString& text)
+{
+    const QString hint =
+        text.isEmpty() ? g_Var.GetLangText(UTILITY, QStringLiteral("ProductName"), g_Var.AppTitle) : text;
+    // The tip holds fewer than HINT_LIMIT characters; a longer line shows that it goes on.
+    const int room = TTrayIcon::HINT_LIMIT - 1;
+    m_TrayIcon->SetHint(hint.size() <= room ? hint : hint.left(room - 1) + QChar(0x2026));
 }
 
 void TFormMain::SetTrayIndex(int index)

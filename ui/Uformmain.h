@@ -112,6 +112,8 @@ private:
     void SetAdapterAntenna(int mode);
     void ConnectLast(int mode);
     void SetTrayIndex(int index);
+    // The tray icon's tip: `text` (cut to what the tip holds), or the product's name when it is empty.
+    void SetTrayHint(const QString& text);
     void StartCloseForms(CThrdCloseForm* thread);
     void LbLinkInfoMouseDown();
     // Ctrl+Tab and Ctrl+Shift+Tab step through the tabs of the current mode, Ctrl+1 to Ctrl+4 pick one.

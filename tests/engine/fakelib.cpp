@@ -98,6 +98,14 @@ int32_t SetWLANStatus(int32_t* result, WLANStatus*)
     return g_State->setStatusResult;
 }
 
+int32_t GetLastConnectError(char* text, int32_t size)
+{
+    Locked s("TSRWL_GetLastConnectError");
+    if (text && size > 0)
+        qstrncpy(text, "detail for the log", size_t(size));
+    return s->connectError;
+}
+
 int32_t WLProfileToWLStatus(const WLProfile* profile, WLANStatus*)
 {
     Locked s("TSRWL_WLProfileToWLStatus");
@@ -273,7 +281,13 @@ void Install()
     lib.TSRWL_IPRelease = IPRelease;
     lib.TSRWL_IPRenew = IPRenew;
     lib.TSRWL_GetAPStationList = GetAPStationList;
+    lib.TSRWL_GetLastConnectError = nullptr;
     lib.SynchEvent.Set();
+}
+
+void BindConnectError()
+{
+    g_TSLib.TSRWL_GetLastConnectError = GetLastConnectError;
 }
 
 void Uninstall()

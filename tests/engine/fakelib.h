@@ -38,6 +38,7 @@ struct FakeLibState {
     std::vector<std::string> appliedProfiles; // ProfileName of every TSRWL_WLProfileToWLStatus
     std::vector<uint8_t> antennaValues;
     std::vector<std::string> domainsAsked;
+    int32_t connectError = TSRWL_CONNECT_ERROR_NONE; // answer of TSRWL_GetLastConnectError, once bound
 };
 
 namespace fakelib {
@@ -46,6 +47,8 @@ namespace fakelib {
 void Install();
 // Takes the functions away again.
 void Uninstall();
+// Binds the optional TSRWL_GetLastConnectError too, which Install leaves out as an older library would.
+void BindConnectError();
 // The state under its lock.
 void With(const std::function<void(FakeLibState&)>& change);
 int Calls(const std::string& name);

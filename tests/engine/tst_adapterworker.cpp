@@ -186,6 +186,55 @@ TEST_F(AdapterWorker, FailedConnectRemembersNothing)
     EXPECT_FALSE(CIniFile(g_Var.SettingsFile).SectionKeys(QStringLiteral("LastApplyProf")).size() > 0);
 }
 
+TEST_F(AdapterWorker, AFailedConnectIsReportedWithTheLibrarysReason)
+{
+    const struct {
+        const char* What;
+        bool Exported;    // the library has TSRWL_GetLastConnectError
+        int32_t Accepted; // result of TSRWL_SetWLANStatus
+        int32_t Answer;   // what TSRWL_GetLastConnectError says
+        int Reported;     // reason reported, -1 for no report
+    } cases[] = {
+        {"refused by a library that cannot say why", false, 0, 0, TSRWL_CONNECT_ERROR_NONE},
+        {"refused, the key", true, 0, TSRWL_CONNECT_ERROR_WRONG_KEY, TSRWL_CONNECT_ERROR_WRONG_KEY},
+        {"refused with a code the program does not know", true, 0, 42, TSRWL_CONNECT_ERROR_OTHER},
+        {"taken, then the login failed", true, 1, TSRWL_CONNECT_ERROR_LOGIN_REFUSED,
+         TSRWL_CONNECT_ERROR_LOGIN_REFUSED},
+        {"taken and still coming up", true, 1, TSRWL_CONNECT_ERROR_NONE, -1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.What);
+        fakelib::Install();
+        if (c.Exported)
+            fakelib::BindConnectError();
+        With([&](FakeLibState& s) {
+            s.setStatusResult = c.Accepted;
+            s.connectError = c.Answer;
+        });
+        const int failed = m_Recorder.Count(NM_CONNECT_FAILED);
+        const int reports = m_Recorder.Count(NM_STATUS);
+        CNICAdapter& a = Adapter();
+        a.Connect(MakeProfile("Office", 0, "Harbor-Office"));
+        // A refusal is reported at once; a later failure by the next collection after the connect.
+        if (c.Accepted == 0)
+            ASSERT_TRUE(WaitFor([&] { return m_Recorder.Count(NM_CONNECT_FAILED) > failed; }));
+        else
+            ASSERT_TRUE(WaitFor([&] { return m_Recorder.Count(NM_STATUS) >= reports + 2; }));
+        QCoreApplication::processEvents();
+        TConnectFailure failure;
+        if (c.Reported < 0) {
+            EXPECT_EQ(m_Recorder.Count(NM_CONNECT_FAILED), failed);
+            EXPECT_FALSE(a.GetConnectFailure(failure));
+        } else {
+            EXPECT_EQ(m_Recorder.Count(NM_CONNECT_FAILED), failed + 1);
+            ASSERT_TRUE(a.GetConnectFailure(failure));
+            EXPECT_EQ(failure.Ssid, "Harbor-Office");
+            EXPECT_EQ(failure.Reason, c.Reported);
+        }
+        m_Adapter.reset();
+    }
+}
+
 TEST_F(AdapterWorker, NetworkSettingsAppliedOnlyWhenTheyDiffer)
 {
     static RecordingDetect detect;

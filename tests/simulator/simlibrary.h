@@ -12,6 +12,7 @@ struct SimLibrary {
 #define SIMTEST_POINTER(name, result, args) name##_t name = nullptr;
     TSRWL_FUNCTIONS(SIMTEST_POINTER)
 #undef SIMTEST_POINTER
+    TSRWL_GetLastConnectError_t TSRWL_GetLastConnectError = nullptr; // optional
     void* handle = nullptr;
     int found = 0;
 
@@ -33,6 +34,8 @@ struct SimLibrary {
     found += fn != nullptr;
         TSRWL_FUNCTIONS(SIMTEST_RESOLVE)
 #undef SIMTEST_RESOLVE
+        TSRWL_GetLastConnectError =
+            reinterpret_cast<TSRWL_GetLastConnectError_t>(dlsym(handle, "TSRWL_GetLastConnectError"));
         return found == TSRWL_FUNCTION_COUNT;
     }
 };

@@ -309,8 +309,11 @@ TEST_F(SimctlTest, FaultSwitchesMakeCallsSlowAndConnectsFailLate)
     int32_t result = 0;
     EXPECT_GE(MsOf([&] { result = s_lib.TSRWL_SetWLANStatus(&out, status.get()); }), 290);
     EXPECT_EQ(result, 1) << "the connect itself is accepted";
+    ASSERT_NE(s_lib.TSRWL_GetLastConnectError, nullptr);
+    EXPECT_EQ(s_lib.TSRWL_GetLastConnectError(nullptr, 0), TSRWL_CONNECT_ERROR_NONE) << "still coming up";
     usleep(1500 * 1000); // past the scenario's association time
     uint32_t media = 0;
     ASSERT_EQ(s_lib.TSRWL_QueryOID(TSRWL_OID_MEDIA_CONNECT_STATUS, &media, 4, nullptr), 0);
     EXPECT_EQ(media, 1u) << "but the link never comes up";
+    EXPECT_EQ(s_lib.TSRWL_GetLastConnectError(nullptr, 0), TSRWL_CONNECT_ERROR_TIMEOUT);
 }

@@ -155,6 +155,7 @@ TEST_F(SimLibraryTest, ConnectRulesAskForTheRightSecret)
         int encryption;
         std::function<void(WLProfile&)> fill;
         bool joins;
+        int error; // what the library then says of the connect
     };
     auto wpa = [](const char* phrase) { return [phrase](WLProfile& p) { strcpy(p.WPAPassphrase, phrase); }; };
     auto wep = [](int index, const char* key) {
@@ -174,44 +175,55 @@ TEST_F(SimLibraryTest, ConnectRulesAskForTheRightSecret)
     const std::string psk = HexText(*WpaPsk("correct horse", "Wpa2Net"));
     const std::string otherPsk = HexText(*WpaPsk("correct horse", "OtherNet"));
     const Case cases[] = {
-        {"open network", "OpenNet", 0, none, true},
-        {"open network asked for with WPA", "OpenNet", 6, wpa("whatever1"), false},
-        {"right pass phrase", "Wpa2Net", 6, wpa("correct horse"), true},
-        {"wrong pass phrase", "Wpa2Net", 6, wpa("wrong horse"), false},
-        {"pre-shared key as 64 hex digits", "Wpa2Net", 6, wpa(psk.c_str()), true},
-        {"pre-shared key of another network", "Wpa2Net", 6, wpa(otherPsk.c_str()), false},
-        {"WPA instead of WPA2", "Wpa2Net", 2, wpa("correct horse"), false},
+        {"open network", "OpenNet", 0, none, true, 0},
+        {"open network asked for with WPA", "OpenNet", 6, wpa("whatever1"), false, TSRWL_CONNECT_ERROR_WRONG_SECURITY},
+        {"right pass phrase", "Wpa2Net", 6, wpa("correct horse"), true, 0},
+        {"wrong pass phrase", "Wpa2Net", 6, wpa("wrong horse"), false, TSRWL_CONNECT_ERROR_WRONG_KEY},
+        {"pre-shared key as 64 hex digits", "Wpa2Net", 6, wpa(psk.c_str()), true, 0},
+        {"pre-shared key of another network", "Wpa2Net", 6, wpa(otherPsk.c_str()), false, TSRWL_CONNECT_ERROR_WRONG_KEY},
+        {"WPA instead of WPA2", "Wpa2Net", 2, wpa("correct horse"), false, TSRWL_CONNECT_ERROR_WRONG_SECURITY},
         {"TKIP instead of AES", "Wpa2Net", 6,
          [](WLProfile& p) {
              strcpy(p.WPAPassphrase, "correct horse");
              p.WPAEncryptionType = 1;
          },
-         false},
-        {"WEP key as characters", "Wep64", 1, wep(0, "abcde"), true},
-        {"WEP key as hex digits", "Wep64", 1, wep(2, "6162636465"), true},
-        {"WEP key in lower-case hex", "Wep128", 1, wep(1, "1c1f9289ba0a0a0eaa111785ab"), true},
-        {"wrong WEP key", "Wep64", 1, wep(0, "abcdf"), false},
-        {"128-bit WEP key", "Wep128", 1, wep(3, "1C1F9289BA0A0A0EAA111785AB"), true},
-        {"WEP key of the wrong size", "Wep128", 1, wep(0, "6162636465"), false},
-        {"802.1x account", "Corp", 7, account("alice", "Wonder1"), true},
-        {"802.1x account with domain", "Corp", 3, account("CORP\\bob", "builder"), true},
-        {"802.1x wrong password", "Corp", 7, account("alice", "wonder1"), false},
-        {"802.1x unknown user", "Corp", 7, account("mallory", "Wonder1"), false},
+         false, TSRWL_CONNECT_ERROR_WRONG_SECURITY},
+        {"WEP key as characters", "Wep64", 1, wep(0, "abcde"), true, 0},
+        {"WEP key as hex digits", "Wep64", 1, wep(2, "6162636465"), true, 0},
+        {"WEP key in lower-case hex", "Wep128", 1, wep(1, "1c1f9289ba0a0a0eaa111785ab"), true, 0},
+        {"wrong WEP key", "Wep64", 1, wep(0, "abcdf"), false, TSRWL_CONNECT_ERROR_WRONG_KEY},
+        {"128-bit WEP key", "Wep128", 1, wep(3, "1C1F9289BA0A0A0EAA111785AB"), true, 0},
+        {"WEP key of the wrong size", "Wep128", 1, wep(0, "6162636465"), false, TSRWL_CONNECT_ERROR_WRONG_KEY},
+        {"802.1x account", "Corp", 7, account("alice", "Wonder1"), true, 0},
+        {"802.1x account with domain", "Corp", 3, account("CORP\\bob", "builder"), true, 0},
+        {"802.1x wrong password", "Corp", 7, account("alice", "wonder1"), false, TSRWL_CONNECT_ERROR_LOGIN_REFUSED},
+        {"802.1x unknown user", "Corp", 7, account("mallory", "Wonder1"), false, TSRWL_CONNECT_ERROR_LOGIN_REFUSED},
         {"802.1x certificate", "Corp", 7,
          [](WLProfile& p) {
              p.MS8021xAuthMode = 1;
              strcpy(p.sCertificate, "alice@corp");
          },
-         true},
-        {"hidden network by name", "HiddenNet", 0, none, true},
-        {"network out of range", "Away", 0, none, false},
-        {"no such network", "Nowhere", 0, none, false},
+         true, 0},
+        {"hidden network by name", "HiddenNet", 0, none, true, 0},
+        {"network out of range", "Away", 0, none, false, TSRWL_CONNECT_ERROR_NOT_FOUND},
+        {"no such network", "Nowhere", 0, none, false, TSRWL_CONNECT_ERROR_NOT_FOUND},
     };
+    ASSERT_NE(Lib().TSRWL_GetLastConnectError, nullptr);
     for (const Case& c : cases) {
         auto p = Profile(c.ssid, c.encryption);
         c.fill(*p);
         EXPECT_EQ(Connect(*p), c.joins) << c.what;
+        char detail[256] = {};
+        EXPECT_EQ(Lib().TSRWL_GetLastConnectError(detail, sizeof detail), c.error) << c.what;
+        EXPECT_EQ(detail[0] != '\0', c.error != 0) << c.what << ": " << detail;
     }
+    // The detail is cut to the caller's buffer; no buffer still gives the code.
+    Connect(*Profile("Nowhere"));
+    char small[6];
+    memset(small, 'x', sizeof small);
+    EXPECT_EQ(Lib().TSRWL_GetLastConnectError(small, 5), TSRWL_CONNECT_ERROR_NOT_FOUND);
+    EXPECT_EQ(strlen(small), 4u);
+    EXPECT_EQ(Lib().TSRWL_GetLastConnectError(nullptr, 0), TSRWL_CONNECT_ERROR_NOT_FOUND);
 }
 
 TEST_F(SimLibraryTest, AnyOrEmptySsidJoinsTheStrongestOpenNetwork)

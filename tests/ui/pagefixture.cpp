@@ -98,7 +98,7 @@ bool MainStub::event(QEvent* e)
     if (Answer)
         notify->Result = Answer(notify->Code, notify->Value);
     const int code = notify->Code;
-    if (Page && Adapter && (code == 3 || code == 4 || code == 7))
+    if (Page && Adapter && (code == 3 || code == 4 || code == 7 || code == NM_CONNECT_FAILED))
         Page->AdapterEvent(Adapter, code, notify->Value);
     return true;
 }

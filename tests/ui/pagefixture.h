@@ -24,7 +24,7 @@ void PrintTo(const QString& text, std::ostream* os);
 void PrintTo(const QStringList& texts, std::ostream* os);
 
 // Stands in for the main window: it holds the page, records the notify messages that reach it and passes the
-// adapter's codes 3, 4 and 7 on to the page as the main window does.
+// adapter's codes 3, 4, 7 and the connect failures on to the page as the main window does.
 class MainStub : public QWidget {
 public:
     bool event(QEvent* e) override;

@@ -24,10 +24,12 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QTreeWidget>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -129,6 +131,33 @@ protected:
                 return true;
             }
         return false;
+    }
+    // Types into the shown edit of that name as a person does: select all, then the keys.
+    void TypeInto(const char* name, const QString& text)
+    {
+        auto* edit = VisibleChild<QLineEdit>(name);
+        ASSERT_NE(edit, nullptr) << name;
+        edit->setFocus();
+        QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(edit, text);
+    }
+    // Chooses the item carrying `value` in the shown list of that name with the arrow keys.
+    void ChooseByKeys(const char* name, int value)
+    {
+        auto* combo = VisibleChild<QComboBox>(name);
+        ASSERT_NE(combo, nullptr) << name;
+        combo->setFocus();
+        QTest::keyClick(combo, Qt::Key_Home);
+        while (combo->currentData().toInt() != value && combo->currentIndex() < combo->count() - 1)
+            QTest::keyClick(combo, Qt::Key_Down);
+        ASSERT_EQ(combo->currentData().toInt(), value) << name;
+    }
+    template <class T> T* VisibleChild(const char* name)
+    {
+        for (T* child : Main().findChildren<T*>(QString::fromLatin1(name)))
+            if (child->isVisible())
+                return child;
+        return nullptr;
     }
     QStringList VisibleMenuItems()
     {
@@ -422,6 +451,96 @@ TEST_F(FormMainTest, SaveRequestsReachTheProfilePage)
     EXPECT_TRUE(QMetaObject::invokeMethod(Page("FrameProfile1"), "SaveProfile", Q_RETURN_ARG(int, answer),
                                           Q_ARG(int, 0)));
     EXPECT_EQ(answer, 0);
+}
+
+TEST_F(FormMainTest, ARefusedConnectSaysWhyOnLinkInfoAndInTheTrayHint)
+{
+    StartWithAdapter(0);
+    Main().show();
+    ASSERT_TRUE(WaitFor([&] { return Log().contains("Connect last => Default\r\n"); }));
+    // A WPA2-PSK profile for an AES network, left on TKIP, walked through the editor by keys and clicks.
+    ClickTab("LbProfile");
+    ASSERT_TRUE(ClickButton("BtnAdd"));
+    TypeInto("EdtName", "Harbor");
+    TypeInto("EdtSSID", "Harbor-Office");
+    ASSERT_TRUE(ClickButton("BtnNext"));
+    ChooseByKeys("CmbSecurity", 6);
+    ASSERT_TRUE(ClickButton("BtnNext"));
+    ChooseByKeys("CmbEncryp", 1);
+    TypeInto("EdtPhrase", "harbor-2026-office");
+    while (!VisibleChild<QPushButton>("BtnSave"))
+        ASSERT_TRUE(ClickButton("BtnNext"));
+    ASSERT_TRUE(ClickButton("BtnSave"));
+    ASSERT_TRUE(WaitFor([&] { return VisibleChild<QPushButton>("BtnActNow") != nullptr; }));
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_TRUE(ClickButton("BtnActNow"));
+    auto* line = Child<QLabel>("LblConnectError");
+    const QString expected("Could not connect to Harbor-Office: the network uses another security type or cipher");
+    ASSERT_TRUE(WaitFor([&] { return line->text() == expected; }, 2000))
+        << line->text().toStdString() << " after " << clock.elapsed() << " ms";
+    EXPECT_EQ(Main().CurrentPage(), Page("FrameLinkInfo1"));
+    EXPECT_TRUE(line->isVisible());
+    EXPECT_EQ(Main().TrayIconMain()->Hint(), expected.left(TTrayIcon::HINT_LIMIT - 2) + QChar(0x2026))
+        << "cut to what the tip holds, and marked as cut";
+    EXPECT_TRUE(SimCtl("status").contains("wrong security type or cipher"));
+
+    // The next connect that comes up clears the line and the hint.
+    ClickTab("LbProfile");
+    auto* list = Child<QTreeWidget>("LvProf");
+    const QList<QTreeWidgetItem*> rows = list->findItems("Default", Qt::MatchExactly, 1);
+    ASSERT_EQ(rows.size(), 1);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(rows.first()).center());
+    ASSERT_TRUE(ClickButton("BtnActivate"));
+    ASSERT_TRUE(WaitFor([&] { return line->text().isEmpty(); }));
+    EXPECT_TRUE(WaitFor([&] { return Main().TrayIconMain()->Hint() == g_Var.AppTitle; }));
+}
+
+TEST_F(FormMainTest, LeavingTheEditorWithUnsavedChangesAsksFirst)
+{
+    StartWithAdapter(0);
+    Main().show();
+    ClickTab("LbProfile");
+    auto* editor = Child<QWidget>("FrameProfSet1");
+    const auto shown = [] { return TFormMsgBox::LastShown().Count; };
+
+    // Nothing changed yet: the tab is left without a question.
+    ASSERT_TRUE(ClickButton("BtnAdd"));
+    int asked = shown();
+    ClickTab("LbLinkInfo");
+    EXPECT_EQ(Main().CurrentPage(), Page("FrameLinkInfo1"));
+    EXPECT_EQ(shown(), asked);
+
+    ClickTab("LbProfile");
+    ASSERT_TRUE(ClickButton("BtnAdd"));
+    TypeInto("EdtSSID", "Somewhere");
+    TFormMsgBox::SetNextAnswer(mrNo);
+    ClickTab("LbLinkInfo");
+    EXPECT_EQ(shown(), ++asked);
+    EXPECT_TRUE(TFormMsgBox::LastShown().Text.contains("not saved"));
+    EXPECT_EQ(Main().CurrentPage(), Page("FrameProfile1")) << "No keeps the editor";
+    EXPECT_TRUE(editor->isVisible());
+    TFormMsgBox::SetNextAnswer(mrNo);
+    QTest::mouseClick(Child<TTrifaceBtn>("BtnSoftAP"), Qt::LeftButton);
+    EXPECT_EQ(shown(), ++asked);
+    EXPECT_EQ(Main().Mode(), 0) << "No keeps the station mode";
+    EXPECT_EQ(VisibleChild<QLineEdit>("EdtSSID")->text(), "Somewhere");
+
+    TFormMsgBox::SetNextAnswer(mrYes);
+    ClickTab("LbSiteSurvey");
+    EXPECT_EQ(shown(), ++asked);
+    EXPECT_EQ(Main().CurrentPage(), Page("FrameSurvey1"));
+    ClickTab("LbProfile");
+    EXPECT_FALSE(editor->isVisible()) << "Yes discarded the editing";
+
+    // Exit leaves the editor as asked for: no question.
+    ASSERT_TRUE(ClickButton("BtnAdd"));
+    TypeInto("EdtName", "Other");
+    ASSERT_TRUE(ClickButton("BtnExit"));
+    ASSERT_TRUE(WaitFor([&] { return !editor->isVisible(); }));
+    ClickTab("LbAdapter");
+    EXPECT_EQ(Main().CurrentPage(), Page("FrameAdapter1"));
+    EXPECT_EQ(shown(), asked);
 }
 
 TEST_F(FormMainTest, CloseOnlyHidesUntilTheProgramIsClosed)

@@ -1,5 +1,6 @@
 // The Profile page and its profile editor on the simulated adapter, driven with clicks and key presses.
 #include "app/Udefine.h"
+#include "app/Ulabels.h"
 #include "app/Uprofile.h"
 #include "app/Uutility.h"
 #include "pagefixture.h"
@@ -567,6 +568,44 @@ TEST_F(ProfilePageTest, AScannedNetworkIsTakenOverButTheTypedNameStays)
     Click("BtnNext");
     EXPECT_STREQ(g_Var.EditingProfile.ProfileName, "Mine");
     EXPECT_STREQ(g_Var.EditingProfile.Ssid1, "Secure-Net");
+}
+
+TEST_F(ProfilePageTest, ATypedScannedNameTakesItsSecurityAndTheListShowsSignalAndChannel)
+{
+    WriteSettings("[Setting]\nInitConnect=0\n");
+    Attach();
+    Click("BtnAdd");
+    auto* sites = OnPage<TSortLv>("LvSite");
+    ASSERT_TRUE(WaitFor([&] { return sites->findItems("Secure-Net", Qt::MatchExactly, 1).size() == 1; }, 15000));
+    const QTreeWidgetItem* secure = sites->findItems("Secure-Net", Qt::MatchExactly, 1).first();
+    EXPECT_EQ(secure->text(2), QString("%1%").arg(SignalPercent(-66)));
+    EXPECT_EQ(secure->text(3), "11");
+
+    // Typed without Select; each row goes back to the first page and types another name.
+    const struct {
+        const char* Ssid;
+        int Security;
+        int Cipher; // 0: no cipher page
+    } cases[] = {
+        {"Elsewhere", 0, 0},    // not scanned: the defaults stay
+        {"Secure-Net", 6, 2},   // WPA2-PSK with AES, as Select gives it
+        {"Open-Net", 0, 0},     // another type again: back to none
+    };
+    Type("EdtName", "Typed");
+    for (const auto& c : cases) {
+        Type("EdtSSID", c.Ssid);
+        Click("BtnNext");
+        ASSERT_EQ(CurrentName(), "FrameSecurity1") << c.Ssid;
+        EXPECT_EQ(OnPage<QComboBox>("CmbSecurity")->currentData().toInt(), c.Security) << c.Ssid;
+        if (c.Cipher) {
+            Click("BtnNext");
+            ASSERT_EQ(CurrentName(), "FrameWPAPSK1") << c.Ssid;
+            EXPECT_EQ(OnPage<QComboBox>("CmbEncryp")->currentData().toInt(), c.Cipher) << c.Ssid;
+            Click("BtnBack");
+        }
+        Click("BtnBack");
+        ASSERT_EQ(CurrentName(), "FrameNetType1");
+    }
 }
 
 namespace {

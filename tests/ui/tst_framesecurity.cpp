@@ -3,6 +3,7 @@
 #include "ui/pages/Uframesecurity.h"
 #include "ui/pages/Uframewpapsk.h"
 
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QTest>
 #include <cstring>
@@ -114,11 +115,24 @@ TEST_F(WPAPSKPageTest, StoredPhraseIsMaskedAndReplacedByTyping)
 {
     strcpy(m_Profile.WPAPassphrase, "harbor-2026-office");
     OpenPSK(6);
+    auto* show = m_Page->findChild<QCheckBox*>(QStringLiteral("ChkShowChars"));
+    ASSERT_TRUE(show && show->isVisible() && !show->isChecked());
+    // The switch, pressed with the keyboard, never shows the stored phrase.
+    show->setFocus();
+    QTest::keyClick(show, Qt::Key_Space);
+    ASSERT_TRUE(show->isChecked());
     EXPECT_EQ(Phrase()->echoMode(), QLineEdit::Password);
+    EXPECT_EQ(Phrase()->displayText(), QString(18, u'*'));
     Phrase()->setFocus();
     QTest::keyClicks(Phrase(), QStringLiteral("x"));
     EXPECT_EQ(Phrase()->text(), QStringLiteral("x"));
-    EXPECT_EQ(Phrase()->echoMode(), QLineEdit::Normal);
+    EXPECT_EQ(Phrase()->displayText(), QStringLiteral("x")) << "what was typed shows while the switch is on";
+    show->setFocus();
+    QTest::keyClick(show, Qt::Key_Space);
+    EXPECT_EQ(Phrase()->displayText(), QStringLiteral("*"));
+    // Entering the page again starts with the switch off.
+    ASSERT_TRUE(m_Page->EnterPage(nullptr, pmForward, 0));
+    EXPECT_FALSE(show->isChecked());
 }
 
 TEST_F(WPAPSKPageTest, AuthenticationModeFollowsNetworkAndType)

@@ -3,6 +3,7 @@
 #include "testutil.h"
 #include "ui/pages/Uframewep.h"
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
@@ -18,6 +19,22 @@ protected:
         Open(new TFrameWEP);
     }
     QLineEdit* Edit(const char* name) const { return m_Page->findChild<QLineEdit*>(QLatin1String(name)); }
+    // A 64-bit profile whose phrase and keys 1 and 2 are stored.
+    void OpenWEPWithStoredKeys()
+    {
+        m_Profile.WEPEncryptionLevel = 1;
+        strcpy(m_Profile.PassPhrase, "badpw");
+        strcpy(m_Profile.WEPKey1, "02CB778981");
+        strcpy(m_Profile.WEPKey2, "C27236DFB1");
+        OpenWEP();
+    }
+    // A click on the "show characters" box, where its tick is.
+    void ClickShowSwitch()
+    {
+        auto* box = m_Page->findChild<QCheckBox*>(QStringLiteral("ChkShowChars"));
+        ASSERT_TRUE(box && box->isVisible());
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
+    }
 };
 
 TEST_F(WEPPageTest, TransmitKeyOf64BitLevel)
@@ -57,6 +74,58 @@ TEST_F(WEPPageTest, TransmitKeyOf64BitLevel)
     }
 }
 
+TEST_F(WEPPageTest, EachKeyMessageNamesTheLengthsOfItsLevel)
+{
+    struct Case {
+        int Level;
+        QString Key;
+        const char* Message;
+    };
+    const QString letters = QStringLiteral("0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+    const Case cases[] = {
+        {1, "012345678", "A 64-bit WEP key is 10 hexadecimal digits or 5 characters. Please try again."},
+        {1, "012345678G",
+         "A 64-bit WEP key of 10 hexadecimal digits takes only 0-9 and A-F; or type 5 characters. Please try again."},
+        {2, "abcdefghijkl", "A 128-bit WEP key is 26 hexadecimal digits or 13 characters. Please try again."},
+        {2, letters.left(26),
+         "A 128-bit WEP key of 26 hexadecimal digits takes only 0-9 and A-F; or type 13 characters. Please try "
+         "again."},
+        {4, letters.left(30), "A 256-bit WEP key is 58 hexadecimal digits or 29 characters. Please try again."},
+        {4, letters.left(58),
+         "A 256-bit WEP key of 58 hexadecimal digits takes only 0-9 and A-F; or type 29 characters. Please try "
+         "again."},
+    };
+    WriteSettings("[Setting]\nProfRoot=EngineTest\nWEP256=1\n");
+    OpenWEP();
+    for (const Case& c : cases) {
+        Choose("CmbWEP", c.Level);
+        Type("EdtKey1", c.Key);
+        ASSERT_FALSE(Next()) << c.Key.toStdString();
+        EXPECT_EQ(LastMessage(), QString::fromLatin1(c.Message)) << c.Key.toStdString();
+    }
+}
+
+TEST_F(WEPPageTest, TheShowSwitchNeverRevealsAStoredKey)
+{
+    OpenWEPWithStoredKeys();
+    ClickShowSwitch();
+    for (const char* stored : {"EdtPhrase", "EdtKey1"}) {
+        EXPECT_EQ(Edit(stored)->echoMode(), QLineEdit::Password) << stored;
+        EXPECT_FALSE(Edit(stored)->displayText().contains(QStringLiteral("02CB"))) << stored;
+    }
+    // Typing replaces the stored key; what is typed shows while the switch is on, and hides when it is off.
+    Edit("EdtKey1")->setFocus();
+    QTest::keyClicks(Edit("EdtKey1"), QStringLiteral("abcde"));
+    EXPECT_EQ(Edit("EdtKey1")->displayText(), QStringLiteral("abcde"));
+    ClickShowSwitch();
+    EXPECT_EQ(Edit("EdtKey1")->displayText(), QStringLiteral("*****"));
+    // Key 2, still stored, stays masked with the switch on again.
+    ClickShowSwitch();
+    Choose("CmbDefKey", 1);
+    EXPECT_EQ(Edit("EdtKey2")->echoMode(), QLineEdit::Password);
+    EXPECT_EQ(Edit("EdtKey2")->text(), QStringLiteral("C27236DFB1"));
+}
+
 TEST_F(WEPPageTest, OnlyTheTransmitKeyIsExamined)
 {
     OpenWEP();
@@ -81,7 +150,9 @@ TEST_F(WEPPageTest, PassPhraseGeneratesFourVisibleKeys)
     Type("EdtPhrase", QStringLiteral("badpw"));
     EXPECT_EQ(Edit("EdtKey1")->text(), QStringLiteral("02CB778981"));
     EXPECT_EQ(Edit("EdtKey4")->text(), QStringLiteral("A804571CC0"));
-    for (const char* key : {"EdtKey1", "EdtKey2", "EdtKey3", "EdtKey4"})
+    // Generated keys are no stored secrets: the show switch shows them.
+    ClickShowSwitch();
+    for (const char* key : {"EdtPhrase", "EdtKey1", "EdtKey2", "EdtKey3", "EdtKey4"})
         EXPECT_EQ(Edit(key)->echoMode(), QLineEdit::Normal) << key;
     // Generating key 1 is no hand edit: the phrase stays.
     EXPECT_EQ(Edit("EdtPhrase")->text(), QStringLiteral("badpw"));
@@ -94,11 +165,7 @@ TEST_F(WEPPageTest, PassPhraseGeneratesFourVisibleKeys)
 
 TEST_F(WEPPageTest, TypingIntoMaskedKey1EmptiesItAndThePhrase)
 {
-    m_Profile.WEPEncryptionLevel = 1;
-    strcpy(m_Profile.PassPhrase, "badpw");
-    strcpy(m_Profile.WEPKey1, "02CB778981");
-    strcpy(m_Profile.WEPKey2, "C27236DFB1");
-    OpenWEP();
+    OpenWEPWithStoredKeys();
     EXPECT_EQ(Edit("EdtKey1")->echoMode(), QLineEdit::Password);
     EXPECT_EQ(Edit("EdtPhrase")->echoMode(), QLineEdit::Password);
     Edit("EdtKey1")->setFocus();

@@ -42,10 +42,12 @@ TEST_F(WEPKeysTest, TransmitKeyIsCheckedByLengthThenDigits)
     }
 }
 
-TEST_F(WEPKeysTest, ErrorTextComesFromTheLanguageFileWithOneDefault)
+TEST_F(WEPKeysTest, ErrorTextComesFromTheLanguageFileWithADefaultThatNamesTheLengths)
 {
     TWEPKeyCheck check = CheckWEPKey(wl64, QStringLiteral("123"));
     EXPECT_EQ(WEPKeyErrorText(check),
+              QStringLiteral("A 64-bit WEP key is 10 hexadecimal digits or 5 characters. Please try again."));
+    EXPECT_EQ(WEPKeyErrorText(TWEPKeyCheck{wkfNone, QStringLiteral("ErUnknown")}),
               QStringLiteral("You have entered an incorrect WEP key. Please try again."));
     testutil::WriteFile(m_Dir.filePath(QStringLiteral("wlanutil.ini")),
                         "[Message]\nErWEP64=Ten digits or five characters\n");

@@ -1,10 +1,11 @@
 #include "Upagerouter.h"
 #include "app/Unotifyevent.h"
+#include "engine/Unicadapter.h"
 #include "ui/Propertypageframeunit.h"
 
 bool CPageRouter::IsReport(const TNotifyEvent& n) const
 {
-    return Adapter && (n.Code == 3 || n.Code == 4 || n.Code == 7);
+    return Adapter && (n.Code == 3 || n.Code == 4 || n.Code == 7 || n.Code == NM_CONNECT_FAILED);
 }
 
 bool CPageRouter::event(QEvent* e)

@@ -44,6 +44,7 @@ class Router : public CPageRouter {
 public:
     TFormChart* Chart = nullptr;
     int Reports = 0;
+    int Failures = 0;
 
 protected:
     void Notify(TNotifyEvent& n) override
@@ -53,6 +54,7 @@ protected:
         if (Chart)
             Chart->ChartAdapterEvent(Adapter, n.Code, n.Value);
         Reports += n.Code == 3;
+        Failures += n.Code == NM_CONNECT_FAILED;
     }
 };
 
@@ -194,6 +196,14 @@ int main(int argc, char** argv)
             fprintf(stderr, "no link to %s\n", secured.Ssid);
         SavePicture(&link, outDir, secured.Shot);
     }
+
+    // The office network refuses a WPA2-PSK profile left on TKIP: Link Info says why.
+    const WLProfile refused = SiteProfile(*adapter, SSID, "Office-TKIP",
+                                          [](WLProfile& p) { Psk(p, 6, CIPHER_TKIP, PASS_PHRASE); });
+    const int failures = router.Failures;
+    adapter->Connect(refused);
+    Wait([&] { return router.Failures > failures; }, 15000);
+    SavePicture(&link, outDir, "linkinfo-refused.png");
 
     for (TPropertyPageFrame* page : router.Pages)
         page->SetAdapter(nullptr, 2, 0);

@@ -1,6 +1,7 @@
 #include "Ueditorpage.h"
 #include "app/Udefine.h"
 #include "controls/Fabitmapbtn.h"
+#include "controls/Maskededit.h"
 #include "engine/Unicadapter.h"
 #include "ui/Propertypageframeunit.h"
 #include "ui/Uformmsgbox.h"
@@ -8,6 +9,7 @@
 #include "ui/Uwinutil.h"
 #include "Upageskin.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 
@@ -119,4 +121,19 @@ std::vector<QLabel*> SkinEditorPage(TPropertyPageFrame* page, const QString& sec
     std::vector<QLabel*> bullets = AddCaptionBullets(page, captions);
     SetupEditorButtons(back, next, exit);
     return bullets;
+}
+
+void SetUpShowSwitch(QCheckBox* show, const QString& section, std::initializer_list<TMaskedEdit*> edits)
+{
+    show->setText(
+        g_Var.GetLangText(section, QStringLiteral("ChkShowChars"), QStringLiteral("Show characters")));
+    SetTextColor(show, SKIN_CAPTION_TEXT);
+    show->setChecked(false);
+    const std::vector<TMaskedEdit*> secrets(edits);
+    for (TMaskedEdit* edit : secrets)
+        edit->SetRevealed(false);
+    QObject::connect(show, &QCheckBox::toggled, show, [secrets](bool on) {
+        for (TMaskedEdit* edit : secrets)
+            edit->SetRevealed(on);
+    });
 }

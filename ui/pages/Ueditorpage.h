@@ -39,3 +39,8 @@ class QWidget;
 // Shows the "Message" text of `key` (default `def`) with the warning icon, as every refusal of a page does.
 void ShowEditorMessage(QWidget* page, const QString& key, const QString& def);
 void ShowEditorWarning(QWidget* page, const QString& text);
+class QCheckBox;
+class TMaskedEdit;
+// Sets up a page's "show characters" switch (text `section`/"ChkShowChars") over its secret edits: ticked,
+// what the user typed shows its characters; a stored secret never does. It starts unticked.
+void SetUpShowSwitch(QCheckBox* show, const QString& section, std::initializer_list<TMaskedEdit*> edits);

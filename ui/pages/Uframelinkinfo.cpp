@@ -106,6 +106,8 @@ void TFrameLinkInfo::InitPage()
             SetTextColor(value, SKIN_VALUE_TEXT);
             value->SetEllipsisEnd(true);
         }
+    SetTextColor(ui->LblConnectError, SKIN_VALUE_TEXT);
+    ui->LblConnectError->SetEllipsisEnd(true);
     for (QLabel* heading : {ui->LbStatus, ui->LbStatistics})
         SetTextColor(heading, SKIN_HEADER_TEXT);
     for (QLabel* caption : {ui->LbSignal, ui->LbQuality})
@@ -134,6 +136,7 @@ void TFrameLinkInfo::ClearPage()
 {
     TPropertyPageFrame::ClearPage();
     ShowDisconnected();
+    ui->LblConnectError->clear();
     ui->BtnTChart->setEnabled(false);
     m_ShowProfile = false;
     m_Profile = WLProfile{};
@@ -170,6 +173,9 @@ void TFrameLinkInfo::AdapterEvent(CNICAdapter* adapter, int code, int value)
         if (!(value & 1))
             ConnectStarted();
         break;
+    case NM_CONNECT_FAILED:
+        ShowConnectFailure();
+        break;
     case NM_ZEROCFG:
         if (value == 1)
             ClearPage();
@@ -202,6 +208,7 @@ void TFrameLinkInfo::RefreshStatus()
         }
         return;
     }
+    ui->LblConnectError->clear();
     if (m_Connecting) {
         m_Connecting = false;
         if (m_Adapter->ReadSet(QStringLiteral("AutoRenewIP"), true))
@@ -217,8 +224,20 @@ void TFrameLinkInfo::ConnectStarted()
     m_Connecting = true;
     ResetRateSample();
     ShowDisconnected();
+    ui->LblConnectError->clear();
     if (m_Adapter && m_Adapter->GetAppliedProfile(m_Profile))
         m_ShowProfile = true;
+}
+
+void TFrameLinkInfo::ShowConnectFailure()
+{
+    TConnectFailure failure;
+    if (!m_Adapter || !m_Adapter->GetConnectFailure(failure))
+        return;
+    // The connect is over: the reports that follow show the link as it is.
+    m_Connecting = false;
+    ShowDisconnected();
+    ui->LblConnectError->setText(ConnectFailureText(failure));
 }
 
 void TFrameLinkInfo::ClearValues()

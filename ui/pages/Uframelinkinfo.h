@@ -44,6 +44,8 @@ private:
     void ShowRates(const WLANStatus& status);
     void ResetRateSample() { m_SampleTick = 0; }
     void ClearValues();
+    // The line that says why the last connect failed, from the adapter's report; empty hides it.
+    void ShowConnectFailure();
     bool UnderZeroCfg() const;
 
     std::unique_ptr<Ui::FrameLinkInfo> ui;

@@ -4,6 +4,7 @@
 #include "Upageskin.h"
 #include "Upagetools.h"
 #include "app/Udefine.h"
+#include "app/Ulabels.h"
 #include "app/Uprofile.h"
 #include "app/Uutility.h"
 #include "engine/Unicadapter.h"
@@ -25,7 +26,7 @@ constexpr int SCAN_WAIT_MS = 3000;
 constexpr int NAME_CHARS = 64;
 constexpr int SSID_CHARS = 32;
 constexpr int INFRASTRUCTURE = 1;
-enum SiteColumn { COL_ICON = 0, COL_SSID = 1 };
+enum SiteColumn { COL_ICON = 0, COL_SSID = 1, COL_SIGNAL = 2, COL_CHANNEL = 3 };
 
 // A row of the scan list; it owns its site entry.
 class TSiteRow : public QTreeWidgetItem {
@@ -75,7 +76,8 @@ void TFrameNetType::InitPage()
     FitLabel(ui->LbInfra, ui->LblInfra, TYPE_TEXT_RIGHT);
     FitLabel(ui->LbAdHoc, ui->LblAdHoc, TYPE_TEXT_RIGHT);
     ShrinkLabelFont(ui->LbScan);
-    SetUpReportList(ui->LvSite, {46, 138}, COL_SSID);
+    // Signal and channel tell apart the access points of one network name.
+    SetUpReportList(ui->LvSite, {46, 76, 42, 28}, COL_SSID);
     QPalette plain = ui->PlSearch->palette();
     plain.setColor(QPalette::Window, Qt::white);
     plain.setColor(QPalette::WindowText, SKIN_VALUE_TEXT);
@@ -139,6 +141,7 @@ bool TFrameNetType::LeavePage(TPropertyPageFrame* nextPage, int mode, int contex
         ShowPageMessage(this, "ErEmySSID", "SSID can't be empty!");
         return false;
     }
+    PresetSecurity(ssid);
     WLProfile& p = g_Var.EditingProfile;
     StoreEditedText(p.ProfileName, sizeof p.ProfileName, name, NAME_CHARS);
     std::memset(p.NetInfo.sz_CurProfile, 0, sizeof p.NetInfo.sz_CurProfile);
@@ -154,6 +157,31 @@ bool TFrameNetType::LeavePage(TPropertyPageFrame* nextPage, int mode, int contex
         }
     }
     return TPropertyPageFrame::LeavePage(nextPage, mode, context);
+}
+
+void TFrameNetType::PresetSecurity(const QString& ssid)
+{
+    WLProfile& p = g_Var.EditingProfile;
+    // Only a name the user typed: Select, or the edited profile's own name, brought its settings already.
+    if (!m_Adapter || ssid == BytesText(p.Ssid1, sizeof p.Ssid1))
+        return;
+    const QTreeWidgetItem* strongest = nullptr;
+    for (int i = 0; i < ui->LvSite->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* row = ui->LvSite->topLevelItem(i);
+        if (row->text(COL_SSID) == ssid && (!strongest || EntryOf(row).Rssi > EntryOf(strongest).Rssi))
+            strongest = row;
+    }
+    if (!strongest)
+        return;
+    WLProfile scanned{};
+    m_Adapter->SiteToProfile(EntryOf(strongest), scanned);
+    // A new security type starts from its defaults, as the security page would make it.
+    if (scanned.EncryptionMethod != p.EncryptionMethod) {
+        ResetSecurity(p);
+        p.EncryptionMethod = scanned.EncryptionMethod;
+    }
+    p.WPAEncryptionType = scanned.WPAEncryptionType;
+    p.WEPEncryptionLevel = scanned.WEPEncryptionLevel;
 }
 
 bool TFrameNetType::CheckProfileName(const QString& name)
@@ -229,7 +257,16 @@ void TFrameNetType::FillSiteList(const std::vector<TSSiteEntry>& list)
     for (const TSSiteEntry& entry : list) {
         auto* row = new TSiteRow(entry);
         row->setText(COL_SSID, SsidText(entry.Ssid, entry.SsidLength));
-        row->setTextAlignment(COL_SSID, Qt::AlignCenter);
+        // A long name is cut in its narrow column.
+        row->setToolTip(COL_SSID, row->text(COL_SSID));
+        const int percent = SignalPercent(entry.Rssi);
+        row->setText(COL_SIGNAL, QString::asprintf("%d%%", percent));
+        row->setData(COL_SIGNAL, Qt::UserRole, percent);
+        const int channel = ChannelOf(entry.Frequency);
+        row->setText(COL_CHANNEL, QString::number(channel));
+        row->setData(COL_CHANNEL, Qt::UserRole, channel);
+        for (int column : {COL_SSID, COL_SIGNAL, COL_CHANNEL})
+            row->setTextAlignment(column, Qt::AlignCenter);
         if (FormRes)
             row->setIcon(COL_ICON, FormRes->ImgsType.Icon(KindImageIndex(entry.Security, entry.NetworkMode)));
         rows << row;

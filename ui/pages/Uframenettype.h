@@ -45,6 +45,9 @@ protected:
 
 private:
     bool CheckProfileName(const QString& name);
+    // A typed network name that the scan list holds takes that network's security type and cipher, as
+    // Select would give them (the strongest access point of that name).
+    void PresetSecurity(const QString& ssid);
     void ShowNetwork();
     void FillSiteList(const std::vector<TSSiteEntry>& list);
     void ShowSearchEnded();

@@ -154,6 +154,26 @@ bool TFrameProfile::EnterPage(TPropertyPageFrame* leftPage, int mode, int contex
     return TPropertyPageFrame::EnterPage(leftPage, mode, context);
 }
 
+bool TFrameProfile::LeavePage(TPropertyPageFrame* nextPage, int mode, int context)
+{
+    if (!MayLeaveEditor())
+        return false;
+    return TPropertyPageFrame::LeavePage(nextPage, mode, context);
+}
+
+bool TFrameProfile::MayLeaveEditor()
+{
+    TFrameProfSet* editor = ui->FrameProfSet1;
+    if (!editor->isVisible() || !editor->HasUnsavedEdits())
+        return true;
+    if (ShowPageMessage(this, "LeaveEditor",
+                        "The profile has changes that are not saved.\nLeave the editor and discard them?",
+                        PM_YES_NO) != mrYes)
+        return false;
+    editor->DiscardEdits();
+    return true;
+}
+
 void TFrameProfile::SetAdapter(CNICAdapter* adapter, int change, int flags)
 {
     ui->FrameProfSet1->SetAdapter(adapter, change, flags);

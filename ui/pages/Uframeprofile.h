@@ -27,6 +27,10 @@ public:
     // A network handed over by the Site Survey page (bit 0x200 of `context`) opens the editor on it; the page
     // is not entered when the editor cannot be opened.
     bool EnterPage(TPropertyPageFrame* leftPage, int mode, int context) override;
+    // Leaving the page while the editor holds unsaved changes asks first (MayLeaveEditor).
+    bool LeavePage(TPropertyPageFrame* nextPage, int mode, int context) override;
+    // True when the editor holds no unsaved changes, or the user agreed to discard them.
+    bool MayLeaveEditor();
     // Takes the adapter only in station mode (bit 0 of `flags` clear).
     void SetAdapter(CNICAdapter* adapter, int change, int flags) override;
     void AdapterEvent(CNICAdapter* adapter, int code, int value) override;

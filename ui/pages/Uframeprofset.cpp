@@ -8,6 +8,9 @@
 #include "ui_Uframeprofset.h"
 
 #include <QAbstractButton>
+#include <QComboBox>
+#include <QLineEdit>
+#include <cstring>
 
 namespace {
 
@@ -63,12 +66,37 @@ void TFrameProfSet::InitPage()
     for (TPropertyPageFrame* page : m_Pages)
         if (page)
             page->InitPage();
+    WatchFieldEdits();
     ClearPage();
     TPropertyPageFrame::InitPage();
 }
 
+void TFrameProfSet::WatchFieldEdits()
+{
+    const auto edited = [this] { m_FieldEdited = true; };
+    for (TPropertyPageFrame* page : m_Pages) {
+        if (!page)
+            continue;
+        for (QLineEdit* edit : page->findChildren<QLineEdit*>())
+            connect(edit, &QLineEdit::textEdited, this, edited);
+        for (QComboBox* combo : page->findChildren<QComboBox*>())
+            connect(combo, &QComboBox::activated, this, edited);
+        // Check boxes and radio buttons; the "show characters" switches change nothing of the profile.
+        for (QAbstractButton* box : page->findChildren<QAbstractButton*>())
+            if (box->isCheckable() && box->objectName() != QLatin1String("ChkShowChars"))
+                connect(box, &QAbstractButton::clicked, this, edited);
+    }
+}
+
+bool TFrameProfSet::HasUnsavedEdits() const
+{
+    return m_Editing &&
+           (m_FieldEdited || std::memcmp(&m_Opened, &g_Var.EditingProfile, sizeof m_Opened) != 0);
+}
+
 void TFrameProfSet::ClearPage()
 {
+    m_Editing = false;
     SetSaving(false);
     for (TPropertyPageFrame* page : m_Pages)
         if (page)
@@ -81,6 +109,10 @@ bool TFrameProfSet::EnterPage(TPropertyPageFrame* /*leftPage*/, int mode, int co
     m_ReturnPage = mode;
     m_Flags = context;
     ClearPage();
+    m_Editing = true;
+    m_FieldEdited = false;
+    // Byte for byte, as HasUnsavedEdits compares it.
+    std::memcpy(&m_Opened, &g_Var.EditingProfile, sizeof m_Opened);
     TPropertyPageFrame* first = nullptr;
     if (m_Flags & efSecurityOnly) {
         first = FilledFrom(SecurityDetailSlot());
@@ -208,6 +240,7 @@ void TFrameProfSet::BtnBackClick()
 
 void TFrameProfSet::BtnExitClick()
 {
+    m_Editing = false;
     SetSaving(false);
     PostNotify(window(), NOTIFY_SHOW_PAGE, m_ReturnPage);
 }
@@ -223,6 +256,8 @@ void TFrameProfSet::BtnSaveClick()
     // The Profile page stores the profile on the adapter's worker, which may first finish a connect, and
     // answers with SaveDone; 0 means that it could not even start.
     SetSaving(true);
+    // The profile is on its way to the store: leaving now loses nothing the user has to be asked about.
+    m_Editing = false;
     if (SendNotify(window(), NOTIFY_SAVE_PROFILE, m_Flags) == 0)
         SaveDone(false);
 }
@@ -234,6 +269,7 @@ void TFrameProfSet::SaveDone(bool stored)
     SetSaving(false);
     // Offering to connect with a profile that was not stored would report a failure as success.
     if (!stored) {
+        m_Editing = true;
         ShowPageMessage(this, "ErSaveProf", "The profile could not be saved.");
         return;
     }
@@ -251,6 +287,7 @@ void TFrameProfSet::SetSaving(bool saving)
 
 void TFrameProfSet::BtnActNowClick()
 {
+    m_Editing = false;
     if (m_Adapter)
         m_Adapter->Connect(g_Var.EditingProfile);
     PostNotify(window(), NOTIFY_SHOW_PAGE, PAGE_LINK_INFO);

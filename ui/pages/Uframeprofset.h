@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/tsrwl.h"
 #include "ui/Propertypageframeunit.h"
 
 #include <array>
@@ -62,6 +63,12 @@ public:
     // the editor still waits for it.
     void SaveDone(bool stored);
 
+    // True while an editing runs whose changes are not stored: the profile differs from what the editor
+    // opened with, or the user changed a field of the page shown. Exit, Save and Activate end it.
+    bool HasUnsavedEdits() const;
+    // Gives up the running editing without storing it; the opener's page then shows the list again.
+    void DiscardEdits() { m_Editing = false; }
+
     TPropertyPageFrame* Page(TEditorSlot slot) const { return m_Pages[size_t(slot)]; }
     TPropertyPageFrame* CurrentPage() const { return m_Current; }
     // The band page is offered for infrastructure profiles on an adapter with 2.4 and 5 GHz bands, except
@@ -78,6 +85,8 @@ private:
     void ShowPage(TPropertyPageFrame* page, int mode);
     // While a save waits for its answer, the current page's Save button is disabled.
     void SetSaving(bool saving);
+    // Notes the user's changes of fields on every page, which reach the profile only when a page is left.
+    void WatchFieldEdits();
 
     std::unique_ptr<Ui::FrameProfSet> ui;
     std::array<TPropertyPageFrame*, EDITOR_SLOT_COUNT> m_Pages{};
@@ -86,4 +95,7 @@ private:
     int m_Flags = 0;
     CNICAdapter* m_Adapter = nullptr;
     bool m_Saving = false;
+    bool m_Editing = false;
+    bool m_FieldEdited = false;
+    WLProfile m_Opened{}; // the profile as the editing began
 };

@@ -35,6 +35,8 @@ void TFrameWEP::InitPage()
     SkinEditorPage(this, SECTION, ui->ImgBG, {ui->LbWEP, ui->LbAuthen, ui->LbPhrase, ui->LbDefKey, ui->LbKey},
                    ui->BtnBack, ui->BtnNext, ui->BtnExit);
     SetTextColor(ui->LbWEPSet, SKIN_HEADER_TEXT);
+    SetUpShowSwitch(ui->ChkShowChars, SECTION,
+                    {ui->EdtPhrase, ui->EdtKey1, ui->EdtKey2, ui->EdtKey3, ui->EdtKey4});
     m_WEP->FillChoices();
     ClearPage();
     TPropertyPageFrame::InitPage();
@@ -49,6 +51,7 @@ void TFrameWEP::SetAdapter(CNICAdapter* adapter, int change, int flags)
 
 bool TFrameWEP::EnterPage(TPropertyPageFrame* leftPage, int mode, int context)
 {
+    ui->ChkShowChars->setChecked(false);
     m_WEP->Load(g_Var.EditingProfile);
     return TPropertyPageFrame::EnterPage(leftPage, mode, context);
 }

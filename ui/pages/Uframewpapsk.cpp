@@ -46,6 +46,7 @@ void TFrameWPAPSK::InitPage()
     SkinEditorPage(this, SECTION, ui->ImgBG, {ui->LbEncry, ui->LbPhrase}, ui->BtnBack, ui->BtnNext,
                    ui->BtnExit);
     SetTextColor(ui->LbPSKSet, SKIN_HEADER_TEXT);
+    SetUpShowSwitch(ui->ChkShowChars, SECTION, {ui->EdtPhrase});
     ClearPage();
     TPropertyPageFrame::InitPage();
 }
@@ -63,6 +64,7 @@ bool TFrameWPAPSK::EnterPage(TPropertyPageFrame* leftPage, int mode, int context
     SelectValueOrFirst(ui->CmbEncryp, profile.WPAEncryptionType);
     ui->EdtPhrase->setText(BytesText(profile.WPAPassphrase, sizeof profile.WPAPassphrase));
     ui->EdtPhrase->SetMasked(true);
+    ui->ChkShowChars->setChecked(false);
     return TPropertyPageFrame::EnterPage(leftPage, mode, context);
 }
 

@@ -2,9 +2,12 @@
 #include "app/Udefine.h"
 #include "app/Uutility.h"
 #include "engine/Ucumlib.h"
+#include "engine/Unicadapter.h"
 
 #include <QElapsedTimer>
 #include <algorithm>
+#include <initializer_list>
+#include <utility>
 #include <cstring>
 
 namespace {
@@ -14,6 +17,43 @@ constexpr size_t TEXT_BUFFER_SIZE = 260;
 // Byte counts become kilobits by dropping 7 bits: bytes / 128 = (bits / 1024).
 constexpr int KILOBIT_SHIFT = 7;
 constexpr uint32_t POWER_LEVEL_MAX = 3;
+const QString CONNECT_ERROR = QStringLiteral("ConnectError");
+
+// `format` with its "%s" replaced by `args` in order, in one pass: a network name may hold "%s" itself.
+QString FillArgs(const QString& format, std::initializer_list<QString> args)
+{
+    QString out;
+    qsizetype from = 0;
+    for (const QString& arg : args) {
+        const qsizetype at = format.indexOf(QLatin1String("%s"), from);
+        if (at < 0)
+            break;
+        out += format.mid(from, at - from) + arg;
+        from = at + 2;
+    }
+    return out + format.mid(from);
+}
+
+// The language key and English text of a reason; null for a reason that says nothing more than "failed".
+std::pair<const char*, const char*> ReasonText(int reason)
+{
+    switch (reason) {
+    case TSRWL_CONNECT_ERROR_WRONG_KEY:
+        return {"WrongKey", "the network refused the key"};
+    case TSRWL_CONNECT_ERROR_WRONG_SECURITY:
+        return {"WrongSecurity", "the network uses another security type or cipher"};
+    case TSRWL_CONNECT_ERROR_LOGIN_REFUSED:
+        return {"LoginRefused", "the 802.1x login was refused"};
+    case TSRWL_CONNECT_ERROR_SERVER_UNTRUSTED:
+        return {"ServerUntrusted", "the server's certificate is not trusted"};
+    case TSRWL_CONNECT_ERROR_NOT_FOUND:
+        return {"NotFound", "the network is not in range"};
+    case TSRWL_CONNECT_ERROR_TIMEOUT:
+        return {"Timeout", "the network did not answer in time"};
+    default:
+        return {nullptr, nullptr};
+    }
+}
 
 } // namespace
 
@@ -97,4 +137,17 @@ uint32_t TickCount()
     // Started one second in, so the first reading is never the "no sample" value.
     const auto tick = uint32_t(clock.elapsed() + 1000);
     return tick ? tick : 1;
+}
+
+QString ConnectFailureText(const TConnectFailure& failure)
+{
+    const auto [key, text] = ReasonText(failure.Reason);
+    if (!key)
+        return FillArgs(g_Var.GetLangText(CONNECT_ERROR, QStringLiteral("Failed"),
+                                          QStringLiteral("Could not connect to %s.")),
+                        {failure.Ssid});
+    return FillArgs(
+        g_Var.GetLangText(CONNECT_ERROR, QStringLiteral("Reason"),
+                          QStringLiteral("Could not connect to %s: %s")),
+        {failure.Ssid, g_Var.GetLangText(CONNECT_ERROR, QLatin1String(key), QLatin1String(text))});
 }

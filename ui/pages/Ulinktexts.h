@@ -3,6 +3,8 @@
 #include <QString>
 #include <cstdint>
 
+struct TConnectFailure;
+
 // Display texts of the link and scan records shared by the station pages and the chart window.
 
 // Indices of the common texts these views show.
@@ -48,3 +50,6 @@ int ChannelOf(uint32_t frequency);
 double ThroughputKbps(uint64_t oldCount, uint64_t newCount, uint32_t elapsedMs);
 // A millisecond tick that wraps like the system's 32-bit tick count; never 0, which means "no sample".
 uint32_t TickCount();
+// One line that says why a connect failed, such as "Could not connect to Harbor-Office: the network refused
+// the key"; without a known reason only that it failed.
+QString ConnectFailureText(const TConnectFailure& failure);

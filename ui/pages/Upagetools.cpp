@@ -104,7 +104,12 @@ void SortByColumnText(TSortLv* list)
     const int column = list->SortColunm();
     const bool increase = list->Increase();
     SortListItems(list, [column, increase](const QTreeWidgetItem* a, const QTreeWidgetItem* b) {
-        const int order = QString::compare(a->text(column), b->text(column), Qt::CaseInsensitive);
+        const QVariant numberA = a->data(column, Qt::UserRole);
+        const QVariant numberB = b->data(column, Qt::UserRole);
+        // Numbers as text would put "9" after "10".
+        const int order = numberA.isValid() && numberB.isValid()
+                              ? (numberA.toInt() > numberB.toInt()) - (numberA.toInt() < numberB.toInt())
+                              : QString::compare(a->text(column), b->text(column), Qt::CaseInsensitive);
         return increase ? order < 0 : order > 0;
     });
 }

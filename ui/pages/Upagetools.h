@@ -35,6 +35,7 @@ void PaintMarkedRows(QTreeWidget* list, const std::function<bool(const QTreeWidg
 enum TPageMessageStyle : int {
     PM_WARNING = 48,   // exclamation icon, OK
     PM_OK_CANCEL = 65, // information icon, OK and Cancel
+    PM_YES_NO = 36,    // question icon, Yes and No
 };
 // The program's message box over the window that holds `page`, with the text "Message"/`key` of the language
 // file, its "%s" replaced by `arg`; returns the box's result.
@@ -43,7 +44,7 @@ int ShowPageMessage(QWidget* page, const char* key, const char* defaultText, int
 // Sorts the list's rows by `lessThan`, keeping the current and the selected rows.
 void SortListItems(QTreeWidget* list, const std::function<bool(const QTreeWidgetItem*, const QTreeWidgetItem*)>& lessThan);
 // Sorts a list the way the profile lists sort: by the text of its sort column without regard to letter
-// case, reversed when it sorts descending.
+// case, or by the number its rows carry in Qt::UserRole of that column, reversed when it sorts descending.
 void SortByColumnText(TSortLv* list);
 
 // Index in the skin's network kind icons: secured 2, plus 1 for an ad hoc network (network type other than 1).

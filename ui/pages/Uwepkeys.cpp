@@ -18,13 +18,24 @@ struct TLevelRule {
     bool PhraseAllowed;
     const char* ErrorHex;
     const char* ErrorLength;
+    const char* DefaultHexText;    // English text of ErrorHex
+    const char* DefaultLengthText; // English text of ErrorLength
 };
 
 // 152-bit keys exist in the profile record but are never offered.
 constexpr TLevelRule LEVELS[] = {
-    {wl64, 44, "WEP64", true, 10, true, "ErHex64", "ErWEP64"},
-    {wl128, 45, "WEP128", true, 26, true, "ErHex128", "ErWEP128"},
-    {wl256, 47, "WEP256", false, 58, false, "ErHex256", "ErWEP256"},
+    {wl64, 44, "WEP64", true, 10, true, "ErHex64", "ErWEP64",
+     "A 64-bit WEP key of 10 hexadecimal digits takes only 0-9 and A-F; or type 5 characters. Please try "
+     "again.",
+     "A 64-bit WEP key is 10 hexadecimal digits or 5 characters. Please try again."},
+    {wl128, 45, "WEP128", true, 26, true, "ErHex128", "ErWEP128",
+     "A 128-bit WEP key of 26 hexadecimal digits takes only 0-9 and A-F; or type 13 characters. Please try "
+     "again.",
+     "A 128-bit WEP key is 26 hexadecimal digits or 13 characters. Please try again."},
+    {wl256, 47, "WEP256", false, 58, false, "ErHex256", "ErWEP256",
+     "A 256-bit WEP key of 58 hexadecimal digits takes only 0-9 and A-F; or type 29 characters. Please try "
+     "again.",
+     "A 256-bit WEP key is 58 hexadecimal digits or 29 characters. Please try again."},
 };
 
 const TLevelRule* FindLevel(int level)
@@ -97,8 +108,14 @@ TWEPKeyCheck CheckWEPKey(int level, const QString& key)
 
 QString WEPKeyErrorText(const TWEPKeyCheck& check)
 {
-    return g_Var.GetLangText(QStringLiteral("Message"), check.MessageKey,
-                             QStringLiteral("You have entered an incorrect WEP key. Please try again."));
+    QString def = QStringLiteral("You have entered an incorrect WEP key. Please try again.");
+    for (const TLevelRule& rule : LEVELS) {
+        if (check.MessageKey == QLatin1String(rule.ErrorHex))
+            def = QString::fromLatin1(rule.DefaultHexText);
+        else if (check.MessageKey == QLatin1String(rule.ErrorLength))
+            def = QString::fromLatin1(rule.DefaultLengthText);
+    }
+    return g_Var.GetLangText(QStringLiteral("Message"), check.MessageKey, def);
 }
 
 QString StoredWEPKey(int level, const QString& key, int format)
