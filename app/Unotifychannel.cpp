@@ -69,7 +69,7 @@ void CNotifyServer::OnReadyRead(QLocalSocket* socket)
         in >> code >> value;
         m_Listener->MessageDone(socket);
         int result = 0;
-        if (code == INSTANCE_SHOW || code == INSTANCE_CLOSE)
+        if (code == NM_SHOW || code == NM_CLOSE_ALL)
             result = m_Handler(code, value);
         else
             DebugPrint("CNotifyServer: code %d from another process ignored", code);

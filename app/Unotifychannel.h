@@ -1,15 +1,13 @@
 #pragma once
 
+#include "Unotifycode.h"
+
 #include <QObject>
 #include <QString>
 #include <functional>
 
 class CLocalListener;
 class QLocalSocket;
-
-// The codes one instance sends another: show yourself, and close.
-constexpr int INSTANCE_SHOW = 1;
-constexpr int INSTANCE_CLOSE = 9;
 
 // How a second instance reaches the running one: a per-user local socket on which the running instance
 // takes (code, value) pairs, hands each to its handler on the GUI thread and answers with the result. Any

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Unotifycode.h"
+
 #include <QEvent>
 
 class QObject;

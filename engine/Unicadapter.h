@@ -5,6 +5,7 @@
 #include "Uthread.h"
 #include "Uuserstore.h"
 #include "app/Udefine.h"
+#include "app/Unotifycode.h"
 #include "engine/tsrwl.h"
 
 #include <QPointer>
@@ -30,16 +31,6 @@ using TCertList = std::vector<TSCertEntry>;
 
 // Kinds of profile lists.
 enum ProfileKind { PROF_STATION = 0, PROF_SOFTAP = 1 };
-
-// Codes of the notify message that the adapter sends to the main window.
-enum AdapterNotify {
-    NM_STATUS = 3,          // posted: fresh status and network copies
-    NM_ZEROCFG = 4,         // sent: the adapter was handed to (1) or taken back from (0) zero configuration
-    NM_APPLYING = 7,        // sent from the worker: a profile of that FuncMode is about to be applied
-    NM_PROFILE_LIST = 8,    // posted: the profile list of that kind changed
-    NM_ATTACHED = 12,       // posted: an adapter made with InitialOnWorker is initialised (see Attached)
-    NM_CONNECT_FAILED = 13, // posted: a station connect was refused or never came up (see GetConnectFailure)
-};
 
 // Why a station connect failed: the network asked for and one of the TSRWL_CONNECT_ERROR_ codes
 // (TSRWL_CONNECT_ERROR_NONE when the library cannot say).

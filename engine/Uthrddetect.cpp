@@ -16,9 +16,6 @@
 
 namespace {
 
-constexpr int NOTIFY_DEVICE_CHANGE = 2;
-constexpr int DEVICE_GIVE_UP = 3;
-constexpr int DEVICE_LIST_CHANGED = 4;
 constexpr int STOP_WAIT_MS = 2000;
 constexpr int SESSION_RETRY_MS = 500;
 
@@ -144,7 +141,7 @@ void CThrdDetect::RegisterSessionNotify()
     // The system going down ends the program as the tray menu's Close does, while its threads may still run.
     connect(m_Session, &CSessionWatch::Shutdown, this, [this] {
         DebugPrint("PrepareForShutdown");
-        PostNotify(m_MainWindow, INSTANCE_CLOSE, 0);
+        PostNotify(m_MainWindow, NM_CLOSE_ALL, 0);
     });
     connect(m_Session, &CSessionWatch::Lost, this, &CThrdDetect::RetrySessionLater);
     connect(m_Session, &CSessionWatch::BusChanged, this, &CThrdDetect::OnTimer2);
@@ -248,7 +245,7 @@ void CThrdDetect::ScheduleDetect(int delayMs, int passes)
 void CThrdDetect::ResumeReset()
 {
     ClearDevices();
-    PostNotify(m_MainWindow, NOTIFY_DEVICE_CHANGE, DEVICE_GIVE_UP);
+    PostNotify(m_MainWindow, NM_DEVICE, DEVICE_REMOVED);
     ScheduleDetect(3000, 3);
 }
 
@@ -304,7 +301,7 @@ void CThrdDetect::DetectDev()
         }
     }
     if (differ)
-        PostNotify(m_MainWindow, NOTIFY_DEVICE_CHANGE, DEVICE_LIST_CHANGED);
+        PostNotify(m_MainWindow, NM_DEVICE, DEVICE_ARRIVED);
     else if (m_Passes > 0 && m_Timer1)
         m_Timer1->start(2000);
 }
@@ -381,5 +378,5 @@ void CThrdDetect::OnConsoleDisconnect()
     m_ConsoleDisconnected = true;
     SetIgnore(true);
     ClearDevices();
-    PostNotify(m_MainWindow, NOTIFY_DEVICE_CHANGE, DEVICE_GIVE_UP);
+    PostNotify(m_MainWindow, NM_DEVICE, DEVICE_REMOVED);
 }

@@ -23,9 +23,9 @@ public:
         if (e->type() != NotifyMsg())
             return QObject::event(e);
         const auto* notify = static_cast<TNotifyEvent*>(e);
-        if (notify->Code == 2)
+        if (notify->Code == NM_DEVICE)
             Values.push_back(notify->Value);
-        else if (notify->Code == 9)
+        else if (notify->Code == NM_CLOSE_ALL)
             ++CloseRequests;
         return true;
     }

@@ -98,7 +98,8 @@ bool MainStub::event(QEvent* e)
     if (Answer)
         notify->Result = Answer(notify->Code, notify->Value);
     const int code = notify->Code;
-    if (Page && Adapter && (code == 3 || code == 4 || code == 7 || code == NM_CONNECT_FAILED))
+    if (Page && Adapter &&
+        (code == NM_STATUS || code == NM_ZEROCFG || code == NM_APPLYING || code == NM_CONNECT_FAILED))
         Page->AdapterEvent(Adapter, code, notify->Value);
     return true;
 }

@@ -227,10 +227,12 @@ TEST_F(FormMainTest, PagesShownByCode)
     const struct {
         int code;
         const char* page;
-    } cases[] = {{2, "FrameProfile1"}, {3, "FrameSurvey1"}, {1, "FrameLinkInfo1"}, {0, "FrameLinkInfo1"},
-                 {4, "FrameAPInfo1"},  {5, "FrameAPInfo1"}, {11, "FrameAPInfo1"}};
+    } cases[] = {{PAGE_PROFILE, "FrameProfile1"}, {PAGE_SITE_SURVEY, "FrameSurvey1"},
+                 {PAGE_LINK_INFO, "FrameLinkInfo1"}, {0, "FrameLinkInfo1"},
+                 {PAGE_AP_INFO, "FrameAPInfo1"},     {5, "FrameAPInfo1"},
+                 {11, "FrameAPInfo1"}};
     for (const auto& c : cases) {
-        PostNotify(&Main(), 10, c.code);
+        PostNotify(&Main(), NM_SHOW_PAGE, c.code);
         QCoreApplication::processEvents();
         EXPECT_EQ(Main().CurrentPage(), Page(c.page)) << "code " << c.code;
     }
@@ -240,7 +242,7 @@ TEST_F(FormMainTest, RefusedPageKeepsTheCurrentPageAndColours)
 {
     // Without an adapter the Profile page cannot take a scanned network and refuses to be entered.
     ClickTab("LbSiteSurvey");
-    EXPECT_EQ(SendNotify(&Main(), 11, 512), 0);
+    EXPECT_EQ(SendNotify(&Main(), NM_EDIT_SCANNED, 512), 0);
     EXPECT_EQ(Main().CurrentPage(), Page("FrameSurvey1"));
     EXPECT_EQ(Main().CurrentTab(), Tab("LbSiteSurvey"));
     EXPECT_EQ(Tab("LbSiteSurvey")->FontCrNormal(), QColor(Qt::white));
@@ -250,7 +252,7 @@ TEST_F(FormMainTest, RefusedPageKeepsTheCurrentPageAndColours)
 
     StartWithAdapter(0);
     ClickTab("LbSiteSurvey");
-    SendNotify(&Main(), 11, 512);
+    SendNotify(&Main(), NM_EDIT_SCANNED, 512);
     EXPECT_EQ(Main().CurrentPage(), Page("FrameProfile1"))
         << "with an adapter the network goes to the Profile page";
 }
@@ -301,7 +303,7 @@ TEST_F(FormMainTest, PluggedAdapterIsSelectedAndConnectedWithTheLastProfile)
 
     // Further arrival reports of the same adapter change nothing.
     CNICAdapter* adapter = Main().Adapter();
-    PostNotify(&Main(), 2, 4);
+    PostNotify(&Main(), NM_DEVICE, DEVICE_ARRIVED);
     QCoreApplication::processEvents();
     EXPECT_EQ(Main().Adapter(), adapter);
     EXPECT_FALSE(Main().Closing());
@@ -341,7 +343,7 @@ TEST_F(FormMainTest, RemovalClosesTheAdapter)
         EXPECT_EQ(Main().isVisible(), c.trayStays);
         // A second instance's show request reaches the window only with the tray flag.
         Main().hide();
-        SendNotify(&Main(), 1, 0);
+        SendNotify(&Main(), NM_SHOW, 0);
         EXPECT_EQ(Main().isVisible(), c.trayStays);
         m_Main.reset();
     }
@@ -445,8 +447,8 @@ TEST_F(FormMainTest, AskManagerNeverStacksASecondQuestion)
 TEST_F(FormMainTest, SaveRequestsReachTheProfilePage)
 {
     // Without an adapter nothing is stored; a request with bit 0 set is not a store request.
-    EXPECT_EQ(SendNotify(&Main(), 5, 0x100), 0);
-    EXPECT_EQ(SendNotify(&Main(), 5, 1), 0);
+    EXPECT_EQ(SendNotify(&Main(), NM_SAVE_PROFILE, 0x100), 0);
+    EXPECT_EQ(SendNotify(&Main(), NM_SAVE_PROFILE, 1), 0);
     int answer = -1;
     EXPECT_TRUE(QMetaObject::invokeMethod(Page("FrameProfile1"), "SaveProfile", Q_RETURN_ARG(int, answer),
                                           Q_ARG(int, 0)));
@@ -549,7 +551,7 @@ TEST_F(FormMainTest, CloseOnlyHidesUntilTheProgramIsClosed)
     Main().close();
     EXPECT_FALSE(Main().isVisible());
     EXPECT_EQ(SendNotify(&Main(), 6, 0), 0) << "unknown codes are ignored";
-    PostNotify(&Main(), 9, 0);
+    PostNotify(&Main(), NM_CLOSE_ALL, 0);
     QTimer::singleShot(10000, qApp, [] { QCoreApplication::exit(1); });
     EXPECT_EQ(QApplication::exec(), 0) << "code 9 quits the message loop";
     EXPECT_TRUE(Log().contains("WPM_CLOSEALL\r\n"));

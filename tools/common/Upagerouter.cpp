@@ -5,7 +5,8 @@
 
 bool CPageRouter::IsReport(const TNotifyEvent& n) const
 {
-    return Adapter && (n.Code == 3 || n.Code == 4 || n.Code == 7 || n.Code == NM_CONNECT_FAILED);
+    return Adapter && (n.Code == NM_STATUS || n.Code == NM_ZEROCFG || n.Code == NM_APPLYING ||
+                       n.Code == NM_CONNECT_FAILED);
 }
 
 bool CPageRouter::event(QEvent* e)

@@ -24,7 +24,6 @@ constexpr int MAX_RATES = 256;
 constexpr int RATE_AUTO = 15;
 constexpr int PREAMBLE_AUTO = 2;
 constexpr int NO_RATE_MODE = 5;
-constexpr int NOTIFY_SAVE_PROFILE = 5;
 constexpr int SAVE_EDITED = 0x100;
 constexpr int LT_AUTO = 5;
 
@@ -192,7 +191,7 @@ void TFrameAdapter::BtnSaveClick()
     const QString name = ProfileNameOf(p);
     if (m_Adapter->ProfileExists(name)) {
         DebugPrint("modify profile %s", qPrintable(name));
-        SendNotify(window(), NOTIFY_SAVE_PROFILE, SAVE_EDITED);
+        SendNotify(window(), NM_SAVE_PROFILE, SAVE_EDITED);
     } else {
         DebugPrint("profile %s is not exist", qPrintable(name));
     }

@@ -28,12 +28,6 @@ constexpr int NAME_CHARS = 64;
 // The last number tried when a new profile's name is taken.
 constexpr int LAST_NAME_NUMBER = 9998;
 
-// Page codes of the editor's opener and the notify code that shows a page.
-constexpr int RETURN_TO_PROFILE = 2;
-constexpr int RETURN_TO_SURVEY = 3;
-constexpr int NOTIFY_SHOW_PAGE = 10;
-constexpr int PAGE_LINK_INFO = 1;
-
 // A row of the list; it owns its profile.
 class TProfileItem : public QTreeWidgetItem {
 public:
@@ -145,7 +139,7 @@ void TFrameProfile::ClearList()
 bool TFrameProfile::EnterPage(TPropertyPageFrame* leftPage, int mode, int context)
 {
     if (context & efSecurityOnly) {
-        if (!OpenEditor(RETURN_TO_SURVEY, context))
+        if (!OpenEditor(PAGE_SITE_SURVEY, context))
             return false;
     } else {
         ui->FrameProfSet1->hide();
@@ -328,7 +322,7 @@ void TFrameProfile::BtnActivateClick()
     if (!m_Adapter || !item || m_ZeroCfg)
         return;
     m_Adapter->Connect(ProfileOf(item));
-    PostNotify(window(), NOTIFY_SHOW_PAGE, PAGE_LINK_INFO);
+    PostNotify(window(), NM_SHOW_PAGE, PAGE_LINK_INFO);
 }
 
 void TFrameProfile::BtnAddClick()
@@ -342,7 +336,7 @@ void TFrameProfile::BtnAddClick()
         CopyTextField(p.ProfileName, sizeof p.ProfileName, FreeProfileName(*m_Adapter, name));
         CopyTextField(p.NetInfo.sz_CurProfile, sizeof p.NetInfo.sz_CurProfile, ProfileNameOf(p));
     }
-    OpenEditor(RETURN_TO_PROFILE, 0);
+    OpenEditor(PAGE_PROFILE, 0);
 }
 
 void TFrameProfile::BtnEditClick()
@@ -352,7 +346,7 @@ void TFrameProfile::BtnEditClick()
         return;
     g_Var.EditingProfile = ProfileOf(item);
     m_EditName = item->text(COL_NAME);
-    OpenEditor(RETURN_TO_PROFILE, efEditExisting);
+    OpenEditor(PAGE_PROFILE, efEditExisting);
 }
 
 void TFrameProfile::BtnDeleteClick()

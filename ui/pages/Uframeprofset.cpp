@@ -14,11 +14,6 @@
 
 namespace {
 
-// Notify codes to the main window.
-constexpr int NOTIFY_SAVE_PROFILE = 5;
-constexpr int NOTIFY_SHOW_PAGE = 10;
-constexpr int PAGE_LINK_INFO = 1;
-
 constexpr int INFRASTRUCTURE = 1;
 
 } // namespace
@@ -242,7 +237,7 @@ void TFrameProfSet::BtnExitClick()
 {
     m_Editing = false;
     SetSaving(false);
-    PostNotify(window(), NOTIFY_SHOW_PAGE, m_ReturnPage);
+    PostNotify(window(), NM_SHOW_PAGE, m_ReturnPage);
 }
 
 void TFrameProfSet::BtnSaveClick()
@@ -258,7 +253,7 @@ void TFrameProfSet::BtnSaveClick()
     SetSaving(true);
     // The profile is on its way to the store: leaving now loses nothing the user has to be asked about.
     m_Editing = false;
-    if (SendNotify(window(), NOTIFY_SAVE_PROFILE, m_Flags) == 0)
+    if (SendNotify(window(), NM_SAVE_PROFILE, m_Flags) == 0)
         SaveDone(false);
 }
 
@@ -290,7 +285,7 @@ void TFrameProfSet::BtnActNowClick()
     m_Editing = false;
     if (m_Adapter)
         m_Adapter->Connect(g_Var.EditingProfile);
-    PostNotify(window(), NOTIFY_SHOW_PAGE, PAGE_LINK_INFO);
+    PostNotify(window(), NM_SHOW_PAGE, PAGE_LINK_INFO);
 }
 
 void TFrameProfSet::BtnActLaterClick()

@@ -30,10 +30,7 @@ constexpr int CONTEXT_NO_SCAN = 0x400;
 
 enum SiteColumn { COL_ICON = 0, COL_SSID = 1, COL_CHANNEL = 2, COL_SIGNAL = 3 };
 
-// Notify codes to the main window: show a page, and open the editor on the network handed over.
-constexpr int NOTIFY_SHOW_PAGE = 10;
-constexpr int PAGE_LINK_INFO = 1;
-constexpr int NOTIFY_EDIT_SCANNED = 11;
+// Extra value of NM_EDIT_SCANNED: the Profile page opens the editor on the network handed over.
 constexpr int CONTEXT_SCANNED_NETWORK = 512;
 
 template <class T> int Sign(T a, T b)
@@ -334,9 +331,9 @@ void TFrameSurvey::BtnConnectClick()
     qstrncpy(profile.ProfileName, EDITING_PROFILE_NAME, sizeof profile.ProfileName);
     qstrncpy(profile.NetInfo.sz_CurProfile, EDITING_PROFILE_NAME, sizeof profile.NetInfo.sz_CurProfile);
     if (profile.EncryptionMethod != 0) {
-        SendNotify(window(), NOTIFY_EDIT_SCANNED, CONTEXT_SCANNED_NETWORK);
+        SendNotify(window(), NM_EDIT_SCANNED, CONTEXT_SCANNED_NETWORK);
     } else {
         m_Adapter->Connect(profile);
-        PostNotify(window(), NOTIFY_SHOW_PAGE, PAGE_LINK_INFO);
+        PostNotify(window(), NM_SHOW_PAGE, PAGE_LINK_INFO);
     }
 }

@@ -4,13 +4,6 @@
 #include "app/Uprofile.h"
 #include "engine/Unicadapter.h"
 
-namespace {
-
-constexpr int NOTIFY_SHOW_PAGE = 10;
-constexpr int PAGE_AP_INFO = 4;
-
-} // namespace
-
 bool TSoftAPPage::EnterPage(TPropertyPageFrame* leftPage, int mode, int context)
 {
     if (m_Adapter && !m_Adapter->EnableZeroCfg())
@@ -60,5 +53,5 @@ void TSoftAPPage::SaveAndApply()
     // Applying hands the adapter over to the new settings; under zero configuration the system owns it.
     if (!m_Adapter->EnableZeroCfg())
         m_Adapter->Connect(profile);
-    PostNotify(window(), NOTIFY_SHOW_PAGE, PAGE_AP_INFO);
+    PostNotify(window(), NM_SHOW_PAGE, PAGE_AP_INFO);
 }
