@@ -3,7 +3,6 @@
 #include "Uinifile.h"
 #include "Ulanguage.h"
 #include "Uutility.h"
-#include "engine/Ucumlib.h"
 
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -11,8 +10,6 @@
 
 CFAGlobalVar g_Var;
 
-const char* const LIBRARY_LOAD_FAILED = "Failed to load TSRWL.DLL library file.";
-const char* const TSRWL_FILE_NAME = "libtsrwl.so";
 
 namespace {
 
@@ -185,17 +182,10 @@ void CFAGlobalVar::NoteFileProblems()
     }
 }
 
-bool CFAGlobalVar::Init(uint32_t startFlags, const QString& exeFilePath)
+void CFAGlobalVar::Init(uint32_t startFlags, const QString& exeFilePath)
 {
     StartFlags = startFlags;
     ReadFiles(exeFilePath);
-    if (!g_TSLib.Load(QFile::encodeName(ExePath + QString::fromLatin1(TSRWL_FILE_NAME)).toStdString())) {
-        DebugPrint("%s", LIBRARY_LOAD_FAILED);
-        return false;
-    }
-    if (!(StartFlags & SF_SERVICE))
-        g_TSLib.TSRWL_SetWLProfileDir(ProfRoot.toUtf8().constData());
-    return true;
 }
 
 QString CFAGlobalVar::InfoRead(const QString& section, const QString& key, const QString& def) const

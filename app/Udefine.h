@@ -32,10 +32,10 @@ public:
     CFAGlobalVar(const CFAGlobalVar&) = delete;
     CFAGlobalVar& operator=(const CFAGlobalVar&) = delete;
 
-    // Reads both files and binds the adapter library from the executable's directory; false when the
-    // library cannot be loaded (the failure is logged; showing it is the caller's part).
-    bool Init(uint32_t startFlags, const QString& exeFilePath);
-    // Reads the files as Init does, without touching the library. Tests use it on their own settings.
+    // Keeps the start flags and reads both files; the engine binds the adapter library afterwards
+    // (BindAdapterLibrary).
+    void Init(uint32_t startFlags, const QString& exeFilePath);
+    // Reads the files as Init does. Tests use it on their own settings.
     void ReadFiles(const QString& exeFilePath);
 
     QString InfoRead(const QString& section, const QString& key, const QString& def) const;
@@ -80,11 +80,6 @@ private:
 };
 
 extern CFAGlobalVar g_Var;
-
-// The text of a load failure of the adapter library, shown and logged word for word.
-extern const char* const LIBRARY_LOAD_FAILED;
-// Name of the adapter library beside the executable.
-extern const char* const TSRWL_FILE_NAME;
 
 // An adapter found by detection: description, hardware id and the instance text "9999".
 struct TAdapterDesc {

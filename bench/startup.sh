@@ -76,7 +76,7 @@ for ((i = 0; i < RUNS; i++)); do
     pid=$!
     wait_until mapped "$TITLE"
     win+=($(($(now_ms) - t0)))
-    wait_until logged "TFormMain: first status report"
+    wait_until logged "CAdapterSession: first status report"
     status+=($(($(now_ms) - t0)))
     sleep 3
     rss+=($(rss_kb $pid))

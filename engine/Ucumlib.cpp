@@ -1,9 +1,25 @@
 #include "Ucumlib.h"
 #include "app/Udebug.h"
+#include "app/Udefine.h"
 
+#include <QFile>
 #include <dlfcn.h>
 
 CTSLib g_TSLib;
+const char* const LIBRARY_LOAD_FAILED = "Failed to load TSRWL.DLL library file.";
+const char* const TSRWL_FILE_NAME = "libtsrwl.so";
+
+bool BindAdapterLibrary(const CFAGlobalVar& settings)
+{
+    const QString path = settings.ExePath + QString::fromLatin1(TSRWL_FILE_NAME);
+    if (!g_TSLib.Load(QFile::encodeName(path).toStdString())) {
+        DebugPrint("%s", LIBRARY_LOAD_FAILED);
+        return false;
+    }
+    if (!(settings.StartFlags & SF_SERVICE))
+        g_TSLib.TSRWL_SetWLProfileDir(settings.ProfRoot.toUtf8().constData());
+    return true;
+}
 
 CTSLib::~CTSLib()
 {

@@ -61,6 +61,16 @@ private:
 
 extern CTSLib g_TSLib;
 
+// The text of a load failure of the adapter library, shown and logged word for word.
+extern const char* const LIBRARY_LOAD_FAILED;
+// Name of the adapter library beside the executable.
+extern const char* const TSRWL_FILE_NAME;
+
+class CFAGlobalVar;
+// Binds the adapter library beside the executable of `settings` and, unless started as a service, points it
+// at the program's profile folder. False when it cannot be loaded (logged; showing it is the caller's part).
+bool BindAdapterLibrary(const CFAGlobalVar& settings);
+
 // Holds the library lock for one scope.
 class CTSLibLock {
 public:

@@ -8,8 +8,8 @@
 #include "app/Udebug.h"
 #include "app/Unotifyevent.h"
 #include "controls/Trayicon.h"
+#include "Uthrdcloseform.h"
 #include "engine/Unicadapter.h"
-#include "engine/Uthrdcloseform.h"
 #include "ui/pages/Uframeapinfo.h"
 #include "ui/pages/Uframeprofile.h"
 #include "ui/pages/Ulinktexts.h"
@@ -37,7 +37,6 @@ const QColor CAPTION_TEXT(0x50, 0x64, 0x79);
 
 // Extra value of a page switch that opens the Site Survey page on a page's request.
 constexpr int EXTRA_SURVEY_REQUEST = 1024;
-constexpr int DEFAULT_ANTENNA = 4;
 // OsKind from which the desktop's own wireless manager exists.
 constexpr int OS_WITH_ZERO_CFG = 7;
 // Message box style: OK and Cancel with the information icon.
@@ -46,33 +45,9 @@ constexpr int MB_OK_WARNING = 0x30;
 
 const QString MENU = QStringLiteral("Menu");
 const QString UTILITY = QStringLiteral("Utility");
-const QString OPERATE_MODE = QStringLiteral("OperateMode");
-const QString ANTENNA_MODE = QStringLiteral("AntennaMode");
-
-enum NotifyCode {
-    ncShow = 1,
-    ncDevice = 2,
-    ncStatus = 3,
-    ncZeroCfg = 4,
-    ncSaveProfile = 5,
-    ncApplying = 7,
-    ncProfileList = 8,
-    ncCloseAll = 9,
-    ncShowPage = 10,
-    ncEditScanned = 11,
-    ncAttached = NM_ATTACHED,
-    ncConnectFailed = NM_CONNECT_FAILED,
-};
-
-enum DeviceChange { dcRemoved = 3, dcArrived = 4 };
 
 // Ctrl+1 to Ctrl+4: as many as the station mode has tabs.
 constexpr int TAB_KEYS = 4;
-
-QString FieldText(const char* field, size_t size)
-{
-    return BytesText(field, size);
-}
 
 // The entry starts this very program, wherever it was started from, under the title the user sees.
 CAutostart Autostart()
@@ -85,9 +60,10 @@ CAutostart Autostart()
 TFormMain::TFormMain(QWidget* parent)
     : TFormBase(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                             Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
-      ui(std::make_unique<Ui::FormMain>())
+      ui(std::make_unique<Ui::FormMain>()), m_Session(std::make_unique<CAdapterSession>())
 {
     ui->setupUi(this);
+    ConnectSession();
     FormCreate();
 }
 
@@ -100,17 +76,46 @@ TFormMain::~TFormMain()
     }
     for (TPropertyPageFrame* page : m_Pages)
         page->DonePage();
-    EndWork();
+    m_Session->EndWork();
 }
 
-void TFormMain::EndWork()
+void TFormMain::ConnectSession()
 {
-    // The adapter's worker calls into detection while it connects: it stops first.
-    m_Attaching.reset();
-    m_Adapter.reset();
-    m_SelDevice.reset();
-    SetDetectIgnore(nullptr);
-    m_Detect.reset();
+    CAdapterSession* s = m_Session.get();
+    connect(s, &CAdapterSession::ShowRequested, this, &TFormMain::MenuItOpenClick);
+    connect(s, &CAdapterSession::CloseRequested, this, &TFormMain::MenuItCloseClick);
+    connect(s, &CAdapterSession::PageRequested, this, &TFormMain::ShowPageByCode);
+    connect(s, &CAdapterSession::EditorRequested, this, [this](int extra) { SwitchPage(ui->LbProfile, extra); });
+    connect(s, &CAdapterSession::ModeChanged, this, &TFormMain::ShowMode);
+    connect(s, &CAdapterSession::AdapterAttaching, this,
+            [this](CNICAdapter* adapter, int mode) { BroadcastSetAdapter(adapter, acAttach, mode); });
+    connect(s, &CAdapterSession::AdapterDetaching, this,
+            [this](CNICAdapter* adapter, int mode) { BroadcastSetAdapter(adapter, acDetach, mode); });
+    connect(s, &CAdapterSession::AdapterEvent, this, [this](CNICAdapter* adapter, int code, int value) {
+        for (TPropertyPageFrame* page : std::as_const(m_Pages))
+            page->AdapterEvent(adapter, code, value);
+    });
+    connect(s, &CAdapterSession::SoftAPAvailable, this, [this](bool available) {
+        ui->BtnSoftAP->setEnabled(available);
+        ui->BtnStation->setEnabled(available);
+    });
+    connect(s, &CAdapterSession::ConnectLastRequested, this, &TFormMain::ConnectLast);
+    connect(s, &CAdapterSession::LinkChanged, this, &TFormMain::ShowLink);
+    connect(s, &CAdapterSession::Applying, this, [this] {
+        SetTrayIndex(tiDisconnected);
+        SetTrayHint(QString());
+    });
+    connect(s, &CAdapterSession::ConnectFailed, this,
+            [this](const TConnectFailure& failure) { SetTrayHint(ConnectFailureText(failure)); });
+    connect(s, &CAdapterSession::HandedToManager, this, &TFormMain::HandedToManager);
+    connect(s, &CAdapterSession::AdapterReady, this, [this] {
+        SetTrayIndex(tiDisconnected);
+        if (!m_TrayIcon->Visible())
+            m_TrayIcon->SetVisible(true);
+    });
+    connect(s, &CAdapterSession::AdapterClosed, this, &TFormMain::AdapterClosed);
+    s->SetFormCloser([this](std::function<void()> done) { CloseForms(std::move(done)); });
+    s->SetProfileSaver([this](int flags) { return ui->FrameProfile1->SaveProfile(flags); });
 }
 
 void TFormMain::FormCreate()
@@ -229,11 +234,7 @@ void TFormMain::LoadMainTexts()
 
 void TFormMain::SetStartFlags(uint32_t flags)
 {
-    m_StartFlags = flags;
-    if (!m_Detect) {
-        m_Detect = CThrdDetect::Create(this);
-        SetDetectIgnore(m_Detect.get());
-    }
+    m_Session->Start(flags);
     m_TrayIcon->SetIconIndex(tiDisconnected);
     if (flags & SF_TRAYICON)
         m_TrayIcon->SetVisible(true);
@@ -243,47 +244,10 @@ bool TFormMain::event(QEvent* e)
 {
     if (NotifyMsg() != 0 && e->type() == NotifyMsg()) {
         auto* n = static_cast<TNotifyEvent*>(e);
-        n->Result = HandleNotify(n->Code, n->Value);
+        n->Result = m_Session->HandleNotify(n->Code, n->Value);
         return true;
     }
     return TFormBase::event(e);
-}
-
-int TFormMain::HandleNotify(int code, int value)
-{
-    switch (code) {
-    case ncShow:
-        MenuItOpenClick();
-        break;
-    case ncDevice:
-        DeviceChanged(value);
-        break;
-    case ncAttached:
-        AdapterAttached();
-        break;
-    case ncStatus:
-    case ncZeroCfg:
-    case ncApplying:
-    case ncProfileList:
-    case ncConnectFailed:
-        AdapterNotify(code, value);
-        break;
-    case ncSaveProfile:
-        return (value & 1) ? 0 : ui->FrameProfile1->SaveProfile(value);
-    case ncCloseAll:
-        DebugPrint("WPM_CLOSEALL");
-        MenuItCloseClick();
-        break;
-    case ncShowPage:
-        ShowPageByCode(value);
-        break;
-    case ncEditScanned:
-        SwitchPage(ui->LbProfile, value);
-        break;
-    default:
-        break;
-    }
-    return 0;
 }
 
 bool TFormMain::eventFilter(QObject* watched, QEvent* e)
@@ -390,7 +354,11 @@ void TFormMain::SwitchToTab(int index)
 
 void TFormMain::SetMode(int mode)
 {
-    m_Mode = mode;
+    m_Session->SetMode(mode);
+}
+
+void TFormMain::ShowMode(int mode)
+{
     for (TTrifaceLabel* tab : {ui->LbLinkInfo, ui->LbSiteSurvey, ui->LbProfile, ui->LbAdapter})
         tab->setVisible(mode == 0);
     for (TTrifaceLabel* tab : {ui->LbAPInfo, ui->LbAPCfg, ui->LbAPFilter})
@@ -415,16 +383,16 @@ void TFormMain::SetMode(int mode)
 void TFormMain::ShowPageByCode(int code)
 {
     switch (code) {
-    case 1:
+    case PAGE_LINK_INFO:
         SwitchPage(ui->LbLinkInfo, 0);
         break;
-    case 2:
+    case PAGE_PROFILE:
         SwitchPage(ui->LbProfile, 0);
         break;
-    case 3:
+    case PAGE_SITE_SURVEY:
         SwitchPage(ui->LbSiteSurvey, EXTRA_SURVEY_REQUEST);
         break;
-    case 4:
+    case PAGE_AP_INFO:
         SwitchPage(ui->LbAPInfo, 0);
         break;
     default:
@@ -435,31 +403,12 @@ void TFormMain::ShowPageByCode(int code)
 void TFormMain::BtnSoftAPClick()
 {
     const int mode = sender() == ui->BtnSoftAP ? 1 : 0;
-    if (mode == m_Mode)
+    if (mode == Mode())
         return;
     // Switching the mode takes the adapter from the pages, and with it whatever the editor holds.
     if (m_CurPage == ui->FrameProfile1 && !ui->FrameProfile1->MayLeaveEditor())
         return;
-    if (!m_Adapter) {
-        SetMode(mode);
-        return;
-    }
-    BroadcastSetAdapter(m_Adapter.get(), acDetach, m_Mode);
-    SetMode(mode);
-    m_Adapter->WriteSet(OPERATE_MODE, mode);
-    BroadcastSetAdapter(m_Adapter.get(), acAttach, mode);
-    SetAdapterAntenna(mode);
-    if (!m_Adapter->EnableZeroCfg())
-        ConnectLast(mode);
-}
-
-void TFormMain::SetAdapterAntenna(int mode)
-{
-    if (!m_Adapter->EnableAntenna())
-        return;
-    // On the worker: a connect may hold the library for seconds.
-    const auto antenna = uint8_t(mode == 1 ? 0 : m_Adapter->ReadSet(ANTENNA_MODE, DEFAULT_ANTENNA));
-    m_Adapter->Queue([antenna](CNICAdapter& adapter) { adapter.SetAntenna(antenna); });
+    m_Session->SwitchMode(mode);
 }
 
 void TFormMain::ConnectLast(int mode)
@@ -476,162 +425,32 @@ void TFormMain::BroadcastSetAdapter(CNICAdapter* adapter, int kind, int value)
         page->SetAdapter(adapter, kind, value);
 }
 
-void TFormMain::BroadcastAdapterEvent(CNICAdapter* adapter, int code, int value)
+void TFormMain::CloseForms(std::function<void()> done)
 {
-    for (TPropertyPageFrame* page : m_Pages)
-        page->AdapterEvent(adapter, code, value);
-}
-
-void TFormMain::DeviceChanged(int kind)
-{
-    if (m_Closing)
-        return;
-    if (kind == dcArrived) {
-        std::vector<TAdapterDesc> list;
-        std::vector<QByteArray> plugs;
-        if (m_Detect)
-            m_Detect->GetDevices(list, &plugs);
-        plugs.resize(list.size());
-        const int at = m_SelDevice ? FindDevRecord(*m_SelDevice, list.data(), int(list.size())) : -1;
-        if (!m_SelDevice && !list.empty())
-            SelectDevice(list.front(), plugs.front());
-        // Unplugged and plugged in again: the adapter object serves a device that is gone.
-        else if (m_SelDevice && (at < 0 || plugs[size_t(at)] != m_SelPlug))
-            BeginCloseAdapter();
-    } else if (kind == dcRemoved && m_SelDevice) {
-        BeginCloseAdapter();
-    }
-}
-
-void TFormMain::SelectDevice(const TAdapterDesc& record, const QByteArray& plug)
-{
-    if (m_SelDevice)
-        return;
-    m_SelDevice = record;
-    m_SelPlug = plug;
-    DebugPrint("Select Dev: <%s><%s><%s>",
-               qPrintable(FieldText(record.Description, sizeof record.Description)),
-               qPrintable(FieldText(record.HwId, sizeof record.HwId)),
-               qPrintable(FieldText(record.Instance, sizeof record.Instance)));
-    // The adapter reads every stored profile from the library as it starts: that runs on its worker, and the
-    // adapter is taken into use when it reports being ready (AdapterAttached).
-    if (!m_Adapter && !m_Attaching)
-        m_Attaching = CNICAdapter::Create(this, m_StartFlags, record, CNICAdapter::InitialOnWorker);
-}
-
-void TFormMain::AdapterAttached()
-{
-    if (!m_Attaching || !m_Attaching->Attached())
-        return;
-    m_Adapter = std::move(m_Attaching);
-    const bool service = m_StartFlags & SF_SERVICE;
-    WLProfile lastApplied{};
-    int mode;
-    if (service) {
-        m_Adapter->GetLastApplied(lastApplied);
-        mode = lastApplied.FuncMode;
-    } else {
-        mode = m_Adapter->ReadSet(OPERATE_MODE, 0);
-    }
-    mode = mode == 1 ? 1 : 0;
-    SetAdapterAntenna(mode);
-    SetMode(mode);
-    const bool softAP = m_Adapter->EnableSoftAP();
-    ui->BtnSoftAP->setEnabled(softAP);
-    ui->BtnStation->setEnabled(softAP);
-    if (softAP)
-        LoadAPProfile(g_Var.SoftAPProfile);
-    BroadcastSetAdapter(m_Adapter.get(), acAttach, mode);
-    if (service) {
-        if (!m_Adapter->EnableZeroCfg())
-            m_Adapter->Connect(lastApplied);
-        return;
-    }
-    if (!m_Adapter->EnableZeroCfg())
-        ConnectLast(mode);
-    SetTrayIndex(tiDisconnected);
-    if (!m_TrayIcon->Visible())
-        m_TrayIcon->SetVisible(true);
-}
-
-void TFormMain::LoadAPProfile(WLProfile& target)
-{
-    if (!m_Adapter)
-        return;
-    TProfileList list;
-    m_Adapter->GetProfileList(PROF_SOFTAP, list);
-    target = list.empty() ? m_Adapter->DefAPProfile() : *list.front();
-}
-
-void TFormMain::BeginCloseAdapter()
-{
-    m_Closing = true;
     auto* thread = new CThrdCloseForm(this, [] { return static_cast<QObject*>(TopModalForm()); });
-    thread->OnTerminate = [this] { CloseAdapter(); };
-    StartCloseForms(thread);
-}
-
-void TFormMain::StartCloseForms(CThrdCloseForm* thread)
-{
+    thread->OnTerminate = std::move(done);
     m_CloseThreads.removeAll(nullptr);
     m_CloseThreads << thread;
     thread->start();
 }
 
-void TFormMain::CloseAdapter()
+void TFormMain::AdapterClosed()
 {
-    if (!m_SelDevice)
+    const uint32_t flags = StartFlags();
+    if (flags & SF_SERVICE)
         return;
-    if (m_Adapter)
-        BroadcastSetAdapter(m_Adapter.get(), acDetach, m_Mode);
-    ui->BtnSoftAP->setEnabled(false);
-    ui->BtnStation->setEnabled(false);
-    m_Attaching.reset();
-    m_Adapter.reset();
-    m_SelDevice.reset();
-    m_Closing = false;
-    if (!(m_StartFlags & SF_SERVICE)) {
-        SetTrayIndex(tiDisconnected);
-        if (!(m_StartFlags & SF_TRAYICON)) {
-            m_TrayIcon->SetVisible(false);
-            hide();
-        }
+    SetTrayIndex(tiDisconnected);
+    if (!(flags & SF_TRAYICON)) {
+        m_TrayIcon->SetVisible(false);
+        hide();
     }
-    // A device still (or again) present is taken up now: its report may have come while closing.
-    DeviceChanged(dcArrived);
 }
 
-void TFormMain::AdapterNotify(int code, int value)
+void TFormMain::ShowLink(CAdapterSession::LinkState state)
 {
-    if (!m_Adapter)
-        return;
-    if (code == ncStatus) {
-        // Marks the moment the program first knows the link's state, for start-up measurements.
-        if (!m_StatusSeen)
-            DebugPrint("TFormMain: first status report");
-        m_StatusSeen = true;
-        UpdateTrayIcon();
-    } else if (code == ncApplying && !(value & 1)) {
-        SetTrayIndex(tiDisconnected);
-        SetTrayHint(QString());
-    } else if (code == ncConnectFailed) {
-        TConnectFailure failure;
-        if (m_Adapter->GetConnectFailure(failure))
-            SetTrayHint(ConnectFailureText(failure));
-    }
-    BroadcastAdapterEvent(m_Adapter.get(), code, value);
-    if (code == ncZeroCfg)
-        WZCChanged(value == 1);
-}
-
-void TFormMain::UpdateTrayIcon()
-{
-    if (!m_Adapter || m_Adapter->EnableZeroCfg())
-        return;
-    WLANStatus status{};
-    m_Adapter->GetStatus(status);
-    SetTrayIndex(m_Mode == 1 ? tiSoftAP : status.MediaState == 0 ? tiConnected : tiDisconnected);
-    if (m_Mode == 1 || status.MediaState == 0)
+    SetTrayIndex(state);
+    // A failed connect stays in the tip until the link is up or a new profile is applied.
+    if (state != CAdapterSession::lsDown)
         SetTrayHint(QString());
 }
 
@@ -650,16 +469,11 @@ void TFormMain::SetTrayIndex(int index)
         m_TrayIcon->SetIconIndex(index);
 }
 
-void TFormMain::WZCChanged(bool toZeroCfg)
+void TFormMain::HandedToManager()
 {
-    if (toZeroCfg) {
-        StartCloseForms(new CThrdCloseForm(this, [] { return static_cast<QObject*>(TopModalForm()); }));
-        SetTrayIndex(tiDisconnected);
-        hide();
-        return;
-    }
-    ConnectLast(m_Mode);
-    ShowPageByCode(m_Mode == 1 ? 4 : 1);
+    CloseForms(nullptr);
+    SetTrayIndex(tiDisconnected);
+    hide();
 }
 
 void TFormMain::UpdateTrayMenu()
@@ -672,11 +486,12 @@ void TFormMain::UpdateTrayMenu()
         item->setText(g_Var.GetLangText(MENU, QLatin1String(key), item->text()));
     // Another program (the desktop's own settings) may have changed the entry since the last look.
     m_MenuItAutostart->setChecked(Autostart().IsEnabled());
-    const bool wzc = g_Var.OsKind >= OS_WITH_ZERO_CFG && m_Adapter;
+    const CNICAdapter* adapter = Adapter();
+    const bool wzc = g_Var.OsKind >= OS_WITH_ZERO_CFG && adapter;
     m_MenuItWZC->setVisible(wzc);
     m_N1->setVisible(wzc);
     if (wzc)
-        m_MenuItWZC->setChecked(m_Adapter->EnableZeroCfg());
+        m_MenuItWZC->setChecked(adapter->EnableZeroCfg());
     m_MenuItOpen->setVisible(false);
 }
 
@@ -690,8 +505,8 @@ void TFormMain::TrayIconMainMouseUp(Qt::MouseButton button, const QPoint& pos)
 
 void TFormMain::MenuItWZCClick()
 {
-    if (m_Adapter)
-        m_Adapter->WriteUseWZC(!m_Adapter->EnableZeroCfg());
+    if (CNICAdapter* adapter = Adapter())
+        adapter->WriteUseWZC(!adapter->EnableZeroCfg());
 }
 
 void TFormMain::MenuItAutostartClick(bool checked)
@@ -706,12 +521,13 @@ void TFormMain::MenuItAutostartClick(bool checked)
 
 void TFormMain::MenuItOpenClick()
 {
-    if (!m_Adapter && !(m_StartFlags & SF_TRAYICON))
+    CNICAdapter* adapter = Adapter();
+    if (!adapter && !(StartFlags() & SF_TRAYICON))
         return;
-    if (m_Adapter && m_Adapter->EnableZeroCfg()) {
+    if (adapter && adapter->EnableZeroCfg()) {
         if (!AskManager(this))
             return;
-        m_Adapter->WriteUseWZC(false);
+        adapter->WriteUseWZC(false);
     }
     if (isMinimized())
         showNormal();
@@ -779,9 +595,10 @@ void TFormMain::BtnAboutClick()
     TFormAbout about(this);
     m_About = &about;
     TDriverTexts driver;
-    if (m_Adapter)
-        driver = {m_Adapter->DriverVersion(), m_Adapter->DriverPath()};
-    about.ShowAbout(this, m_Adapter ? &driver : nullptr);
+    const CNICAdapter* adapter = Adapter();
+    if (adapter)
+        driver = {adapter->DriverVersion(), adapter->DriverPath()};
+    about.ShowAbout(this, adapter ? &driver : nullptr);
 }
 
 void TFormMain::closeEvent(QCloseEvent* e)

@@ -1,22 +1,19 @@
 #pragma once
 
 #include "Uformbase.h"
-#include "app/Udefine.h"
-#include "engine/Uthrddetect.h"
-#include "engine/Uthread.h"
+#include "engine/Uadaptersession.h"
 
 #include <QImage>
 #include <QPointer>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
-#include <optional>
 
 namespace Ui {
 class FormMain;
 }
 
-class CNICAdapter;
 class CThrdCloseForm;
 class QAction;
 class QMenu;
@@ -25,55 +22,42 @@ class TPropertyPageFrame;
 class TTrayIcon;
 class TTrifaceLabel;
 
-// The program's main window: the page tabs of the station and Soft AP modes, the mode switch, the tray icon
-// with its menu, and the adapter it serves. Every notification of the adapter, the detection thread and a
-// second instance arrives here and is passed on to the pages. Closing it only hides it; the program ends on
-// the tray menu's Close or a second instance's close request.
+// The program's main window: the page tabs of the station and Soft AP modes, the mode switch and the tray
+// icon with its menu. It owns the adapter session and shows what it reports; its pages' notifications go on
+// to the session. Closing it only hides it; the program ends on the tray menu's Close or a second instance's
+// close request.
 class TFormMain : public TFormBase {
     Q_OBJECT
 public:
-    // Tray icon images.
-    enum TrayImage { tiDisconnected = 0, tiConnected = 1, tiSoftAP = 2 };
+    // Tray icon images, numbered as the session's link states.
+    enum TrayImage {
+        tiDisconnected = CAdapterSession::lsDown,
+        tiConnected = CAdapterSession::lsUp,
+        tiSoftAP = CAdapterSession::lsSoftAP
+    };
 
     explicit TFormMain(QWidget* parent = nullptr);
     ~TFormMain() override;
 
-    // Called once by start-up: keeps the flags, starts device detection and shows the tray icon on
-    // "/TrayIcon".
+    // Called once by start-up: starts the session with the flags and shows the tray icon on "/TrayIcon".
     void SetStartFlags(uint32_t flags);
-    uint32_t StartFlags() const { return m_StartFlags; }
-    // Stops the adapter and device detection and waits for their threads, as the window's end does. For an
-    // end that cannot wait for the window (the display went away); the window is not used after it.
-    void EndWork();
-    // Handles one notify code with its value and returns the answer for a sender that waits.
-    int HandleNotify(int code, int value);
+    uint32_t StartFlags() const { return m_Session->StartFlags(); }
+    CAdapterSession* Session() const { return m_Session.get(); }
 
     // The only way a page is shown; a page that refuses to be left or entered keeps the current one.
     void SwitchPage(TTrifaceLabel* tab, int extra);
     void SetMode(int mode);
-    // 1 Link Info, 2 Profile, 3 Site Survey (opened on request), 4 AP Link Info.
+    // A PageCode.
     void ShowPageByCode(int code);
-    void DeviceChanged(int kind);
-    // `plug` tells this plugging in of the device from the next (see CThrdDetect::GetDevices).
-    void SelectDevice(const TAdapterDesc& record, const QByteArray& plug = QByteArray());
-    // The adapter made by SelectDevice is ready: the pages get it and it connects with the last profile.
-    void AdapterAttached();
-    void BeginCloseAdapter();
-    void CloseAdapter();
-    void AdapterNotify(int code, int value);
-    void UpdateTrayIcon();
     void UpdateTrayMenu();
-    // The first Soft AP profile of the adapter, else its default one.
-    void LoadAPProfile(WLProfile& target);
-    void WZCChanged(bool toZeroCfg);
     // Asks whether this program shall manage the adapter again; never two questions at a time.
     bool AskManager(QWidget* parent);
 
-    int Mode() const { return m_Mode; }
+    int Mode() const { return m_Session->Mode(); }
     TTrifaceLabel* CurrentTab() const { return m_CurTab; }
     TPropertyPageFrame* CurrentPage() const { return m_CurPage; }
-    CNICAdapter* Adapter() const { return m_Adapter.get(); }
-    bool Closing() const { return m_Closing; }
+    CNICAdapter* Adapter() const { return m_Session->Adapter(); }
+    bool Closing() const { return m_Session->Closing(); }
     TTrayIcon* TrayIconMain() const { return m_TrayIcon; }
     QMenu* TrayMenu() const { return m_TrayMenu; }
     QAction* MenuItWZC() const { return m_MenuItWZC; }
@@ -102,19 +86,23 @@ private:
     };
 
     void FormCreate();
+    void ConnectSession();
     void LoadSkin();
     void LoadMainTexts();
     void CreateTrayIcon();
     const TTabPage* FindTab(const TTrifaceLabel* tab) const;
     void FocusPageList(TPropertyPageFrame* page, const char* listName, int place);
+    void ShowMode(int mode);
     void BroadcastSetAdapter(CNICAdapter* adapter, int kind, int value);
-    void BroadcastAdapterEvent(CNICAdapter* adapter, int code, int value);
-    void SetAdapterAntenna(int mode);
     void ConnectLast(int mode);
+    void ShowLink(CAdapterSession::LinkState state);
+    void AdapterClosed();
+    void HandedToManager();
     void SetTrayIndex(int index);
     // The tray icon's tip: `text` (cut to what the tip holds), or the product's name when it is empty.
     void SetTrayHint(const QString& text);
-    void StartCloseForms(CThrdCloseForm* thread);
+    // Closes the secondary forms, then runs `done` (if any).
+    void CloseForms(std::function<void()> done);
     void LbLinkInfoMouseDown();
     // Ctrl+Tab and Ctrl+Shift+Tab step through the tabs of the current mode, Ctrl+1 to Ctrl+4 pick one.
     void CreateTabKeys();
@@ -136,20 +124,11 @@ private:
     QAction* m_MenuItOpen = nullptr;
     QAction* m_MenuItClose = nullptr;
 
-    uint32_t m_StartFlags = 0;
-    int m_Mode = -1;
     TTrifaceLabel* m_CurTab = nullptr;
     TPropertyPageFrame* m_CurPage = nullptr;
     QImage m_CurPicture;
     bool m_CloseRequested = false;
-    bool m_Closing = false;
-    bool m_StatusSeen = false;
-    std::optional<TAdapterDesc> m_SelDevice;
-    QByteArray m_SelPlug;
-    CThrdDetect::Ptr m_Detect;
-    TThreadPtr<CNICAdapter> m_Adapter;
-    // Made for the selected device and still initialising on its worker; not yet the window's adapter.
-    TThreadPtr<CNICAdapter> m_Attaching;
+    std::unique_ptr<CAdapterSession> m_Session;
     QList<QPointer<CThrdCloseForm>> m_CloseThreads;
     QPointer<TFormAbout> m_About;
 };

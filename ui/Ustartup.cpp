@@ -11,6 +11,7 @@
 #include "app/Usignalwatch.h"
 #include "app/Uutility.h"
 #include "app/Uwriteproblem.h"
+#include "engine/Ucumlib.h"
 #include "engine/Uuserstore.h"
 #include "Uformmsgbox.h"
 
@@ -198,7 +199,7 @@ int RunMainWindow(uint32_t flags)
     main.SetStartFlags(flags);
     std::optional<CNotifyServer> server;
     server.emplace(g_Var.NotifyMsgName,
-                   [&main](int code, int value) { return main.HandleNotify(code, value); });
+                   [&main](int code, int value) { return main.Session()->HandleNotify(code, value); });
     server->Listen();
     // A logout, a service manager or Ctrl+C end the program as the tray menu's Close does.
     QObject::connect(&signalWatch, &CSignalWatch::Terminate, &main, [&main] { main.MenuItCloseClick(); });
@@ -216,7 +217,7 @@ int RunMainWindow(uint32_t flags)
         main.show();
     g_EndBeforeExit = [&main, &server] {
         server.reset();
-        main.EndWork();
+        main.Session()->EndWork();
     };
     g_ToolkitMessages = qInstallMessageHandler(OnToolkitMessage);
     std::atexit(EndBeforeExit);
@@ -257,7 +258,8 @@ int RunProgram(int argc, char** argv)
     try {
         RegisterNotifyMsg();
         const uint32_t flags = ParseCommandLine(Arguments(argc, argv));
-        if (!g_Var.Init(flags, QCoreApplication::applicationFilePath())) {
+        g_Var.Init(flags, QCoreApplication::applicationFilePath());
+        if (!BindAdapterLibrary(g_Var)) {
             SystemErrorBox(QString::fromLatin1(LIBRARY_LOAD_FAILED));
             return 0;
         }

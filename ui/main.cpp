@@ -1,4 +1,4 @@
-#include "ui/Ustartup.h"
+#include "Ustartup.h"
 
 int main(int argc, char** argv)
 {

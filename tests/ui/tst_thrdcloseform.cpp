@@ -1,5 +1,5 @@
 #include "testutil.h"
-#include "engine/Uthrdcloseform.h"
+#include "ui/Uthrdcloseform.h"
 #include "ui/Uformbase.h"
 
 #include <QApplication>
