@@ -3,7 +3,6 @@
 #include "Uformmsgbox.h"
 #include "Uformres.h"
 #include "Uwinutil.h"
-#include "app/Uautostart.h"
 #include "app/Uutility.h"
 #include "app/Udebug.h"
 #include "app/Unotifyevent.h"
@@ -41,19 +40,11 @@ constexpr int EXTRA_SURVEY_REQUEST = 1024;
 constexpr int OS_WITH_ZERO_CFG = 7;
 // Message box style: OK and Cancel with the information icon.
 constexpr int MB_OKCANCEL_INFORMATION = 65;
-constexpr int MB_OK_WARNING = 0x30;
 
-const QString MENU = QStringLiteral("Menu");
 const QString UTILITY = QStringLiteral("Utility");
 
 // Ctrl+1 to Ctrl+4: as many as the station mode has tabs.
 constexpr int TAB_KEYS = 4;
-
-// The entry starts this very program, wherever it was started from, under the title the user sees.
-CAutostart Autostart()
-{
-    return CAutostart(QCoreApplication::applicationFilePath(), g_Var.AppTitle);
-}
 
 } // namespace
 
@@ -102,14 +93,14 @@ void TFormMain::ConnectSession()
     connect(s, &CAdapterSession::ConnectLastRequested, this, &TFormMain::ConnectLast);
     connect(s, &CAdapterSession::LinkChanged, this, &TFormMain::ShowLink);
     connect(s, &CAdapterSession::Applying, this, [this] {
-        SetTrayIndex(tiDisconnected);
-        SetTrayHint(QString());
+        m_Tray->SetIndex(tiDisconnected);
+        m_Tray->SetHint(QString());
     });
     connect(s, &CAdapterSession::ConnectFailed, this,
-            [this](const TConnectFailure& failure) { SetTrayHint(ConnectFailureText(failure)); });
+            [this](const TConnectFailure& failure) { m_Tray->SetHint(ConnectFailureText(failure)); });
     connect(s, &CAdapterSession::HandedToManager, this, &TFormMain::HandedToManager);
     connect(s, &CAdapterSession::AdapterReady, this, [this] {
-        SetTrayIndex(tiDisconnected);
+        m_Tray->SetIndex(tiDisconnected);
         if (!m_TrayIcon->Visible())
             m_TrayIcon->SetVisible(true);
     });
@@ -148,7 +139,7 @@ void TFormMain::FormCreate()
     ui->BtnStation->setEnabled(false);
 
     CreateTabKeys();
-    CreateTrayIcon();
+    CreateTray();
     LoadSkin();
     LoadMainTexts();
     LoadLayout(this, objectName());
@@ -159,26 +150,13 @@ void TFormMain::FormCreate()
     SetMode(0);
 }
 
-void TFormMain::CreateTrayIcon()
+void TFormMain::CreateTray()
 {
-    m_TrayIcon = new TTrayIcon(this);
-    // Minimising the window hides it to the tray while the icon shows.
-    m_TrayIcon->SetMainWindow(this);
-    m_TrayIcon->SetRestoreOn(TTrayIcon::imNone);
-    m_TrayIcon->SetPopupMenuOn(TTrayIcon::imNone);
-    m_TrayMenu = new QMenu(this);
-    m_MenuItWZC = m_TrayMenu->addAction(QStringLiteral("Window Zero Configuration"));
-    m_MenuItWZC->setCheckable(true);
-    m_MenuItWZC->setChecked(true);
-    m_N1 = m_TrayMenu->addSeparator();
-    m_MenuItAutostart = m_TrayMenu->addAction(QStringLiteral("Start with the desktop"));
-    m_MenuItAutostart->setCheckable(true);
-    m_MenuItOpen = m_TrayMenu->addAction(QStringLiteral("Open"));
-    m_MenuItClose = m_TrayMenu->addAction(QStringLiteral("Close"));
-    connect(m_MenuItWZC, &QAction::triggered, this, &TFormMain::MenuItWZCClick);
-    connect(m_MenuItAutostart, &QAction::triggered, this, &TFormMain::MenuItAutostartClick);
-    connect(m_MenuItOpen, &QAction::triggered, this, &TFormMain::MenuItOpenClick);
-    connect(m_MenuItClose, &QAction::triggered, this, &TFormMain::MenuItCloseClick);
+    m_Tray = new TMainTray(this);
+    m_TrayIcon = m_Tray->Icon();
+    connect(m_Tray->ItWZC(), &QAction::triggered, this, &TFormMain::MenuItWZCClick);
+    connect(m_Tray->ItOpen(), &QAction::triggered, this, &TFormMain::MenuItOpenClick);
+    connect(m_Tray->ItClose(), &QAction::triggered, this, &TFormMain::MenuItCloseClick);
     connect(m_TrayIcon, &TTrayIcon::OnClick, this, &TFormMain::MenuItOpenClick);
     connect(m_TrayIcon, &TTrayIcon::OnMouseDown, this, [this](Qt::MouseButton button) {
         if (button == Qt::RightButton)
@@ -186,7 +164,10 @@ void TFormMain::CreateTrayIcon()
     });
     connect(m_TrayIcon, &TTrayIcon::OnMouseUp, this,
             [this](Qt::MouseButton button, Qt::KeyboardModifiers, const QPoint& pos) {
-                TrayIconMainMouseUp(button, pos);
+                if (button != Qt::RightButton)
+                    return;
+                UpdateTrayMenu();
+                m_Tray->Menu()->popup(pos);
             });
 }
 
@@ -219,7 +200,7 @@ void TFormMain::LoadMainTexts()
 {
     LoadTexts(QStringLiteral("FormMain"));
     setWindowTitle(g_Var.AppTitle);
-    SetTrayHint(QString());
+    m_Tray->SetHint(QString());
     ui->LbCopyright->setText(
         g_Var.GetLangText(UTILITY, QStringLiteral("Copyright1"), ui->LbCopyright->text()));
     ui->LbCopyright->SetEllipsisEnd(true);
@@ -369,10 +350,10 @@ void TFormMain::ShowMode(int mode)
     ui->BtnStation->SetFaces(mode == 1 ? off : on);
     if (mode == 1) {
         SwitchPage(ui->LbAPInfo, 0);
-        SetTrayIndex(tiSoftAP);
+        m_Tray->SetIndex(tiSoftAP);
     } else {
         SwitchPage(ui->LbLinkInfo, 0);
-        SetTrayIndex(tiDisconnected);
+        m_Tray->SetIndex(tiDisconnected);
     }
     // The new tabs are drawn before the adapter work that follows. Painting at once instead of running the
     // pending messages keeps a device or close notification from arriving in the middle of that work.
@@ -439,7 +420,7 @@ void TFormMain::AdapterClosed()
     const uint32_t flags = StartFlags();
     if (flags & SF_SERVICE)
         return;
-    SetTrayIndex(tiDisconnected);
+    m_Tray->SetIndex(tiDisconnected);
     if (!(flags & SF_TRAYICON)) {
         m_TrayIcon->SetVisible(false);
         hide();
@@ -448,75 +429,28 @@ void TFormMain::AdapterClosed()
 
 void TFormMain::ShowLink(CAdapterSession::LinkState state)
 {
-    SetTrayIndex(state);
+    m_Tray->SetIndex(state);
     // A failed connect stays in the tip until the link is up or a new profile is applied.
     if (state != CAdapterSession::lsDown)
-        SetTrayHint(QString());
-}
-
-void TFormMain::SetTrayHint(const QString& text)
-{
-    const QString hint =
-        text.isEmpty() ? g_Var.GetLangText(UTILITY, QStringLiteral("ProductName"), g_Var.AppTitle) : text;
-    // The tip holds fewer than HINT_LIMIT characters; a longer line shows that it goes on.
-    const int room = TTrayIcon::HINT_LIMIT - 1;
-    m_TrayIcon->SetHint(hint.size() <= room ? hint : hint.left(room - 1) + QChar(0x2026));
-}
-
-void TFormMain::SetTrayIndex(int index)
-{
-    if (m_TrayIcon->IconIndex() != index)
-        m_TrayIcon->SetIconIndex(index);
+        m_Tray->SetHint(QString());
 }
 
 void TFormMain::HandedToManager()
 {
     CloseForms(nullptr);
-    SetTrayIndex(tiDisconnected);
+    m_Tray->SetIndex(tiDisconnected);
     hide();
 }
 
 void TFormMain::UpdateTrayMenu()
 {
-    const std::pair<QAction*, const char*> items[] = {{m_MenuItWZC, "MenuWZC"},
-                                                       {m_MenuItAutostart, "MenuAutostart"},
-                                                       {m_MenuItOpen, "MenuOpen"},
-                                                       {m_MenuItClose, "MenuClose"}};
-    for (const auto& [item, key] : items)
-        item->setText(g_Var.GetLangText(MENU, QLatin1String(key), item->text()));
-    // Another program (the desktop's own settings) may have changed the entry since the last look.
-    m_MenuItAutostart->setChecked(Autostart().IsEnabled());
-    const CNICAdapter* adapter = Adapter();
-    const bool wzc = g_Var.OsKind >= OS_WITH_ZERO_CFG && adapter;
-    m_MenuItWZC->setVisible(wzc);
-    m_N1->setVisible(wzc);
-    if (wzc)
-        m_MenuItWZC->setChecked(adapter->EnableZeroCfg());
-    m_MenuItOpen->setVisible(false);
-}
-
-void TFormMain::TrayIconMainMouseUp(Qt::MouseButton button, const QPoint& pos)
-{
-    if (button != Qt::RightButton)
-        return;
-    UpdateTrayMenu();
-    m_TrayMenu->popup(pos);
+    m_Tray->UpdateMenu(Adapter());
 }
 
 void TFormMain::MenuItWZCClick()
 {
     if (CNICAdapter* adapter = Adapter())
         adapter->WriteUseWZC(!adapter->EnableZeroCfg());
-}
-
-void TFormMain::MenuItAutostartClick(bool checked)
-{
-    if (Autostart().SetEnabled(checked))
-        return;
-    m_MenuItAutostart->setChecked(!checked);
-    QString text = g_Var.GetLangText(QStringLiteral("Message"), QStringLiteral("ErAutostart"),
-                                     QStringLiteral("The desktop's autostart entry %s cannot be changed."));
-    ShowMsgBox(this, text.replace(QLatin1String("%s"), CAutostart::EntryPath()), MB_OK_WARNING);
 }
 
 void TFormMain::MenuItOpenClick()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Uformbase.h"
+#include "Umaintray.h"
 #include "engine/Uadaptersession.h"
 
 #include <QImage>
@@ -59,15 +60,14 @@ public:
     CNICAdapter* Adapter() const { return m_Session->Adapter(); }
     bool Closing() const { return m_Session->Closing(); }
     TTrayIcon* TrayIconMain() const { return m_TrayIcon; }
-    QMenu* TrayMenu() const { return m_TrayMenu; }
-    QAction* MenuItWZC() const { return m_MenuItWZC; }
-    QAction* MenuItAutostart() const { return m_MenuItAutostart; }
-    QAction* MenuItOpen() const { return m_MenuItOpen; }
-    QAction* MenuItClose() const { return m_MenuItClose; }
+    QMenu* TrayMenu() const { return m_Tray->Menu(); }
+    QAction* MenuItWZC() const { return m_Tray->ItWZC(); }
+    QAction* MenuItAutostart() const { return m_Tray->ItAutostart(); }
+    QAction* MenuItOpen() const { return m_Tray->ItOpen(); }
+    QAction* MenuItClose() const { return m_Tray->ItClose(); }
 
 public Q_SLOTS:
     void MenuItWZCClick();
-    void MenuItAutostartClick(bool checked);
     void MenuItOpenClick();
     void MenuItCloseClick();
     void BtnHelpClick();
@@ -89,7 +89,7 @@ private:
     void ConnectSession();
     void LoadSkin();
     void LoadMainTexts();
-    void CreateTrayIcon();
+    void CreateTray();
     const TTabPage* FindTab(const TTrifaceLabel* tab) const;
     void FocusPageList(TPropertyPageFrame* page, const char* listName, int place);
     void ShowMode(int mode);
@@ -98,9 +98,6 @@ private:
     void ShowLink(CAdapterSession::LinkState state);
     void AdapterClosed();
     void HandedToManager();
-    void SetTrayIndex(int index);
-    // The tray icon's tip: `text` (cut to what the tip holds), or the product's name when it is empty.
-    void SetTrayHint(const QString& text);
     // Closes the secondary forms, then runs `done` (if any).
     void CloseForms(std::function<void()> done);
     void LbLinkInfoMouseDown();
@@ -110,19 +107,13 @@ private:
     void StepTab(int step);
     void SwitchToTab(int index);
     void BtnSoftAPClick();
-    void TrayIconMainMouseUp(Qt::MouseButton button, const QPoint& pos);
     void BringToFront();
 
     std::unique_ptr<Ui::FormMain> ui;
     std::array<TTabPage, 7> m_Tabs{};
     QList<TPropertyPageFrame*> m_Pages;
+    TMainTray* m_Tray = nullptr;
     TTrayIcon* m_TrayIcon = nullptr;
-    QMenu* m_TrayMenu = nullptr;
-    QAction* m_MenuItWZC = nullptr;
-    QAction* m_N1 = nullptr;
-    QAction* m_MenuItAutostart = nullptr;
-    QAction* m_MenuItOpen = nullptr;
-    QAction* m_MenuItClose = nullptr;
 
     TTrifaceLabel* m_CurTab = nullptr;
     TPropertyPageFrame* m_CurPage = nullptr;
