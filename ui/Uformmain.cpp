@@ -2,16 +2,16 @@
 #include "Uformabout.h"
 #include "Uformmsgbox.h"
 #include "Uformres.h"
+#include "Uthrdcloseform.h"
+#include "Utabkeys.h"
 #include "Uwinutil.h"
 #include "app/Uutility.h"
 #include "app/Udebug.h"
 #include "app/Unotifyevent.h"
 #include "controls/Trayicon.h"
-#include "Uthrdcloseform.h"
 #include "engine/Unicadapter.h"
 #include "ui/pages/Uframeapinfo.h"
 #include "ui/pages/Uframeprofile.h"
-#include "ui/pages/Ulinktexts.h"
 #include "ui/pages/Upagetools.h"
 #include "ui_Uformmain.h"
 
@@ -22,7 +22,6 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QPainter>
-#include <QShortcut>
 #include <QUrl>
 #include <exception>
 
@@ -42,9 +41,6 @@ constexpr int OS_WITH_ZERO_CFG = 7;
 constexpr int MB_OKCANCEL_INFORMATION = 65;
 
 const QString UTILITY = QStringLiteral("Utility");
-
-// Ctrl+1 to Ctrl+4: as many as the station mode has tabs.
-constexpr int TAB_KEYS = 4;
 
 } // namespace
 
@@ -91,19 +87,7 @@ void TFormMain::ConnectSession()
         ui->BtnStation->setEnabled(available);
     });
     connect(s, &CAdapterSession::ConnectLastRequested, this, &TFormMain::ConnectLast);
-    connect(s, &CAdapterSession::LinkChanged, this, &TFormMain::ShowLink);
-    connect(s, &CAdapterSession::Applying, this, [this] {
-        m_Tray->SetIndex(tiDisconnected);
-        m_Tray->SetHint(QString());
-    });
-    connect(s, &CAdapterSession::ConnectFailed, this,
-            [this](const TConnectFailure& failure) { m_Tray->SetHint(ConnectFailureText(failure)); });
     connect(s, &CAdapterSession::HandedToManager, this, &TFormMain::HandedToManager);
-    connect(s, &CAdapterSession::AdapterReady, this, [this] {
-        m_Tray->SetIndex(tiDisconnected);
-        if (!m_TrayIcon->Visible())
-            m_TrayIcon->SetVisible(true);
-    });
     connect(s, &CAdapterSession::AdapterClosed, this, &TFormMain::AdapterClosed);
     s->SetFormCloser([this](std::function<void()> done) { CloseForms(std::move(done)); });
     s->SetProfileSaver([this](int flags) { return ui->FrameProfile1->SaveProfile(flags); });
@@ -138,7 +122,11 @@ void TFormMain::FormCreate()
     ui->BtnSoftAP->setEnabled(false);
     ui->BtnStation->setEnabled(false);
 
-    CreateTabKeys();
+    QList<TTrifaceLabel*> tabs;
+    for (const TTabPage& t : m_Tabs)
+        tabs << t.Tab;
+    new TTabKeys(
+        this, tabs, [this] { return m_CurTab; }, [this](TTrifaceLabel* tab) { SwitchPage(tab, 0); });
     CreateTray();
     LoadSkin();
     LoadMainTexts();
@@ -154,6 +142,7 @@ void TFormMain::CreateTray()
 {
     m_Tray = new TMainTray(this);
     m_TrayIcon = m_Tray->Icon();
+    m_Tray->Follow(m_Session.get());
     connect(m_Tray->ItWZC(), &QAction::triggered, this, &TFormMain::MenuItWZCClick);
     connect(m_Tray->ItOpen(), &QAction::triggered, this, &TFormMain::MenuItOpenClick);
     connect(m_Tray->ItClose(), &QAction::triggered, this, &TFormMain::MenuItCloseClick);
@@ -295,44 +284,6 @@ void TFormMain::LbLinkInfoMouseDown()
         SwitchPage(tab, 0);
 }
 
-void TFormMain::CreateTabKeys()
-{
-    const auto bind = [this](const QKeySequence& keys, auto action) {
-        connect(new QShortcut(keys, this), &QShortcut::activated, this, action);
-    };
-    bind(QKeySequence(Qt::CTRL | Qt::Key_Tab), [this] { StepTab(1); });
-    // The window system reports Shift+Tab as a back tab.
-    for (const Qt::Key key : {Qt::Key_Tab, Qt::Key_Backtab})
-        bind(QKeySequence(Qt::CTRL | Qt::SHIFT | key), [this] { StepTab(-1); });
-    for (int i = 0; i < TAB_KEYS; ++i)
-        bind(QKeySequence(Qt::CTRL | Qt::Key(Qt::Key_1 + i)), [this, i] { SwitchToTab(i); });
-}
-
-QList<TTrifaceLabel*> TFormMain::ModeTabs() const
-{
-    QList<TTrifaceLabel*> tabs;
-    for (const TTabPage& t : m_Tabs)
-        if (!t.Tab->isHidden())
-            tabs << t.Tab;
-    return tabs;
-}
-
-void TFormMain::StepTab(int step)
-{
-    const QList<TTrifaceLabel*> tabs = ModeTabs();
-    if (tabs.isEmpty())
-        return;
-    const qsizetype at = tabs.indexOf(m_CurTab);
-    SwitchToTab(int((at + step + tabs.size()) % tabs.size()));
-}
-
-void TFormMain::SwitchToTab(int index)
-{
-    const QList<TTrifaceLabel*> tabs = ModeTabs();
-    if (index < tabs.size() && tabs[index] != m_CurTab)
-        SwitchPage(tabs[index], 0);
-}
-
 void TFormMain::SetMode(int mode)
 {
     m_Session->SetMode(mode);
@@ -425,14 +376,6 @@ void TFormMain::AdapterClosed()
         m_TrayIcon->SetVisible(false);
         hide();
     }
-}
-
-void TFormMain::ShowLink(CAdapterSession::LinkState state)
-{
-    m_Tray->SetIndex(state);
-    // A failed connect stays in the tip until the link is up or a new profile is applied.
-    if (state != CAdapterSession::lsDown)
-        m_Tray->SetHint(QString());
 }
 
 void TFormMain::HandedToManager()

@@ -95,17 +95,11 @@ private:
     void ShowMode(int mode);
     void BroadcastSetAdapter(CNICAdapter* adapter, int kind, int value);
     void ConnectLast(int mode);
-    void ShowLink(CAdapterSession::LinkState state);
     void AdapterClosed();
     void HandedToManager();
     // Closes the secondary forms, then runs `done` (if any).
     void CloseForms(std::function<void()> done);
     void LbLinkInfoMouseDown();
-    // Ctrl+Tab and Ctrl+Shift+Tab step through the tabs of the current mode, Ctrl+1 to Ctrl+4 pick one.
-    void CreateTabKeys();
-    QList<TTrifaceLabel*> ModeTabs() const;
-    void StepTab(int step);
-    void SwitchToTab(int index);
     void BtnSoftAPClick();
     void BringToFront();
 

@@ -3,7 +3,8 @@
 #include "app/Uautostart.h"
 #include "app/Udefine.h"
 #include "controls/Trayicon.h"
-#include "engine/Unicadapter.h"
+#include "engine/Uadaptersession.h"
+#include "ui/pages/Ulinktexts.h"
 
 #include <QCoreApplication>
 #include <QMenu>
@@ -72,6 +73,27 @@ void TMainTray::UpdateMenu(const CNICAdapter* adapter)
     if (wzc)
         m_ItWZC->setChecked(adapter->EnableZeroCfg());
     m_ItOpen->setVisible(false);
+}
+
+void TMainTray::Follow(const CAdapterSession* session)
+{
+    connect(session, &CAdapterSession::LinkChanged, this, [this](CAdapterSession::LinkState state) {
+        SetIndex(state);
+        // A failed connect stays in the tip until the link is up or a new profile is applied.
+        if (state != CAdapterSession::lsDown)
+            SetHint(QString());
+    });
+    connect(session, &CAdapterSession::Applying, this, [this] {
+        SetIndex(CAdapterSession::lsDown);
+        SetHint(QString());
+    });
+    connect(session, &CAdapterSession::ConnectFailed, this,
+            [this](const TConnectFailure& failure) { SetHint(ConnectFailureText(failure)); });
+    connect(session, &CAdapterSession::AdapterReady, this, [this] {
+        SetIndex(CAdapterSession::lsDown);
+        if (!m_Icon->Visible())
+            m_Icon->SetVisible(true);
+    });
 }
 
 void TMainTray::ItAutostartClick(bool checked)

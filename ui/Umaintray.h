@@ -2,6 +2,7 @@
 
 #include <QObject>
 
+class CAdapterSession;
 class CNICAdapter;
 class QAction;
 class QMenu;
@@ -28,6 +29,8 @@ public:
     // Captions from the language file, the autostart entry as it is now, and the manager switch, which shows
     // only with an adapter on a system that has a manager.
     void UpdateMenu(const CNICAdapter* adapter);
+    // The picture and the tip follow the link, and the icon shows once an adapter is ready.
+    void Follow(const CAdapterSession* session);
 
 private:
     void ItAutostartClick(bool checked);
