@@ -6,7 +6,8 @@
 
 class QObject;
 
-// The program's notify message: a code and a value, delivered to the main window.
+// The program's notify message: a code (NotifyCode) and a value, delivered to the adapter session or, from a
+// page, to its window, which passes it on.
 class TNotifyEvent : public QEvent {
 public:
     TNotifyEvent(int code, int value);

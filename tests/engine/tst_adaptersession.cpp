@@ -49,7 +49,7 @@ public:
         QObject::connect(&s, &CAdapterSession::AdapterReady, &s, [note] { note("ready"); });
         QObject::connect(&s, &CAdapterSession::AdapterClosed, &s, [note] { note("closed"); });
     }
-    // The lines from `first` on, without the status reports that come and go with the link.
+    // The lines from `first` on (all when there is none), without the link reports that come and go.
     QStringList From(const QString& first) const
     {
         QStringList out = Lines.mid(Lines.indexOf(first));
@@ -122,6 +122,12 @@ TEST_F(AdapterSessionTest, APluggedAdapterIsAttachedAndAsksForTheLastProfile)
     EXPECT_EQ(m_Log.From("mode 0"),
               QStringList({"mode 0", "softap 1", "attach 0", "connect last 0", "ready"}));
     EXPECT_FALSE(m_Session.Closing());
+    // Further arrival reports of the same plugging in change nothing.
+    const CNICAdapter* adapter = m_Session.Adapter();
+    m_Log.Lines.clear();
+    m_Session.HandleNotify(NM_DEVICE, DEVICE_ARRIVED);
+    EXPECT_EQ(m_Session.Adapter(), adapter);
+    EXPECT_EQ(m_Log.From(QString()), QStringList());
     // The simulated adapter connects by itself and the status reports say so.
     EXPECT_TRUE(WaitFor([&] { return m_Log.Lines.contains("link 0") || m_Log.Lines.contains("link 1"); }));
 }
