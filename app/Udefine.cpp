@@ -10,7 +10,6 @@
 
 CFAGlobalVar g_Var;
 
-
 namespace {
 
 struct CommonText {

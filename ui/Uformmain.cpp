@@ -72,7 +72,8 @@ void TFormMain::ConnectSession()
     connect(s, &CAdapterSession::ShowRequested, this, &TFormMain::MenuItOpenClick);
     connect(s, &CAdapterSession::CloseRequested, this, &TFormMain::MenuItCloseClick);
     connect(s, &CAdapterSession::PageRequested, this, &TFormMain::ShowPageByCode);
-    connect(s, &CAdapterSession::EditorRequested, this, [this](int extra) { SwitchPage(ui->LbProfile, extra); });
+    connect(s, &CAdapterSession::EditorRequested, this,
+            [this](int extra) { SwitchPage(ui->LbProfile, extra); });
     connect(s, &CAdapterSession::ModeChanged, this, &TFormMain::ShowMode);
     connect(s, &CAdapterSession::AdapterAttaching, this,
             [this](CNICAdapter* adapter, int mode) { BroadcastSetAdapter(adapter, acAttach, mode); });

@@ -152,8 +152,7 @@ TEST(NotifyServer, OnlyTheCodesOfAnotherInstanceAreHandled)
     ASSERT_TRUE(flood.Exhausted);
     flood.End();
     handled.clear();
-    EXPECT_TRUE(WaitFor([&] { return SendFromAnotherThread(NM_SHOW) && handled.contains(NM_SHOW); },
-                        15000));
+    EXPECT_TRUE(WaitFor([&] { return SendFromAnotherThread(NM_SHOW) && handled.contains(NM_SHOW); }, 15000));
 }
 
 // Eight clients that each trickled a few bytes held every place until their timeout: a second start then

@@ -227,9 +227,12 @@ TEST_F(FormMainTest, PagesShownByCode)
     const struct {
         int code;
         const char* page;
-    } cases[] = {{PAGE_PROFILE, "FrameProfile1"}, {PAGE_SITE_SURVEY, "FrameSurvey1"},
-                 {PAGE_LINK_INFO, "FrameLinkInfo1"}, {0, "FrameLinkInfo1"},
-                 {PAGE_AP_INFO, "FrameAPInfo1"},     {5, "FrameAPInfo1"},
+    } cases[] = {{PAGE_PROFILE, "FrameProfile1"},
+                 {PAGE_SITE_SURVEY, "FrameSurvey1"},
+                 {PAGE_LINK_INFO, "FrameLinkInfo1"},
+                 {0, "FrameLinkInfo1"},
+                 {PAGE_AP_INFO, "FrameAPInfo1"},
+                 {5, "FrameAPInfo1"},
                  {11, "FrameAPInfo1"}};
     for (const auto& c : cases) {
         PostNotify(&Main(), NM_SHOW_PAGE, c.code);
