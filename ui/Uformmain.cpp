@@ -152,13 +152,6 @@ void TFormMain::CreateTray()
         if (button == Qt::RightButton)
             BringToFront();
     });
-    connect(m_TrayIcon, &TTrayIcon::OnMouseUp, this,
-            [this](Qt::MouseButton button, Qt::KeyboardModifiers, const QPoint& pos) {
-                if (button != Qt::RightButton)
-                    return;
-                UpdateTrayMenu();
-                m_Tray->Menu()->popup(pos);
-            });
 }
 
 void TFormMain::LoadSkin()
@@ -388,7 +381,7 @@ void TFormMain::HandedToManager()
 
 void TFormMain::UpdateTrayMenu()
 {
-    m_Tray->UpdateMenu(Adapter());
+    m_Tray->UpdateMenu();
 }
 
 void TFormMain::MenuItWZCClick()

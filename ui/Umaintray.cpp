@@ -39,6 +39,13 @@ TMainTray::TMainTray(QWidget* window)
     m_ItOpen = m_Menu->addAction(QStringLiteral("Open"));
     m_ItClose = m_Menu->addAction(QStringLiteral("Close"));
     connect(m_ItAutostart, &QAction::triggered, this, &TMainTray::ItAutostartClick);
+    connect(m_Icon, &TTrayIcon::OnMouseUp, this,
+            [this](Qt::MouseButton button, Qt::KeyboardModifiers, const QPoint& pos) {
+                if (button != Qt::RightButton)
+                    return;
+                UpdateMenu();
+                m_Menu->popup(pos);
+            });
 }
 
 void TMainTray::SetIndex(int index)
@@ -57,8 +64,9 @@ void TMainTray::SetHint(const QString& text)
     m_Icon->SetHint(hint.size() <= room ? hint : hint.left(room - 1) + QChar(0x2026));
 }
 
-void TMainTray::UpdateMenu(const CNICAdapter* adapter)
+void TMainTray::UpdateMenu()
 {
+    const CNICAdapter* adapter = m_Session ? m_Session->Adapter() : nullptr;
     const std::pair<QAction*, const char*> items[] = {{m_ItWZC, "MenuWZC"},
                                                       {m_ItAutostart, "MenuAutostart"},
                                                       {m_ItOpen, "MenuOpen"},
@@ -77,6 +85,7 @@ void TMainTray::UpdateMenu(const CNICAdapter* adapter)
 
 void TMainTray::Follow(const CAdapterSession* session)
 {
+    m_Session = session;
     connect(session, &CAdapterSession::LinkChanged, this, [this](CAdapterSession::LinkState state) {
         SetIndex(state);
         // A failed connect stays in the tip until the link is up or a new profile is applied.

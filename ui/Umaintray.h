@@ -3,7 +3,6 @@
 #include <QObject>
 
 class CAdapterSession;
-class CNICAdapter;
 class QAction;
 class QMenu;
 class QWidget;
@@ -27,15 +26,17 @@ public:
     // `text` (cut to what the tip holds), or the product's name when it is empty.
     void SetHint(const QString& text);
     // Captions from the language file, the autostart entry as it is now, and the manager switch, which shows
-    // only with an adapter on a system that has a manager.
-    void UpdateMenu(const CNICAdapter* adapter);
-    // The picture and the tip follow the link, and the icon shows once an adapter is ready.
+    // only with an adapter on a system that has a manager. The right button shows the menu so refreshed.
+    void UpdateMenu();
+    // The picture and the tip follow the link, the icon shows once an adapter is ready, and the menu serves
+    // the session's adapter.
     void Follow(const CAdapterSession* session);
 
 private:
     void ItAutostartClick(bool checked);
 
     QWidget* m_Window;
+    const CAdapterSession* m_Session = nullptr;
     TTrayIcon* m_Icon;
     QMenu* m_Menu;
     QAction* m_ItWZC;
