@@ -42,6 +42,9 @@ constexpr TControlName CONTROL_NAMES[] = {
     {"BtnClose", "Close"},         {"BtnHelp", "Help"},
     {"BtnAbout", "About"},         {"LvProf", "Profile List"},
     {"LvSite", "Networks in Range"}, {"LvMAC", "Associated Stations"},
+    // The four key edits share one place and one caption, which names only the key shown.
+    {"EdtKey1", "Key 1"},          {"EdtKey2", "Key 2"},
+    {"EdtKey3", "Key 3"},          {"EdtKey4", "Key 4"},
 };
 
 const QStringList DEFAULT_BUTTONS{QStringLiteral("BtnNext"), QStringLiteral("BtnSave"), QStringLiteral("BtnActNow"),
