@@ -30,8 +30,12 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+#include <algorithm>
 #include <gtest/gtest.h>
+#include <map>
+#include <set>
 #include <unistd.h>
+#include <vector>
 
 using testutil::WaitFor;
 
@@ -716,31 +720,57 @@ TEST_F(FormMainTest, ControlKeysSwitchTheTabsOfTheCurrentMode)
     EXPECT_EQ(key(Qt::Key_3, ctrl), "LbAPFilter");
 }
 
-TEST_F(FormMainTest, EveryControlOfEveryPageHasAnAccessibleName)
+TEST_F(FormMainTest, EveryControlOfEveryPageHasAnAccessibleNameAndRole)
 {
     Main().show();
     // The editor's pages are readied when the Profile page is first shown.
     ClickTab("LbProfile");
-    int checked = 0;
+    // The first kind a widget is of decides the roles it may report.
+    const struct {
+        const char* Kind;
+        std::vector<QAccessible::Role> Roles;
+    } kinds[] = {
+        {"QCheckBox", {QAccessible::CheckBox}},
+        {"QRadioButton", {QAccessible::RadioButton}},
+        {"QPushButton", {QAccessible::Button}},
+        {"QLineEdit", {QAccessible::EditableText}},
+        {"QComboBox", {QAccessible::ComboBox}},
+        {"TSortLv", {QAccessible::Tree, QAccessible::List, QAccessible::Table}},
+        {"TTrifaceLabel", {QAccessible::PageTab}},
+        {"TLevelRow", {QAccessible::ProgressBar}},
+    };
+    std::map<QString, int> checked;
+    std::set<std::pair<QWidget*, QString>> editNames;
     for (QWidget* w : Main().findChildren<QWidget*>()) {
-        const bool control = qobject_cast<QAbstractButton*>(w) || qobject_cast<QLineEdit*>(w) ||
-                             qobject_cast<QComboBox*>(w) || w->inherits("TSortLv");
-        // The editor container's own navigation buttons are never shown; its pages carry their own.
-        if (!control || w->objectName().isEmpty() || w->parentWidget()->inherits("TFrameProfSet"))
+        const auto* kind = std::find_if(std::begin(kinds), std::end(kinds),
+                                        [w](const auto& k) { return w->inherits(k.Kind); });
+        // Unnamed widgets are the toolkit's parts (a list box's edit), except the lamp rows. The editor
+        // container's own navigation buttons are never shown; its pages carry their own.
+        const bool part = w->objectName().isEmpty() && !w->inherits("TLevelRow");
+        if (kind == std::end(kinds) || part || w->parentWidget()->inherits("TFrameProfSet"))
             continue;
-        ++checked;
+        ++checked[QLatin1String(kind->Kind)];
         QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
         ASSERT_TRUE(a);
         const std::string where = w->parentWidget()->objectName().toStdString() + "/" + w->objectName().toStdString();
+        EXPECT_NE(std::find(kind->Roles.begin(), kind->Roles.end(), a->role()), kind->Roles.end())
+            << where << " reports role " << a->role();
         // Here a list box is named by its current item; its caption reaches a reader as its label.
         if (qobject_cast<QComboBox*>(w)) {
             const auto labels = a->relations(QAccessible::Label);
             ASSERT_EQ(labels.size(), 1) << where;
             EXPECT_FALSE(labels.first().first->text(QAccessible::Name).trimmed().isEmpty()) << where;
-        } else {
-            EXPECT_FALSE(a->text(QAccessible::Name).trimmed().isEmpty()) << where;
+            continue;
+        }
+        const QString name = a->text(QAccessible::Name).trimmed();
+        EXPECT_FALSE(name.isEmpty()) << where;
+        // Edits sharing one caption (the four WEP keys) must still be told apart.
+        if (qobject_cast<QLineEdit*>(w)) {
+            EXPECT_TRUE(editNames.emplace(w->parentWidget(), name).second)
+                << where << " repeats " << name.toStdString();
         }
     }
-    EXPECT_GT(checked, 80);
-    EXPECT_EQ(QAccessible::queryAccessibleInterface(Tab("LbProfile"))->role(), QAccessible::PageTab);
+    for (const auto& kind : kinds)
+        EXPECT_GT(checked[QLatin1String(kind.Kind)], 0) << kind.Kind;
+    EXPECT_GT(checked["QPushButton"], 40);
 }
