@@ -17,6 +17,7 @@
 #include "ui_Uformmain.h"
 
 #include <QApplication>
+#include <QButtonGroup>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDir>
@@ -141,6 +142,16 @@ void TFormMain::FormCreate()
     connect(ui->BtnAbout, &QPushButton::clicked, this, &TFormMain::BtnAboutClick);
     ui->BtnSoftAP->setEnabled(false);
     ui->BtnStation->setEnabled(false);
+    // The mode buttons are a choice of two: a screen reader says so and which mode is on, and the arrow keys
+    // move between them as between radio buttons. Their pictures show the mode as before. In a group of
+    // their own the choice stays between the two: left to their parent, Tab in the running program skipped
+    // the editor's network-type radio buttons.
+    auto* modes = new QButtonGroup(this);
+    for (TTrifaceBtn* b : {ui->BtnSoftAP, ui->BtnStation}) {
+        b->setCheckable(true);
+        b->setAutoExclusive(true);
+        modes->addButton(b);
+    }
 
     CreateTabKeys();
     CreateTrayIcon();
@@ -399,6 +410,7 @@ void TFormMain::SetMode(int mode)
     const QImage off = FormRes ? FormRes->Picture(QStringLiteral("ImgBtnDisable")) : QImage();
     ui->BtnSoftAP->SetFaces(mode == 1 ? on : off);
     ui->BtnStation->SetFaces(mode == 1 ? off : on);
+    ShowModeChecked(mode);
     if (mode == 1) {
         SwitchPage(ui->LbAPInfo, 0);
         SetTrayIndex(tiSoftAP);
@@ -438,8 +450,10 @@ void TFormMain::BtnSoftAPClick()
     if (mode == m_Mode)
         return;
     // Switching the mode takes the adapter from the pages, and with it whatever the editor holds.
-    if (m_CurPage == ui->FrameProfile1 && !ui->FrameProfile1->MayLeaveEditor())
+    if (m_CurPage == ui->FrameProfile1 && !ui->FrameProfile1->MayLeaveEditor()) {
+        ShowModeChecked(m_Mode);
         return;
+    }
     if (!m_Adapter) {
         SetMode(mode);
         return;
@@ -451,6 +465,12 @@ void TFormMain::BtnSoftAPClick()
     SetAdapterAntenna(mode);
     if (!m_Adapter->EnableZeroCfg())
         ConnectLast(mode);
+}
+
+void TFormMain::ShowModeChecked(int mode)
+{
+    // Checking one unchecks the other; unchecking the checked one of the pair is refused.
+    (mode == 1 ? ui->BtnSoftAP : ui->BtnStation)->setChecked(true);
 }
 
 void TFormMain::SetAdapterAntenna(int mode)

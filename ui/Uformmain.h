@@ -109,6 +109,8 @@ private:
     void FocusPageList(TPropertyPageFrame* page, const char* listName, int place);
     void BroadcastSetAdapter(CNICAdapter* adapter, int kind, int value);
     void BroadcastAdapterEvent(CNICAdapter* adapter, int code, int value);
+    // Checks the mode button of `mode`, as a screen reader reads the pair.
+    void ShowModeChecked(int mode);
     void SetAdapterAntenna(int mode);
     void ConnectLast(int mode);
     void SetTrayIndex(int index);

@@ -228,8 +228,9 @@ void FocusFirstControl(QWidget* page)
         return DEFAULT_BUTTONS.contains(w->objectName());
     });
     const auto first = input != usable.end() ? input : byDefault != usable.end() ? byDefault : usable.begin();
+    // As if tabbed to: an edit then selects its proposed text, so that typing replaces it.
     if (first != usable.end())
-        (*first)->setFocus(Qt::OtherFocusReason);
+        (*first)->setFocus(Qt::TabFocusReason);
 }
 
 bool PressKeyButton(QWidget* owner, const QKeyEvent* e)

@@ -732,7 +732,8 @@ TEST_F(FormMainTest, EveryControlOfEveryPageHasAnAccessibleNameAndRole)
     } kinds[] = {
         {"QCheckBox", {QAccessible::CheckBox}},
         {"QRadioButton", {QAccessible::RadioButton}},
-        {"QPushButton", {QAccessible::Button}},
+        // The mode switch is a pair of radio buttons.
+        {"QPushButton", {QAccessible::Button, QAccessible::RadioButton}},
         {"QLineEdit", {QAccessible::EditableText}},
         {"QComboBox", {QAccessible::ComboBox}},
         {"TSortLv", {QAccessible::Tree, QAccessible::List, QAccessible::Table}},
@@ -773,4 +774,13 @@ TEST_F(FormMainTest, EveryControlOfEveryPageHasAnAccessibleNameAndRole)
     for (const auto& kind : kinds)
         EXPECT_GT(checked[QLatin1String(kind.Kind)], 0) << kind.Kind;
     EXPECT_GT(checked["QPushButton"], 40);
+    for (const auto& [mode, checkedButton] : {std::pair{1, "BtnSoftAP"}, std::pair{0, "BtnStation"}}) {
+        Main().SetMode(mode);
+        for (const char* button : {"BtnSoftAP", "BtnStation"}) {
+            QAccessibleInterface* a = QAccessible::queryAccessibleInterface(Child<QWidget>(button));
+            EXPECT_EQ(a->role(), QAccessible::RadioButton) << button;
+            EXPECT_EQ(a->state().checked, std::string(button) == checkedButton)
+                << button << " in mode " << mode;
+        }
+    }
 }

@@ -211,9 +211,11 @@ void TFrameProfSet::ShowPage(TPropertyPageFrame* page, int mode)
         return;
     // A save still unanswered is no longer waited for once the user moves on.
     SetSaving(false);
+    // The new page is shown first and takes the focus from the old one: hidden first, the old page would
+    // pass the focus to the window's next control, and a screen reader would announce that on every step.
+    page->show();
     if (m_Current && m_Current != page)
         m_Current->hide();
-    page->show();
     m_Current = page;
 }
 

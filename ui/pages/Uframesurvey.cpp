@@ -165,7 +165,7 @@ void TFrameSurvey::BtnScanClick()
 {
     if (!m_Adapter || m_ZeroCfg)
         return;
-    ui->BtnScan->setEnabled(false);
+    DisableScanButton(ui->BtnScan, ui->LvSite);
     ClearList();
     ui->LblTime->clear();
     ui->PlSearch->show();
