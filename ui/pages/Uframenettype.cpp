@@ -258,7 +258,7 @@ void TFrameNetType::BtnScanClick()
 {
     if (!m_Adapter)
         return;
-    DisableScanButton(ui->BtnScan, ui->LvSite);
+    DisableKeepingFocus(ui->BtnScan, ui->LvSite);
     ui->LvSite->clear();
     ui->PlSearch->show();
     // On the adapter's worker, like the fetch below: a connect may hold the library for seconds.

@@ -283,8 +283,11 @@ void TFrameProfSet::SetSaving(bool saving)
     m_Saving = saving;
     if (!m_Current)
         return;
-    if (auto* save = m_Current->findChild<QAbstractButton*>(QStringLiteral("BtnSave")))
-        save->setEnabled(!saving);
+    auto* save = m_Current->findChild<QAbstractButton*>(QStringLiteral("BtnSave"));
+    if (save && saving)
+        DisableKeepingFocus(save, m_Current);
+    else if (save)
+        save->setEnabled(true);
 }
 
 void TFrameProfSet::BtnActNowClick()

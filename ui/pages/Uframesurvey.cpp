@@ -165,7 +165,7 @@ void TFrameSurvey::BtnScanClick()
 {
     if (!m_Adapter || m_ZeroCfg)
         return;
-    DisableScanButton(ui->BtnScan, ui->LvSite);
+    DisableKeepingFocus(ui->BtnScan, ui->LvSite);
     ClearList();
     ui->LblTime->clear();
     ui->PlSearch->show();

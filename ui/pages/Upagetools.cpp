@@ -198,7 +198,7 @@ void FetchSiteList(QObject* page, CNICAdapter* const& adapter,
         });
 }
 
-void DisableScanButton(QWidget* button, QWidget* heir)
+void DisableKeepingFocus(QWidget* button, QWidget* heir)
 {
     if (button->hasFocus())
         heir->setFocus(Qt::OtherFocusReason);
