@@ -327,9 +327,11 @@ void TFormMain::SwitchPage(TTrifaceLabel* tab, int extra)
         return;
     if (!newPage || !newPage->EnterPage(m_CurPage, pmSwitchTab, extra))
         return;
+    // Shown before the old page hides, the new page takes the focus straight from it (see ShowPage of the
+    // editor).
+    newPage->show();
     if (m_CurPage && m_CurPage != newPage)
         m_CurPage->hide();
-    newPage->show();
     if (newPage == ui->FrameProfile1)
         FocusPageList(newPage, "LvProf", 1);
     else if (newPage == ui->FrameSurvey1)

@@ -690,6 +690,8 @@ TEST_F(FormMainTest, TheWindowKeepsAnsweringWhileASlowConnectRuns)
 
 TEST_F(FormMainTest, ControlKeysSwitchTheTabsOfTheCurrentMode)
 {
+    // With the adapter every page has a control to take the focus.
+    StartWithAdapter(0);
     Main().show();
     Main().activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&Main()));
@@ -709,8 +711,20 @@ TEST_F(FormMainTest, ControlKeysSwitchTheTabsOfTheCurrentMode)
         {Qt::Key_Backtab, ctrlShift, "LbAdapter"}, {Qt::Key_Tab, ctrlShift, "LbProfile"},
         {Qt::Key_1, ctrl, "LbLinkInfo"},         {Qt::Key_3, ctrl, "LbProfile"},
     };
+    // The focus goes from page to page, never by the mode switch or the help button: a reader would say them.
+    QStringList strays;
+    auto watch = QObject::connect(qApp, &QApplication::focusChanged, &Main(), [&](QWidget*, QWidget* now) {
+        QWidget* page = now;
+        while (page && !qobject_cast<TPropertyPageFrame*>(page))
+            page = page->parentWidget();
+        if (!page)
+            strays << Main().CurrentTab()->objectName() + ':' +
+                          (now ? now->objectName() : QStringLiteral("nothing"));
+    });
     for (const auto& s : steps)
         EXPECT_EQ(key(s.Key, s.Mods), QLatin1String(s.Tab)) << s.Key;
+    QObject::disconnect(watch);
+    EXPECT_TRUE(strays.isEmpty()) << strays.join(' ').toStdString();
     EXPECT_TRUE(Page("FrameProfile1")->isAncestorOf(QApplication::focusWidget()))
         << "the focus follows onto the page shown";
 
