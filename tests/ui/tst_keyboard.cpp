@@ -173,6 +173,10 @@ TEST_F(KeyboardProfileTest, EscapeLeavesTheEditorAndEnterOnAProfileActivatesIt)
     ASSERT_TRUE(TabTo("BtnAdd"));
     Press(Qt::Key_Return);
     ASSERT_EQ(PageName(), "FrameNetType1");
+    // A control of the window beside the page, as the main window has.
+    auto* beside = new QPushButton(&m_Main);
+    beside->setObjectName("Beside");
+    beside->show();
     m_Main.Received.clear();
     Press(Qt::Key_Escape);
     // Exit asks the window to show the page the editor was opened from.
@@ -181,6 +185,7 @@ TEST_F(KeyboardProfileTest, EscapeLeavesTheEditorAndEnterOnAProfileActivatesIt)
     }));
     m_Page->EnterPage(nullptr, 0, 0);
     ASSERT_EQ(PageName(), "list");
+    EXPECT_EQ(FocusName(), "LvProf") << "the list takes the focus from the editor";
 
     auto* list = m_Page->findChild<TSortLv*>("LvProf");
     ASSERT_TRUE(WaitFor([&] { return list->topLevelItemCount() > 0; }));
