@@ -234,6 +234,14 @@ THeaderLayout TSortLv::HeaderItemLayout(const QRect& r, int index, const QSize& 
     return layout;
 }
 
+int TSortLv::CaptionWidth(int index) const
+{
+    const QString caption = model()->headerData(index, Qt::Horizontal, Qt::DisplayRole).toString();
+    const int arrow = std::max(m_IncBMP.width(), m_DecBMP.width());
+    return 2 * CAPTION_MARGIN + QFontMetrics(font()).horizontalAdvance(caption) +
+           (arrow > 0 ? arrow + ARROW_GAP : 0);
+}
+
 void TSortLv::DrawHeaderItem(QPainter& painter, const QRect& r, int index) const
 {
     const QRect inner = r.adjusted(CAPTION_MARGIN, 0, -CAPTION_MARGIN, 0);

@@ -38,6 +38,8 @@ public:
     void DrawHeaderItem(QPainter& painter, const QRect& r, int index) const;
     // The geometry DrawHeaderItem uses for item `index` in `r` with a caption of the given size.
     THeaderLayout HeaderItemLayout(const QRect& r, int index, const QSize& captionSize) const;
+    // The width column `index` needs to show its whole caption with the sort arrow beside it.
+    int CaptionWidth(int index) const;
     // What a screen reader says for row `item`: each column's caption with the row's value in it.
     QString RowDescription(const QTreeWidgetItem* item) const;
 

@@ -22,6 +22,7 @@ class TFormAbout : public TFormBase {
     Q_OBJECT
 public:
     explicit TFormAbout(QWidget* parent = nullptr);
+    QAccessible::Role WindowRole() const override { return QAccessible::Dialog; }
     ~TFormAbout() override;
 
     // Shows the driver of the current adapter (null when there is none), centres the box on the main window

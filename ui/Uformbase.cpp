@@ -7,6 +7,7 @@
 #include "app/Uutility.h"
 #include "controls/Skinaccessible.h"
 
+#include <QAccessibleWidget>
 #include <QEventLoop>
 #include <QHideEvent>
 #include <QLabel>
@@ -63,12 +64,31 @@ void ReportUnknownKeys(const QString& section, const QList<QWidget*>& controls)
 
 constexpr int32_t POSITION_LIMIT = 32767;
 
+// A form's window as its kind says; asked when read, as the interface may be made while the form is built.
+class TFormAccessible : public QAccessibleWidget {
+public:
+    explicit TFormAccessible(TFormBase* form) : QAccessibleWidget(form, QAccessible::Window) {}
+    QAccessible::Role role() const override { return static_cast<const TFormBase*>(widget())->WindowRole(); }
+};
+
+QAccessibleInterface* FormFactory(const QString& className, QObject* object)
+{
+    auto* form = qobject_cast<TFormBase*>(object);
+    const bool mostDerived = form && className == QLatin1String(object->metaObject()->className());
+    return mostDerived && form->isWindow() ? new TFormAccessible(form) : nullptr;
+}
+
 } // namespace
 
 TFormBase::TFormBase(QWidget* parent, Qt::WindowFlags flags) : QWidget(parent, flags)
 {
     // Before any control exists: a reader's view of a control is made once and kept.
     InstallSkinAccessibility();
+    static const bool formsInstalled = [] {
+        QAccessible::installFactory(&FormFactory);
+        return true;
+    }();
+    Q_UNUSED(formsInstalled);
 }
 
 TFormBase::~TFormBase()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAccessible>
 #include <QList>
 #include <QWidget>
 
@@ -42,6 +43,8 @@ public:
     int ShowModal();
     int ModalResult() const { return m_ModalResult; }
     void SetModalResult(int result);
+    // What a screen reader takes the window for: a window, a dialog, or an alert whose text it reads out.
+    virtual QAccessible::Role WindowRole() const { return QAccessible::Window; }
 
 protected:
     void hideEvent(QHideEvent* e) override;

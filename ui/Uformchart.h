@@ -27,6 +27,7 @@ class TFormChart : public TFormBase {
     Q_OBJECT
 public:
     explicit TFormChart(QWidget* parent = nullptr);
+    QAccessible::Role WindowRole() const override { return QAccessible::Dialog; }
     ~TFormChart() override;
 
     // Centres the window on `owner` (the screen while that is hidden) and shows it modally for `adapter`.

@@ -16,6 +16,7 @@
 #include "ui_Uformmain.h"
 
 #include <QApplication>
+#include <QButtonGroup>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDir>
@@ -122,6 +123,16 @@ void TFormMain::FormCreate()
     connect(ui->BtnAbout, &QPushButton::clicked, this, &TFormMain::BtnAboutClick);
     ui->BtnSoftAP->setEnabled(false);
     ui->BtnStation->setEnabled(false);
+    // The mode buttons are a choice of two: a screen reader says so and which mode is on, and the arrow keys
+    // move between them as between radio buttons. Their pictures show the mode as before. In a group of
+    // their own the choice stays between the two: left to their parent, Tab in the running program skipped
+    // the editor's network-type radio buttons.
+    auto* modes = new QButtonGroup(this);
+    for (TTrifaceBtn* b : {ui->BtnSoftAP, ui->BtnStation}) {
+        b->setCheckable(true);
+        b->setAutoExclusive(true);
+        modes->addButton(b);
+    }
 
     QList<TTrifaceLabel*> tabs;
     for (const TTabPage& t : m_Tabs)
@@ -244,9 +255,11 @@ void TFormMain::SwitchPage(TTrifaceLabel* tab, int extra)
         return;
     if (!newPage || !newPage->EnterPage(m_CurPage, pmSwitchTab, extra))
         return;
+    // Shown before the old page hides, the new page takes the focus straight from it (see ShowPage of the
+    // editor).
+    newPage->show();
     if (m_CurPage && m_CurPage != newPage)
         m_CurPage->hide();
-    newPage->show();
     if (newPage == ui->FrameProfile1)
         FocusPageList(newPage, "LvProf", 1);
     else if (newPage == ui->FrameSurvey1)
@@ -293,6 +306,7 @@ void TFormMain::ShowMode(int mode)
     const QImage off = FormRes ? FormRes->Picture(QStringLiteral("ImgBtnDisable")) : QImage();
     ui->BtnSoftAP->SetFaces(mode == 1 ? on : off);
     ui->BtnStation->SetFaces(mode == 1 ? off : on);
+    ShowModeChecked(mode);
     if (mode == 1) {
         SwitchPage(ui->LbAPInfo, 0);
         m_Tray->SetIndex(tiSoftAP);
@@ -332,9 +346,17 @@ void TFormMain::BtnSoftAPClick()
     if (mode == Mode())
         return;
     // Switching the mode takes the adapter from the pages, and with it whatever the editor holds.
-    if (m_CurPage == ui->FrameProfile1 && !ui->FrameProfile1->MayLeaveEditor())
+    if (m_CurPage == ui->FrameProfile1 && !ui->FrameProfile1->MayLeaveEditor()) {
+        ShowModeChecked(Mode());
         return;
+    }
     m_Session->SwitchMode(mode);
+}
+
+void TFormMain::ShowModeChecked(int mode)
+{
+    // Checking one unchecks the other; unchecking the checked one of the pair is refused.
+    (mode == 1 ? ui->BtnSoftAP : ui->BtnStation)->setChecked(true);
 }
 
 void TFormMain::ConnectLast(int mode)

@@ -94,6 +94,8 @@ private:
     void FocusPageList(TPropertyPageFrame* page, const char* listName, int place);
     void ShowMode(int mode);
     void BroadcastSetAdapter(CNICAdapter* adapter, int kind, int value);
+    // Checks the mode button of `mode`, as a screen reader reads the pair.
+    void ShowModeChecked(int mode);
     void ConnectLast(int mode);
     void AdapterClosed();
     void HandedToManager();

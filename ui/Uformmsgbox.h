@@ -17,6 +17,7 @@ class TFormMsgBox : public TFormBase {
     Q_OBJECT
 public:
     explicit TFormMsgBox(QWidget* parent = nullptr);
+    QAccessible::Role WindowRole() const override { return QAccessible::AlertMessage; }
     ~TFormMsgBox() override;
 
     // Lays the box out for `text` and `style`, shows it modally centred on `owner` (or on the screen when the

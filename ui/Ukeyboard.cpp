@@ -42,6 +42,9 @@ constexpr TControlName CONTROL_NAMES[] = {
     {"BtnClose", "Close"},         {"BtnHelp", "Help"},
     {"BtnAbout", "About"},         {"LvProf", "Profile List"},
     {"LvSite", "Networks in Range"}, {"LvMAC", "Associated Stations"},
+    // The four key edits share one place and one caption, which names only the key shown.
+    {"EdtKey1", "Key 1"},          {"EdtKey2", "Key 2"},
+    {"EdtKey3", "Key 3"},          {"EdtKey4", "Key 4"},
 };
 
 const QStringList DEFAULT_BUTTONS{QStringLiteral("BtnNext"), QStringLiteral("BtnSave"), QStringLiteral("BtnActNow"),
@@ -225,8 +228,9 @@ void FocusFirstControl(QWidget* page)
         return DEFAULT_BUTTONS.contains(w->objectName());
     });
     const auto first = input != usable.end() ? input : byDefault != usable.end() ? byDefault : usable.begin();
+    // As if tabbed to: an edit then selects its proposed text, so that typing replaces it.
     if (first != usable.end())
-        (*first)->setFocus(Qt::OtherFocusReason);
+        (*first)->setFocus(Qt::TabFocusReason);
 }
 
 bool PressKeyButton(QWidget* owner, const QKeyEvent* e)

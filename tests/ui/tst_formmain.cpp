@@ -30,8 +30,12 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+#include <algorithm>
 #include <gtest/gtest.h>
+#include <map>
+#include <set>
 #include <unistd.h>
+#include <vector>
 
 using testutil::WaitFor;
 
@@ -691,6 +695,8 @@ TEST_F(FormMainTest, TheWindowKeepsAnsweringWhileASlowConnectRuns)
 
 TEST_F(FormMainTest, ControlKeysSwitchTheTabsOfTheCurrentMode)
 {
+    // With the adapter every page has a control to take the focus.
+    StartWithAdapter(0);
     Main().show();
     Main().activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&Main()));
@@ -710,8 +716,20 @@ TEST_F(FormMainTest, ControlKeysSwitchTheTabsOfTheCurrentMode)
         {Qt::Key_Backtab, ctrlShift, "LbAdapter"}, {Qt::Key_Tab, ctrlShift, "LbProfile"},
         {Qt::Key_1, ctrl, "LbLinkInfo"},         {Qt::Key_3, ctrl, "LbProfile"},
     };
+    // The focus goes from page to page, never by the mode switch or the help button: a reader would say them.
+    QStringList strays;
+    auto watch = QObject::connect(qApp, &QApplication::focusChanged, &Main(), [&](QWidget*, QWidget* now) {
+        QWidget* page = now;
+        while (page && !qobject_cast<TPropertyPageFrame*>(page))
+            page = page->parentWidget();
+        if (!page)
+            strays << Main().CurrentTab()->objectName() + ':' +
+                          (now ? now->objectName() : QStringLiteral("nothing"));
+    });
     for (const auto& s : steps)
         EXPECT_EQ(key(s.Key, s.Mods), QLatin1String(s.Tab)) << s.Key;
+    QObject::disconnect(watch);
+    EXPECT_TRUE(strays.isEmpty()) << strays.join(' ').toStdString();
     EXPECT_TRUE(Page("FrameProfile1")->isAncestorOf(QApplication::focusWidget()))
         << "the focus follows onto the page shown";
 
@@ -721,31 +739,67 @@ TEST_F(FormMainTest, ControlKeysSwitchTheTabsOfTheCurrentMode)
     EXPECT_EQ(key(Qt::Key_3, ctrl), "LbAPFilter");
 }
 
-TEST_F(FormMainTest, EveryControlOfEveryPageHasAnAccessibleName)
+TEST_F(FormMainTest, EveryControlOfEveryPageHasAnAccessibleNameAndRole)
 {
     Main().show();
     // The editor's pages are readied when the Profile page is first shown.
     ClickTab("LbProfile");
-    int checked = 0;
+    // The first kind a widget is of decides the roles it may report.
+    const struct {
+        const char* Kind;
+        std::vector<QAccessible::Role> Roles;
+    } kinds[] = {
+        {"QCheckBox", {QAccessible::CheckBox}},
+        {"QRadioButton", {QAccessible::RadioButton}},
+        // The mode switch is a pair of radio buttons.
+        {"QPushButton", {QAccessible::Button, QAccessible::RadioButton}},
+        {"QLineEdit", {QAccessible::EditableText}},
+        {"QComboBox", {QAccessible::ComboBox}},
+        {"TSortLv", {QAccessible::Tree, QAccessible::List, QAccessible::Table}},
+        {"TTrifaceLabel", {QAccessible::PageTab}},
+        {"TLevelRow", {QAccessible::ProgressBar}},
+    };
+    std::map<QString, int> checked;
+    std::set<std::pair<QWidget*, QString>> editNames;
     for (QWidget* w : Main().findChildren<QWidget*>()) {
-        const bool control = qobject_cast<QAbstractButton*>(w) || qobject_cast<QLineEdit*>(w) ||
-                             qobject_cast<QComboBox*>(w) || w->inherits("TSortLv");
-        // The editor container's own navigation buttons are never shown; its pages carry their own.
-        if (!control || w->objectName().isEmpty() || w->parentWidget()->inherits("TFrameProfSet"))
+        const auto* kind = std::find_if(std::begin(kinds), std::end(kinds),
+                                        [w](const auto& k) { return w->inherits(k.Kind); });
+        // Unnamed widgets are the toolkit's parts (a list box's edit), except the lamp rows. The editor
+        // container's own navigation buttons are never shown; its pages carry their own.
+        const bool part = w->objectName().isEmpty() && !w->inherits("TLevelRow");
+        if (kind == std::end(kinds) || part || w->parentWidget()->inherits("TFrameProfSet"))
             continue;
-        ++checked;
+        ++checked[QLatin1String(kind->Kind)];
         QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
         ASSERT_TRUE(a);
         const std::string where = w->parentWidget()->objectName().toStdString() + "/" + w->objectName().toStdString();
+        EXPECT_NE(std::find(kind->Roles.begin(), kind->Roles.end(), a->role()), kind->Roles.end())
+            << where << " reports role " << a->role();
         // Here a list box is named by its current item; its caption reaches a reader as its label.
         if (qobject_cast<QComboBox*>(w)) {
             const auto labels = a->relations(QAccessible::Label);
             ASSERT_EQ(labels.size(), 1) << where;
             EXPECT_FALSE(labels.first().first->text(QAccessible::Name).trimmed().isEmpty()) << where;
-        } else {
-            EXPECT_FALSE(a->text(QAccessible::Name).trimmed().isEmpty()) << where;
+            continue;
+        }
+        const QString name = a->text(QAccessible::Name).trimmed();
+        EXPECT_FALSE(name.isEmpty()) << where;
+        // Edits sharing one caption (the four WEP keys) must still be told apart.
+        if (qobject_cast<QLineEdit*>(w)) {
+            EXPECT_TRUE(editNames.emplace(w->parentWidget(), name).second)
+                << where << " repeats " << name.toStdString();
         }
     }
-    EXPECT_GT(checked, 80);
-    EXPECT_EQ(QAccessible::queryAccessibleInterface(Tab("LbProfile"))->role(), QAccessible::PageTab);
+    for (const auto& kind : kinds)
+        EXPECT_GT(checked[QLatin1String(kind.Kind)], 0) << kind.Kind;
+    EXPECT_GT(checked["QPushButton"], 40);
+    for (const auto& [mode, checkedButton] : {std::pair{1, "BtnSoftAP"}, std::pair{0, "BtnStation"}}) {
+        Main().SetMode(mode);
+        for (const char* button : {"BtnSoftAP", "BtnStation"}) {
+            QAccessibleInterface* a = QAccessible::queryAccessibleInterface(Child<QWidget>(button));
+            EXPECT_EQ(a->role(), QAccessible::RadioButton) << button;
+            EXPECT_EQ(a->state().checked, std::string(button) == checkedButton)
+                << button << " in mode " << mode;
+        }
+    }
 }

@@ -5,6 +5,7 @@
 #include "ui/Uformmsgbox.h"
 #include "ui/Uformres.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -84,6 +85,8 @@ TEST_P(MsgBoxStyles, TwoLineTextLayoutAndResults)
     Layout(QStringLiteral("Saved.\\nConnect now?"), c.style);
     ASSERT_EQ(Msg()->text(), QStringLiteral("Saved.\nConnect now?"));
     EXPECT_EQ(m_Box.windowTitle(), QStringLiteral("Test Message"));
+    // A screen reader takes the box for an alert, whose text it reads out when the box comes up.
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(&m_Box)->role(), QAccessible::AlertMessage);
 
     // Two lines are given three line heights; the width comes from the longer line plus four blanks.
     const QRect msg = Msg()->geometry();

@@ -172,6 +172,11 @@ TEST_F(APCfgTest, NoneEmptiesEveryKeyAndTheAccessPointRunsOpen)
     Cancel();
     ASSERT_EQ(Combo("CmbWEP")->currentData().toInt(), 1);
     EXPECT_EQ(Edit("EdtKey3")->echoMode(), QLineEdit::Password) << "stored keys are never shown";
+    auto* show = m_Page->findChild<QCheckBox*>("ChkShowChars");
+    show->setFocus();
+    QTest::keyClick(show, Qt::Key_Space);
+    ASSERT_TRUE(show->isChecked());
+    EXPECT_EQ(Edit("EdtKey3")->displayText(), QString(10, u'*')) << "not even with the switch on";
     Choose("CmbWEP", 0);
     EXPECT_FALSE(Edit("EdtPhrase")->isEnabled());
     EXPECT_FALSE(Combo("CmbDefKey")->isEnabled());
@@ -195,6 +200,7 @@ TEST_F(APCfgTest, LeavingThePageOrCancelDropsUnsavedEdits)
     const WLProfile before = g_Var.SoftAPProfile;
     const QString ssid = Edit("EdtSSID")->text();
     auto* hide = m_Page->findChild<QCheckBox*>("ChkHide");
+    auto* show = m_Page->findChild<QCheckBox*>("ChkShowChars");
     const std::function<void()> drops[] = {
         [&] {
             m_Page->LeavePage(nullptr, pmSwitchTab, 0);
@@ -208,7 +214,10 @@ TEST_F(APCfgTest, LeavingThePageOrCancelDropsUnsavedEdits)
         Choose("CmbMode", 1);
         Choose("CmbWEP", 1);
         Type("EdtKey1", QStringLiteral("abcde"));
+        QTest::mouseClick(show, Qt::LeftButton, {}, QPoint(8, show->height() / 2));
+        EXPECT_EQ(Edit("EdtKey1")->displayText(), "abcde") << "what was typed shows on request";
         drop();
+        EXPECT_FALSE(show->isChecked());
         EXPECT_EQ(Edit("EdtSSID")->text(), ssid);
         EXPECT_FALSE(hide->isChecked());
         EXPECT_EQ(Combo("CmbMode")->currentData().toInt(), 11);

@@ -3,6 +3,7 @@
 #include "testutil.h"
 #include "ui/pages/Uframedot11.h"
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
@@ -57,18 +58,19 @@ protected:
             WaitFor([&] { return Combo("CmbMyCert")->count() + Combo("CmbServerCA")->count() == 3; }));
     }
     QWidget* Control(const char* name) const { return m_Page->findChild<QWidget*>(QLatin1String(name)); }
-    // The captions shown, top to bottom.
+    // The captions shown, and the password's switch on a row of its own, top to bottom.
     QStringList ShownRows() const
     {
-        QList<QLabel*> shown;
-        for (const char* name :
-             {"LbEncry", "LbAuthen", "LbUser", "LbPasswd", "LbMyCert", "LbServerCA", "LbInner"})
-            if (auto* label = m_Page->findChild<QLabel*>(QLatin1String(name)); !label->isHidden())
-                shown << label;
-        std::sort(shown.begin(), shown.end(), [](QLabel* a, QLabel* b) { return a->y() < b->y(); });
+        QList<QWidget*> shown;
+        for (const char* name : {"LbEncry", "LbAuthen", "LbUser", "LbPasswd", "ChkShowChars", "LbMyCert",
+                                 "LbServerCA", "LbInner"})
+            if (auto* row = m_Page->findChild<QWidget*>(QLatin1String(name)); !row->isHidden())
+                shown << row;
+        std::sort(shown.begin(), shown.end(), [](QWidget* a, QWidget* b) { return a->y() < b->y(); });
         QStringList names;
         for (int i = 0; i < shown.size(); ++i) {
-            EXPECT_EQ(shown[i]->y(), 85 + 24 * i) << shown[i]->objectName().toStdString();
+            EXPECT_EQ(shown[i]->y() + shown[i]->height() / 2, 93 + 24 * i)
+                << shown[i]->objectName().toStdString();
             names << shown[i]->objectName();
         }
         return names;
@@ -85,9 +87,9 @@ TEST_F(Dot11PageTest, RowsOfEachMethodArePackedFromTheTop)
         QStringList Rows;
     } cases[] = {
         {1, {"LbEncry", "LbAuthen", "LbUser", "LbMyCert", "LbServerCA"}},
-        {3, {"LbEncry", "LbAuthen", "LbUser", "LbPasswd", "LbServerCA", "LbInner"}},
-        {2, {"LbEncry", "LbAuthen", "LbUser", "LbPasswd", "LbServerCA", "LbInner"}},
-        {4, {"LbEncry", "LbAuthen", "LbUser", "LbPasswd"}},
+        {3, {"LbEncry", "LbAuthen", "LbUser", "LbPasswd", "ChkShowChars", "LbServerCA", "LbInner"}},
+        {2, {"LbEncry", "LbAuthen", "LbUser", "LbPasswd", "ChkShowChars", "LbServerCA", "LbInner"}},
+        {4, {"LbEncry", "LbAuthen", "LbUser", "LbPasswd", "ChkShowChars"}},
     };
     for (const auto& c : cases) {
         Choose("CmbAuthen", c.Method);
@@ -111,7 +113,8 @@ TEST_F(Dot11PageTest, RowsOfEachMethodArePackedFromTheTop)
     ASSERT_TRUE(m_Page->EnterPage(nullptr, pmForward, 0));
     WaitForCertificates();
     EXPECT_EQ(Values("CmbAuthen"), (QList<int>{3, 2, 4}));
-    EXPECT_EQ(ShownRows(), (QStringList{"LbAuthen", "LbUser", "LbPasswd", "LbServerCA", "LbInner"}));
+    EXPECT_EQ(ShownRows(),
+              (QStringList{"LbAuthen", "LbUser", "LbPasswd", "ChkShowChars", "LbServerCA", "LbInner"}));
     Type("EdtUser", QStringLiteral("alice"));
     Type("EdtPasswd", QStringLiteral("pw"));
     ASSERT_TRUE(Next());
@@ -162,7 +165,11 @@ TEST_F(Dot11PageTest, AuthorityIsSelectedByNameAndValidatesTheServer)
     // The list arrives from the adapter's worker after the page was entered, and the stored choice holds.
     EXPECT_EQ(Combo("CmbServerCA")->currentText(), QStringLiteral("Campus Root CA"));
     auto* password = m_Page->findChild<QLineEdit*>("EdtPasswd");
-    EXPECT_EQ(password->echoMode(), QLineEdit::Password);
+    auto* show = m_Page->findChild<QCheckBox*>("ChkShowChars");
+    show->setFocus();
+    QTest::keyClick(show, Qt::Key_Space);
+    ASSERT_TRUE(show->isChecked());
+    EXPECT_EQ(password->displayText(), QString(8, u'*')) << "the switch never shows a stored password";
     ASSERT_TRUE(Next());
     EXPECT_STREQ(m_Profile.LoginPassword, "secret-1") << "a stored password is kept unless replaced";
     EXPECT_EQ(m_Profile.ValidateServerCert, 1);
@@ -172,9 +179,13 @@ TEST_F(Dot11PageTest, AuthorityIsSelectedByNameAndValidatesTheServer)
     strcpy(m_Profile.sCertAuthority, "Retired Root CA");
     ASSERT_TRUE(m_Page->EnterPage(nullptr, pmForward, 0));
     EXPECT_EQ(Combo("CmbServerCA")->currentIndex(), 0);
+    EXPECT_FALSE(show->isChecked()) << "each entry starts with the characters hidden";
     password->setFocus();
     QTest::keyClicks(password, QStringLiteral("n"));
     EXPECT_EQ(password->text(), QStringLiteral("n")) << "the first key replaces the masked password";
+    EXPECT_EQ(password->displayText(), QStringLiteral("*"));
+    QTest::mouseClick(show, Qt::LeftButton, {}, QPoint(8, show->height() / 2));
+    EXPECT_EQ(password->displayText(), QStringLiteral("n")) << "what was typed shows on request";
     ASSERT_TRUE(Next());
     EXPECT_STREQ(m_Profile.sCertAuthority, "");
     EXPECT_EQ(m_Profile.ValidateServerCert, 0);

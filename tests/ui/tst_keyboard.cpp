@@ -116,6 +116,18 @@ TEST_F(KeyboardProfileTest, AWpa2PskProfileIsAddedAndActivatedWithTheKeyboardAlo
     Press(Qt::Key_Space);
     ASSERT_EQ(PageName(), "FrameNetType1");
     EXPECT_EQ(FocusName(), "EdtName") << "a page just shown takes the keys at once";
+    EXPECT_TRUE(qobject_cast<QLineEdit*>(QApplication::focusWidget())->hasSelectedText())
+        << "typing replaces the proposed name";
+    // From page to page the focus goes straight to the next page, not by a control of the window beside it
+    // (the main window's mode switch): a reader would announce every stop.
+    auto* beside = new QPushButton(&m_Main);
+    beside->setObjectName("Beside");
+    beside->show();
+    QStringList strays;
+    auto watch = QObject::connect(qApp, &QApplication::focusChanged, m_Page, [&](QWidget*, QWidget* now) {
+        if (!now || !m_Page->Editor()->isAncestorOf(now))
+            strays << (now ? now->objectName() : QStringLiteral("nothing"));
+    });
     TypeKeys(QStringLiteral("Keys"));
     Press(Qt::Key_Tab);
     ASSERT_EQ(FocusName(), "EdtSSID");
@@ -135,8 +147,10 @@ TEST_F(KeyboardProfileTest, AWpa2PskProfileIsAddedAndActivatedWithTheKeyboardAlo
             TypeKeys(QStringLiteral("correct-horse-battery"));
         }
         Press(Qt::Key_Return);
-        // Save waits for the adapter's worker to store the profile.
+        // Save waits for the adapter's worker to store the profile, and Enter pressed again meanwhile must
+        // not reach Exit beside it.
         if (page == QLatin1String("FrameConfirm1")) {
+            EXPECT_NE(FocusName(), "BtnExit");
             ASSERT_TRUE(WaitFor([&] { return PageName() != page; }));
         }
     }
@@ -145,6 +159,8 @@ TEST_F(KeyboardProfileTest, AWpa2PskProfileIsAddedAndActivatedWithTheKeyboardAlo
     ASSERT_EQ(PageName(), "FrameActive1") << path.join(' ').toStdString() << ", focus on "
                                           << FocusName().toStdString();
     EXPECT_EQ(FocusName(), "BtnActNow") << "Enter presses Activate Now";
+    QObject::disconnect(watch);
+    EXPECT_TRUE(strays.isEmpty()) << strays.join(' ').toStdString();
     Press(Qt::Key_Return);
     EXPECT_TRUE(Connected("Keys"));
     EXPECT_EQ(g_Var.EditingProfile.EncryptionMethod, 6u);
@@ -157,6 +173,10 @@ TEST_F(KeyboardProfileTest, EscapeLeavesTheEditorAndEnterOnAProfileActivatesIt)
     ASSERT_TRUE(TabTo("BtnAdd"));
     Press(Qt::Key_Return);
     ASSERT_EQ(PageName(), "FrameNetType1");
+    // A control of the window beside the page, as the main window has.
+    auto* beside = new QPushButton(&m_Main);
+    beside->setObjectName("Beside");
+    beside->show();
     m_Main.Received.clear();
     Press(Qt::Key_Escape);
     // Exit asks the window to show the page the editor was opened from.
@@ -165,6 +185,7 @@ TEST_F(KeyboardProfileTest, EscapeLeavesTheEditorAndEnterOnAProfileActivatesIt)
     }));
     m_Page->EnterPage(nullptr, 0, 0);
     ASSERT_EQ(PageName(), "list");
+    EXPECT_EQ(FocusName(), "LvProf") << "the list takes the focus from the editor";
 
     auto* list = m_Page->findChild<TSortLv*>("LvProf");
     ASSERT_TRUE(WaitFor([&] { return list->topLevelItemCount() > 0; }));
@@ -201,6 +222,13 @@ TEST_F(KeyboardProfileTest, TabFollowsTheReadingOrderOfThePageAndReachesEveryBut
     // Shift+Tab walks back the same way.
     Press(Qt::Key_Tab, Qt::ShiftModifier);
     EXPECT_EQ(FocusName(), order.last());
+    // Scan, pressed from the keyboard, waits disabled; the focus stays on the page, on the list it fills.
+    auto* scan = m_Page->Editor()->CurrentPage()->findChild<QPushButton*>("BtnScan");
+    ASSERT_TRUE(WaitFor([&] { return scan->isEnabled(); }, 15000));
+    ASSERT_TRUE(TabTo("BtnScan"));
+    Press(Qt::Key_Space);
+    EXPECT_FALSE(scan->isEnabled());
+    EXPECT_EQ(FocusName(), "LvSite");
 }
 
 class KeyboardBandTest : public EditorPageTest {};

@@ -1,5 +1,8 @@
 // Every page takes its captions from its own section of the language file, whatever its object is called.
+#include "controls/Sortlv.h"
 #include "guitest.h"
+#include "testutil.h"
+#include "ui/Uformres.h"
 #include "ui/pages/Uframeactive.h"
 #include "ui/pages/Uframeadapter.h"
 #include "ui/pages/Uframeapcfg.h"
@@ -18,11 +21,14 @@
 #include "ui/pages/Uframewpapsk.h"
 #include "ui/pages/Uframewlmode.h"
 
+#include <QHeaderView>
 #include <QLabel>
+#include <QStyle>
 #include <QTreeWidget>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -91,4 +97,39 @@ TEST(PageTextsTest, TheProfilePageLeavesItsEditorsTextsToTheEditorPages)
     EXPECT_EQ(confirm->findChild<QLabel*>("LbNetType")->text().toStdString(), "Type of network");
     EXPECT_EQ(page.Editor()->Page(esNetType)->findChild<QLabel*>("LbNetType")->text().toStdString(),
               "Network Type");
+}
+
+TEST(PageTextsTest, TheEditorsScanListShowsItsCaptionsAndValuesWholeInEachLanguage)
+{
+    TFormRes res;
+    FormRes = &res;
+    for (const char* file : {"wlanutil.ini", "wlanutil.de.ini"}) {
+        const QByteArray language = testutil::ReadFile(testutil::BinDir() + '/' + QLatin1String(file));
+        ASSERT_FALSE(language.isEmpty()) << file;
+        ScopedConfig config(QStringLiteral("[Setting]\n"), QString::fromUtf8(language));
+        TFrameNetType page;
+        page.InitPage();
+        auto* list = page.findChild<TSortLv*>("LvSite");
+        const QFontMetrics metrics(list->font());
+        int used = 0;
+        for (int column = 0; column < list->columnCount(); ++column)
+            used += list->columnWidth(column);
+        // Nothing scrolls sideways while the scroll bar for many networks is shown.
+        EXPECT_LE(used, list->width() - 2 * list->frameWidth() -
+                            list->style()->pixelMetric(QStyle::PM_ScrollBarExtent))
+            << file;
+        // Signal and channel, each with the sort arrow on it, and their widest values.
+        for (const auto& [column, value] : {std::pair{2, "100%"}, std::pair{3, "165"}}) {
+            list->SetSortColunm(column);
+            const QString caption = list->headerItem()->text(column);
+            const QRect section(0, 0, list->columnWidth(column), list->header()->sizeHint().height());
+            const THeaderLayout layout = list->HeaderItemLayout(
+                section, column, QSize(metrics.horizontalAdvance(caption), metrics.height()));
+            EXPECT_GE(layout.Caption.width(), metrics.horizontalAdvance(caption)) << file << " " << column;
+            EXPECT_GT(list->columnWidth(column), metrics.horizontalAdvance(QLatin1String(value))) << file;
+        }
+        EXPECT_GT(list->columnWidth(1), metrics.horizontalAdvance(QStringLiteral("Harbor"))) << file;
+        page.DonePage();
+    }
+    FormRes = nullptr;
 }

@@ -101,6 +101,8 @@ void TFrameAPCfg::InitPage()
     for (int level = 0; level < POWER_LEVELS; ++level)
         ui->CmbPower->addItem(PowerText(uint32_t(level)), level);
     m_WEP->FillChoices();
+    SetUpShowSwitch(ui->ChkShowChars, SECTION,
+                    {ui->EdtPhrase, ui->EdtKey1, ui->EdtKey2, ui->EdtKey3, ui->EdtKey4});
     ClearPage();
     TSoftAPPage::InitPage();
 }
@@ -110,6 +112,7 @@ void TFrameAPCfg::ClearPage()
     TSoftAPPage::ClearPage();
     ui->EdtSSID->clear();
     ui->ChkHide->setChecked(false);
+    ui->ChkShowChars->setChecked(false);
     for (QComboBox* combo : {ui->CmbMode, ui->CmbCh, ui->CmbPower})
         combo->setCurrentIndex(-1);
     m_WEP->Clear();
@@ -117,10 +120,10 @@ void TFrameAPCfg::ClearPage()
         control->setEnabled(false);
 }
 
-std::array<QWidget*, 9> TFrameAPCfg::EnabledControls() const
+std::array<QWidget*, 10> TFrameAPCfg::EnabledControls() const
 {
-    return {ui->EdtSSID, ui->ChkHide,   ui->CmbMode, ui->CmbCh,    ui->CmbPower,
-            ui->CmbWEP,  ui->CmbAuthen, ui->BtnSave, ui->BtnCancel};
+    return {ui->EdtSSID, ui->ChkHide,   ui->CmbMode, ui->CmbCh,     ui->CmbPower,
+            ui->CmbWEP,  ui->CmbAuthen, ui->BtnSave, ui->BtnCancel, ui->ChkShowChars};
 }
 
 void TFrameAPCfg::AdapterTaken()
@@ -137,6 +140,8 @@ void TFrameAPCfg::EnableControls()
 
 void TFrameAPCfg::LoadPage()
 {
+    // What was typed and shown is dropped with the rest of the unsaved edits.
+    ui->ChkShowChars->setChecked(false);
     LoadAPWireless();
     m_WEP->Load(g_Var.SoftAPProfile);
 }

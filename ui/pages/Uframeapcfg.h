@@ -37,7 +37,7 @@ protected:
 
 private:
     // The controls enabled while the page may be edited.
-    std::array<QWidget*, 9> EnabledControls() const;
+    std::array<QWidget*, 10> EnabledControls() const;
     void FillModes();
     void FocusSSID();
     // The checks that must pass before anything is written; false after showing why not.

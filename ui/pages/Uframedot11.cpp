@@ -147,6 +147,7 @@ void TFrameDot11::InitPage()
     for (size_t i = 0; i < m_Rows.size(); ++i)
         m_Rows[i] = {captions[i], bullets[i], controls[i]};
     SetTextColor(ui->LbDot11Set, SKIN_HEADER_TEXT);
+    SetUpShowSwitch(ui->ChkShowChars, SECTION, {ui->EdtPasswd});
     ClearPage();
     TPropertyPageFrame::InitPage();
 }
@@ -250,6 +251,12 @@ void TFrameDot11::PlaceRows(int method)
             row.Bullet->setVisible(visible);
         }
         shown += visible ? 1 : 0;
+        // The password's "show characters" switch takes the row below it, under the edit.
+        if (i == rowPassword) {
+            ui->ChkShowChars->move(ui->ChkShowChars->x(), middle + ROW_STEP - ui->ChkShowChars->height() / 2);
+            ui->ChkShowChars->setVisible(visible);
+            shown += visible ? 1 : 0;
+        }
     }
 }
 
@@ -289,6 +296,7 @@ bool TFrameDot11::EnterPage(TPropertyPageFrame* leftPage, int mode, int context)
     ui->EdtUser->setText(BytesText(profile.LoginName, sizeof profile.LoginName));
     ui->EdtPasswd->setText(BytesText(profile.LoginPassword, sizeof profile.LoginPassword));
     ui->EdtPasswd->SetMasked(true);
+    ui->ChkShowChars->setChecked(false);
     // Certificates installed or removed since the adapter came are picked up while the page is shown.
     RequestCertificates();
     return TPropertyPageFrame::EnterPage(leftPage, mode, context);

@@ -14,7 +14,10 @@
 
 #include <QHeaderView>
 #include <QMouseEvent>
+#include <QStyle>
+#include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -27,6 +30,9 @@ constexpr int NAME_CHARS = 64;
 constexpr int SSID_CHARS = 32;
 constexpr int INFRASTRUCTURE = 1;
 enum SiteColumn { COL_ICON = 0, COL_SSID = 1, COL_SIGNAL = 2, COL_CHANNEL = 3 };
+constexpr int ICON_COLUMN_WIDTH = 46;
+constexpr int FULL_SIGNAL = 100;
+constexpr int WIDEST_CHANNEL = 165;
 
 // A row of the scan list; it owns its site entry.
 class TSiteRow : public QTreeWidgetItem {
@@ -38,6 +44,29 @@ public:
 const TSSiteEntry& EntryOf(const QTreeWidgetItem* item)
 {
     return static_cast<const TSiteRow*>(item)->Entry;
+}
+
+QString SignalText(int percent)
+{
+    return QString::asprintf("%d%%", percent);
+}
+
+// Signal and channel take what their captions, sort arrow included, and their widest values need in the
+// language shown; the network name takes the rest of the list's width beside the scroll bar.
+void FitScanColumns(TSortLv* list)
+{
+    const QFontMetrics metrics(list->font());
+    const int cellMargins = 2 * (list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1);
+    int rest = list->width() - 2 * list->frameWidth() -
+               list->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list) - ICON_COLUMN_WIDTH;
+    for (const auto& [column, widest] : {std::pair{COL_SIGNAL, SignalText(FULL_SIGNAL)},
+                                         std::pair{COL_CHANNEL, QString::number(WIDEST_CHANNEL)}}) {
+        const int width =
+            std::max(list->CaptionWidth(column), metrics.horizontalAdvance(widest) + cellMargins);
+        list->setColumnWidth(column, width);
+        rest -= width;
+    }
+    list->setColumnWidth(COL_SSID, rest);
 }
 
 } // namespace
@@ -77,7 +106,8 @@ void TFrameNetType::InitPage()
     FitLabel(ui->LbAdHoc, ui->LblAdHoc, TYPE_TEXT_RIGHT);
     ShrinkLabelFont(ui->LbScan);
     // Signal and channel tell apart the access points of one network name.
-    SetUpReportList(ui->LvSite, {46, 76, 42, 28}, COL_SSID);
+    SetUpReportList(ui->LvSite, {ICON_COLUMN_WIDTH, 0, 0, 0}, COL_SSID);
+    FitScanColumns(ui->LvSite);
     QPalette plain = ui->PlSearch->palette();
     plain.setColor(QPalette::Window, Qt::white);
     plain.setColor(QPalette::WindowText, SKIN_VALUE_TEXT);
@@ -228,7 +258,7 @@ void TFrameNetType::BtnScanClick()
 {
     if (!m_Adapter)
         return;
-    ui->BtnScan->setEnabled(false);
+    DisableKeepingFocus(ui->BtnScan, ui->LvSite);
     ui->LvSite->clear();
     ui->PlSearch->show();
     // On the adapter's worker, like the fetch below: a connect may hold the library for seconds.
@@ -260,7 +290,7 @@ void TFrameNetType::FillSiteList(const std::vector<TSSiteEntry>& list)
         // A long name is cut in its narrow column.
         row->setToolTip(COL_SSID, row->text(COL_SSID));
         const int percent = SignalPercent(entry.Rssi);
-        row->setText(COL_SIGNAL, QString::asprintf("%d%%", percent));
+        row->setText(COL_SIGNAL, SignalText(percent));
         row->setData(COL_SIGNAL, Qt::UserRole, percent);
         const int channel = ChannelOf(entry.Frequency);
         row->setText(COL_CHANNEL, QString::number(channel));

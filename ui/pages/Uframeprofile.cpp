@@ -142,8 +142,12 @@ bool TFrameProfile::EnterPage(TPropertyPageFrame* leftPage, int mode, int contex
         if (!OpenEditor(PAGE_SITE_SURVEY, context))
             return false;
     } else {
-        ui->FrameProfSet1->hide();
         ui->PlProfile->show();
+        // The list takes the focus from the editor before it hides: left to itself the focus would pass to
+        // the window's next control, and a screen reader would announce that.
+        if (ui->FrameProfSet1->isAncestorOf(window()->focusWidget()))
+            ui->LvProf->setFocus(Qt::OtherFocusReason);
+        ui->FrameProfSet1->hide();
     }
     return TPropertyPageFrame::EnterPage(leftPage, mode, context);
 }

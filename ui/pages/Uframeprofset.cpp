@@ -206,9 +206,11 @@ void TFrameProfSet::ShowPage(TPropertyPageFrame* page, int mode)
         return;
     // A save still unanswered is no longer waited for once the user moves on.
     SetSaving(false);
+    // The new page is shown first and takes the focus from the old one: hidden first, the old page would
+    // pass the focus to the window's next control, and a screen reader would announce that on every step.
+    page->show();
     if (m_Current && m_Current != page)
         m_Current->hide();
-    page->show();
     m_Current = page;
 }
 
@@ -276,8 +278,11 @@ void TFrameProfSet::SetSaving(bool saving)
     m_Saving = saving;
     if (!m_Current)
         return;
-    if (auto* save = m_Current->findChild<QAbstractButton*>(QStringLiteral("BtnSave")))
-        save->setEnabled(!saving);
+    auto* save = m_Current->findChild<QAbstractButton*>(QStringLiteral("BtnSave"));
+    if (save && saving)
+        DisableKeepingFocus(save, m_Current);
+    else if (save)
+        save->setEnabled(true);
 }
 
 void TFrameProfSet::BtnActNowClick()

@@ -162,7 +162,7 @@ void TFrameSurvey::BtnScanClick()
 {
     if (!m_Adapter || m_ZeroCfg)
         return;
-    ui->BtnScan->setEnabled(false);
+    DisableKeepingFocus(ui->BtnScan, ui->LvSite);
     ClearList();
     ui->LblTime->clear();
     ui->PlSearch->show();

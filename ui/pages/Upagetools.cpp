@@ -197,3 +197,10 @@ void FetchSiteList(QObject* page, CNICAdapter* const& adapter,
             ended();
         });
 }
+
+void DisableKeepingFocus(QWidget* button, QWidget* heir)
+{
+    if (button->hasFocus())
+        heir->setFocus(Qt::OtherFocusReason);
+    button->setEnabled(false);
+}

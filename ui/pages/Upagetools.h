@@ -29,6 +29,10 @@ void SetButtonRow(std::initializer_list<std::pair<TTrifaceBtn*, const char*>> ri
 // Sets up a report list of the pages: the skin's sort arrows and kind icons, column widths, centred column
 // captions but the icon column's, and sorting by `sortColumn` but never by the icon column (column 0).
 void SetUpReportList(TSortLv* list, std::initializer_list<int> widths, int sortColumn);
+// Disables a button while what it started runs (a scan, a save). A button that had the focus hands it to
+// `heir` (the list a scan fills, the page): left to itself the focus would go to the window's next control,
+// off the page, or to a button beside it that Enter would then press.
+void DisableKeepingFocus(QWidget* button, QWidget* heir);
 // Draws the rows `marked` chooses in AppliedRowColor, the others plain.
 void PaintMarkedRows(QTreeWidget* list, const std::function<bool(const QTreeWidgetItem*)>& marked);
 // Styles of the program's message box that the pages use.
