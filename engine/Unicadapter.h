@@ -5,7 +5,7 @@
 #include "Uthread.h"
 #include "Uuserstore.h"
 #include "app/Udefine.h"
-#include "engine/tsrwl.h"
+#include "adaptercore/tsrwl.h"
 
 #include <QPointer>
 #include <QString>
