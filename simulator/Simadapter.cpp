@@ -1,9 +1,9 @@
 #include "Simadapter.h"
 
 #include "Simap.h"
-#include "Simchannels.h"
-#include "Simpaths.h"
 #include "Simsecurity.h"
+#include "adaptercore/Corechannels.h"
+#include "adaptercore/Corepaths.h"
 
 #include <algorithm>
 #include <cmath>
@@ -244,7 +244,7 @@ bool CSimAdapter::JoinStation(const SimConnectRequest& r, SimState& s) const
     const auto joined = std::find_if(candidates.begin(), candidates.end(), [&](const SimNetwork* n) {
         const SimRefusal refusal = CheckJoin(*n, r);
         if (refusal != SimRefusal::Ok) {
-            SimLog("%s refused profile %s: %s", n->name.c_str(), r.profileName, RefusalText(refusal));
+            CoreLog("%s refused profile %s: %s", n->name.c_str(), r.profileName, RefusalText(refusal));
             // The strongest network's answer is the one a user would see.
             if (s.refusal.empty()) {
                 s.refusal =

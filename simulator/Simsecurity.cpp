@@ -1,6 +1,6 @@
 #include "Simsecurity.h"
 
-#include "Simcrypto.h"
+#include "adaptercore/Corecrypto.h"
 
 #include <cstring>
 
