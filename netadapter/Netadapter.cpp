@@ -3,6 +3,7 @@
 #include "Netcerts.h"
 #include "Netsettings.h"
 #include "adaptercore/Corechannels.h"
+#include "adaptercore/Corecodes.h"
 #include "adaptercore/Corepaths.h"
 
 #include <algorithm>
@@ -23,7 +24,6 @@ constexpr uint32_t kActiveActivated = 2, kActiveDeactivating = 3;
 constexpr int kPollMs = 100;
 // A scan of every channel of both bands takes a few seconds; a device that never reports one is given up.
 constexpr int kScanWaitMs = 10000;
-constexpr int kMethodWpa = 3, kMethod8021x = 4, kMethodWpa2 = 7;
 const char kEditingProfile[] = "(EditingProfile)";
 
 // How long a connect waits for the device to take the profile: long enough for association and the key
@@ -522,7 +522,7 @@ bool CNetAdapter::Connect(const WLProfile& profile)
             return std::string(reinterpret_cast<const char*>(e.Ssid), e.SsidLength) == ssid;
         });
     }
-    if (profile.EncryptionMethod == 3 || profile.EncryptionMethod == 4 || profile.EncryptionMethod == 7) {
+    if (IsDot1xSecurity(profile.EncryptionMethod)) {
         place.caCertFile = FindCertificateFile(AuthorityCertDir(), Field(profile.sCertAuthority, 260),
                                                Field(profile.sCertAuthority_Issuer, 260));
         place.clientCertFile = FindCertificateFile(UserCertDir(), Field(profile.sCertificate, 260),
@@ -550,8 +550,7 @@ bool CNetAdapter::Follow(const WLProfile& profile, const std::string& active, bo
     m_active = active;
     m_activeAdded = added;
     m_downReported = false;
-    const int method = profile.EncryptionMethod;
-    return WaitForOutcome(active, method == kMethodWpa || method == kMethod8021x || method == kMethodWpa2);
+    return WaitForOutcome(active, IsDot1xSecurity(profile.EncryptionMethod));
 }
 
 bool CNetAdapter::Disconnect()

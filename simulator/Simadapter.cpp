@@ -3,6 +3,7 @@
 #include "Simap.h"
 #include "Simsecurity.h"
 #include "adaptercore/Corechannels.h"
+#include "adaptercore/Corecodes.h"
 #include "adaptercore/Corepaths.h"
 
 #include <algorithm>
@@ -20,12 +21,6 @@ std::string Printable(std::string text)
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
             c = '?';
     return text;
-}
-
-// 802.1x logins: WPA, 802.1x without WPA, WPA2.
-bool IsDot1x(int encryption)
-{
-    return encryption == 3 || encryption == 4 || encryption == 7;
 }
 
 int BandOfDotMode(int dotMode)
@@ -249,7 +244,7 @@ bool CSimAdapter::JoinStation(const SimConnectRequest& r, SimState& s) const
             if (s.refusal.empty()) {
                 s.refusal =
                     n->name + " refused profile " + Printable(r.profileName) + ": " + RefusalText(refusal);
-                s.refusalCode = ConnectErrorOf(refusal, IsDot1x(r.encryption));
+                s.refusalCode = ConnectErrorOf(refusal, IsDot1xSecurity(r.encryption));
             }
         }
         return refusal == SimRefusal::Ok;
