@@ -4,6 +4,7 @@
 #include "Uinifile.h"
 #include "Uutility.h"
 #include "Uwriteproblem.h"
+#include "adaptercore/Corecodes.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -81,9 +82,9 @@ const std::vector<IniField>& ProfileFields()
                               PROF_TEXT(WEPKey4),
                               PROF_INT(DefaultKey, 0),
                               PROF_INT(WEPKeyFormat, 0),
-                              PROF_INT(AuthenticationMode, 2),
-                              PROF_INT(EncryptionMethod, 0),
-                              PROF_INT(WPAEncryptionType, 1),
+                              PROF_INT(AuthenticationMode, ToCode(TsrwlAuthMode::Auto)),
+                              PROF_INT(EncryptionMethod, ToCode(TsrwlSecurity::Open)),
+                              PROF_INT(WPAEncryptionType, ToCode(TsrwlCipher::Tkip)),
                               PROF_TEXT(WPAPassphrase),
                               PROF_INT(FragThreshold, 2346),
                               PROF_INT(RTSThreshold, 2347),
@@ -331,15 +332,15 @@ bool ProfFromIniFile(WLProfile& prof, const QString& section, const QString& ini
 
 void ResetSecurity(WLProfile& prof)
 {
-    prof.EncryptionMethod = 0;
+    prof.EncryptionMethod = ToCode(TsrwlSecurity::Open);
     prof.WEPEncryptionLevel = 0;
     prof.WEPKeyFormat = 1;
     prof.DefaultKey = 0;
-    prof.AuthenticationMode = 2;
-    prof.WPAEncryptionType = 1;
+    prof.AuthenticationMode = ToCode(TsrwlAuthMode::Auto);
+    prof.WPAEncryptionType = ToCode(TsrwlCipher::Tkip);
     prof.MS8021xAuthMode = 0;
-    prof.PeapEap = 2;
-    prof.TTLSEap = 3;
+    prof.PeapEap = ToCode(TsrwlPeapInner::MsChapV2);
+    prof.TTLSEap = ToCode(TsrwlTtlsInner::MsChapV2);
     prof.ValidateServerCert = 0;
     // Whole fields, not only their first byte: the record goes to the library and into files as it stands,
     // and the rest of an old key or password must not travel with it.

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Uevent.h"
-#include "tsrwl.h"
+#include "adaptercore/tsrwl.h"
 
 #include <cstdint>
 #include <mutex>

@@ -2,6 +2,7 @@
 #include "Unicadapter.h"
 #include "Ucumlib.h"
 #include "Uthreadipaddr.h"
+#include "adaptercore/Corecodes.h"
 #include "app/Udebug.h"
 #include "app/Unotifyevent.h"
 #include "app/Uutility.h"
@@ -152,16 +153,16 @@ void CNICAdapter::InitDefProf()
     DebugPrint("CNICAdapter::InitDefProf()");
     WLProfile& sta = m_DefProf;
     sta = WLProfile{};
-    sta.EncryptionMethod = 0;
+    sta.EncryptionMethod = ToCode(TsrwlSecurity::Open);
     sta.WEPEncryptionLevel = 0;
     sta.WEPKeyFormat = 1;
     sta.DefaultKey = 0;
-    sta.AuthenticationMode = 2;
-    sta.WPAEncryptionType = 1;
+    sta.AuthenticationMode = ToCode(TsrwlAuthMode::Auto);
+    sta.WPAEncryptionType = ToCode(TsrwlCipher::Tkip);
     sta.ValidateServerCert = 0;
     sta.MS8021xAuthMode = 0;
-    sta.TTLSEap = 3;
-    sta.PeapEap = 2;
+    sta.TTLSEap = ToCode(TsrwlTtlsInner::MsChapV2);
+    sta.PeapEap = ToCode(TsrwlPeapInner::MsChapV2);
     sta.FuncMode = 0;
     sta.QosEnabled = 1;
     sta.ABGMode = m_SupportMode;
@@ -188,7 +189,7 @@ void CNICAdapter::InitDefProf()
     CopyTextField(ap.ProfileName, sizeof ap.ProfileName, apName);
     CopyTextField(ap.NetInfo.sz_CurProfile, sizeof ap.NetInfo.sz_CurProfile, apName);
     CopyTextField(ap.Ssid1, sizeof ap.Ssid1, ReadSet(QStringLiteral("APProfSSID"), m_DefAPProfSSID));
-    ap.AuthenticationMode = 0;
+    ap.AuthenticationMode = ToCode(TsrwlAuthMode::Open);
     ap.PreambleMode = 0;
 }
 

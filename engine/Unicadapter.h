@@ -4,9 +4,9 @@
 #include "Ulockedslot.h"
 #include "Uthread.h"
 #include "Uuserstore.h"
+#include "adaptercore/tsrwl.h"
 #include "app/Udefine.h"
 #include "app/Unotifycode.h"
-#include "engine/tsrwl.h"
 
 #include <QPointer>
 #include <QString>

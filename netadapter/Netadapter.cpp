@@ -2,8 +2,9 @@
 
 #include "Netcerts.h"
 #include "Netsettings.h"
-#include "simulator/Simchannels.h"
-#include "simulator/Simpaths.h"
+#include "adaptercore/Corechannels.h"
+#include "adaptercore/Corecodes.h"
+#include "adaptercore/Corepaths.h"
 
 #include <algorithm>
 #include <chrono>
@@ -23,7 +24,6 @@ constexpr uint32_t kActiveActivated = 2, kActiveDeactivating = 3;
 constexpr int kPollMs = 100;
 // A scan of every channel of both bands takes a few seconds; a device that never reports one is given up.
 constexpr int kScanWaitMs = 10000;
-constexpr int kMethodWpa = 3, kMethod8021x = 4, kMethodWpa2 = 7;
 const char kEditingProfile[] = "(EditingProfile)";
 
 // How long a connect waits for the device to take the profile: long enough for association and the key
@@ -184,7 +184,7 @@ bool CNetAdapter::KeptThroughSlowAnswer(const std::string& wanted, std::string& 
     const std::string want = Upper(wanted);
     if (!want.empty() && Upper(HardwareId(m_iface)).find(want) == std::string::npos && m_iface != wanted)
         return false;
-    SimLog("the network manager did not answer in time; the device %s is kept", m_iface.c_str());
+    CoreLog("the network manager did not answer in time; the device %s is kept", m_iface.c_str());
     description = m_description;
     return true;
 }
@@ -233,7 +233,7 @@ void CNetAdapter::ReportDown(uint32_t state)
     if (m_downReported || !m_applied)
         return;
     m_downReported = true;
-    SimLog("the link of profile \"%s\" is down: device state %u, reason %u",
+    CoreLog("the link of profile \"%s\" is down: device state %u, reason %u",
            Field(m_applied->ProfileName, sizeof m_applied->ProfileName).c_str(), state, DeviceReason());
 }
 
@@ -322,11 +322,11 @@ bool CNetAdapter::StartScan()
     const auto before = m_bus.Get(m_device, CNetBus::WirelessIface, "LastScan");
     if (!m_bus.CallAsUser(m_device, CNetBus::WirelessIface, "RequestScan",
                           [](sd_bus_message* m) { return sd_bus_message_append(m, "a{sv}", 0); })) {
-        SimLog("the network manager refused the scan: %s", m_bus.LastError().c_str());
+        CoreLog("the network manager refused the scan: %s", m_bus.LastError().c_str());
         return false;
     }
     if (!before) {
-        SimLogOnce("the network manager does not say when a scan is done (no LastScan): its list is read as is");
+        CoreLogOnce("the network manager does not say when a scan is done (no LastScan): its list is read as is");
         return true;
     }
     return WaitForScan(before->Number());
@@ -343,7 +343,7 @@ bool CNetAdapter::WaitForScan(uint64_t before)
             return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));
     }
-    SimLog("the scan was not done within %d ms", kScanWaitMs);
+    CoreLog("the scan was not done within %d ms", kScanWaitMs);
     return false;
 }
 
@@ -397,7 +397,7 @@ std::vector<TSSiteEntry> CNetAdapter::ScanResults()
 bool CNetAdapter::ConnectKnown(const WLProfile& profile)
 {
     if (profile.ApplyNetwork)
-        SimLogOnce(
+        CoreLogOnce(
             "fixed IP settings of a profile without a network name are not applied: the network manager's "
             "own connection keeps its settings");
     const auto current = m_bus.Get(m_device, CNetBus::DeviceIface, "ActiveConnection");
@@ -415,7 +415,7 @@ bool CNetAdapter::ConnectKnown(const WLProfile& profile)
                                       return r;
                                   });
     if (!ok) {
-        SimLog("no network the manager knows is in range for profile \"%s\" (%s)",
+        CoreLog("no network the manager knows is in range for profile \"%s\" (%s)",
                Field(profile.ProfileName, sizeof profile.ProfileName).c_str(), m_bus.LastError().c_str());
         return false;
     }
@@ -443,7 +443,7 @@ bool CNetAdapter::Activate(const NetSettings& settings, std::string& active)
         read);
     if (ok || m_bus.LastError() != "org.freedesktop.DBus.Error.UnknownMethod")
         return ok;
-    SimLogOnce("the network manager is older than 1.16: connections are added as kept ones");
+    CoreLogOnce("the network manager is older than 1.16: connections are added as kept ones");
     return m_bus.CallAsUser(
         CNetBus::ManagerPath, CNetBus::ManagerIface, "AddAndActivateConnection",
         [&](sd_bus_message* m) {
@@ -475,7 +475,7 @@ bool CNetAdapter::WaitForOutcome(const std::string& active, bool enterprise)
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));
     }
-    SimLog("the connection was not made within %d ms (no address yet?); it is not reported as made",
+    CoreLog("the connection was not made within %d ms (no address yet?); it is not reported as made",
            ConnectWaitMs());
     return Fail(TSRWL_CONNECT_ERROR_TIMEOUT,
                 "the connection was not made within " + std::to_string(ConnectWaitMs()) + " ms");
@@ -493,7 +493,7 @@ bool CNetAdapter::SetNetworkInfo(const NetworkInfo& info)
 {
     const std::string name = Field(info.sz_CurProfile, sizeof info.sz_CurProfile);
     if (name.empty() || name == kEditingProfile) {
-        SimLog("IP settings that name no saved profile are not kept (\"%s\")", name.c_str());
+        CoreLog("IP settings that name no saved profile are not kept (\"%s\")", name.c_str());
         return false;
     }
     m_ipOf[name] = info;
@@ -506,7 +506,7 @@ bool CNetAdapter::Connect(const WLProfile& profile)
     if (!Choose())
         return Fail(TSRWL_CONNECT_ERROR_OTHER, "the adapter is not there");
     for (const std::string& name : UnappliedSettings(profile))
-        SimLogOnce(name +
+        CoreLogOnce(name +
                    " is not supported on this system's network manager: the profile's value is not applied");
     const std::string ssid = Field(profile.Ssid1, sizeof profile.Ssid1);
     if (IsAnySsid(profile, ssid))
@@ -522,7 +522,7 @@ bool CNetAdapter::Connect(const WLProfile& profile)
             return std::string(reinterpret_cast<const char*>(e.Ssid), e.SsidLength) == ssid;
         });
     }
-    if (profile.EncryptionMethod == 3 || profile.EncryptionMethod == 4 || profile.EncryptionMethod == 7) {
+    if (IsDot1xSecurity(profile.EncryptionMethod)) {
         place.caCertFile = FindCertificateFile(AuthorityCertDir(), Field(profile.sCertAuthority, 260),
                                                Field(profile.sCertAuthority_Issuer, 260));
         place.clientCertFile = FindCertificateFile(UserCertDir(), Field(profile.sCertificate, 260),
@@ -534,7 +534,7 @@ bool CNetAdapter::Connect(const WLProfile& profile)
     NetSettings settings;
     std::string refusal;
     if (!BuildConnection(profile, place, settings, refusal)) {
-        SimLog("profile \"%s\" is not applied: %s", Field(profile.ProfileName, 65).c_str(), refusal.c_str());
+        CoreLog("profile \"%s\" is not applied: %s", Field(profile.ProfileName, 65).c_str(), refusal.c_str());
         return Fail(TSRWL_CONNECT_ERROR_OTHER, refusal);
     }
     std::string active;
@@ -550,8 +550,7 @@ bool CNetAdapter::Follow(const WLProfile& profile, const std::string& active, bo
     m_active = active;
     m_activeAdded = added;
     m_downReported = false;
-    const int method = profile.EncryptionMethod;
-    return WaitForOutcome(active, method == kMethodWpa || method == kMethod8021x || method == kMethodWpa2);
+    return WaitForOutcome(active, IsDot1xSecurity(profile.EncryptionMethod));
 }
 
 bool CNetAdapter::Disconnect()
@@ -631,7 +630,7 @@ bool CNetAdapter::TakeAutoconnect()
         if (!m_handBackFile.empty() &&
             (!MakePrivateDirs(m_handBackFile.substr(0, m_handBackFile.rfind('/'))) ||
              !WriteFileAtomic(m_handBackFile, m_iface + "\n" + (m_taken->autoconnect ? "1" : "0") + "\n")))
-            SimLog("cannot keep the device's autoconnect in %s: after a crash it stays off",
+            CoreLog("cannot keep the device's autoconnect in %s: after a crash it stays off",
                    m_handBackFile.c_str());
     }
     return m_bus.SetBool(m_device, CNetBus::DeviceIface, "Autoconnect", false);
@@ -663,7 +662,7 @@ void CNetAdapter::HandBackLeftover()
     const std::string iface = text.substr(0, end),
                       value = end == std::string::npos ? "" : text.substr(end + 1);
     if (iface.empty() || (value != "0\n" && value != "1\n")) {
-        SimLog("%s is not a record of a device's autoconnect; it is removed", m_handBackFile.c_str());
+        CoreLog("%s is not a record of a device's autoconnect; it is removed", m_handBackFile.c_str());
         unlink(m_handBackFile.c_str());
         return;
     }
@@ -672,7 +671,7 @@ void CNetAdapter::HandBackLeftover()
         m_taken.reset(); // tried again at the next detection
         return;
     }
-    SimLog("the autoconnect of %s is set back to %s: the program that had taken the device ended without "
+    CoreLog("the autoconnect of %s is set back to %s: the program that had taken the device ended without "
            "giving it back",
            iface.c_str(), value == "1\n" ? "on" : "off");
 }

@@ -3,7 +3,7 @@
 #include "Netbus.h"
 #include "Netradio.h"
 #include "Netreason.h"
-#include "engine/tsrwl.h"
+#include "adaptercore/tsrwl.h"
 
 #include <map>
 #include <optional>

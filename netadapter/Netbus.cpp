@@ -1,6 +1,6 @@
 #include "Netbus.h"
 
-#include "simulator/Simpaths.h"
+#include "adaptercore/Corepaths.h"
 
 #include <cerrno>
 #include <cstring>
@@ -199,7 +199,7 @@ sd_bus* CNetBus::Bus()
     sd_bus* bus = nullptr;
     const int r = sd_bus_open_system(&bus);
     if (r < 0) {
-        SimLogOnce(std::string("the system bus cannot be reached: ") + strerror(-r));
+        CoreLogOnce(std::string("the system bus cannot be reached: ") + strerror(-r));
         m_lastError = "org.freedesktop.DBus.Error.NoServer";
         return nullptr;
     }
@@ -247,7 +247,7 @@ bool CNetBus::Send(const std::string& path, const char* iface, const char* membe
     m_lastResult = r;
     m_lastError = r >= 0 ? std::string() : error.name ? error.name : strerror(-r);
     if (r < 0) {
-        SimLogOnce(std::string(member) + " on " + path +
+        CoreLogOnce(std::string(member) + " on " + path +
                    " failed: " + (error.message ? error.message : m_lastError));
         // A bus that went away leaves a dead connection: make a new one next time.
         if (r == -ECONNRESET || r == -ENOTCONN || r == -EPIPE || r == -ESHUTDOWN)

@@ -4,10 +4,10 @@
 #include "Netadapter.h"
 #include "Netcerts.h"
 #include "Netsettings.h"
-#include "simulator/Simchannels.h"
-#include "simulator/Simexporthelp.h"
-#include "simulator/Simpaths.h"
-#include "simulator/Simprofilestore.h"
+#include "adaptercore/Corechannels.h"
+#include "adaptercore/Coreexporthelp.h"
+#include "adaptercore/Corepaths.h"
+#include "adaptercore/Coreprofilestore.h"
 
 #include <algorithm>
 #include <cstring>
@@ -24,7 +24,7 @@ const char kRequestMagic[8] = {'T', 'S', 'R', 'W', 'L', 'N', 'M', '1'};
 std::string ProfileBase();
 
 struct Library {
-    Library() { SimSetLogTag("tsrwl-net"); }
+    Library() { CoreSetLogTag("tsrwl-net"); }
     // The end of the program (or of the library) gives a device it took back its own autoconnect. A call still
     // running in a thread the program gave up on keeps the lock: then the record on disk serves the next start
     // rather than the exit waiting for that call.
@@ -60,17 +60,20 @@ std::string ProfileBase()
            "/tsrwl-net";
 }
 
-CSimProfileStore Store()
+// Runs `call` on the library under its lock, once every pointer in `required` is there.
+template <typename Call, typename... Args> int32_t WithLibrary(const Call& call, const Args*... required)
 {
-    return CSimProfileStore(ProfileBase(), Lib().profileDir);
+    Library& lib = Lib();
+    return CallLocked(lib.lock, [&] { return call(lib); }, required...);
 }
 
-int32_t AllowedChannelList(int32_t* channels, int32_t band, const char* domain, bool startable)
+CCoreProfileStore Store(const Library& lib)
 {
-    if (!channels)
-        return kFail;
-    Library& lib = Lib();
-    const std::lock_guard guard(lib.lock);
+    return CCoreProfileStore(ProfileBase(), lib.profileDir);
+}
+
+int32_t FillAllowedChannels(Library& lib, int32_t* channels, int32_t band, const char* domain, bool startable)
+{
     std::vector<int> list;
     const auto frequencies =
         lib.adapter.Present() ? NetRadio::Frequencies(lib.adapter.Interface()) : std::nullopt;
@@ -88,50 +91,29 @@ int32_t AllowedChannelList(int32_t* channels, int32_t band, const char* domain, 
     return int32_t(list.size());
 }
 
-// Cut where a character begins, never inside a multi-byte one.
-void CopyOutWhole(char* to, size_t size, const std::string& text)
+int32_t AllowedChannelList(int32_t* channels, int32_t band, const char* domain, bool startable)
 {
-    size_t n = std::min(text.size(), size - 1);
-    while (n > 0 && n < text.size() && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80)
-        --n;
-    CopyOut(to, n + 1, text);
+    return WithLibrary([=](Library& lib) { return FillAllowedChannels(lib, channels, band, domain, startable); },
+                       channels);
 }
 
-void NotSupported(const char* what)
+int32_t KeepNetworkInfo(Library& lib, const NetworkInfo& info)
 {
-    SimLogOnce(std::string(what) + " is not supported on this system's network manager");
-}
-
-} // namespace
-
-TSRWL_EXPORT int32_t TSRWL_Initial(const char*, int32_t)
-{
-    Lib();
-    return TSRWL_OK;
-}
-
-TSRWL_EXPORT int32_t TSRWL_DevDetect(TSDevRecord* device)
-{
-    if (!device)
+    if (!lib.adapter.SetNetworkInfo(info))
         return kFail;
-    Library& lib = Lib();
-    const std::lock_guard guard(lib.lock);
-    std::string description;
-    if (!lib.adapter.Detect(std::string(device->hwId, strnlen(device->hwId, sizeof device->hwId)),
-                            description))
-        return kFail;
-    CopyOut(reinterpret_cast<char*>(device->libraryData), sizeof device->libraryData,
-            lib.adapter.DevicePath());
-    CopyOut(device->description, sizeof device->description, description);
-    return TSRWL_OK;
+    const std::string name(info.sz_CurProfile, strnlen(info.sz_CurProfile, sizeof info.sz_CurProfile));
+    const CCoreProfileStore store = Store(lib);
+    WLProfile stored{};
+    if (!CCoreProfileStore::IsUsableName(name) || !store.Load(name, &stored, sizeof stored))
+        return TSRWL_OK;
+    stored.ApplyNetwork = 1;
+    stored.NetInfo = info;
+    return store.Save(name, &stored, sizeof stored) ? TSRWL_OK : kFail;
 }
 
-TSRWL_EXPORT int32_t TSRWL_QueryOID(uint32_t oid, void* buffer, uint32_t length, uint32_t* written)
+// The object-id queries the manager can answer.
+int32_t AnswerQuery(Library& lib, uint32_t oid, void* buffer, uint32_t length, uint32_t* written)
 {
-    if (!buffer)
-        return int32_t(kNdisFailure);
-    Library& lib = Lib();
-    const std::lock_guard guard(lib.lock);
     uint32_t size = 0;
     uint8_t value[6] = {};
     if (oid == TSRWL_OID_MEDIA_CONNECT_STATUS) {
@@ -154,6 +136,51 @@ TSRWL_EXPORT int32_t TSRWL_QueryOID(uint32_t oid, void* buffer, uint32_t length,
     return AnswerOid(value, size, buffer, length, written);
 }
 
+// Cut where a character begins, never inside a multi-byte one.
+void CopyOutWhole(char* to, size_t size, const std::string& text)
+{
+    size_t n = std::min(text.size(), size - 1);
+    while (n > 0 && n < text.size() && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80)
+        --n;
+    CopyOut(to, n + 1, text);
+}
+
+void NotSupported(const char* what)
+{
+    CoreLogOnce(std::string(what) + " is not supported on this system's network manager");
+}
+
+} // namespace
+
+TSRWL_EXPORT int32_t TSRWL_Initial(const char*, int32_t)
+{
+    Lib();
+    return TSRWL_OK;
+}
+
+TSRWL_EXPORT int32_t TSRWL_DevDetect(TSDevRecord* device)
+{
+    return WithLibrary(
+        [device](Library& lib) {
+            std::string description;
+            if (!lib.adapter.Detect(std::string(device->hwId, strnlen(device->hwId, sizeof device->hwId)),
+                                    description))
+                return kFail;
+            CopyOut(reinterpret_cast<char*>(device->libraryData), sizeof device->libraryData,
+                    lib.adapter.DevicePath());
+            CopyOut(device->description, sizeof device->description, description);
+            return TSRWL_OK;
+        },
+        device);
+}
+
+TSRWL_EXPORT int32_t TSRWL_QueryOID(uint32_t oid, void* buffer, uint32_t length, uint32_t* written)
+{
+    if (!buffer)
+        return int32_t(kNdisFailure);
+    return WithLibrary([=](Library& lib) { return AnswerQuery(lib, oid, buffer, length, written); });
+}
+
 TSRWL_EXPORT int32_t TSRWL_SetOID(uint32_t oid, const void*, uint32_t)
 {
     if (oid == TSRWL_OID_ANTENNA)
@@ -163,18 +190,15 @@ TSRWL_EXPORT int32_t TSRWL_SetOID(uint32_t oid, const void*, uint32_t)
 
 TSRWL_EXPORT int32_t TSRWL_SiteSurveyScan(void)
 {
-    Library& lib = Lib();
-    const std::lock_guard guard(lib.lock);
-    return lib.adapter.StartScan() ? TSRWL_OK : kFail;
+    return WithLibrary([](Library& lib) { return lib.adapter.StartScan() ? TSRWL_OK : kFail; });
 }
 
 TSRWL_EXPORT int32_t TSRWL_SiteSurveyGet(void* buffer, uint32_t* size)
 {
-    if (!buffer || !size || *size < sizeof(uint32_t))
+    if (size && *size < sizeof(uint32_t))
         return kFail;
-    Library& lib = Lib();
-    const std::lock_guard guard(lib.lock);
-    return FillSurveyBuffer(lib.adapter.ScanResults(), buffer, size);
+    return WithLibrary([=](Library& lib) { return FillSurveyBuffer(lib.adapter.ScanResults(), buffer, size); },
+                       buffer, size);
 }
 
 TSRWL_EXPORT int32_t TSRWL_ChannelToFrequency(int32_t channel)
@@ -191,23 +215,21 @@ TSRWL_EXPORT int32_t TSRWL_GetWLANStatus(int32_t* repeat, WLANStatus* status)
 {
     if (repeat)
         *repeat = 0;
-    if (!status)
-        return kFail;
-    Library& lib = Lib();
-    const std::lock_guard guard(lib.lock);
-    return lib.adapter.FillStatus(*status) ? TSRWL_OK : kFail;
+    return WithLibrary([status](Library& lib) { return lib.adapter.FillStatus(*status) ? TSRWL_OK : kFail; },
+                       status);
 }
 
 TSRWL_EXPORT int32_t TSRWL_WLProfileToWLStatus(const WLProfile* profile, WLANStatus* status)
 {
     if (!profile || !status)
         return kFail;
-    Library& lib = Lib();
-    const std::lock_guard guard(lib.lock);
-    const uint32_t id = lib.nextRequest++;
-    lib.requests.emplace_back(id, *profile);
-    if (lib.requests.size() > kKeptRequests)
-        lib.requests.pop_front();
+    const uint32_t id = uint32_t(WithLibrary([profile](Library& lib) {
+        const uint32_t kept = lib.nextRequest++;
+        lib.requests.emplace_back(kept, *profile);
+        if (lib.requests.size() > kKeptRequests)
+            lib.requests.pop_front();
+        return int32_t(kept);
+    }));
     const size_t ssidLength = strnlen(profile->Ssid1, TSRWL_SSID_MAX);
     status->SsidLength = uint32_t(ssidLength);
     memset(status->Ssid, 0, sizeof status->Ssid);
@@ -223,16 +245,16 @@ TSRWL_EXPORT int32_t TSRWL_WLProfileToWLStatus(const WLProfile* profile, WLANSta
 
 TSRWL_EXPORT int32_t TSRWL_SetWLANStatus(int32_t* result, WLANStatus* status)
 {
-    bool ok = false;
-    if (status && memcmp(status->reserved5, kRequestMagic, sizeof kRequestMagic) == 0) {
-        uint32_t id = 0;
+    const bool ours = status && memcmp(status->reserved5, kRequestMagic, sizeof kRequestMagic) == 0;
+    uint32_t id = 0;
+    if (ours)
         memcpy(&id, status->reserved5 + sizeof kRequestMagic, sizeof id);
-        Library& lib = Lib();
-        const std::lock_guard guard(lib.lock);
-        for (const auto& [kept, profile] : lib.requests)
-            if (kept == id)
-                ok = lib.adapter.Connect(profile);
-    }
+    const bool ok = ours && WithLibrary([id](Library& lib) {
+                                for (const auto& [kept, profile] : lib.requests)
+                                    if (kept == id)
+                                        return lib.adapter.Connect(profile) ? TSRWL_OK : kFail;
+                                return kFail;
+                            }) == TSRWL_OK;
     if (result)
         *result = ok ? 0 : 1;
     return ok ? TSRWL_OK : kFail;
@@ -243,72 +265,57 @@ TSRWL_EXPORT int32_t TSRWL_SetWLProfileDir(const char* directoryName)
     std::string name;
     if (!TextArg(directoryName, 128, name) || name.empty())
         return kFail;
-    Library& lib = Lib();
-    const std::lock_guard guard(lib.lock);
-    lib.profileDir = name;
-    return TSRWL_OK;
+    return WithLibrary([&name](Library& lib) {
+        lib.profileDir = name;
+        return TSRWL_OK;
+    });
 }
 
 TSRWL_EXPORT int32_t TSRWL_GetWLProfile(const char* name, WLProfile* profile)
 {
-    const std::lock_guard guard(Lib().lock);
-    return GetStoredProfile(Store(), name, profile);
+    return WithLibrary([=](Library& lib) { return GetStoredProfile(Store(lib), name, profile); });
 }
 
 TSRWL_EXPORT int32_t TSRWL_SetWLProfile(const char* name, const WLProfile* profile)
 {
-    Library& lib = Lib();
-    const std::lock_guard guard(lib.lock);
-    const int32_t r = SetStoredProfile(Store(), name, profile);
-    if (r == TSRWL_OK)
-        lib.adapter.ForgetNetworkInfo(name);
-    return r;
+    return WithLibrary([=](Library& lib) {
+        const int32_t r = SetStoredProfile(Store(lib), name, profile);
+        if (r == TSRWL_OK)
+            lib.adapter.ForgetNetworkInfo(name);
+        return r;
+    });
 }
 
 TSRWL_EXPORT int32_t TSRWL_EnumWLProfiles(int32_t index, char* name)
 {
-    const std::lock_guard guard(Lib().lock);
-    return EnumStoredProfiles(Store(), index, name);
+    return WithLibrary([=](Library& lib) { return EnumStoredProfiles(Store(lib), index, name); });
 }
 
 TSRWL_EXPORT int32_t TSRWL_DeleteWLProfile(const char* name)
 {
-    Library& lib = Lib();
-    const std::lock_guard guard(lib.lock);
-    const int32_t r = DeleteStoredProfile(Store(), name);
-    if (r == TSRWL_OK)
-        lib.adapter.ForgetNetworkInfo(name);
-    return r;
+    return WithLibrary([name](Library& lib) {
+        const int32_t r = DeleteStoredProfile(Store(lib), name);
+        if (r == TSRWL_OK)
+            lib.adapter.ForgetNetworkInfo(name);
+        return r;
+    });
 }
 
 TSRWL_EXPORT int32_t TSRWL_GetNetworkInfo(NetworkInfo* info)
 {
-    if (!info)
-        return kFail;
-    Library& lib = Lib();
-    const std::lock_guard guard(lib.lock);
-    memset(info, 0, sizeof *info);
-    return lib.adapter.FillNetworkInfo(*info) ? TSRWL_OK : kFail;
+    return WithLibrary(
+        [info](Library& lib) {
+            memset(info, 0, sizeof *info);
+            return lib.adapter.FillNetworkInfo(*info) ? TSRWL_OK : kFail;
+        },
+        info);
 }
 
 // The settings belong to the profile the record names: kept for its connects and, where the profile is stored,
 // written into it, so that they are still there after a restart.
 TSRWL_EXPORT int32_t TSRWL_SetNetworkInfo(const NetworkInfo* info)
 {
-    if (!info)
-        return kFail;
-    Library& lib = Lib();
-    const std::lock_guard guard(lib.lock);
-    if (!lib.adapter.SetNetworkInfo(*info))
-        return kFail;
-    const std::string name(info->sz_CurProfile, strnlen(info->sz_CurProfile, sizeof info->sz_CurProfile));
-    const CSimProfileStore store = Store();
-    WLProfile stored{};
-    if (!CSimProfileStore::IsUsableName(name) || !store.Load(name, &stored, sizeof stored))
-        return TSRWL_OK;
-    stored.ApplyNetwork = 1;
-    stored.NetInfo = *info;
-    return store.Save(name, &stored, sizeof stored) ? TSRWL_OK : kFail;
+    return WithLibrary([info](Library& lib) { return KeepNetworkInfo(lib, *info); }, info);
 }
 
 TSRWL_EXPORT int32_t TSRWL_StrToIPData(const char* text, void* ipData)
@@ -333,20 +340,18 @@ TSRWL_EXPORT int32_t TSRWL_IPDataToStr(const void* ipData, char* text)
 
 TSRWL_EXPORT int32_t TSRWL_GetWLANDriverPath(char* path)
 {
-    if (!path)
-        return kFail;
-    Library& lib = Lib();
-    const std::lock_guard guard(lib.lock);
-    const std::string file = lib.adapter.DriverFile();
-    CopyOut(path, 256, file);
-    return file.empty() ? kFail : TSRWL_OK;
+    return WithLibrary(
+        [path](Library& lib) {
+            const std::string file = lib.adapter.DriverFile();
+            CopyOut(path, 256, file);
+            return file.empty() ? kFail : TSRWL_OK;
+        },
+        path);
 }
 
 TSRWL_EXPORT int32_t TSRWL_Set_WZCService(int32_t handOver)
 {
-    Library& lib = Lib();
-    const std::lock_guard guard(lib.lock);
-    return lib.adapter.HandOver(handOver != 0) ? TSRWL_OK : kFail;
+    return WithLibrary([handOver](Library& lib) { return lib.adapter.HandOver(handOver != 0) ? TSRWL_OK : kFail; });
 }
 
 // 1: the program starts with the device left to the manager until the user agrees to take it (a user who
@@ -359,9 +364,7 @@ TSRWL_EXPORT int32_t TSRWL_Get_ZeroConfig(void)
 TSRWL_EXPORT int32_t TSRWL_Get_WZCService(void)
 {
     constexpr int32_t kRunning = 4, kStopped = 1;
-    Library& lib = Lib();
-    const std::lock_guard guard(lib.lock);
-    return lib.adapter.HandedOver() ? kRunning : kStopped;
+    return WithLibrary([](Library& lib) { return lib.adapter.HandedOver() ? kRunning : kStopped; });
 }
 
 TSRWL_EXPORT int32_t TSRWL_PassphraseToWEPKey(const char* passphrase, int32_t keySizeCode, void* keySet)
@@ -371,32 +374,33 @@ TSRWL_EXPORT int32_t TSRWL_PassphraseToWEPKey(const char* passphrase, int32_t ke
 
 TSRWL_EXPORT int32_t TSRWL_GetWLANDomain(char* domain)
 {
-    if (!domain)
-        return kFail;
-    const std::lock_guard guard(Lib().lock);
-    const auto alpha2 = NetRadio::RegDomain();
-    CopyOut(domain, 256, !alpha2 || *alpha2 == "00" ? std::string("WORLD") : *alpha2);
-    return alpha2 ? TSRWL_OK : kFail;
+    return WithLibrary(
+        [domain](const Library&) {
+            const auto alpha2 = NetRadio::RegDomain();
+            CopyOut(domain, 256, !alpha2 || *alpha2 == "00" ? std::string("WORLD") : *alpha2);
+            return alpha2 ? TSRWL_OK : kFail;
+        },
+        domain);
 }
 
 TSRWL_EXPORT int32_t TSRWL_Disconnect(void)
 {
-    Library& lib = Lib();
-    const std::lock_guard guard(lib.lock);
-    return lib.adapter.Disconnect() ? TSRWL_OK : kFail;
+    return WithLibrary([](Library& lib) { return lib.adapter.Disconnect() ? TSRWL_OK : kFail; });
 }
 
 TSRWL_EXPORT int32_t TSRWL_EnumCertificates(void** entries, int32_t kind)
 {
-    if (!entries || (kind != TSRWL_CERT_KIND_USER && kind != TSRWL_CERT_KIND_ROOT))
+    if (kind != TSRWL_CERT_KIND_USER && kind != TSRWL_CERT_KIND_ROOT)
         return 0;
-    Library& lib = Lib();
-    const std::lock_guard guard(lib.lock);
-    std::vector<std::pair<std::string, std::string>> certificates;
-    for (const NetCertificate& c :
-         ListCertificates(kind == TSRWL_CERT_KIND_USER ? UserCertDir() : AuthorityCertDir()))
-        certificates.emplace_back(c.name, c.issuer);
-    return HandOutCertificates(certificates, lib.certificates[kind == TSRWL_CERT_KIND_USER ? 0 : 1], entries);
+    const bool user = kind == TSRWL_CERT_KIND_USER;
+    return WithLibrary(
+        [user, entries](Library& lib) {
+            std::vector<std::pair<std::string, std::string>> certificates;
+            for (const NetCertificate& c : ListCertificates(user ? UserCertDir() : AuthorityCertDir()))
+                certificates.emplace_back(c.name, c.issuer);
+            return HandOutCertificates(certificates, lib.certificates[user ? 0 : 1], entries);
+        },
+        entries);
 }
 
 TSRWL_EXPORT int32_t TSRWL_GetAllowedChannel(int32_t* channels, int32_t band, const char* domain)
@@ -426,22 +430,22 @@ TSRWL_EXPORT int32_t TSRWL_IPRenew(void)
 
 TSRWL_EXPORT int32_t TSRWL_GetLastConnectError(char* text, int32_t size)
 {
-    Library& lib = Lib();
-    const std::lock_guard guard(lib.lock);
-    const NetConnectError& error = lib.adapter.LastConnectError();
-    if (text && size > 0)
-        CopyOutWhole(text, size_t(size), error.detail);
-    return error.code;
+    return WithLibrary([=](Library& lib) {
+        const NetConnectError& error = lib.adapter.LastConnectError();
+        if (text && size > 0)
+            CopyOutWhole(text, size_t(size), error.detail);
+        return error.code;
+    });
 }
 
 TSRWL_EXPORT int32_t TSRWL_GetAPStationList(void* buffer)
 {
-    if (!buffer)
-        return kFail;
-    Library& lib = Lib();
-    const std::lock_guard guard(lib.lock);
-    FillStationList(lib.adapter.Stations(), buffer);
-    return TSRWL_OK;
+    return WithLibrary(
+        [buffer](Library& lib) {
+            FillStationList(lib.adapter.Stations(), buffer);
+            return TSRWL_OK;
+        },
+        buffer);
 }
 
 // The rest has no counterpart in the network manager: each refuses, and says so once.

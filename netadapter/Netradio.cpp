@@ -1,7 +1,7 @@
 #include "Netradio.h"
 
-#include "simulator/Simchannels.h"
-#include "simulator/Simpaths.h"
+#include "adaptercore/Corechannels.h"
+#include "adaptercore/Corepaths.h"
 
 #include <algorithm>
 #include <cstring>
@@ -61,14 +61,14 @@ bool Ask(uint8_t command, int flags, const std::function<void(nl_msg*)>& fill,
 {
     std::unique_ptr<nl_sock, SocketDeleter> sock(nl_socket_alloc());
     if (!sock || genl_connect(sock.get()) < 0) {
-        SimLogOnce("the kernel's wireless interface cannot be opened");
+        CoreLogOnce("the kernel's wireless interface cannot be opened");
         return false;
     }
     const timeval timeout{kReceiveTimeoutS, 0};
     setsockopt(nl_socket_get_fd(sock.get()), SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
     const int family = genl_ctrl_resolve(sock.get(), "nl80211");
     if (family < 0) {
-        SimLogOnce("the kernel has no nl80211 wireless interface");
+        CoreLogOnce("the kernel has no nl80211 wireless interface");
         return false;
     }
     std::unique_ptr<nl_msg, MessageDeleter> msg(nlmsg_alloc());
@@ -86,7 +86,7 @@ bool Ask(uint8_t command, int flags, const std::function<void(nl_msg*)>& fill,
         return false;
     const int r = nl_recvmsgs_default(sock.get());
     if (r < 0) {
-        SimLogOnce(std::string("nl80211 command ") + std::to_string(command) + " failed: " + nl_geterror(r));
+        CoreLogOnce(std::string("nl80211 command ") + std::to_string(command) + " failed: " + nl_geterror(r));
         return false;
     }
     return true;

@@ -1,6 +1,6 @@
 #include "Netreason.h"
 
-#include "engine/tsrwl.h"
+#include "adaptercore/tsrwl.h"
 
 namespace {
 

@@ -1,5 +1,7 @@
 #include "Netsettings.h"
 
+#include "adaptercore/Corecodes.h"
+
 #include <algorithm>
 #include <arpa/inet.h>
 #include <bit>
@@ -14,9 +16,6 @@ constexpr uint32_t kKeyPsk = 0x100, kKey8021x = 0x200, kKeySae = 0x400;
 
 // A profile's "automatic" or "off" values of what the manager cannot set.
 constexpr int kRateAuto = 15, kFragOff = 2346, kRtsOff = 2347, kPreambleAuto = 2;
-
-// EncryptionMethod values of a profile.
-enum Method { Open = 0, Wep = 1, PskWpa = 2, Wpa = 3, Dynamic8021x = 4, PskWpa2 = 6, Wpa2 = 7 };
 
 // Last digit of a WPA code: 0 TKIP, 3 AES, 5 either.
 uint32_t CipherDigit(uint32_t pairwise)
@@ -97,7 +96,7 @@ bool AddWep(const WLProfile& p, NetProps& security, std::string& refusal)
         if (!key.empty())
             security["wep-key" + std::to_string(i)] = key;
     }
-    security["auth-alg"] = p.AuthenticationMode == 1 ? "shared" : "open";
+    security["auth-alg"] = p.AuthenticationMode == ToCode(TsrwlAuthMode::Shared) ? "shared" : "open";
     return true;
 }
 
@@ -107,9 +106,10 @@ void AddWpaFamily(const WLProfile& p, NetProps& security)
 {
     if (p.FuncMode == 0 && p.NetworkMode == 1)
         return;
-    const bool rsn = p.EncryptionMethod == PskWpa2 || p.EncryptionMethod == Wpa2;
+    const bool rsn = p.EncryptionMethod == ToCode(TsrwlSecurity::Wpa2Psk) ||
+                     p.EncryptionMethod == ToCode(TsrwlSecurity::Wpa2);
     security["proto"] = std::vector<std::string>{rsn ? "rsn" : "wpa"};
-    const std::string cipher = p.WPAEncryptionType == 2 ? "ccmp" : "tkip";
+    const std::string cipher = p.WPAEncryptionType == ToCode(TsrwlCipher::Aes) ? "ccmp" : "tkip";
     security["pairwise"] = std::vector<std::string>{cipher};
 }
 
@@ -129,19 +129,21 @@ bool AddPsk(const WLProfile& p, NetProps& security, std::string& refusal)
 
 const char* InnerMethod(const WLProfile& p)
 {
+    // By the codes of the inner methods; PEAP's 0 comes from older profiles and means MS-CHAPv2.
     static const char* const ttls[] = {"pap", "chap", "mschap", "mschapv2"};
     static const char* const peap[] = {"mschapv2", "gtc", "mschapv2"};
-    if (p.MS8021xAuthMode == 2)
-        return ttls[std::clamp(p.TTLSEap, 0, 3)];
-    if (p.MS8021xAuthMode == 3)
-        return peap[std::clamp(p.PeapEap, 0, 2)];
+    if (p.MS8021xAuthMode == ToCode(TsrwlEapMethod::Ttls))
+        return ttls[std::clamp(p.TTLSEap, ToCode(TsrwlTtlsInner::Pap), ToCode(TsrwlTtlsInner::MsChapV2))];
+    if (p.MS8021xAuthMode == ToCode(TsrwlEapMethod::Peap))
+        return peap[std::clamp(p.PeapEap, 0, ToCode(TsrwlPeapInner::MsChapV2))];
     return nullptr;
 }
 
 bool Add8021x(const WLProfile& p, const NetConnectPlace& place, NetSettings& out, std::string& refusal)
 {
+    // By the codes of the methods.
     static const char* const methods[] = {"", "tls", "ttls", "peap", "leap"};
-    if (p.MS8021xAuthMode < 1 || p.MS8021xAuthMode > 4) {
+    if (p.MS8021xAuthMode < ToCode(TsrwlEapMethod::Tls) || p.MS8021xAuthMode > ToCode(TsrwlEapMethod::Leap)) {
         refusal = "the profile names no 802.1x method";
         return false;
     }
@@ -151,7 +153,7 @@ bool Add8021x(const WLProfile& p, const NetConnectPlace& place, NetSettings& out
     const std::string domain = FIELD(p, DomainName);
     if (!domain.empty() && identity.find('\\') == std::string::npos)
         identity = domain + "\\" + identity;
-    if (identity.empty() && p.MS8021xAuthMode != 1) {
+    if (identity.empty() && p.MS8021xAuthMode != ToCode(TsrwlEapMethod::Tls)) {
         refusal = std::string("the profile gives no login name, which 802.1x ") + methods[p.MS8021xAuthMode] +
                   " needs";
         return false;
@@ -161,7 +163,7 @@ bool Add8021x(const WLProfile& p, const NetConnectPlace& place, NetSettings& out
     if (const char* inner = InnerMethod(p))
         eap["phase2-auth"] = inner;
     const std::string password = FIELD(p, LoginPassword);
-    if (p.MS8021xAuthMode == 1) {
+    if (p.MS8021xAuthMode == ToCode(TsrwlEapMethod::Tls)) {
         if (place.clientCertFile.empty()) {
             refusal =
                 "the user certificate \"" + FIELD(p, sCertificate) + "\" is not in the certificate folder";
@@ -189,22 +191,22 @@ bool Add8021x(const WLProfile& p, const NetConnectPlace& place, NetSettings& out
 bool AddSecurity(const WLProfile& p, const NetConnectPlace& place, NetSettings& out, std::string& refusal)
 {
     const int method = p.EncryptionMethod;
-    if (method == Open)
+    if (method == ToCode(TsrwlSecurity::Open))
         return true;
     NetProps& security = out["802-11-wireless-security"];
     out["802-11-wireless"]["security"] = "802-11-wireless-security";
     switch (method) {
-    case Wep:
+    case ToCode(TsrwlSecurity::Wep):
         return AddWep(p, security, refusal);
-    case PskWpa:
-    case PskWpa2:
+    case ToCode(TsrwlSecurity::WpaPsk):
+    case ToCode(TsrwlSecurity::Wpa2Psk):
         return AddPsk(p, security, refusal);
-    case Wpa:
-    case Wpa2:
+    case ToCode(TsrwlSecurity::Wpa):
+    case ToCode(TsrwlSecurity::Wpa2):
         security["key-mgmt"] = "wpa-eap";
         AddWpaFamily(p, security);
         return Add8021x(p, place, out, refusal);
-    case Dynamic8021x:
+    case ToCode(TsrwlSecurity::Dot1x):
         security["key-mgmt"] = "ieee8021x";
         return Add8021x(p, place, out, refusal);
     default:
@@ -292,14 +294,14 @@ uint32_t SecurityCodeOf(uint32_t flags, uint32_t wpaFlags, uint32_t rsnFlags)
 uint32_t EncryptionMethodOf(uint32_t flags, uint32_t wpaFlags, uint32_t rsnFlags)
 {
     if (rsnFlags & (kKeyPsk | kKeySae))
-        return PskWpa2;
+        return ToCode(TsrwlSecurity::Wpa2Psk);
     if (rsnFlags & kKey8021x)
-        return Wpa2;
+        return ToCode(TsrwlSecurity::Wpa2);
     if (wpaFlags & kKeyPsk)
-        return PskWpa;
+        return ToCode(TsrwlSecurity::WpaPsk);
     if (wpaFlags & kKey8021x)
-        return Wpa;
-    return (flags & kPrivacy) ? Wep : Open;
+        return ToCode(TsrwlSecurity::Wpa);
+    return (flags & kPrivacy) ? ToCode(TsrwlSecurity::Wep) : ToCode(TsrwlSecurity::Open);
 }
 
 uint32_t DotModeOf(uint32_t mhz, uint32_t maxBitrateKbps)
@@ -341,8 +343,10 @@ bool BuildConnection(const WLProfile& p, const NetConnectPlace& place, NetSettin
         refusal = "the access point's MAC filter cannot be applied through the network manager";
         return false;
     }
-    if (p.FuncMode != 0 && p.EncryptionMethod != Open && p.EncryptionMethod != Wep &&
-        p.EncryptionMethod != PskWpa && p.EncryptionMethod != PskWpa2) {
+    if (p.FuncMode != 0 && p.EncryptionMethod != ToCode(TsrwlSecurity::Open) &&
+        p.EncryptionMethod != ToCode(TsrwlSecurity::Wep) &&
+        p.EncryptionMethod != ToCode(TsrwlSecurity::WpaPsk) &&
+        p.EncryptionMethod != ToCode(TsrwlSecurity::Wpa2Psk)) {
         refusal = "an access point can only be open or use WEP or a pre-shared key";
         return false;
     }

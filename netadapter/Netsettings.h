@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Netvalue.h"
-#include "engine/tsrwl.h"
+#include "adaptercore/tsrwl.h"
 
 #include <string>
 #include <vector>

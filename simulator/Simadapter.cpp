@@ -1,9 +1,10 @@
 #include "Simadapter.h"
 
 #include "Simap.h"
-#include "Simchannels.h"
-#include "Simpaths.h"
 #include "Simsecurity.h"
+#include "adaptercore/Corechannels.h"
+#include "adaptercore/Corecodes.h"
+#include "adaptercore/Corepaths.h"
 
 #include <algorithm>
 #include <cmath>
@@ -20,12 +21,6 @@ std::string Printable(std::string text)
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
             c = '?';
     return text;
-}
-
-// 802.1x logins: WPA, 802.1x without WPA, WPA2.
-bool IsDot1x(int encryption)
-{
-    return encryption == 3 || encryption == 4 || encryption == 7;
 }
 
 int BandOfDotMode(int dotMode)
@@ -244,12 +239,12 @@ bool CSimAdapter::JoinStation(const SimConnectRequest& r, SimState& s) const
     const auto joined = std::find_if(candidates.begin(), candidates.end(), [&](const SimNetwork* n) {
         const SimRefusal refusal = CheckJoin(*n, r);
         if (refusal != SimRefusal::Ok) {
-            SimLog("%s refused profile %s: %s", n->name.c_str(), r.profileName, RefusalText(refusal));
+            CoreLog("%s refused profile %s: %s", n->name.c_str(), r.profileName, RefusalText(refusal));
             // The strongest network's answer is the one a user would see.
             if (s.refusal.empty()) {
                 s.refusal =
                     n->name + " refused profile " + Printable(r.profileName) + ": " + RefusalText(refusal);
-                s.refusalCode = ConnectErrorOf(refusal, IsDot1x(r.encryption));
+                s.refusalCode = ConnectErrorOf(refusal, IsDot1xSecurity(r.encryption));
             }
         }
         return refusal == SimRefusal::Ok;

@@ -1,8 +1,8 @@
 #include "Simap.h"
 
-#include "Simchannels.h"
-#include "Simcrypto.h"
 #include "Simcredentials.h"
+#include "adaptercore/Corechannels.h"
+#include "adaptercore/Corecrypto.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,6 +1,7 @@
 #include "Simcredentials.h"
 #include "Simrequest.h"
 #include "Simscenario.h"
+#include "adaptercore/Corecodes.h"
 
 #include <algorithm>
 #include <cstring>
@@ -8,7 +9,8 @@
 
 namespace {
 
-enum Outer { Tls = 1, Ttls = 2, Peap = 3, Leap = 4 };
+constexpr int Tls = ToCode(TsrwlEapMethod::Tls), Ttls = ToCode(TsrwlEapMethod::Ttls),
+              Peap = ToCode(TsrwlEapMethod::Peap), Leap = ToCode(TsrwlEapMethod::Leap);
 enum WepFormat { FormatHex = 1, FormatChars = 2 };
 constexpr size_t WEP_KEY_BYTES[] = {5, 13, 16, 29};
 
@@ -32,9 +34,14 @@ std::optional<SimEapMethod> ParseEapMethod(const std::string& item)
         SimEapMethod method;
     };
     static const Name names[] = {
-        {"tls", {Tls, -1}},         {"leap", {Leap, -1}},         {"peap:mschapv2", {Peap, 2}},
-        {"peap:gtc", {Peap, 1}},    {"ttls:pap", {Ttls, 0}},      {"ttls:chap", {Ttls, 1}},
-        {"ttls:mschap", {Ttls, 2}}, {"ttls:mschapv2", {Ttls, 3}},
+        {"tls", {Tls, -1}},
+        {"leap", {Leap, -1}},
+        {"peap:mschapv2", {Peap, ToCode(TsrwlPeapInner::MsChapV2)}},
+        {"peap:gtc", {Peap, ToCode(TsrwlPeapInner::Gtc)}},
+        {"ttls:pap", {Ttls, ToCode(TsrwlTtlsInner::Pap)}},
+        {"ttls:chap", {Ttls, ToCode(TsrwlTtlsInner::Chap)}},
+        {"ttls:mschap", {Ttls, ToCode(TsrwlTtlsInner::MsChap)}},
+        {"ttls:mschapv2", {Ttls, ToCode(TsrwlTtlsInner::MsChapV2)}},
     };
     for (const Name& name : names)
         if (strcasecmp(name.text, item.c_str()) == 0)
@@ -159,7 +166,7 @@ SimRefusal CheckWep(const SimNetwork& n, const SimConnectRequest& r)
     if (r.defaultKey < 0 || r.defaultKey > 3 || (n.wepKeyIndex >= 0 && r.defaultKey != n.wepKeyIndex))
         return SimRefusal::WrongSecret;
     // Automatic switching tries open and shared key in turn; otherwise both sides must agree.
-    if (n.wepAuth >= 0 && r.authMode != 2 && r.authMode != n.wepAuth)
+    if (n.wepAuth >= 0 && r.authMode != ToCode(TsrwlAuthMode::Auto) && r.authMode != n.wepAuth)
         return SimRefusal::WrongAuthentication;
     const auto key = ProfileWepKey(r.wepKey[r.defaultKey], r.wepFormat);
     return key && *key == n.wepKey ? SimRefusal::Ok : SimRefusal::WrongSecret;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Simcrypto.h"
+#include "adaptercore/Corecrypto.h"
 
 #include <optional>
 #include <string>

@@ -1,10 +1,10 @@
 // tsrwl-simctl: changes the world of the simulated adapter while programs use it.
 #include "Simadapter.h"
 #include "Simap.h"
-#include "Simcrypto.h"
 #include "Simcredentials.h"
 #include "Simdevevent.h"
 #include "Simpaths.h"
+#include "adaptercore/Corecrypto.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,11 +1,11 @@
 // The C interface of the simulated adapter. Each function checks its arguments, then asks a CSimAdapter made
 // for this moment; nothing here trusts a pointer or a text length it was given.
 #include "Simadapter.h"
-#include "Simchannels.h"
 #include "Simdevevent.h"
-#include "Simexporthelp.h"
 #include "Simpaths.h"
-#include "Simprofilestore.h"
+#include "adaptercore/Corechannels.h"
+#include "adaptercore/Coreexporthelp.h"
+#include "adaptercore/Coreprofilestore.h"
 
 #include <chrono>
 #include <cstring>
@@ -195,25 +195,25 @@ TSRWL_EXPORT int32_t TSRWL_SetWLProfileDir(const char* directoryName)
 TSRWL_EXPORT int32_t TSRWL_GetWLProfile(const char* name, WLProfile* profile)
 {
     const std::lock_guard guard(g_lock);
-    return GetStoredProfile(CSimProfileStore(g_profileDir), name, profile);
+    return GetStoredProfile(CCoreProfileStore(g_profileDir), name, profile);
 }
 
 TSRWL_EXPORT int32_t TSRWL_SetWLProfile(const char* name, const WLProfile* profile)
 {
     const std::lock_guard guard(g_lock);
-    return SetStoredProfile(CSimProfileStore(g_profileDir), name, profile);
+    return SetStoredProfile(CCoreProfileStore(g_profileDir), name, profile);
 }
 
 TSRWL_EXPORT int32_t TSRWL_EnumWLProfiles(int32_t index, char* name)
 {
     const std::lock_guard guard(g_lock);
-    return EnumStoredProfiles(CSimProfileStore(g_profileDir), index, name);
+    return EnumStoredProfiles(CCoreProfileStore(g_profileDir), index, name);
 }
 
 TSRWL_EXPORT int32_t TSRWL_DeleteWLProfile(const char* name)
 {
     const std::lock_guard guard(g_lock);
-    return DeleteStoredProfile(CSimProfileStore(g_profileDir), name);
+    return DeleteStoredProfile(CCoreProfileStore(g_profileDir), name);
 }
 
 TSRWL_EXPORT int32_t TSRWL_GetNetworkInfo(NetworkInfo* info)

@@ -1,8 +1,9 @@
 #include "Simscenario.h"
 
-#include "Simchannels.h"
-#include "Simcrypto.h"
 #include "Simpaths.h"
+#include "adaptercore/Corechannels.h"
+#include "adaptercore/Corecrypto.h"
+#include "adaptercore/Corepaths.h"
 
 #define SI_NO_CONVERSION
 #include <SimpleIni.h>
@@ -207,16 +208,16 @@ std::shared_ptr<const SimScenario> LoadScenario(const CacheKey& key)
     std::vector<std::string> problems;
     std::string text;
     if (!ReadFileText(key.path, text)) {
-        SimLog("scenario %s cannot be read; using the built-in scenario", key.path.c_str());
+        CoreLog("scenario %s cannot be read; using the built-in scenario", key.path.c_str());
     } else if (!ParseScenario(text, *scenario, problems)) {
-        SimLog("scenario %s is malformed; using the built-in scenario", key.path.c_str());
+        CoreLog("scenario %s is malformed; using the built-in scenario", key.path.c_str());
         scenario = std::make_shared<SimScenario>();
         problems.clear();
     } else {
         scenario->source = key.path;
     }
     for (const std::string& p : problems)
-        SimLog("scenario %s: %s", key.path.c_str(), p.c_str());
+        CoreLog("scenario %s: %s", key.path.c_str(), p.c_str());
     if (scenario->source.empty()) {
         std::vector<std::string> ignored;
         ParseScenario(BuiltInScenarioText(), *scenario, ignored);

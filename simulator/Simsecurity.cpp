@@ -1,19 +1,18 @@
 #include "Simsecurity.h"
 
-#include "Simcrypto.h"
+#include "adaptercore/Corecodes.h"
+#include "adaptercore/Corecrypto.h"
 
 #include <cstring>
 
 namespace {
 
-enum Method { Open = 0, Wep = 1, PskWpa = 2, Wpa = 3, Dot1xWep = 4, PskWpa2 = 6, Wpa2 = 7 };
-enum Cipher { Tkip = 1, Aes = 2 };
-
 // The last digit of a WPA code names the cipher: 0-2 TKIP, 3-4 AES, 5 and 9 either.
 int CipherOfCode(uint32_t code)
 {
     const uint32_t digit = code % 10;
-    return digit <= 2 ? Tkip : digit <= 4 ? Aes : Tkip | Aes;
+    constexpr int tkip = ToCode(TsrwlCipher::Tkip), aes = ToCode(TsrwlCipher::Aes);
+    return digit <= 2 ? tkip : digit <= 4 ? aes : tkip | aes;
 }
 
 bool WpaSecretFits(const SimNetwork& n, const std::string& secret)
@@ -34,15 +33,16 @@ SimSecurityNeed SecurityNeedOf(uint32_t code)
     const bool mixed = code >= 1000;
     SimSecurityNeed need;
     if (code == 1) {
-        need.methods[0] = Wep;
+        need.methods[0] = ToCode(TsrwlSecurity::Wep);
     } else if (family >= 10 && family <= 15) {
-        need = {{Wpa, mixed ? Wpa2 : 0}, CipherOfCode(code)};
+        need = {{ToCode(TsrwlSecurity::Wpa), mixed ? ToCode(TsrwlSecurity::Wpa2) : 0}, CipherOfCode(code)};
     } else if ((family >= 20 && family <= 25) || family == 99) {
-        need = {{PskWpa, mixed ? PskWpa2 : 0}, CipherOfCode(code)};
+        need = {{ToCode(TsrwlSecurity::WpaPsk), mixed ? ToCode(TsrwlSecurity::Wpa2Psk) : 0},
+                CipherOfCode(code)};
     } else if (!mixed && code >= 110 && code <= 115) {
-        need = {{Wpa2, 0}, CipherOfCode(code)};
+        need = {{ToCode(TsrwlSecurity::Wpa2), 0}, CipherOfCode(code)};
     } else if (!mixed && ((code >= 120 && code <= 125) || code == 199)) {
-        need = {{PskWpa2, 0}, CipherOfCode(code)};
+        need = {{ToCode(TsrwlSecurity::Wpa2Psk), 0}, CipherOfCode(code)};
     }
     return need;
 }
@@ -50,8 +50,8 @@ SimSecurityNeed SecurityNeedOf(uint32_t code)
 SimSecurityNeed SecurityNeedOf(const SimNetwork& n)
 {
     SimSecurityNeed need = SecurityNeedOf(n.security);
-    if (need.methods[0] == Wep && !n.eapMethods.empty())
-        need.methods[0] = Dot1xWep;
+    if (need.methods[0] == ToCode(TsrwlSecurity::Wep) && !n.eapMethods.empty())
+        need.methods[0] = ToCode(TsrwlSecurity::Dot1x);
     return need;
 }
 
@@ -63,12 +63,12 @@ SimRefusal CheckJoin(const SimNetwork& n, const SimConnectRequest& r)
     if (need.ciphers != 0 && (need.ciphers & r.wpaCipher) == 0)
         return SimRefusal::WrongSecurity;
     switch (r.encryption) {
-    case Open:
+    case ToCode(TsrwlSecurity::Open):
         return SimRefusal::Ok;
-    case Wep:
+    case ToCode(TsrwlSecurity::Wep):
         return CheckWep(n, r);
-    case PskWpa:
-    case PskWpa2:
+    case ToCode(TsrwlSecurity::WpaPsk):
+    case ToCode(TsrwlSecurity::Wpa2Psk):
         return WpaSecretFits(n, r.wpaPassphrase) ? SimRefusal::Ok : SimRefusal::WrongSecret;
     default:
         return CheckDot1x(n, r);

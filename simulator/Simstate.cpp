@@ -1,8 +1,8 @@
 #include "Simstate.h"
 
-#include "Simcrypto.h"
-#include "Simfilelock.h"
-#include "Simpaths.h"
+#include "adaptercore/Corecrypto.h"
+#include "adaptercore/Corefilelock.h"
+#include "adaptercore/Corepaths.h"
 
 #include <cstring>
 #include <fcntl.h>
@@ -301,9 +301,9 @@ bool CSimStateStore::Update(const SimScenario& scenario, const std::function<boo
     const size_t slash = m_path.rfind('/');
     if (slash != std::string::npos && slash > 0)
         MakePrivateDirs(m_path.substr(0, slash));
-    const CSimFileLock lock(m_path, LOCK_EX);
+    const CCoreFileLock lock(m_path, LOCK_EX);
     if (!lock.Held()) {
-        SimLogOnce("state file " + m_path + " cannot be locked: " + strerror(errno));
+        CoreLogOnce("state file " + m_path + " cannot be locked: " + strerror(errno));
         return false;
     }
     RemoveLeftoversOnce();
@@ -311,7 +311,7 @@ bool CSimStateStore::Update(const SimScenario& scenario, const std::function<boo
     if (!change(state))
         return true;
     if (!WriteFileAtomic(m_path, state.Serialize())) {
-        SimLogOnce("state file " + m_path + " cannot be written: " + strerror(errno));
+        CoreLogOnce("state file " + m_path + " cannot be written: " + strerror(errno));
         return false;
     }
     return true;

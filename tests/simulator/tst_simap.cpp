@@ -1,7 +1,7 @@
 // The soft access point: what a Soft AP profile starts and which stations it lets in.
 #include "Simap.h"
-#include "Simchannels.h"
-#include "Simcrypto.h"
+#include "adaptercore/Corechannels.h"
+#include "adaptercore/Corecrypto.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The simulated adapter as the program sees it: the built libtsrwl.so behind its C interface.
-#include "Simcrypto.h"
 #include "simlibrary.h"
 #include "simtestutil.h"
+#include "adaptercore/Corecrypto.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #include "Simadapter.h"
-#include "Simpaths.h"
-#include "Simprofilestore.h"
 #include "Simstate.h"
 #include "simtestutil.h"
+#include "adaptercore/Corepaths.h"
+#include "adaptercore/Coreprofilestore.h"
 
 #include <gtest/gtest.h>
 
@@ -80,7 +80,7 @@ TEST(SimFiles, LeftoversOfCutShortWritesGoAtFirstUse)
 
     const CSimStateStore state(dir.File("state"));
     EXPECT_TRUE(state.Update(SimScenario{}, [](SimState&) { return true; }));
-    EXPECT_FALSE(CSimProfileStore(dir.Path(), "Tessaro").Names()->empty());
+    EXPECT_FALSE(CCoreProfileStore(dir.Path(), "Tessaro").Names()->empty());
     for (const std::string& name : ours)
         EXPECT_FALSE(exists(name)) << name;
     for (const std::string& name : others)

@@ -6,6 +6,7 @@
 #include "../common/Upagerouter.h"
 #include "../common/Upicturetool.h"
 #include "../common/Usimtool.h"
+#include "adaptercore/Corecodes.h"
 #include "app/Udefine.h"
 #include "app/Unotifyevent.h"
 #include "engine/Ucumlib.h"
@@ -27,15 +28,6 @@ namespace {
 const char HWID[] = "USB\\VID_F5E1&PID_0301";
 const char SSID[] = "Harbor-Office";
 const char PASS_PHRASE[] = "harbor-2026-office";
-// NDIS authentication modes, WPA cipher and 802.1x method codes as the editor stores them.
-constexpr int AUTH_SHARED = 1;
-constexpr int AUTH_WPA2 = 6;
-constexpr int AUTH_WPA_PSK = 4;
-constexpr int AUTH_WPA2_PSK = 7;
-constexpr int CIPHER_TKIP = 1;
-constexpr int CIPHER_AES = 2;
-constexpr int EAP_PEAP = 3;
-constexpr int INNER_MSCHAPV2 = 2;
 constexpr int CHART_SAMPLES = 30;
 
 // Passes the adapter's notifications on to the pages, and to the chart while it is open, and counts the status
@@ -97,35 +89,36 @@ struct TSecuredLink {
     std::function<void(WLProfile&)> Fill;
 };
 
-void Psk(WLProfile& p, int method, int cipher, const char* phrase)
+void Psk(WLProfile& p, TsrwlSecurity method, TsrwlCipher cipher, const char* phrase)
 {
-    p.EncryptionMethod = method;
-    p.WPAEncryptionType = cipher;
-    p.AuthenticationMode = method == 6 ? AUTH_WPA2_PSK : AUTH_WPA_PSK;
+    p.EncryptionMethod = ToCode(method);
+    p.WPAEncryptionType = ToCode(cipher);
+    p.AuthenticationMode =
+        ToCode(method == TsrwlSecurity::Wpa2Psk ? TsrwlAuthMode::Wpa2Psk : TsrwlAuthMode::WpaPsk);
     qstrncpy(p.WPAPassphrase, phrase, sizeof p.WPAPassphrase);
 }
 
 const TSecuredLink SECURED_LINKS[] = {
     {"linkinfo-wep.png", "Lab-WEP128", "Lab",
      [](WLProfile& p) {
-         p.EncryptionMethod = 1;
+         p.EncryptionMethod = ToCode(TsrwlSecurity::Wep);
          p.WEPEncryptionLevel = 2;
          p.WEPKeyFormat = 1;
          p.DefaultKey = 0;
-         p.AuthenticationMode = AUTH_SHARED;
+         p.AuthenticationMode = ToCode(TsrwlAuthMode::Shared);
          qstrncpy(p.WEPKey1, "1C1F9289BA0A0A0EAA111785AB", sizeof p.WEPKey1);
      }},
     {"linkinfo-wpapsk.png", "Studio-AES", "Studio",
-     [](WLProfile& p) { Psk(p, 2, CIPHER_AES, "studio-aes-phrase"); }},
+     [](WLProfile& p) { Psk(p, TsrwlSecurity::WpaPsk, TsrwlCipher::Aes, "studio-aes-phrase"); }},
     {"linkinfo-wpa2psk.png", "Warehouse", "Warehouse",
-     [](WLProfile& p) { Psk(p, 6, CIPHER_TKIP, "forklift-pallet-9"); }},
+     [](WLProfile& p) { Psk(p, TsrwlSecurity::Wpa2Psk, TsrwlCipher::Tkip, "forklift-pallet-9"); }},
     {"linkinfo-wpa2-peap.png", "Campus-WLAN", "Campus",
      [](WLProfile& p) {
-         p.EncryptionMethod = 7;
-         p.WPAEncryptionType = CIPHER_AES;
-         p.AuthenticationMode = AUTH_WPA2;
-         p.MS8021xAuthMode = EAP_PEAP;
-         p.PeapEap = INNER_MSCHAPV2;
+         p.EncryptionMethod = ToCode(TsrwlSecurity::Wpa2);
+         p.WPAEncryptionType = ToCode(TsrwlCipher::Aes);
+         p.AuthenticationMode = ToCode(TsrwlAuthMode::Wpa2);
+         p.MS8021xAuthMode = ToCode(TsrwlEapMethod::Peap);
+         p.PeapEap = ToCode(TsrwlPeapInner::MsChapV2);
          qstrncpy(p.LoginName, "alice", sizeof p.LoginName);
          qstrncpy(p.LoginPassword, "Wonderland!1", sizeof p.LoginPassword);
          qstrncpy(p.sCertAuthority, "Campus Root CA", sizeof p.sCertAuthority);
@@ -198,8 +191,9 @@ int main(int argc, char** argv)
     }
 
     // The office network refuses a WPA2-PSK profile left on TKIP: Link Info says why.
-    const WLProfile refused = SiteProfile(*adapter, SSID, "Office-TKIP",
-                                          [](WLProfile& p) { Psk(p, 6, CIPHER_TKIP, PASS_PHRASE); });
+    const WLProfile refused = SiteProfile(*adapter, SSID, "Office-TKIP", [](WLProfile& p) {
+        Psk(p, TsrwlSecurity::Wpa2Psk, TsrwlCipher::Tkip, PASS_PHRASE);
+    });
     const int failures = router.Failures;
     adapter->Connect(refused);
     Wait([&] { return router.Failures > failures; }, 15000);

@@ -1,4 +1,5 @@
 #include "Ueditorpage.h"
+#include "adaptercore/Corecodes.h"
 #include "app/Udefine.h"
 #include "controls/Fabitmapbtn.h"
 #include "controls/Maskededit.h"
@@ -83,9 +84,9 @@ void FillCipherCombo(QComboBox* combo, const CNICAdapter* adapter)
     if (!adapter)
         return;
     if (adapter->ReadSet(QStringLiteral("EnableTKIP"), true))
-        combo->addItem(g_Var.CommonTexts[CT_WPA_TKIP], 1);
+        combo->addItem(g_Var.CommonTexts[CT_WPA_TKIP], ToCode(TsrwlCipher::Tkip));
     if (adapter->ReadSet(QStringLiteral("EnableAES"), true))
-        combo->addItem(g_Var.CommonTexts[CT_WPA_AES], 2);
+        combo->addItem(g_Var.CommonTexts[CT_WPA_AES], ToCode(TsrwlCipher::Aes));
 }
 
 void ShowEditorMessage(QWidget* page, const QString& key, const QString& def)

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Usoftappage.h"
-#include "engine/tsrwl.h"
+#include "adaptercore/tsrwl.h"
 
 #include <array>
 #include <memory>

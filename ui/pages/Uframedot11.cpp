@@ -1,5 +1,6 @@
 #include "Uframedot11.h"
 #include "Ueditorpage.h"
+#include "adaptercore/Corecodes.h"
 #include "app/Udefine.h"
 #include "app/Uutility.h"
 #include "controls/Maskededit.h"
@@ -16,17 +17,6 @@ namespace {
 
 const QString SECTION = QStringLiteral("FrameDot11");
 
-// EAP methods (MS8021xAuthMode).
-enum TEapMethod { eapTLS = 1, eapTTLS = 2, eapPEAP = 3, eapLEAP = 4 };
-// 802.1x without WPA (EncryptionMethod); the other types of this page are WPA (3) and WPA2 (7).
-constexpr int ENCRYPT_RADIUS = 4;
-constexpr int ENCRYPT_WPA2 = 7;
-// NDIS authentication modes.
-constexpr int AUTH_AUTO = 2;
-constexpr int AUTH_WPA = 3;
-constexpr int AUTH_WPA2 = 6;
-constexpr int INNER_MSCHAPV2_PEAP = 2;
-constexpr int INNER_MSCHAPV2_TTLS = 3;
 // Common texts.
 constexpr size_t CT_TRUST_ANY = 7;
 
@@ -46,25 +36,25 @@ struct TMethodChoice {
     const char* RadiusSetting;
 };
 constexpr TMethodChoice METHODS[] = {
-    {{eapTLS, 41, "EnWPA_TLS", true}, "EnRADIUS_TLS"},
-    {{eapPEAP, 43, "EnWPA_PEAP", true}, "EnRADIUS_PEAP"},
-    {{eapTTLS, 42, "EnWPA_TTLS", true}, "EnRADIUS_TTLS"},
-    {{eapLEAP, 40, "EnWPA_LEAP", false}, "EnRADIUS_LEAP"},
+    {{ToCode(TsrwlEapMethod::Tls), 41, "EnWPA_TLS", true}, "EnRADIUS_TLS"},
+    {{ToCode(TsrwlEapMethod::Peap), 43, "EnWPA_PEAP", true}, "EnRADIUS_PEAP"},
+    {{ToCode(TsrwlEapMethod::Ttls), 42, "EnWPA_TTLS", true}, "EnRADIUS_TTLS"},
+    {{ToCode(TsrwlEapMethod::Leap), 40, "EnWPA_LEAP", false}, "EnRADIUS_LEAP"},
 };
 constexpr TChoice PEAP_INNER[] = {
-    {INNER_MSCHAPV2_PEAP, 58, "EnPEAP_MSCHAP", true},
-    {1, 54, "EnPEAP_GTC", false},
+    {ToCode(TsrwlPeapInner::MsChapV2), 58, "EnPEAP_MSCHAP", true},
+    {ToCode(TsrwlPeapInner::Gtc), 54, "EnPEAP_GTC", false},
 };
 constexpr TChoice TTLS_INNER[] = {
-    {0, 55, "EnTTLS_PAP", true},
-    {1, 56, "EnTTLS_CHAP", true},
-    {2, 57, "EnTTLS_MSCHAP", true},
-    {INNER_MSCHAPV2_TTLS, 58, "EnTTLS_MSCHAP2", true},
+    {ToCode(TsrwlTtlsInner::Pap), 55, "EnTTLS_PAP", true},
+    {ToCode(TsrwlTtlsInner::Chap), 56, "EnTTLS_CHAP", true},
+    {ToCode(TsrwlTtlsInner::MsChap), 57, "EnTTLS_MSCHAP", true},
+    {ToCode(TsrwlTtlsInner::MsChapV2), 58, "EnTTLS_MSCHAP2", true},
 };
 
 bool Tunnelled(int method)
 {
-    return method == eapPEAP || method == eapTTLS;
+    return method == ToCode(TsrwlEapMethod::Peap) || method == ToCode(TsrwlEapMethod::Ttls);
 }
 
 // Whether the row of `row` (an index of the rows after the cipher) belongs to `method`.
@@ -74,10 +64,10 @@ bool MethodUsesRow(int method, int row)
     constexpr unsigned TLS_ROWS = 0b011011;
     constexpr unsigned TUNNEL_ROWS = 0b110111;
     constexpr unsigned LEAP_ROWS = 0b000111;
-    const unsigned rows = method == eapTLS    ? TLS_ROWS
-                          : Tunnelled(method) ? TUNNEL_ROWS
-                          : method == eapLEAP ? LEAP_ROWS
-                                              : 0;
+    const unsigned rows = method == ToCode(TsrwlEapMethod::Tls)    ? TLS_ROWS
+                          : Tunnelled(method)                      ? TUNNEL_ROWS
+                          : method == ToCode(TsrwlEapMethod::Leap) ? LEAP_ROWS
+                                                                   : 0;
     return rows & (1u << row);
 }
 
@@ -172,7 +162,7 @@ void TFrameDot11::SetAdapter(CNICAdapter* adapter, int change, int flags)
 void TFrameDot11::FillMethods()
 {
     ui->CmbAuthen->clear();
-    const bool radius = g_Var.EditingProfile.EncryptionMethod == ENCRYPT_RADIUS;
+    const bool radius = g_Var.EditingProfile.EncryptionMethod == ToCode(TsrwlSecurity::Dot1x);
     for (const TMethodChoice& method : METHODS)
         AddChoice(ui->CmbAuthen, method.Wpa, m_Adapter, radius ? method.RadiusSetting : method.Wpa.Setting);
 }
@@ -238,8 +228,9 @@ void TFrameDot11::PlaceRows(int method)
     int shown = 0;
     for (size_t i = 0; i < m_Rows.size(); ++i) {
         const TRow& row = m_Rows[i];
-        const bool visible = i == rowCipher ? g_Var.EditingProfile.EncryptionMethod != ENCRYPT_RADIUS
-                                            : MethodUsesRow(method, int(i) - 1);
+        const bool visible = i == rowCipher
+                                 ? g_Var.EditingProfile.EncryptionMethod != ToCode(TsrwlSecurity::Dot1x)
+                                 : MethodUsesRow(method, int(i) - 1);
         const int y = FIRST_ROW_Y + ROW_STEP * shown;
         const int middle = y + row.Caption->height() / 2;
         row.Caption->move(row.Caption->x(), y);
@@ -262,7 +253,7 @@ void TFrameDot11::PlaceRows(int method)
 
 void TFrameDot11::FillInnerMethods(int method)
 {
-    const bool peap = method == eapPEAP;
+    const bool peap = method == ToCode(TsrwlEapMethod::Peap);
     ui->LbInner->setText(
         peap ? g_Var.GetLangText(SECTION, QStringLiteral("LbInnerPEAP"), QStringLiteral("PEAP Inner EAP:"))
              : g_Var.GetLangText(SECTION, QStringLiteral("LbInnerTTLS"), QStringLiteral("TTLS Protocol:")));
@@ -271,7 +262,7 @@ void TFrameDot11::FillInnerMethods(int method)
     for (const TChoice& choice :
          peap ? std::span<const TChoice>(PEAP_INNER) : std::span<const TChoice>(TTLS_INNER))
         AddChoice(inner, choice, m_Adapter, choice.Setting);
-    if (peap || !SelectComboByValue(inner, INNER_MSCHAPV2_TTLS))
+    if (peap || !SelectComboByValue(inner, ToCode(TsrwlTtlsInner::MsChapV2)))
         inner->setCurrentIndex(inner->count() > 0 ? 0 : -1);
 }
 
@@ -284,8 +275,9 @@ bool TFrameDot11::EnterPage(TPropertyPageFrame* leftPage, int mode, int context)
     SelectValueOrFirst(ui->CmbAuthen, profile.MS8021xAuthMode);
     CmbAuthenSelect();
     if (ui->CmbAuthen->currentIndex() >= 0)
-        SelectComboByValue(ui->CmbInner,
-                           SelectedValue(ui->CmbAuthen, 0) == eapPEAP ? profile.PeapEap : profile.TTLSEap);
+        SelectComboByValue(ui->CmbInner, SelectedValue(ui->CmbAuthen, 0) == ToCode(TsrwlEapMethod::Peap)
+                                             ? profile.PeapEap
+                                             : profile.TTLSEap);
     SelectValueOrFirst(ui->CmbEncryp, profile.WPAEncryptionType);
     m_ChosenCert =
         ProfileRecord(profile.sCertificate, profile.sCertificate_Issuer, sizeof profile.sCertificate);
@@ -307,11 +299,11 @@ QString TFrameDot11::CheckInput(int method) const
     const auto message = [](const char* key, const char* text) {
         return g_Var.GetLangText(QStringLiteral("Message"), QLatin1String(key), QString::fromLatin1(text));
     };
-    if (method != eapLEAP && ui->EdtUser->text().isEmpty())
+    if (method != ToCode(TsrwlEapMethod::Leap) && ui->EdtUser->text().isEmpty())
         return message("ErEmyUser", "The login name is empty.\\nPlease enter a login name.");
     if (Tunnelled(method) && ui->EdtPasswd->text().isEmpty())
         return message("ErEmyPw", "The password is empty.\\nPlease enter a password.");
-    if (method == eapTLS && ui->CmbMyCert->currentIndex() < 0)
+    if (method == ToCode(TsrwlEapMethod::Tls) && ui->CmbMyCert->currentIndex() < 0)
         return message("ErMyCert", "You must specify a certificate.");
     return QString();
 }
@@ -320,7 +312,7 @@ bool TFrameDot11::LeavePage(TPropertyPageFrame* nextPage, int mode, int context)
 {
     if (mode != pmForward)
         return TPropertyPageFrame::LeavePage(nextPage, mode, context);
-    const int method = SelectedValue(ui->CmbAuthen, eapTLS);
+    const int method = SelectedValue(ui->CmbAuthen, ToCode(TsrwlEapMethod::Tls));
     const QString refusal = CheckInput(method);
     if (!refusal.isEmpty()) {
         ShowEditorWarning(this, refusal);
@@ -328,20 +320,21 @@ bool TFrameDot11::LeavePage(TPropertyPageFrame* nextPage, int mode, int context)
     }
     WLProfile& p = g_Var.EditingProfile;
     p.MS8021xAuthMode = method;
-    if (p.EncryptionMethod == ENCRYPT_RADIUS) {
-        p.AuthenticationMode = AUTH_AUTO;
-        p.WPAEncryptionType = 1;
+    if (p.EncryptionMethod == ToCode(TsrwlSecurity::Dot1x)) {
+        p.AuthenticationMode = ToCode(TsrwlAuthMode::Auto);
+        p.WPAEncryptionType = ToCode(TsrwlCipher::Tkip);
     } else {
-        p.AuthenticationMode = p.EncryptionMethod == ENCRYPT_WPA2 ? AUTH_WPA2 : AUTH_WPA;
-        p.WPAEncryptionType = SelectedValue(ui->CmbEncryp, 1);
+        p.AuthenticationMode = p.EncryptionMethod == ToCode(TsrwlSecurity::Wpa2) ? ToCode(TsrwlAuthMode::Wpa2)
+                                                                                 : ToCode(TsrwlAuthMode::Wpa);
+        p.WPAEncryptionType = SelectedValue(ui->CmbEncryp, ToCode(TsrwlCipher::Tkip));
     }
     CopyTextField(p.LoginName, sizeof p.LoginName, ui->EdtUser->isHidden() ? QString() : ui->EdtUser->text());
     CopyTextField(p.LoginPassword, sizeof p.LoginPassword,
                   ui->EdtPasswd->isHidden() ? QString() : ui->EdtPasswd->text());
-    if (method == eapPEAP)
-        p.PeapEap = SelectedValue(ui->CmbInner, INNER_MSCHAPV2_PEAP);
-    else if (method == eapTTLS)
-        p.TTLSEap = SelectedValue(ui->CmbInner, INNER_MSCHAPV2_TTLS);
+    if (method == ToCode(TsrwlEapMethod::Peap))
+        p.PeapEap = SelectedValue(ui->CmbInner, ToCode(TsrwlPeapInner::MsChapV2));
+    else if (method == ToCode(TsrwlEapMethod::Ttls))
+        p.TTLSEap = SelectedValue(ui->CmbInner, ToCode(TsrwlTtlsInner::MsChapV2));
     const TCertRecord mine = ui->CmbMyCert->isHidden() ? TCertRecord() : SelectedRecord(ui->CmbMyCert);
     StoreText(p.sCertificate, sizeof p.sCertificate, mine.value(0));
     StoreText(p.sCertificate_Issuer, sizeof p.sCertificate_Issuer, mine.value(1));

@@ -1,5 +1,6 @@
 #include "Uframelinkinfo.h"
 #include "Ulinktexts.h"
+#include "adaptercore/Corecodes.h"
 #include "app/Udebug.h"
 #include "controls/Levelrow.h"
 #include "app/Udefine.h"
@@ -36,15 +37,15 @@ constexpr int IP_RELEASE_AND_RENEW = IP_RELEASE | IP_RENEW;
 QString AuthenText(int method)
 {
     switch (method) {
-    case 1:
+    case ToCode(TsrwlEapMethod::Tls):
         return CommonText(LT_AUTHEN_TLS);
-    case 2:
+    case ToCode(TsrwlEapMethod::Ttls):
         return CommonText(LT_AUTHEN_TTLS);
-    case 3:
+    case ToCode(TsrwlEapMethod::Peap):
         return CommonText(LT_AUTHEN_PEAP);
-    case 4:
+    case ToCode(TsrwlEapMethod::Leap):
         return CommonText(LT_AUTHEN_LEAP);
-    case 5:
+    case ToCode(TsrwlEapMethod::Md5):
         return CommonText(LT_AUTHEN_MD5);
     default:
         return QString();
@@ -296,15 +297,15 @@ void TFrameLinkInfo::ShowAuthentication(const WLANStatus& status)
 QString TFrameLinkInfo::ProfileAuthenText(uint32_t authMode) const
 {
     switch (m_Profile.EncryptionMethod) {
-    case 0:
-    case 1:
+    case ToCode(TsrwlSecurity::Open):
+    case ToCode(TsrwlSecurity::Wep):
         return AuthModeText(authMode);
-    case 2:
-    case 6:
+    case ToCode(TsrwlSecurity::WpaPsk):
+    case ToCode(TsrwlSecurity::Wpa2Psk):
         return CommonText(LT_NONE);
-    case 3:
-    case 4:
-    case 7:
+    case ToCode(TsrwlSecurity::Wpa):
+    case ToCode(TsrwlSecurity::Dot1x):
+    case ToCode(TsrwlSecurity::Wpa2):
         return AuthenText(m_Profile.MS8021xAuthMode);
     default:
         return {};

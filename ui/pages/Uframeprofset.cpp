@@ -1,5 +1,6 @@
 #include "Uframeprofset.h"
 #include "Upagetools.h"
+#include "adaptercore/Corecodes.h"
 #include "app/Udefine.h"
 #include "app/Ulabels.h"
 #include "app/Unotifyevent.h"
@@ -158,14 +159,14 @@ TEditorSlot TFrameProfSet::SlotOf(const TPropertyPageFrame* page) const
 TEditorSlot TFrameProfSet::SecurityDetailSlot() const
 {
     switch (g_Var.EditingProfile.EncryptionMethod) {
-    case 1:
+    case ToCode(TsrwlSecurity::Wep):
         return esWEP;
-    case 2:
-    case 6:
+    case ToCode(TsrwlSecurity::WpaPsk):
+    case ToCode(TsrwlSecurity::Wpa2Psk):
         return esWPAPSK;
-    case 3:
-    case 4:
-    case 7:
+    case ToCode(TsrwlSecurity::Wpa):
+    case ToCode(TsrwlSecurity::Dot1x):
+    case ToCode(TsrwlSecurity::Wpa2):
         return esDot11;
     default:
         return UseWirelessPage() ? esWireless : esConfirm;

@@ -1,5 +1,6 @@
 #include "Uframesecurity.h"
 #include "Ueditorpage.h"
+#include "adaptercore/Corecodes.h"
 #include "app/Udefine.h"
 #include "app/Ulabels.h"
 #include "app/Uprofile.h"
@@ -19,23 +20,27 @@ struct TSecurityChoice {
 
 // In the order of the list.
 constexpr TSecurityChoice CHOICES[] = {
-    {0, "EnableNone", true},    {1, "EnableWEP", true},      {3, "EnableWPA", false},
-    {7, "EnableWPA2", false},   {2, "EnableWPA_PSK", false}, {6, "EnableWPA2_PSK", false},
-    {4, "EnableRADIUS", false},
+    {ToCode(TsrwlSecurity::Open), "EnableNone", true},
+    {ToCode(TsrwlSecurity::Wep), "EnableWEP", true},
+    {ToCode(TsrwlSecurity::Wpa), "EnableWPA", false},
+    {ToCode(TsrwlSecurity::Wpa2), "EnableWPA2", false},
+    {ToCode(TsrwlSecurity::WpaPsk), "EnableWPA_PSK", false},
+    {ToCode(TsrwlSecurity::Wpa2Psk), "EnableWPA2_PSK", false},
+    {ToCode(TsrwlSecurity::Dot1x), "EnableRADIUS", false},
 };
 
 // WPA and WPA2 stand in for each other, with 802.1x and with a pass phrase.
 int SisterMethod(int method)
 {
     switch (method) {
-    case 3:
-        return 7;
-    case 7:
-        return 3;
-    case 2:
-        return 6;
-    case 6:
-        return 2;
+    case ToCode(TsrwlSecurity::Wpa):
+        return ToCode(TsrwlSecurity::Wpa2);
+    case ToCode(TsrwlSecurity::Wpa2):
+        return ToCode(TsrwlSecurity::Wpa);
+    case ToCode(TsrwlSecurity::WpaPsk):
+        return ToCode(TsrwlSecurity::Wpa2Psk);
+    case ToCode(TsrwlSecurity::Wpa2Psk):
+        return ToCode(TsrwlSecurity::WpaPsk);
     default:
         return -1;
     }

@@ -1,5 +1,6 @@
 #include "Uframesurvey.h"
 #include "Ulinktexts.h"
+#include "adaptercore/Corecodes.h"
 #include "app/Udebug.h"
 #include "app/Udefine.h"
 #include "app/Uprofile.h"
@@ -330,7 +331,7 @@ void TFrameSurvey::BtnConnectClick()
     std::memset(profile.NetInfo.sz_CurProfile, 0, sizeof profile.NetInfo.sz_CurProfile);
     qstrncpy(profile.ProfileName, EDITING_PROFILE_NAME, sizeof profile.ProfileName);
     qstrncpy(profile.NetInfo.sz_CurProfile, EDITING_PROFILE_NAME, sizeof profile.NetInfo.sz_CurProfile);
-    if (profile.EncryptionMethod != 0) {
+    if (profile.EncryptionMethod != ToCode(TsrwlSecurity::Open)) {
         SendNotify(window(), NM_EDIT_SCANNED, CONTEXT_SCANNED_NETWORK);
     } else {
         m_Adapter->Connect(profile);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/tsrwl.h"
+#include "adaptercore/tsrwl.h"
 #include "ui/Propertypageframeunit.h"
 
 #include <QTimer>

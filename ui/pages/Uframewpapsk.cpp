@@ -1,5 +1,6 @@
 #include "Uframewpapsk.h"
 #include "Ueditorpage.h"
+#include "adaptercore/Corecodes.h"
 #include "app/Udefine.h"
 #include "app/Uutility.h"
 #include "ui/Uwinutil.h"
@@ -21,11 +22,6 @@ bool IsValidPhrase(const QString& phrase)
            std::all_of(phrase.begin(), phrase.end(),
                        [](QChar c) { return c.unicode() >= 0x20 && c.unicode() <= 0x7E; });
 }
-
-// NDIS authentication modes.
-constexpr int AUTH_WPA_PSK = 4;
-constexpr int AUTH_WPA_NONE = 5;
-constexpr int AUTH_WPA2_PSK = 7;
 
 } // namespace
 
@@ -78,11 +74,13 @@ bool TFrameWPAPSK::LeavePage(TPropertyPageFrame* nextPage, int mode, int context
         }
         WLProfile& profile = g_Var.EditingProfile;
         CopyTextField(profile.WPAPassphrase, sizeof profile.WPAPassphrase, phrase);
-        profile.WPAEncryptionType = SelectedValue(ui->CmbEncryp, 1);
+        profile.WPAEncryptionType = SelectedValue(ui->CmbEncryp, ToCode(TsrwlCipher::Tkip));
         if (profile.NetworkMode != 1)
-            profile.AuthenticationMode = AUTH_WPA_NONE;
+            profile.AuthenticationMode = ToCode(TsrwlAuthMode::WpaNone);
         else
-            profile.AuthenticationMode = profile.EncryptionMethod == 6 ? AUTH_WPA2_PSK : AUTH_WPA_PSK;
+            profile.AuthenticationMode = profile.EncryptionMethod == ToCode(TsrwlSecurity::Wpa2Psk)
+                                             ? ToCode(TsrwlAuthMode::Wpa2Psk)
+                                             : ToCode(TsrwlAuthMode::WpaPsk);
     }
     return TPropertyPageFrame::LeavePage(nextPage, mode, context);
 }

@@ -1,4 +1,5 @@
 #include "Ulinktexts.h"
+#include "adaptercore/Corecodes.h"
 #include "app/Udefine.h"
 #include "app/Uutility.h"
 #include "engine/Ucumlib.h"
@@ -84,9 +85,9 @@ QString DotModeText(uint32_t mode)
 QString AuthModeText(uint32_t mode)
 {
     switch (mode) {
-    case 1:
+    case ToCode(TsrwlAuthMode::Shared):
         return CommonText(LT_AUTHMODE_SHARE);
-    case 2:
+    case ToCode(TsrwlAuthMode::Auto):
         return CommonText(LT_AUTHMODE_AUTO);
     default:
         return CommonText(LT_AUTHMODE_OPEN);

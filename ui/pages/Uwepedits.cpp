@@ -2,6 +2,7 @@
 #include "Ueditorpage.h"
 #include "Ulinktexts.h"
 #include "Uwepkeys.h"
+#include "adaptercore/Corecodes.h"
 #include "app/Udefine.h"
 #include "app/Ulabels.h"
 #include "app/Uutility.h"
@@ -14,8 +15,6 @@
 
 namespace {
 
-constexpr int AUTH_OPEN = 0;
-constexpr int AUTH_AUTO = 2;
 // A key edit without a limit has the largest length an edit allows.
 constexpr int NO_LENGTH_LIMIT = 32767;
 
@@ -44,8 +43,8 @@ TWEPEdits::TWEPEdits(QWidget* page, const TWEPControls& controls, const TWEPPage
 
 void TWEPEdits::FillChoices()
 {
-    const int lastAuth = m_Rules.OffersAutoAuth ? AUTH_AUTO : AUTH_OPEN + 1;
-    for (int mode = AUTH_OPEN; mode <= lastAuth; ++mode)
+    const int lastAuth = m_Rules.OffersAutoAuth ? ToCode(TsrwlAuthMode::Auto) : ToCode(TsrwlAuthMode::Shared);
+    for (int mode = ToCode(TsrwlAuthMode::Open); mode <= lastAuth; ++mode)
         m_Controls.Authen->addItem(CommonText(LT_AUTHMODE_OPEN + mode), mode);
     for (int key = 0; key < WEP_KEY_COUNT; ++key)
         m_Controls.DefKey->addItem(QString::number(key + 1), key);
@@ -53,7 +52,7 @@ void TWEPEdits::FillChoices()
 
 int TWEPEdits::AuthFallback() const
 {
-    return m_Rules.OffersAutoAuth ? AUTH_AUTO : AUTH_OPEN;
+    return m_Rules.OffersAutoAuth ? ToCode(TsrwlAuthMode::Auto) : ToCode(TsrwlAuthMode::Open);
 }
 
 void TWEPEdits::FillLevels(const CNICAdapter* adapter)
@@ -119,7 +118,7 @@ bool TWEPEdits::CheckTransmitKey(int& format) const
 void TWEPEdits::Store(WLProfile& profile, int format) const
 {
     const int level = Level();
-    profile.EncryptionMethod = level == wlNone ? 0 : 1;
+    profile.EncryptionMethod = level == wlNone ? ToCode(TsrwlSecurity::Open) : ToCode(TsrwlSecurity::Wep);
     profile.WEPEncryptionLevel = level;
     profile.WEPKeyFormat = level == wlNone ? int(wkfHex) : format;
     profile.DefaultKey = level == wlNone ? 0 : SelectedValue(m_Controls.DefKey, 0);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/tsrwl.h"
+#include "adaptercore/tsrwl.h"
 
 // Counts one call of the interface function `name`.
 void TestLibRecord(const char* name);

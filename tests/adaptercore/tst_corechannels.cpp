@@ -1,10 +1,10 @@
-#include "Simchannels.h"
+#include "adaptercore/Corechannels.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-TEST(SimChannels, ChannelAndFrequencyBothWays)
+TEST(CoreChannels, ChannelAndFrequencyBothWays)
 {
     struct Case {
         int channel;
@@ -42,7 +42,7 @@ std::vector<int> Join(std::vector<int> a, const std::vector<int>& b)
     return a;
 }
 
-TEST(SimChannels, AllowedChannelsPerDomainBandAndMode)
+TEST(CoreChannels, AllowedChannelsPerDomainBandAndMode)
 {
     struct Case {
         const char* domain;

@@ -1,9 +1,10 @@
 #pragma once
 
-#include "Simprofilestore.h"
-#include "engine/tsrwl.h"
+#include "Coreprofilestore.h"
+#include "tsrwl.h"
 
 #include <array>
+#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -23,6 +24,17 @@ constexpr uint32_t kNdisNotSupported = 0xC00000BBu;
 constexpr uint32_t kNdisInvalidLength = 0xC0010014u;
 constexpr uint32_t kOidPermanentAddress = 0x01010101u;
 constexpr uint32_t kOidRssi = 0x0D010206u;
+
+// The opening of every call on a library's state: a missing argument (any of `required` null) fails at once,
+// anything else runs `call` under `lock` and returns its result.
+template <typename Call, typename... Args>
+int32_t CallLocked(std::mutex& lock, const Call& call, const Args*... required)
+{
+    if ((... || (required == nullptr)))
+        return kTsrwlFail;
+    const std::lock_guard guard(lock);
+    return call();
+}
 
 // Answers an object-id query with `size` bytes of `value`: 0, or the error for a buffer that is too small.
 int32_t AnswerOid(const void* value, uint32_t size, void* buffer, uint32_t length, uint32_t* written);
@@ -44,7 +56,7 @@ int32_t HandOutCertificates(const std::vector<std::pair<std::string, std::string
 // The WEP key set of a pass phrase (TSRWL_PassphraseToWEPKey).
 int32_t PassphraseKeySet(const char* passphrase, int32_t keySizeCode, void* keySet);
 
-int32_t GetStoredProfile(const CSimProfileStore& store, const char* name, WLProfile* profile);
-int32_t SetStoredProfile(const CSimProfileStore& store, const char* name, const WLProfile* profile);
-int32_t EnumStoredProfiles(const CSimProfileStore& store, int32_t index, char* name);
-int32_t DeleteStoredProfile(const CSimProfileStore& store, const char* name);
+int32_t GetStoredProfile(const CCoreProfileStore& store, const char* name, WLProfile* profile);
+int32_t SetStoredProfile(const CCoreProfileStore& store, const char* name, const WLProfile* profile);
+int32_t EnumStoredProfiles(const CCoreProfileStore& store, int32_t index, char* name);
+int32_t DeleteStoredProfile(const CCoreProfileStore& store, const char* name);

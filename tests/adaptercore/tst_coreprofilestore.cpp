@@ -1,5 +1,5 @@
-#include "Simprofilestore.h"
-#include "simtestutil.h"
+#include "adaptercore/Coreprofilestore.h"
+#include "simulator/simtestutil.h"
 
 #include <gtest/gtest.h>
 
@@ -19,15 +19,15 @@ Record Filled(uint8_t value)
     return r;
 }
 
-class SimProfileStore : public ::testing::Test {
+class CoreProfileStore : public ::testing::Test {
 protected:
     void SetUp() override { setenv("TSRWL_SIM_PROFILES", m_dir.Path().c_str(), 1); }
     simtest::TempDir m_dir;
 };
 
-TEST_F(SimProfileStore, StoresReadsListsAndDeletes)
+TEST_F(CoreProfileStore, StoresReadsListsAndDeletes)
 {
-    const CSimProfileStore store("Tessaro");
+    const CCoreProfileStore store("Tessaro");
     const std::vector<std::string> names = {"Home",   "../escape",       ".hidden",
                                             "a/b\\c", "caf\xC3\xA9 %20", std::string(64, 'n')};
     for (size_t i = 0; i < names.size(); ++i)
@@ -54,9 +54,9 @@ TEST_F(SimProfileStore, StoresReadsListsAndDeletes)
     EXPECT_EQ(store.Names()->size(), names.size() - 1);
 }
 
-TEST_F(SimProfileStore, FilesAreTheOwnersOnly)
+TEST_F(CoreProfileStore, FilesAreTheOwnersOnly)
 {
-    const CSimProfileStore store("Tessaro");
+    const CCoreProfileStore store("Tessaro");
     ASSERT_TRUE(store.Save("Secret", Filled(1).data(), sizeof(Record)));
     struct stat st {};
     ASSERT_EQ(stat(store.Directory().c_str(), &st), 0);
@@ -65,9 +65,9 @@ TEST_F(SimProfileStore, FilesAreTheOwnersOnly)
     EXPECT_EQ(st.st_mode & 0777, 0600u);
 }
 
-TEST_F(SimProfileStore, RefusesUnusableNamesAndDamagedFiles)
+TEST_F(CoreProfileStore, RefusesUnusableNamesAndDamagedFiles)
 {
-    const CSimProfileStore store("Tessaro");
+    const CCoreProfileStore store("Tessaro");
     Record r{};
     EXPECT_FALSE(store.Save("", r.data(), r.size()));
     EXPECT_FALSE(store.Save(std::string(65, 'x'), r.data(), r.size()));
@@ -80,9 +80,9 @@ TEST_F(SimProfileStore, RefusesUnusableNamesAndDamagedFiles)
     EXPECT_EQ(*store.Names(), (std::vector<std::string>{"Junk", "Short"}));
 }
 
-TEST_F(SimProfileStore, TwoProcessesWritingAtOnceLeaveWholeProfiles)
+TEST_F(CoreProfileStore, TwoProcessesWritingAtOnceLeaveWholeProfiles)
 {
-    const CSimProfileStore store("Shared");
+    const CCoreProfileStore store("Shared");
     constexpr int kRounds = 150;
     pid_t children[2];
     for (int c = 0; c < 2; ++c) {

@@ -1,4 +1,4 @@
-#include "Simchannels.h"
+#include "Corechannels.h"
 
 #include <algorithm>
 #include <cctype>

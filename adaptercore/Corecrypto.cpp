@@ -1,5 +1,5 @@
-#include "Simcrypto.h"
-#include "Simpaths.h"
+#include "Corecrypto.h"
+#include "Corepaths.h"
 
 #include <algorithm>
 #include <cstring>
@@ -9,9 +9,9 @@
 
 namespace {
 
-#define SIM_TEXT(x) #x
-#define SIM_VALUE_TEXT(x) SIM_TEXT(x)
-const char* const CRYPTO_LIBRARY = "libcrypto.so." SIM_VALUE_TEXT(OPENSSL_SHLIB_VERSION);
+#define CORE_TEXT(x) #x
+#define CORE_VALUE_TEXT(x) CORE_TEXT(x)
+const char* const CRYPTO_LIBRARY = "libcrypto.so." CORE_VALUE_TEXT(OPENSSL_SHLIB_VERSION);
 
 // The crypto library is bound when a key is first derived: most of the adapter's calls never need it, and
 // loading it with the adapter would cost every program start-up time and memory.
@@ -25,7 +25,7 @@ template <typename F> void Bind(void* module, F& function, const char* name)
 {
     function = reinterpret_cast<F>(dlsym(module, name));
     if (!function)
-        SimLog("%s has no %s", CRYPTO_LIBRARY, name);
+        CoreLog("%s has no %s", CRYPTO_LIBRARY, name);
 }
 
 const CryptoFunctions& Crypto()
@@ -34,7 +34,7 @@ const CryptoFunctions& Crypto()
         CryptoFunctions f;
         void* module = dlopen(CRYPTO_LIBRARY, RTLD_NOW | RTLD_LOCAL);
         if (!module) {
-            SimLog("cannot load %s: %s", CRYPTO_LIBRARY, dlerror());
+            CoreLog("cannot load %s: %s", CRYPTO_LIBRARY, dlerror());
             return f;
         }
         Bind(module, f.Digest, "EVP_Digest");

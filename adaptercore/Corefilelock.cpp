@@ -1,11 +1,11 @@
-#include "Simfilelock.h"
+#include "Corefilelock.h"
 
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
 
-CSimFileLock::CSimFileLock(const std::string& path, int operation)
+CCoreFileLock::CCoreFileLock(const std::string& path, int operation)
 {
     m_fd = open((path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     while (m_fd >= 0 && flock(m_fd, operation) != 0) {
@@ -16,7 +16,7 @@ CSimFileLock::CSimFileLock(const std::string& path, int operation)
     }
 }
 
-CSimFileLock::~CSimFileLock()
+CCoreFileLock::~CCoreFileLock()
 {
     if (m_fd >= 0)
         close(m_fd);

@@ -8,15 +8,15 @@
 // Stored profiles: one file per profile in a private directory, written atomically, readable by the owner
 // only.
 
-class CSimProfileStore {
+class CCoreProfileStore {
 public:
     static constexpr size_t MaxNameLength = 64;
 
     // `dirName` is the name the program gives (its profile root); it becomes one folder under
     // ProfileBaseDir().
-    explicit CSimProfileStore(const std::string& dirName);
+    explicit CCoreProfileStore(const std::string& dirName);
     // The same under another base directory (another adapter library keeps its profiles apart).
-    CSimProfileStore(const std::string& baseDir, const std::string& dirName);
+    CCoreProfileStore(const std::string& baseDir, const std::string& dirName);
 
     bool Save(const std::string& name, const void* record, size_t size) const;
     // False when there is no such profile or its file does not hold a record of `size` bytes.

@@ -1,6 +1,6 @@
-#include "Simexporthelp.h"
+#include "Coreexporthelp.h"
 
-#include "Simcrypto.h"
+#include "Corecrypto.h"
 
 #include <algorithm>
 #include <cstring>
@@ -83,23 +83,23 @@ int32_t PassphraseKeySet(const char* passphrase, int32_t keySizeCode, void* keyS
     return FillWepKeySet(phrase, keySizeCode, *static_cast<TSWEPKeySet*>(keySet)) ? TSRWL_OK : kFail;
 }
 
-int32_t GetStoredProfile(const CSimProfileStore& store, const char* name, WLProfile* profile)
+int32_t GetStoredProfile(const CCoreProfileStore& store, const char* name, WLProfile* profile)
 {
     std::string profileName;
-    if (!profile || !TextArg(name, CSimProfileStore::MaxNameLength, profileName))
+    if (!profile || !TextArg(name, CCoreProfileStore::MaxNameLength, profileName))
         return kFail;
     return store.Load(profileName, profile, sizeof *profile) ? TSRWL_OK : kFail;
 }
 
-int32_t SetStoredProfile(const CSimProfileStore& store, const char* name, const WLProfile* profile)
+int32_t SetStoredProfile(const CCoreProfileStore& store, const char* name, const WLProfile* profile)
 {
     std::string profileName;
-    if (!profile || !TextArg(name, CSimProfileStore::MaxNameLength, profileName))
+    if (!profile || !TextArg(name, CCoreProfileStore::MaxNameLength, profileName))
         return kFail;
     return store.Save(profileName, profile, sizeof *profile) ? TSRWL_OK : kFail;
 }
 
-int32_t EnumStoredProfiles(const CSimProfileStore& store, int32_t index, char* name)
+int32_t EnumStoredProfiles(const CCoreProfileStore& store, int32_t index, char* name)
 {
     if (!name || index < 0)
         return kFail;
@@ -110,10 +110,10 @@ int32_t EnumStoredProfiles(const CSimProfileStore& store, int32_t index, char* n
     return TSRWL_OK;
 }
 
-int32_t DeleteStoredProfile(const CSimProfileStore& store, const char* name)
+int32_t DeleteStoredProfile(const CCoreProfileStore& store, const char* name)
 {
     std::string profileName;
-    if (!TextArg(name, CSimProfileStore::MaxNameLength, profileName))
+    if (!TextArg(name, CCoreProfileStore::MaxNameLength, profileName))
         return kFail;
     return store.Remove(profileName) ? TSRWL_OK : kFail;
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/tsrwl.h"
+#include "tsrwl.h"
 
 #include <array>
 #include <cstdint>
@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-// Key derivations of the simulated adapter: the common WEP pass-phrase generators and the WPA pre-shared key.
+// Key derivations of the adapter libraries: the common WEP pass-phrase generators and the WPA pre-shared key.
 
 using Bytes = std::vector<uint8_t>;
 

@@ -1,4 +1,4 @@
-#include "Simcrypto.h"
+#include "adaptercore/Corecrypto.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@ struct Wep64Case {
     const char* keys[4];
 };
 
-TEST(SimCrypto, Wep64MatchesPublishedVectors)
+TEST(CoreCrypto, Wep64MatchesPublishedVectors)
 {
     const Wep64Case cases[] = {
         {"badpw", {"02CB778981", "C27236DFB1", "C90C104FA2", "A804571CC0"}},
@@ -27,7 +27,7 @@ TEST(SimCrypto, Wep64MatchesPublishedVectors)
     }
 }
 
-TEST(SimCrypto, Wep128MatchesPublishedVectors)
+TEST(CoreCrypto, Wep128MatchesPublishedVectors)
 {
     const std::pair<const char*, const char*> cases[] = {
         {"abc", "EFEFEEDAE197ED614B582E1490"},
@@ -46,7 +46,7 @@ TEST(SimCrypto, Wep128MatchesPublishedVectors)
     EXPECT_FALSE(WepKey128(""));
 }
 
-TEST(SimCrypto, WpaPskMatchesPublishedVectors)
+TEST(CoreCrypto, WpaPskMatchesPublishedVectors)
 {
     const std::tuple<std::string, std::string, const char*> cases[] = {
         {"password", "IEEE", "F42C6FC52DF0EBEF9EBB4B90B38A5F902E83FE1B135A70E23AED762E9710A12E"},
@@ -64,7 +64,7 @@ TEST(SimCrypto, WpaPskMatchesPublishedVectors)
     }
 }
 
-TEST(SimCrypto, WpaPskRefusesPassPhrasesOutsideTheRules)
+TEST(CoreCrypto, WpaPskRefusesPassPhrasesOutsideTheRules)
 {
     EXPECT_FALSE(WpaPsk("short", "ssid"));
     EXPECT_FALSE(WpaPsk(std::string(64, 'a'), "ssid"));
@@ -73,7 +73,7 @@ TEST(SimCrypto, WpaPskRefusesPassPhrasesOutsideTheRules)
     EXPECT_TRUE(WpaPsk(std::string(63, '~'), ""));
 }
 
-TEST(SimCrypto, HexBytesAcceptsOnlyWholeHexPairs)
+TEST(CoreCrypto, HexBytesAcceptsOnlyWholeHexPairs)
 {
     EXPECT_EQ(HexBytes("0aFF"), (Bytes{0x0A, 0xFF}));
     EXPECT_FALSE(HexBytes(""));

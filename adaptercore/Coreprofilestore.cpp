@@ -1,7 +1,7 @@
-#include "Simprofilestore.h"
+#include "Coreprofilestore.h"
 
-#include "Simfilelock.h"
-#include "Simpaths.h"
+#include "Corefilelock.h"
+#include "Corepaths.h"
 
 #include <algorithm>
 #include <atomic>
@@ -58,7 +58,7 @@ bool DecodeName(const std::string& encoded, std::string& name)
         name += char(value);
         i += 2;
     }
-    return CSimProfileStore::IsUsableName(name);
+    return CCoreProfileStore::IsUsableName(name);
 }
 
 std::string SafeDirName(const std::string& dirName)
@@ -69,48 +69,48 @@ std::string SafeDirName(const std::string& dirName)
 
 } // namespace
 
-CSimProfileStore::CSimProfileStore(const std::string& dirName) : CSimProfileStore(ProfileBaseDir(), dirName)
+CCoreProfileStore::CCoreProfileStore(const std::string& dirName) : CCoreProfileStore(ProfileBaseDir(), dirName)
 {
 }
 
-CSimProfileStore::CSimProfileStore(const std::string& baseDir, const std::string& dirName)
+CCoreProfileStore::CCoreProfileStore(const std::string& baseDir, const std::string& dirName)
     : m_dir(baseDir + "/" + SafeDirName(dirName))
 {
 }
 
-bool CSimProfileStore::IsUsableName(const std::string& name)
+bool CCoreProfileStore::IsUsableName(const std::string& name)
 {
     return !name.empty() && name.size() <= MaxNameLength && name.find('\0') == std::string::npos;
 }
 
-std::string CSimProfileStore::FilePath(const std::string& name) const
+std::string CCoreProfileStore::FilePath(const std::string& name) const
 {
     return m_dir + "/" + EncodeName(name) + kSuffix;
 }
 
-bool CSimProfileStore::Save(const std::string& name, const void* record, size_t size) const
+bool CCoreProfileStore::Save(const std::string& name, const void* record, size_t size) const
 {
     if (!IsUsableName(name) || !record)
         return false;
     if (!MakePrivateDirs(m_dir)) {
-        SimLog("profile directory %s cannot be made: %s", m_dir.c_str(), strerror(errno));
+        CoreLog("profile directory %s cannot be made: %s", m_dir.c_str(), strerror(errno));
         return false;
     }
     RemoveLeftoversOnce();
     std::string data(kMagic, sizeof kMagic);
     data.append(static_cast<const char*>(record), size);
     // Held so that another process's first use never takes this save's temporary file for a leftover.
-    const CSimFileLock lock(m_dir, LOCK_EX);
+    const CCoreFileLock lock(m_dir, LOCK_EX);
     const bool written = WriteFileAtomic(FilePath(name), data);
     ++g_changes;
     if (!written) {
-        SimLog("profile %s cannot be written in %s: %s", name.c_str(), m_dir.c_str(), strerror(errno));
+        CoreLog("profile %s cannot be written in %s: %s", name.c_str(), m_dir.c_str(), strerror(errno));
         return false;
     }
     return true;
 }
 
-bool CSimProfileStore::Load(const std::string& name, void* record, size_t size) const
+bool CCoreProfileStore::Load(const std::string& name, void* record, size_t size) const
 {
     if (!IsUsableName(name) || !record)
         return false;
@@ -118,14 +118,14 @@ bool CSimProfileStore::Load(const std::string& name, void* record, size_t size) 
     if (!ReadFileText(FilePath(name), data))
         return false;
     if (data.size() != sizeof kMagic + size || memcmp(data.data(), kMagic, sizeof kMagic) != 0) {
-        SimLog("profile file %s is damaged; ignored", FilePath(name).c_str());
+        CoreLog("profile file %s is damaged; ignored", FilePath(name).c_str());
         return false;
     }
     memcpy(record, data.data() + sizeof kMagic, size);
     return true;
 }
 
-bool CSimProfileStore::Remove(const std::string& name) const
+bool CCoreProfileStore::Remove(const std::string& name) const
 {
     if (!IsUsableName(name))
         return false;
@@ -134,7 +134,7 @@ bool CSimProfileStore::Remove(const std::string& name) const
     return removed;
 }
 
-std::shared_ptr<const std::vector<std::string>> CSimProfileStore::Names() const
+std::shared_ptr<const std::vector<std::string>> CCoreProfileStore::Names() const
 {
     // Enumeration asks for one index at a time: the folder is listed and sorted again only when it changed,
     // here or in another process, not once per index (thousands of profiles took seconds).
@@ -162,14 +162,14 @@ std::shared_ptr<const std::vector<std::string>> CSimProfileStore::Names() const
     return cached.names;
 }
 
-void CSimProfileStore::RemoveLeftoversOnce() const
+void CCoreProfileStore::RemoveLeftoversOnce() const
 {
     if (!FirstTimeInProcess(m_dir))
         return;
     struct stat info {};
     if (stat(m_dir.c_str(), &info) != 0)
         return;
-    const CSimFileLock held(m_dir, LOCK_EX);
+    const CCoreFileLock held(m_dir, LOCK_EX);
     if (held.Held())
         RemoveWriteLeftovers(m_dir, [](const std::string& file) {
             return file.size() > strlen(kSuffix) &&
@@ -177,7 +177,7 @@ void CSimProfileStore::RemoveLeftoversOnce() const
         });
 }
 
-std::vector<std::string> CSimProfileStore::ListNames() const
+std::vector<std::string> CCoreProfileStore::ListNames() const
 {
     std::vector<std::string> names;
     DIR* dir = opendir(m_dir.c_str());

@@ -7,7 +7,7 @@
 // Channel numbers, centre frequencies and the channels a regulatory domain allows.
 
 // Band bits as the program passes them: 1 = 802.11b, 2 = 802.11a, 4 = 802.11g.
-enum SimBand : int { BandB = 1, BandA = 2, BandG = 4 };
+enum CoreBand : int { BandB = 1, BandA = 2, BandG = 4 };
 
 // Centre frequency in MHz of a channel in the 2.4 GHz (b, g) or the 5 GHz (a) band; 0 when there is none.
 int ChannelToMHz(int channel, int band);
