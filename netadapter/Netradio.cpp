@@ -4,6 +4,7 @@
 #include "simulator/Simpaths.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <functional>
 #include <linux/nl80211.h>
@@ -18,17 +19,77 @@ namespace {
 // An answer that does not come within this time is taken as none.
 constexpr int kReceiveTimeoutS = 2;
 
+// What each attribute read here must be. An answer whose attribute is shorter than its type or of another
+// kind is refused as a whole rather than read past the attribute's end.
+using TopPolicy = std::array<nla_policy, NL80211_ATTR_MAX + 1>;
+using BandPolicy = std::array<nla_policy, NL80211_BAND_ATTR_MAX + 1>;
+using FrequencyPolicy = std::array<nla_policy, NL80211_FREQUENCY_ATTR_MAX + 1>;
+using StationPolicy = std::array<nla_policy, NL80211_STA_INFO_MAX + 1>;
+
+constexpr nla_policy kU32{NLA_U32, sizeof(uint32_t), 0};
+constexpr nla_policy kU8{NLA_U8, sizeof(uint8_t), 0};
+constexpr nla_policy kFlag{NLA_FLAG, 0, 0};
+constexpr nla_policy kNested{NLA_NESTED, 0, 0};
+
+const TopPolicy& Top()
+{
+    static const TopPolicy policy = [] {
+        TopPolicy p{};
+        p[NL80211_ATTR_WIPHY] = kU32;
+        p[NL80211_ATTR_WIPHY_BANDS] = kNested;
+        p[NL80211_ATTR_MAC] = {NLA_UNSPEC, sizeof(NetMac), sizeof(NetMac)};
+        p[NL80211_ATTR_STA_INFO] = kNested;
+        // Two letters and the end of the text.
+        p[NL80211_ATTR_REG_ALPHA2] = {NLA_STRING, 3, 0};
+        return p;
+    }();
+    return policy;
+}
+
+const BandPolicy& Band()
+{
+    static const BandPolicy policy = [] {
+        BandPolicy p{};
+        p[NL80211_BAND_ATTR_FREQS] = kNested;
+        return p;
+    }();
+    return policy;
+}
+
+const FrequencyPolicy& Frequency()
+{
+    static const FrequencyPolicy policy = [] {
+        FrequencyPolicy p{};
+        p[NL80211_FREQUENCY_ATTR_FREQ] = kU32;
+        p[NL80211_FREQUENCY_ATTR_DISABLED] = kFlag;
+        p[NL80211_FREQUENCY_ATTR_NO_IR] = kFlag;
+        p[NL80211_FREQUENCY_ATTR_RADAR] = kFlag;
+        return p;
+    }();
+    return policy;
+}
+
+const StationPolicy& Station()
+{
+    static const StationPolicy policy = [] {
+        StationPolicy p{};
+        p[NL80211_STA_INFO_SIGNAL] = kU8;
+        p[NL80211_STA_INFO_SIGNAL_AVG] = kU8;
+        return p;
+    }();
+    return policy;
+}
+
+// False also when the message is too short for its generic header.
 bool Attributes(nl_msg* msg, nlattr** table)
 {
-    auto* header = static_cast<genlmsghdr*>(nlmsg_data(nlmsg_hdr(msg)));
-    return nla_parse(table, NL80211_ATTR_MAX, genlmsg_attrdata(header, 0), genlmsg_attrlen(header, 0),
-                     nullptr) >= 0;
+    return genlmsg_parse(nlmsg_hdr(msg), 0, table, NL80211_ATTR_MAX, Top().data()) >= 0;
 }
 
 void ParseBand(nlattr* band, std::vector<NetFrequency>& out)
 {
     nlattr* bandTable[NL80211_BAND_ATTR_MAX + 1] = {};
-    if (nla_parse_nested(bandTable, NL80211_BAND_ATTR_MAX, band, nullptr) < 0 ||
+    if (nla_parse_nested(bandTable, NL80211_BAND_ATTR_MAX, band, Band().data()) < 0 ||
         !bandTable[NL80211_BAND_ATTR_FREQS])
         return;
     nlattr* freq = nullptr;
@@ -36,7 +97,7 @@ void ParseBand(nlattr* band, std::vector<NetFrequency>& out)
     nla_for_each_nested(freq, bandTable[NL80211_BAND_ATTR_FREQS], rem)
     {
         nlattr* f[NL80211_FREQUENCY_ATTR_MAX + 1] = {};
-        if (nla_parse_nested(f, NL80211_FREQUENCY_ATTR_MAX, freq, nullptr) < 0 ||
+        if (nla_parse_nested(f, NL80211_FREQUENCY_ATTR_MAX, freq, Frequency().data()) < 0 ||
             !f[NL80211_FREQUENCY_ATTR_FREQ])
             continue;
         NetFrequency entry;
@@ -133,7 +194,7 @@ std::optional<uint32_t> ParseWiphyIndex(nl_msg* msg)
 std::optional<NetMac> ParseStationMac(nl_msg* msg)
 {
     nlattr* table[NL80211_ATTR_MAX + 1] = {};
-    if (!Attributes(msg, table) || !table[NL80211_ATTR_MAC] || nla_len(table[NL80211_ATTR_MAC]) != 6)
+    if (!Attributes(msg, table) || !table[NL80211_ATTR_MAC])
         return std::nullopt;
     NetMac mac{};
     memcpy(mac.data(), nla_data(table[NL80211_ATTR_MAC]), mac.size());
@@ -145,7 +206,7 @@ std::optional<int32_t> ParseStationSignal(nl_msg* msg)
     nlattr* table[NL80211_ATTR_MAX + 1] = {};
     nlattr* info[NL80211_STA_INFO_MAX + 1] = {};
     if (!Attributes(msg, table) || !table[NL80211_ATTR_STA_INFO] ||
-        nla_parse_nested(info, NL80211_STA_INFO_MAX, table[NL80211_ATTR_STA_INFO], nullptr) < 0)
+        nla_parse_nested(info, NL80211_STA_INFO_MAX, table[NL80211_ATTR_STA_INFO], Station().data()) < 0)
         return std::nullopt;
     // The last frame's level; the average where a driver keeps only that. Both are signed bytes.
     nlattr* signal = info[NL80211_STA_INFO_SIGNAL] ? info[NL80211_STA_INFO_SIGNAL] : info[NL80211_STA_INFO_SIGNAL_AVG];
