@@ -26,17 +26,31 @@ constexpr int SESSION_RETRY_MS = 500;
 
 class CDetectThread : public QThread {
 public:
-    // Set when the loop has ended. Waiting for it rather than for the thread lets thread checkers see the
+    // Set when the thread exits. Waiting for it rather than for the thread lets thread checkers see the
     // hand-over, which happens inside the toolkit where they cannot look.
     CAutoEvent Ended;
 
 protected:
     void run() override
     {
+        // The toolkit still uses the thread object after run() returns; thread-local objects go after
+        // that, so the owner may free it once this one is gone.
+        thread_local const CEndMark mark(Ended);
         exec();
         DebugPrint("CThrdDetect::Execute() return");
-        Ended.Set();
     }
+
+private:
+    class CEndMark {
+    public:
+        explicit CEndMark(CAutoEvent& ended) : m_Ended(ended) {}
+        ~CEndMark() { m_Ended.Set(); }
+        CEndMark(const CEndMark&) = delete;
+        CEndMark& operator=(const CEndMark&) = delete;
+
+    private:
+        CAutoEvent& m_Ended;
+    };
 };
 
 namespace {
