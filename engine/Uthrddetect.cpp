@@ -97,6 +97,10 @@ CThrdDetect::Ptr CThrdDetect::Create(QObject* mainWindow)
     Ptr detect(new CThrdDetect(mainWindow));
     detect->moveToThread(detect->m_Thread.get());
     connect(detect->m_Thread.get(), &QThread::started, detect.get(), &CThrdDetect::CreateWnd);
+    connect(detect.get(), &CThrdDetect::DetectRequested, detect.get(), &CThrdDetect::OnDetectRequested,
+            Qt::QueuedConnection);
+    connect(detect.get(), &CThrdDetect::StopRequested, detect.get(), &CThrdDetect::DestroyWnd,
+            Qt::QueuedConnection);
     detect->m_Thread->setObjectName(QStringLiteral("DeviceDetect"));
     detect->m_Thread->start();
     return detect;
@@ -204,7 +208,7 @@ void CThrdDetect::StopThread()
     if (m_WndCreated)
         DebugPrint("Close Detect Wnd");
     // Posted even before the loop runs, so that a thread stopped right after its start still ends.
-    QMetaObject::invokeMethod(this, &CThrdDetect::DestroyWnd, Qt::QueuedConnection);
+    Q_EMIT StopRequested();
     if (m_Thread->Ended.Wait(STOP_WAIT_MS)) {
         m_Thread->wait();
         m_Joined = true;
@@ -243,20 +247,21 @@ void CThrdDetect::SetIgnore(bool on)
 void CThrdDetect::ScheduleDetect(int delayMs, int passes)
 {
     if (QThread::currentThread() != m_Thread.get()) {
-        // The timer belongs to the detection thread; once that has ended there is nothing to schedule.
-        QMetaObject::invokeMethod(
-            this,
-            [this, delayMs, passes] {
-                if (QThread::currentThread() == m_Thread.get())
-                    ScheduleDetect(delayMs, passes);
-            },
-            Qt::QueuedConnection);
+        // The timer belongs to the detection thread.
+        Q_EMIT DetectRequested(delayMs, passes);
         return;
     }
     if (!m_Timer1)
         return;
     m_Passes = passes;
     m_Timer1->start(delayMs);
+}
+
+// Once the detection thread has ended there is nothing to schedule.
+void CThrdDetect::OnDetectRequested(int delayMs, int passes)
+{
+    if (QThread::currentThread() == m_Thread.get())
+        ScheduleDetect(delayMs, passes);
 }
 
 void CThrdDetect::ResumeReset()

@@ -71,8 +71,8 @@ for h in "${harnesses[@]}"; do
     log=$dir/findings/$h.log
     set +e
     # shellcheck disable=SC2046
-    nice -n 10 "$dir/fuzz/$h" "${limit[@]}" $(options "$h") -rss_limit_mb=2048 -timeout=10 -print_final_stats=1 \
-        -artifact_prefix="$dir/findings/$h-" "$findings" "fuzz/corpus/${h#fuzz_}" >"$log" 2>&1
+    nice -n 10 "$dir/fuzz/$h" "${limit[@]}" $(options "$h") -rss_limit_mb=2048 -timeout=10 \
+        -print_final_stats=1 -artifact_prefix="$dir/findings/$h-" "$findings" "fuzz/corpus/${h#fuzz_}" >"$log" 2>&1
     status=$?
     set -e
     runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
