@@ -7,8 +7,8 @@
 # A run stops at whichever limit comes first: -time also keeps the 10 million executions, -runs has no time
 # limit. Found inputs land in build-fuzz/findings/<harness>/, crashing ones as crash-*/leak-*/timeout-* files
 # in build-fuzz/findings/ with the harness's name in front; the committed seed corpus is only read. -merge
-# keeps the inputs of seeds and findings that add coverage, so the committed corpus stays small. Exit status 1
-# when any harness found something.
+# keeps the named seeds and those found inputs that add coverage, so the committed corpus stays small. Exit
+# status 1 when any harness found something.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -53,6 +53,9 @@ if [ $merge -eq 1 ]; then
         merged=$dir/merged/$h
         rm -rf "$merged"
         mkdir -p "$merged" "$dir/findings/$h"
+        # Named seeds (real files, and inputs that once found a fault) stay whatever their coverage; found
+        # inputs, named by their hash, are kept only when they add to it.
+        find "$seeds" -type f ! -regex '.*/[0-9a-f]\{40\}' -exec cp {} "$merged" \;
         # shellcheck disable=SC2046
         nice -n 10 "$dir/fuzz/$h" -merge=1 $(options "$h") "$merged" "$seeds" "$dir/findings/$h" \
             >"$dir/merged/$h.log" 2>&1
