@@ -57,7 +57,7 @@ if [ $merge -eq 1 ]; then
         # inputs, named by their hash, are kept only when they add to it.
         find "$seeds" -type f ! -regex '.*/[0-9a-f]\{40\}' -exec cp {} "$merged" \;
         # shellcheck disable=SC2046
-        nice -n 10 "$dir/fuzz/$h" -merge=1 $(options "$h") "$merged" "$seeds" "$dir/findings/$h" \
+        nice -n 10 "$dir/fuzz/$h" -merge=1 -use_counters=0 $(options "$h") "$merged" "$seeds" "$dir/findings/$h" \
             >"$dir/merged/$h.log" 2>&1
         rm -rf "$seeds"
         mv "$merged" "$seeds"
