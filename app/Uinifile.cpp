@@ -57,6 +57,13 @@ QByteArray LineText(QByteArray line)
     return line;
 }
 
+// A byte-order mark before the first line is no part of it: whether that line is a header must not depend on
+// one, for the reader's parser skips it.
+QByteArray WithoutByteOrderMark(const QByteArray& data)
+{
+    return data.startsWith("\xEF\xBB\xBF") ? data.mid(3) : data;
+}
+
 // Section header name of a line, or a null array when the line is no header. A "[" without "]" opens no
 // section: neither side takes it for one.
 QByteArray HeaderName(const QByteArray& line)
@@ -74,7 +81,7 @@ QByteArray ParserText(const QByteArray& data)
 {
     QByteArray text;
     text.reserve(data.size() + 1);
-    for (const QByteArray& line : IniLines(data)) {
+    for (const QByteArray& line : IniLines(WithoutByteOrderMark(data))) {
         const QByteArray t = LineText(line);
         if (t.trimmed().startsWith('[') && HeaderName(line).isNull())
             continue;
@@ -159,7 +166,7 @@ QByteArray Rewrite(const QByteArray& old, const QString& section, const IniEntri
     bool inSection = false;
     bool written = false;
     for (const QByteArray& line : lines) {
-        const QByteArray name = HeaderName(line);
+        const QByteArray name = HeaderName(&line == &lines.front() ? WithoutByteOrderMark(line) : line);
         if (!name.isNull())
             inSection = name.toLower() == wanted;
         if (inSection && !written) {

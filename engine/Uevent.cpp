@@ -13,10 +13,10 @@ std::condition_variable g_EventChanged;
 
 void CAutoEvent::Set()
 {
-    {
-        std::lock_guard lock(g_EventMutex);
-        m_Signalled = true;
-    }
+    // Told while the lock is held: a waiter cannot return, and its program cannot end and destroy the
+    // condition, before the notification is through.
+    std::lock_guard lock(g_EventMutex);
+    m_Signalled = true;
     g_EventChanged.notify_all();
 }
 

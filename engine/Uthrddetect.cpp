@@ -23,17 +23,31 @@ constexpr int SESSION_RETRY_MS = 500;
 
 class CDetectThread : public QThread {
 public:
-    // Set when the loop has ended. Waiting for it rather than for the thread lets thread checkers see the
+    // Set when the thread exits. Waiting for it rather than for the thread lets thread checkers see the
     // hand-over, which happens inside the toolkit where they cannot look.
     CAutoEvent Ended;
 
 protected:
     void run() override
     {
+        // The toolkit still uses the thread object after run() returns; thread-local objects go after
+        // that, so the owner may free it once this one is gone.
+        thread_local const CEndMark mark(Ended);
         exec();
         DebugPrint("CThrdDetect::Execute() return");
-        Ended.Set();
     }
+
+private:
+    class CEndMark {
+    public:
+        explicit CEndMark(CAutoEvent& ended) : m_Ended(ended) {}
+        ~CEndMark() { m_Ended.Set(); }
+        CEndMark(const CEndMark&) = delete;
+        CEndMark& operator=(const CEndMark&) = delete;
+
+    private:
+        CAutoEvent& m_Ended;
+    };
 };
 
 namespace {
@@ -80,6 +94,10 @@ CThrdDetect::Ptr CThrdDetect::Create(QObject* mainWindow)
     Ptr detect(new CThrdDetect(mainWindow));
     detect->moveToThread(detect->m_Thread.get());
     connect(detect->m_Thread.get(), &QThread::started, detect.get(), &CThrdDetect::CreateWnd);
+    connect(detect.get(), &CThrdDetect::DetectRequested, detect.get(), &CThrdDetect::OnDetectRequested,
+            Qt::QueuedConnection);
+    connect(detect.get(), &CThrdDetect::StopRequested, detect.get(), &CThrdDetect::DestroyWnd,
+            Qt::QueuedConnection);
     detect->m_Thread->setObjectName(QStringLiteral("DeviceDetect"));
     detect->m_Thread->start();
     return detect;
@@ -187,7 +205,7 @@ void CThrdDetect::StopThread()
     if (m_WndCreated)
         DebugPrint("Close Detect Wnd");
     // Posted even before the loop runs, so that a thread stopped right after its start still ends.
-    QMetaObject::invokeMethod(this, &CThrdDetect::DestroyWnd, Qt::QueuedConnection);
+    Q_EMIT StopRequested();
     if (m_Thread->Ended.Wait(STOP_WAIT_MS)) {
         m_Thread->wait();
         m_Joined = true;
@@ -226,20 +244,21 @@ void CThrdDetect::SetIgnore(bool on)
 void CThrdDetect::ScheduleDetect(int delayMs, int passes)
 {
     if (QThread::currentThread() != m_Thread.get()) {
-        // The timer belongs to the detection thread; once that has ended there is nothing to schedule.
-        QMetaObject::invokeMethod(
-            this,
-            [this, delayMs, passes] {
-                if (QThread::currentThread() == m_Thread.get())
-                    ScheduleDetect(delayMs, passes);
-            },
-            Qt::QueuedConnection);
+        // The timer belongs to the detection thread.
+        Q_EMIT DetectRequested(delayMs, passes);
         return;
     }
     if (!m_Timer1)
         return;
     m_Passes = passes;
     m_Timer1->start(delayMs);
+}
+
+// Once the detection thread has ended there is nothing to schedule.
+void CThrdDetect::OnDetectRequested(int delayMs, int passes)
+{
+    if (QThread::currentThread() == m_Thread.get())
+        ScheduleDetect(delayMs, passes);
 }
 
 void CThrdDetect::ResumeReset()

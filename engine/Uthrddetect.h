@@ -55,12 +55,20 @@ public:
     // Forgets the adapters, tells the main window to give its adapter up and schedules detection.
     void ResumeReset();
 
+Q_SIGNALS:
+    // Requests from other threads, taken by the detection thread in turn. Queued signals rather than queued
+    // functors: a functor is freed by whichever thread lets it go last, through a count that thread checkers
+    // cannot see.
+    void DetectRequested(int delayMs, int passes);
+    void StopRequested();
+
 private:
     explicit CThrdDetect(QObject* mainWindow);
     ~CThrdDetect() override;
 
     void CreateWnd();
     void DestroyWnd();
+    void OnDetectRequested(int delayMs, int passes);
     void RegisterSessionNotify();
     void RetrySessionLater();
     void OnTimer1();

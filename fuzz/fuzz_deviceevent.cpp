@@ -2,6 +2,8 @@
 #include "engine/Udeviceeventserver.h"
 #include "socketfuzz.h"
 
+#include <cstdlib>
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static CSocketFuzz fuzz;
@@ -11,7 +13,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         s->Listen(path);
         return s;
     }();
-    (void)server;
-    CSocketFuzz::Send(path, QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)));
+    CSocketFuzz::Send(path, data, size);
+    // Every client is gone once it hung up: the server keeps nothing of it.
+    if (server->ClientCount() != 0)
+        abort();
     return 0;
 }

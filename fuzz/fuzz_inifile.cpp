@@ -11,8 +11,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QByteArray input(reinterpret_cast<const char*>(data), qsizetype(size));
     const qsizetype split = input.indexOf('\xFF');
     const QByteArray old = split < 0 ? input : input.left(split);
-    const QString path = FuzzFile("ini");
-    WriteFuzzFile(path, reinterpret_cast<const uint8_t*>(old.constData()), size_t(old.size()));
+    static const CFuzzFile file("ini");
+    const QString& path = file.Path();
+    file.Write(reinterpret_cast<const uint8_t*>(old.constData()), size_t(old.size()));
     {
         const CIniFile ini(path);
         for (const char* section : {"Setting", "LastApplyProf", "Message", ""})

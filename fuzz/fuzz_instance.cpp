@@ -11,6 +11,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         s->Listen();
         return s;
     }();
-    CSocketFuzz::Send(server->SocketPath(), QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)));
+    CSocketFuzz::Send(server->SocketPath(), data, size);
     return 0;
 }

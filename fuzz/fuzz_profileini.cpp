@@ -8,8 +8,9 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const QString path = FuzzFile("profile");
-    WriteFuzzFile(path, data, size);
+    static const CFuzzFile file("profile");
+    const QString& path = file.Path();
+    file.Write(data, size);
     WLProfile first{};
     if (!ProfFromIniFile(first, QStringLiteral("P"), path))
         return 0;

@@ -6,9 +6,9 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static const QString path = FuzzFile("picture");
-    WriteFuzzFile(path, data, size);
-    const QImage picture = LoadPictureFile(path, TFormRes::MAX_PICTURE_PIXELS);
+    static const CFuzzFile file("picture");
+    file.Write(data, size);
+    const QImage picture = LoadPictureFile(file.Path(), TFormRes::MAX_PICTURE_PIXELS);
     if (!picture.isNull())
         (void)picture.pixel(picture.width() - 1, picture.height() - 1);
     return 0;

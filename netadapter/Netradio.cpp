@@ -4,31 +4,69 @@
 #include "adaptercore/Corepaths.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <functional>
+#include <initializer_list>
 #include <linux/nl80211.h>
 #include <memory>
 #include <net/if.h>
 #include <netlink/genl/ctrl.h>
 #include <netlink/genl/genl.h>
 #include <sys/socket.h>
+#include <utility>
 
 namespace {
 
 // An answer that does not come within this time is taken as none.
 constexpr int kReceiveTimeoutS = 2;
 
+// What each attribute read here must be. An answer whose attribute is shorter than its type or of another
+// kind is refused as a whole rather than read past the attribute's end.
+template <size_t Max>
+std::array<nla_policy, Max + 1> Policy(std::initializer_list<std::pair<int, nla_policy>> rules)
+{
+    std::array<nla_policy, Max + 1> policy{};
+    for (const auto& [type, rule] : rules)
+        policy[size_t(type)] = rule;
+    return policy;
+}
+
+constexpr nla_policy kU32{NLA_U32, sizeof(uint32_t), 0};
+constexpr nla_policy kU8{NLA_U8, sizeof(uint8_t), 0};
+constexpr nla_policy kFlag{NLA_FLAG, 0, 0};
+constexpr nla_policy kNested{NLA_NESTED, 0, 0};
+
+const auto kTopPolicy = Policy<NL80211_ATTR_MAX>({
+    {NL80211_ATTR_WIPHY, kU32},
+    {NL80211_ATTR_WIPHY_BANDS, kNested},
+    {NL80211_ATTR_MAC, {NLA_UNSPEC, sizeof(NetMac), sizeof(NetMac)}},
+    {NL80211_ATTR_STA_INFO, kNested},
+    // Two letters and the end of the text.
+    {NL80211_ATTR_REG_ALPHA2, {NLA_STRING, 3, 0}},
+});
+const auto kBandPolicy = Policy<NL80211_BAND_ATTR_MAX>({{NL80211_BAND_ATTR_FREQS, kNested}});
+const auto kFrequencyPolicy = Policy<NL80211_FREQUENCY_ATTR_MAX>({
+    {NL80211_FREQUENCY_ATTR_FREQ, kU32},
+    {NL80211_FREQUENCY_ATTR_DISABLED, kFlag},
+    {NL80211_FREQUENCY_ATTR_NO_IR, kFlag},
+    {NL80211_FREQUENCY_ATTR_RADAR, kFlag},
+});
+const auto kStationPolicy = Policy<NL80211_STA_INFO_MAX>({
+    {NL80211_STA_INFO_SIGNAL, kU8},
+    {NL80211_STA_INFO_SIGNAL_AVG, kU8},
+});
+
+// False also when the message is too short for its generic header.
 bool Attributes(nl_msg* msg, nlattr** table)
 {
-    auto* header = static_cast<genlmsghdr*>(nlmsg_data(nlmsg_hdr(msg)));
-    return nla_parse(table, NL80211_ATTR_MAX, genlmsg_attrdata(header, 0), genlmsg_attrlen(header, 0),
-                     nullptr) >= 0;
+    return genlmsg_parse(nlmsg_hdr(msg), 0, table, NL80211_ATTR_MAX, kTopPolicy.data()) >= 0;
 }
 
 void ParseBand(nlattr* band, std::vector<NetFrequency>& out)
 {
     nlattr* bandTable[NL80211_BAND_ATTR_MAX + 1] = {};
-    if (nla_parse_nested(bandTable, NL80211_BAND_ATTR_MAX, band, nullptr) < 0 ||
+    if (nla_parse_nested(bandTable, NL80211_BAND_ATTR_MAX, band, kBandPolicy.data()) < 0 ||
         !bandTable[NL80211_BAND_ATTR_FREQS])
         return;
     nlattr* freq = nullptr;
@@ -36,7 +74,7 @@ void ParseBand(nlattr* band, std::vector<NetFrequency>& out)
     nla_for_each_nested(freq, bandTable[NL80211_BAND_ATTR_FREQS], rem)
     {
         nlattr* f[NL80211_FREQUENCY_ATTR_MAX + 1] = {};
-        if (nla_parse_nested(f, NL80211_FREQUENCY_ATTR_MAX, freq, nullptr) < 0 ||
+        if (nla_parse_nested(f, NL80211_FREQUENCY_ATTR_MAX, freq, kFrequencyPolicy.data()) < 0 ||
             !f[NL80211_FREQUENCY_ATTR_FREQ])
             continue;
         NetFrequency entry;
@@ -133,7 +171,7 @@ std::optional<uint32_t> ParseWiphyIndex(nl_msg* msg)
 std::optional<NetMac> ParseStationMac(nl_msg* msg)
 {
     nlattr* table[NL80211_ATTR_MAX + 1] = {};
-    if (!Attributes(msg, table) || !table[NL80211_ATTR_MAC] || nla_len(table[NL80211_ATTR_MAC]) != 6)
+    if (!Attributes(msg, table) || !table[NL80211_ATTR_MAC])
         return std::nullopt;
     NetMac mac{};
     memcpy(mac.data(), nla_data(table[NL80211_ATTR_MAC]), mac.size());
@@ -145,7 +183,7 @@ std::optional<int32_t> ParseStationSignal(nl_msg* msg)
     nlattr* table[NL80211_ATTR_MAX + 1] = {};
     nlattr* info[NL80211_STA_INFO_MAX + 1] = {};
     if (!Attributes(msg, table) || !table[NL80211_ATTR_STA_INFO] ||
-        nla_parse_nested(info, NL80211_STA_INFO_MAX, table[NL80211_ATTR_STA_INFO], nullptr) < 0)
+        nla_parse_nested(info, NL80211_STA_INFO_MAX, table[NL80211_ATTR_STA_INFO], kStationPolicy.data()) < 0)
         return std::nullopt;
     // The last frame's level; the average where a driver keeps only that. Both are signed bytes.
     nlattr* signal = info[NL80211_STA_INFO_SIGNAL] ? info[NL80211_STA_INFO_SIGNAL] : info[NL80211_STA_INFO_SIGNAL_AVG];

@@ -271,7 +271,7 @@ TEST_F(IniFileTest, BackslashesOfOlderFilesKeepTheirMeaning)
 
 // The writer cut lines at LF only while the reader stopped at NUL and took a lone CR as a line end: a NUL
 // hid the rest of the file, rewriting a section of a CR-only file dropped the next one, and a lone "[" hid
-// the section appended after it. Both sides must see the same sections.
+// the section appended after it, also after a byte-order mark. Both sides must see the same sections.
 TEST_F(IniFileTest, ReaderAndWriterCutLinesAlike)
 {
     const struct {
@@ -284,6 +284,8 @@ TEST_F(IniFileTest, ReaderAndWriterCutLinesAlike)
         {"mixed line ends", "[A]\r\nX=1\n[W]\rZ=0\r\n[B]\nY=2"},
         {"a lone [ line", "[A]\nX=1\n[\n[B]\nY=2\n"},
         {"a [ without ] line", "[A]\nX=1\n[Broken\n[B]\nY=2\n"},
+        {"a byte-order mark before a lone [", "\xEF\xBB\xBF[\r[A]\rX=1\r[B]\rY=2\r"},
+        {"a byte-order mark before the rewritten section", "\xEF\xBB\xBF[W]\nZ=0\n[A]\nX=1\n[B]\nY=2\n"},
     };
     for (const auto& c : cases) {
         const QString path = Write(c.before);

@@ -4,9 +4,11 @@
 #include <QFile>
 #include <QStandardPaths>
 #include <fcntl.h>
+#include <csignal>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -58,8 +60,7 @@ FakeLogind::~FakeLogind()
         if (fd >= 0)
             close(fd);
     }
-    m_Daemon.terminate();
-    m_Daemon.waitForFinished(5000);
+    StopDaemon();
 }
 
 bool FakeLogind::Available()
@@ -89,11 +90,30 @@ bool FakeLogind::StartBus()
     QFile::remove(m_Socket);
     if (!testutil::WriteFile(config, text.toUtf8()))
         return false;
-    m_Daemon.setProcessChannelMode(QProcess::ForwardedOutputChannel);
-    m_Daemon.setStandardErrorFile(QProcess::nullDevice());
-    m_Daemon.start("dbus-daemon", {"--nofork", "--config-file=" + config});
+    const QByteArray configArg = "--config-file=" + QFile::encodeName(config);
+    m_Daemon = fork();
+    if (m_Daemon == 0) {
+        const int null = open("/dev/null", O_WRONLY);
+        dup2(null, STDERR_FILENO);
+        execlp("dbus-daemon", "dbus-daemon", "--nofork", configArg.constData(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
     // The socket file appears when the daemon binds it, a moment before it listens: wait until it answers.
-    return m_Daemon.waitForStarted(5000) && testutil::WaitFor([&] { return Listening(); });
+    return m_Daemon > 0 && testutil::WaitFor([&] { return Listening(); });
+}
+
+void FakeLogind::StopDaemon()
+{
+    if (m_Daemon <= 0)
+        return;
+    kill(m_Daemon, SIGTERM);
+    int status = 0;
+    const bool ended = testutil::WaitFor([&] { return waitpid(m_Daemon, &status, WNOHANG) == m_Daemon; });
+    if (!ended) {
+        kill(m_Daemon, SIGKILL);
+        waitpid(m_Daemon, &status, 0);
+    }
+    m_Daemon = -1;
 }
 
 bool FakeLogind::Listening() const

@@ -134,3 +134,62 @@ TEST(NetRadioParse, StationAndRegulatoryAnswers)
     nla_put_string(reg.msg, NL80211_ATTR_REG_ALPHA2, "DE");
     EXPECT_EQ(ParseRegAlpha2(reg.msg), "DE");
 }
+
+// An attribute shorter than its type, or a message too short for its generic header, is refused: the parser
+// must not read the bytes that follow it.
+TEST(NetRadioParse, ShortAttributesAreRefusedNotReadPast)
+{
+    const uint8_t two[2] = {0x11, 0x22};
+    Message shortWiphy(NL80211_CMD_NEW_WIPHY);
+    nla_put(shortWiphy.msg, NL80211_ATTR_WIPHY, sizeof two, two);
+    EXPECT_FALSE(ParseWiphyIndex(shortWiphy.msg));
+
+    Message shortAlpha2(NL80211_CMD_GET_REG);
+    nla_put(shortAlpha2.msg, NL80211_ATTR_REG_ALPHA2, 1, "D");
+    EXPECT_FALSE(ParseRegAlpha2(shortAlpha2.msg));
+
+    Message longMac(NL80211_CMD_NEW_STATION);
+    const uint8_t seven[7] = {2, 1, 2, 3, 4, 5, 6};
+    nla_put(longMac.msg, NL80211_ATTR_MAC, sizeof seven, seven);
+    EXPECT_FALSE(ParseStationMac(longMac.msg));
+
+    Message emptySignal(NL80211_CMD_NEW_STATION);
+    nlattr* info = nla_nest_start(emptySignal.msg, NL80211_ATTR_STA_INFO);
+    nla_put(emptySignal.msg, NL80211_STA_INFO_SIGNAL, 0, nullptr);
+    nla_nest_end(emptySignal.msg, info);
+    EXPECT_FALSE(ParseStationSignal(emptySignal.msg));
+
+    // A short frequency drops that entry only; the band's well-formed ones stay.
+    Message bands(NL80211_CMD_NEW_WIPHY);
+    nlattr* list = nla_nest_start(bands.msg, NL80211_ATTR_WIPHY_BANDS);
+    nlattr* band = nla_nest_start(bands.msg, 0);
+    nlattr* freqs = nla_nest_start(bands.msg, NL80211_BAND_ATTR_FREQS);
+    nlattr* bad = nla_nest_start(bands.msg, 0);
+    nla_put(bands.msg, NL80211_FREQUENCY_ATTR_FREQ, sizeof two, two);
+    nla_nest_end(bands.msg, bad);
+    nlattr* good = nla_nest_start(bands.msg, 1);
+    nla_put_u32(bands.msg, NL80211_FREQUENCY_ATTR_FREQ, 2412);
+    nla_nest_end(bands.msg, good);
+    nla_nest_end(bands.msg, freqs);
+    nla_nest_end(bands.msg, band);
+    nla_nest_end(bands.msg, list);
+    std::vector<NetFrequency> parsed;
+    ParseWiphyFrequencies(bands.msg, parsed);
+    ASSERT_EQ(parsed.size(), 1u);
+    EXPECT_EQ(parsed[0].mhz, 2412u);
+
+    // Only a netlink header, no room for the generic one.
+    nl_msg* bare = nlmsg_alloc_simple(0x10, 0);
+    EXPECT_FALSE(ParseWiphyIndex(bare));
+    EXPECT_FALSE(ParseRegAlpha2(bare));
+    nlmsg_free(bare);
+}
+
+TEST(NetRadioParse, StationSignalIsASignedByte)
+{
+    Message station(NL80211_CMD_NEW_STATION);
+    nlattr* info = nla_nest_start(station.msg, NL80211_ATTR_STA_INFO);
+    nla_put_u8(station.msg, NL80211_STA_INFO_SIGNAL_AVG, uint8_t(-57));
+    nla_nest_end(station.msg, info);
+    EXPECT_EQ(ParseStationSignal(station.msg), -57);
+}
