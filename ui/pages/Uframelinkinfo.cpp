@@ -197,8 +197,17 @@ void TFrameLinkInfo::RefreshStatus()
     if (!m_Adapter || UnderZeroCfg())
         return;
     WLANStatus status{};
-    NetworkInfo network{};
     m_Adapter->GetStatus(status);
+    // Hidden (another tab, or the window in the tray), the page only notes the link coming up; what it shows
+    // is brought up to date when it is shown again, so an idle program draws and lays out nothing.
+    if (!isVisible()) {
+        if (status.MediaState == 0)
+            LinkUp();
+        else if (!m_Connecting)
+            ResetRateSample();
+        return;
+    }
+    NetworkInfo network{};
     m_Adapter->GetNetInfo(network);
     if (status.MediaState != 0) {
         // Between applying a profile and the link coming up the applied profile stays shown.
@@ -208,15 +217,26 @@ void TFrameLinkInfo::RefreshStatus()
         }
         return;
     }
-    ui->LblConnectError->clear();
-    if (m_Connecting) {
-        m_Connecting = false;
-        if (m_Adapter->ReadSet(QStringLiteral("AutoRenewIP"), true))
-            m_Adapter->IPRenew(IP_RELEASE_AND_RENEW);
-    }
+    LinkUp();
     ShowStatus(status);
     ShowIP(network);
     ShowRates(status);
+}
+
+void TFrameLinkInfo::LinkUp()
+{
+    ui->LblConnectError->clear();
+    if (!m_Connecting)
+        return;
+    m_Connecting = false;
+    if (m_Adapter->ReadSet(QStringLiteral("AutoRenewIP"), true))
+        m_Adapter->IPRenew(IP_RELEASE_AND_RENEW);
+}
+
+void TFrameLinkInfo::showEvent(QShowEvent* e)
+{
+    TPropertyPageFrame::showEvent(e);
+    RefreshStatus();
 }
 
 void TFrameLinkInfo::ConnectStarted()
