@@ -246,7 +246,17 @@ bool TFormMain::event(QEvent* e)
         n->Result = HandleNotify(n->Code, n->Value);
         return true;
     }
+    if (e->type() == QEvent::Show || e->type() == QEvent::Hide)
+        PaceStatusReports();
     return TFormBase::event(e);
+}
+
+void TFormMain::PaceStatusReports()
+{
+    // Hidden, the window shows no values of the link: only its coming up or going down matters (the tray
+    // icon), and the pages catch up when shown.
+    if (m_Adapter)
+        m_Adapter->SetChangesOnly(!isVisible());
 }
 
 int TFormMain::HandleNotify(int code, int value)
@@ -610,6 +620,7 @@ void TFormMain::AdapterNotify(int code, int value)
         if (!m_StatusSeen)
             DebugPrint("TFormMain: first status report");
         m_StatusSeen = true;
+        PaceStatusReports();
         UpdateTrayIcon();
     } else if (code == ncApplying && !(value & 1)) {
         SetTrayIndex(tiDisconnected);

@@ -112,6 +112,8 @@ private:
     void SetAdapterAntenna(int mode);
     void ConnectLast(int mode);
     void SetTrayIndex(int index);
+    // Every status report while the window is shown, only the link's changes while it is hidden.
+    void PaceStatusReports();
     // The tray icon's tip: `text` (cut to what the tip holds), or the product's name when it is empty.
     void SetTrayHint(const QString& text);
     void StartCloseForms(CThrdCloseForm* thread);
