@@ -33,6 +33,14 @@ constexpr int LAMP_Y = 278;
 constexpr size_t TEXT_BUFFER_SIZE = 260;
 constexpr int IP_RELEASE_AND_RENEW = IP_RELEASE | IP_RENEW;
 
+// QLabel::clear repaints the label even when it holds nothing, and the status reports clear some every two
+// seconds: an empty one is left alone.
+void ClearLabel(QLabel* label)
+{
+    if (!label->text().isEmpty())
+        label->clear();
+}
+
 QString AuthenText(int method)
 {
     switch (method) {
@@ -225,7 +233,7 @@ void TFrameLinkInfo::RefreshStatus()
 
 void TFrameLinkInfo::LinkUp()
 {
-    ui->LblConnectError->clear();
+    ClearLabel(ui->LblConnectError);
     if (!m_Connecting)
         return;
     m_Connecting = false;
@@ -265,7 +273,7 @@ void TFrameLinkInfo::ClearValues()
     for (QLabel* value : {ui->LblProfName, ui->LblSSID, ui->LblMAC, ui->LblNetType, ui->LblTxRate,
                           ui->LblSecurity, ui->LblChannel, ui->LblIP, ui->LblTransRate, ui->LblRecvReate,
                           ui->LblAuthen, ui->LblNetMode, ui->LblTrans, ui->LblRecv, ui->LblLinkQuality})
-        value->clear();
+        ClearLabel(value);
 }
 
 void TFrameLinkInfo::ShowDisconnected()
