@@ -30,8 +30,7 @@ constexpr int PAGE_LINK_INFO = 1;
 
 constexpr int INFRASTRUCTURE = 1;
 
-template <class TPage>
-TPropertyPageFrame* MakePage(QWidget* parent)
+template <class TPage> TPropertyPageFrame* MakePage(QWidget* parent)
 {
     return new TPage(parent);
 }
