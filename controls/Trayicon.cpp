@@ -9,11 +9,21 @@
 #include <QWidget>
 #include <QWindowStateChangeEvent>
 
-TTrayIcon::TTrayIcon(QObject* parent) : QObject(parent), m_Tray(new QSystemTrayIcon(this))
+TTrayIcon::TTrayIcon(QObject* parent) : QObject(parent)
 {
     m_Icon = QApplication::windowIcon();
     m_Timer.setInterval(1000);
     connect(&m_Timer, &QTimer::timeout, this, &TTrayIcon::AnimateTick);
+}
+
+QSystemTrayIcon* TTrayIcon::Tray()
+{
+    if (m_Tray)
+        return m_Tray;
+    // Made when first shown: making one asks the desktop's session bus for a status area, which costs the
+    // start-up of a window that has no icon yet (and, without a bus, starts one).
+    m_Tray = new QSystemTrayIcon(this);
+    m_Tray->setToolTip(m_Hint);
     connect(m_Tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
         // The status area reports whole clicks; they are split into the messages they stand for.
         const QPoint pos = QCursor::pos();
@@ -37,12 +47,14 @@ TTrayIcon::TTrayIcon(QObject* parent) : QObject(parent), m_Tray(new QSystemTrayI
             break;
         }
     });
+    return m_Tray;
 }
 
 TTrayIcon::~TTrayIcon()
 {
     Hook(false);
-    m_Tray->hide();
+    if (m_Tray)
+        m_Tray->hide();
 }
 
 void TTrayIcon::SetVisible(bool value)
@@ -54,7 +66,7 @@ void TTrayIcon::SetVisible(bool value)
     Hook(value);
     if (value && !QSystemTrayIcon::isSystemTrayAvailable())
         DebugPrint("TTrayIcon::SetVisible: no status area on this desktop");
-    m_Tray->setIcon(m_Icon);
+    Tray()->setIcon(m_Icon);
     m_Tray->setVisible(value);
 }
 
@@ -63,7 +75,8 @@ void TTrayIcon::SetHint(const QString& value)
     if (value == m_Hint || value.size() >= HINT_LIMIT)
         return;
     m_Hint = value;
-    m_Tray->setToolTip(value);
+    if (m_Tray)
+        m_Tray->setToolTip(value);
     Update();
 }
 

@@ -99,6 +99,9 @@ private:
     void AnimateTick();
     void Hook(bool on);
 
+    // Made when the icon is first shown.
+    QSystemTrayIcon* Tray();
+
     QSystemTrayIcon* m_Tray = nullptr;
     QWidget* m_MainWindow = nullptr;
     QTimer m_Timer;

@@ -229,6 +229,7 @@ void CAdapterSession::AdapterNotify(int code, int value)
         if (!m_StatusSeen)
             DebugPrint("CAdapterSession: first status report");
         m_StatusSeen = true;
+        m_Adapter->SetChangesOnly(m_ChangesOnly);
         UpdateLink();
     } else if (code == NM_APPLYING && !(value & 1)) {
         Q_EMIT Applying();
@@ -240,6 +241,13 @@ void CAdapterSession::AdapterNotify(int code, int value)
     Q_EMIT AdapterEvent(m_Adapter.get(), code, value);
     if (code == NM_ZEROCFG)
         ZeroCfgChanged(value == 1);
+}
+
+void CAdapterSession::SetChangesOnly(bool on)
+{
+    m_ChangesOnly = on;
+    if (m_Adapter)
+        m_Adapter->SetChangesOnly(on);
 }
 
 void CAdapterSession::UpdateLink()

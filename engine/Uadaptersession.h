@@ -46,6 +46,8 @@ public:
     // The first Soft AP profile of the adapter, else its default one.
     void LoadAPProfile(WLProfile& target) const;
 
+    // Every status report, or only the link's changes (the window is hidden); kept for later adapters too.
+    void SetChangesOnly(bool on);
     int Mode() const { return m_Mode; }
     CNICAdapter* Adapter() const { return m_Adapter.get(); }
     bool Closing() const { return m_Closing; }
@@ -93,6 +95,7 @@ private:
     int m_Mode = -1;
     bool m_Closing = false;
     bool m_StatusSeen = false;
+    bool m_ChangesOnly = false;
     std::optional<TAdapterDesc> m_SelDevice;
     QByteArray m_SelPlug;
     CThrdDetect::Ptr m_Detect;

@@ -276,7 +276,11 @@ void CNICAdapter::CollectStatus()
     }
     m_StatusSlot.Store(status);
     m_NetworkSlot.Store(network);
-    Post(NM_STATUS, 0);
+    const bool changed = int64_t(status.MediaState) != m_PostedMedia;
+    if (changed || !m_ChangesOnly) {
+        m_PostedMedia = status.MediaState;
+        Post(NM_STATUS, 0);
+    }
     if (failure)
         ReportConnectFailure(m_Watch->Ssid, *failure);
 }

@@ -94,6 +94,10 @@ public:
     template <class Work> void Queue(Work work);
     void GetStatus(WLANStatus& out) const;
     void GetNetInfo(NetworkInfo& out) const;
+    // While nothing shows the link's values (the window is hidden in the tray), NM_STATUS is posted only when
+    // the link comes up or goes down: the copies are still refreshed every period, but the GUI thread is not
+    // woken for each of them.
+    void SetChangesOnly(bool on) { m_ChangesOnly = on; }
     bool GetAppliedProfile(WLProfile& out) const;
     // The last connect failure that NM_CONNECT_FAILED announced; false when there was none.
     bool GetConnectFailure(TConnectFailure& out) const { return m_FailureSlot.CopyTo(out); }
@@ -235,6 +239,9 @@ private:
     QString m_MacAddress;
     QString m_Domain;
     std::atomic<bool> m_EnableZeroCfg{false};
+    std::atomic<bool> m_ChangesOnly{false};
+    // The media state of the last NM_STATUS posted, -1 before the first (worker only).
+    int64_t m_PostedMedia = -1;
     bool m_EnableSoftAP = false;
     bool m_EnableAntenna = false;
     int m_SupportMode = 0;

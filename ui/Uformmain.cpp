@@ -222,6 +222,10 @@ bool TFormMain::event(QEvent* e)
         n->Result = m_Session->HandleNotify(n->Code, n->Value);
         return true;
     }
+    // Hidden, the window shows no values of the link: only its coming up or going down matters (the tray
+    // icon), and the pages catch up when shown.
+    if (e->type() == QEvent::Show || e->type() == QEvent::Hide)
+        m_Session->SetChangesOnly(!isVisible());
     return TFormBase::event(e);
 }
 

@@ -95,6 +95,32 @@ TEST_F(AdapterWorker, FailedReadsPublishDisconnectedAndZeroNetwork)
     EXPECT_EQ(n.IpAddr[0], 0);
 }
 
+TEST_F(AdapterWorker, ChangesOnlyReportsTheLinkGoingDownButKeepsTheCopiesFresh)
+{
+    With([](FakeLibState& s) {
+        s.mediaState = 0;
+        s.status.Rssi = -50;
+    });
+    CNICAdapter& a = Adapter();
+    ASSERT_TRUE(WaitFor([&] { return m_Recorder.Count(NM_STATUS) > 0; }));
+    a.SetChangesOnly(true);
+    const int reports = m_Recorder.Count(NM_STATUS);
+    const int collections = fakelib::Calls("TSRWL_GetNetworkInfo");
+    With([](FakeLibState& s) { s.status.Rssi = -60; });
+    // Two collections with the link still up: the new value reaches the copy, but nobody is woken for it.
+    ASSERT_TRUE(WaitFor([&] { return fakelib::Calls("TSRWL_GetNetworkInfo") >= collections + 2; }));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(m_Recorder.Count(NM_STATUS), reports);
+    EXPECT_EQ(Status().Rssi, -60);
+
+    With([](FakeLibState& s) { s.mediaState = 1; });
+    ASSERT_TRUE(WaitFor([&] { return m_Recorder.Count(NM_STATUS) == reports + 1; }));
+    EXPECT_EQ(Status().MediaState, 1u);
+    // Every collection is reported again once asked for.
+    a.SetChangesOnly(false);
+    EXPECT_TRUE(WaitFor([&] { return m_Recorder.Count(NM_STATUS) >= reports + 2; }));
+}
+
 TEST_F(AdapterWorker, NoStatusWhileUnderZeroConfiguration)
 {
     With([](FakeLibState& s) { s.mediaState = 0; });

@@ -13,6 +13,9 @@
 #include "ui/Uformmain.h"
 #include "ui/Uformmsgbox.h"
 #include "ui/Uformres.h"
+#include "ui/Ukeyboard.h"
+#include "ui/pages/Uframeprofile.h"
+#include "ui/pages/Uframeprofset.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -742,8 +745,13 @@ TEST_F(FormMainTest, ControlKeysSwitchTheTabsOfTheCurrentMode)
 TEST_F(FormMainTest, EveryControlOfEveryPageHasAnAccessibleNameAndRole)
 {
     Main().show();
-    // The editor's pages are readied when the Profile page is first shown.
     ClickTab("LbProfile");
+    // The editor makes its pages when first wanted and readies them for a reader when they are entered; here
+    // all of them are made and readied.
+    TFrameProfSet* editor = Main().findChild<TFrameProfile*>()->Editor();
+    for (int slot = 0; slot < EDITOR_SLOT_COUNT; ++slot)
+        editor->Page(TEditorSlot(slot));
+    PrepareControls(editor);
     // The first kind a widget is of decides the roles it may report.
     const struct {
         const char* Kind;

@@ -131,3 +131,22 @@ TEST_F(LinkInfoTest, OneAddressRenewalAfterTheConnectionComesUp)
         DestroyAdapter();
     }
 }
+
+TEST_F(LinkInfoTest, HiddenInTheTrayThePageFollowsTheConnectAndShowsTheLinkWhenOpened)
+{
+    Attach();
+    m_Main.hide();
+    const int before = RenewCount();
+    ConnectTo("Open-Net", "Office");
+    ASSERT_TRUE(WaitFor([&] { return Connected(); }, 15000));
+    ASSERT_TRUE(NextReport());
+    ASSERT_TRUE(NextReport());
+    EXPECT_EQ(RenewCount() - before, 1) << "the connect is finished while nothing is shown";
+    EXPECT_EQ(Text("LblSSID"), "") << "nothing is drawn while hidden";
+
+    // Opened again, the page shows the link at once, not only with the next report.
+    m_Main.show();
+    EXPECT_EQ(Text("LblSSID"), "Open-Net");
+    EXPECT_EQ(Text("LblProfName"), "Office");
+    EXPECT_GT(LitLamps(125), 0);
+}

@@ -21,6 +21,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <controls/Fabitmapbtn.h>
 #include <controls/Sortlv.h>
 #include <cstring>
 
@@ -181,6 +182,40 @@ TEST_F(ProfilePageTest, AddProposesTheFirstFreeNumberedName)
     }
     EXPECT_EQ(TFormMsgBox::LastShown().Text, "Profile Name can't be empty!");
     EXPECT_STREQ(g_Var.EditingProfile.ProfileName, "Home_3") << "a refused page changes nothing";
+}
+
+TEST_F(ProfilePageTest, TheEditorMakesEachPageWhenFirstWantedAndItComesComplete)
+{
+    WriteSettings("[Setting]\nInitConnect=0\n");
+    Attach();
+    Store({{"Home", "a", 1, 0}});
+    const auto made = [this] {
+        QStringList names;
+        for (const TPropertyPageFrame* page : Editor()->findChildren<TPropertyPageFrame*>())
+            names << page->objectName();
+        return names;
+    };
+    EXPECT_EQ(made(), QStringList()) << "nothing of the editor is made before it is opened";
+
+    Click("BtnAdd");
+    ASSERT_EQ(CurrentName(), "FrameNetType1");
+    EXPECT_EQ(made(), QStringList({"FrameNetType1"}));
+    // Made late, the page is skinned, has the adapter (its list of networks fills) and its fields count as
+    // edits.
+    auto* exit = OnPage<TFABitmapBtn>("BtnExit");
+    ASSERT_TRUE(exit);
+    EXPECT_FALSE(exit->Faces().isNull());
+    auto* list = OnPage<QTreeWidget>("LvSite");
+    ASSERT_TRUE(list);
+    EXPECT_TRUE(WaitFor([&] { return list->topLevelItemCount() > 0; }));
+    Type("EdtSSID", "typed");
+    EXPECT_TRUE(Editor()->HasUnsavedEdits());
+
+    // Going on makes the next page only; one made before is not made twice.
+    Click("BtnNext");
+    EXPECT_EQ(CurrentName(), "FrameSecurity1");
+    Click("BtnBack");
+    EXPECT_EQ(made(), QStringList({"FrameNetType1", "FrameSecurity1"}));
 }
 
 TEST_F(ProfilePageTest, OpenNetworkProfileOnADualBandAdapterIsStoredAndActivated)

@@ -34,6 +34,14 @@ constexpr int LAMP_Y = 278;
 constexpr size_t TEXT_BUFFER_SIZE = 260;
 constexpr int IP_RELEASE_AND_RENEW = IP_RELEASE | IP_RENEW;
 
+// QLabel::clear repaints the label even when it holds nothing, and the status reports clear some every two
+// seconds: an empty one is left alone.
+void ClearLabel(QLabel* label)
+{
+    if (!label->text().isEmpty())
+        label->clear();
+}
+
 QString AuthenText(int method)
 {
     switch (method) {
@@ -198,8 +206,17 @@ void TFrameLinkInfo::RefreshStatus()
     if (!m_Adapter || UnderZeroCfg())
         return;
     WLANStatus status{};
-    NetworkInfo network{};
     m_Adapter->GetStatus(status);
+    // Hidden (another tab, or the window in the tray), the page only notes the link coming up; what it shows
+    // is brought up to date when it is shown again, so an idle program draws and lays out nothing.
+    if (!isVisible()) {
+        if (status.MediaState == 0)
+            LinkUp();
+        else if (!m_Connecting)
+            ResetRateSample();
+        return;
+    }
+    NetworkInfo network{};
     m_Adapter->GetNetInfo(network);
     if (status.MediaState != 0) {
         // Between applying a profile and the link coming up the applied profile stays shown.
@@ -209,15 +226,26 @@ void TFrameLinkInfo::RefreshStatus()
         }
         return;
     }
-    ui->LblConnectError->clear();
-    if (m_Connecting) {
-        m_Connecting = false;
-        if (m_Adapter->ReadSet(QStringLiteral("AutoRenewIP"), true))
-            m_Adapter->IPRenew(IP_RELEASE_AND_RENEW);
-    }
+    LinkUp();
     ShowStatus(status);
     ShowIP(network);
     ShowRates(status);
+}
+
+void TFrameLinkInfo::LinkUp()
+{
+    ClearLabel(ui->LblConnectError);
+    if (!m_Connecting)
+        return;
+    m_Connecting = false;
+    if (m_Adapter->ReadSet(QStringLiteral("AutoRenewIP"), true))
+        m_Adapter->IPRenew(IP_RELEASE_AND_RENEW);
+}
+
+void TFrameLinkInfo::showEvent(QShowEvent* e)
+{
+    TPropertyPageFrame::showEvent(e);
+    RefreshStatus();
 }
 
 void TFrameLinkInfo::ConnectStarted()
@@ -246,7 +274,7 @@ void TFrameLinkInfo::ClearValues()
     for (QLabel* value : {ui->LblProfName, ui->LblSSID, ui->LblMAC, ui->LblNetType, ui->LblTxRate,
                           ui->LblSecurity, ui->LblChannel, ui->LblIP, ui->LblTransRate, ui->LblRecvReate,
                           ui->LblAuthen, ui->LblNetMode, ui->LblTrans, ui->LblRecv, ui->LblLinkQuality})
-        value->clear();
+        ClearLabel(value);
 }
 
 void TFrameLinkInfo::ShowDisconnected()

@@ -29,12 +29,18 @@ public:
     // Lamps lit for a level in dBm: any non-zero percent lights at least one.
     static int LampCount(int dbm);
 
+    // Shows the adapter's last status report; while the page is hidden it only follows the connect.
     void RefreshStatus();
     void ConnectStarted();
     void BtnTChartClick();
 
+protected:
+    void showEvent(QShowEvent* e) override;
+
 private:
     void CreateLamps();
+    // The link is up: a connect that was waiting for it is over, and its address renewed when so set.
+    void LinkUp();
     void ShowDisconnected();
     void ShowStatus(const WLANStatus& status);
     void ShowAuthentication(const WLANStatus& status);

@@ -1,4 +1,13 @@
 #include "Uframeprofset.h"
+#include "Uframeactive.h"
+#include "Uframeconfirm.h"
+#include "Uframedot11.h"
+#include "Uframenettype.h"
+#include "Uframesecurity.h"
+#include "Uframewep.h"
+#include "Uframewireless.h"
+#include "Uframewlmode.h"
+#include "Uframewpapsk.h"
 #include "Upagetools.h"
 #include "adaptercore/Corecodes.h"
 #include "app/Udefine.h"
@@ -17,6 +26,23 @@ namespace {
 
 constexpr int INFRASTRUCTURE = 1;
 
+template <class TPage> TPropertyPageFrame* MakePage(QWidget* parent)
+{
+    return new TPage(parent);
+}
+
+// The page of each slot: its object name and how it is made.
+const struct {
+    const char* Name;
+    TPropertyPageFrame* (*Make)(QWidget* parent);
+} PAGE_KINDS[EDITOR_SLOT_COUNT] = {
+    {"FrameNetType1", MakePage<TFrameNetType>},   {"FrameWlMode1", MakePage<TFrameWlMode>},
+    {"FrameSecurity1", MakePage<TFrameSecurity>}, {"FrameWEP1", MakePage<TFrameWEP>},
+    {"FrameWPAPSK1", MakePage<TFrameWPAPSK>},     {"FrameDot111", MakePage<TFrameDot11>},
+    {"FrameConfirm1", MakePage<TFrameConfirm>},   {"FrameActive1", MakePage<TFrameActive>},
+    {"FrameWireless1", MakePage<TFrameWireless>},
+};
+
 } // namespace
 
 TFrameProfSet::TFrameProfSet(QWidget* parent)
@@ -25,11 +51,6 @@ TFrameProfSet::TFrameProfSet(QWidget* parent)
     ui->setupUi(this);
     // Every page draws its own background picture over the whole editor: nothing needs erasing.
     setAttribute(Qt::WA_OpaquePaintEvent);
-    m_Pages = {ui->FrameNetType1, ui->FrameWlMode1,  ui->FrameSecurity1, ui->FrameWEP1,     ui->FrameWPAPSK1,
-               ui->FrameDot111,   ui->FrameConfirm1, ui->FrameActive1,   ui->FrameWireless1};
-    for (TPropertyPageFrame* page : m_Pages)
-        if (page)
-            BindButtons(page);
     // The container's own buttons are never seen; Back on the first page and Activate Later click its Exit,
     // Save of a scanned network its Activate Now.
     connect(ui->BtnBack, &QAbstractButton::clicked, this, &TFrameProfSet::BtnBackClick);
@@ -59,29 +80,45 @@ void TFrameProfSet::BindButtons(TPropertyPageFrame* page)
 
 void TFrameProfSet::InitPage()
 {
-    for (TPropertyPageFrame* page : m_Pages)
-        if (page)
-            page->InitPage();
-    WatchFieldEdits();
     ClearPage();
     TPropertyPageFrame::InitPage();
 }
 
-void TFrameProfSet::WatchFieldEdits()
+TPropertyPageFrame* TFrameProfSet::Page(TEditorSlot slot)
+{
+    TPropertyPageFrame*& page = m_Pages[size_t(slot)];
+    if (!page)
+        page = BuildPage(slot);
+    return page;
+}
+
+TPropertyPageFrame* TFrameProfSet::BuildPage(TEditorSlot slot)
+{
+    // Most sessions never open the editor, and most editings pass a few of its pages: each is made and
+    // skinned when first wanted, with the texts and skin in use then, and given the adapter it missed.
+    TPropertyPageFrame* page = PAGE_KINDS[size_t(slot)].Make(this);
+    page->setObjectName(QLatin1String(PAGE_KINDS[size_t(slot)].Name));
+    page->setGeometry(rect());
+    page->hide();
+    BindButtons(page);
+    page->InitPage();
+    WatchFieldEdits(page);
+    if (m_Adapter)
+        page->SetAdapter(m_Adapter, acAttach, 0);
+    return page;
+}
+
+void TFrameProfSet::WatchFieldEdits(TPropertyPageFrame* page)
 {
     const auto edited = [this] { m_FieldEdited = true; };
-    for (TPropertyPageFrame* page : m_Pages) {
-        if (!page)
-            continue;
-        for (QLineEdit* edit : page->findChildren<QLineEdit*>())
-            connect(edit, &QLineEdit::textEdited, this, edited);
-        for (QComboBox* combo : page->findChildren<QComboBox*>())
-            connect(combo, &QComboBox::activated, this, edited);
-        // Check boxes and radio buttons; the "show characters" switches change nothing of the profile.
-        for (QAbstractButton* box : page->findChildren<QAbstractButton*>())
-            if (box->isCheckable() && box->objectName() != QLatin1String("ChkShowChars"))
-                connect(box, &QAbstractButton::clicked, this, edited);
-    }
+    for (QLineEdit* edit : page->findChildren<QLineEdit*>())
+        connect(edit, &QLineEdit::textEdited, this, edited);
+    for (QComboBox* combo : page->findChildren<QComboBox*>())
+        connect(combo, &QComboBox::activated, this, edited);
+    // Check boxes and radio buttons; the "show characters" switches change nothing of the profile.
+    for (QAbstractButton* box : page->findChildren<QAbstractButton*>())
+        if (box->isCheckable() && box->objectName() != QLatin1String("ChkShowChars"))
+            connect(box, &QAbstractButton::clicked, this, edited);
 }
 
 bool TFrameProfSet::HasUnsavedEdits() const
@@ -111,10 +148,10 @@ bool TFrameProfSet::EnterPage(TPropertyPageFrame* /*leftPage*/, int mode, int co
     std::memcpy(&m_Opened, &g_Var.EditingProfile, sizeof m_Opened);
     TPropertyPageFrame* first = nullptr;
     if (m_Flags & efSecurityOnly) {
-        first = FilledFrom(SecurityDetailSlot());
+        first = Page(SecurityDetailSlot());
     } else {
-        ui->FrameNetType1->SetEditName(ProfileNameOf(g_Var.EditingProfile));
-        first = ui->FrameNetType1;
+        first = Page(esNetType);
+        static_cast<TFrameNetType*>(first)->SetEditName(ProfileNameOf(g_Var.EditingProfile));
     }
     ShowPage(first, pmForward);
     return true;
@@ -193,14 +230,6 @@ TEditorSlot TFrameProfSet::NextSlot(TEditorSlot slot) const
     }
 }
 
-TPropertyPageFrame* TFrameProfSet::FilledFrom(TEditorSlot slot) const
-{
-    // Ends at the latest on the confirmation page, which is always there.
-    while (!m_Pages[size_t(slot)])
-        slot = NextSlot(slot);
-    return m_Pages[size_t(slot)];
-}
-
 void TFrameProfSet::ShowPage(TPropertyPageFrame* page, int mode)
 {
     if (!page || !page->EnterPage(m_Current, mode, m_Flags))
@@ -220,7 +249,7 @@ void TFrameProfSet::BtnNextClick()
     if (m_Current && !m_Current->LeavePage(nullptr, pmForward, m_Flags))
         return;
     // The security type the flow branches on is the one the page just left has written.
-    ShowPage(FilledFrom(NextSlot(SlotOf(m_Current))), pmForward);
+    ShowPage(Page(NextSlot(SlotOf(m_Current))), pmForward);
 }
 
 void TFrameProfSet::BtnBackClick()

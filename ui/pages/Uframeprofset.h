@@ -38,7 +38,7 @@ enum TEditorSlot : int {
 //
 // The pages' own Back, Next, Exit, Save, Activate Now and Activate Later buttons (found by those object
 // names) are bound to the container's handlers, so a page only offers its buttons and checks its input in
-// LeavePage. A slot without a page is passed over as if the user had gone through it.
+// LeavePage. A page is made the first time it is wanted.
 class TFrameProfSet : public TPropertyPageFrame {
     Q_OBJECT
 public:
@@ -69,24 +69,24 @@ public:
     // Gives up the running editing without storing it; the opener's page then shows the list again.
     void DiscardEdits() { m_Editing = false; }
 
-    TPropertyPageFrame* Page(TEditorSlot slot) const { return m_Pages[size_t(slot)]; }
+    // The page of `slot`, made now if it was not yet.
+    TPropertyPageFrame* Page(TEditorSlot slot);
     TPropertyPageFrame* CurrentPage() const { return m_Current; }
     // The band page is offered for infrastructure profiles on an adapter with 2.4 and 5 GHz bands, except
     // when only the security of a scanned network is asked.
     bool UseWirelessPage() const;
 
 private:
+    TPropertyPageFrame* BuildPage(TEditorSlot slot);
     void BindButtons(TPropertyPageFrame* page);
     TEditorSlot SlotOf(const TPropertyPageFrame* page) const;
     TEditorSlot NextSlot(TEditorSlot slot) const;
     TEditorSlot SecurityDetailSlot() const;
-    // The page of `slot`, or of the first slot after it that holds one.
-    TPropertyPageFrame* FilledFrom(TEditorSlot slot) const;
     void ShowPage(TPropertyPageFrame* page, int mode);
     // While a save waits for its answer, the current page's Save button is disabled.
     void SetSaving(bool saving);
-    // Notes the user's changes of fields on every page, which reach the profile only when a page is left.
-    void WatchFieldEdits();
+    // Notes the user's changes of fields on the page, which reach the profile only when a page is left.
+    void WatchFieldEdits(TPropertyPageFrame* page);
 
     std::unique_ptr<Ui::FrameProfSet> ui;
     std::array<TPropertyPageFrame*, EDITOR_SLOT_COUNT> m_Pages{};

@@ -25,32 +25,33 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() == QEvent::Show && m_Pixmap.isNull())
+        if (event->type() == QEvent::Show && m_Image.isNull())
             Load();
         // A hidden page keeps no picture: a skin of large pictures would otherwise add up page by page.
         if (event->type() == QEvent::Hide)
-            m_Pixmap = QPixmap();
+            m_Image = QImage();
         if (event->type() != QEvent::Paint)
             return false;
         QPainter painter(static_cast<QWidget*>(watched));
         for (const QRect& r : static_cast<QPaintEvent*>(event)->region())
-            painter.drawPixmap(r, m_Pixmap, r);
+            painter.drawImage(r, m_Image, r);
         return true;
     }
 
 private:
     void Load()
     {
+        // Drawn from the skin's own decoded picture, which it shares: a pixmap would be a second copy of it.
         if (FormRes)
-            m_Pixmap = QPixmap::fromImage(FormRes->Picture(m_Picture));
+            m_Image = FormRes->Picture(m_Picture);
         // A picture that covers the whole label hides what lies beneath: the toolkit then skips painting it.
         auto* label = static_cast<QLabel*>(parent());
-        const bool covers = m_Pixmap.width() >= label->width() && m_Pixmap.height() >= label->height();
+        const bool covers = m_Image.width() >= label->width() && m_Image.height() >= label->height();
         label->setAttribute(Qt::WA_OpaquePaintEvent, covers);
     }
 
     QString m_Picture;
-    QPixmap m_Pixmap;
+    QImage m_Image;
 };
 
 } // namespace

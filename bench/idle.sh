@@ -1,0 +1,55 @@
+#!/bin/bash
+# Idle CPU cost of wlanutil on the simulated adapter, connected and left alone, in the two ways it idles:
+# the window shown on Link Info ("/UI"), and hidden in the tray as the desktop's autostart leaves it
+# ("--tray": the window never shown).
+#
+#   bash bench/idle.sh [build folder] [runs]      (defaults: build-bench, 3 runs; IDLE_SECONDS=30)
+#
+# Each run starts the program afresh, waits for the link, lets it settle, then reads the CPU time of every
+# thread (/proc/<pid>/task/*/schedstat) over IDLE_SECONDS; the figures are per 30 s, the median of the runs,
+# with the run's threads broken down by name (the main thread is GUI). The machine's load is printed too:
+# other processes slow the program's wake-ups, not their count, but a busy machine still adds noise.
+set -euo pipefail
+
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+BUILD=$(realpath -m "${1:-$ROOT/build-bench}")
+RUNS=${2:-3}
+IDLE=${IDLE_SECONDS:-30}
+SETTLE=${SETTLE_SECONDS:-5}
+# shellcheck source=bench/benchlib.sh
+source "$ROOT/bench/benchlib.sh"
+bench_in_xvfb "$0" "$BUILD" "$RUNS"
+bench_prepare
+rm -f "$APP/wlanutil.Log"
+
+# One run: starts the program with `switch`, prints "<ms per 30 s> <threads>".
+idle_run() {
+    fresh_adapter
+    "$APP/wlanutil" "$1" &
+    local pid=$!
+    wait_until linked
+    [ "$1" = /UI ] && wait_until mapped "$TITLE"
+    sleep "$SETTLE"
+    thread_ns $pid >"$WORK/threads0"
+    sleep "$IDLE"
+    thread_ns $pid >"$WORK/threads1"
+    close_app $pid
+    # Threads that ended in between took their time with them: the sum is of the threads seen at both ends.
+    echo "$(thread_sum "$WORK/threads0" "$WORK/threads1" "$IDLE") $(by_thread "$WORK/threads0" "$WORK/threads1" "$IDLE")"
+}
+
+report() { # label, switch
+    local results=() i
+    for ((i = 0; i < RUNS; i++)); do
+        results+=("$(idle_run "$2")")
+    done
+    local mid
+    mid=$(printf '%s\n' "${results[@]}" | cut -d' ' -f1 | median)
+    echo "$1 CPU per 30 s: median ${mid} ms"
+    printf '  run: %s\n' "${results[@]}"
+}
+
+echo "idle ${IDLE} s per run, ${RUNS} runs; load before: $(cut -d' ' -f1-3 /proc/loadavg)"
+report "window shown, Link Info:" /UI
+report "hidden in the tray:      " --tray
+echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"
