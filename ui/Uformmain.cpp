@@ -16,7 +16,6 @@
 #include "ui/pages/Upagetools.h"
 #include "ui_Uformmain.h"
 
-#include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDir>

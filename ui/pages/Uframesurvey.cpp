@@ -13,7 +13,6 @@
 #include "ui_Uframesurvey.h"
 
 #include <QDateTime>
-#include <QHeaderView>
 #include <algorithm>
 #include <cstring>
 
