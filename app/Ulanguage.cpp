@@ -47,13 +47,13 @@ QString SystemEnvironment(const char* name)
 
 QString DesktopLanguageFile(const QString& exePath, const QString& base, const EnvLookup& env)
 {
-    const QString english = base + QStringLiteral(".ini");
+    QString english = base + QStringLiteral(".ini");
     for (const QString& locale : DesktopLanguages(env)) {
         const QStringList languages = FileLanguages(locale);
         if (IsEnglish(languages.last()))
             return english;
         for (const QString& language : languages) {
-            const QString name = base + '.' + language + QStringLiteral(".ini");
+            QString name = base + '.' + language + QStringLiteral(".ini");
             if (IsPlainCode(language) && QFileInfo(exePath + name).isFile())
                 return name;
         }

@@ -175,7 +175,7 @@ bool HasControlBytes(const QByteArray& bytes)
 QString TextValue(const QByteArray& bytes)
 {
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString text = utf8.decode(bytes);
+    QString text = utf8.decode(bytes);
     if (!utf8.hasError() && !text.startsWith(BYTES_MARKER) && !HasControlBytes(bytes))
         return text;
     return BYTES_MARKER + QString::fromLatin1(bytes.toHex().toUpper());

@@ -32,8 +32,8 @@ int HexDigit(QChar c)
 QStringList SplitCommaText(const QString& text)
 {
     QStringList items;
-    int i = 0;
-    const int n = text.size();
+    qsizetype i = 0;
+    const qsizetype n = text.size();
     auto isBlank = [](QChar c) { return c.unicode() <= ' '; };
     while (i < n && isBlank(text[i]))
         ++i;

@@ -234,7 +234,7 @@ int CSessionWatch::OnPropertiesChanged(sd_bus_message* message, void* self, sd_b
     auto* watch = static_cast<CSessionWatch*>(self);
     const char* interfaceName = nullptr;
     if (sd_bus_message_read(message, "s", &interfaceName) < 0 ||
-        std::strcmp(interfaceName, SESSION_INTERFACE))
+        std::strcmp(interfaceName, SESSION_INTERFACE) != 0)
         return 0;
     bool found = false;
     bool active = watch->m_Active;

@@ -62,7 +62,8 @@ bool ParseOnOff(const std::string& text, bool& on)
 
 void PrintStatus(const CSimAdapter& adapter)
 {
-    const SimState s = adapter.State();
+    const std::shared_ptr<const SimState> state = adapter.Shared();
+    const SimState& s = *state;
     const SimAdapter& a = adapter.Scenario().adapter;
     printf("scenario   %s\nstate      %s\n", adapter.Scenario().source.c_str(), StatePath().c_str());
     printf("adapter    %s (%s), %s, domain %s\n", a.description.c_str(), a.hardwareId.c_str(),
@@ -82,7 +83,8 @@ void PrintStatus(const CSimAdapter& adapter)
 
 void PrintNetworks(const CSimAdapter& adapter, bool onlyInRange)
 {
-    const SimState s = adapter.State();
+    const std::shared_ptr<const SimState> state = adapter.Shared();
+    const SimState& s = *state;
     for (const SimNetwork& n : adapter.Scenario().networks) {
         const bool in = CSimAdapter::InRange(n, s);
         if (onlyInRange && !in)
@@ -99,7 +101,8 @@ int Status(const CSimAdapter& adapter)
     printf("networks in range:\n");
     PrintNetworks(adapter, true);
     printf("soft AP stations:\n");
-    const SimState s = adapter.State();
+    const std::shared_ptr<const SimState> state = adapter.Shared();
+    const SimState& s = *state;
     for (const SimStation& st : s.stations) {
         printf("  %s joins after %d s%s", MacText(st.mac).c_str(), st.joinAfter,
                st.wepKey.empty() ? "" : " with a WEP key");

@@ -43,10 +43,10 @@ std::string SimBinaryDir()
 std::string SimRuntimeDir()
 {
     // The same folder the program chooses, so that both meet at its device-event socket.
-    const std::string xdg = EnvText("XDG_RUNTIME_DIR");
+    std::string xdg = EnvText("XDG_RUNTIME_DIR");
     if (IsPrivateDir(xdg))
         return xdg;
-    const std::string session = "/run/user/" + std::to_string(getuid());
+    std::string session = "/run/user/" + std::to_string(getuid());
     if (IsPrivateDir(session))
         return session;
     std::string cache = EnvText("XDG_CACHE_HOME");
@@ -69,7 +69,7 @@ std::string ScenarioPath()
 
 std::string StatePath()
 {
-    const std::string path = EnvText("TSRWL_SIM_STATE");
+    std::string path = EnvText("TSRWL_SIM_STATE");
     if (!path.empty())
         return path;
     const std::string dir = SimRuntimeDir();

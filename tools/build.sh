@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 PACKAGES=(g++ cmake make pkg-config qt6-base-dev qt6-base-dev-tools libsimpleini-dev libudev-dev libsystemd-dev libjpeg-dev
           libssl-dev libgtest-dev libgmock-dev libbenchmark-dev fonts-liberation2 fonts-dejavu-core xvfb xauth
           dbus-daemon xdotool time libnl-genl-3-dev python3-dbusmock python3-gi gir1.2-nm-1.0 ccache dpkg-dev lintian
-          desktop-file-utils appstream clang libclang-rt-dev)
+          desktop-file-utils appstream clang libclang-rt-dev lld clang-format clang-tidy)
 
 install_missing() {
     local missing=()
@@ -26,6 +26,7 @@ install_missing() {
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 
+targets=() # what build() builds: everything unless set (cmake --build arguments)
 build() { # dir, extra cmake arguments...
     local dir=$1
     shift
@@ -35,9 +36,12 @@ build() { # dir, extra cmake arguments...
     if command -v ccache >/dev/null; then
         launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
         export CCACHE_BASEDIR=$PWD CCACHE_NOHASHDIR=1
+        # Precompiled headers are made during the build, just before the files that use them: the cache takes
+        # them as they are (they are hashed by content) instead of refusing them as too new.
+        export CCACHE_SLOPPINESS=pch_defines,time_macros,include_file_mtime,include_file_ctime
     fi
     cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo ${CI:+-DWLANUTIL_WERROR=ON} "${launcher[@]}" "$@" >/dev/null
-    cmake --build "$dir" -j"$(nproc)"
+    cmake --build "$dir" -j"$(nproc)" "${targets[@]}"
 }
 
 run_tests() { # dir, extra ctest arguments...
@@ -70,10 +74,10 @@ test)
 sanitize)
     kind=${1:-address,undefined}
     dir=build-${kind//,/-}
-    build "$dir" -DCMAKE_BUILD_TYPE=Debug -DWLANUTIL_SANITIZE="$kind"
-    # The thread sanitizer runs the threaded engine tests (label "engine").
+    # The thread sanitizer runs the threaded engine tests (label "engine"): only they are built.
     only=()
-    [ "$kind" = thread ] && only=(-L engine)
+    [ "$kind" = thread ] && only=(-L engine) targets=(--target engine_tests)
+    build "$dir" -DCMAKE_BUILD_TYPE=Debug -DWLANUTIL_SANITIZE="$kind"
     ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
         TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$PWD/tools/tsan.supp" \
         run_tests "$dir" "${only[@]}"

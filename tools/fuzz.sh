@@ -39,6 +39,8 @@ launcher=()
 if command -v ccache >/dev/null; then
     launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
     export CCACHE_BASEDIR=$PWD CCACHE_NOHASHDIR=1
+    # As in tools/build.sh: the precompiled headers, made during the build, are taken by content.
+    export CCACHE_SLOPPINESS=pch_defines,time_macros,include_file_mtime,include_file_ctime
 fi
 cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
       -DWLANUTIL_FUZZ=ON -DWLANUTIL_TESTS=OFF -DWLANUTIL_SANITIZE=address,undefined "${launcher[@]}" >/dev/null

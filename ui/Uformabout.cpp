@@ -7,7 +7,6 @@
 
 #include <QCoreApplication>
 #include <QMouseEvent>
-#include <QWindow>
 
 namespace {
 

@@ -15,7 +15,6 @@
 #include "ui/pages/Upagetools.h"
 #include "ui_Uformmain.h"
 
-#include <QApplication>
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QDesktopServices>

@@ -5,7 +5,6 @@
 #include "app/Uutility.h"
 #include "ui_Uformmsgbox.h"
 
-#include <QApplication>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScreen>

@@ -1,7 +1,6 @@
 #include "controls/Sortlv.h"
 
 #include <QHeaderView>
-#include <QPainter>
 #include <QTest>
 #include <gtest/gtest.h>
 

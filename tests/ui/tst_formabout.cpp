@@ -10,7 +10,6 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QMouseEvent>
-#include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>

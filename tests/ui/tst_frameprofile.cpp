@@ -16,7 +16,6 @@
 #include <QComboBox>
 #include <QDirIterator>
 #include <QFileInfo>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>

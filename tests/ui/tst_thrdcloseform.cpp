@@ -2,7 +2,6 @@
 #include "ui/Uthrdcloseform.h"
 #include "ui/Uformbase.h"
 
-#include <QApplication>
 #include <QPointer>
 #include <QTimer>
 #include <gtest/gtest.h>

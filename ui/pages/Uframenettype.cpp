@@ -12,7 +12,6 @@
 #include "ui/Uwinutil.h"
 #include "ui_Uframenettype.h"
 
-#include <QHeaderView>
 #include <QMouseEvent>
 #include <QStyle>
 #include <algorithm>

@@ -15,7 +15,6 @@
 #include "ui/Uwinutil.h"
 #include "ui_Uframeprofile.h"
 
-#include <QHeaderView>
 #include <cstring>
 
 namespace {

@@ -14,7 +14,6 @@
 #include "ui_Uframesurvey.h"
 
 #include <QDateTime>
-#include <QHeaderView>
 #include <algorithm>
 #include <cstring>
 
