@@ -224,6 +224,14 @@ void CAdapterSession::AdapterNotify(int code, int value)
 {
     if (!m_Adapter)
         return;
+    NoteAdapterReport(code, value);
+    Q_EMIT AdapterEvent(m_Adapter.get(), code, value);
+    if (code == NM_ZEROCFG)
+        ZeroCfgChanged(value == 1);
+}
+
+void CAdapterSession::NoteAdapterReport(int code, int value)
+{
     if (code == NM_STATUS) {
         // Marks the moment the program first knows the link's state, for start-up measurements.
         if (!m_StatusSeen)
@@ -238,9 +246,6 @@ void CAdapterSession::AdapterNotify(int code, int value)
         if (m_Adapter->GetConnectFailure(failure))
             Q_EMIT ConnectFailed(failure);
     }
-    Q_EMIT AdapterEvent(m_Adapter.get(), code, value);
-    if (code == NM_ZEROCFG)
-        ZeroCfgChanged(value == 1);
 }
 
 void CAdapterSession::SetChangesOnly(bool on)
