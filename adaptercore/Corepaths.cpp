@@ -55,7 +55,7 @@ bool ReadFileText(const std::string& path, std::string& text)
     struct stat info {};
     if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > kMaxFileBytes) {
         CoreLogOnce(path + " is no regular file of at most " + std::to_string(kMaxFileBytes) +
-                   " bytes; ignored");
+                    " bytes; ignored");
         close(fd);
         errno = EINVAL;
         return false;

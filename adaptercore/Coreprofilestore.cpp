@@ -69,7 +69,8 @@ std::string SafeDirName(const std::string& dirName)
 
 } // namespace
 
-CCoreProfileStore::CCoreProfileStore(const std::string& dirName) : CCoreProfileStore(ProfileBaseDir(), dirName)
+CCoreProfileStore::CCoreProfileStore(const std::string& dirName)
+    : CCoreProfileStore(ProfileBaseDir(), dirName)
 {
 }
 

@@ -22,9 +22,9 @@ extern "C" {
 typedef struct TSDevRecord {
     uint8_t libraryData[256]; /* the library's own; its leading text, up to a NUL, must differ from one
                                  plugging in of the device to the next (a device path with a sequence) */
-    char hwId[64];          /* input: hardware id or device name, at most 63 characters */
+    char hwId[64];            /* input: hardware id or device name, at most 63 characters */
     uint8_t reserved1[64];
-    char description[128];  /* output when the device is present */
+    char description[128]; /* output when the device is present */
     uint8_t reserved2[4];
 } TSDevRecord;
 
@@ -103,8 +103,8 @@ typedef struct WLProfile {
     int32_t APMacFilterMode;
     int32_t APtxPwrLevel; /* 0 to 3 */
     int32_t Channel;
-    int32_t AdHocBand; /* ad hoc band as a wireless-mode code: 1 = 802.11b, 2 = 802.11a, 3 = 802.11g */
-    int32_t TxRate;    /* 15 = automatic, else units of 500 kbit/s */
+    int32_t AdHocBand;   /* ad hoc band as a wireless-mode code: 1 = 802.11b, 2 = 802.11a, 3 = 802.11g */
+    int32_t TxRate;      /* 15 = automatic, else units of 500 kbit/s */
     int32_t NetworkMode; /* 1 = infrastructure, 0 = ad hoc */
     int32_t ABGMode;
     char ProfileName[65];
@@ -153,7 +153,7 @@ typedef struct TSSiteEntry {
     uint32_t Length;
     uint8_t Bssid[TSRWL_MAC_SIZE];
     uint8_t reserved0[2];
-    uint32_t SsidLength; /* 0 to 32 */
+    uint32_t SsidLength;          /* 0 to 32 */
     uint8_t Ssid[TSRWL_SSID_MAX]; /* not NUL-terminated */
     uint32_t Security;
     int32_t Rssi;         /* dBm */
@@ -201,7 +201,7 @@ typedef struct TSWEPKeySet {
 } TSWEPKeySet;
 
 /* The 48 functions, in the order the program looks them up. Results are 32-bit integers; 1 is success. */
-#define TSRWL_FUNCTIONS(X)                                                                                    \
+#define TSRWL_FUNCTIONS(X)                                                                                   \
     X(TSRWL_Initial, int32_t, (const char* makerTag, int32_t flag))                                          \
     X(TSRWL_EnumAvailableDevice, int32_t, (void* buffer, int32_t* count))                                    \
     X(TSRWL_DevDetect, int32_t, (TSDevRecord * device))                                                      \
@@ -258,13 +258,13 @@ TSRWL_FUNCTIONS(TSRWL_DECLARE_TYPE)
 #define TSRWL_FUNCTION_COUNT 48
 
 /* Optional export, looked up at load like the others but not required: why the last connect attempt failed.
- * Returns one of the codes below (TSRWL_CONNECT_ERROR_NONE when the last connect succeeded or none ran) and, when
- * text is not null and size > 0, copies a one-line detail for the log (UTF-8, NUL-terminated, cut to size at a
- * character boundary). A library without it only lets the program say that the connect failed. */
+ * Returns one of the codes below (TSRWL_CONNECT_ERROR_NONE when the last connect succeeded or none ran) and,
+ * when text is not null and size > 0, copies a one-line detail for the log (UTF-8, NUL-terminated, cut to
+ * size at a character boundary). A library without it only lets the program say that the connect failed. */
 #define TSRWL_CONNECT_ERROR_NONE 0
-#define TSRWL_CONNECT_ERROR_WRONG_KEY 1        /* key or pass phrase refused */
-#define TSRWL_CONNECT_ERROR_WRONG_SECURITY 2   /* security type or cipher not what the network uses */
-#define TSRWL_CONNECT_ERROR_LOGIN_REFUSED 3    /* 802.1x login refused (user, password, method, certificate) */
+#define TSRWL_CONNECT_ERROR_WRONG_KEY 1      /* key or pass phrase refused */
+#define TSRWL_CONNECT_ERROR_WRONG_SECURITY 2 /* security type or cipher not what the network uses */
+#define TSRWL_CONNECT_ERROR_LOGIN_REFUSED 3  /* 802.1x login refused (user, password, method, certificate) */
 #define TSRWL_CONNECT_ERROR_SERVER_UNTRUSTED 4 /* the server's certificate is not trusted */
 #define TSRWL_CONNECT_ERROR_NOT_FOUND 5        /* no network of that name in range */
 #define TSRWL_CONNECT_ERROR_TIMEOUT 6          /* no answer in time */

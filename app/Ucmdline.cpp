@@ -71,10 +71,11 @@ CommandCheck CheckCommandLine(const QStringList& arguments)
 
 QString CommandLineHelp(const QString& programName)
 {
-    QString text = Text("Usage", "Usage: %s [SWITCH]...").replace(QLatin1String("%s"), programName) + '\n' +
-                   Text("Purpose", "Shows and manages the wireless LAN adapter; without switches it runs hidden "
-                                   "until it is opened.") +
-                   QStringLiteral("\n\n");
+    QString text =
+        Text("Usage", "Usage: %s [SWITCH]...").replace(QLatin1String("%s"), programName) + '\n' +
+        Text("Purpose", "Shows and manages the wireless LAN adapter; without switches it runs hidden "
+                        "until it is opened.") +
+        QStringLiteral("\n\n");
     const auto line = [&text](const QString& names, const QString& help) {
         text += QStringLiteral("  %1%2\n").arg(names, -24).arg(help);
     };

@@ -184,9 +184,9 @@ QByteArray Rewrite(const QByteArray& old, const QString& section, const IniEntri
     return out;
 }
 
-// A picture, a program or plain text named as an INI file would otherwise read as empty without a word. Binary
-// data is told by its share of control bytes (about one in nine of random bytes); a few stray ones in a
-// hand-edited file are no reason to drop it all.
+// A picture, a program or plain text named as an INI file would otherwise read as empty without a word.
+// Binary data is told by its share of control bytes (about one in nine of random bytes); a few stray ones in
+// a hand-edited file are no reason to drop it all.
 bool LooksLikeIni(const QByteArray& data)
 {
     constexpr qsizetype STRAY_CONTROLS = 16;

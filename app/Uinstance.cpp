@@ -28,7 +28,8 @@ CInstanceMutex::Result CInstanceMutex::Create(const QString& name)
         m_Error = ENOENT;
         return Failed;
     }
-    const int fd = open(QFile::encodeName(dir + '/' + name).constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    const int fd = open(QFile::encodeName(dir + '/' + name).constData(),
+                        O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0) {
         m_Error = errno;
         return Failed;

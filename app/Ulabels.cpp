@@ -46,8 +46,8 @@ size_t SiteSecurityIndex(uint32_t code)
         size_t index;
     };
     static const Family families[] = {
-        {10, CT_ENCRYPT_WPA},         {20, CT_ENCRYPT_WPA_PSK},         {110, CT_ENCRYPT_WPA2},
-        {120, CT_ENCRYPT_WPA2_PSK},   {1010, CT_ENCRYPT_WPA_WPA2},      {1020, CT_ENCRYPT_WPA_WPA2_PSK},
+        {10, CT_ENCRYPT_WPA},       {20, CT_ENCRYPT_WPA_PSK},    {110, CT_ENCRYPT_WPA2},
+        {120, CT_ENCRYPT_WPA2_PSK}, {1010, CT_ENCRYPT_WPA_WPA2}, {1020, CT_ENCRYPT_WPA_WPA2_PSK},
     };
     for (const Family& f : families)
         if (code >= f.first && code <= f.first + 5)

@@ -26,7 +26,8 @@ QStringList FileLanguages(QString locale)
 
 bool IsEnglish(const QString& language)
 {
-    return language == QLatin1String("en") || language == QLatin1String("C") || language == QLatin1String("POSIX");
+    return language == QLatin1String("en") || language == QLatin1String("C") ||
+           language == QLatin1String("POSIX");
 }
 
 // A language code of letters only: a value such as "../x" must not pick a file elsewhere.

@@ -66,7 +66,7 @@ bool CLocalListener::Listen(const QString& path)
         m_Error = QStringLiteral("socket path empty or too long");
         return false;
     }
-    struct stat st{};
+    struct stat st {};
     // What an earlier run left at the path is replaced (the folder is the user's own); a folder is not.
     if (lstat(name.constData(), &st) == 0 && !S_ISDIR(st.st_mode))
         unlink(name.constData());
@@ -102,7 +102,7 @@ void CLocalListener::CloseSocket()
     m_Fd = -1;
     // The file goes with the listener, so that a sender sees at once that nobody listens, unless another
     // listener took the path meanwhile.
-    struct stat st{};
+    struct stat st {};
     const QByteArray name = QFile::encodeName(m_Path);
     if (lstat(name.constData(), &st) == 0 && st.st_dev == m_Dev && st.st_ino == m_Ino)
         unlink(name.constData());
@@ -175,7 +175,8 @@ bool CLocalListener::DropIdleClient()
     for (const Client& client : m_Clients) {
         int waiting = 0;
         // Bytes the kernel holds that the socket has not read yet also make a client busy.
-        if (client.Spoke || (ioctl(int(client.Socket->socketDescriptor()), FIONREAD, &waiting) == 0 && waiting > 0))
+        if (client.Spoke ||
+            (ioctl(int(client.Socket->socketDescriptor()), FIONREAD, &waiting) == 0 && waiting > 0))
             continue;
         Drop(client.Socket, "too many clients, the one idle longest dropped");
         return true;
@@ -259,17 +260,17 @@ void CLocalListener::CheckSocketFile()
 {
     if (m_Path.isEmpty())
         return;
-    struct stat st{};
-    const bool ours = m_Fd >= 0 && lstat(QFile::encodeName(m_Path).constData(), &st) == 0 && st.st_dev == m_Dev &&
-                      st.st_ino == m_Ino;
+    struct stat st {};
+    const bool ours = m_Fd >= 0 && lstat(QFile::encodeName(m_Path).constData(), &st) == 0 &&
+                      st.st_dev == m_Dev && st.st_ino == m_Ino;
     if (ours)
         return;
     DebugPrint("%s: socket file %s is gone, listening again", qPrintable(m_LogName), qPrintable(m_Path));
     if (Listen(m_Path))
         return;
     m_BackoffMs = m_BackoffMs == 0 ? FIRST_BACKOFF_MS : std::min(2 * m_BackoffMs, MAX_BACKOFF_MS);
-    DebugPrint("%s: can't listen at %s (%s), trying again in %d ms", qPrintable(m_LogName), qPrintable(m_Path),
-               qPrintable(m_Error), m_BackoffMs);
+    DebugPrint("%s: can't listen at %s (%s), trying again in %d ms", qPrintable(m_LogName),
+               qPrintable(m_Path), qPrintable(m_Error), m_BackoffMs);
     m_Retry.start(m_BackoffMs);
 }
 

@@ -13,7 +13,9 @@ int g_NotifyMsg = 0;
 
 } // namespace
 
-TNotifyEvent::TNotifyEvent(int code, int value) : QEvent(QEvent::Type(NotifyMsg())), Code(code), Value(value) {}
+TNotifyEvent::TNotifyEvent(int code, int value) : QEvent(QEvent::Type(NotifyMsg())), Code(code), Value(value)
+{
+}
 
 int NotifyMsg()
 {

@@ -79,8 +79,7 @@ struct ElfSection {
     QByteArray data;
 };
 
-template <typename Ehdr, typename Shdr>
-QList<ElfSection> ReadSections(const QByteArray& file)
+template <typename Ehdr, typename Shdr> QList<ElfSection> ReadSections(const QByteArray& file)
 {
     QList<ElfSection> sections;
     if (file.size() < qsizetype(sizeof(Ehdr)))
@@ -186,8 +185,9 @@ QString FileVersionText(const QString& path, int parts)
     if (file.size() < EI_NIDENT || memcmp(file.constData(), ELFMAG, SELFMAG) != 0 ||
         file[EI_DATA] != ELFDATA2LSB)
         return {};
-    const QList<ElfSection> sections = file[EI_CLASS] == ELFCLASS64 ? ReadSections<Elf64_Ehdr, Elf64_Shdr>(file)
-                                                                    : ReadSections<Elf32_Ehdr, Elf32_Shdr>(file);
+    const QList<ElfSection> sections = file[EI_CLASS] == ELFCLASS64
+                                           ? ReadSections<Elf64_Ehdr, Elf64_Shdr>(file)
+                                           : ReadSections<Elf32_Ehdr, Elf32_Shdr>(file);
     uint32_t v[4] = {};
     for (const ElfSection& s : sections) {
         if ((s.type == SHT_NOTE && VersionFromNotes(s.data, v)) ||
@@ -223,7 +223,8 @@ QString DriverFilePath(const QString& name)
     const QString root = DriverRootDir();
     if (QFileInfo(root + relative).isFile())
         return root + relative;
-    const QString inDrivers = root + QStringLiteral("kernel/drivers/net/wireless/") + QFileInfo(relative).fileName();
+    const QString inDrivers =
+        root + QStringLiteral("kernel/drivers/net/wireless/") + QFileInfo(relative).fileName();
     return QFileInfo(inDrivers).isFile() ? inDrivers : QString();
 }
 
@@ -232,9 +233,9 @@ QString RuntimeDir()
     // A folder is safe only when it is ours and nobody else may look into it; a symbolic link is not taken
     // for the folder it points to.
     auto usable = [](const QByteArray& dir) {
-        struct stat st{};
-        return !dir.isEmpty() && lstat(dir.constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == getuid() &&
-               (st.st_mode & 0077) == 0;
+        struct stat st {};
+        return !dir.isEmpty() && lstat(dir.constData(), &st) == 0 && S_ISDIR(st.st_mode) &&
+               st.st_uid == getuid() && (st.st_mode & 0077) == 0;
     };
     const QByteArray xdg = qgetenv("XDG_RUNTIME_DIR");
     if (usable(xdg))

@@ -16,7 +16,11 @@ struct WlVersionNote {
     uint32_t version[4];
 };
 
-#define WL_DEFINE_VERSION_NOTE(major, minor, release, build)                                                \
-    __attribute__((section(".note.wlversion"), used, aligned(4))) static const struct WlVersionNote         \
-        wlVersionNote = {sizeof(WL_VERSION_NOTE_NAME), 16, WL_VERSION_NOTE_TYPE, WL_VERSION_NOTE_NAME,       \
-                         {major, minor, release, build}}
+#define WL_DEFINE_VERSION_NOTE(major, minor, release, build)                                                 \
+    __attribute__((section(".note.wlversion"), used,                                                         \
+                   aligned(4))) static const struct WlVersionNote wlVersionNote = {                          \
+        sizeof(WL_VERSION_NOTE_NAME),                                                                        \
+        16,                                                                                                  \
+        WL_VERSION_NOTE_TYPE,                                                                                \
+        WL_VERSION_NOTE_NAME,                                                                                \
+        {major, minor, release, build}}

@@ -34,9 +34,8 @@ public:
     StallMeter()
     {
         m_Timer.setInterval(1);
-        connect(&m_Timer, &QTimer::timeout, this, [this] {
-            m_Longest = std::max(m_Longest, m_Clock.restart());
-        });
+        connect(&m_Timer, &QTimer::timeout, this,
+                [this] { m_Longest = std::max(m_Longest, m_Clock.restart()); });
     }
     void Start()
     {
@@ -96,7 +95,8 @@ int main(int argc, char** argv)
     qputenv("XDG_CONFIG_HOME", dir.filePath(QStringLiteral("config")).toUtf8());
     qputenv("TSRWL_SIM_STATE", dir.filePath(QStringLiteral("sim.state")).toUtf8());
     qputenv("TSRWL_SIM_PROFILES", dir.filePath(QStringLiteral("profiles")).toUtf8());
-    WriteFile(dir.filePath(QStringLiteral("sim.state")), "slow.connect=" + QByteArray::number(connectMs) + "\n");
+    WriteFile(dir.filePath(QStringLiteral("sim.state")),
+              "slow.connect=" + QByteArray::number(connectMs) + "\n");
     WriteFile(dir.filePath(QStringLiteral("wlanutil.bin")), "[Setting]\nProfRoot=WindowWaitBench\n");
     g_Var.ReadFiles(dir.filePath(QStringLiteral("wlanutil")));
     if (!g_TSLib.Load((binDir + QStringLiteral("/libtsrwl.so")).toStdString())) {
@@ -132,12 +132,20 @@ int main(int argc, char** argv)
     int answers = 0;
     adapter->IPRenew(IP_RELEASE | IP_RENEW);
     adapter->Queue([](CNICAdapter& a) { a.StartSiteSurvey(); });
-    adapter->Request(&window, [](CNICAdapter& a) { TSiteList l; a.GetSiteList(l); return l.size(); },
-                     [&](size_t) { ++answers; });
-    adapter->Request(&window, [](CNICAdapter& a) { return a.AddProfile(Profile("Added", "ANY")); },
-                     [&](bool) { ++answers; });
-    adapter->Request(&window, [](CNICAdapter& a) { return a.DeleteProfile(PROF_STATION, "Stored 2"); },
-                     [&](bool) { ++answers; });
+    adapter->Request(
+        &window,
+        [](CNICAdapter& a) {
+            TSiteList l;
+            a.GetSiteList(l);
+            return l.size();
+        },
+        [&](size_t) { ++answers; });
+    adapter->Request(
+        &window, [](CNICAdapter& a) { return a.AddProfile(Profile("Added", "ANY")); },
+        [&](bool) { ++answers; });
+    adapter->Request(
+        &window, [](CNICAdapter& a) { return a.DeleteProfile(PROF_STATION, "Stored 2"); },
+        [&](bool) { ++answers; });
     // The band and Soft AP configuration pages read the channel lists on the window's thread.
     std::vector<int32_t> channels(size_t(adapter->GetAllowedCh(nullptr, 0, 7)));
     adapter->GetAllowedCh(channels.data(), int(channels.size()), 7);
@@ -150,8 +158,8 @@ int main(int argc, char** argv)
     const qint64 stall = meter.Stop();
 
     printf("profiles %d, listed %zu; simulated connect %d ms\n", profiles, listed.size(), connectMs);
-    printf("attach on the worker: ready after %lld ms, longest stall of the window's thread %lld ms\n", attach,
-           attachStall);
+    printf("attach on the worker: ready after %lld ms, longest stall of the window's thread %lld ms\n",
+           attach, attachStall);
     printf("queued work answered after %lld ms (behind the connect and the renewal)\n", queued);
     printf("longest stall of the window's thread while connecting, renewing, scanning, listing channels and "
            "changing profiles: %lld ms\n",

@@ -13,7 +13,8 @@ class TLevelRow : public QWidget {
 public:
     explicit TLevelRow(QWidget* parent = nullptr);
 
-    // Makes `count` lamps `pitch` pixels apart, the first at the row's left edge, each named by `nameOf`(index).
+    // Makes `count` lamps `pitch` pixels apart, the first at the row's left edge, each named by
+    // `nameOf`(index).
     void CreateLamps(int count, int pitch, const QPixmap& light, const std::function<QString(int)>& nameOf);
     int Level() const { return m_Level; }
     void SetLevel(int value);

@@ -50,7 +50,8 @@ QRegion OutlineOf(const QRegion& shape, int thickness)
     return shape - inner;
 }
 
-TTrifaceBtn::TTrifaceBtn(QWidget* parent) : TColorButton(parent), m_FocusColor(palette().color(QPalette::Highlight))
+TTrifaceBtn::TTrifaceBtn(QWidget* parent)
+    : TColorButton(parent), m_FocusColor(palette().color(QPalette::Highlight))
 {
     setMouseTracking(true);
     // Cut-away parts show the parent, so the button no longer paints every pixel of its rectangle.

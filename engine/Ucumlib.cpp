@@ -35,11 +35,11 @@ bool CTSLib::Load(const std::string& path)
         DebugPrint("CTSLib::Load %s", dlerror());
         return false;
     }
-#define TSRWL_BIND(name, result, args)                                                                        \
-    name = reinterpret_cast<name##_t>(dlsym(m_Module, #name));                                                \
-    if (!name) {                                                                                              \
-        DebugPrint("CTSLib::Load missing %s", #name);                                                         \
-        return false;                                                                                         \
+#define TSRWL_BIND(name, result, args)                                                                       \
+    name = reinterpret_cast<name##_t>(dlsym(m_Module, #name));                                               \
+    if (!name) {                                                                                             \
+        DebugPrint("CTSLib::Load missing %s", #name);                                                        \
+        return false;                                                                                        \
     }
     TSRWL_FUNCTIONS(TSRWL_BIND)
 #undef TSRWL_BIND
@@ -136,8 +136,8 @@ bool CTSLib::ReleaseAbandoned(const CStopSignal& stop)
 int CTSLib::ReadWLANStatus(WLANStatus* status)
 {
     uint32_t written = 0;
-    if (TSRWL_QueryOID(TSRWL_OID_MEDIA_CONNECT_STATUS, &status->MediaState, sizeof status->MediaState, &written) !=
-        0)
+    if (TSRWL_QueryOID(TSRWL_OID_MEDIA_CONNECT_STATUS, &status->MediaState, sizeof status->MediaState,
+                       &written) != 0)
         return -99;
     if (status->MediaState != 0)
         return -99;

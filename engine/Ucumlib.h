@@ -34,11 +34,13 @@ public:
     // Frees the lock when `ticket` is the current hold; otherwise nothing.
     void Release(TLibTicket ticket);
     bool Holds(TLibTicket ticket) const;
-    // For an owner abandoning the thread of `stop`: frees the lock when that thread holds it. True when freed.
+    // For an owner abandoning the thread of `stop`: frees the lock when that thread holds it. True when
+    // freed.
     bool ReleaseAbandoned(const CStopSignal& stop);
     bool IsFree() const { return SynchEvent.IsSet(); }
 
-    // The link status; -99 when the adapter is not connected or its state cannot be read. Lock held by caller.
+    // The link status; -99 when the adapter is not connected or its state cannot be read. Lock held by
+    // caller.
     int ReadWLANStatus(WLANStatus* status);
 
     CAutoEvent SynchEvent;

@@ -14,7 +14,8 @@ public:
     QString FindInterface(const QString& wantedLower) override
     {
         for (const QNetworkInterface& nic : QNetworkInterface::allInterfaces())
-            if (nic.humanReadableName().toLower().contains(wantedLower) || nic.name().toLower().contains(wantedLower))
+            if (nic.humanReadableName().toLower().contains(wantedLower) ||
+                nic.name().toLower().contains(wantedLower))
                 return nic.name();
         return QString();
     }
@@ -27,7 +28,8 @@ private:
         QProcess client;
         client.start(QStringLiteral("dhclient"), arguments);
         if (!client.waitForFinished(DHCP_CLIENT_TIMEOUT_MS)) {
-            DebugPrint("dhclient %s: %s", qUtf8Printable(arguments.join(' ')), qUtf8Printable(client.errorString()));
+            DebugPrint("dhclient %s: %s", qUtf8Printable(arguments.join(' ')),
+                       qUtf8Printable(client.errorString()));
             return false;
         }
         return client.exitStatus() == QProcess::NormalExit && client.exitCode() == 0;

@@ -50,9 +50,11 @@ TThreadPtr<CNICAdapter> CNICAdapter::Create(QObject* notifyTarget, uint32_t flag
     return adapter;
 }
 
-CNICAdapter::CNICAdapter(QObject* notifyTarget, uint32_t flags, const TAdapterDesc& desc, InitialThread initial)
-    : m_InitialOnWorker(initial == InitialOnWorker), m_Flags(flags), m_NotifyTarget(notifyTarget), m_Desc(desc), m_DevRecord{},
-      m_AdapterName(FieldText(desc.HwId, sizeof desc.HwId) + '-' + FieldText(desc.Instance, sizeof desc.Instance)),
+CNICAdapter::CNICAdapter(QObject* notifyTarget, uint32_t flags, const TAdapterDesc& desc,
+                         InitialThread initial)
+    : m_InitialOnWorker(initial == InitialOnWorker), m_Flags(flags), m_NotifyTarget(notifyTarget),
+      m_Desc(desc), m_DevRecord{}, m_AdapterName(FieldText(desc.HwId, sizeof desc.HwId) + '-' +
+                                                 FieldText(desc.Instance, sizeof desc.Instance)),
       m_RegKey(QStringLiteral("Software\\%1\\WLAdapter\\%2").arg(g_Var.ProfRoot, m_AdapterName)),
       m_Store(g_Var.ProfRoot, m_RegKey), m_DefProf{}, m_DefAPProf{}
 {
@@ -144,7 +146,8 @@ void CNICAdapter::AddDefaultProfile(int kind)
     const QString& name = kind == PROF_STATION ? m_DefProfName : m_DefAPProfName;
     CopyTextField(profile.ProfileName, sizeof profile.ProfileName, name);
     CopyTextField(profile.NetInfo.sz_CurProfile, sizeof profile.NetInfo.sz_CurProfile, name);
-    CopyTextField(profile.Ssid1, sizeof profile.Ssid1, kind == PROF_STATION ? m_DefProfSSID : m_DefAPProfSSID);
+    CopyTextField(profile.Ssid1, sizeof profile.Ssid1,
+                  kind == PROF_STATION ? m_DefProfSSID : m_DefAPProfSSID);
     AddProfile(profile);
 }
 

@@ -60,7 +60,10 @@ public:
     int ReadSet(const QString& key, int def) const;
     bool ReadSet(const QString& key, bool def) const;
     QString ReadSet(const QString& key, const QString& def) const;
-    QString ReadSet(const QString& key, const char* def) const { return ReadSet(key, QString::fromUtf8(def)); }
+    QString ReadSet(const QString& key, const char* def) const
+    {
+        return ReadSet(key, QString::fromUtf8(def));
+    }
     void WriteSet(const QString& key, int value);
     void WriteSet(const QString& key, bool value);
     void WriteSet(const QString& key, const QString& value);
@@ -173,7 +176,8 @@ private:
     template <class T> T ReadSetValue(const QString& key, const T& def, const char* form) const;
     // The value from the store when it has one, else from the settings file's sections.
     template <class T>
-    T ResolveSetting(const QString& key, const std::optional<QVariant>& stored, const T& def, const char* form) const;
+    T ResolveSetting(const QString& key, const std::optional<QVariant>& stored, const T& def,
+                     const char* form) const;
     // Texts of several keys (default empty) with one reading of the per-user store.
     QStringList ReadSetTexts(const QStringList& keys) const;
     // Writes to the per-user store; a failure is logged once until a write succeeds again.

@@ -34,7 +34,8 @@ bool SameName(const QString& a, const QString& b)
 
 TProfileList::const_iterator FindName(const TProfileList& list, const QString& name)
 {
-    return std::find_if(list.begin(), list.end(), [&](const auto& p) { return SameName(ProfileNameOf(*p), name); });
+    return std::find_if(list.begin(), list.end(),
+                        [&](const auto& p) { return SameName(ProfileNameOf(*p), name); });
 }
 
 // Moves the profiles named by `order` to `target` in that order (each name takes the first profile of that
@@ -119,7 +120,8 @@ void CNICAdapter::ReadProfileList(int kind, TProfileList& target)
             if (profile->FuncMode != kind)
                 continue;
             profile->ProfileName[sizeof profile->ProfileName - 1] = '\0';
-            CopyTextField(profile->NetInfo.sz_CurProfile, sizeof profile->NetInfo.sz_CurProfile, ProfileNameOf(*profile));
+            CopyTextField(profile->NetInfo.sz_CurProfile, sizeof profile->NetInfo.sz_CurProfile,
+                          ProfileNameOf(*profile));
             scratch.push_back(std::move(profile));
         }
     }
@@ -163,7 +165,8 @@ void CNICAdapter::GetProfileList(int kind, TProfileList& out) const
 bool CNICAdapter::ProfileExists(const QString& name) const
 {
     std::lock_guard lock(m_ListMutex);
-    return FindName(m_StaProfiles, name) != m_StaProfiles.end() || FindName(m_APProfiles, name) != m_APProfiles.end();
+    return FindName(m_StaProfiles, name) != m_StaProfiles.end() ||
+           FindName(m_APProfiles, name) != m_APProfiles.end();
 }
 
 bool CNICAdapter::AddProfile(const WLProfile& profile)
@@ -178,7 +181,8 @@ bool CNICAdapter::AddProfile(const WLProfile& profile)
             return false;
         // A profile the library did not store would be listed until the next start and then be gone.
         if (g_TSLib.TSRWL_SetWLProfile(copy.ProfileName, &copy) != TSRWL_OK) {
-            DebugPrint("CNICAdapter::AddProfile: the library did not store %s", qUtf8Printable(ProfileNameOf(copy)));
+            DebugPrint("CNICAdapter::AddProfile: the library did not store %s",
+                       qUtf8Printable(ProfileNameOf(copy)));
             return false;
         }
     }
@@ -193,7 +197,8 @@ bool CNICAdapter::AddProfile(const WLProfile& profile)
     return true;
 }
 
-std::optional<size_t> CNICAdapter::ReplaceInLibrary(int kind, const QString& name, const WLProfile* replacement)
+std::optional<size_t> CNICAdapter::ReplaceInLibrary(int kind, const QString& name,
+                                                    const WLProfile* replacement)
 {
     size_t position;
     char listedName[sizeof WLProfile::ProfileName];
@@ -255,7 +260,8 @@ bool CNICAdapter::UpdateProfile(const WLProfile& profile, const QString& oldName
 
 QString CNICAdapter::GetLastProfile(int kind) const
 {
-    const QString name = ReadSet(kind == PROF_STATION ? QStringLiteral("LastProf") : QStringLiteral("LastAPProf"), "");
+    const QString name =
+        ReadSet(kind == PROF_STATION ? QStringLiteral("LastProf") : QStringLiteral("LastAPProf"), "");
     std::lock_guard lock(m_ListMutex);
     const TProfileList& list = List(kind);
     return !name.isEmpty() && FindName(list, name) != list.end() ? name : QString();

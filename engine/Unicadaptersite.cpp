@@ -83,7 +83,8 @@ void CNICAdapter::GetSiteList(TSiteList& list)
         const TSSiteEntry& entry = buffer->Entries[i];
         if (!IsListable(entry))
             continue;
-        if (std::any_of(list.begin(), list.end(), [&](const TSSiteEntry& e) { return SameNetwork(e, entry); }))
+        if (std::any_of(list.begin(), list.end(),
+                        [&](const TSSiteEntry& e) { return SameNetwork(e, entry); }))
             continue;
         list.push_back(entry);
     }

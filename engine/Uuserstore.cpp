@@ -132,7 +132,8 @@ std::vector<std::optional<QVariant>> CUserStore::Values(const QStringList& keys)
     return values;
 }
 
-bool CUserStore::Update(const QList<QPair<QString, QVariant>>& values, const QStringList& removed, QString& error)
+bool CUserStore::Update(const QList<QPair<QString, QVariant>>& values, const QStringList& removed,
+                        QString& error)
 {
     if (!MakePrivateFolder(QFileInfo(m_Path).absolutePath())) {
         error = QStringLiteral("cannot create the folder of ") + m_Path;

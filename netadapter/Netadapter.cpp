@@ -236,7 +236,7 @@ void CNetAdapter::ReportDown(uint32_t state)
         return;
     m_downReported = true;
     CoreLog("the link of profile \"%s\" is down: device state %u, reason %u",
-           Field(m_applied->ProfileName, sizeof m_applied->ProfileName).c_str(), state, DeviceReason());
+            Field(m_applied->ProfileName, sizeof m_applied->ProfileName).c_str(), state, DeviceReason());
 }
 
 uint32_t CNetAdapter::MediaState()
@@ -328,7 +328,8 @@ bool CNetAdapter::StartScan()
         return false;
     }
     if (!before) {
-        CoreLogOnce("the network manager does not say when a scan is done (no LastScan): its list is read as is");
+        CoreLogOnce(
+            "the network manager does not say when a scan is done (no LastScan): its list is read as is");
         return true;
     }
     return WaitForScan(before->Number());
@@ -418,7 +419,7 @@ bool CNetAdapter::ConnectKnown(const WLProfile& profile)
                                   });
     if (!ok) {
         CoreLog("no network the manager knows is in range for profile \"%s\" (%s)",
-               Field(profile.ProfileName, sizeof profile.ProfileName).c_str(), m_bus.LastError().c_str());
+                Field(profile.ProfileName, sizeof profile.ProfileName).c_str(), m_bus.LastError().c_str());
         return false;
     }
     return Follow(profile, active, false);
@@ -478,7 +479,7 @@ bool CNetAdapter::WaitForOutcome(const std::string& active, bool enterprise)
         std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));
     }
     CoreLog("the connection was not made within %d ms (no address yet?); it is not reported as made",
-           ConnectWaitMs());
+            ConnectWaitMs());
     return Fail(TSRWL_CONNECT_ERROR_TIMEOUT,
                 "the connection was not made within " + std::to_string(ConnectWaitMs()) + " ms");
 }
@@ -509,7 +510,7 @@ bool CNetAdapter::Connect(const WLProfile& profile)
         return Fail(TSRWL_CONNECT_ERROR_OTHER, "the adapter is not there");
     for (const std::string& name : UnappliedSettings(profile))
         CoreLogOnce(name +
-                   " is not supported on this system's network manager: the profile's value is not applied");
+                    " is not supported on this system's network manager: the profile's value is not applied");
     const std::string ssid = Field(profile.Ssid1, sizeof profile.Ssid1);
     if (IsAnySsid(profile, ssid))
         return ConnectKnown(profile);
@@ -609,8 +610,9 @@ bool CNetAdapter::HandOver(bool toManager)
     if (toManager && connected && current == m_active) {
         // Our connection goes, so that the manager picks one of its own; one of the manager's own stays.
         if (m_activeAdded)
-            m_bus.CallAsUser(CNetBus::ManagerPath, CNetBus::ManagerIface, "DeactivateConnection",
-                             [&](sd_bus_message* m) { return sd_bus_message_append(m, "o", current.c_str()); });
+            m_bus.CallAsUser(
+                CNetBus::ManagerPath, CNetBus::ManagerIface, "DeactivateConnection",
+                [&](sd_bus_message* m) { return sd_bus_message_append(m, "o", current.c_str()); });
         m_applied.reset();
         m_active.clear();
     } else if (!toManager && connected && current != m_active) {
@@ -633,7 +635,7 @@ bool CNetAdapter::TakeAutoconnect()
             (!MakePrivateDirs(m_handBackFile.substr(0, m_handBackFile.rfind('/'))) ||
              !WriteFileAtomic(m_handBackFile, m_iface + "\n" + (m_taken->autoconnect ? "1" : "0") + "\n")))
             CoreLog("cannot keep the device's autoconnect in %s: after a crash it stays off",
-                   m_handBackFile.c_str());
+                    m_handBackFile.c_str());
     }
     return m_bus.SetBool(m_device, CNetBus::DeviceIface, "Autoconnect", false);
 }
@@ -674,8 +676,8 @@ void CNetAdapter::HandBackLeftover()
         return;
     }
     CoreLog("the autoconnect of %s is set back to %s: the program that had taken the device ended without "
-           "giving it back",
-           iface.c_str(), value == "1\n" ? "on" : "off");
+            "giving it back",
+            iface.c_str(), value == "1\n" ? "on" : "off");
 }
 
 bool CNetAdapter::HandedOver()

@@ -97,7 +97,7 @@ private:
     std::string m_iface;
     std::string m_description;
     std::optional<WLProfile> m_applied;
-    std::string m_active; // our active connection
+    std::string m_active;       // our active connection
     bool m_activeAdded = false; // m_active is a connection the library added, not one the manager knew
     std::map<std::string, NetworkInfo> m_ipOf; // by profile name
     NetConnectError m_lastError;

@@ -248,7 +248,7 @@ bool CNetBus::Send(const std::string& path, const char* iface, const char* membe
     m_lastError = r >= 0 ? std::string() : error.name ? error.name : strerror(-r);
     if (r < 0) {
         CoreLogOnce(std::string(member) + " on " + path +
-                   " failed: " + (error.message ? error.message : m_lastError));
+                    " failed: " + (error.message ? error.message : m_lastError));
         // A bus that went away leaves a dead connection: make a new one next time.
         if (r == -ECONNRESET || r == -ENOTCONN || r == -EPIPE || r == -ESHUTDOWN)
             Drop();
@@ -269,10 +269,13 @@ std::optional<NetProps> CNetBus::GetAll(const std::string& path, const char* ifa
     return ok ? std::optional(std::move(props)) : std::nullopt;
 }
 
-std::optional<NetValue> CNetBus::Get(const std::string& path, const char* iface, const char* name, bool patient)
+std::optional<NetValue> CNetBus::Get(const std::string& path, const char* iface, const char* name,
+                                     bool patient)
 {
     NetValue value;
-    const auto write = [iface, name](sd_bus_message* m) { return sd_bus_message_append(m, "ss", iface, name); };
+    const auto write = [iface, name](sd_bus_message* m) {
+        return sd_bus_message_append(m, "ss", iface, name);
+    };
     const auto read = [&value](sd_bus_message* m) { return ReadVariant(m, value); };
     // A read asks polkit nothing, but one that a change waits on may wait as long as the change.
     const bool ok = Send(path, "org.freedesktop.DBus.Properties", "Get", write, read, false, patient);

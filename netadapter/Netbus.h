@@ -7,10 +7,10 @@
 #include <systemd/sd-bus.h>
 
 // The library's connection to the network manager on the system bus. Reading calls are bounded by a short
-// timeout, so that a manager that hangs cannot hold the library lock for long; calls that change something may
-// need polkit to ask the person at the desk, so they allow that and wait as long as a person needs to answer.
-// A connection that broke is dropped and made again by the next call. Not thread-safe: the exported functions
-// call it under their lock.
+// timeout, so that a manager that hangs cannot hold the library lock for long; calls that change something
+// may need polkit to ask the person at the desk, so they allow that and wait as long as a person needs to
+// answer. A connection that broke is dropped and made again by the next call. Not thread-safe: the exported
+// functions call it under their lock.
 
 class CNetBus {
 public:
@@ -31,7 +31,8 @@ public:
     // All properties of one interface of an object; nothing when the call failed.
     std::optional<NetProps> GetAll(const std::string& path, const char* iface);
     // `patient`: the read is part of a change the user asked for, so it waits as long as that change may.
-    std::optional<NetValue> Get(const std::string& path, const char* iface, const char* name, bool patient = false);
+    std::optional<NetValue> Get(const std::string& path, const char* iface, const char* name,
+                                bool patient = false);
     bool SetBool(const std::string& path, const char* iface, const char* name, bool value);
 
     using Writer = std::function<int(sd_bus_message*)>;

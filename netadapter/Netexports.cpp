@@ -25,9 +25,9 @@ std::string ProfileBase();
 
 struct Library {
     Library() { CoreSetLogTag("tsrwl-net"); }
-    // The end of the program (or of the library) gives a device it took back its own autoconnect. A call still
-    // running in a thread the program gave up on keeps the lock: then the record on disk serves the next start
-    // rather than the exit waiting for that call.
+    // The end of the program (or of the library) gives a device it took back its own autoconnect. A call
+    // still running in a thread the program gave up on keeps the lock: then the record on disk serves the
+    // next start rather than the exit waiting for that call.
     ~Library()
     {
         const std::unique_lock guard(lock, std::try_to_lock);
@@ -64,7 +64,8 @@ std::string ProfileBase()
 template <typename Call, typename... Args> int32_t WithLibrary(const Call& call, const Args*... required)
 {
     Library& lib = Lib();
-    return CallLocked(lib.lock, [&] { return call(lib); }, required...);
+    return CallLocked(
+        lib.lock, [&] { return call(lib); }, required...);
 }
 
 CCoreProfileStore Store(const Library& lib)
@@ -93,8 +94,8 @@ int32_t FillAllowedChannels(Library& lib, int32_t* channels, int32_t band, const
 
 int32_t AllowedChannelList(int32_t* channels, int32_t band, const char* domain, bool startable)
 {
-    return WithLibrary([=](Library& lib) { return FillAllowedChannels(lib, channels, band, domain, startable); },
-                       channels);
+    return WithLibrary(
+        [=](Library& lib) { return FillAllowedChannels(lib, channels, band, domain, startable); }, channels);
 }
 
 int32_t KeepNetworkInfo(Library& lib, const NetworkInfo& info)
@@ -197,8 +198,9 @@ TSRWL_EXPORT int32_t TSRWL_SiteSurveyGet(void* buffer, uint32_t* size)
 {
     if (size && *size < sizeof(uint32_t))
         return kFail;
-    return WithLibrary([=](Library& lib) { return FillSurveyBuffer(lib.adapter.ScanResults(), buffer, size); },
-                       buffer, size);
+    return WithLibrary(
+        [=](Library& lib) { return FillSurveyBuffer(lib.adapter.ScanResults(), buffer, size); }, buffer,
+        size);
 }
 
 TSRWL_EXPORT int32_t TSRWL_ChannelToFrequency(int32_t channel)
@@ -311,8 +313,8 @@ TSRWL_EXPORT int32_t TSRWL_GetNetworkInfo(NetworkInfo* info)
         info);
 }
 
-// The settings belong to the profile the record names: kept for its connects and, where the profile is stored,
-// written into it, so that they are still there after a restart.
+// The settings belong to the profile the record names: kept for its connects and, where the profile is
+// stored, written into it, so that they are still there after a restart.
 TSRWL_EXPORT int32_t TSRWL_SetNetworkInfo(const NetworkInfo* info)
 {
     return WithLibrary([info](Library& lib) { return KeepNetworkInfo(lib, *info); }, info);
@@ -351,7 +353,8 @@ TSRWL_EXPORT int32_t TSRWL_GetWLANDriverPath(char* path)
 
 TSRWL_EXPORT int32_t TSRWL_Set_WZCService(int32_t handOver)
 {
-    return WithLibrary([handOver](Library& lib) { return lib.adapter.HandOver(handOver != 0) ? TSRWL_OK : kFail; });
+    return WithLibrary(
+        [handOver](Library& lib) { return lib.adapter.HandOver(handOver != 0) ? TSRWL_OK : kFail; });
 }
 
 // 1: the program starts with the device left to the manager until the user agrees to take it (a user who

@@ -186,7 +186,8 @@ std::optional<int32_t> ParseStationSignal(nl_msg* msg)
         nla_parse_nested(info, NL80211_STA_INFO_MAX, table[NL80211_ATTR_STA_INFO], kStationPolicy.data()) < 0)
         return std::nullopt;
     // The last frame's level; the average where a driver keeps only that. Both are signed bytes.
-    nlattr* signal = info[NL80211_STA_INFO_SIGNAL] ? info[NL80211_STA_INFO_SIGNAL] : info[NL80211_STA_INFO_SIGNAL_AVG];
+    nlattr* signal =
+        info[NL80211_STA_INFO_SIGNAL] ? info[NL80211_STA_INFO_SIGNAL] : info[NL80211_STA_INFO_SIGNAL_AVG];
     if (!signal)
         return std::nullopt;
     return int32_t(int8_t(nla_get_u8(signal)));

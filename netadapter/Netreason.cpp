@@ -67,7 +67,8 @@ bool EndsTheLogin(uint32_t reason)
 
 NetConnectError ConnectErrorOfReason(uint32_t reason, bool enterprise)
 {
-    NetConnectError error{TSRWL_CONNECT_ERROR_OTHER, "the network manager gave reason " + std::to_string(reason)};
+    NetConnectError error{TSRWL_CONNECT_ERROR_OTHER,
+                          "the network manager gave reason " + std::to_string(reason)};
     for (const Meaning& m : kMeanings)
         if (m.reason == reason)
             error = {m.code, m.text};

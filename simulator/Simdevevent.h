@@ -9,11 +9,12 @@
 extern const char* const kSimDevicePath;
 
 enum class Announced {
-    Taken,       // the program answered that it took the event
-    NoListener,  // nobody listens (or the line does not fit): not an error
-    NotTaken,    // a program listens but turned the event away, hung up or did not answer in time
+    Taken,      // the program answered that it took the event
+    NoListener, // nobody listens (or the line does not fit): not an error
+    NotTaken,   // a program listens but turned the event away, hung up or did not answer in time
 };
 
 // Sends the line (a '\n' is added) and waits for the program's answer; `answer` receives its text ("OK",
 // "ERR", "BUSY") or what went wrong.
-Announced AnnounceDeviceEvent(const std::string& profRoot, const std::string& line, std::string* answer = nullptr);
+Announced AnnounceDeviceEvent(const std::string& profRoot, const std::string& line,
+                              std::string* answer = nullptr);

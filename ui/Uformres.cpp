@@ -233,7 +233,8 @@ QImage TFormRes::LoadPicture(const QString& name) const
         const QImage img = LoadPictureFile(file, MAX_PICTURE_PIXELS);
         if (!img.isNull())
             return img;
-        DebugPrint("TFormRes: cannot read picture file %s for %s", qUtf8Printable(file), qUtf8Printable(name));
+        DebugPrint("TFormRes: cannot read picture file %s for %s", qUtf8Printable(file),
+                   qUtf8Printable(name));
     }
     const QImage img = LoadPictureFile(BuiltInPath(name));
     if (img.isNull())

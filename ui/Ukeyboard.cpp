@@ -31,24 +31,37 @@ struct TControlName {
     const char* Text;
 };
 constexpr TControlName CONTROL_NAMES[] = {
-    {"BtnActivate", "Activate"},   {"BtnAdd", "Add"},
-    {"BtnDelete", "Delete"},       {"BtnEdit", "Edit"},
-    {"BtnActNow", "Activate Now"}, {"BtnActLater", "Activate Later"},
-    {"BtnSave", "Save"},           {"BtnBack", "Back"},
-    {"BtnNext", "Next"},           {"BtnExit", "Exit"},
-    {"BtnCancel", "Cancel"},       {"BtnScan", "Scan"},
-    {"BtnSelect", "Select"},       {"BtnConnect", "Connect"},
-    {"BtnRefresh", "Refresh"},     {"BtnTChart", "Chart"},
-    {"BtnClose", "Close"},         {"BtnHelp", "Help"},
-    {"BtnAbout", "About"},         {"LvProf", "Profile List"},
-    {"LvSite", "Networks in Range"}, {"LvMAC", "Associated Stations"},
+    {"BtnActivate", "Activate"},
+    {"BtnAdd", "Add"},
+    {"BtnDelete", "Delete"},
+    {"BtnEdit", "Edit"},
+    {"BtnActNow", "Activate Now"},
+    {"BtnActLater", "Activate Later"},
+    {"BtnSave", "Save"},
+    {"BtnBack", "Back"},
+    {"BtnNext", "Next"},
+    {"BtnExit", "Exit"},
+    {"BtnCancel", "Cancel"},
+    {"BtnScan", "Scan"},
+    {"BtnSelect", "Select"},
+    {"BtnConnect", "Connect"},
+    {"BtnRefresh", "Refresh"},
+    {"BtnTChart", "Chart"},
+    {"BtnClose", "Close"},
+    {"BtnHelp", "Help"},
+    {"BtnAbout", "About"},
+    {"LvProf", "Profile List"},
+    {"LvSite", "Networks in Range"},
+    {"LvMAC", "Associated Stations"},
     // The four key edits share one place and one caption, which names only the key shown.
-    {"EdtKey1", "Key 1"},          {"EdtKey2", "Key 2"},
-    {"EdtKey3", "Key 3"},          {"EdtKey4", "Key 4"},
+    {"EdtKey1", "Key 1"},
+    {"EdtKey2", "Key 2"},
+    {"EdtKey3", "Key 3"},
+    {"EdtKey4", "Key 4"},
 };
 
-const QStringList DEFAULT_BUTTONS{QStringLiteral("BtnNext"), QStringLiteral("BtnSave"), QStringLiteral("BtnActNow"),
-                                  QStringLiteral("BtnOk")};
+const QStringList DEFAULT_BUTTONS{QStringLiteral("BtnNext"), QStringLiteral("BtnSave"),
+                                  QStringLiteral("BtnActNow"), QStringLiteral("BtnOk")};
 const QStringList CANCEL_BUTTONS{QStringLiteral("BtnExit"), QStringLiteral("BtnCancel"),
                                  QStringLiteral("BtnClose")};
 
@@ -173,8 +186,9 @@ void SortReadingOrder(QList<QWidget*>& chain, QWidget* window)
         qsizetype end = start + 1;
         while (end < chain.size() && place(chain[end]).center().y() <= anchor.bottom())
             ++end;
-        std::stable_sort(chain.begin() + start, chain.begin() + end,
-                         [&](const QWidget* a, const QWidget* b) { return place(a).left() < place(b).left(); });
+        std::stable_sort(chain.begin() + start, chain.begin() + end, [&](const QWidget* a, const QWidget* b) {
+            return place(a).left() < place(b).left();
+        });
         start = end;
     }
 }
@@ -199,7 +213,8 @@ void PrepareControls(QWidget* owner)
         if (qobject_cast<QCheckBox*>(box) || qobject_cast<QRadioButton*>(box))
             PrepareBox(box);
     for (QWidget* w : owner->findChildren<QWidget*>()) {
-        const bool named = qobject_cast<QLineEdit*>(w) || qobject_cast<QComboBox*>(w) || qobject_cast<TSortLv*>(w);
+        const bool named =
+            qobject_cast<QLineEdit*>(w) || qobject_cast<QComboBox*>(w) || qobject_cast<TSortLv*>(w);
         if (named && !w->objectName().isEmpty() && !w->objectName().startsWith(QLatin1String("qt_")))
             NameControl(w, false);
     }

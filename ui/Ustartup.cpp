@@ -240,14 +240,16 @@ int RunProgram(int argc, char** argv)
     const CommandCheck check = CheckCommandLine(Arguments(argc, argv));
     // The toolkit's own options (such as -platform) are known only once it has taken them out of the
     // arguments; without a display nothing takes them.
-    if (check.action != CommandAction::Run && (check.action != CommandAction::BadSwitch || !DisplayAvailable()))
+    if (check.action != CommandAction::Run &&
+        (check.action != CommandAction::BadSwitch || !DisplayAvailable()))
         return AnswerCommandLine(check, argv[0]);
     DebugLogFile();
     if (!DisplayAvailable()) {
-        fprintf(stderr, "wlanutil: no display (DISPLAY and WAYLAND_DISPLAY are not set).\n"
-                        "Run it in a desktop session, under a virtual display with\n"
-                        "  xvfb-run -a %s /UI\n"
-                        "or without any display with QT_QPA_PLATFORM=offscreen.\n",
+        fprintf(stderr,
+                "wlanutil: no display (DISPLAY and WAYLAND_DISPLAY are not set).\n"
+                "Run it in a desktop session, under a virtual display with\n"
+                "  xvfb-run -a %s /UI\n"
+                "or without any display with QT_QPA_PLATFORM=offscreen.\n",
                 argv[0]);
         return 0;
     }

@@ -77,8 +77,8 @@ TEST(CoreExportHelp, CopyOutCutsBeforeAWholeCharacter)
         {1, "abc", ""},
         {4, "abc", "abc"},
         {3, "abc", "ab"},
-        {3, "a\xC3\xA4", "a"},         // a two-byte character that would not fit whole
-        {4, "a\xC3\xA4", "a\xC3\xA4"}, // fits exactly
+        {3, "a\xC3\xA4", "a"},                // a two-byte character that would not fit whole
+        {4, "a\xC3\xA4", "a\xC3\xA4"},        // fits exactly
         {4, "\xE2\x82\xAC!", "\xE2\x82\xAC"}, // a three-byte one, then what no longer fits
         {3, "\xE2\x82\xAC", ""},
     };

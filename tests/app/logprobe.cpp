@@ -1,5 +1,5 @@
-// Writes to the debug log as the program does: "logprobe <text> [hold|errors]". With "errors" it logs two error codes; with "hold" it keeps its log open
-// until its standard input closes.
+// Writes to the debug log as the program does: "logprobe <text> [hold|errors]". With "errors" it logs two
+// error codes; with "hold" it keeps its log open until its standard input closes.
 #include "app/Udebug.h"
 
 #include <cstdio>

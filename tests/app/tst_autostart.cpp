@@ -35,10 +35,11 @@ TEST_F(AutostartTest, OnWritesTheEntryAndOffRemovesIt)
     EXPECT_TRUE(text.startsWith("[Desktop Entry]\nType=Application\n"));
     EXPECT_TRUE(text.contains("\nExec=\"/opt/wl/wlanutil\" --tray\n"));
     EXPECT_TRUE(text.contains("\nName=Wireless LAN Utility\n"));
-    struct stat st{};
+    struct stat st {};
     ASSERT_EQ(stat(QFile::encodeName(Entry()).constData(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0644u);
-    EXPECT_EQ(QDir(m_Dir.filePath("config/autostart")).entryList(QDir::Files), QStringList{"wlanutil.desktop"})
+    EXPECT_EQ(QDir(m_Dir.filePath("config/autostart")).entryList(QDir::Files),
+              QStringList{"wlanutil.desktop"})
         << "no temporary file is left";
 
     ASSERT_TRUE(autostart.SetEnabled(false));
@@ -76,8 +77,8 @@ TEST_F(AutostartTest, AnEntryTheDesktopSwitchedOffCountsAsOff)
     QDir().mkpath(m_Dir.filePath("config/autostart"));
     const CAutostart autostart("/x/w", "T");
     for (const char* off : {"Hidden=true", "X-GNOME-Autostart-enabled=false"}) {
-        testutil::WriteFile(Entry(), QByteArray("[Desktop Entry]\nType=Application\nExec=wlanutil --tray\n") + off +
-                                         "\n");
+        testutil::WriteFile(Entry(), QByteArray("[Desktop Entry]\nType=Application\nExec=wlanutil --tray\n") +
+                                         off + "\n");
         EXPECT_FALSE(autostart.IsEnabled()) << off;
         ASSERT_TRUE(autostart.SetEnabled(true));
         EXPECT_TRUE(autostart.IsEnabled()) << off;

@@ -75,8 +75,8 @@ TEST(CommandLine, HelpVersionAndSwitchesThatMeanNothing)
 TEST(CommandLine, HelpNamesEverySwitchInBothForms)
 {
     const QString help = CommandLineHelp("wlanutil");
-    for (const char* name :
-         {"--ui", "/UI", "--tray", "/TrayIcon", "--service", "/Service", "--close", "/Close", "--help", "--version"})
+    for (const char* name : {"--ui", "/UI", "--tray", "/TrayIcon", "--service", "/Service", "--close",
+                             "/Close", "--help", "--version"})
         EXPECT_TRUE(help.contains(QLatin1String(name))) << name;
     EXPECT_TRUE(help.startsWith("Usage: wlanutil "));
 }

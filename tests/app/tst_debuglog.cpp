@@ -16,7 +16,10 @@ namespace {
 class DebugLogTest : public ::testing::Test {
 protected:
     QString Exe() const { return m_Dir.filePath("prog"); }
-    QString LogPath(const char* suffix = "") const { return m_Dir.filePath(QString("prog%1.Log").arg(suffix)); }
+    QString LogPath(const char* suffix = "") const
+    {
+        return m_Dir.filePath(QString("prog%1.Log").arg(suffix));
+    }
     QTemporaryDir m_Dir;
 };
 
@@ -51,7 +54,8 @@ TEST_F(DebugLogTest, HeldLogFileSendsOthersToNumberedFiles)
     first.Open(Exe().toStdString());
     second.Open(Exe().toStdString());
     third.Open(Exe().toStdString());
-    EXPECT_EQ(QString::fromStdString(second.Path()), LogPath("_001")) << "an existing numbered file is never reused";
+    EXPECT_EQ(QString::fromStdString(second.Path()), LogPath("_001"))
+        << "an existing numbered file is never reused";
     EXPECT_EQ(QString::fromStdString(third.Path()), LogPath("_002"));
     EXPECT_EQ(ReadFile(LogPath("_000")), "older run\r\n");
     EXPECT_EQ(ReadFile(LogPath("_001")), "== START LOG ==\r\n");

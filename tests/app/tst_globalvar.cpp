@@ -13,7 +13,8 @@ namespace {
 // A settings object read from a fake executable "prog" in a temporary folder.
 class GlobalVarTest : public ::testing::Test {
 protected:
-    void Read(const QByteArray& settings, const QByteArray& language = QByteArray(), const char* langName = "prog.ini")
+    void Read(const QByteArray& settings, const QByteArray& language = QByteArray(),
+              const char* langName = "prog.ini")
     {
         if (!settings.isNull())
             WriteFile(m_Dir.filePath("prog.bin"), settings);
@@ -100,8 +101,8 @@ TEST_F(GlobalVarTest, StringFileNamesTheLanguageFile)
 TEST_F(GlobalVarTest, BadFilesAreNotedOnceAndGiveDefaults)
 {
     // Fell back to defaults without a word: a picture as language file, a folder as the user's copy.
-    const QByteArray picture = QByteArray("\xFF\xD8\xFF\xE0\0\x10JFIF\0", 11) + QByteArray(64, '\x02') +
-                               "\n[Common]\nUnknow=x\n";
+    const QByteArray picture =
+        QByteArray("\xFF\xD8\xFF\xE0\0\x10JFIF\0", 11) + QByteArray(64, '\x02') + "\n[Common]\nUnknow=x\n";
     QDir().mkpath(m_Dir.filePath("config/Tessaro/prog.bin"));
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_Dir.filePath("config")));
     Read("[Setting]\nHWID0=ID0\n", picture);

@@ -54,8 +54,7 @@ TEST_F(IniFileTest, ReadsLikeTheWindowsProfileReader)
     EXPECT_EQ(ini.ReadString("Setting", "Eq", "d"), "a=b");
     EXPECT_EQ(ini.ReadString("Other", "Key", "d"), "other");
     EXPECT_EQ(ini.ReadString("Missing", "Key", "d"), "d");
-    EXPECT_EQ(ini.SectionKeys("SETTING"),
-              (QList<QString>{"Name", "Quoted", "Half", "Empty", "Dup", "Eq"}));
+    EXPECT_EQ(ini.SectionKeys("SETTING"), (QList<QString>{"Name", "Quoted", "Half", "Empty", "Dup", "Eq"}));
 }
 
 TEST_F(IniFileTest, IntegersAndTruthValues)
@@ -128,7 +127,7 @@ TEST_F(IniFileTest, SecretSectionMakesTheFileOwnerOnly)
     const QString path = Write("[A]\nX=1\n");
     chmod(QFile::encodeName(path).constData(), 0644);
     ASSERT_TRUE(ReplaceIniSection(path, "Key", {{"Phrase", "secret"}}, true));
-    struct stat st{};
+    struct stat st {};
     ASSERT_EQ(stat(QFile::encodeName(path).constData(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
 
@@ -185,7 +184,8 @@ TEST_F(IniFileTest, WriteOverTheFileSizeLimitFailsAndLeavesTheOriginal)
     ASSERT_TRUE(WIFEXITED(status)) << "killed by signal " << WTERMSIG(status);
     EXPECT_EQ(WEXITSTATUS(status), 0) << "the short write counts as failed";
     EXPECT_EQ(ReadFile(path), original);
-    EXPECT_EQ(QDir(QFileInfo(path).absolutePath()).entryList(QDir::Files).size(), 1) << "no temporary file left";
+    EXPECT_EQ(QDir(QFileInfo(path).absolutePath()).entryList(QDir::Files).size(), 1)
+        << "no temporary file left";
 }
 
 TEST_F(IniFileTest, ChainOfLinksIsWrittenThroughToItsFinalTarget)

@@ -22,11 +22,11 @@ TEST_P(SiteSecurity, CodeGivesText)
 INSTANTIATE_TEST_SUITE_P(Codes, SiteSecurity,
                          ::testing::Values(SiteCase{0, "Disabled"}, SiteCase{1, "WEP"}, SiteCase{2, "N/A"},
                                            SiteCase{9, "N/A"}, SiteCase{10, "WPA"}, SiteCase{15, "WPA"},
-                                           SiteCase{16, "N/A"}, SiteCase{20, "WPA-PSK"}, SiteCase{99, "WPA-PSK"},
-                                           SiteCase{110, "WPA2"}, SiteCase{125, "WPA2-PSK"},
-                                           SiteCase{199, "WPA2-PSK"}, SiteCase{1013, "WPA/ WPA2"},
-                                           SiteCase{1099, "WPA-PSK/ WPA2-PSK"}, SiteCase{1100, "N/A"},
-                                           SiteCase{0xFFFFFFFF, "N/A"}));
+                                           SiteCase{16, "N/A"}, SiteCase{20, "WPA-PSK"},
+                                           SiteCase{99, "WPA-PSK"}, SiteCase{110, "WPA2"},
+                                           SiteCase{125, "WPA2-PSK"}, SiteCase{199, "WPA2-PSK"},
+                                           SiteCase{1013, "WPA/ WPA2"}, SiteCase{1099, "WPA-PSK/ WPA2-PSK"},
+                                           SiteCase{1100, "N/A"}, SiteCase{0xFFFFFFFF, "N/A"}));
 
 TEST(Labels, SecurityTextOutsideTheTableIsEmpty)
 {
@@ -71,8 +71,8 @@ TEST(Labels, TextsFollowTheLanguageTable)
 
 TEST(Labels, SignalPercent)
 {
-    const std::pair<int, int> cases[] = {{0, 0},     {-95, 0},    {-96, 0},   {-94, 2},         {-70, 50},
-                                         {-45, 100}, {-30, 100},  {-1, 100},  {INT32_MIN, 0},   {INT32_MAX, 100}};
+    const std::pair<int, int> cases[] = {{0, 0},     {-95, 0},   {-96, 0},  {-94, 2},       {-70, 50},
+                                         {-45, 100}, {-30, 100}, {-1, 100}, {INT32_MIN, 0}, {INT32_MAX, 100}};
     for (auto [dbm, percent] : cases)
         EXPECT_EQ(SignalPercent(dbm), percent) << dbm;
 }

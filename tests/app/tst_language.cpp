@@ -86,7 +86,8 @@ TEST(Language, DesktopLanguagePicksTheFile)
         QStringList what;
         for (auto it = c.env.begin(); it != c.env.end(); ++it)
             what << it.key() + '=' + it.value();
-        EXPECT_EQ(DesktopLanguageFile(exePath, "prog", LookupIn(c.env)), c.file) << what.join(' ').toStdString();
+        EXPECT_EQ(DesktopLanguageFile(exePath, "prog", LookupIn(c.env)), c.file)
+            << what.join(' ').toStdString();
     }
 }
 

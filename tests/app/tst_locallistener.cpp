@@ -62,7 +62,8 @@ protected:
 // instance would.
 bool SendFromAnotherThread(int code)
 {
-    auto sent = std::async(std::launch::async, [code] { return SendToRunningInstance("NotifyTest", code, 0, 5000); });
+    auto sent =
+        std::async(std::launch::async, [code] { return SendToRunningInstance("NotifyTest", code, 0, 5000); });
     WaitFor([&] { return sent.wait_for(std::chrono::seconds(0)) == std::future_status::ready; });
     return sent.get();
 }
@@ -134,7 +135,8 @@ TEST_F(LocalListenerTest, OutOfDescriptorsItKeepsListening)
 TEST(NotifyServer, OnlyTheCodesOfAnotherInstanceAreHandled)
 {
     QTemporaryDir runtime;
-    QFile::setPermissions(runtime.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QFile::setPermissions(runtime.path(),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
     QList<int> handled;
     CNotifyServer server("NotifyTest", [&handled](int code, int) {

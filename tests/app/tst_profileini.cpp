@@ -462,7 +462,8 @@ TEST_F(ProfileIniTest, TextsThatAreNotUtf8KeepEveryByte)
         QByteArray written; // the value in the file
     } cases[] = {
         {"Latin-1", "\xe9t\xe9", "hex:E974E9"},
-        {"full field of high bytes", QByteArray(32, '\xa0'), "hex:" + QByteArray(32, '\xa0').toHex().toUpper()},
+        {"full field of high bytes", QByteArray(32, '\xa0'),
+         "hex:" + QByteArray(32, '\xa0').toHex().toUpper()},
         {"UTF-8 stays as it is", "caf\xc3\xa9", "\"caf\xc3\xa9\""},
         {"UTF-8 that looks like the escaped form", "hex:4142", "hex:6865783A34313432"},
     };
@@ -483,7 +484,8 @@ TEST_F(ProfileIniTest, TextsThatAreNotUtf8KeepEveryByte)
     EXPECT_STREQ(ReadSection("Ssid1=hex:41\n").Ssid1, "A");
     EXPECT_STREQ(ReadSection("Ssid1=hex:414\n").Ssid1, "hex:414");
     EXPECT_STREQ(ReadSection("Ssid1=hex:4G\n").Ssid1, "hex:4G");
-    EXPECT_EQ(QByteArray(ReadSection("Ssid1=hex:" + QByteArray(40, 'a').toHex() + "\n").Ssid1), QByteArray(32, 'a'));
+    EXPECT_EQ(QByteArray(ReadSection("Ssid1=hex:" + QByteArray(40, 'a').toHex() + "\n").Ssid1),
+              QByteArray(32, 'a'));
     EXPECT_STREQ(ReadSection("Ssid1=hex:41004200\n").Ssid1, "A") << "a NUL ends the text";
 }
 
@@ -556,7 +558,7 @@ TEST_F(ProfileIniTest, WritesGoToTheUsersCopyAndTheShippedFileStaysTheDefault)
     strcpy(p.Ssid1, "Lab");
     EXPECT_TRUE(ProfToIniFile(p, QStringLiteral("LastApplyProf")));
     EXPECT_EQ(ReadAll(m_Path), shipped);
-    struct stat st{};
+    struct stat st {};
     ASSERT_EQ(stat(QFile::encodeName(g_Var.UserSettingsFile).constData(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u) << "the copy holds keys";
     EXPECT_TRUE(ProfFromIniFile(read, QStringLiteral("LastApplyProf")));

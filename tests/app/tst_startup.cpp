@@ -181,7 +181,9 @@ TEST_F(StartupTest, UnderAFileSizeLimitASettingsWriteFailsAndTheProgramLivesOn)
 TEST_F(StartupTest, ABadLanguageFileIsToldOnceAndWhatAnEarlierRunLeftIsRemoved)
 {
     // A program where the texts should be: read as empty, and nobody was told.
-    testutil::WriteFile(m_Dir.filePath("wlanutil.ini"), "\x7F" "ELF\x02\x01\x01" + QByteArray(64, '\0') + "\n[Common]\n");
+    testutil::WriteFile(m_Dir.filePath("wlanutil.ini"), "\x7F"
+                                                        "ELF\x02\x01\x01" +
+                                                            QByteArray(64, '\0') + "\n[Common]\n");
     QDir(m_Dir.path()).mkpath("config/Tessaro");
     const QStringList leftovers{"wlanutil.bin.Ab12Cd", "WLAdapter.conf.Xy34Zw"};
     for (const QString& name : leftovers + QStringList{"notes.Ab12Cd"})
@@ -239,9 +241,11 @@ TEST_F(StartupTest, HelpAndErrorsSpeakTheDesktopsLanguage)
     QProcessEnvironment env = Environment();
     env.insert("LANGUAGE", "de");
     for (const auto& [args, stream, text] :
-         {std::tuple{QStringList{"--help"}, QProcess::StandardOutput, QByteArray("Aufruf: wlanutil [SCHALTER]...\n")},
-          std::tuple{QStringList{"--lauter"}, QProcess::StandardError,
-                     QByteArray("wlanutil: unbekannter Schalter '--lauter'; --help listet die Schalter auf.\n")}}) {
+         {std::tuple{QStringList{"--help"}, QProcess::StandardOutput,
+                     QByteArray("Aufruf: wlanutil [SCHALTER]...\n")},
+          std::tuple{
+              QStringList{"--lauter"}, QProcess::StandardError,
+              QByteArray("wlanutil: unbekannter Schalter '--lauter'; --help listet die Schalter auf.\n")}}) {
         QProcess p;
         p.setProcessEnvironment(env);
         p.setReadChannel(stream);

@@ -34,13 +34,8 @@ TEST(Utility, ParseIntListForms)
         QString text;
         std::vector<int32_t> values;
     } cases[] = {
-        {"", {}},
-        {"1 2\t3", {1, 2, 3}},
-        {"1,,2,", {1, 2}},
-        {"\"4\", \"5 6\",7", {4, 7}},
-        {"-3,+4", {-3, 4}},
-        {"99999999999,5", {5}},
-        {"  8  ,  9  ", {8, 9}},
+        {"", {}},           {"1 2\t3", {1, 2, 3}},  {"1,,2,", {1, 2}},       {"\"4\", \"5 6\",7", {4, 7}},
+        {"-3,+4", {-3, 4}}, {"99999999999,5", {5}}, {"  8  ,  9  ", {8, 9}},
     };
     for (const auto& c : cases) {
         int32_t out[8] = {};
@@ -57,7 +52,9 @@ TEST(Utility, HexConversion)
     EXPECT_EQ(bytes[1], 0xFF);
     EXPECT_EQ(bytes[2], 0xEE) << "a final odd digit is ignored";
 
-    HexToBytes("G1" "1G", bytes);
+    HexToBytes("G1"
+               "1G",
+               bytes);
     EXPECT_EQ(bytes[0], 0x00) << "a pair starting with a non-digit gives 0";
     EXPECT_EQ(bytes[1], 0x01) << "reading stops at the first non-digit";
 
@@ -106,7 +103,8 @@ TEST(Utility, FileVersionWithoutVersionOrFile)
     QTemporaryDir dir;
     testutil::WriteFile(dir.filePath("text"), "not an ELF file");
     testutil::WriteFile(dir.filePath("empty"), "");
-    testutil::WriteFile(dir.filePath("short"), "\x7f" "ELF\x02\x01");
+    testutil::WriteFile(dir.filePath("short"), "\x7f"
+                                               "ELF\x02\x01");
     EXPECT_EQ(FileVersionText(dir.filePath("missing"), 4), QString());
     EXPECT_EQ(FileVersionText(dir.filePath("text"), 4), QString());
     EXPECT_EQ(FileVersionText(dir.filePath("empty"), 4), QString());
@@ -138,7 +136,8 @@ TEST(Utility, DriverFilePath)
     testutil::WriteFile(root.filePath("extra/direct.ko"), "x");
 
     EXPECT_EQ(DriverFilePath("extra/direct.ko"), root.filePath("extra/direct.ko"));
-    EXPECT_EQ(DriverFilePath("some\\other\\dir\\only.ko"), root.filePath("kernel/drivers/net/wireless/only.ko"))
+    EXPECT_EQ(DriverFilePath("some\\other\\dir\\only.ko"),
+              root.filePath("kernel/drivers/net/wireless/only.ko"))
         << "the drivers folder is searched by file name whatever directory the name carried";
     EXPECT_EQ(DriverFilePath(root.filePath("extra/direct.ko")), root.filePath("extra/direct.ko"));
     EXPECT_EQ(DriverFilePath("/nonexistent/only.ko"), root.filePath("kernel/drivers/net/wireless/only.ko"));
@@ -167,8 +166,8 @@ TEST(Utility, RuntimeDirIsPrivateAndNeverOneAnotherUserCouldMake)
     qputenv("XDG_CACHE_HOME", cache.path().toUtf8());
     const QString fallback = cache.filePath("wlanutil-runtime");
     EXPECT_EQ(RuntimeDir(), fallback);
-    EXPECT_EQ(QFileInfo(fallback).permissions() & ~(privateMode | QFileDevice::ReadUser | QFileDevice::WriteUser |
-                                                    QFileDevice::ExeUser),
+    EXPECT_EQ(QFileInfo(fallback).permissions() &
+                  ~(privateMode | QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser),
               0);
 
     // A fallback that is not ours alone, or only a link to a folder, is refused: then there is none.

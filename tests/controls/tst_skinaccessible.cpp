@@ -158,7 +158,8 @@ protected:
         m_List->setGeometry(0, 0, 300, 200);
         m_List->setHeaderLabels({QString(), QStringLiteral("SSID"), QStringLiteral("Channel")});
         for (const char* ssid : {"Campus-WLAN", "Harbor-Office", "Psk2-Net"})
-            m_List->addTopLevelItem(new QTreeWidgetItem({QString(), QLatin1String(ssid), QStringLiteral("6")}));
+            m_List->addTopLevelItem(
+                new QTreeWidgetItem({QString(), QLatin1String(ssid), QStringLiteral("6")}));
         m_Window.installEventFilter(&m_Keys);
         ASSERT_TRUE(Activate(m_Window));
         m_List->setFocus();
@@ -182,9 +183,10 @@ protected:
 
 TEST_F(SortLvKeys, ArrowsHomeAndEndMoveTheCurrentRow)
 {
-    const std::pair<Qt::Key, const char*> steps[] = {
-        {Qt::Key_Down, "Harbor-Office"}, {Qt::Key_End, "Psk2-Net"}, {Qt::Key_Up, "Harbor-Office"},
-        {Qt::Key_Home, "Campus-WLAN"}};
+    const std::pair<Qt::Key, const char*> steps[] = {{Qt::Key_Down, "Harbor-Office"},
+                                                     {Qt::Key_End, "Psk2-Net"},
+                                                     {Qt::Key_Up, "Harbor-Office"},
+                                                     {Qt::Key_Home, "Campus-WLAN"}};
     for (const auto& [key, row] : steps) {
         QTest::keyClick(m_List, key);
         EXPECT_EQ(Current(), QLatin1String(row));

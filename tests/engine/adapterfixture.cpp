@@ -40,7 +40,8 @@ std::vector<std::pair<int, int>> NotifyRecorder::Received() const
 int NotifyRecorder::Count(int code) const
 {
     std::lock_guard lock(m_Mutex);
-    return int(std::count_if(m_Received.begin(), m_Received.end(), [code](const auto& r) { return r.first == code; }));
+    return int(std::count_if(m_Received.begin(), m_Received.end(),
+                             [code](const auto& r) { return r.first == code; }));
 }
 
 void AdapterTest::SetUpTestSuite()

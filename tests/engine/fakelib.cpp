@@ -23,7 +23,8 @@ struct Locked {
 
 bool SameName(const char* a, const char* b)
 {
-    return strcasecmp(a, b) == 0 || QString::fromUtf8(a).compare(QString::fromUtf8(b), Qt::CaseInsensitive) == 0;
+    return strcasecmp(a, b) == 0 ||
+           QString::fromUtf8(a).compare(QString::fromUtf8(b), Qt::CaseInsensitive) == 0;
 }
 
 int32_t DevDetect(TSDevRecord* device)
@@ -197,7 +198,8 @@ int32_t EnumCertificates(void** entries, int32_t)
 {
     Locked s("TSRWL_EnumCertificates");
     *entries = s->certificates.data();
-    return s->certificateCountOverride != INT32_MIN ? s->certificateCountOverride : int32_t(s->certificates.size());
+    return s->certificateCountOverride != INT32_MIN ? s->certificateCountOverride
+                                                    : int32_t(s->certificates.size());
 }
 
 int32_t AnswerChannels(const std::map<int, std::vector<int32_t>>& table, int32_t* channels, int32_t band,

@@ -97,7 +97,8 @@ TEST_F(AdapterEndToEnd, AttachScanConnectSoftApZeroConfigurationAndDestroy)
     ASSERT_TRUE(WaitFor([&] { return FindSite("Secure-Net", secure); }));
     TSiteList list;
     a.GetSiteList(list);
-    EXPECT_EQ(std::count_if(list.begin(), list.end(), [](const TSSiteEntry& e) { return e.Bssid[5] == 2; }), 1);
+    EXPECT_EQ(std::count_if(list.begin(), list.end(), [](const TSSiteEntry& e) { return e.Bssid[5] == 2; }),
+              1);
 
     // A wrong pass phrase does not connect.
     WLProfile profile{};
@@ -119,7 +120,8 @@ TEST_F(AdapterEndToEnd, AttachScanConnectSoftApZeroConfigurationAndDestroy)
     strcpy(profile.WPAPassphrase, "correct-horse-battery");
     ASSERT_TRUE(a.UpdateProfile(profile, "Secure"));
     a.Connect(profile);
-    ASSERT_TRUE(WaitForStatus([](const WLANStatus& s) { return IsConnectedTo(s, "Secure-Net") && s.Rssi != 0; }));
+    ASSERT_TRUE(
+        WaitForStatus([](const WLANStatus& s) { return IsConnectedTo(s, "Secure-Net") && s.Rssi != 0; }));
     const uint64_t before = Status().RxBytes + Status().TxBytes;
     ASSERT_TRUE(WaitForStatus([&](const WLANStatus& s) { return s.RxBytes + s.TxBytes > before; }));
     EXPECT_EQ(Status().Encryption, 6u);

@@ -138,7 +138,8 @@ TEST_F(AdapterProfiles, KindsStayApart)
     Store({"Shared"}, PROF_SOFTAP);
     CNICAdapter& a = Adapter();
     EXPECT_TRUE(a.ProfileExists("shared"));
-    EXPECT_FALSE(a.AddProfile(MakeProfile("Shared", PROF_STATION))) << "the name belongs to a Soft AP profile";
+    EXPECT_FALSE(a.AddProfile(MakeProfile("Shared", PROF_STATION)))
+        << "the name belongs to a Soft AP profile";
     EXPECT_EQ(Names(PROF_STATION), (QStringList{"Default"}));
     EXPECT_FALSE(a.DeleteProfile(PROF_STATION, "Shared"));
     EXPECT_TRUE(a.DeleteProfile(7, "Shared")) << "any kind but 0 is the Soft AP list";
@@ -159,9 +160,9 @@ TEST_F(AdapterProfiles, ProfileTheLibraryDidNotStoreIsNotListed)
 
 TEST_F(AdapterProfiles, UnusualNamesKeepTheirPlace)
 {
-    const std::vector<std::string> names = {
-        std::string(64, 'L'), "With \"quotes\"", "Back\\slash\\", "Caf\xc3\xa9 \xe2\x82\xac", "semi;colon=eq,comma",
-        " padded "};
+    const std::vector<std::string> names = {std::string(64, 'L'),  "With \"quotes\"",
+                                            "Back\\slash\\",       "Caf\xc3\xa9 \xe2\x82\xac",
+                                            "semi;colon=eq,comma", " padded "};
     Store(names);
     CNICAdapter& a = Adapter();
     // Reverse the library's order through the store, then read back.

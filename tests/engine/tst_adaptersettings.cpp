@@ -39,7 +39,8 @@ TEST_F(AdapterSettings, PerUserValueOverridesEverySettingsFileSection)
 TEST_F(AdapterSettings, ValuesRoundTripInAllThreeForms)
 {
     CNICAdapter& a = Adapter();
-    const QString texts[] = {QStringLiteral("plain"), QStringLiteral("with \"quotes\", commas; = and \\back\\slashes"),
+    const QString texts[] = {QStringLiteral("plain"),
+                             QStringLiteral("with \"quotes\", commas; = and \\back\\slashes"),
                              QString::fromUtf8("Caf\xc3\xa9 \xe2\x82\xac \xe6\xbc\xa2"), QString()};
     for (const QString& text : texts) {
         a.WriteSet(QStringLiteral("Text"), text);
@@ -74,7 +75,8 @@ TEST_F(AdapterSettings, WrongTypeInTheStoreIsLoggedAndGivesTheDefault)
 TEST_F(AdapterSettings, CorruptStoreReadsWhatItCanAndKeepsRunning)
 {
     QDir().mkpath(QFileInfo(StoreFile()).absolutePath());
-    testutil::WriteFile(StoreFile(), QByteArray("\x00\xff[[[\n=\n\x01garbage\x02\n[", 19) + QByteArray(5000, '\xfe'));
+    testutil::WriteFile(StoreFile(),
+                        QByteArray("\x00\xff[[[\n=\n\x01garbage\x02\n[", 19) + QByteArray(5000, '\xfe'));
     CNICAdapter& a = Adapter();
     EXPECT_EQ(a.DefChB(), 6);
     EXPECT_EQ(a.ProfileExists(QStringLiteral("Default")), true);
@@ -119,8 +121,9 @@ TEST_F(AdapterSettings, ReadOnlyStoreIsReportedOnceAndReadsStillWork)
 
 TEST_F(AdapterSettings, InitialReadsTheAdapterAndTheDefaults)
 {
-    WriteSettings("[Setting]\nProfRoot=EngineTest\nDefProfName=\nDefProfSSID=\n"
-                  "DefAPProfName=An AP name that is far longer than the sixty-four characters a profile name has\n");
+    WriteSettings(
+        "[Setting]\nProfRoot=EngineTest\nDefProfName=\nDefProfSSID=\n"
+        "DefAPProfName=An AP name that is far longer than the sixty-four characters a profile name has\n");
     CNICAdapter& a = Adapter();
     EXPECT_EQ(a.MacAddress(), "00:11:22:33:44:55");
     EXPECT_EQ(a.Domain(), "ETSI");
@@ -209,7 +212,8 @@ TEST_F(AdapterSettings, AllowedChannelsSurviveGarbageCounts)
 
 TEST_F(AdapterSettings, SupportModeLimitsTheBandsAsked)
 {
-    WriteSettings("[Setting]\nProfRoot=EngineTest\nSupportMode=3\nDomain=A very long regulatory domain name\n");
+    WriteSettings(
+        "[Setting]\nProfRoot=EngineTest\nSupportMode=3\nDomain=A very long regulatory domain name\n");
     CNICAdapter& a = Adapter();
     int32_t out[8];
     a.GetAllowedCh(out, 8, 7);
@@ -256,8 +260,9 @@ TEST_F(AdapterSettings, BinaryStoreIsNoWriteFailure)
     const QByteArray contents[] = {
         QByteArrayLiteral("[Other]\rKept=5\rnote without a value\r"),
         QByteArrayLiteral("[Other]\nKept=5\nnul\0=x\n"),
-        QByteArrayLiteral("\x7f"
-                          "ELF\x02\x01\x01\0\0\0\r\n\x03\0>\0\x01\0\0\0\x10\x10\0\0\0\0\0\0@\0\0\0\r\x9c\x31=\0\0"),
+        QByteArrayLiteral(
+            "\x7f"
+            "ELF\x02\x01\x01\0\0\0\r\n\x03\0>\0\x01\0\0\0\x10\x10\0\0\0\0\0\0@\0\0\0\r\x9c\x31=\0\0"),
     };
     for (const QByteArray& content : contents) {
         QDir().mkpath(QFileInfo(StoreFile()).absolutePath());

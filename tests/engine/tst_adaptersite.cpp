@@ -33,8 +33,8 @@ TEST_F(AdapterSite, DuplicatesAndUnlistableEntriesAreDropped)
     zeroSsid.SsidLength = 4;
     TSSiteEntry zeroMac = MakeSite("nomac", 0);
     zeroMac.Bssid[0] = 0;
-    const TSiteList list = Scan({MakeSite("net", 1), MakeSite("net", 1), MakeSite("net", 2), MakeSite("other", 1),
-                                 MakeSite("", 3), longSsid, zeroSsid, zeroMac},
+    const TSiteList list = Scan({MakeSite("net", 1), MakeSite("net", 1), MakeSite("net", 2),
+                                 MakeSite("other", 1), MakeSite("", 3), longSsid, zeroSsid, zeroMac},
                                 8);
     ASSERT_EQ(list.size(), 3u) << "same SSID and BSSID once; another BSSID or SSID is another network";
     EXPECT_EQ(list[0].Bssid[5], 1);
@@ -99,9 +99,9 @@ TEST_F(AdapterSite, SecurityCodesGiveProfileSettings)
         int wpaType;
         int wepLevel;
     };
-    const Case cases[] = {{0, 0, 1, 0},    {2, 0, 1, 0},    {1, 1, 1, 1},    {12, 3, 1, 0},   {1013, 3, 2, 0},
-                          {99, 2, 1, 0},   {1024, 2, 2, 0}, {115, 7, 1, 0},  {113, 7, 2, 0},  {199, 6, 1, 0},
-                          {124, 6, 2, 0},  {1100, 0, 1, 0}, {116, 0, 1, 0}};
+    const Case cases[] = {{0, 0, 1, 0},   {2, 0, 1, 0},    {1, 1, 1, 1},   {12, 3, 1, 0},  {1013, 3, 2, 0},
+                          {99, 2, 1, 0},  {1024, 2, 2, 0}, {115, 7, 1, 0}, {113, 7, 2, 0}, {199, 6, 1, 0},
+                          {124, 6, 2, 0}, {1100, 0, 1, 0}, {116, 0, 1, 0}};
     CNICAdapter& a = Adapter();
     for (const Case& c : cases) {
         WLProfile p{};
@@ -122,10 +122,8 @@ TEST_F(AdapterSite, AdHocBandFollowsWhatTheAdapterAllows)
         int band;
     };
     const Case cases[] = {
-        {"", 3, 3},
-        {"SupportMode=1\n", 3, 1},
-        {"", 2, 2},
-        {"SupportMode=11\n", 2, 1}, // no 802.11a: the default band stays
+        {"", 3, 3}, {"SupportMode=1\n", 3, 1},
+        {"", 2, 2}, {"SupportMode=11\n", 2, 1}, // no 802.11a: the default band stays
         {"", 1, 1},
     };
     for (const Case& c : cases) {

@@ -196,7 +196,8 @@ TEST_F(AdapterWorker, SuccessRemembersTheProfileExceptTheEditorsOne)
         a.GetLastApplied(last);
         return strcmp(last.Ssid1, "edited") == 0;
     }));
-    EXPECT_EQ(a.ReadSet(QStringLiteral("LastAPProf"), ""), "Default_SoftAP") << "the editor's profile is not remembered";
+    EXPECT_EQ(a.ReadSet(QStringLiteral("LastAPProf"), ""), "Default_SoftAP")
+        << "the editor's profile is not remembered";
     EXPECT_EQ(QFile(g_Var.UserSettingsFile).permissions() & (QFile::ReadOther | QFile::ReadGroup), 0)
         << "the section holds secrets";
 }
@@ -421,7 +422,8 @@ TEST_F(AdapterWorker, RequestsRunBehindARunningConnectAndAnswerOnTheCallersThrea
     a.Queue([](CNICAdapter& adapter) { adapter.StartSiteSurvey(); });
     auto gone = std::make_unique<QObject>();
     bool goneAnswered = false;
-    a.Request(gone.get(), [](CNICAdapter&) { return 1; }, [&](int) { goneAnswered = true; });
+    a.Request(
+        gone.get(), [](CNICAdapter&) { return 1; }, [&](int) { goneAnswered = true; });
     gone.reset();
     EXPECT_LT(timer.elapsed(), 100) << "queueing does not wait for the library";
     QThread::msleep(300);

@@ -58,7 +58,10 @@ protected:
         s_nm->AddPoint(s_device, "cafe", "Corner-Cafe", "00:1C:F0:11:22:02", 2462, 58, 0, 0, 0);
         s_nm->AddPoint(s_device, "corp", "Corp", "00:1C:F0:11:22:07", 5240, 70, kPrivacy, 0, kEap | kCcmp);
     }
-    static std::string Active() { return s_nm->Property(s_device, CNetBus::DeviceIface, "ActiveConnection").Text(); }
+    static std::string Active()
+    {
+        return s_nm->Property(s_device, CNetBus::DeviceIface, "ActiveConnection").Text();
+    }
     static size_t ActiveCount()
     {
         const NetValue all = s_nm->Property(CNetBus::ManagerPath, CNetBus::ManagerIface, "ActiveConnections");
@@ -87,7 +90,9 @@ TEST_F(NetFunctionsTest, IpSettingsGoOnlyWithTheProfileTheyNameAndAreStoredWithI
         const WLProfile* profile;
         const char* sent;
         uint16_t fixedFlag; // what the program reads back as the link's address mode
-    } steps[] = {{&lab, "manual 192.168.7.20", 1}, {&cafe, "auto", 0}, {&office, "manual 10.0.0.5", 1},
+    } steps[] = {{&lab, "manual 192.168.7.20", 1},
+                 {&cafe, "auto", 0},
+                 {&office, "manual 10.0.0.5", 1},
                  {&cafe, "auto", 0}};
     for (const Step& step : steps) {
         ASSERT_EQ(ApplyProfile(*step.profile), TSRWL_OK) << step.profile->ProfileName;
@@ -205,7 +210,7 @@ TEST_F(NetFunctionsTest, FrequenciesAndChannelsConvertBothWays)
 {
     struct Case {
         int32_t kHz, channel;
-    } cases[] = {{2412000, 1}, {2437000, 6}, {2472000, 13}, {2484000, 14},
+    } cases[] = {{2412000, 1},  {2437000, 6},   {2472000, 13}, {2484000, 14},
                  {5180000, 36}, {5500000, 100}, {5825000, 165}};
     for (const Case& c : cases) {
         EXPECT_EQ(s_lib.TSRWL_FrequencyToChannel(c.kHz), c.channel) << c.kHz;
@@ -223,10 +228,16 @@ TEST_F(NetFunctionsTest, AddressTextsBecomeFourBytesAndBack)
         bool ok;
         uint8_t bytes[4];
     } cases[] = {
-        {"192.168.10.20", true, {192, 168, 10, 20}}, {"0.0.0.1", true, {0, 0, 0, 1}},
-        {"255.255.255.255", true, {255, 255, 255, 255}}, {"256.1.1.1", false, {}},
-        {"1.2.3", false, {}}, {"1.2.3.4.5", false, {}}, {" 1.2.3.4", false, {}}, {"", false, {}},
-        {"fe80::1", false, {}}, {"1.2.3.4       9", false, {}},
+        {"192.168.10.20", true, {192, 168, 10, 20}},
+        {"0.0.0.1", true, {0, 0, 0, 1}},
+        {"255.255.255.255", true, {255, 255, 255, 255}},
+        {"256.1.1.1", false, {}},
+        {"1.2.3", false, {}},
+        {"1.2.3.4.5", false, {}},
+        {" 1.2.3.4", false, {}},
+        {"", false, {}},
+        {"fe80::1", false, {}},
+        {"1.2.3.4       9", false, {}},
     };
     for (const Case& c : cases) {
         uint8_t ip[4] = {7, 7, 7, 7};
@@ -256,8 +267,10 @@ TEST_F(NetFunctionsTest, PassPhrasesGiveTheUsualWepKeys)
     } cases[] = {
         {"test", 1, {"1B9DDA483D", "941E4148D0", "91B3CDF063", "E38D0086C9"}},
         {"harbor-2026", 1, {"627C8DF2E6", "CE3D2C9BC9", "3C9E375C8B", "D4698CF00F"}},
-        {"test", 2, {"9FDF3BFDFB10AFEB0925EF9605", "9FDF3BFDFB10AFEB0925EF9605", "9FDF3BFDFB10AFEB0925EF9605",
-                     "9FDF3BFDFB10AFEB0925EF9605"}},
+        {"test",
+         2,
+         {"9FDF3BFDFB10AFEB0925EF9605", "9FDF3BFDFB10AFEB0925EF9605", "9FDF3BFDFB10AFEB0925EF9605",
+          "9FDF3BFDFB10AFEB0925EF9605"}},
     };
     for (const Case& c : cases) {
         TSWEPKeySet set{};
@@ -274,7 +287,8 @@ TEST_F(NetFunctionsTest, PassPhrasesGiveTheUsualWepKeys)
 
 TEST_F(NetFunctionsTest, AFailedConnectSaysWhyInTheProgramsWords)
 {
-    const auto lastError = reinterpret_cast<TSRWL_GetLastConnectError_t>(dlsym(s_lib.handle, "TSRWL_GetLastConnectError"));
+    const auto lastError =
+        reinterpret_cast<TSRWL_GetLastConnectError_t>(dlsym(s_lib.handle, "TSRWL_GetLastConnectError"));
     ASSERT_NE(lastError, nullptr);
     WLProfile corp = Station("Corp", "Corp", 7);
     corp.MS8021xAuthMode = 3;
@@ -285,11 +299,11 @@ TEST_F(NetFunctionsTest, AFailedConnectSaysWhyInTheProgramsWords)
         const WLProfile* profile;
         int32_t code;
     } cases[] = {
-        {7, &office, TSRWL_CONNECT_ERROR_WRONG_KEY},        {10, &office, TSRWL_CONNECT_ERROR_WRONG_KEY},
-        {7, &corp, TSRWL_CONNECT_ERROR_LOGIN_REFUSED},      {8, &corp, TSRWL_CONNECT_ERROR_LOGIN_REFUSED},
-        {9, &office, TSRWL_CONNECT_ERROR_WRONG_SECURITY},   {11, &office, TSRWL_CONNECT_ERROR_TIMEOUT},
-        {53, &office, TSRWL_CONNECT_ERROR_NOT_FOUND},       {17, &office, TSRWL_CONNECT_ERROR_TIMEOUT},
-        {35, &office, TSRWL_CONNECT_ERROR_OTHER},           {999, &office, TSRWL_CONNECT_ERROR_OTHER},
+        {7, &office, TSRWL_CONNECT_ERROR_WRONG_KEY},      {10, &office, TSRWL_CONNECT_ERROR_WRONG_KEY},
+        {7, &corp, TSRWL_CONNECT_ERROR_LOGIN_REFUSED},    {8, &corp, TSRWL_CONNECT_ERROR_LOGIN_REFUSED},
+        {9, &office, TSRWL_CONNECT_ERROR_WRONG_SECURITY}, {11, &office, TSRWL_CONNECT_ERROR_TIMEOUT},
+        {53, &office, TSRWL_CONNECT_ERROR_NOT_FOUND},     {17, &office, TSRWL_CONNECT_ERROR_TIMEOUT},
+        {35, &office, TSRWL_CONNECT_ERROR_OTHER},         {999, &office, TSRWL_CONNECT_ERROR_OTHER},
     };
     s_nm->SetOutcome("fail");
     for (const Case& c : cases) {

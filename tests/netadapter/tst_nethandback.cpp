@@ -24,9 +24,10 @@ TEST_F(NetProgramTest, TakenAtStartAndGivenBackAtTheEnd)
     EXPECT_EQ(Autoconnect(), 0u);
     EXPECT_TRUE(Exists(RecordFile()));
     // The default profile names no network: the manager brings back the network it knows, not the open one.
-    EXPECT_TRUE(
-        testutil::WaitFor([&] { return ActiveConnection() != "/" && ActiveConnection() != m_active; }))
-        << ActiveConnection() << "\n"
+    EXPECT_TRUE(testutil::WaitFor([&] {
+        return ActiveConnection() != "/" && ActiveConnection() != m_active;
+    })) << ActiveConnection()
+        << "\n"
         << Log().toStdString();
     EXPECT_EQ(m_nm->Changes()["added"], 0u) << "no connection to a network the user never joined";
 

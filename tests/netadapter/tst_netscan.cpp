@@ -1,6 +1,6 @@
-// Scans that are awaited and can fail, signal levels in the manager's own dBm scale (or the kernel's measure),
-// and a manager that answers late: a slow answer is not an unplug, and a change that may wait for a password
-// prompt is given the time a person needs.
+// Scans that are awaited and can fail, signal levels in the manager's own dBm scale (or the kernel's
+// measure), and a manager that answers late: a slow answer is not an unplug, and a change that may wait for a
+// password prompt is given the time a person needs.
 #include "netfixture.h"
 #include "netadapter/Netbus.h"
 #include "netadapter/Netradio.h"
@@ -27,11 +27,12 @@ public:
     explicit BusMonitor(const std::string& address)
     {
         if (sd_bus_new(&m_bus) < 0 || sd_bus_set_address(m_bus, address.c_str()) < 0 ||
-            sd_bus_set_bus_client(m_bus, 1) < 0 || sd_bus_set_monitor(m_bus, 1) < 0 || sd_bus_start(m_bus) < 0)
+            sd_bus_set_bus_client(m_bus, 1) < 0 || sd_bus_set_monitor(m_bus, 1) < 0 ||
+            sd_bus_start(m_bus) < 0)
             return;
         m_ok = sd_bus_call_method(m_bus, "org.freedesktop.DBus", "/org/freedesktop/DBus",
-                                  "org.freedesktop.DBus.Monitoring", "BecomeMonitor", nullptr, nullptr, "asu", 0,
-                                  0u) >= 0;
+                                  "org.freedesktop.DBus.Monitoring", "BecomeMonitor", nullptr, nullptr, "asu",
+                                  0, 0u) >= 0;
     }
     ~BusMonitor() { sd_bus_flush_close_unref(m_bus); }
     BusMonitor(const BusMonitor&) = delete;
@@ -47,7 +48,8 @@ public:
             if (m && sd_bus_message_get_type(m, &type) >= 0 && type == SD_BUS_MESSAGE_METHOD_CALL &&
                 sd_bus_message_get_destination(m) &&
                 std::string(sd_bus_message_get_destination(m)) == CNetBus::Service)
-                m_calls[sd_bus_message_get_member(m)] |= sd_bus_message_get_allow_interactive_authorization(m) > 0;
+                m_calls[sd_bus_message_get_member(m)] |=
+                    sd_bus_message_get_allow_interactive_authorization(m) > 0;
             m = sd_bus_message_unref(m);
         }
         return m_calls;
@@ -68,7 +70,10 @@ protected:
         if (s_nm)
             s_nm->SetScanOutcome("finish");
     }
-    static int64_t LastScan() { return int64_t(s_nm->Property(s_device, CNetBus::WirelessIface, "LastScan").Number()); }
+    static int64_t LastScan()
+    {
+        return int64_t(s_nm->Property(s_device, CNetBus::WirelessIface, "LastScan").Number());
+    }
     static std::vector<TSSiteEntry> Survey()
     {
         auto buffer = std::make_unique<TSSiteSurveyBuffer>();
@@ -114,8 +119,8 @@ TEST_F(NetScanTest, SignalIsInTheManagersDbmScaleInSurveyAndStatus)
     char bssid[] = "00:1C:F0:33:44:00";
     for (size_t i = 0; i < std::size(cases); ++i) {
         bssid[16] = char('0' + i);
-        s_nm->AddPoint(s_device, std::string("signal") + cases[i].name, std::string("Signal-") + cases[i].name,
-                       bssid, 2412, cases[i].strength, 0, 0, 0);
+        s_nm->AddPoint(s_device, std::string("signal") + cases[i].name,
+                       std::string("Signal-") + cases[i].name, bssid, 2412, cases[i].strength, 0, 0, 0);
     }
     const std::vector<TSSiteEntry> entries = Survey();
     for (const Case& c : cases) {
@@ -155,7 +160,8 @@ TEST_F(NetScanTest, ALateAnswerKeepsTheDeviceAndAChangeWaitsForThePersonAsked)
     std::this_thread::sleep_for(std::chrono::milliseconds(7000));
     s_nm->Freeze(false);
     EXPECT_EQ(detected, TSRWL_OK) << "one late answer was taken for an unplugged adapter";
-    EXPECT_STREQ(reinterpret_cast<const char*>(again.libraryData), reinterpret_cast<const char*>(record.libraryData));
+    EXPECT_STREQ(reinterpret_cast<const char*>(again.libraryData),
+                 reinterpret_cast<const char*>(record.libraryData));
     EXPECT_EQ(handOver.get(), TSRWL_OK);
     EXPECT_EQ(s_nm->Property(s_device, CNetBus::DeviceIface, "Autoconnect").Number(), 0u);
     EXPECT_EQ(s_lib.TSRWL_Set_WZCService(1), TSRWL_OK);
@@ -193,7 +199,9 @@ TEST(NetStationSignal, TheKernelsLevelIsReadAsSignedDbm)
     struct Case {
         int attribute; // 0: none
         int8_t dbm;
-    } cases[] = {{NL80211_STA_INFO_SIGNAL, -52}, {NL80211_STA_INFO_SIGNAL_AVG, -61}, {NL80211_STA_INFO_SIGNAL, -1},
+    } cases[] = {{NL80211_STA_INFO_SIGNAL, -52},
+                 {NL80211_STA_INFO_SIGNAL_AVG, -61},
+                 {NL80211_STA_INFO_SIGNAL, -1},
                  {0, 0}};
     for (const Case& c : cases) {
         nl_msg* msg = nlmsg_alloc();

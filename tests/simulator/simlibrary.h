@@ -22,7 +22,10 @@ struct SimLibrary {
         return std::string(dir ? dir : ".") + "/libtsrwl.so";
     }
 
-    bool Load() { return LoadFrom(Path()); }
+    bool Load()
+    {
+        return LoadFrom(Path());
+    }
 
     bool LoadFrom(const std::string& path)
     {

@@ -109,7 +109,8 @@ public:
         sockaddr_un address{};
         address.sun_family = AF_UNIX;
         strcpy(address.sun_path, path.c_str());
-        Ready = bind(m_Fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 && listen(m_Fd, 4) == 0;
+        Ready =
+            bind(m_Fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 && listen(m_Fd, 4) == 0;
         m_Thread = std::thread([this, answers] {
             for (const std::string& answer : answers) {
                 const int client = accept(m_Fd, nullptr, nullptr);
@@ -259,7 +260,8 @@ int64_t MsOf(const std::function<void()>& call)
 {
     const auto start = std::chrono::steady_clock::now();
     call();
-    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start)
+        .count();
 }
 
 std::string PlugOf(SimLibrary& lib)

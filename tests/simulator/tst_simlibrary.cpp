@@ -176,12 +176,15 @@ TEST_F(SimLibraryTest, ConnectRulesAskForTheRightSecret)
     const std::string otherPsk = HexText(*WpaPsk("correct horse", "OtherNet"));
     const Case cases[] = {
         {"open network", "OpenNet", 0, none, true, 0},
-        {"open network asked for with WPA", "OpenNet", 6, wpa("whatever1"), false, TSRWL_CONNECT_ERROR_WRONG_SECURITY},
+        {"open network asked for with WPA", "OpenNet", 6, wpa("whatever1"), false,
+         TSRWL_CONNECT_ERROR_WRONG_SECURITY},
         {"right pass phrase", "Wpa2Net", 6, wpa("correct horse"), true, 0},
         {"wrong pass phrase", "Wpa2Net", 6, wpa("wrong horse"), false, TSRWL_CONNECT_ERROR_WRONG_KEY},
         {"pre-shared key as 64 hex digits", "Wpa2Net", 6, wpa(psk.c_str()), true, 0},
-        {"pre-shared key of another network", "Wpa2Net", 6, wpa(otherPsk.c_str()), false, TSRWL_CONNECT_ERROR_WRONG_KEY},
-        {"WPA instead of WPA2", "Wpa2Net", 2, wpa("correct horse"), false, TSRWL_CONNECT_ERROR_WRONG_SECURITY},
+        {"pre-shared key of another network", "Wpa2Net", 6, wpa(otherPsk.c_str()), false,
+         TSRWL_CONNECT_ERROR_WRONG_KEY},
+        {"WPA instead of WPA2", "Wpa2Net", 2, wpa("correct horse"), false,
+         TSRWL_CONNECT_ERROR_WRONG_SECURITY},
         {"TKIP instead of AES", "Wpa2Net", 6,
          [](WLProfile& p) {
              strcpy(p.WPAPassphrase, "correct horse");
@@ -193,11 +196,14 @@ TEST_F(SimLibraryTest, ConnectRulesAskForTheRightSecret)
         {"WEP key in lower-case hex", "Wep128", 1, wep(1, "1c1f9289ba0a0a0eaa111785ab"), true, 0},
         {"wrong WEP key", "Wep64", 1, wep(0, "abcdf"), false, TSRWL_CONNECT_ERROR_WRONG_KEY},
         {"128-bit WEP key", "Wep128", 1, wep(3, "1C1F9289BA0A0A0EAA111785AB"), true, 0},
-        {"WEP key of the wrong size", "Wep128", 1, wep(0, "6162636465"), false, TSRWL_CONNECT_ERROR_WRONG_KEY},
+        {"WEP key of the wrong size", "Wep128", 1, wep(0, "6162636465"), false,
+         TSRWL_CONNECT_ERROR_WRONG_KEY},
         {"802.1x account", "Corp", 7, account("alice", "Wonder1"), true, 0},
         {"802.1x account with domain", "Corp", 3, account("CORP\\bob", "builder"), true, 0},
-        {"802.1x wrong password", "Corp", 7, account("alice", "wonder1"), false, TSRWL_CONNECT_ERROR_LOGIN_REFUSED},
-        {"802.1x unknown user", "Corp", 7, account("mallory", "Wonder1"), false, TSRWL_CONNECT_ERROR_LOGIN_REFUSED},
+        {"802.1x wrong password", "Corp", 7, account("alice", "wonder1"), false,
+         TSRWL_CONNECT_ERROR_LOGIN_REFUSED},
+        {"802.1x unknown user", "Corp", 7, account("mallory", "Wonder1"), false,
+         TSRWL_CONNECT_ERROR_LOGIN_REFUSED},
         {"802.1x certificate", "Corp", 7,
          [](WLProfile& p) {
              p.MS8021xAuthMode = 1;

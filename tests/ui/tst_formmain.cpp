@@ -376,7 +376,8 @@ TEST_F(FormMainTest, TrayMenuItemsFollowTheSystemAndTheAdapter)
     EXPECT_EQ(VisibleMenuItems(), (QStringList{"Start with the desktop", "Close"}))
         << "no adapter, no zero configuration item";
     StartWithAdapter(0);
-    EXPECT_EQ(VisibleMenuItems(), (QStringList{"Window Zero Configuration", "-", "Start with the desktop", "Close"}));
+    EXPECT_EQ(VisibleMenuItems(),
+              (QStringList{"Window Zero Configuration", "-", "Start with the desktop", "Close"}));
     EXPECT_FALSE(Main().MenuItWZC()->isChecked());
     g_Var.OsKind = 5;
     EXPECT_EQ(VisibleMenuItems(), (QStringList{"Start with the desktop", "Close"}));
@@ -396,8 +397,8 @@ TEST_F(FormMainTest, StartWithTheDesktopWritesAndRemovesTheAutostartEntry)
     };
     clickEntry();
     ASSERT_TRUE(QFileInfo::exists(entry));
-    EXPECT_TRUE(testutil::ReadFile(entry).contains("\nExec=\"" + QFile::encodeName(qApp->applicationFilePath()) +
-                                                   "\" --tray\n"));
+    EXPECT_TRUE(testutil::ReadFile(entry).contains(
+        "\nExec=\"" + QFile::encodeName(qApp->applicationFilePath()) + "\" --tray\n"));
     Main().UpdateTrayMenu();
     EXPECT_TRUE(Main().MenuItAutostart()->isChecked());
     clickEntry();
@@ -416,7 +417,8 @@ TEST_F(FormMainTest, StartWithTheDesktopWritesAndRemovesTheAutostartEntry)
     testutil::WriteFile(m_Dir.filePath("config/autostart"), "");
     TFormMsgBox::SetNextAnswer(mrOk);
     clickEntry();
-    EXPECT_EQ(TFormMsgBox::LastShown().Text, "The desktop's autostart entry " + entry + " cannot be changed.");
+    EXPECT_EQ(TFormMsgBox::LastShown().Text,
+              "The desktop's autostart entry " + entry + " cannot be changed.");
     EXPECT_FALSE(Main().MenuItAutostart()->isChecked());
 }
 
@@ -488,7 +490,8 @@ TEST_F(FormMainTest, ARefusedConnectSaysWhyOnLinkInfoAndInTheTrayHint)
     clock.start();
     ASSERT_TRUE(ClickButton("BtnActNow"));
     auto* line = Child<QLabel>("LblConnectError");
-    const QString expected("Could not connect to Harbor-Office: the network uses another security type or cipher");
+    const QString expected(
+        "Could not connect to Harbor-Office: the network uses another security type or cipher");
     ASSERT_TRUE(WaitFor([&] { return line->text() == expected; }, 2000))
         << line->text().toStdString() << " after " << clock.elapsed() << " ms";
     EXPECT_EQ(Main().CurrentPage(), Page("FrameLinkInfo1"));
@@ -708,16 +711,21 @@ TEST_F(FormMainTest, ControlKeysSwitchTheTabsOfTheCurrentMode)
         QTest::keyClick(focus ? focus : &Main(), k, mods);
         return Main().CurrentTab()->objectName();
     };
-    const Qt::KeyboardModifiers ctrl = Qt::ControlModifier, ctrlShift = Qt::ControlModifier | Qt::ShiftModifier;
+    const Qt::KeyboardModifiers ctrl = Qt::ControlModifier,
+                                ctrlShift = Qt::ControlModifier | Qt::ShiftModifier;
     const struct {
         Qt::Key Key;
         Qt::KeyboardModifiers Mods;
         const char* Tab;
     } steps[] = {
-        {Qt::Key_Tab, ctrl, "LbSiteSurvey"},     {Qt::Key_Tab, ctrl, "LbProfile"},
-        {Qt::Key_4, ctrl, "LbAdapter"},          {Qt::Key_Tab, ctrl, "LbLinkInfo"}, // wraps round
-        {Qt::Key_Backtab, ctrlShift, "LbAdapter"}, {Qt::Key_Tab, ctrlShift, "LbProfile"},
-        {Qt::Key_1, ctrl, "LbLinkInfo"},         {Qt::Key_3, ctrl, "LbProfile"},
+        {Qt::Key_Tab, ctrl, "LbSiteSurvey"},
+        {Qt::Key_Tab, ctrl, "LbProfile"},
+        {Qt::Key_4, ctrl, "LbAdapter"},
+        {Qt::Key_Tab, ctrl, "LbLinkInfo"}, // wraps round
+        {Qt::Key_Backtab, ctrlShift, "LbAdapter"},
+        {Qt::Key_Tab, ctrlShift, "LbProfile"},
+        {Qt::Key_1, ctrl, "LbLinkInfo"},
+        {Qt::Key_3, ctrl, "LbProfile"},
     };
     // The focus goes from page to page, never by the mode switch or the help button: a reader would say them.
     QStringList strays;
@@ -780,7 +788,8 @@ TEST_F(FormMainTest, EveryControlOfEveryPageHasAnAccessibleNameAndRole)
         ++checked[QLatin1String(kind->Kind)];
         QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
         ASSERT_TRUE(a);
-        const std::string where = w->parentWidget()->objectName().toStdString() + "/" + w->objectName().toStdString();
+        const std::string where =
+            w->parentWidget()->objectName().toStdString() + "/" + w->objectName().toStdString();
         EXPECT_NE(std::find(kind->Roles.begin(), kind->Roles.end(), a->role()), kind->Roles.end())
             << where << " reports role " << a->role();
         // Here a list box is named by its current item; its caption reaches a reader as its label.

@@ -201,11 +201,8 @@ TEST_F(FormResTest, PicturesWithWordsFollowTheLanguageOfTheTexts)
         const char* pictures;
         bool german;
     } cases[] = {
-        {"de", true},
-        {"en", false},
-        {"fr", false}, // no set of its own: the English one
-        {"../skin", false},
-        {"de/..", false},
+        {"de", true},       {"en", false},    {"fr", false}, // no set of its own: the English one
+        {"../skin", false}, {"de/..", false},
     };
     for (const auto& c : cases) {
         WriteFile(m_Dir.filePath("prog.ini"), QByteArray("[Skin]\nPictures=") + c.pictures + "\n");

@@ -610,7 +610,8 @@ TEST_F(ProfilePageTest, ATypedScannedNameTakesItsSecurityAndTheListShowsSignalAn
     Attach();
     Click("BtnAdd");
     auto* sites = OnPage<TSortLv>("LvSite");
-    ASSERT_TRUE(WaitFor([&] { return sites->findItems("Secure-Net", Qt::MatchExactly, 1).size() == 1; }, 15000));
+    ASSERT_TRUE(
+        WaitFor([&] { return sites->findItems("Secure-Net", Qt::MatchExactly, 1).size() == 1; }, 15000));
     const QTreeWidgetItem* secure = sites->findItems("Secure-Net", Qt::MatchExactly, 1).first();
     EXPECT_EQ(secure->text(2), QString("%1%").arg(SignalPercent(-66)));
     EXPECT_EQ(secure->text(3), "11");
@@ -621,9 +622,9 @@ TEST_F(ProfilePageTest, ATypedScannedNameTakesItsSecurityAndTheListShowsSignalAn
         int Security;
         int Cipher; // 0: no cipher page
     } cases[] = {
-        {"Elsewhere", 0, 0},    // not scanned: the defaults stay
-        {"Secure-Net", 6, 2},   // WPA2-PSK with AES, as Select gives it
-        {"Open-Net", 0, 0},     // another type again: back to none
+        {"Elsewhere", 0, 0},  // not scanned: the defaults stay
+        {"Secure-Net", 6, 2}, // WPA2-PSK with AES, as Select gives it
+        {"Open-Net", 0, 0},   // another type again: back to none
     };
     Type("EdtName", "Typed");
     for (const auto& c : cases) {

@@ -85,14 +85,18 @@ TEST_F(WEPPageTest, EachKeyMessageNamesTheLengthsOfItsLevel)
     const Case cases[] = {
         {1, "012345678", "A 64-bit WEP key is 10 hexadecimal digits or 5 characters. Please try again."},
         {1, "012345678G",
-         "A 64-bit WEP key of 10 hexadecimal digits takes only 0-9 and A-F; or type 5 characters. Please try again."},
+         "A 64-bit WEP key of 10 hexadecimal digits takes only 0-9 and A-F; or type 5 characters. Please try "
+         "again."},
         {2, "abcdefghijkl", "A 128-bit WEP key is 26 hexadecimal digits or 13 characters. Please try again."},
         {2, letters.left(26),
-         "A 128-bit WEP key of 26 hexadecimal digits takes only 0-9 and A-F; or type 13 characters. Please try "
+         "A 128-bit WEP key of 26 hexadecimal digits takes only 0-9 and A-F; or type 13 characters. Please "
+         "try "
          "again."},
-        {4, letters.left(30), "A 256-bit WEP key is 58 hexadecimal digits or 29 characters. Please try again."},
+        {4, letters.left(30),
+         "A 256-bit WEP key is 58 hexadecimal digits or 29 characters. Please try again."},
         {4, letters.left(58),
-         "A 256-bit WEP key of 58 hexadecimal digits takes only 0-9 and A-F; or type 29 characters. Please try "
+         "A 256-bit WEP key of 58 hexadecimal digits takes only 0-9 and A-F; or type 29 characters. Please "
+         "try "
          "again."},
     };
     WriteSettings("[Setting]\nProfRoot=EngineTest\nWEP256=1\n");

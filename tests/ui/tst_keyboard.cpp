@@ -156,8 +156,8 @@ TEST_F(KeyboardProfileTest, AWpa2PskProfileIsAddedAndActivatedWithTheKeyboardAlo
     }
     EXPECT_EQ(path.first(), "FrameNetType1");
     EXPECT_TRUE(path.contains("FrameWPAPSK1")) << path.join(' ').toStdString();
-    ASSERT_EQ(PageName(), "FrameActive1") << path.join(' ').toStdString() << ", focus on "
-                                          << FocusName().toStdString();
+    ASSERT_EQ(PageName(), "FrameActive1")
+        << path.join(' ').toStdString() << ", focus on " << FocusName().toStdString();
     EXPECT_EQ(FocusName(), "BtnActNow") << "Enter presses Activate Now";
     QObject::disconnect(watch);
     EXPECT_TRUE(strays.isEmpty()) << strays.join(' ').toStdString();

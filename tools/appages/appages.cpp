@@ -18,7 +18,6 @@ namespace {
 
 const char HWID[] = "USB\\VID_F5E1&PID_0301";
 
-
 } // namespace
 
 int main(int argc, char** argv)

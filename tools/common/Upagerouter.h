@@ -7,8 +7,8 @@ class CNICAdapter;
 class TPropertyPageFrame;
 class TNotifyEvent;
 
-// Stands in for the main window: passes the adapter's reports (codes 3, 4, 7 and connect failures) on to the pages and hands every
-// notification to `Notify` for what else a tool wants of it.
+// Stands in for the main window: passes the adapter's reports (codes 3, 4, 7 and connect failures) on to the
+// pages and hands every notification to `Notify` for what else a tool wants of it.
 class CPageRouter : public QWidget {
 public:
     CNICAdapter* Adapter = nullptr;

@@ -6,9 +6,9 @@
 #include <QTemporaryDir>
 #include <memory>
 
-// One run of a picture tool: the simulated adapter's state, profiles and the per-user settings in a sandbox, the
-// application object, the program's files and the simulated adapter library, and the skin. Pictures go to the
-// folder given as the first argument, else to the current folder.
+// One run of a picture tool: the simulated adapter's state, profiles and the per-user settings in a sandbox,
+// the application object, the program's files and the simulated adapter library, and the skin. Pictures go to
+// the folder given as the first argument, else to the current folder.
 class CPictureTool {
 public:
     CPictureTool(int& argc, char** argv);

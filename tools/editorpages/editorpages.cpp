@@ -127,11 +127,13 @@ int main(int argc, char** argv)
     d.Shot(QStringLiteral("editor-active.png"));
     d.Click("BtnActNow");
     Wait([&] { return router.Shown == 1; }, 5000);
-    Wait([&] {
-        WLANStatus s{};
-        adapter->GetStatus(s);
-        return s.MediaState == 0;
-    }, 20000);
+    Wait(
+        [&] {
+            WLANStatus s{};
+            adapter->GetStatus(s);
+            return s.MediaState == 0;
+        },
+        20000);
     profile->EnterPage(nullptr, 0, 0);
     Wait([&] { return false; }, 3000);
     d.Shot(QStringLiteral("profile-applied.png"));

@@ -67,7 +67,8 @@ QHash<QString, QString> ReadWords(const QString& path)
         if (line.startsWith(QLatin1Char('[')))
             section = line.mid(1, line.size() - 2).toLower();
         else if (!line.startsWith(QLatin1Char(';')) && line.contains(QLatin1Char('=')))
-            words.insert(section + QLatin1Char('/') + line.section(QLatin1Char('='), 0, 0).trimmed().toLower(),
+            words.insert(section + QLatin1Char('/') +
+                             line.section(QLatin1Char('='), 0, 0).trimmed().toLower(),
                          line.section(QLatin1Char('='), 1).trimmed());
     }
     return words;
@@ -75,7 +76,8 @@ QHash<QString, QString> ReadWords(const QString& path)
 
 QString Words(const char* section, const char* key, const char* english)
 {
-    return g_Words.value(QString::fromLatin1(section).toLower() + QLatin1Char('/') + QString::fromLatin1(key).toLower(),
+    return g_Words.value(QString::fromLatin1(section).toLower() + QLatin1Char('/') +
+                             QString::fromLatin1(key).toLower(),
                          QString::fromUtf8(english));
 }
 
@@ -332,7 +334,8 @@ QImage MainBackground(const QList<Pictogram>& tabs, int selected, const Pictogra
     Logo(p, QRectF(14, 8, 33, 33));
     p.setFont(Font(19, true));
     p.setPen(Qt::white);
-    p.drawText(QRectF(58, 0, 400, HEADER_H), Qt::AlignVCenter, Words("Utility", "AppTitle", "Wireless LAN Utility"));
+    p.drawText(QRectF(58, 0, 400, HEADER_H), Qt::AlignVCenter,
+               Words("Utility", "AppTitle", "Wireless LAN Utility"));
     p.fillRect(0, HEADER_H - 2, MAIN_W, 2, pal::Cyan.darker(120));
 
     QLinearGradient strip(0, TAB_Y, 0, TAB_Y + TAB_H);
@@ -661,12 +664,14 @@ QImage TrayStrip(int size)
 // The pictures of one language live under their own prefix, in a resource file named after it.
 void WriteQrc(const QString& language)
 {
-    QFile f(g_Out + (language.isEmpty() ? QStringLiteral("/skin.qrc") : QStringLiteral("/skin_%1.qrc").arg(language)));
+    QFile f(g_Out + (language.isEmpty() ? QStringLiteral("/skin.qrc")
+                                        : QStringLiteral("/skin_%1.qrc").arg(language)));
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
         std::exit(1);
     QTextStream out(&f);
     out << "<!-- Written by tools/skingen (build target skin); do not edit. -->\n";
-    out << "<RCC>\n    <qresource prefix=\"/skin" << (language.isEmpty() ? QString() : '/' + language) << "\">\n";
+    out << "<RCC>\n    <qresource prefix=\"/skin" << (language.isEmpty() ? QString() : '/' + language)
+        << "\">\n";
     for (const QString& name : g_Files)
         out << "        <file>" << name << "</file>\n";
     out << "    </qresource>\n</RCC>\n";

@@ -30,8 +30,8 @@ const char SSID[] = "Harbor-Office";
 const char PASS_PHRASE[] = "harbor-2026-office";
 constexpr int CHART_SAMPLES = 30;
 
-// Passes the adapter's notifications on to the pages, and to the chart while it is open, and counts the status
-// reports.
+// Passes the adapter's notifications on to the pages, and to the chart while it is open, and counts the
+// status reports.
 class Router : public CPageRouter {
 public:
     TFormChart* Chart = nullptr;

@@ -80,7 +80,8 @@ void TFrameAdapter::ClearPage()
     ui->CmbTxRate->clear();
     ui->CmbPreamble->setCurrentIndex(-1);
     ui->CmbPower->setCurrentIndex(-1);
-    for (QWidget* w : std::initializer_list<QWidget*>{ui->CmbTxRate, ui->CmbPreamble, ui->CmbPower, ui->BtnSave})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{ui->CmbTxRate, ui->CmbPreamble, ui->CmbPower, ui->BtnSave})
         w->setEnabled(false);
     m_RateMode = NO_RATE_MODE;
     TPropertyPageFrame::ClearPage();
@@ -125,7 +126,8 @@ void TFrameAdapter::AdapterEvent(CNICAdapter* adapter, int code, int value)
 
 void TFrameAdapter::EnableSettings()
 {
-    for (QWidget* w : std::initializer_list<QWidget*>{ui->CmbTxRate, ui->CmbPreamble, ui->CmbPower, ui->BtnSave})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{ui->CmbTxRate, ui->CmbPreamble, ui->CmbPower, ui->BtnSave})
         w->setEnabled(true);
     const uint32_t bands = ModeToBands(m_Adapter->SupportMode());
     if (bands & BAND_G)
@@ -138,14 +140,17 @@ void TFrameAdapter::EnableSettings()
 
 void TFrameAdapter::InitTxRate(int mode)
 {
-    const char* key = mode == RM_B ? "TxRateB" : mode == RM_A ? "TxRateA" : mode == RM_G ? "TxRateG" : nullptr;
+    const char* key = mode == RM_B   ? "TxRateB"
+                      : mode == RM_A ? "TxRateA"
+                      : mode == RM_G ? "TxRateG"
+                                     : nullptr;
     if (!key || !m_Adapter) {
         DebugPrint("TFrameAdapter::InitTxRate NetworkType %d", mode);
         return;
     }
     int32_t rates[MAX_RATES] = {};
-    const int count =
-        std::min(ParseIntList(m_Adapter->ReadSet(QLatin1String(key), QString()), rates, MAX_RATES), MAX_RATES);
+    const int count = std::min(
+        ParseIntList(m_Adapter->ReadSet(QLatin1String(key), QString()), rates, MAX_RATES), MAX_RATES);
     QComboBox* cmb = ui->CmbTxRate;
     cmb->clear();
     for (int i = 0; i < count && rates[i] >= 1; ++i)

@@ -36,7 +36,8 @@ void TFrameConfirm::InitPage()
         SetTextColor(value, SKIN_VALUE_TEXT);
         static_cast<TEllipsisLabel*>(value)->SetEllipsisEnd(true);
     }
-    SetButtonRow({{ui->BtnExit, "ImgBtnExit"}, {ui->BtnSave, "ImgBtnSave"}, {ui->BtnBack, "ImgBtnBack"}}, EXIT_RIGHT);
+    SetButtonRow({{ui->BtnExit, "ImgBtnExit"}, {ui->BtnSave, "ImgBtnSave"}, {ui->BtnBack, "ImgBtnBack"}},
+                 EXIT_RIGHT);
     ClearPage();
     TPropertyPageFrame::InitPage();
 }

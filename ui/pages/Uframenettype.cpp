@@ -140,9 +140,10 @@ bool TFrameNetType::EnterPage(TPropertyPageFrame* leftPage, int mode, int contex
     if (mode == pmForward && m_Adapter && ui->BtnScan->isEnabled())
         BtnScanClick();
     m_Flags = context;
-    ui->LbEdtMode->setText((context & 0x100)
-                               ? g_Var.GetLangText(SECTION, QStringLiteral("LbEdt"), QStringLiteral("Edit Profile"))
-                               : g_Var.GetLangText(SECTION, QStringLiteral("LbAdd"), QStringLiteral("Add New Profile")));
+    ui->LbEdtMode->setText(
+        (context & 0x100)
+            ? g_Var.GetLangText(SECTION, QStringLiteral("LbEdt"), QStringLiteral("Edit Profile"))
+            : g_Var.GetLangText(SECTION, QStringLiteral("LbAdd"), QStringLiteral("Add New Profile")));
     ui->EdtName->setText(ProfileNameOf(g_Var.EditingProfile));
     ShowNetwork();
     return TPropertyPageFrame::EnterPage(leftPage, mode, context);

@@ -46,12 +46,14 @@ enum TPageMessageStyle : int {
 int ShowPageMessage(QWidget* page, const char* key, const char* defaultText, int style = PM_WARNING,
                     const QString& arg = QString());
 // Sorts the list's rows by `lessThan`, keeping the current and the selected rows.
-void SortListItems(QTreeWidget* list, const std::function<bool(const QTreeWidgetItem*, const QTreeWidgetItem*)>& lessThan);
+void SortListItems(QTreeWidget* list,
+                   const std::function<bool(const QTreeWidgetItem*, const QTreeWidgetItem*)>& lessThan);
 // Sorts a list the way the profile lists sort: by the text of its sort column without regard to letter
 // case, or by the number its rows carry in Qt::UserRole of that column, reversed when it sorts descending.
 void SortByColumnText(TSortLv* list);
 
-// Index in the skin's network kind icons: secured 2, plus 1 for an ad hoc network (network type other than 1).
+// Index in the skin's network kind icons: secured 2, plus 1 for an ad hoc network (network type other than
+// 1).
 int KindImageIndex(uint32_t security, uint32_t networkMode);
 // Background of the row of the profile being applied, or of the network the adapter is associated with.
 const QColor& AppliedRowColor();
@@ -71,9 +73,10 @@ void FetchSiteList(QObject* page, CNICAdapter* const& adapter,
                    const std::function<void(const std::vector<TSSiteEntry>&)>& show,
                    const std::function<void()>& ended);
 
-// Lists the channels of one band in a channel combo box: those of the adapter setting `key` (a comma-separated
-// list; the setting "<key>_<regulatory domain>" overrides it), else those `allowed` gives for the band,
-// such as CNICAdapter::GetAllowedCh. At most 256; channel 0 is shown as "Auto"; a negative one ends the list.
+// Lists the channels of one band in a channel combo box: those of the adapter setting `key` (a
+// comma-separated list; the setting "<key>_<regulatory domain>" overrides it), else those `allowed` gives for
+// the band, such as CNICAdapter::GetAllowedCh. At most 256; channel 0 is shown as "Auto"; a negative one ends
+// the list.
 using TAllowedChannels = int (CNICAdapter::*)(int32_t* out, int capacity, uint32_t bandFilter) const;
 void FillChannelCombo(QComboBox* combo, const CNICAdapter& adapter, const QString& key, uint32_t bandBit,
                       TAllowedChannels allowed);
