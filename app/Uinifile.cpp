@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QStringDecoder>
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
@@ -141,7 +142,11 @@ QByteArray IniValue(const QString& value)
 {
     const QByteArray v = Escaped(value.toUtf8());
     // A value with outer blanks or quotes is quoted so that reading it back gives the same text.
-    const bool needsQuotes = !v.isEmpty() && (v.front() <= ' ' || v.back() <= ' ' || v.front() == '"');
+    if (v.isEmpty())
+        return v;
+    const auto first = static_cast<unsigned char>(v.front());
+    const auto last = static_cast<unsigned char>(v.back());
+    const bool needsQuotes = first <= ' ' || last <= ' ' || first == '"';
     return needsQuotes ? '"' + v + '"' : v;
 }
 
@@ -269,7 +274,12 @@ bool CIniFile::HasKey(const QString& section, const QString& key) const
 QString CIniFile::ReadString(const QString& section, const QString& key, const QString& def) const
 {
     const char* v = Find(section, key);
-    return v ? QString::fromUtf8(Unescaped(QByteArray(v))) : def;
+    if (!v)
+        return def;
+    // A value may begin with U+FEFF (a network name may); the plain conversion would take it for a byte-order
+    // mark and drop it.
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    return utf8.decode(Unescaped(QByteArray(v)));
 }
 
 int CIniFile::ReadInteger(const QString& section, const QString& key, int def) const

@@ -243,6 +243,7 @@ TEST_F(IniFileTest, EveryValueReadsBackByteForByte)
         QStringLiteral("[Other]"),
         QStringLiteral("=;#"),
         QString::fromUtf8("\xC3\xA9t\xC3\xA9"),
+        QString(QChar(0xFEFF)) + QChar(0xFEFF) + QStringLiteral("\rbyte-order marks"),
     };
     IniEntries entries;
     for (const QString& value : values)
