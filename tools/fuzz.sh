@@ -2,8 +2,10 @@
 # Builds the libFuzzer harnesses of fuzz/ with clang under the address and undefined-behaviour sanitizers and
 # runs each on its seed corpus, one after the other at low priority, then reports executions, executions per
 # second, coverage, corpus size and findings per harness.
-#   bash tools/fuzz.sh [-runs N | -time SECONDS] [harness...]   run (default: 10 million executions each)
-#   bash tools/fuzz.sh -merge [harness...]                      fold what the runs found into fuzz/corpus/
+#   bash tools/fuzz.sh [-jobs N] [-runs N | -time SECONDS] [harness...]   run (default: 10 million executions
+#                                                                         each, one harness at a time)
+#   bash tools/fuzz.sh -merge [harness...]                                fold what the runs found into fuzz/corpus/
+# -jobs N runs up to N harnesses at once (one a core); the table keeps the harnesses' order.
 # A run stops at whichever limit comes first: -time also keeps the 10 million executions, -runs has no time
 # limit. Found inputs land in build-fuzz/findings/<harness>/, crashing ones as crash-*/leak-*/timeout-* files
 # in build-fuzz/findings/ with the harness's name in front; the committed seed corpus is only read. -merge
@@ -14,6 +16,11 @@ cd "$(dirname "$0")/.."
 
 limit=(-runs=10000000)
 merge=0
+jobs=1
+if [ "${1:-}" = -jobs ]; then
+    jobs=$2
+    shift 2
+fi
 case "${1:-}" in
 -runs) limit=(-runs="$2"); shift 2 ;;
 -time) limit=(-runs=10000000 -max_total_time="$2"); shift 2 ;;
@@ -68,29 +75,43 @@ if [ $merge -eq 1 ]; then
     exit 0
 fi
 
-failed=0
-printf '%-18s %11s %8s %6s %6s %14s %s\n' harness executions exec/s cov ft corpus result
-for h in "${harnesses[@]}"; do
-    findings=$dir/findings/$h
+# Runs one harness and leaves its line of the table in build-fuzz/findings/<harness>.result.
+run() {
+    local h=$1 findings=$dir/findings/$1 log=$dir/findings/$1.log status result
     mkdir -p "$findings"
-    log=$dir/findings/$h.log
     set +e
     # shellcheck disable=SC2046
     nice -n 10 "$dir/fuzz/$h" "${limit[@]}" $(options "$h") -rss_limit_mb=2048 -timeout=10 \
         -print_final_stats=1 -artifact_prefix="$dir/findings/$h-" "$findings" "fuzz/corpus/${h#fuzz_}" >"$log" 2>&1
     status=$?
     set -e
+    local runs speed cov ft corpus
     runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
     speed=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log" | tail -1)
     cov=$(grep -o 'cov: [0-9]*' "$log" | tail -1 | cut -d' ' -f2)
     ft=$(grep -o 'ft: [0-9]*' "$log" | tail -1 | cut -d' ' -f2)
     corpus=$(grep -o 'corp: [0-9]*/[0-9]*[a-zA-Z]*' "$log" | tail -1 | cut -d' ' -f2)
     result=ok
-    if [ $status -ne 0 ]; then
-        result="FOUND (see $log)"
-        failed=1
-    fi
+    [ $status -ne 0 ] && result="FOUND (see $log)"
     printf '%-18s %11s %8s %6s %6s %14s %s\n' "$h" "${runs:-?}" "${speed:-?}" "${cov:-?}" "${ft:-?}" \
-        "${corpus:-?}" "$result"
+        "${corpus:-?}" "$result" >"$dir/findings/$h.result"
+}
+
+running=0
+for h in "${harnesses[@]}"; do
+    if [ "$running" -ge "$jobs" ]; then
+        wait -n || true
+        running=$((running - 1))
+    fi
+    run "$h" &
+    running=$((running + 1))
+done
+wait
+
+failed=0
+printf '%-18s %11s %8s %6s %6s %14s %s\n' harness executions exec/s cov ft corpus result
+for h in "${harnesses[@]}"; do
+    cat "$dir/findings/$h.result"
+    grep -q FOUND "$dir/findings/$h.result" && failed=1
 done
 exit $failed
