@@ -77,11 +77,13 @@ QByteArray HeaderName(const QByteArray& line)
 }
 
 // The text handed to the INI parser: the lines by the rule above, each ended by LF; a broken header line is
-// left out, so that the keys after it stay in the section before it, where the writer sees them too.
+// left out, so that the keys after it stay in the section before it, where the writer sees them too. It
+// opens with an empty line: the parser skips a byte-order mark at the start of its text, and a second mark
+// after the file's own would then make it read a header where the writer sees none.
 QByteArray ParserText(const QByteArray& data)
 {
-    QByteArray text;
-    text.reserve(data.size() + 1);
+    QByteArray text("\n");
+    text.reserve(data.size() + 2);
     for (const QByteArray& line : IniLines(WithoutByteOrderMark(data))) {
         const QByteArray t = LineText(line);
         if (t.trimmed().startsWith('[') && HeaderName(line).isNull())
@@ -142,11 +144,7 @@ QByteArray IniValue(const QString& value)
 {
     const QByteArray v = Escaped(value.toUtf8());
     // A value with outer blanks or quotes is quoted so that reading it back gives the same text.
-    if (v.isEmpty())
-        return v;
-    const auto first = static_cast<unsigned char>(v.front());
-    const auto last = static_cast<unsigned char>(v.back());
-    const bool needsQuotes = first <= ' ' || last <= ' ' || first == '"';
+    const bool needsQuotes = !v.isEmpty() && (v.front() <= ' ' || v.back() <= ' ' || v.front() == '"');
     return needsQuotes ? '"' + v + '"' : v;
 }
 

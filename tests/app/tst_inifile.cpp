@@ -287,6 +287,7 @@ TEST_F(IniFileTest, ReaderAndWriterCutLinesAlike)
         {"a [ without ] line", "[A]\nX=1\n[Broken\n[B]\nY=2\n"},
         {"a byte-order mark before a lone [", "\xEF\xBB\xBF[\r[A]\rX=1\r[B]\rY=2\r"},
         {"a byte-order mark before the rewritten section", "\xEF\xBB\xBF[W]\nZ=0\n[A]\nX=1\n[B]\nY=2\n"},
+        {"two byte-order marks before a lone [", "\xEF\xBB\xBF\xEF\xBB\xBF[\r[A]\rX=1\r[B]\rY=2\r"},
     };
     for (const auto& c : cases) {
         const QString path = Write(c.before);
