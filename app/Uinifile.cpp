@@ -155,7 +155,7 @@ QByteArray Unescaped(const QByteArray& v)
 
 QByteArray IniValue(const QString& value)
 {
-    const QByteArray v = Escaped(value.toUtf8());
+    QByteArray v = Escaped(value.toUtf8());
     // A value with outer blanks or quotes is quoted so that reading it back gives the same text.
     if (v.isEmpty())
         return v;
