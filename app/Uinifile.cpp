@@ -8,7 +8,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QStringDecoder>
 #include <algorithm>
 #include <cctype>
@@ -23,6 +22,22 @@ public:
 };
 
 namespace {
+
+// The name of what an interrupted write of `target` leaves: a temporary file, `target` and six letters or
+// digits, or the lock the settings class takes while it removes its stale lock file, which a kill at that
+// moment leaves behind and that class never removes itself. Read at every start: no pattern engine for it.
+bool IsInterruptedWrite(const QString& name, const QString& target)
+{
+    if (name.size() <= target.size() || !name.startsWith(target) || name.at(target.size()) != u'.')
+        return false;
+    const QStringView rest = QStringView(name).mid(target.size() + 1);
+    constexpr qsizetype TEMPORARY_SUFFIX_LENGTH = 6;
+    if (rest == u"lock.rmlock")
+        return true;
+    return rest.size() == TEMPORARY_SUFFIX_LENGTH && std::all_of(rest.begin(), rest.end(), [](QChar c) {
+               return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9');
+           });
+}
 
 QByteArray Key(const QString& text)
 {
@@ -142,7 +157,7 @@ QByteArray Unescaped(const QByteArray& v)
 
 QByteArray IniValue(const QString& value)
 {
-    const QByteArray v = Escaped(value.toUtf8());
+    QByteArray v = Escaped(value.toUtf8());
     // A value with outer blanks or quotes is quoted so that reading it back gives the same text.
     const bool needsQuotes = !v.isEmpty() && (v.front() <= ' ' || v.back() <= ' ' || v.front() == '"');
     return needsQuotes ? '"' + v + '"' : v;
@@ -367,13 +382,9 @@ void RemoveInterruptedWrites(const QString& path)
     const QFileInfo target(FinalTarget(path));
     if (target.filePath().isEmpty())
         return;
-    // The lock the settings class takes while it removes its stale lock file is left behind by a kill at
-    // that moment, and that class never removes it itself.
-    const QRegularExpression temporary(QRegularExpression::anchoredPattern(
-        QRegularExpression::escape(target.fileName()) + "\\.([A-Za-z0-9]{6}|lock\\.rmlock)"));
     const QFileInfoList entries = target.dir().entryInfoList(QDir::Files | QDir::Hidden | QDir::NoSymLinks);
     for (const QFileInfo& entry : entries) {
-        if (!temporary.match(entry.fileName()).hasMatch() || entry.ownerId() != geteuid())
+        if (!IsInterruptedWrite(entry.fileName(), target.fileName()) || entry.ownerId() != geteuid())
             continue;
         if (QFile::remove(entry.filePath()))
             DebugPrint("removed %s, left by an interrupted write", qPrintable(entry.filePath()));

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstring>
 #include <poll.h>
+#include <sys/inotify.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -54,6 +55,9 @@ CLocalListener::CLocalListener(const QString& logName, int maxClients, QObject* 
 CLocalListener::~CLocalListener()
 {
     CloseSocket();
+    delete m_WatchNotifier;
+    if (m_WatchFd >= 0)
+        close(m_WatchFd);
 }
 
 bool CLocalListener::Listen(const QString& path)
@@ -86,14 +90,47 @@ bool CLocalListener::Listen(const QString& path)
     m_Error.clear();
     m_Notifier = new QSocketNotifier(qintptr(fd), QSocketNotifier::Read, this);
     connect(m_Notifier, &QSocketNotifier::activated, this, &CLocalListener::OnReadable);
-    m_Check.start();
+    WatchSocketFile();
     return true;
+}
+
+void CLocalListener::WatchSocketFile()
+{
+    // A timer that looked every few seconds woke an idle program for nothing; the kernel tells at once. One
+    // watch descriptor serves every file the listener binds, and a file's watch ends with the file.
+    if (m_WatchFd < 0) {
+        m_WatchFd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        if (m_WatchFd >= 0) {
+            m_WatchNotifier = new QSocketNotifier(qintptr(m_WatchFd), QSocketNotifier::Read, this);
+            connect(m_WatchNotifier, &QSocketNotifier::activated, this, &CLocalListener::OnWatchEvent);
+        }
+    }
+    m_WatchId = m_WatchFd < 0 ? -1
+                              : inotify_add_watch(m_WatchFd, QFile::encodeName(m_Path).constData(),
+                                                  IN_ATTRIB | IN_DELETE_SELF | IN_MOVE_SELF);
+    if (m_WatchId < 0) {
+        DebugPrintErr(errno, "%s: can't watch %s, looking at it every %d s", qPrintable(m_LogName),
+                      qPrintable(m_Path), m_Check.interval() / 1000);
+        m_Check.start();
+    }
+}
+
+void CLocalListener::OnWatchEvent()
+{
+    alignas(inotify_event) char events[4096];
+    while (read(m_WatchFd, events, sizeof events) > 0) {
+    }
+    // The removal of the file ends its watch, and so does a listener that bound a new one meanwhile.
+    CheckSocketFile();
 }
 
 void CLocalListener::CloseSocket()
 {
     m_Retry.stop();
     m_Check.stop();
+    if (m_WatchId >= 0)
+        inotify_rm_watch(m_WatchFd, m_WatchId);
+    m_WatchId = -1;
     delete m_Notifier;
     m_Notifier = nullptr;
     if (m_Fd < 0)

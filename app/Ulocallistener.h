@@ -38,8 +38,10 @@ public:
     void SetSlowClientsYield(bool yield) { m_SlowClientsYield = yield; }
     // The owner read a whole message of `socket`.
     void MessageDone(QLocalSocket* socket);
-    // How often the socket file is checked for being still ours.
+    // How often the socket file is checked for being still ours where the kernel cannot report its removal.
     void SetCheckInterval(int ms) { m_Check.setInterval(ms); }
+    // True while the kernel reports what happens to the socket file, so that no timer needs to look.
+    bool WatchesSocketFile() const { return m_WatchId >= 0; }
     int ClientCount() const { return int(m_Clients.size()); }
     // Clients dropped since the start.
     int DroppedCount() const { return m_Dropped; }
@@ -64,6 +66,9 @@ private:
     void OnAcceptError(int err);
     void Resume();
     void CheckSocketFile();
+    // Asks the kernel to report the removal of the socket file just bound; looks now and then without it.
+    void WatchSocketFile();
+    void OnWatchEvent();
     // Makes room for one more client: the oldest client that never sent anything goes.
     bool DropIdleClient();
     bool DropSlowestClient();
@@ -82,6 +87,9 @@ private:
     dev_t m_Dev = 0;
     ino_t m_Ino = 0;
     QSocketNotifier* m_Notifier = nullptr;
+    int m_WatchFd = -1;
+    int m_WatchId = -1;
+    QSocketNotifier* m_WatchNotifier = nullptr;
     QList<Client> m_Clients;
     QByteArray m_Refusal;
     int m_ClientTimeoutMs = 5000;

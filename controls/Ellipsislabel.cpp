@@ -1,6 +1,7 @@
 #include "Ellipsislabel.h"
 
 #include <QPainter>
+#include <algorithm>
 
 TEllipsisLabel::TEllipsisLabel(QWidget* parent) : QLabel(parent) {}
 
@@ -22,8 +23,22 @@ void TEllipsisLabel::SetEllipsisPath(bool value)
     update();
 }
 
+bool TEllipsisLabel::SurelyFits(const QString& text, int width) const
+{
+    // Spacing set on the font widens every glyph beyond what the metrics promise.
+    if (font().resolveMask() & (QFont::LetterSpacingResolved | QFont::WordSpacingResolved))
+        return false;
+    // Printable ASCII is one glyph a character from the label's own font; one glyph more covers kerning.
+    const bool plain = std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u' ' && c <= u'~'; });
+    return plain && (qint64(text.size()) + 1) * fontMetrics().maxWidth() <= width;
+}
+
 QString TEllipsisLabel::DisplayText(int width) const
 {
+    // Measuring a text shapes it, and drawing shapes it again: a value that changes every few seconds would
+    // pay twice for each change. A short one in a wide label is drawn as it is.
+    if (SurelyFits(text(), width))
+        return text();
     const QFontMetrics fm = fontMetrics();
     if (m_EllipsisPath)
         return fm.elidedText(text(), Qt::ElideMiddle, width);

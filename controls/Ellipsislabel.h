@@ -25,6 +25,9 @@ protected:
     void DrawText(QPainter& painter, const QRect& r, const QColor& color) const;
 
 private:
+    // True when `text` fits into `width` pixels for certain, known without shaping it.
+    bool SurelyFits(const QString& text, int width) const;
+
     bool m_EllipsisEnd = false;
     bool m_EllipsisWord = false;
     bool m_EllipsisPath = false;

@@ -166,6 +166,12 @@ QImage LoadPictureFile(const QString& path, qint64 maxPixels)
         return DecodeJpeg(data, maxPixels);
     QBuffer buffer(&data);
     QImageReader reader(&buffer);
+    // Told the format and not to guess, the reader takes its built-in PNG decoder; guessing, it loads every
+    // picture format plugin of the system to ask each whether it can read the data.
+    if (data.startsWith("\x89PNG\r\n\x1a\n")) {
+        reader.setFormat("png");
+        reader.setAutoDetectImageFormat(false);
+    }
     const QSize size = reader.size();
     if (size.isValid() && qint64(size.width()) * size.height() > maxPixels) {
         DebugPrint("LoadPictureFile: picture of %dx%d refused", size.width(), size.height());

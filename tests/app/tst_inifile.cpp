@@ -211,10 +211,16 @@ TEST_F(IniFileTest, LeftoversOfInterruptedWritesAreRemovedAndNothingElse)
     QFile::link("real/wlanutil.bin", m_Dir.filePath("wlanutil.bin"));
     const QStringList ours{"real/wlanutil.bin.Ab3dE9", "real/wlanutil.bin.zzzzzz",
                            "real/wlanutil.bin.lock.rmlock"};
-    const QStringList others{"real/wlanutil.bin",        "real/wlanutil.bin.lock",
-                             "real/wlanutil.bin.Ab3dE",  "real/wlanutil.bin.Ab3dE9x",
-                             "real/wlanutil.bin.Ab-dE9", "real/other.bin.Ab3dE9",
-                             "wlanutil.bin.Ab3dE9"};
+    const QStringList others{"real/wlanutil.bin",
+                             "real/wlanutil.bin.lock",
+                             "real/wlanutil.bin.Ab3dE",
+                             "real/wlanutil.bin.Ab3dE9x",
+                             "real/wlanutil.bin.Ab-dE9",
+                             "real/other.bin.Ab3dE9",
+                             "wlanutil.bin.Ab3dE9",
+                             "real/wlanutil.bin.lock.rmlockx",
+                             QString::fromUtf8("real/wlanutil.bin.Ab3d\xC3\xA9"
+                                               "9")};
     for (const QString& name : ours + others)
         WriteFile(m_Dir.filePath(name), "x");
     QFile::link(m_Dir.filePath("real/wlanutil.bin.Ab3dE9"), m_Dir.filePath("real/wlanutil.bin.LnkLnk"));

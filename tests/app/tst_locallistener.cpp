@@ -122,6 +122,24 @@ TEST_F(LocalListenerTest, SocketFileThatVanishedIsMadeAgain)
     EXPECT_TRUE(Served());
 }
 
+// The kernel reports the removal, so the file is back long before any check would look, each time it goes.
+TEST_F(LocalListenerTest, SocketFileRemovedAgainAndAgainIsMadeAgainWithoutWaitingForTheCheck)
+{
+    m_Listener.SetCheckInterval(3600 * 1000);
+    ASSERT_TRUE(m_Listener.WatchesSocketFile());
+    for (int round = 0; round < 3; ++round) {
+        ASSERT_TRUE(QFile::remove(Path())) << "round " << round;
+        EXPECT_TRUE(WaitFor([&] { return QFileInfo::exists(Path()); })) << "round " << round;
+        EXPECT_TRUE(Served()) << "round " << round;
+    }
+    // A file put in its place by someone else is not the listener's either.
+    ASSERT_TRUE(QFile::remove(Path()));
+    QFile other(Path());
+    ASSERT_TRUE(other.open(QIODevice::WriteOnly));
+    other.close();
+    EXPECT_TRUE(WaitFor([&] { return Served(); }));
+}
+
 TEST_F(LocalListenerTest, OutOfDescriptorsItKeepsListening)
 {
     testutil::DescriptorFlood flood(Path(), 200);

@@ -99,3 +99,29 @@ TEST(EllipsisLabel, CutsTooLongText)
         lb.fontMetrics().horizontalAdvance(QStringLiteral("Wireless Network") + QChar(0x2026) + "Ne"));
     EXPECT_EQ(word, QStringLiteral("Wireless Network") + QChar(0x2026));
 }
+
+// Values on the status pages change every few seconds and are drawn without being measured first when they
+// surely fit: what is drawn must still be what the measured cut gives, at every width and in every font.
+TEST(EllipsisLabel, ShortValuesShowAsTheMeasuredCutWouldShowThem)
+{
+    QFont spaced(QStringLiteral("Arial"), 9);
+    spaced.setLetterSpacing(QFont::AbsoluteSpacing, 6);
+    const QFont fonts[] = {QFont(QStringLiteral("Arial"), 9), QFont(QStringLiteral("Arial"), 9, QFont::Bold),
+                           QFont(QStringLiteral("DejaVu Sans"), 14), spaced};
+    const QString texts[] = {
+        QStringLiteral("232 kbps"),          QStringLiteral("-45 dBm"),
+        QStringLiteral("00:1A:2B:3C:4D:5E"), QStringLiteral("WWWWWWWWWWWW"),
+        QStringLiteral("AVAVAVAV Ty.Yo"),    QString::fromUtf8("\xE7\xBD\x91\xE7\xBB\x9C 5 GHz"),
+        QStringLiteral("tab\there"),         QString()};
+    for (const QFont& font : fonts)
+        for (const QString& text : texts) {
+            TEllipsisLabel lb;
+            lb.setFont(font);
+            lb.setText(text);
+            lb.SetEllipsisEnd(true);
+            const QFontMetrics fm(font);
+            for (int width = 0; width <= 400; width += 7)
+                EXPECT_EQ(lb.DisplayText(width), fm.elidedText(text, Qt::ElideRight, width))
+                    << qPrintable(text) << " in " << qPrintable(font.toString()) << " at " << width;
+        }
+}

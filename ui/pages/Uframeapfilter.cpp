@@ -9,7 +9,7 @@
 #include "ui/Uwinutil.h"
 #include "ui_Uframeapfilter.h"
 
-#include <QRegularExpression>
+#include <algorithm>
 #include <cstring>
 #include <optional>
 
@@ -41,6 +41,14 @@ std::optional<int> FirstGroupAddress(const TFilterEntries& entries)
     return std::nullopt;
 }
 
+// The numbers of the address rows are named "Lb" and digits. Told apart by hand: the pattern engine would be
+// loaded at start-up for this alone.
+bool IsRowNumber(const QString& name)
+{
+    return name.size() > 2 && name.startsWith(QLatin1String("Lb")) &&
+           std::all_of(name.begin() + 2, name.end(), [](QChar c) { return c.isDigit(); });
+}
+
 } // namespace
 
 TFrameAPFilter::TFrameAPFilter(QWidget* parent)
@@ -69,8 +77,9 @@ void TFrameAPFilter::InitPage()
     SetTextColor(ui->LbFilter, SKIN_HEADER_TEXT);
     for (QLabel* caption : {ui->LbType, ui->LbAddr})
         SetTextColor(caption, SKIN_CAPTION_TEXT);
-    for (QLabel* number : findChildren<QLabel*>(QRegularExpression(QStringLiteral("^Lb\\d+$"))))
-        SetTextColor(number, SKIN_CAPTION_TEXT);
+    for (QLabel* label : findChildren<QLabel*>())
+        if (IsRowNumber(label->objectName()))
+            SetTextColor(label, SKIN_CAPTION_TEXT);
     ui->CmbType->clear();
     for (const auto& [value, key] : {std::pair{0, "Disable"}, std::pair{1, "Accept"}, std::pair{2, "Reject"}})
         ui->CmbType->addItem(g_Var.GetLangText(SECTION, QLatin1String(key), QLatin1String(key)), value);
