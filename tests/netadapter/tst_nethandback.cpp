@@ -47,7 +47,8 @@ TEST_F(NetProgramTest, AKilledProgramsDeviceIsGivenBackAtTheNextStart)
 
     StartProgram(false);
     EXPECT_TRUE(testutil::WaitFor([&] { return Autoconnect() == 1u; }, 20000)) << Log().toStdString();
-    // The record goes only after the manager has the device back, so that a kill in between gives it back again.
+    // The record goes only after the manager has the device back, so that a kill in between gives it back
+    // again.
     EXPECT_TRUE(testutil::WaitFor([&] { return !Exists(RecordFile()); }));
     ASSERT_TRUE(CloseProgram());
     EXPECT_EQ(Autoconnect(), 1u);
