@@ -82,10 +82,22 @@ void TFormMain::ConnectSession()
 
 void TFormMain::FormCreate()
 {
-    connect(ui->BtnSoftAP, &QPushButton::clicked, this, &TFormMain::BtnSoftAPClick);
-    connect(ui->BtnStation, &QPushButton::clicked, this, &TFormMain::BtnSoftAPClick);
     connect(ui->BtnHelp, &QPushButton::clicked, this, &TFormMain::BtnHelpClick);
     connect(ui->BtnAbout, &QPushButton::clicked, this, &TFormMain::BtnAboutClick);
+    CreateModeSwitch();
+    CreateTray();
+    LoadSkin();
+    LoadMainTexts();
+    SetLateControls(m_Pages->LatePageNames());
+    LoadLayout(this, objectName());
+    m_Pages->InitPages();
+    SetMode(0);
+}
+
+void TFormMain::CreateModeSwitch()
+{
+    connect(ui->BtnSoftAP, &QPushButton::clicked, this, &TFormMain::BtnSoftAPClick);
+    connect(ui->BtnStation, &QPushButton::clicked, this, &TFormMain::BtnSoftAPClick);
     ui->BtnSoftAP->setEnabled(false);
     ui->BtnStation->setEnabled(false);
     // The mode buttons are a choice of two: a screen reader says so and which mode is on, and the arrow keys
@@ -98,14 +110,6 @@ void TFormMain::FormCreate()
         b->setAutoExclusive(true);
         modes->addButton(b);
     }
-
-    CreateTray();
-    LoadSkin();
-    LoadMainTexts();
-    SetLateControls(m_Pages->LatePageNames());
-    LoadLayout(this, objectName());
-    m_Pages->InitPages();
-    SetMode(0);
 }
 
 void TFormMain::CreateTray()

@@ -75,6 +75,7 @@ protected:
 private:
     void FormCreate();
     void ConnectSession();
+    void CreateModeSwitch();
     void LoadSkin();
     void LoadMainTexts();
     void CreateTray();
