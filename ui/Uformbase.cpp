@@ -47,7 +47,7 @@ void CollectOwned(QWidget* parent, QList<QWidget*>& out)
 
 // Logs keys of a layout section that name no control: a hand-edited settings file with a typo would
 // otherwise be ignored without a trace.
-void ReportUnknownKeys(const QString& section, const QList<QWidget*>& controls)
+void ReportUnknownKeys(const QString& section, const QList<QWidget*>& controls, const QStringList& late)
 {
     const CIniFile* settings = g_Var.SettingsReader();
     if (!settings)
@@ -56,7 +56,7 @@ void ReportUnknownKeys(const QString& section, const QList<QWidget*>& controls)
         const bool known = std::any_of(controls.begin(), controls.end(), [&key](const QWidget* w) {
             return w->objectName().compare(key, Qt::CaseInsensitive) == 0;
         });
-        if (!known)
+        if (!known && !late.contains(key, Qt::CaseInsensitive))
             DebugPrint("TFormBase::LoadLayout: [%s] names no control: %s", qPrintable(section),
                        qPrintable(key));
     }
@@ -114,8 +114,8 @@ void TFormBase::LoadLayout(QWidget* component, const QString& baseName)
         if (visible == control->isHidden())
             control->setVisible(visible);
     }
-    ReportUnknownKeys(posSection, controls);
-    ReportUnknownKeys(visSection, controls);
+    ReportUnknownKeys(posSection, controls, m_LateControls);
+    ReportUnknownKeys(visSection, controls, m_LateControls);
 }
 
 void TFormBase::LoadCtrlPos(QWidget* control, const QString& section)

@@ -2,6 +2,7 @@
 
 #include <QAccessible>
 #include <QList>
+#include <QStringList>
 #include <QWidget>
 
 class QEventLoop;
@@ -47,11 +48,14 @@ public:
     virtual QAccessible::Role WindowRole() const { return QAccessible::Window; }
 
 protected:
+    // Controls made only when first wanted, by object name: the layout sections may name them before.
+    void SetLateControls(const QStringList& names) { m_LateControls = names; }
     void hideEvent(QHideEvent* e) override;
     void showEvent(QShowEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
 
 private:
+    QStringList m_LateControls;
     int m_ModalResult = mrNone;
     QEventLoop* m_ModalLoop = nullptr;
 };

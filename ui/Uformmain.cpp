@@ -3,15 +3,12 @@
 #include "Uformmsgbox.h"
 #include "Uformres.h"
 #include "Uthrdcloseform.h"
-#include "Utabkeys.h"
 #include "Uwinutil.h"
 #include "app/Uutility.h"
 #include "app/Udebug.h"
 #include "app/Unotifyevent.h"
 #include "controls/Trayicon.h"
 #include "engine/Unicadapter.h"
-#include "ui/pages/Uframeapinfo.h"
-#include "ui/pages/Uframeprofile.h"
 #include "ui/pages/Upagetools.h"
 #include "ui_Uformmain.h"
 
@@ -21,20 +18,12 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMenu>
-#include <QPainter>
 #include <QUrl>
 #include <exception>
 
 namespace {
 
-// Tab captions: slate when not selected, white on the selected tab and under the mouse.
-const QColor TAB_NORMAL(0x50, 0x64, 0x79); // 7955536 in the settings' blue-green-red order
-const QColor TAB_SELECTED(Qt::white);
-constexpr int TAB_TEXT_TOP = 37;
 const QColor CAPTION_TEXT(0x50, 0x64, 0x79);
-
-// Extra value of a page switch that opens the Site Survey page on a page's request.
-constexpr int EXTRA_SURVEY_REQUEST = 1024;
 // OsKind from which the desktop's own wireless manager exists.
 constexpr int OS_WITH_ZERO_CFG = 7;
 // Message box style: OK and Cancel with the information icon.
@@ -50,6 +39,7 @@ TFormMain::TFormMain(QWidget* parent)
       ui(std::make_unique<Ui::FormMain>()), m_Session(std::make_unique<CAdapterSession>())
 {
     ui->setupUi(this);
+    m_Pages = new TMainPages(this, *ui);
     ConnectSession();
     FormCreate();
 }
@@ -61,8 +51,7 @@ TFormMain::~TFormMain()
         while (thread && !thread->wait(10))
             QCoreApplication::processEvents();
     }
-    for (TPropertyPageFrame* page : m_Pages)
-        page->DonePage();
+    m_Pages->DonePages();
     m_Session->EndWork();
 }
 
@@ -71,55 +60,44 @@ void TFormMain::ConnectSession()
     CAdapterSession* s = m_Session.get();
     connect(s, &CAdapterSession::ShowRequested, this, &TFormMain::MenuItOpenClick);
     connect(s, &CAdapterSession::CloseRequested, this, &TFormMain::MenuItCloseClick);
-    connect(s, &CAdapterSession::PageRequested, this, &TFormMain::ShowPageByCode);
+    connect(s, &CAdapterSession::PageRequested, m_Pages, &TMainPages::ShowPageByCode);
     connect(s, &CAdapterSession::EditorRequested, this,
             [this](int extra) { SwitchPage(ui->LbProfile, extra); });
     connect(s, &CAdapterSession::ModeChanged, this, &TFormMain::ShowMode);
-    connect(s, &CAdapterSession::AdapterAttaching, this,
-            [this](CNICAdapter* adapter, int mode) { BroadcastSetAdapter(adapter, acAttach, mode); });
-    connect(s, &CAdapterSession::AdapterDetaching, this,
-            [this](CNICAdapter* adapter, int mode) { BroadcastSetAdapter(adapter, acDetach, mode); });
-    connect(s, &CAdapterSession::AdapterEvent, this, [this](CNICAdapter* adapter, int code, int value) {
-        for (TPropertyPageFrame* page : std::as_const(m_Pages))
-            page->AdapterEvent(adapter, code, value);
-    });
+    connect(s, &CAdapterSession::AdapterAttaching, m_Pages,
+            [this](CNICAdapter* adapter, int mode) { m_Pages->SetAdapter(adapter, acAttach, mode); });
+    connect(s, &CAdapterSession::AdapterDetaching, m_Pages,
+            [this](CNICAdapter* adapter, int mode) { m_Pages->SetAdapter(adapter, acDetach, mode); });
+    connect(s, &CAdapterSession::AdapterEvent, m_Pages, &TMainPages::AdapterEvent);
     connect(s, &CAdapterSession::SoftAPAvailable, this, [this](bool available) {
         ui->BtnSoftAP->setEnabled(available);
         ui->BtnStation->setEnabled(available);
     });
-    connect(s, &CAdapterSession::ConnectLastRequested, this, &TFormMain::ConnectLast);
+    connect(s, &CAdapterSession::ConnectLastRequested, m_Pages, &TMainPages::ConnectLast);
     connect(s, &CAdapterSession::HandedToManager, this, &TFormMain::HandedToManager);
     connect(s, &CAdapterSession::AdapterClosed, this, &TFormMain::AdapterClosed);
     s->SetFormCloser([this](std::function<void()> done) { CloseForms(std::move(done)); });
-    s->SetProfileSaver([this](int flags) { return ui->FrameProfile1->SaveProfile(flags); });
+    s->SetProfileSaver([this](int flags) { return m_Pages->SaveProfile(flags); });
 }
 
 void TFormMain::FormCreate()
 {
-    m_Tabs = {{{ui->LbLinkInfo, ui->FrameLinkInfo1, "ImgMainInfo"},
-               {ui->LbSiteSurvey, ui->FrameSurvey1, "ImgMainSurvey"},
-               {ui->LbProfile, ui->FrameProfile1, "ImgMainProfile"},
-               {ui->LbAdapter, ui->FrameAdapter1, "ImgMainAdapter"},
-               {ui->LbAPInfo, ui->FrameAPInfo1, "ImgAPInfo"},
-               {ui->LbAPCfg, ui->FrameAPCfg1, "ImgAPCfg"},
-               {ui->LbAPFilter, ui->FrameAPFilter1, "ImgAPFilter"}}};
-    m_Pages = {ui->FrameAPInfo1, ui->FrameAPCfg1,   ui->FrameAPFilter1, ui->FrameLinkInfo1,
-               ui->FrameSurvey1, ui->FrameProfile1, ui->FrameAdapter1};
-    for (const TTabPage& t : m_Tabs) {
-        t.Tab->SetFontCr(TTrifaceLabel::ckNormal, TAB_NORMAL);
-        t.Tab->SetFontCr(TTrifaceLabel::ckOver, TAB_SELECTED);
-        t.Tab->SetFontCr(TTrifaceLabel::ckDown, TAB_SELECTED);
-        t.Tab->SetOffsetTop(TAB_TEXT_TOP);
-        t.Tab->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-        t.Tab->setCursor(Qt::PointingHandCursor);
-        connect(t.Tab, &TTrifaceLabel::MouseDown, this, &TFormMain::LbLinkInfoMouseDown);
-    }
-    ui->PBoxBG->setAttribute(Qt::WA_OpaquePaintEvent);
-    ui->PBoxBG->installEventFilter(this);
-    connect(ui->BtnSoftAP, &QPushButton::clicked, this, &TFormMain::BtnSoftAPClick);
-    connect(ui->BtnStation, &QPushButton::clicked, this, &TFormMain::BtnSoftAPClick);
     connect(ui->BtnHelp, &QPushButton::clicked, this, &TFormMain::BtnHelpClick);
     connect(ui->BtnAbout, &QPushButton::clicked, this, &TFormMain::BtnAboutClick);
+    CreateModeSwitch();
+    CreateTray();
+    LoadSkin();
+    LoadMainTexts();
+    SetLateControls(m_Pages->LatePageNames());
+    LoadLayout(this, objectName());
+    m_Pages->InitPages();
+    SetMode(0);
+}
+
+void TFormMain::CreateModeSwitch()
+{
+    connect(ui->BtnSoftAP, &QPushButton::clicked, this, &TFormMain::BtnSoftAPClick);
+    connect(ui->BtnStation, &QPushButton::clicked, this, &TFormMain::BtnSoftAPClick);
     ui->BtnSoftAP->setEnabled(false);
     ui->BtnStation->setEnabled(false);
     // The mode buttons are a choice of two: a screen reader says so and which mode is on, and the arrow keys
@@ -132,21 +110,6 @@ void TFormMain::FormCreate()
         b->setAutoExclusive(true);
         modes->addButton(b);
     }
-
-    QList<TTrifaceLabel*> tabs;
-    for (const TTabPage& t : m_Tabs)
-        tabs << t.Tab;
-    new TTabKeys(
-        this, tabs, [this] { return m_CurTab; }, [this](TTrifaceLabel* tab) { SwitchPage(tab, 0); });
-    CreateTray();
-    LoadSkin();
-    LoadMainTexts();
-    LoadLayout(this, objectName());
-    for (TPropertyPageFrame* page : m_Pages) {
-        page->InitPage();
-        page->hide();
-    }
-    SetMode(0);
 }
 
 void TFormMain::CreateTray()
@@ -228,72 +191,6 @@ bool TFormMain::event(QEvent* e)
     return TFormBase::event(e);
 }
 
-bool TFormMain::eventFilter(QObject* watched, QEvent* e)
-{
-    if (watched == ui->PBoxBG && e->type() == QEvent::Paint) {
-        QPainter painter(ui->PBoxBG);
-        if (m_CurPicture.isNull())
-            painter.fillRect(ui->PBoxBG->rect(), palette().window());
-        else
-            painter.drawImage(0, 0, m_CurPicture);
-        return true;
-    }
-    return TFormBase::eventFilter(watched, e);
-}
-
-const TFormMain::TTabPage* TFormMain::FindTab(const TTrifaceLabel* tab) const
-{
-    for (const TTabPage& t : m_Tabs) {
-        if (t.Tab == tab)
-            return &t;
-    }
-    return nullptr;
-}
-
-void TFormMain::SwitchPage(TTrifaceLabel* tab, int extra)
-{
-    const TTabPage* next = FindTab(tab);
-    TPropertyPageFrame* newPage = next ? next->Page : nullptr;
-    if (m_CurPage && !m_CurPage->LeavePage(newPage, pmSwitchTab, 0))
-        return;
-    if (!newPage || !newPage->EnterPage(m_CurPage, pmSwitchTab, extra))
-        return;
-    // Shown before the old page hides, the new page takes the focus straight from it (see ShowPage of the
-    // editor).
-    newPage->show();
-    if (m_CurPage && m_CurPage != newPage)
-        m_CurPage->hide();
-    if (newPage == ui->FrameProfile1)
-        FocusPageList(newPage, "LvProf", 1);
-    else if (newPage == ui->FrameSurvey1)
-        FocusPageList(newPage, "LvSite", 2);
-    if (m_CurTab)
-        m_CurTab->SetFontCr(TTrifaceLabel::ckNormal, TAB_NORMAL);
-    tab->SetFontCr(TTrifaceLabel::ckNormal, TAB_SELECTED);
-    m_CurTab = tab;
-    m_CurPage = newPage;
-    m_CurPicture = FormRes ? FormRes->Picture(QString::fromLatin1(next->Picture)) : QImage();
-    update();
-}
-
-void TFormMain::FocusPageList(TPropertyPageFrame* page, const char* listName, int place)
-{
-    try {
-        auto* list = page->findChild<QWidget*>(QString::fromLatin1(listName));
-        if (list && isVisible() && list->isEnabled() && list->focusPolicy() != Qt::NoFocus)
-            list->setFocus();
-    } catch (const std::exception& e) {
-        DebugPrint("Exception(TFormMain::SwitchPage %d): %s", place, e.what());
-    }
-}
-
-void TFormMain::LbLinkInfoMouseDown()
-{
-    auto* tab = qobject_cast<TTrifaceLabel*>(sender());
-    if (tab && tab != m_CurTab)
-        SwitchPage(tab, 0);
-}
-
 void TFormMain::SetMode(int mode)
 {
     m_Session->SetMode(mode);
@@ -301,46 +198,17 @@ void TFormMain::SetMode(int mode)
 
 void TFormMain::ShowMode(int mode)
 {
-    for (TTrifaceLabel* tab : {ui->LbLinkInfo, ui->LbSiteSurvey, ui->LbProfile, ui->LbAdapter})
-        tab->setVisible(mode == 0);
-    for (TTrifaceLabel* tab : {ui->LbAPInfo, ui->LbAPCfg, ui->LbAPFilter})
-        tab->setVisible(mode == 1);
     const QImage on = FormRes ? FormRes->Picture(QStringLiteral("ImgBtnEnable")) : QImage();
     const QImage off = FormRes ? FormRes->Picture(QStringLiteral("ImgBtnDisable")) : QImage();
     ui->BtnSoftAP->SetFaces(mode == 1 ? on : off);
     ui->BtnStation->SetFaces(mode == 1 ? off : on);
     ShowModeChecked(mode);
-    if (mode == 1) {
-        SwitchPage(ui->LbAPInfo, 0);
-        m_Tray->SetIndex(tiSoftAP);
-    } else {
-        SwitchPage(ui->LbLinkInfo, 0);
-        m_Tray->SetIndex(tiDisconnected);
-    }
+    m_Pages->ShowMode(mode);
+    m_Tray->SetIndex(mode == 1 ? tiSoftAP : tiDisconnected);
     // The new tabs are drawn before the adapter work that follows. Painting at once instead of running the
     // pending messages keeps a device or close notification from arriving in the middle of that work.
     if (isVisible())
         repaint();
-}
-
-void TFormMain::ShowPageByCode(int code)
-{
-    switch (code) {
-    case PAGE_LINK_INFO:
-        SwitchPage(ui->LbLinkInfo, 0);
-        break;
-    case PAGE_PROFILE:
-        SwitchPage(ui->LbProfile, 0);
-        break;
-    case PAGE_SITE_SURVEY:
-        SwitchPage(ui->LbSiteSurvey, EXTRA_SURVEY_REQUEST);
-        break;
-    case PAGE_AP_INFO:
-        SwitchPage(ui->LbAPInfo, 0);
-        break;
-    default:
-        break;
-    }
 }
 
 void TFormMain::BtnSoftAPClick()
@@ -348,8 +216,7 @@ void TFormMain::BtnSoftAPClick()
     const int mode = sender() == ui->BtnSoftAP ? 1 : 0;
     if (mode == Mode())
         return;
-    // Switching the mode takes the adapter from the pages, and with it whatever the editor holds.
-    if (m_CurPage == ui->FrameProfile1 && !ui->FrameProfile1->MayLeaveEditor()) {
+    if (!m_Pages->MayLeaveMode()) {
         ShowModeChecked(Mode());
         return;
     }
@@ -360,20 +227,6 @@ void TFormMain::ShowModeChecked(int mode)
 {
     // Checking one unchecks the other; unchecking the checked one of the pair is refused.
     (mode == 1 ? ui->BtnSoftAP : ui->BtnStation)->setChecked(true);
-}
-
-void TFormMain::ConnectLast(int mode)
-{
-    if (mode == 1)
-        ui->FrameAPInfo1->ConnectLast();
-    else
-        ui->FrameProfile1->ConnectLast();
-}
-
-void TFormMain::BroadcastSetAdapter(CNICAdapter* adapter, int kind, int value)
-{
-    for (TPropertyPageFrame* page : m_Pages)
-        page->SetAdapter(adapter, kind, value);
 }
 
 void TFormMain::CloseForms(std::function<void()> done)

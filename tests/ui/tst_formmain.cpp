@@ -2,6 +2,7 @@
 // service start, the tray menu and the notify codes.
 #include "app/Udebug.h"
 #include "app/Udefine.h"
+#include "app/Uutility.h"
 #include "app/Unotifyevent.h"
 #include "controls/Trayicon.h"
 #include "controls/Trifacebtn.h"
@@ -10,6 +11,7 @@
 #include "engine/Unicadapter.h"
 #include "testutil.h"
 #include "ui/Propertypageframeunit.h"
+#include "ui/Uformbase.h"
 #include "ui/Uformmain.h"
 #include "ui/Uformmsgbox.h"
 #include "ui/Uformres.h"
@@ -332,6 +334,61 @@ TEST_F(FormMainTest, ModeSwitchWithAdapterStartsTheAccessPointAndIsRemembered)
     EXPECT_EQ(Main().Mode(), 0);
     EXPECT_EQ(Main().CurrentPage(), Page("FrameLinkInfo1"));
     EXPECT_EQ(LogCount("Connect last => Default\r\n"), 2);
+}
+
+// Most sessions never show the Soft AP pages: each is made when its tab is first shown, and one made after
+// the adapter was attached in Soft AP mode must show the adapter as one made at start would.
+TEST_F(FormMainTest, SoftAPPagesAreMadeWhenFirstShownAndCatchUpWithTheAdapter)
+{
+    const char* const pages[] = {"FrameAPInfo1", "FrameAPCfg1", "FrameAPFilter1"};
+    StartWithAdapter(0);
+    Main().show();
+    for (const char* name : pages)
+        EXPECT_EQ(Page(name), nullptr) << name << " made at start";
+    // Shown in station mode, the page is made but does not take the station's adapter.
+    PostNotify(&Main(), NM_SHOW_PAGE, PAGE_AP_INFO);
+    QCoreApplication::processEvents();
+    ASSERT_NE(Page("FrameAPInfo1"), nullptr);
+    EXPECT_FALSE(Page("FrameAPInfo1")->findChild<QWidget*>("BtnRefresh")->isEnabled());
+
+    QTest::mouseClick(Child<TTrifaceBtn>("BtnSoftAP"), Qt::LeftButton);
+    ASSERT_EQ(Main().Mode(), 1);
+    EXPECT_TRUE(Page("FrameAPInfo1")->findChild<QWidget*>("BtnRefresh")->isEnabled());
+    EXPECT_EQ(Page("FrameAPCfg1"), nullptr) << "made before its tab is shown";
+    ClickTab("LbAPCfg");
+    ClickTab("LbAPFilter");
+    for (const char* name : pages)
+        ASSERT_NE(Page(name), nullptr) << name;
+    WLProfile softAP{};
+    Main().Session()->LoadAPProfile(softAP);
+    auto* ssid = Page("FrameAPCfg1")->findChild<QLineEdit*>("EdtSSID");
+    EXPECT_TRUE(ssid->isEnabled());
+    EXPECT_EQ(ssid->text(), BytesText(softAP.Ssid1, sizeof softAP.Ssid1));
+    EXPECT_GT(Page("FrameAPCfg1")->findChild<QComboBox*>("CmbMode")->count(), 0) << "the adapter's bands";
+    EXPECT_TRUE(Page("FrameAPFilter1")->findChild<QComboBox*>("CmbType")->isEnabled());
+
+    // Readers and the layout walk the pages in the window's designed order, late ones included.
+    QStringList order;
+    for (QWidget* w : OwnedControls(&Main()))
+        if (qobject_cast<TPropertyPageFrame*>(w))
+            order << w->objectName();
+    EXPECT_EQ(order.join(' ').toStdString(),
+              "FrameAPInfo1 FrameAPCfg1 FrameAPFilter1 FrameLinkInfo1 FrameSurvey1 "
+              "FrameProfile1 FrameAdapter1");
+}
+
+TEST_F(FormMainTest, ALatePageTakesTheWindowLayoutWhenMade)
+{
+    testutil::WriteFile(m_Dir.filePath("wlanutil.bin"), "[FormMain_CtrlPos]\nFrameAPCfg1=150,110\n"
+                                                        "[FormMain_FrameAPCfg1_Visible]\nChkHide=0\n");
+    g_Var.ReadFiles(m_Dir.filePath("wlanutil"));
+    Main().SetMode(1);
+    EXPECT_FALSE(Log().contains("names no control")) << "a page made later is no unknown name";
+    ClickTab("LbAPCfg");
+    ASSERT_NE(Page("FrameAPCfg1"), nullptr);
+    EXPECT_EQ(Page("FrameAPCfg1")->pos(), QPoint(150, 110));
+    EXPECT_EQ(Page("FrameAPCfg1")->size(), Page("FrameLinkInfo1")->size());
+    EXPECT_TRUE(Page("FrameAPCfg1")->findChild<QWidget*>("ChkHide")->isHidden());
 }
 
 TEST_F(FormMainTest, RemovalClosesTheAdapter)
@@ -686,6 +743,8 @@ TEST_F(FormMainTest, TheWindowKeepsAnsweringWhileASlowConnectRuns)
     ASSERT_TRUE(ClickButton("BtnNext"));
     ASSERT_TRUE(ClickButton("BtnSave"));
     QTest::mouseClick(Child<TTrifaceBtn>("BtnSoftAP"), Qt::LeftButton);
+    ClickTab("LbAPCfg");
+    ASSERT_NE(Page("FrameAPCfg1"), nullptr);
     EXPECT_GT(Page("FrameAPCfg1")->findChild<QComboBox*>("CmbCh")->count(), 0);
     WaitFor([] { return false; }, 3000);
     tick.stop();
@@ -753,6 +812,11 @@ TEST_F(FormMainTest, ControlKeysSwitchTheTabsOfTheCurrentMode)
 TEST_F(FormMainTest, EveryControlOfEveryPageHasAnAccessibleNameAndRole)
 {
     Main().show();
+    // The Soft AP pages are made when their tabs are first shown.
+    Main().SetMode(1);
+    ClickTab("LbAPCfg");
+    ClickTab("LbAPFilter");
+    Main().SetMode(0);
     ClickTab("LbProfile");
     // The editor makes its pages when first wanted and readies them for a reader when they are entered; here
     // all of them are made and readied.

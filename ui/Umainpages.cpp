@@ -1,0 +1,260 @@
+#include "Umainpages.h"
+#include "Uformbase.h"
+#include "Uformres.h"
+#include "Utabkeys.h"
+#include "app/Udebug.h"
+#include "app/Unotifycode.h"
+#include "controls/Trifacelabel.h"
+#include "ui/pages/Uframeapcfg.h"
+#include "ui/pages/Uframeapfilter.h"
+#include "ui/pages/Uframeapinfo.h"
+#include "ui/pages/Uframeprofile.h"
+#include "ui_Uformmain.h"
+
+#include <QPainter>
+#include <exception>
+
+namespace {
+
+// Tab captions: slate when not selected, white on the selected tab and under the mouse.
+const QColor TAB_NORMAL(0x50, 0x64, 0x79); // 7955536 in the settings' blue-green-red order
+const QColor TAB_SELECTED(Qt::white);
+constexpr int TAB_TEXT_TOP = 37;
+
+constexpr int STATION = 0;
+constexpr int SOFT_AP = 1;
+// Extra value of a page switch that opens the Site Survey page on a page's request.
+constexpr int EXTRA_SURVEY_REQUEST = 1024;
+
+template <class TPage> TPropertyPageFrame* MakePage(QWidget* parent)
+{
+    return new TPage(parent);
+}
+
+} // namespace
+
+TMainPages::TMainPages(TFormBase* window, const Ui::FormMain& ui)
+    : QObject(window), m_Window(window), m_Background(ui.PBoxBG), m_Profile(ui.FrameProfile1),
+      m_Survey(ui.FrameSurvey1),
+      // In the order of the window's design, which is the order the pages hear of the adapter in.
+      m_Tabs{
+          {{ui.LbAPInfo, nullptr, "FrameAPInfo1", "ImgAPInfo", SOFT_AP, PAGE_AP_INFO, MakePage<TFrameAPInfo>},
+           {ui.LbAPCfg, nullptr, "FrameAPCfg1", "ImgAPCfg", SOFT_AP, 0, MakePage<TFrameAPCfg>},
+           {ui.LbAPFilter, nullptr, "FrameAPFilter1", "ImgAPFilter", SOFT_AP, 0, MakePage<TFrameAPFilter>},
+           {ui.LbLinkInfo, ui.FrameLinkInfo1, "", "ImgMainInfo", STATION, PAGE_LINK_INFO, nullptr},
+           {ui.LbSiteSurvey, ui.FrameSurvey1, "", "ImgMainSurvey", STATION, PAGE_SITE_SURVEY, nullptr},
+           {ui.LbProfile, ui.FrameProfile1, "", "ImgMainProfile", STATION, PAGE_PROFILE, nullptr},
+           {ui.LbAdapter, ui.FrameAdapter1, "", "ImgMainAdapter", STATION, 0, nullptr}}},
+      m_PageRect(ui.FrameLinkInfo1->geometry())
+{
+    StyleTabs();
+    m_Background->setAttribute(Qt::WA_OpaquePaintEvent);
+    m_Background->installEventFilter(this);
+    QList<TTrifaceLabel*> tabs;
+    for (const TTabPage& t : m_Tabs)
+        tabs << t.Tab;
+    new TTabKeys(
+        window, tabs, [this] { return m_CurTab; }, [this](TTrifaceLabel* tab) { SwitchPage(tab, 0); });
+}
+
+void TMainPages::StyleTabs()
+{
+    for (const TTabPage& t : m_Tabs) {
+        t.Tab->SetFontCr(TTrifaceLabel::ckNormal, TAB_NORMAL);
+        t.Tab->SetFontCr(TTrifaceLabel::ckOver, TAB_SELECTED);
+        t.Tab->SetFontCr(TTrifaceLabel::ckDown, TAB_SELECTED);
+        t.Tab->SetOffsetTop(TAB_TEXT_TOP);
+        t.Tab->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+        t.Tab->setCursor(Qt::PointingHandCursor);
+        // Any button, on press.
+        connect(t.Tab, &TTrifaceLabel::MouseDown, this, [this, tab = t.Tab] {
+            if (tab != m_CurTab)
+                SwitchPage(tab, 0);
+        });
+    }
+}
+
+QList<TPropertyPageFrame*> TMainPages::MadePages() const
+{
+    QList<TPropertyPageFrame*> pages;
+    for (const TTabPage& t : m_Tabs)
+        if (t.Page)
+            pages << t.Page;
+    return pages;
+}
+
+void TMainPages::InitPages()
+{
+    for (TPropertyPageFrame* page : MadePages()) {
+        page->InitPage();
+        page->hide();
+    }
+}
+
+void TMainPages::DonePages()
+{
+    for (TPropertyPageFrame* page : MadePages())
+        page->DonePage();
+}
+
+QStringList TMainPages::LatePageNames() const
+{
+    QStringList names;
+    for (const TTabPage& t : m_Tabs)
+        if (t.Make)
+            names << QLatin1String(t.Name);
+    return names;
+}
+
+TMainPages::TTabPage* TMainPages::FindTab(const TTrifaceLabel* tab)
+{
+    for (TTabPage& t : m_Tabs)
+        if (tab && t.Tab == tab)
+            return &t;
+    return nullptr;
+}
+
+TMainPages::TTabPage* TMainPages::FindCode(int code)
+{
+    for (TTabPage& t : m_Tabs)
+        if (code != 0 && t.Code == code)
+            return &t;
+    return nullptr;
+}
+
+TPropertyPageFrame* TMainPages::PageOf(TTabPage& t)
+{
+    if (!t.Page)
+        t.Page = BuildPage(t);
+    return t.Page;
+}
+
+TPropertyPageFrame* TMainPages::BuildPage(const TTabPage& t)
+{
+    TPropertyPageFrame* page = t.Make(m_Window);
+    page->setObjectName(QLatin1String(t.Name));
+    page->setGeometry(m_PageRect);
+    // Explicitly hidden, or the window's next show would show it too.
+    page->hide();
+    StackInDesignOrder(t, page);
+    // What the window's layout and FormCreate would have done to it at start.
+    const QString form = m_Window->objectName();
+    m_Window->LoadLayout(page, QStringLiteral("%1_%2").arg(form, page->objectName()));
+    m_Window->LoadCtrlPos(page, form + QStringLiteral("_CtrlPos"));
+    page->InitPage();
+    if (m_Adapter)
+        page->SetAdapter(m_Adapter, acAttach, m_AdapterMode);
+    return page;
+}
+
+void TMainPages::StackInDesignOrder(const TTabPage& t, TPropertyPageFrame* page)
+{
+    // Readers and the layout walk the window's children in their order: the late page takes its designed
+    // place before the next page that exists (the station pages always do).
+    for (auto next = m_Tabs.begin() + (&t - m_Tabs.data()) + 1; next != m_Tabs.end(); ++next)
+        if (next->Page) {
+            page->stackUnder(next->Page);
+            return;
+        }
+}
+
+void TMainPages::SwitchPage(TTrifaceLabel* tab, int extra)
+{
+    TTabPage* next = FindTab(tab);
+    TPropertyPageFrame* newPage = next ? PageOf(*next) : nullptr;
+    if (m_CurPage && !m_CurPage->LeavePage(newPage, pmSwitchTab, 0))
+        return;
+    if (!newPage || !newPage->EnterPage(m_CurPage, pmSwitchTab, extra))
+        return;
+    // Shown before the old page hides, the new page takes the focus straight from it (see ShowPage of the
+    // editor).
+    newPage->show();
+    if (m_CurPage && m_CurPage != newPage)
+        m_CurPage->hide();
+    if (newPage == m_Profile)
+        FocusPageList(newPage, "LvProf", 1);
+    else if (newPage == m_Survey)
+        FocusPageList(newPage, "LvSite", 2);
+    SelectTab(*next);
+}
+
+void TMainPages::SelectTab(const TTabPage& t)
+{
+    if (m_CurTab)
+        m_CurTab->SetFontCr(TTrifaceLabel::ckNormal, TAB_NORMAL);
+    t.Tab->SetFontCr(TTrifaceLabel::ckNormal, TAB_SELECTED);
+    m_CurTab = t.Tab;
+    m_CurPage = t.Page;
+    m_CurPicture = FormRes ? FormRes->Picture(QString::fromLatin1(t.Picture)) : QImage();
+    m_Window->update();
+}
+
+void TMainPages::FocusPageList(TPropertyPageFrame* page, const char* listName, int place)
+{
+    try {
+        auto* list = page->findChild<QWidget*>(QString::fromLatin1(listName));
+        if (list && m_Window->isVisible() && list->isEnabled() && list->focusPolicy() != Qt::NoFocus)
+            list->setFocus();
+    } catch (const std::exception& e) {
+        DebugPrint("Exception(TFormMain::SwitchPage %d): %s", place, e.what());
+    }
+}
+
+void TMainPages::ShowMode(int mode)
+{
+    for (const TTabPage& t : m_Tabs)
+        t.Tab->setVisible(t.Mode == mode);
+    ShowPageByCode(mode == SOFT_AP ? PAGE_AP_INFO : PAGE_LINK_INFO);
+}
+
+void TMainPages::ShowPageByCode(int code)
+{
+    if (TTabPage* t = FindCode(code))
+        SwitchPage(t->Tab, code == PAGE_SITE_SURVEY ? EXTRA_SURVEY_REQUEST : 0);
+}
+
+void TMainPages::SetAdapter(CNICAdapter* adapter, int change, int mode)
+{
+    m_Adapter = change == acAttach ? adapter : nullptr;
+    m_AdapterMode = mode;
+    // A page made meanwhile (a page may ask for another) has had it already.
+    for (TPropertyPageFrame* page : MadePages())
+        page->SetAdapter(adapter, change, mode);
+}
+
+void TMainPages::AdapterEvent(CNICAdapter* adapter, int code, int value)
+{
+    for (TPropertyPageFrame* page : MadePages())
+        page->AdapterEvent(adapter, code, value);
+}
+
+void TMainPages::ConnectLast(int mode)
+{
+    if (mode == SOFT_AP)
+        static_cast<TFrameAPInfo*>(PageOf(*FindCode(PAGE_AP_INFO)))->ConnectLast();
+    else
+        m_Profile->ConnectLast();
+}
+
+int TMainPages::SaveProfile(int flags)
+{
+    return m_Profile->SaveProfile(flags);
+}
+
+bool TMainPages::MayLeaveMode()
+{
+    // Switching the mode takes the adapter from the pages, and with it whatever the editor holds.
+    return m_CurPage != m_Profile || m_Profile->MayLeaveEditor();
+}
+
+bool TMainPages::eventFilter(QObject* watched, QEvent* e)
+{
+    if (watched != m_Background || e->type() != QEvent::Paint)
+        return QObject::eventFilter(watched, e);
+    QPainter painter(m_Background);
+    if (m_CurPicture.isNull())
+        painter.fillRect(m_Background->rect(), m_Window->palette().window());
+    else
+        painter.drawImage(0, 0, m_CurPicture);
+    return true;
+}
