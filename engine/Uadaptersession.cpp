@@ -171,10 +171,9 @@ void CAdapterSession::AdapterAttached()
     mode = mode == 1 ? 1 : 0;
     SetAdapterAntenna(mode);
     SetMode(mode);
-    const bool softAP = m_Adapter->EnableSoftAP();
-    Q_EMIT SoftAPAvailable(softAP);
-    if (softAP)
-        LoadAPProfile(g_Var.SoftAPProfile);
+    Q_EMIT SoftAPAvailable(m_Adapter->EnableSoftAP());
+    // The pages learn that what they read from the last adapter (the Soft AP profile) is to be read again.
+    Q_EMIT AdapterEvent(m_Adapter.get(), NM_ATTACHED, 0);
     Q_EMIT AdapterAttaching(m_Adapter.get(), mode);
     if (service) {
         if (!m_Adapter->EnableZeroCfg())
@@ -184,15 +183,6 @@ void CAdapterSession::AdapterAttached()
     if (!m_Adapter->EnableZeroCfg())
         Q_EMIT ConnectLastRequested(mode);
     Q_EMIT AdapterReady();
-}
-
-void CAdapterSession::LoadAPProfile(WLProfile& target) const
-{
-    if (!m_Adapter)
-        return;
-    TProfileList list;
-    m_Adapter->GetProfileList(PROF_SOFTAP, list);
-    target = list.empty() ? m_Adapter->DefAPProfile() : *list.front();
 }
 
 void CAdapterSession::BeginCloseAdapter()

@@ -43,8 +43,6 @@ public:
     // 0 station, 1 Soft AP. SetMode only records and announces it; SwitchMode also moves the adapter over.
     void SetMode(int mode);
     void SwitchMode(int mode);
-    // The first Soft AP profile of the adapter, else its default one.
-    void LoadAPProfile(WLProfile& target) const;
 
     // Every status report, or only the link's changes (the window is hidden); kept for later adapters too.
     void SetChangesOnly(bool on);

@@ -118,7 +118,14 @@ QTemporaryDir* AdapterSessionTest::s_Dir = nullptr;
 
 TEST_F(AdapterSessionTest, APluggedAdapterIsAttachedAndAsksForTheLastProfile)
 {
+    // The pages hear of the new adapter before they are given it, so they read its Soft AP profile afresh.
+    QStringList heard;
+    QObject::connect(&m_Session, &CAdapterSession::AdapterEvent, &m_Session,
+                     [&](CNICAdapter*, int code, int) { heard << QString("event %1").arg(code); });
+    QObject::connect(&m_Session, &CAdapterSession::AdapterAttaching, &m_Session,
+                     [&](CNICAdapter*, int) { heard << "attach"; });
     StartWithAdapter(0);
+    EXPECT_EQ(heard.mid(0, 2), QStringList({"event 12", "attach"}));
     EXPECT_EQ(m_Log.From("mode 0"),
               QStringList({"mode 0", "softap 1", "attach 0", "connect last 0", "ready"}));
     EXPECT_FALSE(m_Session.Closing());
