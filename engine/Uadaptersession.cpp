@@ -159,6 +159,8 @@ void CAdapterSession::AdapterAttached()
     if (!m_Attaching || !m_Attaching->Attached())
         return;
     m_Adapter = std::move(m_Attaching);
+    // A window hidden before the adapter came wants only the link's changes from it too.
+    m_Adapter->SetChangesOnly(m_ChangesOnly);
     const bool service = m_StartFlags & SF_SERVICE;
     WLProfile lastApplied{};
     int mode;
@@ -227,7 +229,6 @@ void CAdapterSession::NoteAdapterReport(int code, int value)
         if (!m_StatusSeen)
             DebugPrint("CAdapterSession: first status report");
         m_StatusSeen = true;
-        m_Adapter->SetChangesOnly(m_ChangesOnly);
         UpdateLink();
     } else if (code == NM_APPLYING && !(value & 1)) {
         Q_EMIT Applying();

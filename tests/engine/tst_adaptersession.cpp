@@ -235,6 +235,20 @@ TEST_F(AdapterSessionTest, SaveRequestsGoToTheSaverUnlessBitZeroIsSet)
     EXPECT_EQ(asked, QList<int>({0x100}));
 }
 
+TEST_F(AdapterSessionTest, AWindowHiddenBeforeTheAdapterCameTakesOnlyTheLinksChanges)
+{
+    int reports = 0;
+    QObject::connect(&m_Session, &CAdapterSession::AdapterEvent, &m_Session,
+                     [&](CNICAdapter*, int code, int) { reports += code == NM_STATUS ? 1 : 0; });
+    m_Session.SetChangesOnly(true);
+    StartWithAdapter(0);
+    // The link stays down: status collections every two seconds, of which at most the first is reported.
+    EXPECT_FALSE(WaitFor([&] { return reports >= 2; }, 5000)) << reports;
+    const int hidden = reports;
+    m_Session.SetChangesOnly(false);
+    EXPECT_TRUE(WaitFor([&] { return reports >= hidden + 2; }, 10000)) << "shown again, every report";
+}
+
 TEST_F(AdapterSessionTest, AdapterCodesArePassedOnAndTheManagerTakesOver)
 {
     StartWithAdapter(0);
