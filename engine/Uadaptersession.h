@@ -86,8 +86,6 @@ protected:
 
 private:
     void SetAdapterAntenna(int mode);
-    // What the session itself takes from an adapter's report before the pages get it.
-    void NoteAdapterReport(int code, int value);
     void UpdateLink();
     void ZeroCfgChanged(bool toZeroCfg);
 
