@@ -6,9 +6,9 @@
 #include "app/Unotifyevent.h"
 #include "engine/Uadaptersession.h"
 #include "engine/Ucumlib.h"
+#include "simtest.h"
 #include "testutil.h"
 
-#include <QProcess>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -65,9 +65,7 @@ protected:
     {
         RegisterNotifyMsg();
         s_Dir = new QTemporaryDir;
-        qputenv("TSRWL_SIM_STATE", s_Dir->filePath("sim.state").toUtf8());
-        qputenv("TSRWL_SIM_PROFILES", s_Dir->filePath("profiles").toUtf8());
-        ASSERT_TRUE(g_TSLib.Load((testutil::BinDir() + "/libtsrwl.so").toStdString()));
+        ASSERT_TRUE(simtest::LoadSimulator(*s_Dir));
     }
     static void TearDownTestSuite()
     {
@@ -96,9 +94,7 @@ protected:
 
     static void SimCtl(const QString& command)
     {
-        QProcess simctl;
-        simctl.start(testutil::BinDir() + "/tsrwl-simctl", {"--prof-root", g_Var.ProfRoot, command});
-        ASSERT_TRUE(simctl.waitForFinished(10000));
+        ASSERT_FALSE(simtest::SimCtl(command).isEmpty()) << qPrintable(command);
     }
     void StartWithAdapter(uint32_t flags)
     {
