@@ -57,6 +57,22 @@ protected:
         m_Adapter->Connect(p);
         ASSERT_TRUE(WaitFor([&] { return Connected(); }, 15000));
     }
+    // Connects with the profile `name`, saves another power saving mode and checks that it is applied
+    // without being stored, with the log line that says why.
+    void SaveAndExpectOnlyApplied(const char* name, const char* why)
+    {
+        WriteSettings("[Setting]\nInitConnect=0\n");
+        Attach();
+        ConnectStored(name);
+        ASSERT_TRUE(WaitFor([&] { return Combo("CmbPower")->currentIndex() == 0; }));
+        Choose("CmbPower", "Fast Power Saving");
+        m_Main.Received.clear();
+        QTest::mouseClick(m_Page->findChild<QPushButton*>("BtnSave"), Qt::LeftButton);
+        EXPECT_TRUE(LogSince().contains(QLatin1String(why)));
+        EXPECT_TRUE(std::none_of(m_Main.Received.begin(), m_Main.Received.end(),
+                                 [](const auto& r) { return r.first == 5; }));
+        ASSERT_TRUE(WaitFor([&] { return Applied().PowerMode == 2; }, 15000)) << "applied all the same";
+    }
     WLProfile Applied() const
     {
         WLProfile p{};
@@ -128,30 +144,10 @@ TEST_F(AdapterPageTest, WithoutAnEditorInTheWindowTheSettingsAreOnlyAppliedAgain
 {
     delete m_Editor;
     m_Editor = nullptr;
-    WriteSettings("[Setting]\nInitConnect=0\n");
-    Attach();
-    ConnectStored("Office");
-    ASSERT_TRUE(WaitFor([&] { return Combo("CmbPower")->currentIndex() == 0; }));
-    Choose("CmbPower", "Max. Power Saving");
-    m_Main.Received.clear();
-    QTest::mouseClick(m_Page->findChild<QPushButton*>("BtnSave"), Qt::LeftButton);
-    EXPECT_TRUE(LogSince().contains("no profile editor stores Office"));
-    EXPECT_TRUE(std::none_of(m_Main.Received.begin(), m_Main.Received.end(),
-                             [](const auto& r) { return r.first == 5; }));
-    ASSERT_TRUE(WaitFor([&] { return Applied().PowerMode == 1; }, 15000)) << "applied all the same";
+    SaveAndExpectOnlyApplied("Office", "no profile editor stores Office");
 }
 
 TEST_F(AdapterPageTest, AProfileThatIsNotStoredIsOnlyAppliedAgain)
 {
-    WriteSettings("[Setting]\nInitConnect=0\n");
-    Attach();
-    ConnectStored("(EditingProfile)");
-    ASSERT_TRUE(WaitFor([&] { return Combo("CmbPower")->currentIndex() == 0; }));
-    Choose("CmbPower", "Fast Power Saving");
-    m_Main.Received.clear();
-    QTest::mouseClick(m_Page->findChild<QPushButton*>("BtnSave"), Qt::LeftButton);
-    EXPECT_TRUE(LogSince().contains("profile (EditingProfile) is not exist"));
-    EXPECT_TRUE(std::none_of(m_Main.Received.begin(), m_Main.Received.end(),
-                             [](const auto& r) { return r.first == 5; }));
-    ASSERT_TRUE(WaitFor([&] { return Applied().PowerMode == 2; }, 15000));
+    SaveAndExpectOnlyApplied("(EditingProfile)", "profile (EditingProfile) is not exist");
 }
