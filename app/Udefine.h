@@ -23,8 +23,11 @@ enum StartFlag : uint32_t {
 constexpr int COMMON_TEXT_COUNT = 82;
 constexpr int MAX_HWIDS = 16;
 
-// The program-wide settings: paths, the settings and language files, titles, the settings root, the accepted
-// hardware ids and the common display texts. Initialised once on the GUI thread and read-only afterwards.
+// The program-wide settings and texts and what start-up found out: the start flags and the kind of system,
+// paths, the settings and language files, titles, the settings root, the accepted hardware ids and the common
+// display texts. Initialised once on the GUI thread and read-only afterwards, so any thread reads it without
+// a lock. Working state (the profile the editor edits, the Soft AP settings) lives with the pages that edit
+// it.
 class CFAGlobalVar {
 public:
     CFAGlobalVar();
@@ -68,9 +71,6 @@ public:
     // the user of each once.
     QList<QPair<QString, IniProblem>> FileProblems;
     QStringList HwIdList;
-    // The profile the editor works on and the Soft AP settings; only the GUI thread touches them.
-    WLProfile EditingProfile{};
-    WLProfile SoftAPProfile{};
 
 private:
     void NoteFileProblems();

@@ -14,7 +14,8 @@ enum NotifyCode {
     NM_CLOSE_ALL = 9,     // sent by a second instance: end the program
     NM_SHOW_PAGE = 10,    // posted by a page: show the page of a PageCode
     NM_EDIT_SCANNED = 11, // sent by Site Survey: open the editor on the Profile page with this extra value
-    NM_ATTACHED = 12,     // posted: an adapter made with InitialOnWorker is initialised (see Attached)
+    NM_ATTACHED = 12,     // posted: an adapter made with InitialOnWorker is initialised (see Attached); the
+                          // session passes it on to the pages just before it attaches the adapter to them
     NM_CONNECT_FAILED = 13, // posted: a station connect was refused or never came up (see GetConnectFailure)
 };
 

@@ -43,8 +43,6 @@ public:
     // 0 station, 1 Soft AP. SetMode only records and announces it; SwitchMode also moves the adapter over.
     void SetMode(int mode);
     void SwitchMode(int mode);
-    // The first Soft AP profile of the adapter, else its default one.
-    void LoadAPProfile(WLProfile& target) const;
 
     // Every status report, or only the link's changes (the window is hidden); kept for later adapters too.
     void SetChangesOnly(bool on);
@@ -88,8 +86,6 @@ protected:
 
 private:
     void SetAdapterAntenna(int mode);
-    // What the session itself takes from an adapter's report before the pages get it.
-    void NoteAdapterReport(int code, int value);
     void UpdateLink();
     void ZeroCfgChanged(bool toZeroCfg);
 

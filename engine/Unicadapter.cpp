@@ -4,6 +4,7 @@
 #include "Uthreadipaddr.h"
 #include "adaptercore/Corecodes.h"
 #include "app/Udebug.h"
+#include "app/Uprofile.h"
 #include "app/Unotifyevent.h"
 #include "app/Uutility.h"
 
@@ -156,16 +157,8 @@ void CNICAdapter::InitDefProf()
     DebugPrint("CNICAdapter::InitDefProf()");
     WLProfile& sta = m_DefProf;
     sta = WLProfile{};
-    sta.EncryptionMethod = ToCode(TsrwlSecurity::Open);
-    sta.WEPEncryptionLevel = 0;
-    sta.WEPKeyFormat = 1;
-    sta.DefaultKey = 0;
-    sta.AuthenticationMode = ToCode(TsrwlAuthMode::Auto);
-    sta.WPAEncryptionType = ToCode(TsrwlCipher::Tkip);
-    sta.ValidateServerCert = 0;
-    sta.MS8021xAuthMode = 0;
-    sta.TTLSEap = ToCode(TsrwlTtlsInner::MsChapV2);
-    sta.PeapEap = ToCode(TsrwlPeapInner::MsChapV2);
+    // A new profile starts from the security a new choice of security type starts from.
+    ResetSecurity(sta);
     sta.FuncMode = 0;
     sta.QosEnabled = 1;
     sta.ABGMode = m_SupportMode;

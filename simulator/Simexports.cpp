@@ -73,17 +73,20 @@ TSRWL_EXPORT int32_t TSRWL_Initial(const char*, int32_t)
 
 TSRWL_EXPORT int32_t TSRWL_DevDetect(TSDevRecord* device)
 {
-    if (!device)
-        return kFail;
-    const std::lock_guard guard(g_lock);
-    const CSimAdapter adapter = Now();
-    if (!adapter.Detect(device->hwId))
-        return kFail;
-    // Each plugging in is a new device to its user.
-    const std::string plug = std::string(kSimDevicePath) + "#" + std::to_string(adapter.State().plugCount);
-    CopyOut(reinterpret_cast<char*>(device->libraryData), sizeof device->libraryData, plug);
-    CopyOut(device->description, sizeof device->description, adapter.Scenario().adapter.description);
-    return TSRWL_OK;
+    return CallLocked(
+        g_lock,
+        [device] {
+            const CSimAdapter adapter = Now();
+            if (!adapter.Detect(device->hwId))
+                return kFail;
+            // Each plugging in is a new device to its user.
+            const std::string plug =
+                std::string(kSimDevicePath) + "#" + std::to_string(adapter.State().plugCount);
+            CopyOut(reinterpret_cast<char*>(device->libraryData), sizeof device->libraryData, plug);
+            CopyOut(device->description, sizeof device->description, adapter.Scenario().adapter.description);
+            return TSRWL_OK;
+        },
+        device);
 }
 
 TSRWL_EXPORT int32_t TSRWL_QueryOID(uint32_t oid, void* buffer, uint32_t length, uint32_t* written)
@@ -194,26 +197,25 @@ TSRWL_EXPORT int32_t TSRWL_SetWLProfileDir(const char* directoryName)
 
 TSRWL_EXPORT int32_t TSRWL_GetWLProfile(const char* name, WLProfile* profile)
 {
-    const std::lock_guard guard(g_lock);
-    return GetStoredProfile(CCoreProfileStore(g_profileDir), name, profile);
+    return CallLocked(g_lock,
+                      [&] { return GetStoredProfile(CCoreProfileStore(g_profileDir), name, profile); });
 }
 
 TSRWL_EXPORT int32_t TSRWL_SetWLProfile(const char* name, const WLProfile* profile)
 {
-    const std::lock_guard guard(g_lock);
-    return SetStoredProfile(CCoreProfileStore(g_profileDir), name, profile);
+    return CallLocked(g_lock,
+                      [&] { return SetStoredProfile(CCoreProfileStore(g_profileDir), name, profile); });
 }
 
 TSRWL_EXPORT int32_t TSRWL_EnumWLProfiles(int32_t index, char* name)
 {
-    const std::lock_guard guard(g_lock);
-    return EnumStoredProfiles(CCoreProfileStore(g_profileDir), index, name);
+    return CallLocked(g_lock,
+                      [&] { return EnumStoredProfiles(CCoreProfileStore(g_profileDir), index, name); });
 }
 
 TSRWL_EXPORT int32_t TSRWL_DeleteWLProfile(const char* name)
 {
-    const std::lock_guard guard(g_lock);
-    return DeleteStoredProfile(CCoreProfileStore(g_profileDir), name);
+    return CallLocked(g_lock, [&] { return DeleteStoredProfile(CCoreProfileStore(g_profileDir), name); });
 }
 
 TSRWL_EXPORT int32_t TSRWL_GetNetworkInfo(NetworkInfo* info)
@@ -247,12 +249,14 @@ TSRWL_EXPORT int32_t TSRWL_IPDataToStr(const void* ipData, char* text)
 
 TSRWL_EXPORT int32_t TSRWL_GetWLANDriverPath(char* path)
 {
-    if (!path)
-        return kFail;
-    const std::lock_guard guard(g_lock);
-    const std::string file = CurrentScenario()->adapter.driverFile;
-    CopyOut(path, 256, file.find('/') == std::string::npos ? SimBinaryDir() + file : file);
-    return TSRWL_OK;
+    return CallLocked(
+        g_lock,
+        [path] {
+            const std::string file = CurrentScenario()->adapter.driverFile;
+            CopyOut(path, 256, file.find('/') == std::string::npos ? SimBinaryDir() + file : file);
+            return TSRWL_OK;
+        },
+        path);
 }
 
 TSRWL_EXPORT int32_t TSRWL_Set_WZCService(int32_t handOver)
@@ -269,8 +273,7 @@ TSRWL_EXPORT int32_t TSRWL_Set_WZCService(int32_t handOver)
 TSRWL_EXPORT int32_t TSRWL_Get_WZCService(void)
 {
     constexpr int32_t kRunning = 4, kStopped = 1;
-    const std::lock_guard guard(g_lock);
-    return Now().State().zeroConfigRunning ? kRunning : kStopped;
+    return CallLocked(g_lock, [] { return Now().State().zeroConfigRunning ? kRunning : kStopped; });
 }
 
 TSRWL_EXPORT int32_t TSRWL_PassphraseToWEPKey(const char* passphrase, int32_t keySizeCode, void* keySet)
@@ -280,11 +283,13 @@ TSRWL_EXPORT int32_t TSRWL_PassphraseToWEPKey(const char* passphrase, int32_t ke
 
 TSRWL_EXPORT int32_t TSRWL_GetWLANDomain(char* domain)
 {
-    if (!domain)
-        return kFail;
-    const std::lock_guard guard(g_lock);
-    CopyOut(domain, 256, CurrentScenario()->adapter.domain);
-    return TSRWL_OK;
+    return CallLocked(
+        g_lock,
+        [domain] {
+            CopyOut(domain, 256, CurrentScenario()->adapter.domain);
+            return TSRWL_OK;
+        },
+        domain);
 }
 
 TSRWL_EXPORT int32_t TSRWL_EnumCertificates(void** entries, int32_t kind)
@@ -323,11 +328,13 @@ TSRWL_EXPORT int32_t TSRWL_IPRenew(void)
 
 TSRWL_EXPORT int32_t TSRWL_GetAPStationList(void* buffer)
 {
-    if (!buffer)
-        return kFail;
-    const std::lock_guard guard(g_lock);
-    FillStationList(Now().Stations(), buffer);
-    return TSRWL_OK;
+    return CallLocked(
+        g_lock,
+        [buffer] {
+            FillStationList(Now().Stations(), buffer);
+            return TSRWL_OK;
+        },
+        buffer);
 }
 
 // Present because the interface has them; the program never calls them, so they only refuse.

@@ -6,9 +6,9 @@
 #include "app/Unotifyevent.h"
 #include "engine/Uadaptersession.h"
 #include "engine/Ucumlib.h"
+#include "simtest.h"
 #include "testutil.h"
 
-#include <QProcess>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -65,9 +65,7 @@ protected:
     {
         RegisterNotifyMsg();
         s_Dir = new QTemporaryDir;
-        qputenv("TSRWL_SIM_STATE", s_Dir->filePath("sim.state").toUtf8());
-        qputenv("TSRWL_SIM_PROFILES", s_Dir->filePath("profiles").toUtf8());
-        ASSERT_TRUE(g_TSLib.Load((testutil::BinDir() + "/libtsrwl.so").toStdString()));
+        ASSERT_TRUE(simtest::LoadSimulator(*s_Dir));
     }
     static void TearDownTestSuite()
     {
@@ -96,9 +94,7 @@ protected:
 
     static void SimCtl(const QString& command)
     {
-        QProcess simctl;
-        simctl.start(testutil::BinDir() + "/tsrwl-simctl", {"--prof-root", g_Var.ProfRoot, command});
-        ASSERT_TRUE(simctl.waitForFinished(10000));
+        ASSERT_FALSE(simtest::SimCtl(command).isEmpty()) << qPrintable(command);
     }
     void StartWithAdapter(uint32_t flags)
     {
@@ -118,7 +114,14 @@ QTemporaryDir* AdapterSessionTest::s_Dir = nullptr;
 
 TEST_F(AdapterSessionTest, APluggedAdapterIsAttachedAndAsksForTheLastProfile)
 {
+    // The pages hear of the new adapter before they are given it, so they read its Soft AP profile afresh.
+    QStringList heard;
+    QObject::connect(&m_Session, &CAdapterSession::AdapterEvent, &m_Session,
+                     [&](CNICAdapter*, int code, int) { heard << QString("event %1").arg(code); });
+    QObject::connect(&m_Session, &CAdapterSession::AdapterAttaching, &m_Session,
+                     [&](CNICAdapter*, int) { heard << "attach"; });
     StartWithAdapter(0);
+    EXPECT_EQ(heard.mid(0, 2), QStringList({"event 12", "attach"}));
     EXPECT_EQ(m_Log.From("mode 0"),
               QStringList({"mode 0", "softap 1", "attach 0", "connect last 0", "ready"}));
     EXPECT_FALSE(m_Session.Closing());
@@ -226,6 +229,20 @@ TEST_F(AdapterSessionTest, SaveRequestsGoToTheSaverUnlessBitZeroIsSet)
     EXPECT_EQ(m_Session.HandleNotify(NM_SAVE_PROFILE, 0x100), 1);
     EXPECT_EQ(m_Session.HandleNotify(NM_SAVE_PROFILE, 0x101), 0);
     EXPECT_EQ(asked, QList<int>({0x100}));
+}
+
+TEST_F(AdapterSessionTest, AWindowHiddenBeforeTheAdapterCameTakesOnlyTheLinksChanges)
+{
+    int reports = 0;
+    QObject::connect(&m_Session, &CAdapterSession::AdapterEvent, &m_Session,
+                     [&](CNICAdapter*, int code, int) { reports += code == NM_STATUS ? 1 : 0; });
+    m_Session.SetChangesOnly(true);
+    StartWithAdapter(0);
+    // The link stays down: status collections every two seconds, of which at most the first is reported.
+    EXPECT_FALSE(WaitFor([&] { return reports >= 2; }, 5000)) << reports;
+    const int hidden = reports;
+    m_Session.SetChangesOnly(false);
+    EXPECT_TRUE(WaitFor([&] { return reports >= hidden + 2; }, 10000)) << "shown again, every report";
 }
 
 TEST_F(AdapterSessionTest, AdapterCodesArePassedOnAndTheManagerTakesOver)

@@ -1,12 +1,14 @@
 // Initialisation, per-adapter settings and channel queries of the adapter object.
 #include "adapterfixture.h"
 #include "app/Udefine.h"
+#include "app/Uprofile.h"
 #include "engine/Ucumlib.h"
 #include "testutil.h"
 
 #include <QDir>
 #include <QFile>
 #include <QSettings>
+#include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -140,6 +142,9 @@ TEST_F(AdapterSettings, InitialReadsTheAdapterAndTheDefaults)
     EXPECT_EQ(sta.FragThreshold, 2346);
     EXPECT_EQ(sta.RTSThreshold, 2347);
     EXPECT_EQ(sta.TTLSEap, 3);
+    WLProfile reset = sta;
+    ResetSecurity(reset);
+    EXPECT_EQ(std::memcmp(&reset, &sta, sizeof sta), 0) << "a new profile's security is the reset one";
     const WLProfile& ap = a.DefAPProfile();
     EXPECT_EQ(ap.FuncMode, 1);
     EXPECT_EQ(ap.ABGMode, 11);

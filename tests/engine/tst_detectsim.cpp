@@ -1,9 +1,8 @@
 // Detection with the simulated adapter, plugged and unplugged by its control command as a user would.
 #include "detecttest.h"
-#include "engine/Ucumlib.h"
+#include "simtest.h"
 
 #include <QElapsedTimer>
-#include <QProcess>
 
 using testutil::WaitFor;
 
@@ -15,10 +14,7 @@ protected:
     {
         RegisterNotifyMsg();
         s_SimDir = new QTemporaryDir;
-        // The adapter's state and profiles stay private to this run.
-        qputenv("TSRWL_SIM_STATE", s_SimDir->filePath("state").toUtf8());
-        qputenv("TSRWL_SIM_PROFILES", s_SimDir->filePath("profiles").toUtf8());
-        ASSERT_TRUE(g_TSLib.Load((testutil::BinDir() + "/libtsrwl.so").toStdString()));
+        ASSERT_TRUE(simtest::LoadSimulator(*s_SimDir));
     }
     static void TearDownTestSuite()
     {
@@ -33,15 +29,7 @@ protected:
         g_Var.ReadFiles(testutil::BinDir() + "/wlanutil");
         ASSERT_TRUE(g_Var.HwIdList.contains(ADAPTER_ID));
         g_Var.ProfRoot = QString("DetectSim%1").arg(getpid());
-        ASSERT_EQ(SimCtl("plug"), "adapter plugged in (no program listening)\n");
-    }
-
-    static QString SimCtl(const QString& command)
-    {
-        QProcess simctl;
-        simctl.start(testutil::BinDir() + "/tsrwl-simctl", {"--prof-root", g_Var.ProfRoot, command});
-        simctl.waitForFinished(10000);
-        return QString::fromUtf8(simctl.readAllStandardOutput());
+        ASSERT_EQ(simtest::SimCtl("plug"), "adapter plugged in (no program listening)\n");
     }
 
     static QTemporaryDir* s_SimDir;
@@ -60,14 +48,14 @@ TEST_F(DetectSimTest, UnplugAndPlugAreReportedAsRemovalAndArrival)
 
     QElapsedTimer clock;
     clock.start();
-    EXPECT_EQ(SimCtl("unplug"), "adapter unplugged\n");
+    EXPECT_EQ(simtest::SimCtl("unplug"), "adapter unplugged\n");
     ASSERT_TRUE(WaitFor([&] { return m_Receiver.Count(4) == 2; }));
     EXPECT_GE(clock.elapsed(), 450);
     EXPECT_TRUE(Devices().empty());
     EXPECT_LT(IndexOf("Remove HWID: USB\\VID_F5E1&PID_0301"), IndexOf("available device 0"));
 
     clock.restart();
-    EXPECT_EQ(SimCtl("plug"), "adapter plugged in\n");
+    EXPECT_EQ(simtest::SimCtl("plug"), "adapter plugged in\n");
     ASSERT_TRUE(WaitFor([&] { return m_Receiver.Count(4) == 3; }));
     EXPECT_GE(clock.elapsed(), 450);
     ASSERT_EQ(Devices().size(), 1u);

@@ -1,7 +1,8 @@
 #include "apfixture.h"
-#include "app/Udefine.h"
+#include "app/Unotifycode.h"
 #include "testutil.h"
 #include "ui/Propertypageframeunit.h"
+#include "ui/pages/Usoftapprofile.h"
 
 #include <QProcess>
 
@@ -42,12 +43,16 @@ CNICAdapter& APPageTest::AttachSoftAP()
 {
     m_Adapter = CNICAdapter::Create(&m_Main, 0, m_Desc);
     m_Main.Adapter = m_Adapter.get();
-    TProfileList list;
-    m_Adapter->GetProfileList(PROF_SOFTAP, list);
-    g_Var.SoftAPProfile = list.empty() ? m_Adapter->DefAPProfile() : *list.front();
-    if (m_Main.Page)
+    if (m_Main.Page) {
+        m_Main.Page->AdapterEvent(m_Adapter.get(), NM_ATTACHED, 0);
         m_Main.Page->SetAdapter(m_Adapter.get(), acAttach, 1);
+    }
     return *m_Adapter;
+}
+
+WLProfile& APPageTest::APProfile()
+{
+    return CSoftAPProfile::InWindowOf(m_Main.Page).Profile();
 }
 
 QString APPageTest::SimStatus()

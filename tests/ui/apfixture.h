@@ -9,9 +9,11 @@
 class APPageTest : public PageTest {
 protected:
     void UseLibrary() override;
-    // Creates the adapter, loads the Soft AP profile as the main window does and attaches the adapter to the
-    // page in Soft AP mode.
+    // Creates the adapter and attaches it to the page in Soft AP mode, announced first as the session does,
+    // so that the page reads the adapter's Soft AP profile.
     CNICAdapter& AttachSoftAP();
+    // The Soft AP profile the page shares with the other Soft AP pages of its window.
+    WLProfile& APProfile();
     // Whether the simulated access point runs with the SSID.
     bool APRunning(const char* ssid);
     // What the control command prints for `status`.

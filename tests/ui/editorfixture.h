@@ -28,7 +28,8 @@ protected:
     QString LastMessage() const;
 
     TPropertyPageFrame* m_Page = nullptr;
-    WLProfile& m_Profile = g_Var.EditingProfile;
+    // The record the page edits, held here as the editor holds its own.
+    WLProfile m_Profile{};
 
 private:
     int m_MessagesAtStart = 0;

@@ -9,6 +9,7 @@
 #include "controls/Trifacelabel.h"
 #include "engine/Ucumlib.h"
 #include "engine/Unicadapter.h"
+#include "simtest.h"
 #include "testutil.h"
 #include "ui/Propertypageframeunit.h"
 #include "ui/Uformbase.h"
@@ -26,7 +27,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMenu>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QElapsedTimer>
 #include <QLabel>
@@ -59,9 +59,7 @@ protected:
                               QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         qputenv("XDG_RUNTIME_DIR", s_Dir->filePath("run").toUtf8());
         qputenv("XDG_DATA_HOME", s_Dir->filePath("data").toUtf8());
-        qputenv("TSRWL_SIM_STATE", s_Dir->filePath("sim.state").toUtf8());
-        qputenv("TSRWL_SIM_PROFILES", s_Dir->filePath("profiles").toUtf8());
-        ASSERT_TRUE(g_TSLib.Load((testutil::BinDir() + "/libtsrwl.so").toStdString()));
+        ASSERT_TRUE(simtest::LoadSimulator(*s_Dir));
         s_Res = new TFormRes;
         FormRes = s_Res;
     }
@@ -96,14 +94,7 @@ protected:
         DebugLogFile().Close();
     }
 
-    static QString SimCtl(const QString& command)
-    {
-        QProcess simctl;
-        simctl.start(testutil::BinDir() + "/tsrwl-simctl",
-                     QStringList{"--prof-root", g_Var.ProfRoot} + command.split(' '));
-        simctl.waitForFinished(10000);
-        return QString::fromUtf8(simctl.readAllStandardOutput());
-    }
+    static QString SimCtl(const QString& command) { return simtest::SimCtl(command); }
     QString Log() const { return QString::fromUtf8(testutil::ReadFile(m_LogPath)); }
     int LogCount(const QString& text) const { return int(Log().count(text)); }
 

@@ -5,6 +5,7 @@
 #include "pagefixture.h"
 #include "testutil.h"
 #include "ui/pages/Uframeadapter.h"
+#include "ui/pages/Uframeprofset.h"
 
 #include <QComboBox>
 #include <QPushButton>
@@ -22,6 +23,7 @@ protected:
         PageTest::SetUp();
         m_Page = new TFrameAdapter;
         Host(m_Page);
+        m_Editor = new TFrameProfSet(&m_Main);
     }
     QComboBox* Combo(const char* name) const { return m_Page->findChild<QComboBox*>(name); }
     QStringList Items(const char* name) const
@@ -55,6 +57,22 @@ protected:
         m_Adapter->Connect(p);
         ASSERT_TRUE(WaitFor([&] { return Connected(); }, 15000));
     }
+    // Connects with the profile `name`, saves another power saving mode and checks that it is applied
+    // without being stored, with the log line that says why.
+    void SaveAndExpectOnlyApplied(const char* name, const char* why)
+    {
+        WriteSettings("[Setting]\nInitConnect=0\n");
+        Attach();
+        ConnectStored(name);
+        ASSERT_TRUE(WaitFor([&] { return Combo("CmbPower")->currentIndex() == 0; }));
+        Choose("CmbPower", "Fast Power Saving");
+        m_Main.Received.clear();
+        QTest::mouseClick(m_Page->findChild<QPushButton*>("BtnSave"), Qt::LeftButton);
+        EXPECT_TRUE(LogSince().contains(QLatin1String(why)));
+        EXPECT_TRUE(std::none_of(m_Main.Received.begin(), m_Main.Received.end(),
+                                 [](const auto& r) { return r.first == 5; }));
+        ASSERT_TRUE(WaitFor([&] { return Applied().PowerMode == 2; }, 15000)) << "applied all the same";
+    }
     WLProfile Applied() const
     {
         WLProfile p{};
@@ -63,6 +81,7 @@ protected:
     }
 
     TFrameAdapter* m_Page = nullptr;
+    TFrameProfSet* m_Editor = nullptr;
 };
 
 } // namespace
@@ -114,24 +133,21 @@ TEST_F(AdapterPageTest, SaveStoresTheSettingsInTheAppliedProfileAndAppliesItAgai
     EXPECT_TRUE(LogSince().contains("modify profile Office"));
     ASSERT_FALSE(m_Main.Received.empty());
     EXPECT_EQ(m_Main.Received.front(), std::make_pair(5, 256)) << "stored as an edited profile";
-    EXPECT_EQ(g_Var.EditingProfile.TxRate, 12);
-    EXPECT_EQ(g_Var.EditingProfile.PreambleMode, 1);
-    EXPECT_EQ(g_Var.EditingProfile.PowerMode, 1);
+    EXPECT_EQ(m_Editor->Profile().TxRate, 12) << "handed to the editor the Profile page stores from";
+    EXPECT_EQ(m_Editor->Profile().PreambleMode, 1);
+    EXPECT_EQ(m_Editor->Profile().PowerMode, 1);
     ASSERT_TRUE(WaitFor([&] { return Applied().TxRate == 12; }, 15000)) << "applied again";
     EXPECT_EQ(Applied().PowerMode, 1);
 }
 
+TEST_F(AdapterPageTest, WithoutAnEditorInTheWindowTheSettingsAreOnlyAppliedAgain)
+{
+    delete m_Editor;
+    m_Editor = nullptr;
+    SaveAndExpectOnlyApplied("Office", "no profile editor stores Office");
+}
+
 TEST_F(AdapterPageTest, AProfileThatIsNotStoredIsOnlyAppliedAgain)
 {
-    WriteSettings("[Setting]\nInitConnect=0\n");
-    Attach();
-    ConnectStored("(EditingProfile)");
-    ASSERT_TRUE(WaitFor([&] { return Combo("CmbPower")->currentIndex() == 0; }));
-    Choose("CmbPower", "Fast Power Saving");
-    m_Main.Received.clear();
-    QTest::mouseClick(m_Page->findChild<QPushButton*>("BtnSave"), Qt::LeftButton);
-    EXPECT_TRUE(LogSince().contains("profile (EditingProfile) is not exist"));
-    EXPECT_TRUE(std::none_of(m_Main.Received.begin(), m_Main.Received.end(),
-                             [](const auto& r) { return r.first == 5; }));
-    ASSERT_TRUE(WaitFor([&] { return Applied().PowerMode == 2; }, 15000));
+    SaveAndExpectOnlyApplied("(EditingProfile)", "profile (EditingProfile) is not exist");
 }

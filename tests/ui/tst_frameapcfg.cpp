@@ -2,9 +2,12 @@
 // access point they start on the simulated adapter.
 #include "apfixture.h"
 #include "app/Udefine.h"
+#include "app/Unotifycode.h"
 #include "testutil.h"
 #include "ui/Uformmsgbox.h"
 #include "ui/pages/Uframeapcfg.h"
+#include "ui/pages/Uframeapfilter.h"
+#include "ui/pages/Usoftapprofile.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -77,14 +80,14 @@ TEST_F(APCfgTest, TheCombinedModeComesFirstWithItsChannels)
 TEST_F(APCfgTest, SaveChecksTheSsidFirstAndStoresNoneHiddenAndAShortenedName)
 {
     AttachSoftAP();
-    qstrncpy(g_Var.SoftAPProfile.WEPKey2, "ABCDEF0123", sizeof g_Var.SoftAPProfile.WEPKey2);
+    qstrncpy(APProfile().WEPKey2, "ABCDEF0123", sizeof APProfile().WEPKey2);
     Edit("EdtSSID")->clear();
     TFormMsgBox::SetNextAnswer(mrOk);
     const int shown = TFormMsgBox::LastShown().Count;
     Save();
     EXPECT_EQ(TFormMsgBox::LastShown().Count, shown + 1);
     EXPECT_EQ(TFormMsgBox::LastShown().Text, "You should enter a SSID name.");
-    EXPECT_STREQ(g_Var.SoftAPProfile.WEPKey2, "ABCDEF0123") << "nothing written before the checks pass";
+    EXPECT_STREQ(APProfile().WEPKey2, "ABCDEF0123") << "nothing written before the checks pass";
 
     // 31 ASCII bytes and a two-byte letter do not fit 32 bytes: the letter is dropped whole.
     Edit("EdtSSID")->setFocus();
@@ -95,7 +98,7 @@ TEST_F(APCfgTest, SaveChecksTheSsidFirstAndStoresNoneHiddenAndAShortenedName)
     auto* hide = m_Page->findChild<QCheckBox*>("ChkHide");
     QTest::mouseClick(hide, Qt::LeftButton, {}, QPoint(8, hide->height() / 2));
     Save();
-    const WLProfile& p = g_Var.SoftAPProfile;
+    const WLProfile& p = APProfile();
     EXPECT_EQ(QByteArray(p.Ssid1), QByteArray(31, 'a'));
     EXPECT_EQ(p.ApSSIDHide, 1);
     EXPECT_EQ(p.EncryptionMethod, 0);
@@ -135,7 +138,7 @@ TEST_F(APCfgTest, ARefusedKeyShowsWhyAndWritesNothing)
                         "ErWEP128=length of a 128-bit key\n");
     WriteSettings("[Setting]\nProfRoot=EngineTest\n");
     AttachSoftAP();
-    const WLProfile before = g_Var.SoftAPProfile;
+    const WLProfile before = APProfile();
     const struct {
         int level;
         int transmit;
@@ -152,7 +155,7 @@ TEST_F(APCfgTest, ARefusedKeyShowsWhyAndWritesNothing)
         SaveWEP("Not-Saved", c.level, c.transmit, c.key);
         EXPECT_EQ(TFormMsgBox::LastShown().Count, shown + 1) << c.key;
         EXPECT_EQ(TFormMsgBox::LastShown().Text, QLatin1String(c.message)) << c.key;
-        EXPECT_EQ(std::memcmp(&g_Var.SoftAPProfile, &before, sizeof before), 0) << c.key;
+        EXPECT_EQ(std::memcmp(&APProfile(), &before, sizeof before), 0) << c.key;
         EXPECT_FALSE(ShowsPage(4)) << c.key;
     }
     EXPECT_FALSE(Stored([](const WLProfile& p) { return QByteArray(p.Ssid1) == "Not-Saved"; }));
@@ -161,7 +164,7 @@ TEST_F(APCfgTest, ARefusedKeyShowsWhyAndWritesNothing)
 TEST_F(APCfgTest, NoneEmptiesEveryKeyAndTheAccessPointRunsOpen)
 {
     AttachSoftAP();
-    WLProfile& p = g_Var.SoftAPProfile;
+    WLProfile& p = APProfile();
     p.EncryptionMethod = 1;
     p.WEPEncryptionLevel = 1;
     p.DefaultKey = 2;
@@ -197,7 +200,7 @@ TEST_F(APCfgTest, NoneEmptiesEveryKeyAndTheAccessPointRunsOpen)
 TEST_F(APCfgTest, LeavingThePageOrCancelDropsUnsavedEdits)
 {
     AttachSoftAP();
-    const WLProfile before = g_Var.SoftAPProfile;
+    const WLProfile before = APProfile();
     const QString ssid = Edit("EdtSSID")->text();
     auto* hide = m_Page->findChild<QCheckBox*>("ChkHide");
     auto* show = m_Page->findChild<QCheckBox*>("ChkShowChars");
@@ -223,7 +226,7 @@ TEST_F(APCfgTest, LeavingThePageOrCancelDropsUnsavedEdits)
         EXPECT_EQ(Combo("CmbMode")->currentData().toInt(), 11);
         EXPECT_EQ(Combo("CmbWEP")->currentData().toInt(), 0);
         EXPECT_EQ(Edit("EdtKey1")->text(), "");
-        EXPECT_EQ(std::memcmp(&g_Var.SoftAPProfile, &before, sizeof before), 0);
+        EXPECT_EQ(std::memcmp(&APProfile(), &before, sizeof before), 0);
     }
 }
 
@@ -263,4 +266,38 @@ TEST_F(APCfgTest, AWEPAccessPointAdmitsOnlyStationsWithItsKey)
         EXPECT_TRUE(SimStatus().contains("with a WEP key: refused: WEP key does not match"))
             << SimStatus().toStdString();
     }
+}
+
+// The Soft AP profile is read from the adapter once per attach: a mode switch (the pages given the adapter
+// again) keeps what was saved even before the adapter's worker stored it, a new adapter brings its own.
+TEST_F(APCfgTest, TheProfileIsReadOncePerAttachAndSharedByTheWindowsPages)
+{
+    CNICAdapter& adapter = AttachSoftAP();
+    const QString stored = Edit("EdtSSID")->text();
+    ASSERT_FALSE(stored.isEmpty());
+    qstrncpy(APProfile().Ssid1, "Not Yet Stored", sizeof APProfile().Ssid1);
+    const struct {
+        const char* step;
+        bool newAdapter;
+        QString shown;
+    } steps[] = {
+        {"to station mode and back", false, "Not Yet Stored"},
+        {"a new adapter", true, stored},
+    };
+    for (const auto& s : steps) {
+        m_Page->SetAdapter(&adapter, acDetach, 1);
+        EXPECT_TRUE(Edit("EdtSSID")->text().isEmpty()) << s.step;
+        m_Page->SetAdapter(&adapter, acAttach, 0);
+        m_Page->SetAdapter(&adapter, acDetach, 0);
+        if (s.newAdapter)
+            m_Page->AdapterEvent(&adapter, NM_ATTACHED, 0);
+        m_Page->SetAdapter(&adapter, acAttach, 1);
+        EXPECT_EQ(Edit("EdtSSID")->text(), s.shown) << s.step;
+    }
+
+    auto* filter = new TFrameAPFilter(&m_Main);
+    EXPECT_EQ(&CSoftAPProfile::InWindowOf(filter), &CSoftAPProfile::InWindowOf(m_Page)) << "one record";
+    TFrameAPFilter elsewhere;
+    EXPECT_NE(&CSoftAPProfile::InWindowOf(&elsewhere), &CSoftAPProfile::InWindowOf(m_Page))
+        << "another window has its own";
 }

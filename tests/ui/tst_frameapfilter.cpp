@@ -73,7 +73,6 @@ TEST_F(APFilterTest, DisabledWithoutAdapterAndEditsOnlyWithAFilterMode)
 {
     EXPECT_FALSE(Type()->isEnabled());
     EXPECT_FALSE(Edit(1)->isEnabled());
-    g_Var.SoftAPProfile = WLProfile{};
     AttachSoftAP();
     EXPECT_TRUE(Type()->isEnabled());
     EXPECT_EQ(Type()->currentData().toInt(), 0);
@@ -101,7 +100,7 @@ TEST_F(APFilterTest, OnlyTheFirstEditCorrectsLettersAtOnce)
 TEST_F(APFilterTest, SaveStoresAppliesAndShowsTheInformationPage)
 {
     AttachSoftAP();
-    m_Adapter->Connect(g_Var.SoftAPProfile);
+    m_Adapter->Connect(APProfile());
     ASSERT_TRUE(WaitFor([&] { return Stations() == QStringList({"0A", "0B"}); }, 15000));
     const struct {
         int mode;
@@ -124,7 +123,7 @@ TEST_F(APFilterTest, SaveStoresAppliesAndShowsTheInformationPage)
                        memcmp(p.APMacFilter[3], partial, 6) == 0;
             });
         })) << c.mode;
-        EXPECT_EQ(g_Var.SoftAPProfile.APMacFilterMode, c.mode);
+        EXPECT_EQ(APProfile().APMacFilterMode, c.mode);
         EXPECT_TRUE(WaitFor([&] { return Stations() == c.stations; }, 15000))
             << c.mode << ": " << Stations().join(' ').toStdString();
         EXPECT_NE(std::find(m_Main.Received.begin(), m_Main.Received.end(), std::pair{10, 4}),
@@ -136,7 +135,7 @@ TEST_F(APFilterTest, SaveStoresAppliesAndShowsTheInformationPage)
 TEST_F(APFilterTest, GroupAddressesAreRefusedBeforeAnythingIsStored)
 {
     AttachSoftAP();
-    const WLProfile before = g_Var.SoftAPProfile;
+    const WLProfile before = APProfile();
     ChooseType(2);
     const char* groups[] = {"ffffffffffff", "01005e000001", "333300000001"};
     for (const char* group : groups) {
@@ -147,7 +146,7 @@ TEST_F(APFilterTest, GroupAddressesAreRefusedBeforeAnythingIsStored)
         Save();
         EXPECT_EQ(TFormMsgBox::LastShown().Count, shown + 1) << group;
         EXPECT_TRUE(TFormMsgBox::LastShown().Text.startsWith("Filter entry 7 ")) << group;
-        EXPECT_EQ(memcmp(&g_Var.SoftAPProfile, &before, sizeof before), 0) << group;
+        EXPECT_EQ(memcmp(&APProfile(), &before, sizeof before), 0) << group;
     }
     EXPECT_TRUE(m_Main.Received.empty() || std::find(m_Main.Received.begin(), m_Main.Received.end(),
                                                      std::pair{10, 4}) == m_Main.Received.end());

@@ -46,8 +46,8 @@ protected:
     // Starts the Soft AP with the profile as Save would, and waits until the page shows it.
     void StartAP(const char* ssid)
     {
-        qstrncpy(g_Var.SoftAPProfile.Ssid1, ssid, sizeof g_Var.SoftAPProfile.Ssid1);
-        m_Adapter->Connect(g_Var.SoftAPProfile);
+        qstrncpy(APProfile().Ssid1, ssid, sizeof APProfile().Ssid1);
+        m_Adapter->Connect(APProfile());
         ASSERT_TRUE(WaitFor([&] { return Text("LblSSID") == QLatin1String(ssid); }, 15000));
     }
 
@@ -68,8 +68,8 @@ TEST_F(APInfoTest, ShowsTheRunningAccessPointAndKeepsItWhileDown)
 {
     AttachSoftAP();
     EXPECT_TRUE(m_Page->findChild<QWidget*>("BtnRefresh")->isEnabled());
-    g_Var.SoftAPProfile.Channel = 11;
-    g_Var.SoftAPProfile.APtxPwrLevel = 2;
+    APProfile().Channel = 11;
+    APProfile().APtxPwrLevel = 2;
     StartAP("Harbor AP");
     EXPECT_EQ(Text("LblChannel"), "11");
     EXPECT_EQ(Text("LblTxRate"), "54 Mbps");
@@ -161,7 +161,7 @@ TEST_F(APInfoTest, ApplyingAnotherSoftAPProfileEmptiesThePageFirst)
     AttachSoftAP();
     StartAP("First AP");
     ASSERT_TRUE(WaitFor([&] { return Rows().size() == 2; }, 15000));
-    m_Adapter->Connect(g_Var.SoftAPProfile);
+    m_Adapter->Connect(APProfile());
     ASSERT_TRUE(WaitFor([&] { return Text("LblSSID").isEmpty() && Rows().isEmpty(); }, 15000));
     EXPECT_EQ(Text("LblChannel"), "");
     ASSERT_TRUE(WaitFor([&] { return Text("LblSSID") == "First AP"; }, 15000));

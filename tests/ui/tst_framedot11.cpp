@@ -48,7 +48,7 @@ protected:
     void OpenDot11(int encryption)
     {
         m_Profile.EncryptionMethod = encryption;
-        Open(new TFrameDot11);
+        Open(new TFrameDot11(m_Profile));
         WaitForCertificates();
     }
     // One user certificate, "Trust Any" and one authority.
@@ -198,7 +198,7 @@ TEST_F(Dot11NoCertificateTest, TlsWithoutCertificateIsRefusedAndLeapNeedsNothing
 {
     WriteSettings("[Setting]\nProfRoot=EngineTest\nEnWPA_LEAP=1\n");
     m_Profile.EncryptionMethod = 3;
-    Open(new TFrameDot11);
+    Open(new TFrameDot11(m_Profile));
     Choose("CmbAuthen", 1);
     Type("EdtUser", QStringLiteral("alice"));
     EXPECT_FALSE(Next());

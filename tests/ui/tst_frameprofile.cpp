@@ -164,7 +164,7 @@ TEST_F(ProfilePageTest, AddProposesTheFirstFreeNumberedName)
     Click("BtnAdd");
     ASSERT_EQ(CurrentName(), "FrameNetType1");
     EXPECT_EQ(OnPage<QLineEdit>("EdtName")->text(), "Home_3");
-    EXPECT_STREQ(g_Var.EditingProfile.NetInfo.sz_CurProfile, "Home_3");
+    EXPECT_STREQ(Editor()->Profile().NetInfo.sz_CurProfile, "Home_3");
     EXPECT_EQ(Value("LbEdtMode"), "Add New Profile");
 
     // Taking a listed name in other letter case is refused, with the name quoted.
@@ -180,7 +180,7 @@ TEST_F(ProfilePageTest, AddProposesTheFirstFreeNumberedName)
         EXPECT_EQ(CurrentName(), "FrameNetType1") << reserved;
     }
     EXPECT_EQ(TFormMsgBox::LastShown().Text, "Profile Name can't be empty!");
-    EXPECT_STREQ(g_Var.EditingProfile.ProfileName, "Home_3") << "a refused page changes nothing";
+    EXPECT_STREQ(Editor()->Profile().ProfileName, "Home_3") << "a refused page changes nothing";
 }
 
 TEST_F(ProfilePageTest, TheEditorMakesEachPageWhenFirstWantedAndItComesComplete)
@@ -396,7 +396,7 @@ TEST_F(ProfilePageTest, ScannedNetworkIsConnectedWithoutBeingStored)
     Attach();
     TSSiteEntry site{};
     ASSERT_TRUE(WaitFor([&] { return FindSite("Secure-Net", site); }, 15000));
-    WLProfile& p = g_Var.EditingProfile;
+    WLProfile& p = Editor()->Profile();
     m_Adapter->SiteToProfile(site, p);
     CopyTextField(p.ProfileName, sizeof p.ProfileName, "(EditingProfile)");
     CopyTextField(p.WPAPassphrase, sizeof p.WPAPassphrase, "correct-horse-battery");
@@ -460,9 +460,9 @@ TEST_F(ProfilePageTest, EditingKeepsANameThatIsNotUtf8ByteForByte)
     ASSERT_EQ(name->text(), QString::fromUtf8("Caf\u00e9"));
     NextToConfirm();
     ASSERT_TRUE(Save());
-    EXPECT_STREQ(g_Var.EditingProfile.ProfileName, "Caf\xe9");
-    EXPECT_STREQ(g_Var.EditingProfile.Ssid1, "Stra\xdf"
-                                             "e");
+    EXPECT_STREQ(Editor()->Profile().ProfileName, "Caf\xe9");
+    EXPECT_STREQ(Editor()->Profile().Ssid1, "Stra\xdf"
+                                            "e");
     TProfileList stored;
     m_Adapter->GetProfileList(0, stored);
     ASSERT_EQ(stored.size(), 2u);
@@ -504,7 +504,7 @@ TEST_F(ProfilePageTest, BandPageOnADualBandAdapterKeepsTheAdHocBandOnAnAllowedBa
 
     QTest::mouseClick(band5, Qt::LeftButton);
     Click("BtnNext");
-    EXPECT_EQ(g_Var.EditingProfile.ABGMode, 14);
+    EXPECT_EQ(Editor()->Profile().ABGMode, 14);
     EXPECT_EQ(Value("LblWlMode"), "2.4 GHz + 5 GHz");
     Click("BtnBack");
 
@@ -517,9 +517,9 @@ TEST_F(ProfilePageTest, BandPageOnADualBandAdapterKeepsTheAdHocBandOnAnAllowedBa
 
     QTest::mouseClick(band5, Qt::LeftButton);
     Click("BtnNext");
-    EXPECT_EQ(g_Var.EditingProfile.ABGMode, 2);
-    EXPECT_EQ(g_Var.EditingProfile.AdHocBand, 2) << "802.11g is not on the 5 GHz band";
-    EXPECT_EQ(g_Var.EditingProfile.Channel, 40);
+    EXPECT_EQ(Editor()->Profile().ABGMode, 2);
+    EXPECT_EQ(Editor()->Profile().AdHocBand, 2) << "802.11g is not on the 5 GHz band";
+    EXPECT_EQ(Editor()->Profile().Channel, 40);
 }
 
 TEST_F(ProfilePageTest, AdHocBandsAndChannelsFollowTheAdaptersSettings)
@@ -598,10 +598,10 @@ TEST_F(ProfilePageTest, AScannedNetworkIsTakenOverButTheTypedNameStays)
     Click("BtnSelect");
     EXPECT_EQ(OnPage<QLineEdit>("EdtSSID")->text(), "Secure-Net");
     EXPECT_EQ(OnPage<QLineEdit>("EdtName")->text(), "Mine");
-    EXPECT_NE(g_Var.EditingProfile.EncryptionMethod, 0) << "the network's security comes along";
+    EXPECT_NE(Editor()->Profile().EncryptionMethod, 0) << "the network's security comes along";
     Click("BtnNext");
-    EXPECT_STREQ(g_Var.EditingProfile.ProfileName, "Mine");
-    EXPECT_STREQ(g_Var.EditingProfile.Ssid1, "Secure-Net");
+    EXPECT_STREQ(Editor()->Profile().ProfileName, "Mine");
+    EXPECT_STREQ(Editor()->Profile().Ssid1, "Secure-Net");
 }
 
 TEST_F(ProfilePageTest, ATypedScannedNameTakesItsSecurityAndTheListShowsSignalAndChannel)

@@ -12,7 +12,7 @@ namespace {
 
 class SecurityPageTest : public EditorPageTest {
 protected:
-    void OpenSecurity() { Open(new TFrameSecurity); }
+    void OpenSecurity() { Open(new TFrameSecurity(m_Profile)); }
 };
 
 TEST_F(SecurityPageTest, AdHocOffersOnlyNoneAndWEP)
@@ -70,7 +70,7 @@ protected:
     void OpenPSK(int method)
     {
         m_Profile.EncryptionMethod = method;
-        Open(new TFrameWPAPSK);
+        Open(new TFrameWPAPSK(m_Profile));
     }
     QLineEdit* Phrase() const { return m_Page->findChild<QLineEdit*>("EdtPhrase"); }
 };

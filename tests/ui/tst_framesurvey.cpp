@@ -2,6 +2,7 @@
 #include "app/Udefine.h"
 #include "pagefixture.h"
 #include "testutil.h"
+#include "ui/pages/Uframeprofset.h"
 #include "ui/pages/Uframesurvey.h"
 
 #include <QHeaderView>
@@ -155,8 +156,10 @@ TEST_F(SurveyTest, OpenNetworkConnectsAtOnceAndTheConnectedRowFollowsTheLink)
     EXPECT_NE(std::find(m_Main.Received.begin(), m_Main.Received.end(), std::pair{10, 1}),
               m_Main.Received.end())
         << "the main window is asked to show Link Info";
-    EXPECT_STREQ(g_Var.EditingProfile.ProfileName, "(EditingProfile)");
-    EXPECT_STREQ(g_Var.EditingProfile.NetInfo.sz_CurProfile, "(EditingProfile)");
+    WLProfile applied{};
+    ASSERT_TRUE(m_Adapter->GetAppliedProfile(applied));
+    EXPECT_STREQ(applied.ProfileName, "(EditingProfile)");
+    EXPECT_STREQ(applied.NetInfo.sz_CurProfile, "(EditingProfile)");
 
     // A new list keeps the mark on the connected network.
     m_Page->EnterPage(nullptr, 0, 0);
@@ -169,13 +172,14 @@ TEST_F(SurveyTest, OpenNetworkConnectsAtOnceAndTheConnectedRowFollowsTheLink)
 
 TEST_F(SurveyTest, SecuredNetworkGoesToTheProfileEditor)
 {
+    auto* editor = new TFrameProfSet(&m_Main);
     AttachAndList();
     ASSERT_TRUE(SelectSite("Secure-Net"));
     Button("BtnConnect")->click();
     // Sent, so it has been handled when the click returns.
     ASSERT_FALSE(m_Main.Received.empty());
     EXPECT_EQ(m_Main.Received.back(), std::make_pair(11, 512));
-    const WLProfile& p = g_Var.EditingProfile;
+    const WLProfile& p = editor->Profile();
     EXPECT_STREQ(p.Ssid1, "Secure-Net");
     EXPECT_EQ(p.Channel, 11);
     EXPECT_EQ(p.NetworkMode, 1);
@@ -183,6 +187,18 @@ TEST_F(SurveyTest, SecuredNetworkGoesToTheProfileEditor)
     EXPECT_STREQ(p.ProfileName, "(EditingProfile)");
     QCoreApplication::processEvents();
     EXPECT_EQ(std::count(m_Main.Received.begin(), m_Main.Received.end(), std::pair{10, 1}), 0);
+}
+
+TEST_F(SurveyTest, SecuredNetworkWithoutAnEditorInTheWindowIsNeitherAskedForNorConnected)
+{
+    AttachAndList();
+    ASSERT_TRUE(SelectSite("Secure-Net"));
+    Button("BtnConnect")->click();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(std::none_of(m_Main.Received.begin(), m_Main.Received.end(), [](const auto& r) {
+        return r.first == 11 || r == std::pair{10, 1};
+    }));
+    EXPECT_TRUE(LogSince().contains("no profile editor"));
 }
 
 TEST_F(SurveyTest, ZeroConfigurationClearsThePageAndTakingBackScans)

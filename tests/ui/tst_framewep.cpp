@@ -16,7 +16,7 @@ protected:
     void OpenWEP()
     {
         m_Profile.EncryptionMethod = 1;
-        Open(new TFrameWEP);
+        Open(new TFrameWEP(m_Profile));
     }
     QLineEdit* Edit(const char* name) const { return m_Page->findChild<QLineEdit*>(QLatin1String(name)); }
     // A 64-bit profile whose phrase and keys 1 and 2 are stored.

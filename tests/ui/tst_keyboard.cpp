@@ -163,7 +163,7 @@ TEST_F(KeyboardProfileTest, AWpa2PskProfileIsAddedAndActivatedWithTheKeyboardAlo
     EXPECT_TRUE(strays.isEmpty()) << strays.join(' ').toStdString();
     Press(Qt::Key_Return);
     EXPECT_TRUE(Connected("Keys"));
-    EXPECT_EQ(g_Var.EditingProfile.EncryptionMethod, 6u);
+    EXPECT_EQ(m_Page->Editor()->Profile().EncryptionMethod, 6u);
 }
 
 TEST_F(KeyboardProfileTest, EscapeLeavesTheEditorAndEnterOnAProfileActivatesIt)
@@ -236,7 +236,7 @@ class KeyboardBandTest : public EditorPageTest {};
 TEST_F(KeyboardBandTest, TheBandCaptionsToggleTheirBoxesAndNameThem)
 {
     WriteSettings("[Setting]\nSupportMode=14\n");
-    auto* page = new TFrameWireless;
+    auto* page = new TFrameWireless(m_Profile);
     Open(page);
     ASSERT_TRUE(Activate(m_Main));
     auto* box = page->findChild<QCheckBox*>("ChkBand2");

@@ -43,23 +43,32 @@ template <class T> std::function<TPropertyPageFrame*()> Make()
     return [] { return new T; };
 }
 
+// An editor page, on a record of its own.
+template <class T> std::function<TPropertyPageFrame*()> MakeEditorPage()
+{
+    return [] {
+        static WLProfile profile{};
+        return new T(profile);
+    };
+}
+
 const PageCase PAGES[] = {
     {"FrameLinkInfo", "LbStatus", Make<TFrameLinkInfo>()},
     {"FrameSurvey", "LbNetList", Make<TFrameSurvey>()},
     {"FrameProfile", "LbList", Make<TFrameProfile>()},
     {"FrameAdapter", "LbSetting", Make<TFrameAdapter>()},
-    {"FrameNetType", "LbName", Make<TFrameNetType>()},
-    {"FrameWlMode", "LbMode", Make<TFrameWlMode>()},
-    {"FrameConfirm", "LbSSID", Make<TFrameConfirm>()},
+    {"FrameNetType", "LbName", MakeEditorPage<TFrameNetType>()},
+    {"FrameWlMode", "LbMode", MakeEditorPage<TFrameWlMode>()},
+    {"FrameConfirm", "LbSSID", MakeEditorPage<TFrameConfirm>()},
     {"FrameActive", "LbMsg", Make<TFrameActive>()},
-    {"FrameWireless", "LbWlModeSet", Make<TFrameWireless>()},
+    {"FrameWireless", "LbWlModeSet", MakeEditorPage<TFrameWireless>()},
     {"FrameAPInfo", "LbStatus", Make<TFrameAPInfo>()},
     {"FrameAPCfg", "LbWireless", Make<TFrameAPCfg>()},
     {"FrameAPFilter", "LbFilter", Make<TFrameAPFilter>()},
-    {"FrameSecurity", "LbSecurity", Make<TFrameSecurity>()},
-    {"FrameWPAPSK", "LbPhrase", Make<TFrameWPAPSK>()},
-    {"FrameWEP", "LbDefKey", Make<TFrameWEP>()},
-    {"FrameDot11", "LbUser", Make<TFrameDot11>()},
+    {"FrameSecurity", "LbSecurity", MakeEditorPage<TFrameSecurity>()},
+    {"FrameWPAPSK", "LbPhrase", MakeEditorPage<TFrameWPAPSK>()},
+    {"FrameWEP", "LbDefKey", MakeEditorPage<TFrameWEP>()},
+    {"FrameDot11", "LbUser", MakeEditorPage<TFrameDot11>()},
 };
 
 } // namespace
@@ -107,7 +116,8 @@ TEST(PageTextsTest, TheEditorsScanListShowsItsCaptionsAndValuesWholeInEachLangua
         const QByteArray language = testutil::ReadFile(testutil::BinDir() + '/' + QLatin1String(file));
         ASSERT_FALSE(language.isEmpty()) << file;
         ScopedConfig config(QStringLiteral("[Setting]\n"), QString::fromUtf8(language));
-        TFrameNetType page;
+        WLProfile profile{};
+        TFrameNetType page(profile);
         page.InitPage();
         auto* list = page.findChild<TSortLv*>("LvSite");
         const QFontMetrics metrics(list->font());

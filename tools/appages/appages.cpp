@@ -3,12 +3,12 @@
 #include "../common/Upagerouter.h"
 #include "../common/Upicturetool.h"
 #include "../common/Usimtool.h"
-#include "app/Udefine.h"
 #include "app/Unotifyevent.h"
 #include "engine/Unicadapter.h"
 #include "ui/pages/Uframeapcfg.h"
 #include "ui/pages/Uframeapfilter.h"
 #include "ui/pages/Uframeapinfo.h"
+#include "ui/pages/Usoftapprofile.h"
 
 #include <QProcess>
 #include <QTreeWidget>
@@ -26,21 +26,22 @@ int main(int argc, char** argv)
     if (!tool.Ready())
         return 1;
     const QString& outDir = tool.OutDir();
+    // The pages share the Soft AP profile of their window: the router stands in for it.
     CPageRouter router;
-    TFrameAPInfo info;
-    TFrameAPCfg cfg;
-    TFrameAPFilter filter;
-    for (TPropertyPageFrame* page : std::initializer_list<TPropertyPageFrame*>{&info, &cfg, &filter}) {
+    router.resize(595, 317);
+    auto* info = new TFrameAPInfo(&router);
+    auto* cfg = new TFrameAPCfg(&router);
+    auto* filter = new TFrameAPFilter(&router);
+    for (TPropertyPageFrame* page : std::initializer_list<TPropertyPageFrame*>{info, cfg, filter}) {
         page->InitPage();
-        page->show();
         router.Pages << page;
     }
+    router.show();
     TThreadPtr<CNICAdapter> adapter = CreateSimulatedAdapter(&router, HWID);
     router.Adapter = adapter.get();
-    WLProfile& ap = g_Var.SoftAPProfile;
-    TProfileList list;
-    adapter->GetProfileList(PROF_SOFTAP, list);
-    ap = list.empty() ? adapter->DefAPProfile() : *list.front();
+    for (TPropertyPageFrame* page : router.Pages)
+        page->SetAdapter(adapter.get(), 1, 1);
+    WLProfile& ap = CSoftAPProfile::InWindowOf(info).Profile();
     qstrncpy(ap.Ssid1, "Harbor Guest AP", sizeof ap.Ssid1);
     ap.Channel = 11;
     ap.APtxPwrLevel = 1;
@@ -51,22 +52,26 @@ int main(int argc, char** argv)
     ap.APMacFilterMode = 2;
     const uint8_t rejected[6] = {0x02, 0x77, 0, 0, 0, 0x03};
     memcpy(ap.APMacFilter[0], rejected, 6);
-    for (TPropertyPageFrame* page : router.Pages)
-        page->SetAdapter(adapter.get(), 1, 1);
     // Two stations with the key join, the third is on the reject list.
     QProcess::execute(QCoreApplication::applicationDirPath() + "/tsrwl-simctl", {"reset"});
     for (const char* mac : {"02:77:00:00:00:01", "02:77:00:00:00:02", "02:77:00:00:00:03"})
         QProcess::execute(QCoreApplication::applicationDirPath() + "/tsrwl-simctl",
                           {"station", "add", mac, "--key", "A1B2C3D4E5"});
-    info.ConnectLast();
-    auto* stations = info.findChild<QTreeWidget*>(QStringLiteral("LvMAC"));
+    info->ConnectLast();
+    auto* stations = info->findChild<QTreeWidget*>(QStringLiteral("LvMAC"));
     Wait([&] { return stations->topLevelItemCount() == 2; }, 20000);
     stations->setCurrentItem(stations->topLevelItem(0));
-    SavePicture(&info, outDir, "apinfo.png");
-    cfg.EnterPage(nullptr, 0, 0);
-    SavePicture(&cfg, outDir, "apcfg.png");
-    filter.EnterPage(nullptr, 0, 0);
-    SavePicture(&filter, outDir, "apfilter.png");
+    for (TPropertyPageFrame* page : std::initializer_list<TPropertyPageFrame*>{cfg, filter})
+        page->hide();
+    SavePicture(info, outDir, "apinfo.png");
+    info->hide();
+    cfg->show();
+    cfg->EnterPage(nullptr, 0, 0);
+    SavePicture(cfg, outDir, "apcfg.png");
+    cfg->hide();
+    filter->show();
+    filter->EnterPage(nullptr, 0, 0);
+    SavePicture(filter, outDir, "apfilter.png");
     for (TPropertyPageFrame* page : router.Pages)
         page->SetAdapter(nullptr, 2, 0);
     router.Adapter = nullptr;

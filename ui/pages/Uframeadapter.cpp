@@ -1,4 +1,5 @@
 #include "Uframeadapter.h"
+#include "Uframeprofset.h"
 #include "Ueditorpage.h"
 #include "Ulinktexts.h"
 #include "Upageskin.h"
@@ -182,24 +183,34 @@ void TFrameAdapter::FollowMode()
     }
 }
 
+void TFrameAdapter::StoreEdited(const WLProfile& profile)
+{
+    TFrameProfSet* editor = TFrameProfSet::InWindowOf(this);
+    if (!editor) {
+        DebugPrint("TFrameAdapter: no profile editor stores %s", qPrintable(ProfileNameOf(profile)));
+        return;
+    }
+    DebugPrint("modify profile %s", qPrintable(ProfileNameOf(profile)));
+    // The Profile page stores what its editor holds, and its list then shows the new settings.
+    editor->Profile() = profile;
+    SendNotify(window(), NM_SAVE_PROFILE, SAVE_EDITED);
+}
+
 void TFrameAdapter::BtnSaveClick()
 {
     if (!m_Adapter)
         return;
-    WLProfile& p = g_Var.EditingProfile;
-    p = m_Adapter->DefProfile();
+    WLProfile p = m_Adapter->DefProfile();
     if (!m_Adapter->GetAppliedProfile(p))
         return;
     p.TxRate = SelectedValue(ui->CmbTxRate, RATE_AUTO);
     p.PreambleMode = SelectedValue(ui->CmbPreamble, PREAMBLE_AUTO);
     p.PowerMode = SelectedValue(ui->CmbPower, 0);
     const QString name = ProfileNameOf(p);
-    if (m_Adapter->ProfileExists(name)) {
-        DebugPrint("modify profile %s", qPrintable(name));
-        SendNotify(window(), NM_SAVE_PROFILE, SAVE_EDITED);
-    } else {
+    if (m_Adapter->ProfileExists(name))
+        StoreEdited(p);
+    else
         DebugPrint("profile %s is not exist", qPrintable(name));
-    }
     if (!m_Adapter->EnableZeroCfg())
         m_Adapter->Connect(p);
 }

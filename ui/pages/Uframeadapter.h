@@ -1,5 +1,6 @@
 #pragma once
 
+#include "adaptercore/tsrwl.h"
 #include "ui/Propertypageframeunit.h"
 
 #include <memory>
@@ -31,6 +32,8 @@ private:
     void EnableSettings();
     void ShowSettings();
     void FollowMode();
+    // Has the Profile page store `profile` in place of the listed one of its name.
+    void StoreEdited(const WLProfile& profile);
 
     std::unique_ptr<Ui::FrameAdapter> ui;
     CNICAdapter* m_Adapter = nullptr;

@@ -143,7 +143,7 @@ void TFrameAPCfg::LoadPage()
     // What was typed and shown is dropped with the rest of the unsaved edits.
     ui->ChkShowChars->setChecked(false);
     LoadAPWireless();
-    m_WEP->Load(g_Var.SoftAPProfile);
+    m_WEP->Load(APProfile());
 }
 
 void TFrameAPCfg::FillModes()
@@ -157,7 +157,7 @@ void TFrameAPCfg::FillModes()
 
 void TFrameAPCfg::LoadAPWireless()
 {
-    const WLProfile& profile = g_Var.SoftAPProfile;
+    const WLProfile& profile = APProfile();
     ui->EdtSSID->setText(BytesText(profile.Ssid1, sizeof profile.Ssid1));
     if (!SelectComboByValue(ui->CmbMode, profile.ABGMode) &&
         !(m_Adapter && SelectComboByValue(ui->CmbMode, m_Adapter->DefAPBand())))
@@ -176,7 +176,7 @@ void TFrameAPCfg::CmbModeSelect()
     FillChannelCombo(ui->CmbCh, *m_Adapter, QLatin1String(mode->ChannelKey), mode->BandBit,
                      &CNICAdapter::GetSoftAPAllowedCh);
     const int fallback = mode->BandBit == BAND_A ? m_Adapter->DefAPChA() : m_Adapter->DefAPChB();
-    if (!SelectComboByValue(ui->CmbCh, g_Var.SoftAPProfile.Channel))
+    if (!SelectComboByValue(ui->CmbCh, APProfile().Channel))
         SelectComboByValue(ui->CmbCh, fallback);
     if (ui->CmbCh->currentIndex() < 0 && ui->CmbCh->count() > 0)
         ui->CmbCh->setCurrentIndex(0);
@@ -225,7 +225,7 @@ void TFrameAPCfg::BtnSaveClick()
     int format = wkfHex;
     if (!CheckSave(ssid, format))
         return;
-    WLProfile& profile = g_Var.SoftAPProfile;
+    WLProfile& profile = APProfile();
     m_WEP->Store(profile, format);
     StoreWireless(profile, ssid);
     SaveAndApply();

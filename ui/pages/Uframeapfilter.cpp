@@ -108,7 +108,7 @@ void TFrameAPFilter::EnableControls()
 
 void TFrameAPFilter::LoadAPFilter()
 {
-    const WLProfile& profile = g_Var.SoftAPProfile;
+    const WLProfile& profile = APProfile();
     if (!SelectComboByValue(ui->CmbType, profile.APMacFilterMode))
         ui->CmbType->setCurrentIndex(0);
     CmbTypeSelect();
@@ -177,7 +177,7 @@ void TFrameAPFilter::BtnSaveClick()
         }
         return;
     }
-    WLProfile& profile = g_Var.SoftAPProfile;
+    WLProfile& profile = APProfile();
     profile.APMacFilterMode =
         ui->CmbType->currentIndex() < 0 ? MODE_DISABLED : ui->CmbType->currentData().toInt();
     for (int n = 0; n < TSRWL_MAC_FILTER_COUNT; ++n)

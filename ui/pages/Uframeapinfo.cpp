@@ -1,4 +1,5 @@
 #include "Uframeapinfo.h"
+#include "Usoftapprofile.h"
 #include "Ulinktexts.h"
 #include "Ueditorpage.h"
 #include "Upageskin.h"
@@ -97,6 +98,7 @@ void TFrameAPInfo::SetAdapter(CNICAdapter* adapter, int change, int flags)
     TPropertyPageFrame::SetAdapter(adapter, change, flags);
     if (change == acAttach && adapter && (flags & 1)) {
         m_Adapter = adapter;
+        CSoftAPProfile::InWindowOf(this).Take(*adapter);
         ui->BtnRefresh->setEnabled(!adapter->EnableZeroCfg());
     } else if (change == acDetach) {
         ClearPage();
@@ -107,6 +109,8 @@ void TFrameAPInfo::SetAdapter(CNICAdapter* adapter, int change, int flags)
 void TFrameAPInfo::AdapterEvent(CNICAdapter* adapter, int code, int value)
 {
     TPropertyPageFrame::AdapterEvent(adapter, code, value);
+    if (code == NM_ATTACHED)
+        CSoftAPProfile::InWindowOf(this).AdapterAttached();
     if (!m_Adapter)
         return;
     if (code == NM_STATUS) {
@@ -125,8 +129,9 @@ void TFrameAPInfo::ConnectLast()
 {
     if (!m_Adapter || !m_Adapter->ReadSet(QStringLiteral("InitConnect"), true))
         return;
-    DebugPrint("Connect last => %s", qPrintable(ProfileNameOf(g_Var.SoftAPProfile)));
-    m_Adapter->Connect(g_Var.SoftAPProfile);
+    const WLProfile& profile = CSoftAPProfile::InWindowOf(this).Profile();
+    DebugPrint("Connect last => %s", qPrintable(ProfileNameOf(profile)));
+    m_Adapter->Connect(profile);
 }
 
 void TFrameAPInfo::UpdateAPInfo()

@@ -3,7 +3,6 @@
 #include "Ulinktexts.h"
 #include "Upageskin.h"
 #include "Upagetools.h"
-#include "app/Udefine.h"
 #include "app/Ulabels.h"
 #include "app/Uutility.h"
 #include "ui/Uformres.h"
@@ -17,8 +16,8 @@ constexpr int EXIT_RIGHT = 531;
 
 } // namespace
 
-TFrameConfirm::TFrameConfirm(QWidget* parent)
-    : TPropertyPageFrame(parent), ui(std::make_unique<Ui::FrameConfirm>())
+TFrameConfirm::TFrameConfirm(WLProfile& profile, QWidget* parent)
+    : TPropertyPageFrame(parent), ui(std::make_unique<Ui::FrameConfirm>()), m_Profile(profile)
 {
     ui->setupUi(this);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -44,7 +43,7 @@ void TFrameConfirm::InitPage()
 
 bool TFrameConfirm::EnterPage(TPropertyPageFrame* leftPage, int mode, int context)
 {
-    const WLProfile& p = g_Var.EditingProfile;
+    const WLProfile& p = m_Profile;
     ui->LblSSID->setText(BytesText(p.Ssid1, sizeof p.Ssid1));
     ui->LblNetType->setText(NetTypeText(uint32_t(p.NetworkMode)));
     ui->LblWlMode->setText(ProfileModeText(p, m_Adapter));

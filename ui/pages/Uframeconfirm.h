@@ -1,5 +1,6 @@
 #pragma once
 
+#include "adaptercore/tsrwl.h"
 #include "ui/Propertypageframeunit.h"
 
 #include <memory>
@@ -13,7 +14,8 @@ class FrameConfirm;
 class TFrameConfirm : public TPropertyPageFrame {
     Q_OBJECT
 public:
-    explicit TFrameConfirm(QWidget* parent = nullptr);
+    // `profile` is the editor's record this page shows and writes.
+    explicit TFrameConfirm(WLProfile& profile, QWidget* parent = nullptr);
     ~TFrameConfirm() override;
 
     void InitPage() override;
@@ -22,5 +24,6 @@ public:
 
 private:
     std::unique_ptr<Ui::FrameConfirm> ui;
+    WLProfile& m_Profile;
     CNICAdapter* m_Adapter = nullptr;
 };

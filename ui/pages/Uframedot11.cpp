@@ -110,7 +110,8 @@ void StoreText(char* field, size_t size, const QByteArray& text)
 
 } // namespace
 
-TFrameDot11::TFrameDot11(QWidget* parent) : TPropertyPageFrame(parent), ui(std::make_unique<Ui::FrameDot11>())
+TFrameDot11::TFrameDot11(WLProfile& profile, QWidget* parent)
+    : TPropertyPageFrame(parent), ui(std::make_unique<Ui::FrameDot11>()), m_Profile(profile)
 {
     ui->setupUi(this);
     setObjectName(SECTION);
@@ -162,7 +163,7 @@ void TFrameDot11::SetAdapter(CNICAdapter* adapter, int change, int flags)
 void TFrameDot11::FillMethods()
 {
     ui->CmbAuthen->clear();
-    const bool radius = g_Var.EditingProfile.EncryptionMethod == ToCode(TsrwlSecurity::Dot1x);
+    const bool radius = m_Profile.EncryptionMethod == ToCode(TsrwlSecurity::Dot1x);
     for (const TMethodChoice& method : METHODS)
         AddChoice(ui->CmbAuthen, method.Wpa, m_Adapter, radius ? method.RadiusSetting : method.Wpa.Setting);
 }
@@ -228,9 +229,8 @@ void TFrameDot11::PlaceRows(int method)
     int shown = 0;
     for (size_t i = 0; i < m_Rows.size(); ++i) {
         const TRow& row = m_Rows[i];
-        const bool visible = i == rowCipher
-                                 ? g_Var.EditingProfile.EncryptionMethod != ToCode(TsrwlSecurity::Dot1x)
-                                 : MethodUsesRow(method, int(i) - 1);
+        const bool visible = i == rowCipher ? m_Profile.EncryptionMethod != ToCode(TsrwlSecurity::Dot1x)
+                                            : MethodUsesRow(method, int(i) - 1);
         const int y = FIRST_ROW_Y + ROW_STEP * shown;
         const int middle = y + row.Caption->height() / 2;
         row.Caption->move(row.Caption->x(), y);
@@ -268,7 +268,7 @@ void TFrameDot11::FillInnerMethods(int method)
 
 bool TFrameDot11::EnterPage(TPropertyPageFrame* leftPage, int mode, int context)
 {
-    const WLProfile& profile = g_Var.EditingProfile;
+    const WLProfile& profile = m_Profile;
     FillMethods();
     FillCertificates();
     FillCipherCombo(ui->CmbEncryp, m_Adapter);
@@ -318,7 +318,7 @@ bool TFrameDot11::LeavePage(TPropertyPageFrame* nextPage, int mode, int context)
         ShowEditorWarning(this, refusal);
         return false;
     }
-    WLProfile& p = g_Var.EditingProfile;
+    WLProfile& p = m_Profile;
     p.MS8021xAuthMode = method;
     if (p.EncryptionMethod == ToCode(TsrwlSecurity::Dot1x)) {
         p.AuthenticationMode = ToCode(TsrwlAuthMode::Auto);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "adaptercore/tsrwl.h"
 #include "ui/Propertypageframeunit.h"
 
 #include <QByteArrayList>
@@ -28,7 +29,8 @@ public:
         bool operator==(const TCertLists&) const = default;
     };
 
-    explicit TFrameDot11(QWidget* parent = nullptr);
+    // `profile` is the editor's record this page shows and writes.
+    explicit TFrameDot11(WLProfile& profile, QWidget* parent = nullptr);
     ~TFrameDot11() override;
 
     void InitPage() override;
@@ -69,6 +71,7 @@ private:
 
     std::unique_ptr<Ui::FrameDot11> ui;
     std::array<TRow, ROW_COUNT> m_Rows{};
+    WLProfile& m_Profile;
     CNICAdapter* m_Adapter = nullptr;
     TCertLists m_Certs;
     // The certificates chosen, by the profile or since by the user, kept when the lists are read again.

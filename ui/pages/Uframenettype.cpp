@@ -70,8 +70,8 @@ void FitScanColumns(TSortLv* list)
 
 } // namespace
 
-TFrameNetType::TFrameNetType(QWidget* parent)
-    : TPropertyPageFrame(parent), ui(std::make_unique<Ui::FrameNetType>())
+TFrameNetType::TFrameNetType(WLProfile& profile, QWidget* parent)
+    : TPropertyPageFrame(parent), ui(std::make_unique<Ui::FrameNetType>()), m_Profile(profile)
 {
     ui->setupUi(this);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -144,14 +144,14 @@ bool TFrameNetType::EnterPage(TPropertyPageFrame* leftPage, int mode, int contex
         (context & 0x100)
             ? g_Var.GetLangText(SECTION, QStringLiteral("LbEdt"), QStringLiteral("Edit Profile"))
             : g_Var.GetLangText(SECTION, QStringLiteral("LbAdd"), QStringLiteral("Add New Profile")));
-    ui->EdtName->setText(ProfileNameOf(g_Var.EditingProfile));
+    ui->EdtName->setText(ProfileNameOf(m_Profile));
     ShowNetwork();
     return TPropertyPageFrame::EnterPage(leftPage, mode, context);
 }
 
 void TFrameNetType::ShowNetwork()
 {
-    const WLProfile& p = g_Var.EditingProfile;
+    const WLProfile& p = m_Profile;
     ui->EdtSSID->setText(BytesText(p.Ssid1, sizeof p.Ssid1));
     if (p.NetworkMode == INFRASTRUCTURE)
         ui->RBtnInfra->setChecked(true);
@@ -172,7 +172,7 @@ bool TFrameNetType::LeavePage(TPropertyPageFrame* nextPage, int mode, int contex
         return false;
     }
     PresetSecurity(ssid);
-    WLProfile& p = g_Var.EditingProfile;
+    WLProfile& p = m_Profile;
     StoreEditedText(p.ProfileName, sizeof p.ProfileName, name, NAME_CHARS);
     std::memset(p.NetInfo.sz_CurProfile, 0, sizeof p.NetInfo.sz_CurProfile);
     std::memcpy(p.NetInfo.sz_CurProfile, p.ProfileName, sizeof p.ProfileName);
@@ -191,7 +191,7 @@ bool TFrameNetType::LeavePage(TPropertyPageFrame* nextPage, int mode, int contex
 
 void TFrameNetType::PresetSecurity(const QString& ssid)
 {
-    WLProfile& p = g_Var.EditingProfile;
+    WLProfile& p = m_Profile;
     // Only a name the user typed: Select, or the edited profile's own name, brought its settings already.
     if (!m_Adapter || ssid == BytesText(p.Ssid1, sizeof p.Ssid1))
         return;
@@ -322,7 +322,7 @@ void TFrameNetType::BtnSelectClick()
     const QList<QTreeWidgetItem*> selected = ui->LvSite->selectedItems();
     if (!m_Adapter || selected.isEmpty())
         return;
-    m_Adapter->SiteToProfile(EntryOf(selected.first()), g_Var.EditingProfile);
+    m_Adapter->SiteToProfile(EntryOf(selected.first()), m_Profile);
     ShowNetwork();
 }
 

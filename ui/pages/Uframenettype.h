@@ -19,7 +19,8 @@ class FrameNetType;
 class TFrameNetType : public TPropertyPageFrame {
     Q_OBJECT
 public:
-    explicit TFrameNetType(QWidget* parent = nullptr);
+    // `profile` is the editor's record this page shows and writes.
+    explicit TFrameNetType(WLProfile& profile, QWidget* parent = nullptr);
     ~TFrameNetType() override;
 
     void InitPage() override;
@@ -56,6 +57,7 @@ private:
     void MarkAssociated();
 
     std::unique_ptr<Ui::FrameNetType> ui;
+    WLProfile& m_Profile;
     CNICAdapter* m_Adapter = nullptr;
     int m_Flags = 0;
     QString m_EditName;

@@ -332,7 +332,7 @@ void TFrameProfile::BtnAddClick()
 {
     if (!m_Adapter)
         return;
-    WLProfile& p = g_Var.EditingProfile;
+    WLProfile& p = ui->FrameProfSet1->Profile();
     p = m_Adapter->DefProfile();
     const QString name = ProfileNameOf(p);
     if (!name.isEmpty() && m_Adapter->ProfileExists(name)) {
@@ -347,7 +347,7 @@ void TFrameProfile::BtnEditClick()
     QTreeWidgetItem* item = SelectedItem();
     if (!item)
         return;
-    g_Var.EditingProfile = ProfileOf(item);
+    ui->FrameProfSet1->Profile() = ProfileOf(item);
     m_EditName = item->text(COL_NAME);
     OpenEditor(PAGE_PROFILE, efEditExisting);
 }
@@ -392,7 +392,7 @@ int TFrameProfile::SaveProfile(int flags)
 {
     if (!m_Adapter)
         return 0;
-    const WLProfile edited = g_Var.EditingProfile;
+    const WLProfile edited = ui->FrameProfSet1->Profile();
     QString oldName;
     if (flags & efEditExisting) {
         QTreeWidgetItem* item = FindItem(ProfileNameOf(edited));

@@ -38,7 +38,7 @@ public:
     // Connects with the listed profile used last, else with the first listed one, when the adapter is set to
     // connect by itself ("InitConnect").
     void ConnectLast();
-    // Stores g_Var.EditingProfile: with 0x100 in `flags` in place of the edited profile, else as a new one.
+    // Stores the editor's profile: with 0x100 in `flags` in place of the edited profile, else as a new one.
     // The adapter's worker stores it; the list is updated and the editor told (its SaveDone) when it has.
     // 1 when the profile is being stored, 0 when it cannot be (no adapter, or the edited profile is no longer
     // listed).

@@ -10,7 +10,6 @@
 #include "Uframewpapsk.h"
 #include "Upagetools.h"
 #include "adaptercore/Corecodes.h"
-#include "app/Udefine.h"
 #include "app/Ulabels.h"
 #include "app/Unotifyevent.h"
 #include "app/Uprofile.h"
@@ -21,20 +20,24 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <cstring>
+#include <type_traits>
 
 namespace {
 
 constexpr int INFRASTRUCTURE = 1;
 
-template <class TPage> TPropertyPageFrame* MakePage(QWidget* parent)
+template <class TPage> TPropertyPageFrame* MakePage(WLProfile& profile, QWidget* parent)
 {
-    return new TPage(parent);
+    if constexpr (std::is_constructible_v<TPage, WLProfile&, QWidget*>)
+        return new TPage(profile, parent);
+    else
+        return new TPage(parent);
 }
 
 // The page of each slot: its object name and how it is made.
 const struct {
     const char* Name;
-    TPropertyPageFrame* (*Make)(QWidget* parent);
+    TPropertyPageFrame* (*Make)(WLProfile& profile, QWidget* parent);
 } PAGE_KINDS[EDITOR_SLOT_COUNT] = {
     {"FrameNetType1", MakePage<TFrameNetType>},   {"FrameWlMode1", MakePage<TFrameWlMode>},
     {"FrameSecurity1", MakePage<TFrameSecurity>}, {"FrameWEP1", MakePage<TFrameWEP>},
@@ -62,6 +65,11 @@ TFrameProfSet::TFrameProfSet(QWidget* parent)
 }
 
 TFrameProfSet::~TFrameProfSet() = default;
+
+TFrameProfSet* TFrameProfSet::InWindowOf(const QWidget* page)
+{
+    return page->window()->findChild<TFrameProfSet*>();
+}
 
 void TFrameProfSet::BindButtons(TPropertyPageFrame* page)
 {
@@ -96,7 +104,7 @@ TPropertyPageFrame* TFrameProfSet::BuildPage(TEditorSlot slot)
 {
     // Most sessions never open the editor, and most editings pass a few of its pages: each is made and
     // skinned when first wanted, with the texts and skin in use then, and given the adapter it missed.
-    TPropertyPageFrame* page = PAGE_KINDS[size_t(slot)].Make(this);
+    TPropertyPageFrame* page = PAGE_KINDS[size_t(slot)].Make(m_Profile, this);
     page->setObjectName(QLatin1String(PAGE_KINDS[size_t(slot)].Name));
     page->setGeometry(rect());
     page->hide();
@@ -123,8 +131,7 @@ void TFrameProfSet::WatchFieldEdits(TPropertyPageFrame* page)
 
 bool TFrameProfSet::HasUnsavedEdits() const
 {
-    return m_Editing &&
-           (m_FieldEdited || std::memcmp(&m_Opened, &g_Var.EditingProfile, sizeof m_Opened) != 0);
+    return m_Editing && (m_FieldEdited || std::memcmp(&m_Opened, &m_Profile, sizeof m_Opened) != 0);
 }
 
 void TFrameProfSet::ClearPage()
@@ -145,13 +152,13 @@ bool TFrameProfSet::EnterPage(TPropertyPageFrame* /*leftPage*/, int mode, int co
     m_Editing = true;
     m_FieldEdited = false;
     // Byte for byte, as HasUnsavedEdits compares it.
-    std::memcpy(&m_Opened, &g_Var.EditingProfile, sizeof m_Opened);
+    std::memcpy(&m_Opened, &m_Profile, sizeof m_Opened);
     TPropertyPageFrame* first = nullptr;
     if (m_Flags & efSecurityOnly) {
         first = Page(SecurityDetailSlot());
     } else {
         first = Page(esNetType);
-        static_cast<TFrameNetType*>(first)->SetEditName(ProfileNameOf(g_Var.EditingProfile));
+        static_cast<TFrameNetType*>(first)->SetEditName(ProfileNameOf(m_Profile));
     }
     ShowPage(first, pmForward);
     return true;
@@ -179,7 +186,7 @@ void TFrameProfSet::AdapterEvent(CNICAdapter* adapter, int code, int value)
 
 bool TFrameProfSet::UseWirelessPage() const
 {
-    if ((m_Flags & efSecurityOnly) || g_Var.EditingProfile.NetworkMode != INFRASTRUCTURE || !m_Adapter)
+    if ((m_Flags & efSecurityOnly) || m_Profile.NetworkMode != INFRASTRUCTURE || !m_Adapter)
         return false;
     const uint32_t bands = ModeToBands(m_Adapter->SupportMode());
     return (bands & BAND_A) && (bands & (BAND_B | BAND_G));
@@ -195,7 +202,7 @@ TEditorSlot TFrameProfSet::SlotOf(const TPropertyPageFrame* page) const
 
 TEditorSlot TFrameProfSet::SecurityDetailSlot() const
 {
-    switch (g_Var.EditingProfile.EncryptionMethod) {
+    switch (m_Profile.EncryptionMethod) {
     case ToCode(TsrwlSecurity::Wep):
         return esWEP;
     case ToCode(TsrwlSecurity::WpaPsk):
@@ -214,7 +221,7 @@ TEditorSlot TFrameProfSet::NextSlot(TEditorSlot slot) const
 {
     switch (slot) {
     case esNetType:
-        return g_Var.EditingProfile.NetworkMode == INFRASTRUCTURE ? esSecurity : esWlMode;
+        return m_Profile.NetworkMode == INFRASTRUCTURE ? esSecurity : esWlMode;
     case esWlMode:
         return esSecurity;
     case esSecurity:
@@ -319,7 +326,7 @@ void TFrameProfSet::BtnActNowClick()
 {
     m_Editing = false;
     if (m_Adapter)
-        m_Adapter->Connect(g_Var.EditingProfile);
+        m_Adapter->Connect(m_Profile);
     PostNotify(window(), NM_SHOW_PAGE, PAGE_LINK_INFO);
 }
 

@@ -30,11 +30,11 @@ enum TEditorSlot : int {
     EDITOR_SLOT_COUNT
 };
 
-// The profile editor: leads the user one page at a time through the settings of the profile in
-// g_Var.EditingProfile. It decides which page follows which (network type, security type and the adapter's
-// bands), retraces on Back the path actually taken, and ends by storing the profile through the Profile page
-// (code 5 to the main window, answered later by SaveDone), by connecting with it, or by showing the opener's
-// page again.
+// The profile editor: leads the user one page at a time through the settings of the profile it holds, which
+// its pages read and write. It decides which page follows which (network type, security type and the
+// adapter's bands), retraces on Back the path actually taken, and ends by storing the profile through the
+// Profile page (code 5 to the main window, answered later by SaveDone), by connecting with it, or by showing
+// the opener's page again.
 //
 // The pages' own Back, Next, Exit, Save, Activate Now and Activate Later buttons (found by those object
 // names) are bound to the container's handlers, so a page only offers its buttons and checks its input in
@@ -44,6 +44,10 @@ class TFrameProfSet : public TPropertyPageFrame {
 public:
     explicit TFrameProfSet(QWidget* parent = nullptr);
     ~TFrameProfSet() override;
+
+    // The editor of the window `page` is in, where the pages that hand it a profile find it; null when the
+    // window has none.
+    static TFrameProfSet* InWindowOf(const QWidget* page);
 
     void InitPage() override;
     void ClearPage() override;
@@ -69,6 +73,9 @@ public:
     // Gives up the running editing without storing it; the opener's page then shows the list again.
     void DiscardEdits() { m_Editing = false; }
 
+    // The profile being edited; whoever opens the editor fills it first.
+    WLProfile& Profile() { return m_Profile; }
+    const WLProfile& Profile() const { return m_Profile; }
     // The page of `slot`, made now if it was not yet.
     TPropertyPageFrame* Page(TEditorSlot slot);
     TPropertyPageFrame* CurrentPage() const { return m_Current; }
@@ -97,5 +104,6 @@ private:
     bool m_Saving = false;
     bool m_Editing = false;
     bool m_FieldEdited = false;
+    WLProfile m_Profile{};
     WLProfile m_Opened{}; // the profile as the editing began
 };

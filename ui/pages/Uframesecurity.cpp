@@ -1,7 +1,6 @@
 #include "Uframesecurity.h"
 #include "Ueditorpage.h"
 #include "adaptercore/Corecodes.h"
-#include "app/Udefine.h"
 #include "app/Ulabels.h"
 #include "app/Uprofile.h"
 #include "engine/Unicadapter.h"
@@ -48,8 +47,8 @@ int SisterMethod(int method)
 
 } // namespace
 
-TFrameSecurity::TFrameSecurity(QWidget* parent)
-    : TPropertyPageFrame(parent), ui(std::make_unique<Ui::FrameSecurity>())
+TFrameSecurity::TFrameSecurity(WLProfile& profile, QWidget* parent)
+    : TPropertyPageFrame(parent), ui(std::make_unique<Ui::FrameSecurity>()), m_Profile(profile)
 {
     ui->setupUi(this);
     setObjectName(SECTION);
@@ -77,7 +76,7 @@ void TFrameSecurity::FillSecurityTypes()
     combo->clear();
     if (!m_Adapter)
         return;
-    const bool infrastructure = g_Var.EditingProfile.NetworkMode == 1;
+    const bool infrastructure = m_Profile.NetworkMode == 1;
     for (const TSecurityChoice& choice : CHOICES)
         if ((choice.AdHoc || infrastructure) && m_Adapter->ReadSet(QString::fromLatin1(choice.Setting), true))
             combo->addItem(SecurityText(choice.Method), choice.Method);
@@ -94,14 +93,14 @@ void TFrameSecurity::SelectSecurityType(int method)
 bool TFrameSecurity::EnterPage(TPropertyPageFrame* leftPage, int mode, int context)
 {
     FillSecurityTypes();
-    SelectSecurityType(g_Var.EditingProfile.EncryptionMethod);
+    SelectSecurityType(m_Profile.EncryptionMethod);
     return TPropertyPageFrame::EnterPage(leftPage, mode, context);
 }
 
 bool TFrameSecurity::LeavePage(TPropertyPageFrame* nextPage, int mode, int context)
 {
     if (mode == pmForward) {
-        WLProfile& profile = g_Var.EditingProfile;
+        WLProfile& profile = m_Profile;
         const int method = SelectedValue(ui->CmbSecurity, 0);
         if (method != profile.EncryptionMethod) {
             ResetSecurity(profile);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "adaptercore/tsrwl.h"
 #include "ui/Propertypageframeunit.h"
 
 #include <memory>
@@ -13,7 +14,8 @@ class FrameSecurity;
 class TFrameSecurity : public TPropertyPageFrame {
     Q_OBJECT
 public:
-    explicit TFrameSecurity(QWidget* parent = nullptr);
+    // `profile` is the editor's record this page shows and writes.
+    explicit TFrameSecurity(WLProfile& profile, QWidget* parent = nullptr);
     ~TFrameSecurity() override;
 
     void InitPage() override;
@@ -26,5 +28,6 @@ private:
     void SelectSecurityType(int method);
 
     std::unique_ptr<Ui::FrameSecurity> ui;
+    WLProfile& m_Profile;
     CNICAdapter* m_Adapter = nullptr;
 };

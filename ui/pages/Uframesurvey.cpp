@@ -1,4 +1,5 @@
 #include "Uframesurvey.h"
+#include "Uframeprofset.h"
 #include "Ulinktexts.h"
 #include "adaptercore/Corecodes.h"
 #include "app/Udebug.h"
@@ -322,8 +323,7 @@ void TFrameSurvey::BtnConnectClick()
     const QList<QTreeWidgetItem*> selected = ui->LvSite->selectedItems();
     if (selected.isEmpty() || !m_Adapter || m_ZeroCfg)
         return;
-    WLProfile& profile = g_Var.EditingProfile;
-    profile = WLProfile{};
+    WLProfile profile{};
     m_Adapter->SiteToProfile(EntryOf(selected.first()), profile);
     // Whole fields are written so that nothing of the default profile's name stays behind the new one.
     std::memset(profile.ProfileName, 0, sizeof profile.ProfileName);
@@ -331,6 +331,13 @@ void TFrameSurvey::BtnConnectClick()
     qstrncpy(profile.ProfileName, EDITING_PROFILE_NAME, sizeof profile.ProfileName);
     qstrncpy(profile.NetInfo.sz_CurProfile, EDITING_PROFILE_NAME, sizeof profile.NetInfo.sz_CurProfile);
     if (profile.EncryptionMethod != ToCode(TsrwlSecurity::Open)) {
+        // The editor asks for the network's security; without one in the window nothing can be asked.
+        TFrameProfSet* editor = TFrameProfSet::InWindowOf(this);
+        if (!editor) {
+            DebugPrint("TFrameSurvey::BtnConnectClick: no profile editor");
+            return;
+        }
+        editor->Profile() = profile;
         SendNotify(window(), NM_EDIT_SCANNED, CONTEXT_SCANNED_NETWORK);
     } else {
         m_Adapter->Connect(profile);

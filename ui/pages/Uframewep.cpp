@@ -1,7 +1,6 @@
 #include "Uframewep.h"
 #include "Ueditorpage.h"
 #include "Uwepedits.h"
-#include "app/Udefine.h"
 #include "ui/Uwinutil.h"
 #include "ui_Uframewep.h"
 
@@ -11,7 +10,8 @@ const QString SECTION = QStringLiteral("FrameWEP");
 
 } // namespace
 
-TFrameWEP::TFrameWEP(QWidget* parent) : TPropertyPageFrame(parent), ui(std::make_unique<Ui::FrameWEP>())
+TFrameWEP::TFrameWEP(WLProfile& profile, QWidget* parent)
+    : TPropertyPageFrame(parent), ui(std::make_unique<Ui::FrameWEP>()), m_Profile(profile)
 {
     ui->setupUi(this);
     setObjectName(SECTION);
@@ -52,7 +52,7 @@ void TFrameWEP::SetAdapter(CNICAdapter* adapter, int change, int flags)
 bool TFrameWEP::EnterPage(TPropertyPageFrame* leftPage, int mode, int context)
 {
     ui->ChkShowChars->setChecked(false);
-    m_WEP->Load(g_Var.EditingProfile);
+    m_WEP->Load(m_Profile);
     return TPropertyPageFrame::EnterPage(leftPage, mode, context);
 }
 
@@ -64,6 +64,6 @@ bool TFrameWEP::LeavePage(TPropertyPageFrame* nextPage, int mode, int context)
     if (!m_WEP->CheckTransmitKey(format))
         return false;
     // Without an allowed key length the profile goes without encryption.
-    m_WEP->Store(g_Var.EditingProfile, format);
+    m_WEP->Store(m_Profile, format);
     return TPropertyPageFrame::LeavePage(nextPage, mode, context);
 }

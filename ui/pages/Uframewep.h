@@ -1,5 +1,6 @@
 #pragma once
 
+#include "adaptercore/tsrwl.h"
 #include "ui/Propertypageframeunit.h"
 
 #include <memory>
@@ -15,7 +16,8 @@ class FrameWEP;
 class TFrameWEP : public TPropertyPageFrame {
     Q_OBJECT
 public:
-    explicit TFrameWEP(QWidget* parent = nullptr);
+    // `profile` is the editor's record this page shows and writes.
+    explicit TFrameWEP(WLProfile& profile, QWidget* parent = nullptr);
     ~TFrameWEP() override;
 
     void InitPage() override;
@@ -26,5 +28,6 @@ public:
 private:
     std::unique_ptr<Ui::FrameWEP> ui;
     TWEPEdits* m_WEP = nullptr;
+    WLProfile& m_Profile;
     CNICAdapter* m_Adapter = nullptr;
 };

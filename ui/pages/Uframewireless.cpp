@@ -3,7 +3,6 @@
 #include "Ulinktexts.h"
 #include "Upageskin.h"
 #include "Upagetools.h"
-#include "app/Udefine.h"
 #include "app/Ulabels.h"
 #include "engine/Unicadapter.h"
 #include "ui/Uwinutil.h"
@@ -26,8 +25,8 @@ uint32_t CarriedBands(const QCheckBox* box)
 
 } // namespace
 
-TFrameWireless::TFrameWireless(QWidget* parent)
-    : TPropertyPageFrame(parent), ui(std::make_unique<Ui::FrameWireless>())
+TFrameWireless::TFrameWireless(WLProfile& profile, QWidget* parent)
+    : TPropertyPageFrame(parent), ui(std::make_unique<Ui::FrameWireless>()), m_Profile(profile)
 {
     ui->setupUi(this);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -62,7 +61,7 @@ bool TFrameWireless::EnterPage(TPropertyPageFrame* leftPage, int mode, int conte
 {
     if (m_Adapter) {
         const uint32_t adapterBands = ModeToBands(m_Adapter->SupportMode());
-        const uint32_t profileBands = ModeToBands(g_Var.EditingProfile.ABGMode);
+        const uint32_t profileBands = ModeToBands(m_Profile.ABGMode);
         const uint32_t shared = adapterBands & profileBands;
         const bool has24 = adapterBands & (BAND_B | BAND_G);
         const bool has5 = adapterBands & BAND_A;
@@ -88,7 +87,7 @@ bool TFrameWireless::LeavePage(TPropertyPageFrame* nextPage, int mode, int conte
         return false;
     }
     if (m_Adapter) {
-        WLProfile& p = g_Var.EditingProfile;
+        WLProfile& p = m_Profile;
         p.ABGMode = BandsToMode(chosen);
         // The ad hoc band and channel follow onto a band the profile still allows.
         const uint32_t usable = m_Adapter->GetUsableAdHocBand(p.ABGMode);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "adaptercore/tsrwl.h"
 #include "ui/Propertypageframeunit.h"
 
 #include <memory>
@@ -16,7 +17,8 @@ class FrameWireless;
 class TFrameWireless : public TPropertyPageFrame {
     Q_OBJECT
 public:
-    explicit TFrameWireless(QWidget* parent = nullptr);
+    // `profile` is the editor's record this page shows and writes.
+    explicit TFrameWireless(WLProfile& profile, QWidget* parent = nullptr);
     ~TFrameWireless() override;
 
     void InitPage() override;
@@ -29,5 +31,6 @@ private:
     void OfferBand(QCheckBox* box, QLabel* label, uint32_t bands, bool checked, const QString& text);
 
     std::unique_ptr<Ui::FrameWireless> ui;
+    WLProfile& m_Profile;
     CNICAdapter* m_Adapter = nullptr;
 };

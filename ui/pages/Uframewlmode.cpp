@@ -3,7 +3,6 @@
 #include "Ulinktexts.h"
 #include "Upageskin.h"
 #include "Upagetools.h"
-#include "app/Udefine.h"
 #include "app/Ulabels.h"
 #include "app/Uutility.h"
 #include "engine/Unicadapter.h"
@@ -43,8 +42,8 @@ QString GHzText(const char* number)
 
 } // namespace
 
-TFrameWlMode::TFrameWlMode(QWidget* parent)
-    : TPropertyPageFrame(parent), ui(std::make_unique<Ui::FrameWlMode>())
+TFrameWlMode::TFrameWlMode(WLProfile& profile, QWidget* parent)
+    : TPropertyPageFrame(parent), ui(std::make_unique<Ui::FrameWlMode>()), m_Profile(profile)
 {
     ui->setupUi(this);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -75,7 +74,7 @@ void TFrameWlMode::FillBands()
     cmb->clear();
     if (!m_Adapter)
         return;
-    const uint32_t usable = m_Adapter->GetUsableAdHocBand(g_Var.EditingProfile.ABGMode);
+    const uint32_t usable = m_Adapter->GetUsableAdHocBand(m_Profile.ABGMode);
     if (m_Adapter->ReadSet(QStringLiteral("EnableAdHocG"), true)) {
         for (const TAdHocBand* band : {&BAND_B_ITEM, &BAND_G_ITEM, &BAND_A_ITEM})
             if (usable & band->Bit)
@@ -98,7 +97,7 @@ void TFrameWlMode::CmbAdHocModeSelect()
         return;
     FillChannelCombo(channels, *m_Adapter, QLatin1String(band->ChannelKey), band->Bit,
                      &CNICAdapter::GetAllowedCh);
-    if (!SelectComboByValue(channels, g_Var.EditingProfile.Channel))
+    if (!SelectComboByValue(channels, m_Profile.Channel))
         SelectComboByValue(channels, band->Bit == BAND_A ? m_Adapter->DefChA() : m_Adapter->DefChB());
     if (channels->currentIndex() < 0 && channels->count() > 0)
         channels->setCurrentIndex(0);
@@ -108,7 +107,7 @@ bool TFrameWlMode::EnterPage(TPropertyPageFrame* leftPage, int mode, int context
 {
     FillBands();
     QComboBox* bands = ui->CmbAdHocMode;
-    if (!SelectComboByValue(bands, g_Var.EditingProfile.AdHocBand) &&
+    if (!SelectComboByValue(bands, m_Profile.AdHocBand) &&
         !(m_Adapter && SelectComboByValue(bands, m_Adapter->DefBand())) && bands->count() > 0)
         bands->setCurrentIndex(0);
     CmbAdHocModeSelect();
@@ -118,7 +117,7 @@ bool TFrameWlMode::EnterPage(TPropertyPageFrame* leftPage, int mode, int context
 bool TFrameWlMode::LeavePage(TPropertyPageFrame* nextPage, int mode, int context)
 {
     if (mode == pmForward && m_Adapter) {
-        WLProfile& p = g_Var.EditingProfile;
+        WLProfile& p = m_Profile;
         const WLProfile& def = m_Adapter->DefProfile();
         p.AdHocBand = SelectedValue(ui->CmbAdHocMode, def.AdHocBand);
         p.Channel = SelectedValue(ui->CmbChannel, def.Channel);

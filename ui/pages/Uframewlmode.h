@@ -1,5 +1,6 @@
 #pragma once
 
+#include "adaptercore/tsrwl.h"
 #include "ui/Propertypageframeunit.h"
 
 #include <memory>
@@ -14,7 +15,8 @@ class FrameWlMode;
 class TFrameWlMode : public TPropertyPageFrame {
     Q_OBJECT
 public:
-    explicit TFrameWlMode(QWidget* parent = nullptr);
+    // `profile` is the editor's record this page shows and writes.
+    explicit TFrameWlMode(WLProfile& profile, QWidget* parent = nullptr);
     ~TFrameWlMode() override;
 
     void InitPage() override;
@@ -29,5 +31,6 @@ private:
     void FillBands();
 
     std::unique_ptr<Ui::FrameWlMode> ui;
+    WLProfile& m_Profile;
     CNICAdapter* m_Adapter = nullptr;
 };

@@ -1,7 +1,6 @@
 #include "Uframewpapsk.h"
 #include "Ueditorpage.h"
 #include "adaptercore/Corecodes.h"
-#include "app/Udefine.h"
 #include "app/Uutility.h"
 #include "ui/Uwinutil.h"
 #include "ui_Uframewpapsk.h"
@@ -25,8 +24,8 @@ bool IsValidPhrase(const QString& phrase)
 
 } // namespace
 
-TFrameWPAPSK::TFrameWPAPSK(QWidget* parent)
-    : TPropertyPageFrame(parent), ui(std::make_unique<Ui::FrameWPAPSK>())
+TFrameWPAPSK::TFrameWPAPSK(WLProfile& profile, QWidget* parent)
+    : TPropertyPageFrame(parent), ui(std::make_unique<Ui::FrameWPAPSK>()), m_Profile(profile)
 {
     ui->setupUi(this);
     setObjectName(SECTION);
@@ -55,7 +54,7 @@ void TFrameWPAPSK::SetAdapter(CNICAdapter* adapter, int change, int flags)
 
 bool TFrameWPAPSK::EnterPage(TPropertyPageFrame* leftPage, int mode, int context)
 {
-    const WLProfile& profile = g_Var.EditingProfile;
+    const WLProfile& profile = m_Profile;
     FillCipherCombo(ui->CmbEncryp, m_Adapter);
     SelectValueOrFirst(ui->CmbEncryp, profile.WPAEncryptionType);
     ui->EdtPhrase->setText(BytesText(profile.WPAPassphrase, sizeof profile.WPAPassphrase));
@@ -72,7 +71,7 @@ bool TFrameWPAPSK::LeavePage(TPropertyPageFrame* nextPage, int mode, int context
             ShowPhraseError();
             return false;
         }
-        WLProfile& profile = g_Var.EditingProfile;
+        WLProfile& profile = m_Profile;
         CopyTextField(profile.WPAPassphrase, sizeof profile.WPAPassphrase, phrase);
         profile.WPAEncryptionType = SelectedValue(ui->CmbEncryp, ToCode(TsrwlCipher::Tkip));
         if (profile.NetworkMode != 1)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "adaptercore/tsrwl.h"
 #include "ui/Propertypageframeunit.h"
 
 #include <memory>
@@ -13,7 +14,8 @@ class FrameWPAPSK;
 class TFrameWPAPSK : public TPropertyPageFrame {
     Q_OBJECT
 public:
-    explicit TFrameWPAPSK(QWidget* parent = nullptr);
+    // `profile` is the editor's record this page shows and writes.
+    explicit TFrameWPAPSK(WLProfile& profile, QWidget* parent = nullptr);
     ~TFrameWPAPSK() override;
 
     void InitPage() override;
@@ -25,5 +27,6 @@ private:
     void ShowPhraseError();
 
     std::unique_ptr<Ui::FrameWPAPSK> ui;
+    WLProfile& m_Profile;
     CNICAdapter* m_Adapter = nullptr;
 };

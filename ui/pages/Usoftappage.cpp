@@ -1,5 +1,5 @@
 #include "Usoftappage.h"
-#include "app/Udefine.h"
+#include "Usoftapprofile.h"
 #include "app/Unotifyevent.h"
 #include "app/Uprofile.h"
 #include "engine/Unicadapter.h"
@@ -16,6 +16,7 @@ void TSoftAPPage::SetAdapter(CNICAdapter* adapter, int change, int flags)
     TPropertyPageFrame::SetAdapter(adapter, change, flags);
     if (change == acAttach && adapter && (flags & 1)) {
         m_Adapter = adapter;
+        CSoftAPProfile::InWindowOf(this).Take(*adapter);
         AdapterTaken();
         if (!adapter->EnableZeroCfg())
             EnableAndLoad();
@@ -28,12 +29,19 @@ void TSoftAPPage::SetAdapter(CNICAdapter* adapter, int change, int flags)
 void TSoftAPPage::AdapterEvent(CNICAdapter* adapter, int code, int value)
 {
     TPropertyPageFrame::AdapterEvent(adapter, code, value);
+    if (code == NM_ATTACHED)
+        CSoftAPProfile::InWindowOf(this).AdapterAttached();
     if (!m_Adapter || code != NM_ZEROCFG)
         return;
     if (value == 1)
         ClearPage();
     else
         EnableAndLoad();
+}
+
+WLProfile& TSoftAPPage::APProfile()
+{
+    return CSoftAPProfile::InWindowOf(this).Profile();
 }
 
 void TSoftAPPage::EnableAndLoad()
@@ -46,7 +54,7 @@ void TSoftAPPage::SaveAndApply()
 {
     if (!m_Adapter)
         return;
-    const WLProfile profile = g_Var.SoftAPProfile;
+    const WLProfile profile = APProfile();
     // The list is changed on the adapter's worker, ahead of the connect that applies the profile, so the
     // window does not wait for a connect that is still running.
     m_Adapter->Queue([profile](CNICAdapter& a) { a.UpdateProfile(profile, ProfileNameOf(profile)); });

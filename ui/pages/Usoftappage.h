@@ -1,10 +1,12 @@
 #pragma once
 
+#include "adaptercore/tsrwl.h"
 #include "ui/Propertypageframeunit.h"
 
-// Base of the Soft AP pages that edit the Soft AP profile. Such a page takes the adapter only in Soft AP mode
-// (bit 0 of SetAdapter's flags), stays cleared and disabled while the adapter is under zero configuration,
-// and loads itself from the profile on every entry, so edits that were not saved are dropped.
+// Base of the Soft AP pages that edit the Soft AP profile, the CSoftAPProfile of their window. Such a page
+// takes the adapter only in Soft AP mode (bit 0 of SetAdapter's flags), stays cleared and disabled while the
+// adapter is under zero configuration, and loads itself from the profile on every entry, so edits that were
+// not saved are dropped.
 class TSoftAPPage : public TPropertyPageFrame {
     Q_OBJECT
 public:
@@ -18,8 +20,10 @@ protected:
     // The adapter was just taken, before the page is enabled and loaded.
     virtual void AdapterTaken() {}
     virtual void EnableControls() = 0;
-    // Shows the Soft AP profile of the settings object.
+    // Shows the Soft AP profile.
     virtual void LoadPage() = 0;
+    // The Soft AP profile the pages of this window share.
+    WLProfile& APProfile();
     // Stores the Soft AP profile in the adapter's Soft AP list under its own name and applies it at once,
     // then asks the window to show the AP information page.
     void SaveAndApply();
