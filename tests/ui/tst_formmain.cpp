@@ -350,8 +350,10 @@ TEST_F(FormMainTest, SoftAPPagesAreMadeWhenFirstShownAndCatchUpWithTheAdapter)
     ClickTab("LbAPFilter");
     for (const char* name : pages)
         ASSERT_NE(Page(name), nullptr) << name;
-    WLProfile softAP{};
-    Main().Session()->LoadAPProfile(softAP);
+    // What a page made at start would show: the adapter's first Soft AP profile, else its default one.
+    TProfileList stored;
+    Main().Session()->Adapter()->GetProfileList(PROF_SOFTAP, stored);
+    const WLProfile softAP = stored.empty() ? Main().Session()->Adapter()->DefAPProfile() : *stored.front();
     auto* ssid = Page("FrameAPCfg1")->findChild<QLineEdit*>("EdtSSID");
     EXPECT_TRUE(ssid->isEnabled());
     EXPECT_EQ(ssid->text(), BytesText(softAP.Ssid1, sizeof softAP.Ssid1));
