@@ -174,7 +174,8 @@ bool HasControlBytes(const QByteArray& bytes)
 
 QString TextValue(const QByteArray& bytes)
 {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QStringDecoder utf8(QStringDecoder::Utf8,
+                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     QString text = utf8.decode(bytes);
     if (!utf8.hasError() && !text.startsWith(BYTES_MARKER) && !HasControlBytes(bytes))
         return text;

@@ -260,7 +260,8 @@ QString RuntimeDir()
 QString BytesText(const char* data, size_t size)
 {
     const QByteArrayView bytes(data, qsizetype(strnlen(data, size)));
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QStringDecoder utf8(QStringDecoder::Utf8,
+                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     QString text = utf8.decode(bytes);
     return utf8.hasError() ? QString::fromLatin1(bytes) : text;
 }

@@ -466,6 +466,7 @@ TEST_F(ProfileIniTest, TextsThatAreNotUtf8KeepEveryByte)
          "hex:" + QByteArray(32, '\xa0').toHex().toUpper()},
         {"UTF-8 stays as it is", "caf\xc3\xa9", "\"caf\xc3\xa9\""},
         {"UTF-8 that looks like the escaped form", "hex:4142", "hex:6865783A34313432"},
+        {"a byte-order mark in front", "\xEF\xBB\xBFnet", "\"\xEF\xBB\xBFnet\""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
