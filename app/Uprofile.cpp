@@ -239,7 +239,10 @@ int ReadInt(const CIniFile& ini, const QString& section, const IniField& f)
 
 void ReadText(const CIniFile& ini, const QString& section, const IniField& f, char* field)
 {
-    const QString text = ini.ReadString(section, f.key, QString::fromUtf8(f.textDefault));
+    // A text field ends at its first NUL (an escaped one in a hand-edited file): what followed would stay in
+    // the record unseen and be gone after the next write.
+    const QString read = ini.ReadString(section, f.key, QString::fromUtf8(f.textDefault));
+    const QString text = read.left(read.indexOf(QChar(0)));
     const QByteArray bytes = ValueBytes(text);
     if (size_t(bytes.size()) >= f.size)
         DebugPrint("ProfFromIniFile: [%s] %s is longer than %zu bytes; cut", qPrintable(section),

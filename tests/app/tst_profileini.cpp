@@ -415,6 +415,12 @@ TEST_F(ProfileIniTest, HandEditedValues)
          [&](const WLProfile& p) {
              EXPECT_TRUE(bytesAre(p.APMacFilter[15], {U, U, U, U, U, U}));
          }},
+        {"NI_strHostName=host\\x00tail",
+         [&](const WLProfile& p) {
+             EXPECT_TRUE(bytesAre(reinterpret_cast<const uint8_t*>(p.NetInfo.strHostName),
+                                  {'h', 'o', 's', 't', 0, 0}))
+                 << "nothing kept unseen behind the end of the text";
+         }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line);
