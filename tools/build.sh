@@ -4,7 +4,9 @@
 #   bash tools/build.sh real [switches...]  build, install under build/installed and start wlanutil there, on the
 #                                           real wireless adapter (through the network manager)
 #   bash tools/build.sh test                build and run the whole test suite
-#   bash tools/build.sh sanitize KIND       KIND = address,undefined or thread: build and test with sanitizers
+#   bash tools/build.sh sanitize KIND [build|test]
+#                                           KIND = address,undefined or thread: build and test with sanitizers
+#                                           (only build, or only test what was built)
 #   bash tools/build.sh deps                only install what is missing
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -83,17 +85,19 @@ test)
     ;;
 sanitize)
     kind=${1:-address,undefined}
+    step=${2:-}
     dir=build-${kind//,/-}
     # The thread sanitizer runs the threaded engine tests (label "engine"): only they are built.
     only=()
     [ "$kind" = thread ] && only=(-L engine) targets=(--target engine_tests)
-    build "$dir" -DCMAKE_BUILD_TYPE=Debug -DWLANUTIL_SANITIZE="$kind"
+    [ "$step" = test ] || build "$dir" -DCMAKE_BUILD_TYPE=Debug -DWLANUTIL_SANITIZE="$kind"
+    [ "$step" = build ] && exit 0
     ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
         TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$PWD/tools/tsan.supp" \
         run_tests "$dir" "${only[@]}"
     ;;
 *)
-    sed -n '2,9p' "$0"
+    sed -n '2,11p' "$0"
     exit 2
     ;;
 esac

@@ -5,6 +5,7 @@
 #   bash tools/fuzz.sh [-jobs N] [-runs N | -time SECONDS] [harness...]   run (default: 10 million executions
 #                                                                         each, one harness at a time)
 #   bash tools/fuzz.sh -merge [harness...]                                fold what the runs found into fuzz/corpus/
+#   bash tools/fuzz.sh -build [harness...]                                only build
 # -jobs N runs up to N harnesses at once (one a core); the table keeps the harnesses' order.
 # A run stops at whichever limit comes first: -time also keeps the 10 million executions, -runs has no time
 # limit. Found inputs land in build-fuzz/findings/<harness>/, crashing ones as crash-*/leak-*/timeout-* files
@@ -16,6 +17,7 @@ cd "$(dirname "$0")/.."
 
 limit=(-runs=10000000)
 merge=0
+build_only=0
 jobs=1
 if [ "${1:-}" = -jobs ]; then
     jobs=$2
@@ -25,6 +27,7 @@ case "${1:-}" in
 -runs) limit=(-runs="$2"); shift 2 ;;
 -time) limit=(-runs=10000000 -max_total_time="$2"); shift 2 ;;
 -merge) merge=1; shift ;;
+-build) build_only=1; shift ;;
 esac
 all=(fuzz_inifile fuzz_profileini fuzz_simscenario fuzz_simstate fuzz_deviceevent fuzz_instance fuzz_skin
      fuzz_nl80211 fuzz_dbusvalue)
@@ -52,6 +55,7 @@ fi
 cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
       -DWLANUTIL_FUZZ=ON -DWLANUTIL_TESTS=OFF -DWLANUTIL_SANITIZE=address,undefined "${launcher[@]}" >/dev/null
 cmake --build "$dir" -j"$(nproc)" --target "${harnesses[@]}"
+[ $build_only -eq 1 ] && exit 0
 
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 export QT_QPA_PLATFORM=offscreen
