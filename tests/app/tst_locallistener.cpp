@@ -1,5 +1,6 @@
 // The per-user sockets keep serving whatever another process of the user does to them.
 #include "app/Ulocallistener.h"
+#include "app/Ulocalsocket.h"
 #include "app/Unotifychannel.h"
 #include "floodutil.h"
 
@@ -23,9 +24,9 @@ protected:
     {
         ASSERT_TRUE(m_Dir.isValid());
         m_Listener.SetRefusalText("BUSY\n");
-        QObject::connect(&m_Listener, &CLocalListener::NewClient, &m_Listener, [this](QLocalSocket* socket) {
+        QObject::connect(&m_Listener, &CLocalListener::NewClient, &m_Listener, [this](CLocalSocket* socket) {
             // An echo of every line: a client that gets its line back was served.
-            QObject::connect(socket, &QLocalSocket::readyRead, socket, [socket] {
+            QObject::connect(socket, &CLocalSocket::readyRead, socket, [socket] {
                 while (socket->canReadLine())
                     socket->write(socket->readLine());
             });
