@@ -19,9 +19,11 @@ class TTrifaceLabel;
 
 // The main window's pages and their tabs: which tab shows which page on which background picture, the only
 // way a page is shown, where the focus goes then, the tabs of each mode, and the adapter's attach, detach and
-// events passed on to every page. The Soft AP pages, which most sessions never show, are made the first time
-// their tab is shown; such a page is then given the adapter the pages were given last, so that it shows what
-// it would have shown if it had been made at start.
+// events passed on to every page. Only Link Info, the first page shown, and Profile, which connects and
+// stores for the window, are made at start; the others (Site Survey, Adapter and the Soft AP pages) are made
+// the first time their tab is shown, which spares the start-up their lists and pictures. Such a page is then
+// given the adapter the pages were given last, so that it shows what it would have shown if it had been made
+// at start.
 class TMainPages : public QObject {
     Q_OBJECT
 public:
@@ -79,7 +81,6 @@ private:
     TFormBase* m_Window;
     QWidget* m_Background;
     TFrameProfile* m_Profile;
-    QWidget* m_Survey;
     std::array<TTabPage, 7> m_Tabs;
     // Where the design places every page; a late page is put there before the window's layout moves it.
     QRect m_PageRect;

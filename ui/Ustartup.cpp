@@ -25,6 +25,7 @@
 #include <cstdlib>
 #include <exception>
 #include <functional>
+#include <malloc.h>
 #include <optional>
 #include <unistd.h>
 #include <utility>
@@ -234,6 +235,9 @@ int RunMainWindow(uint32_t flags)
 
 int RunProgram(int argc, char** argv)
 {
+    // Each thread that allocates would get an allocator arena of its own, whose pages stay with the process;
+    // the threads here allocate little and rarely, so they share the one arena.
+    mallopt(M_ARENA_MAX, 1);
     // Under a file-size limit a write past it must fail like any other (the original file stays), not end
     // the program.
     signal(SIGXFSZ, SIG_IGN);

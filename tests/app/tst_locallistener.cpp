@@ -106,6 +106,24 @@ TEST_F(LocalListenerTest, IdleClientsMakeRoomAndNewcomersWaitForBusyOnes)
     EXPECT_EQ(m_Listener.DroppedCount(), 1);
 }
 
+// More than the kernel holds in either direction at once: the listener reads it over several wake-ups and
+// keeps what the client is not reading yet until it drains, all in order, while another client is served.
+TEST_F(LocalListenerTest, ALongStreamComesBackWholeAndInOrder)
+{
+    m_Listener.SetClientTimeout(60000);
+    const auto client = Connect();
+    ASSERT_TRUE(client);
+    QByteArray sent;
+    for (int line = 0; line < 2000; ++line)
+        sent += QByteArray::number(line).rightJustified(499, '.') + '\n';
+    client->write(sent);
+    EXPECT_TRUE(Served()) << "another client waits for the long one";
+    QByteArray echoed;
+    EXPECT_TRUE(WaitFor([&] { return (echoed += client->readAll()).size() >= sent.size(); }, 20000));
+    EXPECT_TRUE(echoed == sent) << echoed.size() << " of " << sent.size() << " bytes";
+    EXPECT_EQ(client->state(), QLocalSocket::ConnectedState);
+}
+
 TEST_F(LocalListenerTest, SilentClientTimesOut)
 {
     m_Listener.SetClientTimeout(200);
