@@ -36,7 +36,7 @@ template <class TPage> TPropertyPageFrame* MakePage(QWidget* parent)
 } // namespace
 
 TMainPages::TMainPages(TFormBase* window, const Ui::FormMain& ui)
-    : QObject(window), m_Window(window), m_Background(ui.PBoxBG), m_Profile(ui.FrameProfile1),
+    : QObject(window), m_Window(window), m_Background(ui.PBoxBG),
       // In the order of the window's design, which is the order the pages hear of the adapter in.
       m_Tabs{
           {{ui.LbAPInfo, nullptr, "FrameAPInfo1", "ImgAPInfo", SOFT_AP, PAGE_AP_INFO, MakePage<TFrameAPInfo>},
@@ -45,7 +45,8 @@ TMainPages::TMainPages(TFormBase* window, const Ui::FormMain& ui)
            {ui.LbLinkInfo, ui.FrameLinkInfo1, "", "ImgMainInfo", STATION, PAGE_LINK_INFO, nullptr},
            {ui.LbSiteSurvey, nullptr, "FrameSurvey1", "ImgMainSurvey", STATION, PAGE_SITE_SURVEY,
             MakePage<TFrameSurvey>},
-           {ui.LbProfile, ui.FrameProfile1, "", "ImgMainProfile", STATION, PAGE_PROFILE, nullptr},
+           {ui.LbProfile, nullptr, "FrameProfile1", "ImgMainProfile", STATION, PAGE_PROFILE,
+            MakePage<TFrameProfile>},
            {ui.LbAdapter, nullptr, "FrameAdapter1", "ImgMainAdapter", STATION, 0, MakePage<TFrameAdapter>}}},
       m_PageRect(ui.FrameLinkInfo1->geometry())
 {
@@ -152,7 +153,7 @@ TPropertyPageFrame* TMainPages::BuildPage(const TTabPage& t)
 void TMainPages::StackInDesignOrder(const TTabPage& t, TPropertyPageFrame* page)
 {
     // Readers and the layout walk the window's children in their order: the late page takes its designed
-    // place before the next page that exists (Link Info and Profile always do); the last page stays last.
+    // place before the next page that exists; with none made after it, it stays after those made so far.
     for (auto next = m_Tabs.begin() + (&t - m_Tabs.data()) + 1; next != m_Tabs.end(); ++next)
         if (next->Page) {
             page->stackUnder(next->Page);
@@ -235,18 +236,24 @@ void TMainPages::ConnectLast(int mode)
     if (mode == SOFT_AP)
         static_cast<TFrameAPInfo*>(PageOf(*FindCode(PAGE_AP_INFO)))->ConnectLast();
     else
-        m_Profile->ConnectLast();
+        ProfilePage()->ConnectLast();
+}
+
+TFrameProfile* TMainPages::ProfilePage()
+{
+    return static_cast<TFrameProfile*>(PageOf(*FindCode(PAGE_PROFILE)));
 }
 
 int TMainPages::SaveProfile(int flags)
 {
-    return m_Profile->SaveProfile(flags);
+    return ProfilePage()->SaveProfile(flags);
 }
 
 bool TMainPages::MayLeaveMode()
 {
     // Switching the mode takes the adapter from the pages, and with it whatever the editor holds.
-    return m_CurPage != m_Profile || m_Profile->MayLeaveEditor();
+    const TPropertyPageFrame* profile = FindCode(PAGE_PROFILE)->Page;
+    return !profile || m_CurPage != profile || ProfilePage()->MayLeaveEditor();
 }
 
 bool TMainPages::eventFilter(QObject* watched, QEvent* e)
