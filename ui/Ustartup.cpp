@@ -24,9 +24,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <fontconfig/fontconfig.h>
 #include <functional>
 #include <malloc.h>
 #include <optional>
+#include <thread>
 #include <unistd.h>
 #include <utility>
 
@@ -257,7 +259,12 @@ int RunProgram(int argc, char** argv)
                 argv[0]);
         return 0;
     }
+    // The font configuration, a few dozen XML files and the font caches, takes milliseconds to read; it is
+    // read beside the toolkit's connection to the display rather than after it, when the first text is
+    // measured. The library keeps one configuration for the process, which the toolkit then finds ready.
+    std::thread fonts([] { FcInit(); });
     QApplication app(argc, argv);
+    fonts.join();
     if (const CommandCheck left = CheckCommandLine(Arguments(argc, argv)); left.action != CommandAction::Run)
         return AnswerCommandLine(left, argv[0]);
     CInstanceMutex mutex;
