@@ -149,8 +149,10 @@ int ConnectLocalSocket(const QString& path, int timeoutMs)
     const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
         return -1;
-    // The send time-out also bounds the wait of connect for room in a full queue.
-    const timeval limit{timeoutMs / 1000, (timeoutMs % 1000) * 1000};
+    // The send time-out also bounds the wait of connect for room in a full queue. No time-out at all would
+    // be a zero; the shortest one is a millisecond.
+    const int ms = std::max(timeoutMs, 1);
+    const timeval limit{ms / 1000, (ms % 1000) * 1000};
     const bool ok = setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit) == 0 &&
                     setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit) == 0 &&
                     connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;

@@ -194,6 +194,21 @@ TEST(NotifyServer, OnlyTheCodesOfAnotherInstanceAreHandled)
     EXPECT_TRUE(WaitFor([&] { return SendFromAnotherThread(NM_SHOW) && handled.contains(NM_SHOW); }, 15000));
 }
 
+// A send given no time at all waits no time for an answer, instead of for ever on an instance that is stuck.
+TEST(NotifyServer, ASendGivenNoTimeDoesNotWaitForAnAnswer)
+{
+    QTemporaryDir runtime;
+    QFile::setPermissions(runtime.path(),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
+    CLocalListener stuck("stuck", 4);
+    ASSERT_TRUE(stuck.Listen(runtime.filePath("StuckTest")));
+    auto sent =
+        std::async(std::launch::async, [] { return SendToRunningInstance("StuckTest", NM_SHOW, 0, 0); });
+    EXPECT_TRUE(WaitFor([&] { return sent.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }));
+    EXPECT_TRUE(sent.get()) << "it was sent";
+}
+
 // Eight clients that each trickled a few bytes held every place until their timeout: a second start then
 // waited about 5.8 s for its answer.
 TEST(NotifyServer, TricklingClientsDoNotDelayAnotherInstance)
