@@ -1,8 +1,8 @@
 #include "Ulocallistener.h"
 #include "Udebug.h"
+#include "Ulocalsocket.h"
 
 #include <QFile>
-#include <QLocalSocket>
 #include <QSocketNotifier>
 #include <algorithm>
 #include <cerrno>
@@ -23,16 +23,6 @@ constexpr int ACCEPTS_PER_WAKEUP = 16;
 constexpr int FIRST_BACKOFF_MS = 50;
 constexpr int MAX_BACKOFF_MS = 5000;
 constexpr int CHECK_INTERVAL_MS = 10000;
-
-bool FillAddress(const QByteArray& path, sockaddr_un& address)
-{
-    address = sockaddr_un{};
-    address.sun_family = AF_UNIX;
-    if (path.isEmpty() || size_t(path.size()) >= sizeof address.sun_path)
-        return false;
-    memcpy(address.sun_path, path.constData(), size_t(path.size()));
-    return true;
-}
 
 // Counts that are worth a log line: the first few, then every power of two, so a flood cannot fill the log.
 bool WorthLogging(int count)
@@ -66,7 +56,7 @@ bool CLocalListener::Listen(const QString& path)
     m_Path = path;
     const QByteArray name = QFile::encodeName(path);
     sockaddr_un address;
-    if (!FillAddress(name, address)) {
+    if (!LocalSocketAddress(path, address)) {
         m_Error = QStringLiteral("socket path empty or too long");
         return false;
     }
@@ -184,20 +174,14 @@ bool CLocalListener::AcceptOne()
 
 void CLocalListener::Adopt(int fd)
 {
-    auto* socket = new QLocalSocket(this);
-    if (!socket->setSocketDescriptor(fd, QLocalSocket::ConnectedState, QIODevice::ReadWrite)) {
-        DebugPrint("%s: can't take a client: %s", qPrintable(m_LogName), qPrintable(socket->errorString()));
-        close(fd);
-        delete socket;
-        return;
-    }
+    auto* socket = new CLocalSocket(fd, this);
     m_Clients.append({socket, false, m_Clock.elapsed()});
-    connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
+    connect(socket, &CLocalSocket::readyRead, this, [this, socket] {
         const auto found = Find(socket);
         if (found != m_Clients.end())
             found->Spoke = true;
     });
-    connect(socket, &QLocalSocket::disconnected, this, [this, socket] { Forget(socket); });
+    connect(socket, &CLocalSocket::Disconnected, this, [this, socket] { Forget(socket); });
     QTimer::singleShot(m_ClientTimeoutMs, socket, [this, socket] {
         if (!Holds(socket))
             return;
@@ -212,8 +196,7 @@ bool CLocalListener::DropIdleClient()
     for (const Client& client : m_Clients) {
         int waiting = 0;
         // Bytes the kernel holds that the socket has not read yet also make a client busy.
-        if (client.Spoke ||
-            (ioctl(int(client.Socket->socketDescriptor()), FIONREAD, &waiting) == 0 && waiting > 0))
+        if (client.Spoke || (ioctl(client.Socket->Descriptor(), FIONREAD, &waiting) == 0 && waiting > 0))
             continue;
         Drop(client.Socket, "too many clients, the one idle longest dropped");
         return true;
@@ -232,36 +215,34 @@ bool CLocalListener::DropSlowestClient()
     return true;
 }
 
-void CLocalListener::MessageDone(QLocalSocket* socket)
+void CLocalListener::MessageDone(CLocalSocket* socket)
 {
     const auto found = Find(socket);
     if (found != m_Clients.end())
         found->LastDoneMs = m_Clock.elapsed();
 }
 
-void CLocalListener::Drop(QLocalSocket* socket, const char* why)
+void CLocalListener::Drop(CLocalSocket* socket, const char* why)
 {
-    if (!m_Refusal.isEmpty() && socket->state() == QLocalSocket::ConnectedState) {
+    if (!m_Refusal.isEmpty() && socket->IsConnected())
         socket->write(m_Refusal);
-        socket->flush();
-    }
     LogDrop(why);
-    socket->abort();
+    socket->Abort();
     Forget(socket);
 }
 
-QList<CLocalListener::Client>::iterator CLocalListener::Find(QLocalSocket* socket)
+QList<CLocalListener::Client>::iterator CLocalListener::Find(CLocalSocket* socket)
 {
     return std::find_if(m_Clients.begin(), m_Clients.end(),
                         [socket](const Client& client) { return client.Socket == socket; });
 }
 
-bool CLocalListener::Holds(QLocalSocket* socket)
+bool CLocalListener::Holds(CLocalSocket* socket)
 {
     return Find(socket) != m_Clients.end();
 }
 
-void CLocalListener::Forget(QLocalSocket* socket)
+void CLocalListener::Forget(CLocalSocket* socket)
 {
     const auto found = Find(socket);
     if (found == m_Clients.end())

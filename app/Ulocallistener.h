@@ -8,7 +8,7 @@
 #include <QTimer>
 #include <sys/types.h>
 
-class QLocalSocket;
+class CLocalSocket;
 class QSocketNotifier;
 
 // A per-user local socket that keeps listening whatever its clients do. Any process of the user can connect
@@ -37,7 +37,7 @@ public:
     // only until a newcomer needs it.
     void SetSlowClientsYield(bool yield) { m_SlowClientsYield = yield; }
     // The owner read a whole message of `socket`.
-    void MessageDone(QLocalSocket* socket);
+    void MessageDone(CLocalSocket* socket);
     // How often the socket file is checked for being still ours where the kernel cannot report its removal.
     void SetCheckInterval(int ms) { m_Check.setInterval(ms); }
     // True while the kernel reports what happens to the socket file, so that no timer needs to look.
@@ -48,13 +48,13 @@ public:
 
 Q_SIGNALS:
     // A client was taken; it belongs to the listener, which deletes it after it disconnected.
-    void NewClient(QLocalSocket* socket);
+    void NewClient(CLocalSocket* socket);
     // A client timed out and is about to be dropped.
-    void ClientTimedOut(QLocalSocket* socket);
+    void ClientTimedOut(CLocalSocket* socket);
 
 private:
     struct Client {
-        QLocalSocket* Socket;
+        CLocalSocket* Socket;
         bool Spoke;
         // When it connected or last finished a message.
         qint64 LastDoneMs;
@@ -72,10 +72,10 @@ private:
     // Makes room for one more client: the oldest client that never sent anything goes.
     bool DropIdleClient();
     bool DropSlowestClient();
-    void Drop(QLocalSocket* socket, const char* why);
-    void Forget(QLocalSocket* socket);
-    QList<Client>::iterator Find(QLocalSocket* socket);
-    bool Holds(QLocalSocket* socket);
+    void Drop(CLocalSocket* socket, const char* why);
+    void Forget(CLocalSocket* socket);
+    QList<Client>::iterator Find(CLocalSocket* socket);
+    bool Holds(CLocalSocket* socket);
     void CloseSocket();
     void LogDrop(const char* why);
 

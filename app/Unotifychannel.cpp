@@ -3,10 +3,13 @@
 #include "Uutility.h"
 
 #include "Ulocallistener.h"
+#include "Ulocalsocket.h"
 
 #include <QDataStream>
-#include <QLocalSocket>
 #include <QPointer>
+#include <cerrno>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace {
 
@@ -37,8 +40,8 @@ CNotifyServer::CNotifyServer(const QString& name, Handler handler, QObject* pare
     m_Listener->SetClientTimeout(CLIENT_TIMEOUT_MS);
     // A request is a few bytes sent at once: one that dribbles in must not keep a second start waiting.
     m_Listener->SetSlowClientsYield(true);
-    connect(m_Listener, &CLocalListener::NewClient, this, [this](QLocalSocket* socket) {
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket] { OnReadyRead(socket); });
+    connect(m_Listener, &CLocalListener::NewClient, this, [this](CLocalSocket* socket) {
+        connect(socket, &CLocalSocket::readyRead, this, [this, socket] { OnReadyRead(socket); });
     });
 }
 
@@ -57,10 +60,10 @@ bool CNotifyServer::Listen()
     return false;
 }
 
-void CNotifyServer::OnReadyRead(QLocalSocket* socket)
+void CNotifyServer::OnReadyRead(CLocalSocket* socket)
 {
     // The handler may run a nested event loop (a message box) in which the client goes away.
-    const QPointer<QLocalSocket> guard(socket);
+    const QPointer<CLocalSocket> guard(socket);
     while (guard && socket->bytesAvailable() >= MESSAGE_SIZE) {
         QDataStream in(socket->read(MESSAGE_SIZE));
         in.setByteOrder(QDataStream::LittleEndian);
@@ -73,25 +76,27 @@ void CNotifyServer::OnReadyRead(QLocalSocket* socket)
             result = m_Handler(code, value);
         else
             DebugPrint("CNotifyServer: code %d from another process ignored", code);
-        if (guard && socket->state() == QLocalSocket::ConnectedState) {
+        if (guard && socket->IsConnected())
             socket->write(Encode(result, 0).left(4));
-            socket->flush();
-        }
     }
 }
 
 bool SendToRunningInstance(const QString& name, int code, int value, int timeoutMs)
 {
-    QLocalSocket socket;
-    socket.connectToServer(SocketPathFor(name));
-    if (!socket.waitForConnected(timeoutMs))
+    const int fd = ConnectLocalSocket(SocketPathFor(name), timeoutMs);
+    if (fd < 0)
         return false;
-    socket.write(Encode(code, value));
-    if (!socket.waitForBytesWritten(timeoutMs))
-        return false;
+    const QByteArray message = Encode(code, value);
+    const bool sent = send(fd, message.constData(), size_t(message.size()), MSG_NOSIGNAL) == message.size();
     // The answer comes once the running instance has handled the code; a closing instance may hang up first.
-    while (socket.bytesAvailable() < 4 && socket.state() == QLocalSocket::ConnectedState)
-        if (!socket.waitForReadyRead(timeoutMs))
+    char answer[4];
+    for (size_t got = 0; sent && got < sizeof answer;) {
+        const ssize_t n = recv(fd, answer + got, sizeof answer - got, 0);
+        if (n > 0)
+            got += size_t(n);
+        else if (n == 0 || errno != EINTR)
             break;
-    return true;
+    }
+    close(fd);
+    return sent;
 }

@@ -7,7 +7,7 @@
 #include <functional>
 
 class CLocalListener;
-class QLocalSocket;
+class CLocalSocket;
 
 // How a second instance reaches the running one: a per-user local socket on which the running instance
 // takes (code, value) pairs, hands each to its handler on the GUI thread and answers with the result. Any
@@ -28,7 +28,7 @@ public:
     static constexpr int MAX_CLIENTS = 8;
 
 private:
-    void OnReadyRead(QLocalSocket* socket);
+    void OnReadyRead(CLocalSocket* socket);
 
     QString m_Name;
     Handler m_Handler;

@@ -1,9 +1,9 @@
 #include "Udeviceeventserver.h"
 #include "app/Udebug.h"
 #include "app/Ulocallistener.h"
+#include "app/Ulocalsocket.h"
 #include "app/Uutility.h"
 
-#include <QLocalSocket>
 #include <cstring>
 #include <sys/socket.h>
 
@@ -24,10 +24,10 @@ constexpr int CLIENT_TIMEOUT_MS = 3000;
 // Answers go straight to the descriptor and are dropped when they do not fit: a client that hung up after
 // its lines must not make the socket fail before the rest of them is read, and one that never reads cannot
 // make the answers pile up.
-void Answer(QLocalSocket* socket, const char* text)
+void Answer(CLocalSocket* socket, const char* text)
 {
     [[maybe_unused]] const ssize_t n =
-        send(int(socket->socketDescriptor()), text, strlen(text), MSG_NOSIGNAL | MSG_DONTWAIT);
+        send(socket->Descriptor(), text, strlen(text), MSG_NOSIGNAL | MSG_DONTWAIT);
 }
 
 } // namespace
@@ -38,7 +38,7 @@ CDeviceEventServer::CDeviceEventServer(QObject* parent)
     m_Listener->SetClientTimeout(CLIENT_TIMEOUT_MS);
     m_Listener->SetRefusalText("BUSY\n");
     connect(m_Listener, &CLocalListener::NewClient, this, &CDeviceEventServer::OnNewClient);
-    connect(m_Listener, &CLocalListener::ClientTimedOut, this, [this](QLocalSocket* socket) {
+    connect(m_Listener, &CLocalListener::ClientTimedOut, this, [this](CLocalSocket* socket) {
         const auto client = m_Clients.find(socket);
         if (client != m_Clients.end())
             client->TimedOut = true;
@@ -66,14 +66,14 @@ bool CDeviceEventServer::Listen(const QString& path)
     return false;
 }
 
-void CDeviceEventServer::OnNewClient(QLocalSocket* socket)
+void CDeviceEventServer::OnNewClient(CLocalSocket* socket)
 {
     m_Clients.insert(socket, Client());
-    connect(socket, &QLocalSocket::disconnected, this, [this, socket] { OnDisconnected(socket); });
-    connect(socket, &QLocalSocket::readyRead, this, [this, socket] { ReadLines(socket); });
+    connect(socket, &CLocalSocket::Disconnected, this, [this, socket] { OnDisconnected(socket); });
+    connect(socket, &CLocalSocket::readyRead, this, [this, socket] { ReadLines(socket); });
 }
 
-void CDeviceEventServer::ReadLines(QLocalSocket* socket)
+void CDeviceEventServer::ReadLines(CLocalSocket* socket)
 {
     const auto found = m_Clients.find(socket);
     if (found == m_Clients.end())
@@ -101,7 +101,7 @@ void CDeviceEventServer::ReadLines(QLocalSocket* socket)
     }
 }
 
-void CDeviceEventServer::OnDisconnected(QLocalSocket* socket)
+void CDeviceEventServer::OnDisconnected(CLocalSocket* socket)
 {
     if (!m_Clients.contains(socket))
         return;

@@ -5,7 +5,7 @@
 #include <QString>
 
 class CLocalListener;
-class QLocalSocket;
+class CLocalSocket;
 
 // The per-user local socket on which any local process (the simulated adapter's control command, tests)
 // announces device events: a client connects, writes text lines ended by '\n' and closes. Each line is
@@ -41,9 +41,9 @@ Q_SIGNALS:
     void ConsoleDisconnect();
 
 private:
-    void OnNewClient(QLocalSocket* socket);
-    void ReadLines(QLocalSocket* socket);
-    void OnDisconnected(QLocalSocket* socket);
+    void OnNewClient(CLocalSocket* socket);
+    void ReadLines(CLocalSocket* socket);
+    void OnDisconnected(CLocalSocket* socket);
     bool HandleLine(const QByteArray& line);
 
     struct Client {
@@ -55,5 +55,5 @@ private:
     };
 
     CLocalListener* m_Listener;
-    QHash<QLocalSocket*, Client> m_Clients;
+    QHash<CLocalSocket*, Client> m_Clients;
 };

@@ -1,9 +1,9 @@
 #include "Uiphelper.h"
 #include "app/Udebug.h"
 
-#include <QNetworkInterface>
 #include <QProcess>
 #include <mutex>
+#include <net/if.h>
 
 namespace {
 
@@ -13,11 +13,16 @@ class CSystemIpHelper : public IIpHelper {
 public:
     QString FindInterface(const QString& wantedLower) override
     {
-        for (const QNetworkInterface& nic : QNetworkInterface::allInterfaces())
-            if (nic.humanReadableName().toLower().contains(wantedLower) ||
-                nic.name().toLower().contains(wantedLower))
-                return nic.name();
-        return QString();
+        // An interface's name is all the description the system gives it.
+        struct if_nameindex* const nics = if_nameindex();
+        QString found;
+        for (const struct if_nameindex* nic = nics; nic && nic->if_index != 0 && found.isEmpty(); ++nic)
+            if (const QString name = QString::fromLocal8Bit(nic->if_name);
+                name.toLower().contains(wantedLower))
+                found = name;
+        if (nics)
+            if_freenameindex(nics);
+        return found;
     }
     bool Release(const QString& interfaceName) override { return RunDhcpClient({"-r", interfaceName}); }
     bool Renew(const QString& interfaceName) override { return RunDhcpClient({interfaceName}); }

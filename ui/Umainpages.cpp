@@ -7,8 +7,10 @@
 #include "controls/Trifacelabel.h"
 #include "ui/pages/Uframeapcfg.h"
 #include "ui/pages/Uframeapfilter.h"
+#include "ui/pages/Uframeadapter.h"
 #include "ui/pages/Uframeapinfo.h"
 #include "ui/pages/Uframeprofile.h"
+#include "ui/pages/Uframesurvey.h"
 #include "ui_Uformmain.h"
 
 #include <QPainter>
@@ -34,17 +36,18 @@ template <class TPage> TPropertyPageFrame* MakePage(QWidget* parent)
 } // namespace
 
 TMainPages::TMainPages(TFormBase* window, const Ui::FormMain& ui)
-    : QObject(window), m_Window(window), m_Background(ui.PBoxBG), m_Profile(ui.FrameProfile1),
-      m_Survey(ui.FrameSurvey1),
+    : QObject(window), m_Window(window), m_Background(ui.PBoxBG),
       // In the order of the window's design, which is the order the pages hear of the adapter in.
       m_Tabs{
           {{ui.LbAPInfo, nullptr, "FrameAPInfo1", "ImgAPInfo", SOFT_AP, PAGE_AP_INFO, MakePage<TFrameAPInfo>},
            {ui.LbAPCfg, nullptr, "FrameAPCfg1", "ImgAPCfg", SOFT_AP, 0, MakePage<TFrameAPCfg>},
            {ui.LbAPFilter, nullptr, "FrameAPFilter1", "ImgAPFilter", SOFT_AP, 0, MakePage<TFrameAPFilter>},
            {ui.LbLinkInfo, ui.FrameLinkInfo1, "", "ImgMainInfo", STATION, PAGE_LINK_INFO, nullptr},
-           {ui.LbSiteSurvey, ui.FrameSurvey1, "", "ImgMainSurvey", STATION, PAGE_SITE_SURVEY, nullptr},
-           {ui.LbProfile, ui.FrameProfile1, "", "ImgMainProfile", STATION, PAGE_PROFILE, nullptr},
-           {ui.LbAdapter, ui.FrameAdapter1, "", "ImgMainAdapter", STATION, 0, nullptr}}},
+           {ui.LbSiteSurvey, nullptr, "FrameSurvey1", "ImgMainSurvey", STATION, PAGE_SITE_SURVEY,
+            MakePage<TFrameSurvey>},
+           {ui.LbProfile, nullptr, "FrameProfile1", "ImgMainProfile", STATION, PAGE_PROFILE,
+            MakePage<TFrameProfile>},
+           {ui.LbAdapter, nullptr, "FrameAdapter1", "ImgMainAdapter", STATION, 0, MakePage<TFrameAdapter>}}},
       m_PageRect(ui.FrameLinkInfo1->geometry())
 {
     StyleTabs();
@@ -150,7 +153,7 @@ TPropertyPageFrame* TMainPages::BuildPage(const TTabPage& t)
 void TMainPages::StackInDesignOrder(const TTabPage& t, TPropertyPageFrame* page)
 {
     // Readers and the layout walk the window's children in their order: the late page takes its designed
-    // place before the next page that exists (the station pages always do).
+    // place before the next page that exists; with none made after it, it stays after those made so far.
     for (auto next = m_Tabs.begin() + (&t - m_Tabs.data()) + 1; next != m_Tabs.end(); ++next)
         if (next->Page) {
             page->stackUnder(next->Page);
@@ -171,9 +174,9 @@ void TMainPages::SwitchPage(TTrifaceLabel* tab, int extra)
     newPage->show();
     if (m_CurPage && m_CurPage != newPage)
         m_CurPage->hide();
-    if (newPage == m_Profile)
+    if (next->Code == PAGE_PROFILE)
         FocusPageList(newPage, "LvProf", 1);
-    else if (newPage == m_Survey)
+    else if (next->Code == PAGE_SITE_SURVEY)
         FocusPageList(newPage, "LvSite", 2);
     SelectTab(*next);
 }
@@ -233,18 +236,24 @@ void TMainPages::ConnectLast(int mode)
     if (mode == SOFT_AP)
         static_cast<TFrameAPInfo*>(PageOf(*FindCode(PAGE_AP_INFO)))->ConnectLast();
     else
-        m_Profile->ConnectLast();
+        ProfilePage()->ConnectLast();
+}
+
+TFrameProfile* TMainPages::ProfilePage()
+{
+    return static_cast<TFrameProfile*>(PageOf(*FindCode(PAGE_PROFILE)));
 }
 
 int TMainPages::SaveProfile(int flags)
 {
-    return m_Profile->SaveProfile(flags);
+    return ProfilePage()->SaveProfile(flags);
 }
 
 bool TMainPages::MayLeaveMode()
 {
     // Switching the mode takes the adapter from the pages, and with it whatever the editor holds.
-    return m_CurPage != m_Profile || m_Profile->MayLeaveEditor();
+    const TPropertyPageFrame* profile = FindCode(PAGE_PROFILE)->Page;
+    return !profile || m_CurPage != profile || ProfilePage()->MayLeaveEditor();
 }
 
 bool TMainPages::eventFilter(QObject* watched, QEvent* e)

@@ -19,9 +19,10 @@ class TTrifaceLabel;
 
 // The main window's pages and their tabs: which tab shows which page on which background picture, the only
 // way a page is shown, where the focus goes then, the tabs of each mode, and the adapter's attach, detach and
-// events passed on to every page. The Soft AP pages, which most sessions never show, are made the first time
-// their tab is shown; such a page is then given the adapter the pages were given last, so that it shows what
-// it would have shown if it had been made at start.
+// events passed on to every page. Only Link Info, the first page shown, is made at start; every other page is
+// made the first time it is shown or, for Profile, first asked to connect or store, which spares the
+// start-up their lists and pictures. Such a page is then given the adapter the pages were given last, so that
+// it shows what it would have shown if it had been made at start.
 class TMainPages : public QObject {
     Q_OBJECT
 public:
@@ -72,14 +73,14 @@ private:
     // The page of the tab, made now if it was not yet.
     TPropertyPageFrame* PageOf(TTabPage& t);
     TPropertyPageFrame* BuildPage(const TTabPage& t);
+    // The Profile page, which connects and stores for the window, made now if it was not yet.
+    TFrameProfile* ProfilePage();
     void StackInDesignOrder(const TTabPage& t, TPropertyPageFrame* page);
     void FocusPageList(TPropertyPageFrame* page, const char* listName, int place);
     void SelectTab(const TTabPage& t);
 
     TFormBase* m_Window;
     QWidget* m_Background;
-    TFrameProfile* m_Profile;
-    QWidget* m_Survey;
     std::array<TTabPage, 7> m_Tabs;
     // Where the design places every page; a late page is put there before the window's layout moves it.
     QRect m_PageRect;

@@ -24,8 +24,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <fontconfig/fontconfig.h>
 #include <functional>
+#include <malloc.h>
 #include <optional>
+#include <thread>
 #include <unistd.h>
 #include <utility>
 
@@ -234,6 +237,9 @@ int RunMainWindow(uint32_t flags)
 
 int RunProgram(int argc, char** argv)
 {
+    // Each thread that allocates would get an allocator arena of its own, whose pages stay with the process;
+    // the threads here allocate little and rarely, so they share the one arena.
+    mallopt(M_ARENA_MAX, 1);
     // Under a file-size limit a write past it must fail like any other (the original file stays), not end
     // the program.
     signal(SIGXFSZ, SIG_IGN);
@@ -253,7 +259,12 @@ int RunProgram(int argc, char** argv)
                 argv[0]);
         return 0;
     }
+    // The font configuration, a few dozen XML files and the font caches, takes milliseconds to read; it is
+    // read beside the toolkit's connection to the display rather than after it, when the first text is
+    // measured. The library keeps one configuration for the process, which the toolkit then finds ready.
+    std::thread fonts([] { FcInit(); });
     QApplication app(argc, argv);
+    fonts.join();
     if (const CommandCheck left = CheckCommandLine(Arguments(argc, argv)); left.action != CommandAction::Run)
         return AnswerCommandLine(left, argv[0]);
     CInstanceMutex mutex;

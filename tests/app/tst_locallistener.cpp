@@ -1,5 +1,6 @@
 // The per-user sockets keep serving whatever another process of the user does to them.
 #include "app/Ulocallistener.h"
+#include "app/Ulocalsocket.h"
 #include "app/Unotifychannel.h"
 #include "floodutil.h"
 
@@ -23,9 +24,9 @@ protected:
     {
         ASSERT_TRUE(m_Dir.isValid());
         m_Listener.SetRefusalText("BUSY\n");
-        QObject::connect(&m_Listener, &CLocalListener::NewClient, &m_Listener, [this](QLocalSocket* socket) {
+        QObject::connect(&m_Listener, &CLocalListener::NewClient, &m_Listener, [this](CLocalSocket* socket) {
             // An echo of every line: a client that gets its line back was served.
-            QObject::connect(socket, &QLocalSocket::readyRead, socket, [socket] {
+            QObject::connect(socket, &CLocalSocket::readyRead, socket, [socket] {
                 while (socket->canReadLine())
                     socket->write(socket->readLine());
             });
@@ -105,6 +106,24 @@ TEST_F(LocalListenerTest, IdleClientsMakeRoomAndNewcomersWaitForBusyOnes)
     EXPECT_EQ(m_Listener.DroppedCount(), 1);
 }
 
+// More than the kernel holds in either direction at once: the listener reads it over several wake-ups and
+// keeps what the client is not reading yet until it drains, all in order, while another client is served.
+TEST_F(LocalListenerTest, ALongStreamComesBackWholeAndInOrder)
+{
+    m_Listener.SetClientTimeout(60000);
+    const auto client = Connect();
+    ASSERT_TRUE(client);
+    QByteArray sent;
+    for (int line = 0; line < 2000; ++line)
+        sent += QByteArray::number(line).rightJustified(499, '.') + '\n';
+    client->write(sent);
+    EXPECT_TRUE(Served()) << "another client waits for the long one";
+    QByteArray echoed;
+    EXPECT_TRUE(WaitFor([&] { return (echoed += client->readAll()).size() >= sent.size(); }, 20000));
+    EXPECT_TRUE(echoed == sent) << echoed.size() << " of " << sent.size() << " bytes";
+    EXPECT_EQ(client->state(), QLocalSocket::ConnectedState);
+}
+
 TEST_F(LocalListenerTest, SilentClientTimesOut)
 {
     m_Listener.SetClientTimeout(200);
@@ -173,6 +192,21 @@ TEST(NotifyServer, OnlyTheCodesOfAnotherInstanceAreHandled)
     flood.End();
     handled.clear();
     EXPECT_TRUE(WaitFor([&] { return SendFromAnotherThread(NM_SHOW) && handled.contains(NM_SHOW); }, 15000));
+}
+
+// A send given no time at all waits no time for an answer, instead of for ever on an instance that is stuck.
+TEST(NotifyServer, ASendGivenNoTimeDoesNotWaitForAnAnswer)
+{
+    QTemporaryDir runtime;
+    QFile::setPermissions(runtime.path(),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
+    CLocalListener stuck("stuck", 4);
+    ASSERT_TRUE(stuck.Listen(runtime.filePath("StuckTest")));
+    auto sent =
+        std::async(std::launch::async, [] { return SendToRunningInstance("StuckTest", NM_SHOW, 0, 0); });
+    EXPECT_TRUE(WaitFor([&] { return sent.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }));
+    EXPECT_TRUE(sent.get()) << "it was sent";
 }
 
 // Eight clients that each trickled a few bytes held every place until their timeout: a second start then

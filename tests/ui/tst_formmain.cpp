@@ -361,6 +361,9 @@ TEST_F(FormMainTest, SoftAPPagesAreMadeWhenFirstShownAndCatchUpWithTheAdapter)
     EXPECT_TRUE(Page("FrameAPFilter1")->findChild<QComboBox*>("CmbType")->isEnabled());
 
     // Readers and the layout walk the pages in the window's designed order, late ones included.
+    QTest::mouseClick(Child<TTrifaceBtn>("BtnStation"), Qt::LeftButton);
+    ClickTab("LbAdapter");
+    ClickTab("LbSiteSurvey");
     QStringList order;
     for (QWidget* w : OwnedControls(&Main()))
         if (qobject_cast<TPropertyPageFrame*>(w))
@@ -368,6 +371,33 @@ TEST_F(FormMainTest, SoftAPPagesAreMadeWhenFirstShownAndCatchUpWithTheAdapter)
     EXPECT_EQ(order.join(' ').toStdString(),
               "FrameAPInfo1 FrameAPCfg1 FrameAPFilter1 FrameLinkInfo1 FrameSurvey1 "
               "FrameProfile1 FrameAdapter1");
+}
+
+// The start makes Link Info only: Profile is made to connect with the last profile, Site Survey and Adapter
+// when their tabs are first shown, and they then show the adapter as pages made at start would.
+TEST_F(FormMainTest, StationPagesBeyondTheFirstAreMadeWhenFirstShown)
+{
+    EXPECT_EQ(Page("FrameProfile1"), nullptr) << "made before any adapter";
+    StartWithAdapter(0);
+    Main().show();
+    EXPECT_EQ(Page("FrameSurvey1"), nullptr) << "made at start";
+    EXPECT_EQ(Page("FrameAdapter1"), nullptr) << "made at start";
+    EXPECT_NE(Page("FrameProfile1"), nullptr) << "made to connect with the last profile";
+
+    ClickTab("LbSiteSurvey");
+    ASSERT_NE(Page("FrameSurvey1"), nullptr);
+    EXPECT_EQ(Main().CurrentPage(), Page("FrameSurvey1"));
+    auto* sites = Page("FrameSurvey1")->findChild<QTreeWidget*>("LvSite");
+    EXPECT_TRUE(WaitFor([&] { return sites->topLevelItemCount() > 0; }, 15000)) << "the networks in range";
+    EXPECT_TRUE(WaitFor([&] { return Page("FrameSurvey1")->findChild<QPushButton*>("BtnScan")->isEnabled(); },
+                        15000));
+
+    ClickTab("LbAdapter");
+    ASSERT_NE(Page("FrameAdapter1"), nullptr);
+    EXPECT_TRUE(Page("FrameAdapter1")->isVisibleTo(&Main()));
+    EXPECT_FALSE(Page("FrameSurvey1")->isVisibleTo(&Main()));
+    EXPECT_GT(Page("FrameAdapter1")->findChild<QComboBox*>("CmbTxRate")->count(), 0) << "the adapter's rates";
+    EXPECT_FALSE(Log().contains("names no control"));
 }
 
 TEST_F(FormMainTest, ALatePageTakesTheWindowLayoutWhenMade)
@@ -810,6 +840,8 @@ TEST_F(FormMainTest, EveryControlOfEveryPageHasAnAccessibleNameAndRole)
     ClickTab("LbAPCfg");
     ClickTab("LbAPFilter");
     Main().SetMode(0);
+    ClickTab("LbSiteSurvey");
+    ClickTab("LbAdapter");
     ClickTab("LbProfile");
     // The editor makes its pages when first wanted and readies them for a reader when they are entered; here
     // all of them are made and readied.
