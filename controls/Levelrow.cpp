@@ -32,13 +32,11 @@ void TLevelRow::CreateLamps(int count, int pitch, const QPixmap& light,
 void TLevelRow::SetLevel(int value)
 {
     value = std::clamp(value, 0, Maximum());
-    for (int i = 0; i < m_Lamps.size(); ++i) {
-        const bool on = i < value;
-        if (m_Lamps[i]->pixmap().isNull() == on)
-            m_Lamps[i]->setPixmap(on ? m_Light : QPixmap());
-    }
     if (value == m_Level)
         return;
+    // The lamps below the level are lit: only those between the old level and the new one change.
+    for (int i = std::min(value, m_Level); i < std::max(value, m_Level); ++i)
+        m_Lamps[i]->setPixmap(i < value ? m_Light : QPixmap());
     m_Level = value;
     QAccessibleValueChangeEvent event(this, value);
     QAccessible::updateAccessibility(&event);

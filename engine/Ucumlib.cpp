@@ -133,13 +133,15 @@ bool CTSLib::ReleaseAbandoned(const CStopSignal& stop)
     return true;
 }
 
-int CTSLib::ReadWLANStatus(WLANStatus* status)
+bool CTSLib::ReadMediaState(uint32_t& media)
 {
     uint32_t written = 0;
-    if (TSRWL_QueryOID(TSRWL_OID_MEDIA_CONNECT_STATUS, &status->MediaState, sizeof status->MediaState,
-                       &written) != 0)
-        return -99;
-    if (status->MediaState != 0)
+    return TSRWL_QueryOID(TSRWL_OID_MEDIA_CONNECT_STATUS, &media, sizeof media, &written) == 0;
+}
+
+int CTSLib::ReadWLANStatus(WLANStatus* status)
+{
+    if (!ReadMediaState(status->MediaState) || status->MediaState != 0)
         return -99;
     int32_t repeat = 0;
     int result = TSRWL_GetWLANStatus(&repeat, status);

@@ -42,6 +42,8 @@ public:
     // The link status; -99 when the adapter is not connected or its state cannot be read. Lock held by
     // caller.
     int ReadWLANStatus(WLANStatus* status);
+    // Only the media state (0 connected); false when it cannot be read. Lock held by caller.
+    bool ReadMediaState(uint32_t& media);
 
     CAutoEvent SynchEvent;
 

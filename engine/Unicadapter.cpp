@@ -260,25 +260,46 @@ void CNICAdapter::CollectStatus()
     WLANStatus status{};
     NetworkInfo network{};
     std::optional<int> failure;
+    bool full;
     {
         CTSLibLock lock(m_Stop);
         if (!lock)
             return;
-        if (g_TSLib.ReadWLANStatus(&status) != 1)
-            status.MediaState = 1;
-        if (g_TSLib.TSRWL_GetNetworkInfo(&network) != 1)
-            network = NetworkInfo{};
-        failure = WatchedConnectFailure(status.MediaState == 0);
+        // While only changes are reported nobody looks at the values: with the link as it was, they stay
+        // unread.
+        full = !m_ChangesOnly;
+        if (!full) {
+            uint32_t media = 1;
+            const bool linkUp = g_TSLib.ReadMediaState(media) && media == 0;
+            full = int64_t(linkUp ? 0 : 1) != m_PostedMedia;
+            if (!full)
+                failure = WatchedConnectFailure(linkUp);
+        }
+        if (full) {
+            if (g_TSLib.ReadWLANStatus(&status) != 1)
+                status.MediaState = 1;
+            if (g_TSLib.TSRWL_GetNetworkInfo(&network) != 1)
+                network = NetworkInfo{};
+            failure = WatchedConnectFailure(status.MediaState == 0);
+        }
     }
-    m_StatusSlot.Store(status);
-    m_NetworkSlot.Store(network);
-    const bool changed = int64_t(status.MediaState) != m_PostedMedia;
-    if (changed || !m_ChangesOnly) {
-        m_PostedMedia = status.MediaState;
-        Post(NM_STATUS, 0);
+    if (full) {
+        m_StatusSlot.Store(status);
+        m_NetworkSlot.Store(network);
+        if (int64_t(status.MediaState) != m_PostedMedia || !m_ChangesOnly) {
+            m_PostedMedia = status.MediaState;
+            Post(NM_STATUS, 0);
+        }
     }
     if (failure)
         ReportConnectFailure(m_Watch->Ssid, *failure);
+}
+
+void CNICAdapter::SetChangesOnly(bool on)
+{
+    // Read while only changes were reported, the copies may be old: they are brought up to date now.
+    if (m_ChangesOnly.exchange(on) && !on)
+        AddToDo(&CNICAdapter::CollectStatus);
 }
 
 void CNICAdapter::LaunchToDoFunc()

@@ -97,10 +97,11 @@ public:
     template <class Work> void Queue(Work work);
     void GetStatus(WLANStatus& out) const;
     void GetNetInfo(NetworkInfo& out) const;
-    // While nothing shows the link's values (the window is hidden in the tray), NM_STATUS is posted only when
-    // the link comes up or goes down: the copies are still refreshed every period, but the GUI thread is not
-    // woken for each of them.
-    void SetChangesOnly(bool on) { m_ChangesOnly = on; }
+    // While nothing shows the link's values (the window is hidden in the tray), each period reads only
+    // whether the link is up, and NM_STATUS is posted only when it comes up or goes down: the GUI thread is
+    // not woken, and the copies keep the values of the last full reading. Turned off again, a full reading is
+    // made at once, so that what is shown next is brought up to date without waiting for the period.
+    void SetChangesOnly(bool on);
     bool GetAppliedProfile(WLProfile& out) const;
     // The last connect failure that NM_CONNECT_FAILED announced; false when there was none.
     bool GetConnectFailure(TConnectFailure& out) const { return m_FailureSlot.CopyTo(out); }

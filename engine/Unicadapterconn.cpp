@@ -207,6 +207,7 @@ void CNICAdapter::DoIPRenew(int flags)
             }
             if ((flags & IP_RENEW) && lock.StillHeld() && !Terminated())
                 g_TSLib.TSRWL_IPRenew();
+            DebugPrint("IPConfig end");
             return;
         }
         const QString desc = ReadSet(QStringLiteral("NicDesc"), Description());

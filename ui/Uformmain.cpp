@@ -76,6 +76,9 @@ void TFormMain::ConnectSession()
     connect(s, &CAdapterSession::ConnectLastRequested, m_Pages, &TMainPages::ConnectLast);
     connect(s, &CAdapterSession::HandedToManager, this, &TFormMain::HandedToManager);
     connect(s, &CAdapterSession::AdapterClosed, this, &TFormMain::AdapterClosed);
+    // The window starts hidden, and started in the tray it may never be shown: until it is, only the link's
+    // changes are reported (see event()).
+    s->SetChangesOnly(true);
     s->SetFormCloser([this](std::function<void()> done) { CloseForms(std::move(done)); });
     s->SetProfileSaver([this](int flags) { return m_Pages->SaveProfile(flags); });
 }

@@ -87,6 +87,9 @@ void TMainTray::Follow(const CAdapterSession* session)
 {
     m_Session = session;
     connect(session, &CAdapterSession::LinkChanged, this, [this](CAdapterSession::LinkState state) {
+        // Reported with every status while the window shows: only a change is news to the tray.
+        if (m_Icon->IconIndex() == state)
+            return;
         SetIndex(state);
         // A failed connect stays in the tip until the link is up or a new profile is applied.
         if (state != CAdapterSession::lsDown)

@@ -95,7 +95,7 @@ TEST_F(AdapterWorker, FailedReadsPublishDisconnectedAndZeroNetwork)
     EXPECT_EQ(n.IpAddr[0], 0);
 }
 
-TEST_F(AdapterWorker, ChangesOnlyReportsTheLinkGoingDownButKeepsTheCopiesFresh)
+TEST_F(AdapterWorker, ChangesOnlyReadsJustTheLinkStateAndCatchesUpWhenTurnedOff)
 {
     With([](FakeLibState& s) {
         s.mediaState = 0;
@@ -105,20 +105,27 @@ TEST_F(AdapterWorker, ChangesOnlyReportsTheLinkGoingDownButKeepsTheCopiesFresh)
     ASSERT_TRUE(WaitFor([&] { return m_Recorder.Count(NM_STATUS) > 0; }));
     a.SetChangesOnly(true);
     const int reports = m_Recorder.Count(NM_STATUS);
-    const int collections = fakelib::Calls("TSRWL_GetNetworkInfo");
+    const int queries = fakelib::Calls("TSRWL_QueryOID");
+    const int readings = fakelib::Calls("TSRWL_GetNetworkInfo");
     With([](FakeLibState& s) { s.status.Rssi = -60; });
-    // Two collections with the link still up: the new value reaches the copy, but nobody is woken for it.
-    ASSERT_TRUE(WaitFor([&] { return fakelib::Calls("TSRWL_GetNetworkInfo") >= collections + 2; }));
+    // Two periods with the link still up: only its state is asked for, and nobody is woken.
+    ASSERT_TRUE(WaitFor([&] { return fakelib::Calls("TSRWL_QueryOID") >= queries + 2; }));
     QCoreApplication::processEvents();
     EXPECT_EQ(m_Recorder.Count(NM_STATUS), reports);
+    EXPECT_EQ(fakelib::Calls("TSRWL_GetNetworkInfo"), readings);
+    EXPECT_EQ(Status().Rssi, -50) << "the copy keeps the last full reading";
+
+    // Turned off, the values are read and reported without waiting for the next period.
+    a.SetChangesOnly(false);
+    ASSERT_TRUE(WaitFor([&] { return m_Recorder.Count(NM_STATUS) == reports + 1; }, 1500));
     EXPECT_EQ(Status().Rssi, -60);
 
+    // The link going down is reported, with a full reading, while only changes are.
+    a.SetChangesOnly(true);
+    const int shown = m_Recorder.Count(NM_STATUS);
     With([](FakeLibState& s) { s.mediaState = 1; });
-    ASSERT_TRUE(WaitFor([&] { return m_Recorder.Count(NM_STATUS) == reports + 1; }));
-    EXPECT_EQ(Status().MediaState, 1u);
-    // Every collection is reported again once asked for.
-    a.SetChangesOnly(false);
-    EXPECT_TRUE(WaitFor([&] { return m_Recorder.Count(NM_STATUS) >= reports + 2; }));
+    EXPECT_TRUE(WaitFor([&] { return m_Recorder.Count(NM_STATUS) > shown && Status().MediaState == 1; }));
+    EXPECT_EQ(Status().Rssi, 0) << "a link that is down has no values";
 }
 
 TEST_F(AdapterWorker, NoStatusWhileUnderZeroConfiguration)

@@ -7,6 +7,7 @@
 #include "controls/Trayicon.h"
 #include "controls/Trifacebtn.h"
 #include "controls/Trifacelabel.h"
+#include "engine/Uadaptersession.h"
 #include "engine/Ucumlib.h"
 #include "engine/Unicadapter.h"
 #include "simtest.h"
@@ -209,6 +210,39 @@ TEST_F(FormMainTest, MinimisingHidesTheWindowToTheTray)
     ASSERT_TRUE(WaitFor([&] { return Main().isVisible(); }));
     Main().setWindowState(Qt::WindowMinimized);
     EXPECT_TRUE(WaitFor([&] { return !Main().isVisible(); }));
+}
+
+// Counts the status reports the adapter delivers to the GUI thread.
+class StatusCounter : public QObject {
+public:
+    StatusCounter() { QCoreApplication::instance()->installEventFilter(this); }
+    int Count = 0;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override
+    {
+        if (e->type() == NotifyMsg() && static_cast<TNotifyEvent*>(e)->Code == NM_STATUS)
+            ++Count;
+        return QObject::eventFilter(watched, e);
+    }
+};
+
+TEST_F(FormMainTest, StartedInTheTrayOnlyTheLinkWakesTheWindowUntilItIsShown)
+{
+    StatusCounter reports;
+    StartWithAdapter(SF_TRAYICON);
+    ASSERT_TRUE(WaitFor([&] { return Main().TrayIconMain()->IconIndex() == CAdapterSession::lsUp; }, 15000))
+        << "the tray shows the link coming up";
+    const int up = reports.Count;
+    EXPECT_GE(up, 1);
+    EXPECT_FALSE(WaitFor([&] { return reports.Count > up; }, 5000)) << "the link stays up: nothing to report";
+    auto* ssid = Child<QLabel>("LblSSID");
+    EXPECT_TRUE(ssid->text().isEmpty()) << "nothing drawn while hidden";
+
+    Main().show();
+    ASSERT_TRUE(WaitFor([&] { return reports.Count > up + 1; }, 5000)) << "shown, every report";
+    EXPECT_FALSE(ssid->text().isEmpty());
+    EXPECT_EQ(Main().TrayIconMain()->IconIndex(), CAdapterSession::lsUp);
 }
 
 TEST_F(FormMainTest, RightButtonDownOnTheTrayIconBringsTheWindowToTheFront)
@@ -552,6 +586,9 @@ TEST_F(FormMainTest, ARefusedConnectSaysWhyOnLinkInfoAndInTheTrayHint)
     StartWithAdapter(0);
     Main().show();
     ASSERT_TRUE(WaitFor([&] { return Log().contains("Connect last => Default\r\n"); }));
+    // The link comes up and its address is renewed, which holds the adapter for seconds: the connect below is
+    // timed from an adapter with nothing else to do.
+    ASSERT_TRUE(WaitFor([&] { return Log().contains("IPConfig end"); }, 15000));
     // A WPA2-PSK profile for an AES network, left on TKIP, walked through the editor by keys and clicks.
     ClickTab("LbProfile");
     ASSERT_TRUE(ClickButton("BtnAdd"));
