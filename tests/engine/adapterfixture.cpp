@@ -53,8 +53,10 @@ void AdapterTest::SetUpTestSuite()
         new QCoreApplication(argc, argv);
     RegisterNotifyMsg();
     if (!g_LogDir) {
-        // One log for the whole program, opened before any adapter thread writes to it.
-        g_LogDir = new QTemporaryDir;
+        // One log for the whole program, opened before any adapter thread writes to it; its folder is removed
+        // when the program ends.
+        static QTemporaryDir dir;
+        g_LogDir = &dir;
         testutil::WriteFile(LogPath(), "");
         DebugLogFile().Open(g_LogDir->filePath(QStringLiteral("engine")).toStdString());
     }
