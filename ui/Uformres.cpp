@@ -1,4 +1,5 @@
 #include "Uformres.h"
+#include "Upicturefetch.h"
 #include "app/Udebug.h"
 #include "app/Udefine.h"
 
@@ -52,6 +53,12 @@ const char* const OTHER_PNG_PICTURES[] = {
     // Captionless faces for buttons whose text comes from the language file, such as the message box's.
     "ImgBtnBlank",
     "ImgBtnBlankOn",
+};
+
+// What the main window shows at start, on Link Info, in the order it asks for them.
+const char* const FIRST_SHOWN[] = {
+    "ImgBtnHelpN",  "ImgBtnHelpH",    "ImgBtnAboutN", "ImgBtnAboutH", "ImgBtnDisable", "ImgMainInfo",
+    "ImgBtnTChart", "ImgBtnTChartOn", "ImgMark",      "ImgLight",     "ImgBtnEnable",  "ImgFrLink",
 };
 
 bool IsJpegPicture(const QString& name)
@@ -201,6 +208,22 @@ TFormRes::TFormRes(QObject* parent) : QObject(parent)
     InitSkinResource();
     LoadImageLists();
     FindSkinFiles();
+    StartFetch();
+}
+
+TFormRes::~TFormRes() = default;
+
+// The first page's pictures are decoded while the window is built, and are ready, or nearly, when it asks for
+// them. A picture the skin folder replaces is left out: its file is read when it is first asked for.
+void TFormRes::StartFetch()
+{
+    QList<QPair<QString, QString>> files;
+    for (const char* n : FIRST_SHOWN) {
+        const QString name = QLatin1String(n);
+        if (!m_SkinFiles.contains(name))
+            files.append({name, BuiltInPath(name)});
+    }
+    m_Fetch = std::make_unique<CPictureFetch>(std::move(files));
 }
 
 QImage TFormRes::Picture(const QString& name) const
@@ -215,7 +238,8 @@ QImage TFormRes::Picture(const QString& name) const
         DebugPrint("TFormRes: the skin has no picture %s", qUtf8Printable(name));
         return QImage();
     }
-    const QImage img = LoadPicture(name);
+    const std::optional<QImage> fetched = m_Fetch->Take(name);
+    const QImage img = fetched && !fetched->isNull() ? *fetched : LoadPicture(name);
     Keep(name, img);
     return img;
 }

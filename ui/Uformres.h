@@ -6,17 +6,22 @@
 #include <QImage>
 #include <QObject>
 #include <QStringList>
+#include <memory>
+
+class CPictureFetch;
 
 // The skin: every picture and image list the forms show, held once for the whole program. The pictures are
 // built in; the settings file may replace any of them by a file ("Res_Path" in section "Setting" names the
 // folder beside the program, section "FormRes_TImage" maps picture names to file names there). A picture is
-// read when it is first asked for, so start-up only pays for what the first page shows. Decoded pictures
-// are kept within a total budget: the ones used longest ago make room (the pages hidden meanwhile), and a
-// picture file that claims more than a share of the budget is not decoded at all.
+// read when it is first asked for, so start-up only pays for what the first page shows; the built-in pictures
+// of the main window's first page are decoded on a thread of their own while the window is built. Decoded
+// pictures are kept within a total budget: the ones used longest ago make room (the pages hidden meanwhile),
+// and a picture file that claims more than a share of the budget is not decoded at all.
 class TFormRes : public QObject {
     Q_OBJECT
 public:
     explicit TFormRes(QObject* parent = nullptr);
+    ~TFormRes() override;
 
     // The names of all pictures, in the order they are looked up in the settings file.
     static const QStringList& PictureNames();
@@ -38,6 +43,7 @@ public:
 private:
     void LoadImageLists();
     void FindSkinFiles();
+    void StartFetch();
     QImage LoadPicture(const QString& name) const;
     void Keep(const QString& name, const QImage& img) const;
 
@@ -46,6 +52,8 @@ private:
     // The cached names, the one used longest ago first.
     mutable QStringList m_Recent;
     mutable qint64 m_CachedBytes = 0;
+    // Last, so that its thread ends before anything it reads goes.
+    std::unique_ptr<CPictureFetch> m_Fetch;
 };
 
 // The program's one resource form, set while it exists.

@@ -1,6 +1,7 @@
 #include "app/Udefine.h"
 #include "testutil.h"
 #include "ui/Uformres.h"
+#include "ui/Upicturefetch.h"
 #include "ui/pages/Upageskin.h"
 
 #include <QBuffer>
@@ -136,6 +137,35 @@ TEST(Jpeg, BrokenDataGivesNoPicture)
     const QByteArray good = JpegOf(Solid(64, 64, Qt::blue));
     const QImage cut = DecodeJpeg(good.left(good.size() / 2));
     EXPECT_TRUE(cut.isNull() || cut.size() == QSize(64, 64));
+}
+
+TEST_F(FormResTest, FetchedPicturesAreTakenOnce)
+{
+    const QString good = m_Dir.filePath("good.png");
+    const QString broken = m_Dir.filePath("broken.png");
+    Solid(5, 4, Qt::green).save(good);
+    WriteFile(broken, "not a picture");
+    {
+        CPictureFetch fetch({{"Broken", broken}, {"Good", good}, {"Missing", m_Dir.filePath("none.png")}});
+        EXPECT_FALSE(fetch.Take(QStringLiteral("Unlisted")));
+        const std::optional<QImage> picture = fetch.Take(QStringLiteral("Good"));
+        ASSERT_TRUE(picture);
+        EXPECT_EQ(picture->pixelColor(2, 2), QColor(Qt::green));
+        EXPECT_FALSE(fetch.Take(QStringLiteral("Good"))) << "a picture is handed out once";
+        const std::optional<QImage> unreadable = fetch.Take(QStringLiteral("Broken"));
+        ASSERT_TRUE(unreadable);
+        EXPECT_TRUE(unreadable->isNull());
+    }
+    // Ended while still decoding, with pictures nobody took: nothing is left running.
+    for (int i = 0; i < 20; ++i)
+        CPictureFetch({{"Link", QStringLiteral(":/skin/ImgFrLink.jpg")},
+                       {"Main", QStringLiteral(":/skin/ImgMainInfo.jpg")}});
+    Read("[Setting]\n");
+    const TFormRes res;
+    EXPECT_EQ(res.Picture(QStringLiteral("ImgMainInfo")).size(), QSize(800, 480));
+    EXPECT_EQ(res.Picture(QStringLiteral("ImgMainInfo")).cacheKey(),
+              res.Picture(QStringLiteral("ImgMainInfo")).cacheKey())
+        << "a fetched picture is kept like any other";
 }
 
 TEST_F(FormResTest, SkinFilesReplacePictures)
