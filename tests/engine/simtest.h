@@ -13,5 +13,7 @@ bool LoadSimulator(const QTemporaryDir& dir);
 // Runs tsrwl-simctl on the settings root in use (g_Var.ProfRoot) with `command`, its words split at spaces;
 // what it printed (nothing when it did not finish).
 QString SimCtl(const QString& command);
+// The same, for a command whose effect matters and not its words: true when it ended with exit code 0.
+bool SimCtlSucceeds(const QString& command);
 
 } // namespace simtest

@@ -5,7 +5,6 @@
 
 #include <QComboBox>
 #include <QLineEdit>
-#include <QProcess>
 #include <QTest>
 #include <algorithm>
 #include <cstring>
@@ -171,13 +170,6 @@ bool PageTest::Connected()
     WLANStatus s{};
     m_Adapter->GetStatus(s);
     return s.MediaState == 0;
-}
-
-bool PageTest::SimCtl(const QStringList& args)
-{
-    QProcess p;
-    p.start(testutil::BinDir() + QStringLiteral("/tsrwl-simctl"), args);
-    return p.waitForFinished(10000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
 }
 
 bool PageTest::NextReport()

@@ -51,8 +51,6 @@ protected:
     // scenario's pass phrase.
     void ConnectTo(const char* ssid, const char* profileName);
     bool Connected();
-    // Runs the simulator's control command; true when it succeeded.
-    bool SimCtl(const QStringList& args);
     // Waits for the next status report to reach the page.
     bool NextReport();
     // Address renewals (release and renew) logged since the test started.

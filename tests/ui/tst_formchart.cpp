@@ -1,5 +1,6 @@
 // The chart window: the logarithmic scale, the bounded sample lists, the curves and the reports that feed
 // them.
+#include "simtest.h"
 #include "pagefixture.h"
 #include "testutil.h"
 #include "ui/Uformchart.h"
@@ -114,7 +115,7 @@ TEST_F(ChartTest, ReportsFeedTheCurvesAndApplyingAProfileResetsThem)
     EXPECT_EQ(m_Chart->TxPicture().pixel(PICTURE_WIDTH - 1, PICTURE_HEIGHT - 1), GRID);
 
     // Disconnected reports keep the curve moving on the bottom line.
-    ASSERT_TRUE(SimCtl({"disconnect"}));
+    ASSERT_TRUE(simtest::SimCtlSucceeds("disconnect"));
     ASSERT_TRUE(WaitFor([&] { return !Connected(); }, 15000));
     m_Chart->ChartAdapterEvent(&adapter, 3, 0);
     QThread::msleep(300);

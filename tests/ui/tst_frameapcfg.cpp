@@ -1,6 +1,7 @@
 // The AP configuration page: modes and channels from the adapter, Save's checks and stored values, and the
 // access point they start on the simulated adapter.
 #include "apfixture.h"
+#include "simtest.h"
 #include "app/Udefine.h"
 #include "app/Unotifycode.h"
 #include "testutil.h"
@@ -246,8 +247,8 @@ TEST_F(APCfgTest, EditingAnyKeyByHandDropsThePassPhrase)
 TEST_F(APCfgTest, AWEPAccessPointAdmitsOnlyStationsWithItsKey)
 {
     AttachSoftAP();
-    ASSERT_TRUE(SimCtl({"station", "add", "02:77:00:00:00:21", "--key", "A1B2C3D4E5"}));
-    ASSERT_TRUE(SimCtl({"station", "add", "02:77:00:00:00:22", "--key", "Kx7#q"}));
+    ASSERT_TRUE(simtest::SimCtlSucceeds("station add 02:77:00:00:00:21 --key A1B2C3D4E5"));
+    ASSERT_TRUE(simtest::SimCtlSucceeds("station add 02:77:00:00:00:22 --key Kx7#q"));
     const struct {
         int transmit;
         const char* key;

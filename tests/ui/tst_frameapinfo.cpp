@@ -1,6 +1,7 @@
 // The AP information page on the simulated access point: its values, the renewal after applying, and the
 // station list that keeps its rows across reports.
 #include "apfixture.h"
+#include "simtest.h"
 #include "app/Udefine.h"
 #include "controls/Sortlv.h"
 #include "testutil.h"
@@ -79,7 +80,7 @@ TEST_F(APInfoTest, ShowsTheRunningAccessPointAndKeepsItWhileDown)
     EXPECT_EQ(Text("LblIP"), "192.168.123.1");
 
     // A stopped access point reports disconnected: the page keeps what it showed.
-    ASSERT_TRUE(SimCtl({"disconnect"}));
+    ASSERT_TRUE(simtest::SimCtlSucceeds("disconnect"));
     ASSERT_TRUE(NextReport());
     ASSERT_TRUE(NextReport());
     EXPECT_EQ(Text("LblSSID"), "Harbor AP");
@@ -132,8 +133,8 @@ TEST_F(APInfoTest, StationsComeAndGoWhileTheSelectedRowStays)
     QTreeWidgetItem* selected = List()->selectedItems().front();
 
     // Between two reports one station leaves and another joins.
-    ASSERT_TRUE(SimCtl({"station", "remove", "02:77:00:00:00:0A"}));
-    ASSERT_TRUE(SimCtl({"station", "add", "02:77:00:00:00:01"}));
+    ASSERT_TRUE(simtest::SimCtlSucceeds("station remove 02:77:00:00:00:0A"));
+    ASSERT_TRUE(simtest::SimCtlSucceeds("station add 02:77:00:00:00:01"));
     ASSERT_TRUE(WaitFor(
         [&] {
             return Rows() == QStringList({"02:77:00:00:00:01", "02:77:00:00:00:0B"});

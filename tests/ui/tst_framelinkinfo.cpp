@@ -1,5 +1,6 @@
 // The Link Info page on the simulated adapter: lamps, rates, the profile shown and the renewal after
 // connecting.
+#include "simtest.h"
 #include "pagefixture.h"
 #include "testutil.h"
 #include "ui/pages/Uframelinkinfo.h"
@@ -88,7 +89,7 @@ TEST_F(LinkInfoTest, ConnectingShowsTheLinkAndRatesFromTheSecondReport)
     EXPECT_TRUE(Text("LblRecvReate").endsWith(" Kbps"));
 
     // A dropped link empties the page and starts the rate sample again.
-    ASSERT_TRUE(SimCtl({"disconnect"}));
+    ASSERT_TRUE(simtest::SimCtlSucceeds("disconnect"));
     ASSERT_TRUE(WaitFor([&] { return Text("LblSSID").isEmpty(); }, 15000));
     EXPECT_EQ(LitLamps(125) + LitLamps(393), 0);
 }

@@ -3,6 +3,7 @@
 #include "app/Ulabels.h"
 #include "app/Uprofile.h"
 #include "app/Uutility.h"
+#include "simtest.h"
 #include "pagefixture.h"
 #include "editorfixture.h"
 #include "testutil.h"
@@ -342,7 +343,7 @@ TEST_F(ProfilePageTest, ChangesWaitForARunningConnectOnTheWorkerAndAreMadeOnce)
     WriteSettings("[Setting]\nInitConnect=0\n");
     Attach();
     Store({{"A", "a", 1, 0}, {"B", "b", 1, 0}});
-    ASSERT_TRUE(SimCtl({"slow", "connect", "1500"}));
+    ASSERT_TRUE(simtest::SimCtlSucceeds("slow connect 1500"));
     ConnectTo("Open-Net", "Link");
     ASSERT_TRUE(WaitFor([&] { return LogSince().contains("call TSRWL_SetWLANStatus\r\n"); }));
 
@@ -364,7 +365,7 @@ TEST_F(ProfilePageTest, ChangesWaitForARunningConnectOnTheWorkerAndAreMadeOnce)
     TProfileList stored;
     m_Adapter->GetProfileList(0, stored);
     EXPECT_EQ(stored.size(), 2u);
-    EXPECT_TRUE(SimCtl({"slow", "connect", "0"}));
+    EXPECT_TRUE(simtest::SimCtlSucceeds("slow connect 0"));
 }
 
 TEST_F(ProfilePageTest, ConnectLastFollowsTheSettingAndFallsBackToTheFirstListedProfile)

@@ -1,5 +1,6 @@
 // The Site Survey page on the simulated adapter: scanning, sorting, the connected row and connecting.
 #include "app/Udefine.h"
+#include "simtest.h"
 #include "pagefixture.h"
 #include "testutil.h"
 #include "ui/pages/Uframeprofset.h"
@@ -166,7 +167,7 @@ TEST_F(SurveyTest, OpenNetworkConnectsAtOnceAndTheConnectedRowFollowsTheLink)
     ASSERT_TRUE(WaitFor([&] { return Button("BtnScan")->isEnabled(); }, 15000));
     EXPECT_EQ(Highlighted(), QStringList{"Open-Net"});
 
-    ASSERT_TRUE(SimCtl({"disconnect"}));
+    ASSERT_TRUE(simtest::SimCtlSucceeds("disconnect"));
     ASSERT_TRUE(WaitFor([&] { return Highlighted().isEmpty(); }, 15000));
 }
 
