@@ -54,20 +54,20 @@ bool CLocalListener::Listen(const QString& path)
 {
     CloseSocket();
     m_Path = path;
-    const QByteArray name = QFile::encodeName(path);
     sockaddr_un address;
     if (!LocalSocketAddress(path, address)) {
         m_Error = QStringLiteral("socket path empty or too long");
         return false;
     }
+    // The path as the file system spells it, ended by the address's zero fill.
+    const char* const name = address.sun_path;
     struct stat st {};
     // What an earlier run left at the path is replaced (the folder is the user's own); a folder is not.
-    if (lstat(name.constData(), &st) == 0 && !S_ISDIR(st.st_mode))
-        unlink(name.constData());
+    if (lstat(name, &st) == 0 && !S_ISDIR(st.st_mode))
+        unlink(name);
     const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     const bool ok = fd >= 0 && bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
-                    chmod(name.constData(), 0600) == 0 && listen(fd, BACKLOG) == 0 &&
-                    lstat(name.constData(), &st) == 0;
+                    chmod(name, 0600) == 0 && listen(fd, BACKLOG) == 0 && lstat(name, &st) == 0;
     if (!ok) {
         m_Error = QString::fromLocal8Bit(strerror(errno));
         if (fd >= 0)
