@@ -252,8 +252,8 @@ int TMainPages::SaveProfile(int flags)
 bool TMainPages::MayLeaveMode()
 {
     // Switching the mode takes the adapter from the pages, and with it whatever the editor holds.
-    const TPropertyPageFrame* profile = FindCode(PAGE_PROFILE)->Page;
-    return !profile || m_CurPage != profile || ProfilePage()->MayLeaveEditor();
+    auto* profile = static_cast<TFrameProfile*>(FindCode(PAGE_PROFILE)->Page);
+    return !profile || m_CurPage != profile || profile->MayLeaveEditor();
 }
 
 bool TMainPages::eventFilter(QObject* watched, QEvent* e)
