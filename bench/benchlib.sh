@@ -63,6 +63,13 @@ fresh_adapter() {
     "$APP/tsrwl-simctl" --prof-root Tessaro plug >/dev/null
 }
 close_app() { "$APP/wlanutil" /Close; wait "$1" 2>/dev/null || true; }
+# The floor for idling shown: the bare window with as many plain labels changing every two seconds as Link Info
+# has values that follow the link at each report (the two rates, the two totals and the link quality).
+FLOOR_VALUES=5
+start_floor_values() { # sets FLOOR_PID
+    "$BUILD/bin/floor" "$ROOT/resources/skin/ImgMainInfo.jpg" --values "$FLOOR_VALUES" &
+    FLOOR_PID=$!
+}
 # CPU ms per 30 s between two readings of cpu_ns taken `seconds` apart.
 per_30s() { awk -v a="$1" -v b="$2" -v s="$3" 'BEGIN {v = (b - a) / 1e6 * 30 / s; printf "%.2f", v < 0 ? 0 : v}'; }
 # Per-thread CPU ms per 30 s from two thread_ns listings taken `seconds` apart; threads under 0.05 ms left out.

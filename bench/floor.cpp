@@ -1,11 +1,20 @@
 // The least a skinned window of the main window's size costs: a bare Qt Widgets window that decodes one
 // 800x480 JPEG picture with the JPEG library and draws it. bench/startup.sh measures it beside the program.
+//
+// With "--values N" it also shows N plain labels over the picture whose numbers change every two seconds, as
+// a status page's values follow the adapter's reports: the least such a page costs idling, which
+// bench/idle.sh measures beside the program.
 #include <QApplication>
 #include <QFile>
 #include <QImage>
+#include <QLabel>
+#include <QPaintEvent>
 #include <QPainter>
+#include <QTimer>
 #include <QWidget>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <jpeglib.h>
 
 namespace {
@@ -39,23 +48,46 @@ public:
     }
 
 protected:
-    void paintEvent(QPaintEvent*) override
+    void paintEvent(QPaintEvent* e) override
     {
+        // Only what needs painting, a rectangle at a time: one image drawn under a clip of many rectangles
+        // is blended on the toolkit's worker threads.
         QPainter p(this);
-        p.drawImage(0, 0, m_Picture);
+        for (const QRect& r : e->region())
+            p.drawImage(r, m_Picture, r);
     }
 
 private:
     QImage m_Picture;
 };
 
+// Labels in a column on the window, each counting up by its own step every two seconds.
+void AddChangingValues(QWidget* window, int count)
+{
+    constexpr int PERIOD_MS = 2000;
+    QList<QLabel*> labels;
+    for (int i = 0; i < count; ++i) {
+        auto* label = new QLabel(window);
+        label->setGeometry(450, 100 + 25 * i, 160, 20);
+        labels.append(label);
+    }
+    auto* timer = new QTimer(window);
+    QObject::connect(timer, &QTimer::timeout, window, [labels, tick = qint64(0)]() mutable {
+        ++tick;
+        for (int i = 0; i < labels.size(); ++i)
+            labels[i]->setText(QString::number(tick * (12345 + 678 * i)) + QStringLiteral(" Kbps"));
+    });
+    timer->start(PERIOD_MS);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    if (argc < 2) {
-        fprintf(stderr, "usage: floor PICTURE.jpg\n");
+    const bool values = argc == 4 && strcmp(argv[2], "--values") == 0;
+    if (argc != 2 && !values) {
+        fprintf(stderr, "usage: floor PICTURE.jpg [--values N]\n");
         return 2;
     }
     QFile file(QString::fromLocal8Bit(argv[1]));
@@ -64,6 +96,8 @@ int main(int argc, char** argv)
         return 2;
     }
     FloorWindow window(Decode(file.readAll()));
+    if (values)
+        AddChangingValues(&window, atoi(argv[3]));
     window.show();
     return QApplication::exec();
 }

@@ -9,6 +9,10 @@
 # thread (/proc/<pid>/task/*/schedstat) over IDLE_SECONDS; the figures are per 30 s, the median of the runs,
 # with the run's threads broken down by name (the main thread is GUI). The machine's load is printed too:
 # other processes slow the program's wake-ups, not their count, but a busy machine still adds noise.
+#
+# Each shown run is followed by one of the floor (bench/floor.cpp --values): a bare window whose plain labels
+# change as often as Link Info's values do. What a repaint every two seconds costs differs from machine to
+# machine more than anything the program does, so the shown figure is read against the floor of the same run.
 set -euo pipefail
 
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
@@ -38,18 +42,39 @@ idle_run() {
     echo "$(thread_sum "$WORK/threads0" "$WORK/threads1" "$IDLE") $(by_thread "$WORK/threads0" "$WORK/threads1" "$IDLE")"
 }
 
-report() { # label, switch
-    local results=() i
-    for ((i = 0; i < RUNS; i++)); do
-        results+=("$(idle_run "$2")")
-    done
-    local mid
-    mid=$(printf '%s\n' "${results[@]}" | cut -d' ' -f1 | median)
-    echo "$1 CPU per 30 s: median ${mid} ms"
-    printf '  run: %s\n' "${results[@]}"
+# One run of the floor, printed as idle_run prints.
+floor_run() {
+    start_floor_values
+    local pid=$FLOOR_PID
+    wait_until mapped Floor
+    sleep "$SETTLE"
+    thread_ns $pid >"$WORK/threads0"
+    sleep "$IDLE"
+    thread_ns $pid >"$WORK/threads1"
+    kill $pid
+    wait $pid 2>/dev/null || true
+    echo "$(thread_sum "$WORK/threads0" "$WORK/threads1" "$IDLE") $(by_thread "$WORK/threads0" "$WORK/threads1" "$IDLE")"
+}
+
+# Prints the median of results given as idle_run prints them, then the runs; the median stays in MID.
+report() { # label, results...
+    MID=$(printf '%s\n' "${@:2}" | cut -d' ' -f1 | median)
+    echo "$1 CPU per 30 s: median ${MID} ms"
+    printf '  run: %s\n' "${@:2}"
 }
 
 echo "idle ${IDLE} s per run, ${RUNS} runs; load before: $(cut -d' ' -f1-3 /proc/loadavg)"
-report "window shown, Link Info:" /UI
-report "hidden in the tray:      " --tray
+shown=() floor=() tray=()
+for ((i = 0; i < RUNS; i++)); do
+    shown+=("$(idle_run /UI)")
+    floor+=("$(floor_run)")
+done
+for ((i = 0; i < RUNS; i++)); do
+    tray+=("$(idle_run --tray)")
+done
+report "window shown, Link Info:" "${shown[@]}"
+shown_mid=$MID
+report "floor, ${FLOOR_VALUES} values changing:" "${floor[@]}"
+echo "  shown against the floor: $(awk -v a="$shown_mid" -v b="$MID" 'BEGIN {printf "%.2f", a / b}')"
+report "hidden in the tray:      " "${tray[@]}"
 echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"

@@ -7,7 +7,7 @@
 # Reported: time from exec to the main window mapped ("/UI"), time to the first status report (its debug log
 # line), resident memory 3 s after the window is mapped (and peak from /usr/bin/time), and CPU time used while
 # idling connected with Link Info shown, per 30 s, summed over all threads from /proc/<pid>/task/*/schedstat and
-# broken down by thread name.
+# broken down by thread name, beside the floor with its labels changing as Link Info's values do (bench/idle.sh).
 set -euo pipefail
 
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
@@ -64,10 +64,10 @@ close_app $timepid
 threads=$(by_thread "$WORK/threads0" "$WORK/threads1" "$IDLE")
 idle_ms=$(per_30s "$c0" "$c1" "$IDLE")
 
-"$BUILD/bin/floor" "$PICTURE" &
-pid=$!
+start_floor_values
+pid=$FLOOR_PID
 wait_until mapped Floor
-sleep 2
+sleep 5
 c0=$(cpu_ns $pid)
 sleep "$IDLE"
 c1=$(cpu_ns $pid)
@@ -84,6 +84,6 @@ echo "runs: $RUNS (medians), idle: ${IDLE} s"
 echo "exec to window mapped:   wlanutil ${W} ms   floor ${FW} ms   ratio $(awk -v a="$W" -v b="$FW" 'BEGIN {printf "%.2f", a / b}')"
 echo "exec to first status:    wlanutil ${S} ms"
 echo "resident memory:         wlanutil ${R} kB   floor ${FR} kB   ratio $(awk -v a="$R" -v b="$FR" 'BEGIN {printf "%.2f", a / b}')   (wlanutil peak $(cat "$WORK/peak") kB)"
-echo "CPU idling per 30 s:     wlanutil ${idle_ms} ms   floor ${floor_idle_ms} ms"
+echo "CPU idling per 30 s:     wlanutil ${idle_ms} ms   floor (${FLOOR_VALUES} values changing) ${floor_idle_ms} ms   ratio $(awk -v a="$idle_ms" -v b="$floor_idle_ms" 'BEGIN {printf "%.2f", a / b}')"
 echo "  by thread:             $threads"
 echo "all runs: window ${win[*]} / floor ${floor_win[*]} / status ${status[*]} / rss ${rss[*]} / floor rss ${floor_rss[*]}"
