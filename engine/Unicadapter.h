@@ -120,6 +120,11 @@ public:
     // silently make that the last used.
     bool LastProfileDamaged(int kind) const;
     void GetLastApplied(WLProfile& out) const;
+    // Connects with the last used station profile, or with the first of `listed` (profile names in the order
+    // the user sees them) when that one is no longer stored. Nothing when the settings say not to connect at
+    // start, under zero configuration, or when the last used profile could not be read. Returns the name
+    // connected with, empty when none.
+    QString ConnectLast(const QStringList& listed);
 
     // Connecting, zero configuration and IP configuration.
     void Connect(const WLProfile& profile);

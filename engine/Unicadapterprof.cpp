@@ -267,6 +267,31 @@ QString CNICAdapter::GetLastProfile(int kind) const
     return !name.isEmpty() && FindName(list, name) != list.end() ? name : QString();
 }
 
+QString CNICAdapter::ConnectLast(const QStringList& listed)
+{
+    if (listed.isEmpty() || EnableZeroCfg() || !ReadSet(QStringLiteral("InitConnect"), true))
+        return {};
+    if (LastProfileDamaged(PROF_STATION)) {
+        DebugPrint("Connect last: the last profile cannot be read; not connecting");
+        return {};
+    }
+    const QString last = GetLastProfile(PROF_STATION);
+    const QString chosen =
+        listed.contains(last, Qt::CaseInsensitive) && !last.isEmpty() ? last : listed.first();
+    WLProfile profile;
+    {
+        std::lock_guard lock(m_ListMutex);
+        const auto found = FindName(m_StaProfiles, chosen);
+        if (found == m_StaProfiles.end())
+            return {};
+        profile = **found;
+    }
+    QString name = ProfileNameOf(profile);
+    DebugPrint("Connect last => %s", qPrintable(name));
+    Connect(profile);
+    return name;
+}
+
 void CNICAdapter::GetLastApplied(WLProfile& out) const
 {
     WLProfile applied = m_DefProf;

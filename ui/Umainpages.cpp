@@ -4,7 +4,9 @@
 #include "Utabkeys.h"
 #include "app/Udebug.h"
 #include "app/Unotifycode.h"
+#include "app/Uprofile.h"
 #include "controls/Trifacelabel.h"
+#include "engine/Unicadapter.h"
 #include "ui/pages/Uframeapcfg.h"
 #include "ui/pages/Uframeapfilter.h"
 #include "ui/pages/Uframeadapter.h"
@@ -14,6 +16,7 @@
 #include "ui_Uformmain.h"
 
 #include <QPainter>
+#include <algorithm>
 #include <exception>
 
 namespace {
@@ -233,10 +236,27 @@ void TMainPages::AdapterEvent(CNICAdapter* adapter, int code, int value)
 
 void TMainPages::ConnectLast(int mode)
 {
-    if (mode == SOFT_AP)
+    if (mode == SOFT_AP) {
         static_cast<TFrameAPInfo*>(PageOf(*FindCode(PAGE_AP_INFO)))->ConnectLast();
-    else
-        ProfilePage()->ConnectLast();
+        return;
+    }
+    if (auto* profile = static_cast<TFrameProfile*>(FindCode(PAGE_PROFILE)->Page)) {
+        profile->ConnectLast();
+        return;
+    }
+    // The Profile page is made when first shown, not for this: the profiles are taken in the order it first
+    // lists them, by name.
+    if (!m_Adapter)
+        return;
+    TProfileList profiles;
+    m_Adapter->GetProfileList(PROF_STATION, profiles);
+    QStringList names;
+    for (const auto& p : profiles)
+        names << ProfileNameOf(*p);
+    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+        return QString::compare(a, b, Qt::CaseInsensitive) < 0;
+    });
+    m_Adapter->ConnectLast(names);
 }
 
 TFrameProfile* TMainPages::ProfilePage()

@@ -223,6 +223,21 @@ TEST_F(AdapterProfiles, LastProfileOnlyWhenListed)
     EXPECT_EQ(memcmp(&last, &a.DefProfile(), sizeof last), 0) << "no section yet: the default profile";
 }
 
+// The start connects with the last used profile, whatever the case of the name the settings hold, else with
+// the first one the user sees listed; not at all when set not to.
+TEST_F(AdapterProfiles, ConnectLastTakesTheLastUsedElseTheFirstListed)
+{
+    Store({"Home", "Office"});
+    CNICAdapter& a = Adapter();
+    a.WriteSet(QStringLiteral("LastProf"), "OFFICE");
+    EXPECT_EQ(a.ConnectLast({"Home", "Office"}), "Office");
+    a.WriteSet(QStringLiteral("LastProf"), "Vanished");
+    EXPECT_EQ(a.ConnectLast({"Office", "Home"}), "Office") << "the first listed";
+    EXPECT_EQ(a.ConnectLast({}), "");
+    a.WriteSet(QStringLiteral("InitConnect"), false);
+    EXPECT_EQ(a.ConnectLast({"Home"}), "");
+}
+
 // Saving an edited profile deleted its file before the new one was stored: an end at that moment lost the
 // profile for good. The file must be replaced in place, and go only when the name changed.
 TEST_F(AdapterProfiles, EditReplacesTheStoredFileWithoutAGap)
@@ -269,6 +284,7 @@ TEST_F(AdapterProfiles, DamagedProfileIsReportedAndKeepsItsPlaceAsLastUsed)
     EXPECT_FALSE(a.LastProfileDamaged(PROF_STATION));
     a.WriteSet(QStringLiteral("LastProf"), QStringLiteral("home"));
     EXPECT_TRUE(a.LastProfileDamaged(PROF_STATION));
+    EXPECT_EQ(a.ConnectLast({"Office"}), "") << "connecting with another would make that the last used";
     a.WriteSet(QStringLiteral("LastProf"), QStringLiteral("Office"));
     EXPECT_FALSE(a.LastProfileDamaged(PROF_STATION));
 }

@@ -20,6 +20,7 @@
 #include "ui/Ukeyboard.h"
 #include "ui/pages/Uframeprofile.h"
 #include "ui/pages/Uframeprofset.h"
+#include "ui/pages/Upagetools.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -398,6 +399,7 @@ TEST_F(FormMainTest, SoftAPPagesAreMadeWhenFirstShownAndCatchUpWithTheAdapter)
     QTest::mouseClick(Child<TTrifaceBtn>("BtnStation"), Qt::LeftButton);
     ClickTab("LbAdapter");
     ClickTab("LbSiteSurvey");
+    ClickTab("LbProfile");
     QStringList order;
     for (QWidget* w : OwnedControls(&Main()))
         if (qobject_cast<TPropertyPageFrame*>(w))
@@ -407,16 +409,25 @@ TEST_F(FormMainTest, SoftAPPagesAreMadeWhenFirstShownAndCatchUpWithTheAdapter)
               "FrameProfile1 FrameAdapter1");
 }
 
-// The start makes Link Info only: Profile is made to connect with the last profile, Site Survey and Adapter
-// when their tabs are first shown, and they then show the adapter as pages made at start would.
+// The start makes Link Info only: Profile, Site Survey and Adapter are made when their tabs are first shown,
+// and they then show the adapter as pages made at start would.
 TEST_F(FormMainTest, StationPagesBeyondTheFirstAreMadeWhenFirstShown)
 {
     EXPECT_EQ(Page("FrameProfile1"), nullptr) << "made before any adapter";
     StartWithAdapter(0);
     Main().show();
+    ASSERT_TRUE(WaitFor([&] { return Log().contains("Connect last => Default\r\n"); }));
     EXPECT_EQ(Page("FrameSurvey1"), nullptr) << "made at start";
     EXPECT_EQ(Page("FrameAdapter1"), nullptr) << "made at start";
-    EXPECT_NE(Page("FrameProfile1"), nullptr) << "made to connect with the last profile";
+    EXPECT_EQ(Page("FrameProfile1"), nullptr) << "made to connect with the last profile";
+
+    // Made after the connect began, Profile still marks the profile it applied.
+    ClickTab("LbProfile");
+    ASSERT_NE(Page("FrameProfile1"), nullptr);
+    auto* profiles = Page("FrameProfile1")->findChild<QTreeWidget*>("LvProf");
+    const QList<QTreeWidgetItem*> applied = profiles->findItems("Default", Qt::MatchExactly, 1);
+    ASSERT_EQ(applied.size(), 1);
+    EXPECT_EQ(applied[0]->background(1).color(), AppliedRowColor());
 
     ClickTab("LbSiteSurvey");
     ASSERT_NE(Page("FrameSurvey1"), nullptr);

@@ -177,6 +177,9 @@ void TFrameProfile::SetAdapter(CNICAdapter* adapter, int change, int flags)
     if (change == acAttach && adapter && !(flags & 1)) {
         m_Adapter = adapter;
         m_ZeroCfg = adapter->EnableZeroCfg();
+        // A page made after a connect began shows that connect's profile as applied too.
+        if (!adapter->GetAppliedProfile(m_Applied))
+            m_Applied = WLProfile{};
         if (!m_ZeroCfg)
             InitProfileList();
     } else if (change == acDetach) {
@@ -440,19 +443,10 @@ void TFrameProfile::SaveDone(const CNICAdapter* adapter, const WLProfile& saved,
 
 void TFrameProfile::ConnectLast()
 {
-    TSortLv* lv = ui->LvProf;
-    if (!m_Adapter || m_ZeroCfg || lv->topLevelItemCount() == 0)
+    if (!m_Adapter || m_ZeroCfg)
         return;
-    if (!m_Adapter->ReadSet(QStringLiteral("InitConnect"), true))
-        return;
-    if (m_Adapter->LastProfileDamaged(PROF_STATION)) {
-        DebugPrint("Connect last: the last profile cannot be read; not connecting");
-        return;
-    }
-    const QString last = m_Adapter->GetLastProfile(PROF_STATION);
-    QTreeWidgetItem* chosen = last.isEmpty() ? nullptr : FindItem(last);
-    if (!chosen)
-        chosen = lv->topLevelItem(0);
-    DebugPrint("Connect last => %s", qPrintable(chosen->text(COL_NAME)));
-    m_Adapter->Connect(ProfileOf(chosen));
+    QStringList listed;
+    for (int i = 0; i < ui->LvProf->topLevelItemCount(); ++i)
+        listed << ui->LvProf->topLevelItem(i)->text(COL_NAME);
+    m_Adapter->ConnectLast(listed);
 }
