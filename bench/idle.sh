@@ -26,20 +26,30 @@ bench_in_xvfb "$0" "$BUILD" "$RUNS"
 bench_prepare
 rm -f "$APP/wlanutil.Log"
 
-# One run: starts the program with `switch`, prints "<ms per 30 s> <threads>".
+# Lets the process `pid` settle, then reads its threads' CPU time over IDLE seconds; prints nothing.
+sample_threads() {
+    sleep "$SETTLE"
+    thread_ns "$1" >"$WORK/threads0"
+    sleep "$IDLE"
+    thread_ns "$1" >"$WORK/threads1"
+}
+
+# The last sample as "<ms per 30 s> <threads>". Threads that ended in between took their time with them: the sum
+# is of the threads seen at both ends.
+sampled() {
+    echo "$(thread_sum "$WORK/threads0" "$WORK/threads1" "$IDLE") $(by_thread "$WORK/threads0" "$WORK/threads1" "$IDLE")"
+}
+
+# One run: starts the program with `switch`, prints its sample.
 idle_run() {
     fresh_adapter
     "$APP/wlanutil" "$1" &
     local pid=$!
     wait_until linked
     [ "$1" = /UI ] && wait_until mapped "$TITLE"
-    sleep "$SETTLE"
-    thread_ns $pid >"$WORK/threads0"
-    sleep "$IDLE"
-    thread_ns $pid >"$WORK/threads1"
+    sample_threads $pid
     close_app $pid
-    # Threads that ended in between took their time with them: the sum is of the threads seen at both ends.
-    echo "$(thread_sum "$WORK/threads0" "$WORK/threads1" "$IDLE") $(by_thread "$WORK/threads0" "$WORK/threads1" "$IDLE")"
+    sampled
 }
 
 # One run of the floor, printed as idle_run prints.
@@ -47,13 +57,10 @@ floor_run() {
     start_floor_values
     local pid=$FLOOR_PID
     wait_until mapped Floor
-    sleep "$SETTLE"
-    thread_ns $pid >"$WORK/threads0"
-    sleep "$IDLE"
-    thread_ns $pid >"$WORK/threads1"
+    sample_threads $pid
     kill $pid
     wait $pid 2>/dev/null || true
-    echo "$(thread_sum "$WORK/threads0" "$WORK/threads1" "$IDLE") $(by_thread "$WORK/threads0" "$WORK/threads1" "$IDLE")"
+    sampled
 }
 
 # Prints the median of results given as idle_run prints them, then the runs; the median stays in MID.

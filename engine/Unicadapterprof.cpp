@@ -277,7 +277,7 @@ QString CNICAdapter::ConnectLast(const QStringList& listed)
     }
     const QString last = GetLastProfile(PROF_STATION);
     const QString chosen =
-        listed.contains(last, Qt::CaseInsensitive) && !last.isEmpty() ? last : listed.first();
+        !last.isEmpty() && listed.contains(last, Qt::CaseInsensitive) ? last : listed.first();
     WLProfile profile;
     {
         std::lock_guard lock(m_ListMutex);

@@ -419,7 +419,7 @@ TEST_F(FormMainTest, StationPagesBeyondTheFirstAreMadeWhenFirstShown)
     ASSERT_TRUE(WaitFor([&] { return Log().contains("Connect last => Default\r\n"); }));
     EXPECT_EQ(Page("FrameSurvey1"), nullptr) << "made at start";
     EXPECT_EQ(Page("FrameAdapter1"), nullptr) << "made at start";
-    EXPECT_EQ(Page("FrameProfile1"), nullptr) << "made to connect with the last profile";
+    EXPECT_EQ(Page("FrameProfile1"), nullptr) << "made only to connect with the last profile";
 
     // Made after the connect began, Profile still marks the profile it applied.
     ClickTab("LbProfile");
