@@ -1,6 +1,7 @@
 // The library's translations on their own: access point flags into scan security codes, and nl80211 answers
 // (built here with libnl as the kernel sends them) into channels, stations and the regulatory domain.
 #include "netadapter/Netradio.h"
+#include "netadapter/Netreason.h"
 #include "netadapter/Netsettings.h"
 
 #include <cstdlib>
@@ -192,4 +193,19 @@ TEST(NetRadioParse, StationSignalIsASignedByte)
     nla_put_u8(station.msg, NL80211_STA_INFO_SIGNAL_AVG, uint8_t(-57));
     nla_nest_end(station.msg, info);
     EXPECT_EQ(ParseStationSignal(station.msg), -57);
+}
+
+// The manager words an untrusted server as secrets wanted again; only the supplicant's own alert tells it
+// from a refused login, and a pre-shared key knows no server.
+TEST(NetReason, UntrustedServerAndActivationReasonsInTheProgramsCodes)
+{
+    EXPECT_EQ(ConnectErrorOfReason(7, true, true).code, TSRWL_CONNECT_ERROR_SERVER_UNTRUSTED);
+    EXPECT_EQ(ConnectErrorOfReason(11, true, true).code, TSRWL_CONNECT_ERROR_SERVER_UNTRUSTED);
+    EXPECT_EQ(ConnectErrorOfReason(7, true, false).code, TSRWL_CONNECT_ERROR_LOGIN_REFUSED);
+    EXPECT_EQ(ConnectErrorOfReason(7, false, true).code, TSRWL_CONNECT_ERROR_WRONG_KEY);
+    const struct {
+        uint32_t activation, device;
+    } reasons[] = {{9, 7}, {10, 10}, {6, 11}, {5, 5}, {14, 36}, {2, 39}, {3, 0}, {1, 0}, {999, 0}};
+    for (const auto& r : reasons)
+        EXPECT_EQ(DeviceReasonOfActivation(r.activation), r.device) << r.activation;
 }
