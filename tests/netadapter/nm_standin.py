@@ -235,6 +235,9 @@ def deactivate(_self, active):
 
 
 def device_disconnect(self):
+    if str(self.Get(nm.DEVICE_IFACE, 'ActiveConnection')) == '/':
+        raise dbus.exceptions.DBusException('This device is not active',
+                                            name='org.freedesktop.NetworkManager.Device.NotActive')
     STANDIN['changes']['disconnected'] += 1
     _end_active(self.path)
     dbusmock.get_object(nm.MAIN_OBJ).SetDeviceDisconnected(self.path)
