@@ -14,7 +14,9 @@ cd "$(dirname "$0")/.."
 PACKAGES=(g++ cmake make pkg-config qt6-base-dev qt6-base-dev-tools libsimpleini-dev libudev-dev libsystemd-dev libjpeg-dev
           libfontconfig-dev libssl-dev libgtest-dev libgmock-dev libbenchmark-dev fonts-liberation2 fonts-dejavu-core xvfb xauth
           dbus-daemon xdotool time libnl-genl-3-dev python3-dbusmock python3-gi gir1.2-nm-1.0 ccache dpkg-dev lintian
-          desktop-file-utils appstream clang libclang-rt-dev lld clang-format clang-tidy)
+          desktop-file-utils appstream clang libclang-rt-dev lld clang-format clang-tidy
+          qemu-system-x86 busybox-static kmod cpio xz-utils iproute2 hostapd dnsmasq-base network-manager
+          wpasupplicant iw openssl udev dbus wireless-regdb)
 
 install_missing() {
     local missing=()
@@ -26,7 +28,19 @@ install_missing() {
     [ "$(id -u)" -ne 0 ] && sudo="sudo"
     echo "Installing: ${missing[*]}"
     $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+    # The real-stack test bed's packages bring services (network manager, supplicant, hostapd) that run only
+    # inside its guest: while they are installed, a policy refuses every service start on this machine.
+    local guard=""
+    if [ ! -e /usr/sbin/policy-rc.d ]; then
+        guard=/usr/sbin/policy-rc.d
+        printf '#!/bin/sh\nexit 101\n' | $sudo tee $guard >/dev/null
+        $sudo chmod 755 $guard
+    fi
+    local status=0
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null ||
+        status=$?
+    [ -z "$guard" ] || $sudo rm -f $guard
+    return $status
 }
 
 targets=() # what build() builds: everything unless set (cmake --build arguments)
@@ -94,7 +108,7 @@ sanitize)
     [ "$step" = build ] && exit 0
     ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
         TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$PWD/tools/tsan.supp" \
-        run_tests "$dir" "${only[@]}"
+        run_tests "$dir" -LE realstack "${only[@]}"
     ;;
 *)
     sed -n '2,11p' "$0"

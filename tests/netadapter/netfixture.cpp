@@ -23,12 +23,7 @@ std::string NetLibraryTest::MakeDir(const std::string& name)
 
 int32_t NetLibraryTest::ApplyProfile(const WLProfile& profile)
 {
-    WLANStatus status{};
-    s_lib.TSRWL_WLProfileToWLStatus(&profile, &status);
-    int32_t result = -1;
-    const int32_t r = s_lib.TSRWL_SetWLANStatus(&result, &status);
-    EXPECT_EQ(result, r == TSRWL_OK ? 0 : 1);
-    return r;
+    return ::ApplyProfile(s_lib, profile);
 }
 
 void NetLibraryTest::WriteText(const std::string& path, const std::string& text)

@@ -1,18 +1,10 @@
 #pragma once
 
+#include "netprofile.h"
 #include "nmstandin.h"
-#include "simulator/simlibrary.h"
 
-#include <cstring>
-#include <gtest/gtest.h>
 #include <memory>
 #include <string>
-
-// A text into a record's fixed-size field, NUL-terminated.
-template <size_t N> void Put(char (&field)[N], const char* text)
-{
-    strncpy(field, text, N - 1);
-}
 
 // The real adapter library loaded as the program loads it, against a network manager stand-in with one Wi-Fi
 // device "wlan0" (a PCI adapter in a stand-in sysfs). One stand-in serves every test of the run.
