@@ -1,6 +1,7 @@
 #include "Netadapter.h"
 
 #include "Netcerts.h"
+#include "Netscanevents.h"
 #include "Netsettings.h"
 #include "Netwatch.h"
 #include "adaptercore/Corechannels.h"
@@ -29,6 +30,10 @@ constexpr uint32_t kModeAdhoc = 1, kModeAp = 3;
 constexpr uint32_t kActiveDeactivated = 4;
 // LastScan of a device that never scanned (-1).
 constexpr uint64_t kNeverScanned = UINT64_MAX;
+// The kernel's events are looked at this often while the bus is waited on.
+constexpr auto kKernelPoll = std::chrono::milliseconds(100);
+// The manager takes a scan's results from the supplicant, which has them from the kernel.
+constexpr auto kResultsWait = std::chrono::seconds(5);
 // The access points of a finished scan are published one by one after its stamp: the list is read once none
 // came for a while.
 constexpr auto kPointsQuiet = std::chrono::milliseconds(700);
@@ -55,6 +60,13 @@ int ScanWaitMs()
 }
 // Without a signal for this long, the activation's state is read, in case one was missed.
 constexpr auto kRecheck = std::chrono::seconds(1);
+
+NetMac MacOf(const uint8_t* bytes)
+{
+    NetMac mac{};
+    std::copy_n(bytes, mac.size(), mac.begin());
+    return mac;
+}
 
 std::string ReadSysfs(const std::string& path)
 {
@@ -141,6 +153,15 @@ void NoteStamp(sd_bus_message* m, ScanProgress& progress)
         return;
     if (const auto stamp = props.find("LastScan"); stamp != props.end())
         progress.stamps.push_back(stamp->second.Number());
+}
+
+// The kernel's level of a network of its scan list; the manager's strength is a coarse percentage of it.
+std::optional<int32_t> LevelHeard(const std::vector<NetHeard>& heard, const uint8_t* bssid)
+{
+    const NetMac mac = MacOf(bssid);
+    const auto found =
+        std::find_if(heard.begin(), heard.end(), [&mac](const NetHeard& h) { return h.bssid == mac; });
+    return found == heard.end() ? std::nullopt : std::optional(found->dbm);
 }
 
 size_t Moves(uint64_t before, const std::vector<uint64_t>& stamps)
@@ -311,6 +332,7 @@ bool CNetAdapter::FillStatus(WLANStatus& status)
     const bool accessPoint = wireless["Mode"].Number() == kModeAp;
     NetBytes ssid;
     uint32_t mhz = 0, maxRate = 0;
+    std::optional<NetLinkRate> rate;
     if (auto ap = ActivePoint(); ap && !accessPoint) {
         NetProps& p = *ap;
         if (const auto* bytes = p["Ssid"].As<NetBytes>())
@@ -319,27 +341,27 @@ bool CNetAdapter::FillStatus(WLANStatus& status)
         mhz = uint32_t(p["Frequency"].Number());
         maxRate = uint32_t(p["MaxBitrate"].Number());
         status.Rssi = LinkSignal(status.Bssid).value_or(SignalDbmOf(uint32_t(p["Strength"].Number())));
-        // A profile that names no network has no security of its own: the network's is what the link runs.
-        const bool named = ours && !IsAnySsid(*m_applied, Field(m_applied->Ssid1, sizeof m_applied->Ssid1));
-        status.Encryption =
-            named ? uint32_t(m_applied->EncryptionMethod)
-                  : EncryptionMethodOf(uint32_t(p["Flags"].Number()), uint32_t(p["WpaFlags"].Number()),
-                                       uint32_t(p["RsnFlags"].Number()));
+        rate = NetRadio::StationRate(m_iface, MacOf(status.Bssid));
+        FillSecurity(status, p, ours);
     } else if (ours) { // our own cell or access point: its facts are the profile's
         const std::string name = Field(m_applied->Ssid1, sizeof m_applied->Ssid1);
         ssid.assign(name.begin(), name.end());
         ParseMac(wireless["HwAddress"].Text(), status.Bssid);
         mhz = uint32_t(ChannelToMHz(m_applied->Channel, m_applied->Channel > 14 ? BandA : BandB));
         status.Encryption = uint32_t(m_applied->EncryptionMethod);
+        status.AuthMode = uint32_t(m_applied->AuthenticationMode);
     }
     status.SsidLength = uint32_t(std::min<size_t>(ssid.size(), TSRWL_SSID_MAX));
     std::copy_n(ssid.begin(), status.SsidLength, status.Ssid);
     status.LinkQuality = status.Rssi;
     status.NetworkType = wireless["Mode"].Number() == kModeAdhoc ? 0 : 1;
     status.Frequency = mhz * 1000;
-    status.DotMode = DotModeOf(mhz, maxRate);
-    status.TxRate = uint8_t(std::min<uint64_t>(wireless["Bitrate"].Number() / 500, 255));
-    status.AuthMode = ours ? uint32_t(m_applied->AuthenticationMode) : 0;
+    // The kernel's rates say what the link runs (802.11n, ac); the band and the fastest legacy rate only what
+    // it might.
+    const bool beyondLegacy = rate && rate->generation != NetGeneration::Legacy;
+    status.DotMode = beyondLegacy ? uint32_t(rate->generation) : DotModeOf(mhz, maxRate);
+    const uint64_t kbps = rate && rate->kbps ? rate->kbps : wireless["Bitrate"].Number();
+    status.TxRate = uint8_t(std::min<uint64_t>(kbps / 500, 255));
     status.TxPower = 0; // the radio's own level (0 = the highest): the manager does not change it
     status.RxBytes = Counter(m_iface, "rx_bytes");
     status.TxBytes = Counter(m_iface, "tx_bytes");
@@ -349,12 +371,25 @@ bool CNetAdapter::FillStatus(WLANStatus& status)
     return true;
 }
 
+// A profile that names its network says what the link runs; without one (the manager's own connection, or a
+// profile that lets the manager choose) the network's flags do.
+void CNetAdapter::FillSecurity(WLANStatus& status, NetProps& point, bool ours) const
+{
+    if (ours && !IsAnySsid(*m_applied, Field(m_applied->Ssid1, sizeof m_applied->Ssid1))) {
+        status.Encryption = uint32_t(m_applied->EncryptionMethod);
+        status.AuthMode = uint32_t(m_applied->AuthenticationMode);
+        return;
+    }
+    status.Encryption =
+        EncryptionMethodOf(uint32_t(point["Flags"].Number()), uint32_t(point["WpaFlags"].Number()),
+                           uint32_t(point["RsnFlags"].Number()));
+    status.AuthMode = AuthModeOfMethod(status.Encryption);
+}
+
 // The kernel's own measure of the access point we are associated with; the manager's percentage is coarser.
 std::optional<int32_t> CNetAdapter::LinkSignal(const uint8_t* bssid)
 {
-    NetMac mac{};
-    std::copy_n(bssid, mac.size(), mac.begin());
-    return NetRadio::StationSignal(m_iface, mac);
+    return NetRadio::StationSignal(m_iface, MacOf(bssid));
 }
 
 bool CNetAdapter::StartScan()
@@ -369,6 +404,8 @@ bool CNetAdapter::StartScan()
     const auto points = m_bus.Subscribe(
         CNetBus::SignalRule(CNetBus::Service, CNetBus::WirelessIface, "AccessPointAdded", m_device),
         [&progress](sd_bus_message*) { progress.lastPoint = std::chrono::steady_clock::now(); });
+    CNetScanEvents kernel;
+    const bool followed = kernel.Open(m_iface);
     const auto before = m_bus.Get(m_device, CNetBus::WirelessIface, "LastScan");
     if (!m_bus.CallAsUser(m_device, CNetBus::WirelessIface, "RequestScan",
                           [](sd_bus_message* m) { return sd_bus_message_append(m, "a{sv}", 0); })) {
@@ -380,7 +417,7 @@ bool CNetAdapter::StartScan()
             "the network manager does not say when a scan is done (no LastScan): its list is read as is");
         return true;
     }
-    if (!WaitForScan(before->Number(), progress))
+    if (!(followed ? WaitForKernelScan(kernel, progress) : WaitForScan(before->Number(), progress)))
         return false;
     WaitForPoints(progress);
     return true;
@@ -407,6 +444,32 @@ bool CNetAdapter::WaitForScan(uint64_t before, ScanProgress& progress)
         return true;
     CoreLog("the scan was not done within %d ms", ScanWaitMs());
     return false;
+}
+
+// Only a scan that the kernel started after the request has seen every network on the air now: one already
+// running is finished first, and the manager stamps its end too. Once the kernel has ended one, the manager
+// takes its results in and stamps the device.
+bool CNetAdapter::WaitForKernelScan(CNetScanEvents& kernel, ScanProgress& progress)
+{
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(ScanWaitMs());
+    const auto ended = [&kernel] {
+        kernel.Take();
+        return kernel.Ended();
+    };
+    while (!ended() && Clock::now() < deadline)
+        m_bus.Wait(ended, std::min(deadline, Clock::now() + kKernelPoll));
+    if (!kernel.Ended()) {
+        CoreLog("the scan was not done within %d ms", ScanWaitMs());
+        return false;
+    }
+    const auto stamped = [&] {
+        return std::any_of(progress.stamps.begin(), progress.stamps.end(), [&kernel](uint64_t stamp) {
+            return int64_t(stamp) >= kernel.EndedAtMs() - kKernelPoll.count() * 2;
+        });
+    };
+    m_bus.Wait(stamped, Clock::now() + kResultsWait);
+    return true;
 }
 
 void CNetAdapter::WaitForPoints(ScanProgress& progress)
@@ -439,6 +502,7 @@ std::vector<TSSiteEntry> CNetAdapter::ScanResults()
     });
     const auto active = m_bus.Get(m_device, CNetBus::WirelessIface, "ActiveAccessPoint");
     const std::string activePoint = active ? active->Text() : "";
+    const std::vector<NetHeard> heard = NetRadio::ScanList(m_iface).value_or(std::vector<NetHeard>{});
     for (const std::string& path : points) {
         auto props = m_bus.GetAll(path, CNetBus::AccessPointIface);
         if (!props || entries.size() >= TSRWL_SITE_ENTRY_MAX)
@@ -455,8 +519,9 @@ std::vector<TSSiteEntry> CNetAdapter::ScanResults()
         }
         e.Security = SecurityCodeOf(uint32_t(p["Flags"].Number()), uint32_t(p["WpaFlags"].Number()),
                                     uint32_t(p["RsnFlags"].Number()));
-        const int32_t scaled = SignalDbmOf(uint32_t(p["Strength"].Number()));
-        e.Rssi = path == activePoint ? LinkSignal(e.Bssid).value_or(scaled) : scaled;
+        const int32_t level =
+            LevelHeard(heard, e.Bssid).value_or(SignalDbmOf(uint32_t(p["Strength"].Number())));
+        e.Rssi = path == activePoint ? LinkSignal(e.Bssid).value_or(level) : level;
         const uint32_t mhz = uint32_t(p["Frequency"].Number());
         e.NetworkType = DotModeOf(mhz, uint32_t(p["MaxBitrate"].Number()));
         e.Frequency = mhz * 1000;

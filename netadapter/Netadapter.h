@@ -5,6 +5,7 @@
 #include "Netreason.h"
 #include "adaptercore/tsrwl.h"
 
+class CNetScanEvents;
 class CNetWatch;
 struct ScanProgress;
 
@@ -89,8 +90,10 @@ private:
     void HandBackLeftover();
     std::string ResolveAnySsid();
     bool WaitForScan(uint64_t before, ScanProgress& progress);
+    bool WaitForKernelScan(CNetScanEvents& kernel, ScanProgress& progress);
     void WaitForPoints(ScanProgress& progress);
     std::optional<int32_t> LinkSignal(const uint8_t* bssid);
+    void FillSecurity(WLANStatus& status, NetProps& point, bool ours) const;
     const NetworkInfo* FixedIpOf(const WLProfile& profile) const;
     bool Activate(const NetSettings& settings, std::string& active);
     bool WaitForOutcome(CNetWatch& watch, bool enterprise);

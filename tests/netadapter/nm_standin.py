@@ -81,6 +81,7 @@ def verify(settings):
         connection.verify_secrets()
     except GLib.Error as error:
         raise dbus.exceptions.DBusException(error.message, name=INVALID)
+    return connection
 
 
 def _known_connections():
@@ -113,7 +114,7 @@ def _end_active(device):
     nm.RemoveActiveConnection(dbusmock.get_object(nm.MAIN_OBJ), device, active)
     _forget(connection)
 
-DEVICE_STATE = {'activate': 100, 'fail': 50, 'stall': 50}
+DEVICE_STATE = {'activate': 100, 'fail': 50, 'unanswered': 50, 'stall': 50}
 MODE = {'infrastructure': 2, 'adhoc': 1, 'ap': 3}
 
 
@@ -139,11 +140,11 @@ def _active_state(active, state, reason):
                                            [dbus.UInt32(state), dbus.UInt32(reason)])
 
 
-def _fail_later(device, active):
+def _fail_later(device, active, reason):
     '''A refused key as the manager 1.42 ends it: secrets asked for again (need-auth), none given (failed,
     the reason), the activation ended and dropped, the device disconnected with no reason, all at once.'''
     _device_state(device, 60, 8)
-    _device_state(device, 120, STANDIN['reason'])
+    _device_state(device, 120, reason)
     _active_state(active, 4, 3)
     _end_active(device)  # disconnected, with no reason
     return False
@@ -164,7 +165,8 @@ def _matching_point(device, ssid):
 
 
 def add_and_activate2(self, settings, device, _specific, options):
-    verify(settings)
+    # Secrets still wanted are asked of an agent; with none there, the activation fails for want of secrets.
+    lacking = verify(settings).need_secrets()[0]
     wanted = str(settings['connection']['uuid'])
     for known in _known_connections():
         if str(dbusmock.get_object(known).settings['connection']['uuid']) == wanted:
@@ -183,7 +185,7 @@ def add_and_activate2(self, settings, device, _specific, options):
     conn = dbusmock.get_object(conn_path)
     conn.settings = settings
     conn.AddMethod(nm.CSETTINGS_IFACE, 'GetSettings', '', 'a{sa{sv}}', lambda obj: obj.settings)
-    outcome = STANDIN['outcome']
+    outcome = 'unanswered' if lacking else STANDIN['outcome']
     STANDIN['earlier_state'] = dbusmock.get_object(device).Get(nm.DEVICE_IFACE, 'State')
     wireless = settings['802-11-wireless']
     point = _matching_point(device, wireless['ssid'])
@@ -200,7 +202,9 @@ def add_and_activate2(self, settings, device, _specific, options):
         _set(device, nm.WIRELESS_DEVICE_IFACE, 'ActiveAccessPoint', dbus.ObjectPath(point))
         _active_state(active, 2, 1)
     elif outcome == 'fail':
-        GLib.timeout_add(300, _fail_later, device, active)
+        GLib.timeout_add(300, _fail_later, device, active, STANDIN['reason'])
+    elif outcome == 'unanswered':
+        GLib.timeout_add(300, _fail_later, device, active, 7)
     return (dbus.ObjectPath(conn_path), dbus.ObjectPath(active), dbus.Dictionary({}, signature='sv'))
 
 

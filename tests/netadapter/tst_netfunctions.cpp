@@ -296,6 +296,7 @@ TEST_F(NetFunctionsTest, AFailedConnectSaysWhyInTheProgramsWords)
     WLProfile corp = Station("Corp", "Corp", 7);
     corp.MS8021xAuthMode = 3;
     Put(corp.LoginName, "alice");
+    Put(corp.LoginPassword, "s3cret");
     const WLProfile office = Station("Office", "Harbor-Office", 6);
     struct Case {
         uint32_t reason;
