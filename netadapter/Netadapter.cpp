@@ -770,10 +770,10 @@ bool CNetAdapter::HandOver(bool toManager)
                 [&](sd_bus_message* m) { return sd_bus_message_append(m, "o", current.c_str()); });
         m_applied.reset();
         m_active.clear();
-    } else if (!toManager && connected && current != m_active) {
-        // Taking the device back ends the manager's own connection; the program applies its profile next.
-        m_bus.CallAsUser(m_device, CNetBus::DeviceIface, "Disconnect");
     }
+    // Taking the device leaves the manager's connection up until the program connects with something, which
+    // replaces it. Ending it here was a request of the user's in the manager's eyes: it blocked that
+    // connection's autoconnect, so after the hand-back the manager never brought it back.
     return true;
 }
 
