@@ -49,7 +49,7 @@ typedef struct WLANStatus {
     uint8_t reserved4[4];
     uint32_t Encryption; /* EncryptionMethod value of the profile */
     uint8_t reserved5[2368];
-    uint32_t DotMode; /* 1 = 802.11b, 2 = 802.11a, 3 = 802.11g */
+    uint32_t DotMode; /* 1 = 802.11b, 2 = 802.11a, 3 = 802.11g, 4 = 802.11n, 5 = 802.11ac, 6 = 802.11ax */
     uint8_t reserved6[16];
     uint8_t TxRate; /* units of 500 kbit/s */
     uint8_t reserved7[143];

@@ -100,6 +100,10 @@ const CommonText COMMON_TEXTS[COMMON_TEXT_COUNT] = {
     {"PowerLv1", "Level 1"},                               // 79
     {"PowerLv2", "Level 2"},                               // 80
     {"PowerLv3", "Level 3(Min. Power)"},                   // 81
+    // Generations of links beyond 802.11a/b/g, as real adapters report them.
+    {"802N", "802.11n"},   // 82
+    {"802AC", "802.11ac"}, // 83
+    {"802AX", "802.11ax"}, // 84
 };
 
 // Linux has device notifications, session notifications and a system wireless manager: the newest class.

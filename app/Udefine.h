@@ -20,7 +20,7 @@ enum StartFlag : uint32_t {
     SF_TRAYICON = 8, // "/TrayIcon"
 };
 
-constexpr int COMMON_TEXT_COUNT = 82;
+constexpr int COMMON_TEXT_COUNT = 85;
 constexpr int MAX_HWIDS = 16;
 
 // The program-wide settings and texts and what start-up found out: the start flags and the kind of system,

@@ -1,7 +1,9 @@
 #include "Netadapter.h"
 
 #include "Netcerts.h"
+#include "Netscanevents.h"
 #include "Netsettings.h"
+#include "Netwatch.h"
 #include "adaptercore/Corechannels.h"
 #include "adaptercore/Corecodes.h"
 #include "adaptercore/Corepaths.h"
@@ -12,27 +14,58 @@
 #include <pwd.h>
 #include <random>
 #include <sys/utsname.h>
-#include <thread>
 #include <unistd.h>
+
+// What the device announces while a scan runs: its LastScan stamps and when an access point last came.
+struct ScanProgress {
+    std::vector<uint64_t> stamps;
+    std::chrono::steady_clock::time_point lastPoint;
+};
 
 namespace {
 
 constexpr uint32_t kTypeWifi = 2;
 constexpr uint32_t kStateDisconnected = 30, kStateActivated = 100, kStateFailed = 120;
 constexpr uint32_t kModeAdhoc = 1, kModeAp = 3;
-constexpr uint32_t kActiveActivated = 2, kActiveDeactivating = 3;
-constexpr int kPollMs = 100;
-// A scan of every channel of both bands takes a few seconds; a device that never reports one is given up.
-constexpr int kScanWaitMs = 10000;
+constexpr uint32_t kActiveDeactivated = 4;
+// LastScan of a device that never scanned (-1).
+constexpr uint64_t kNeverScanned = UINT64_MAX;
+// The kernel's events are looked at this often while the bus is waited on.
+constexpr auto kKernelPoll = std::chrono::milliseconds(100);
+// The manager takes a scan's results from the supplicant, which has them from the kernel.
+constexpr auto kResultsWait = std::chrono::seconds(5);
+// The access points of a finished scan are published one by one after its stamp: the list is read once none
+// came for a while.
+constexpr auto kPointsQuiet = std::chrono::milliseconds(700);
+constexpr auto kPointsWait = std::chrono::seconds(4);
 const char kEditingProfile[] = "(EditingProfile)";
 
-// How long a connect waits for the device to take the profile: long enough for association and the key
-// handshake on a real network, short enough not to hold the library for long.
+// How long a connect waits for the manager's verdict. The manager ends every attempt itself: the supplicant
+// is given 25 s to associate and log in (an 802.1x login on a slow machine takes most of that), and the DHCP
+// client 45 s for an address. The wait only guards against a manager that never says.
 int ConnectWaitMs()
 {
     const char* value = getenv("TSRWL_NET_CONNECT_WAIT_MS");
     const int ms = value ? atoi(value) : 0;
-    return ms > 0 ? std::min(ms, 60000) : 12000;
+    return ms > 0 ? std::min(ms, 180000) : 90000;
+}
+// A scan of every channel of both bands takes a few seconds, more on a slow machine, and the manager holds a
+// requested scan back while it limits their rate (8 s apart while connected); a scan never reported is given
+// up.
+int ScanWaitMs()
+{
+    const char* value = getenv("TSRWL_NET_SCAN_WAIT_MS");
+    const int ms = value ? atoi(value) : 0;
+    return ms > 0 ? std::min(ms, 120000) : 30000;
+}
+// Without a signal for this long, the activation's state is read, in case one was missed.
+constexpr auto kRecheck = std::chrono::seconds(1);
+
+NetMac MacOf(const uint8_t* bytes)
+{
+    NetMac mac{};
+    std::copy_n(bytes, mac.size(), mac.begin());
+    return mac;
 }
 
 std::string ReadSysfs(const std::string& path)
@@ -110,6 +143,34 @@ std::string CurrentUser()
 bool IsAnySsid(const WLProfile& profile, const std::string& ssid)
 {
     return profile.FuncMode == 0 && profile.NetworkMode == 1 && (ssid.empty() || ssid == "ANY");
+}
+
+void NoteStamp(sd_bus_message* m, ScanProgress& progress)
+{
+    const char* iface = nullptr;
+    NetProps props;
+    if (sd_bus_message_read(m, "s", &iface) < 0 || CNetBus::ReadProps(m, props) < 0)
+        return;
+    if (const auto stamp = props.find("LastScan"); stamp != props.end())
+        progress.stamps.push_back(stamp->second.Number());
+}
+
+// The kernel's level of a network of its scan list; the manager's strength is a coarse percentage of it.
+std::optional<int32_t> LevelHeard(const std::vector<NetHeard>& heard, const uint8_t* bssid)
+{
+    const NetMac mac = MacOf(bssid);
+    const auto found =
+        std::find_if(heard.begin(), heard.end(), [&mac](const NetHeard& h) { return h.bssid == mac; });
+    return found == heard.end() ? std::nullopt : std::optional(found->dbm);
+}
+
+size_t Moves(uint64_t before, const std::vector<uint64_t>& stamps)
+{
+    size_t moves = 0;
+    for (const uint64_t stamp : stamps)
+        if (stamp != std::exchange(before, stamp))
+            ++moves;
+    return moves;
 }
 
 void MaskOfPrefix(uint32_t prefix, uint8_t (&mask)[TSRWL_IP_SIZE])
@@ -271,6 +332,7 @@ bool CNetAdapter::FillStatus(WLANStatus& status)
     const bool accessPoint = wireless["Mode"].Number() == kModeAp;
     NetBytes ssid;
     uint32_t mhz = 0, maxRate = 0;
+    std::optional<NetLinkRate> rate;
     if (auto ap = ActivePoint(); ap && !accessPoint) {
         NetProps& p = *ap;
         if (const auto* bytes = p["Ssid"].As<NetBytes>())
@@ -279,27 +341,27 @@ bool CNetAdapter::FillStatus(WLANStatus& status)
         mhz = uint32_t(p["Frequency"].Number());
         maxRate = uint32_t(p["MaxBitrate"].Number());
         status.Rssi = LinkSignal(status.Bssid).value_or(SignalDbmOf(uint32_t(p["Strength"].Number())));
-        // A profile that names no network has no security of its own: the network's is what the link runs.
-        const bool named = ours && !IsAnySsid(*m_applied, Field(m_applied->Ssid1, sizeof m_applied->Ssid1));
-        status.Encryption =
-            named ? uint32_t(m_applied->EncryptionMethod)
-                  : EncryptionMethodOf(uint32_t(p["Flags"].Number()), uint32_t(p["WpaFlags"].Number()),
-                                       uint32_t(p["RsnFlags"].Number()));
+        rate = NetRadio::StationRate(m_iface, MacOf(status.Bssid));
+        FillSecurity(status, p, ours);
     } else if (ours) { // our own cell or access point: its facts are the profile's
         const std::string name = Field(m_applied->Ssid1, sizeof m_applied->Ssid1);
         ssid.assign(name.begin(), name.end());
         ParseMac(wireless["HwAddress"].Text(), status.Bssid);
         mhz = uint32_t(ChannelToMHz(m_applied->Channel, m_applied->Channel > 14 ? BandA : BandB));
         status.Encryption = uint32_t(m_applied->EncryptionMethod);
+        status.AuthMode = uint32_t(m_applied->AuthenticationMode);
     }
     status.SsidLength = uint32_t(std::min<size_t>(ssid.size(), TSRWL_SSID_MAX));
     std::copy_n(ssid.begin(), status.SsidLength, status.Ssid);
     status.LinkQuality = status.Rssi;
     status.NetworkType = wireless["Mode"].Number() == kModeAdhoc ? 0 : 1;
     status.Frequency = mhz * 1000;
-    status.DotMode = DotModeOf(mhz, maxRate);
-    status.TxRate = uint8_t(std::min<uint64_t>(wireless["Bitrate"].Number() / 500, 255));
-    status.AuthMode = ours ? uint32_t(m_applied->AuthenticationMode) : 0;
+    // The kernel's rates say what the link runs (802.11n, ac); the band and the fastest legacy rate only what
+    // it might.
+    const bool beyondLegacy = rate && rate->generation != NetGeneration::Legacy;
+    status.DotMode = beyondLegacy ? uint32_t(rate->generation) : DotModeOf(mhz, maxRate);
+    const uint64_t kbps = rate && rate->kbps ? rate->kbps : wireless["Bitrate"].Number();
+    status.TxRate = uint8_t(std::min<uint64_t>(kbps / 500, 255));
     status.TxPower = 0; // the radio's own level (0 = the highest): the manager does not change it
     status.RxBytes = Counter(m_iface, "rx_bytes");
     status.TxBytes = Counter(m_iface, "tx_bytes");
@@ -309,18 +371,41 @@ bool CNetAdapter::FillStatus(WLANStatus& status)
     return true;
 }
 
+// A profile that names its network says what the link runs; without one (the manager's own connection, or a
+// profile that lets the manager choose) the network's flags do.
+void CNetAdapter::FillSecurity(WLANStatus& status, NetProps& point, bool ours) const
+{
+    if (ours && !IsAnySsid(*m_applied, Field(m_applied->Ssid1, sizeof m_applied->Ssid1))) {
+        status.Encryption = uint32_t(m_applied->EncryptionMethod);
+        status.AuthMode = uint32_t(m_applied->AuthenticationMode);
+        return;
+    }
+    status.Encryption =
+        EncryptionMethodOf(uint32_t(point["Flags"].Number()), uint32_t(point["WpaFlags"].Number()),
+                           uint32_t(point["RsnFlags"].Number()));
+    status.AuthMode = AuthModeOfMethod(status.Encryption);
+}
+
 // The kernel's own measure of the access point we are associated with; the manager's percentage is coarser.
 std::optional<int32_t> CNetAdapter::LinkSignal(const uint8_t* bssid)
 {
-    NetMac mac{};
-    std::copy_n(bssid, mac.size(), mac.begin());
-    return NetRadio::StationSignal(m_iface, mac);
+    return NetRadio::StationSignal(m_iface, MacOf(bssid));
 }
 
 bool CNetAdapter::StartScan()
 {
     if (!Choose())
         return false;
+    ScanProgress progress;
+    const auto stamps =
+        m_bus.Subscribe(CNetBus::SignalRule(CNetBus::Service, "org.freedesktop.DBus.Properties",
+                                            "PropertiesChanged", m_device, CNetBus::WirelessIface),
+                        [&progress](sd_bus_message* m) { NoteStamp(m, progress); });
+    const auto points = m_bus.Subscribe(
+        CNetBus::SignalRule(CNetBus::Service, CNetBus::WirelessIface, "AccessPointAdded", m_device),
+        [&progress](sd_bus_message*) { progress.lastPoint = std::chrono::steady_clock::now(); });
+    CNetScanEvents kernel;
+    const bool followed = kernel.Open(m_iface);
     const auto before = m_bus.Get(m_device, CNetBus::WirelessIface, "LastScan");
     if (!m_bus.CallAsUser(m_device, CNetBus::WirelessIface, "RequestScan",
                           [](sd_bus_message* m) { return sd_bus_message_append(m, "a{sv}", 0); })) {
@@ -332,22 +417,71 @@ bool CNetAdapter::StartScan()
             "the network manager does not say when a scan is done (no LastScan): its list is read as is");
         return true;
     }
-    return WaitForScan(before->Number());
+    if (!(followed ? WaitForKernelScan(kernel, progress) : WaitForScan(before->Number(), progress)))
+        return false;
+    WaitForPoints(progress);
+    return true;
 }
 
-// The manager stamps the device with the time of every finished scan; until the stamp moves, its list may be
-// the old one or half of a new one.
-bool CNetAdapter::WaitForScan(uint64_t before)
+// The manager stamps the device with the time every scan ends; until the stamp moves, its list may be the old
+// one or half of a new one. Its very first scan is stamped when it starts as well: from "never", the stamp
+// moves twice.
+bool CNetAdapter::WaitForScan(uint64_t before, ScanProgress& progress)
 {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kScanWaitMs);
-    while (std::chrono::steady_clock::now() < deadline) {
+    using Clock = std::chrono::steady_clock;
+    const size_t wanted = before == kNeverScanned ? 2 : 1;
+    const auto done = [&] { return Moves(before, progress.stamps) >= wanted; };
+    const auto deadline = Clock::now() + std::chrono::milliseconds(ScanWaitMs());
+    while (!done() && Clock::now() < deadline) {
+        if (m_bus.Wait(done, std::min(deadline, Clock::now() + kRecheck)))
+            break;
+        // A stamp read now and then, for a signal missed.
         const auto last = m_bus.Get(m_device, CNetBus::WirelessIface, "LastScan");
-        if (last && last->Number() != before)
-            return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));
+        if (last && last->Number() != (progress.stamps.empty() ? before : progress.stamps.back()))
+            progress.stamps.push_back(last->Number());
     }
-    CoreLog("the scan was not done within %d ms", kScanWaitMs);
+    if (done())
+        return true;
+    CoreLog("the scan was not done within %d ms", ScanWaitMs());
     return false;
+}
+
+// Only a scan that the kernel started after the request has seen every network on the air now: one already
+// running is finished first, and the manager stamps its end too. Once the kernel has ended one, the manager
+// takes its results in and stamps the device.
+bool CNetAdapter::WaitForKernelScan(CNetScanEvents& kernel, ScanProgress& progress)
+{
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(ScanWaitMs());
+    const auto ended = [&kernel] {
+        kernel.Take();
+        return kernel.Ended();
+    };
+    while (!ended() && Clock::now() < deadline)
+        m_bus.Wait(ended, std::min(deadline, Clock::now() + kKernelPoll));
+    if (!kernel.Ended()) {
+        CoreLog("the scan was not done within %d ms", ScanWaitMs());
+        return false;
+    }
+    const auto stamped = [&] {
+        return std::any_of(progress.stamps.begin(), progress.stamps.end(), [&kernel](uint64_t stamp) {
+            return int64_t(stamp) >= kernel.EndedAtMs() - kKernelPoll.count() * 2;
+        });
+    };
+    m_bus.Wait(stamped, Clock::now() + kResultsWait);
+    return true;
+}
+
+void CNetAdapter::WaitForPoints(ScanProgress& progress)
+{
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + kPointsWait;
+    progress.lastPoint = std::max(progress.lastPoint, Clock::now());
+    for (;;) {
+        const auto until = std::min(deadline, progress.lastPoint + kPointsQuiet);
+        if (Clock::now() >= until || (!m_bus.Wait([] { return false; }, until) && Clock::now() < until))
+            return; // quiet, or a bus that broke
+    }
 }
 
 std::vector<TSSiteEntry> CNetAdapter::ScanResults()
@@ -368,6 +502,7 @@ std::vector<TSSiteEntry> CNetAdapter::ScanResults()
     });
     const auto active = m_bus.Get(m_device, CNetBus::WirelessIface, "ActiveAccessPoint");
     const std::string activePoint = active ? active->Text() : "";
+    const std::vector<NetHeard> heard = NetRadio::ScanList(m_iface).value_or(std::vector<NetHeard>{});
     for (const std::string& path : points) {
         auto props = m_bus.GetAll(path, CNetBus::AccessPointIface);
         if (!props || entries.size() >= TSRWL_SITE_ENTRY_MAX)
@@ -384,8 +519,9 @@ std::vector<TSSiteEntry> CNetAdapter::ScanResults()
         }
         e.Security = SecurityCodeOf(uint32_t(p["Flags"].Number()), uint32_t(p["WpaFlags"].Number()),
                                     uint32_t(p["RsnFlags"].Number()));
-        const int32_t scaled = SignalDbmOf(uint32_t(p["Strength"].Number()));
-        e.Rssi = path == activePoint ? LinkSignal(e.Bssid).value_or(scaled) : scaled;
+        const int32_t level =
+            LevelHeard(heard, e.Bssid).value_or(SignalDbmOf(uint32_t(p["Strength"].Number())));
+        e.Rssi = path == activePoint ? LinkSignal(e.Bssid).value_or(level) : level;
         const uint32_t mhz = uint32_t(p["Frequency"].Number());
         e.NetworkType = DotModeOf(mhz, uint32_t(p["MaxBitrate"].Number()));
         e.Frequency = mhz * 1000;
@@ -403,6 +539,7 @@ bool CNetAdapter::ConnectKnown(const WLProfile& profile)
         CoreLogOnce(
             "fixed IP settings of a profile without a network name are not applied: the network manager's "
             "own connection keeps its settings");
+    CNetWatch watch(m_bus, m_device);
     const auto current = m_bus.Get(m_device, CNetBus::DeviceIface, "ActiveConnection");
     std::string active = current ? current->Text() : "";
     const bool linked = !active.empty() && active != "/" && DeviceState() == kStateActivated;
@@ -422,7 +559,7 @@ bool CNetAdapter::ConnectKnown(const WLProfile& profile)
                 Field(profile.ProfileName, sizeof profile.ProfileName).c_str(), m_bus.LastError().c_str());
         return false;
     }
-    return Follow(profile, active, false);
+    return Follow(profile, active, false, watch);
 }
 
 bool CNetAdapter::Activate(const NetSettings& settings, std::string& active)
@@ -462,21 +599,33 @@ bool CNetAdapter::Fail(int32_t code, const std::string& detail)
     return false;
 }
 
-bool CNetAdapter::WaitForOutcome(const std::string& active, bool enterprise)
+// The activation's own state, read: for a signal the watch missed, or a bus that sends none.
+void CNetAdapter::ReadOutcome(CNetWatch& watch)
 {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ConnectWaitMs());
-    while (std::chrono::steady_clock::now() < deadline) {
-        // The activation's own state says how it ended (the manager drops the object soon after a failure);
-        // the device's state may still be the one of what went before.
-        const auto state = m_bus.Get(active, CNetBus::ActiveIface, "State");
-        if (state && state->Number() == kActiveActivated)
-            return true;
-        if (!state || state->Number() >= kActiveDeactivating) {
-            ReportDown(DeviceState());
-            m_lastError = ConnectErrorOfReason(DeviceReason(), enterprise);
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));
+    const auto state = m_bus.Get(m_active, CNetBus::ActiveIface, "State");
+    // The manager drops the object of a failed activation soon after it failed.
+    watch.NoteActiveState(state ? uint32_t(state->Number()) : kActiveDeactivated, 0);
+}
+
+bool CNetAdapter::WaitForOutcome(CNetWatch& watch, bool enterprise)
+{
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(ConnectWaitMs());
+    const auto ended = [&watch] { return watch.Result() != CNetWatch::Outcome::Running; };
+    if (!watch.Listening())
+        CoreLogOnce("the network manager's signals cannot be followed: a connect reads the state instead");
+    ReadOutcome(watch); // it may be over already: a link that was up, or a refusal at once
+    while (!ended() && Clock::now() < deadline)
+        if (!m_bus.Wait(ended, std::min(deadline, Clock::now() + kRecheck)) && !ended())
+            ReadOutcome(watch);
+    m_bus.Wait([] { return true; }, Clock::now()); // what came with the last read
+    if (watch.Result() == CNetWatch::Outcome::Activated)
+        return true;
+    if (watch.Result() == CNetWatch::Outcome::Failed) {
+        ReportDown(DeviceState());
+        m_lastError = ConnectErrorOfReason(watch.FailReason(), enterprise, watch.ServerUntrusted());
+        CoreLog("the connection was not made: %s", m_lastError.detail.c_str());
+        return false;
     }
     CoreLog("the connection was not made within %d ms (no address yet?); it is not reported as made",
             ConnectWaitMs());
@@ -541,24 +690,30 @@ bool CNetAdapter::Connect(const WLProfile& profile)
         return Fail(TSRWL_CONNECT_ERROR_OTHER, refusal);
     }
     std::string active;
+    CNetWatch watch(m_bus, m_device); // before the request: its first signals may come before the answer
     if (!Activate(settings, active))
         return Fail(m_bus.LastTimedOut() ? TSRWL_CONNECT_ERROR_TIMEOUT : TSRWL_CONNECT_ERROR_OTHER,
                     "the network manager did not take the connection: " + m_bus.LastError());
-    return Follow(profile, active, true);
+    return Follow(profile, active, true, watch);
 }
 
-bool CNetAdapter::Follow(const WLProfile& profile, const std::string& active, bool added)
+bool CNetAdapter::Follow(const WLProfile& profile, const std::string& active, bool added, CNetWatch& watch)
 {
     m_applied = profile;
     m_active = active;
     m_activeAdded = added;
     m_downReported = false;
-    return WaitForOutcome(active, IsDot1xSecurity(profile.EncryptionMethod));
+    watch.Follow(active);
+    return WaitForOutcome(watch, IsDot1xSecurity(profile.EncryptionMethod));
 }
 
 bool CNetAdapter::Disconnect()
 {
-    return Choose() && m_bus.CallAsUser(m_device, CNetBus::DeviceIface, "Disconnect");
+    if (!Choose())
+        return false;
+    // A device without a link is what was asked for: the manager's "not active" is no failure.
+    return m_bus.CallAsUser(m_device, CNetBus::DeviceIface, "Disconnect") ||
+           m_bus.LastError() == "org.freedesktop.NetworkManager.Device.NotActive";
 }
 
 bool CNetAdapter::FillNetworkInfo(NetworkInfo& info)
@@ -615,10 +770,10 @@ bool CNetAdapter::HandOver(bool toManager)
                 [&](sd_bus_message* m) { return sd_bus_message_append(m, "o", current.c_str()); });
         m_applied.reset();
         m_active.clear();
-    } else if (!toManager && connected && current != m_active) {
-        // Taking the device back ends the manager's own connection; the program applies its profile next.
-        m_bus.CallAsUser(m_device, CNetBus::DeviceIface, "Disconnect");
     }
+    // Taking the device leaves the manager's connection up until the program connects with something, which
+    // replaces it. Ending it here was a request of the user's in the manager's eyes: it blocked that
+    // connection's autoconnect, so after the hand-back the manager never brought it back.
     return true;
 }
 

@@ -5,6 +5,10 @@
 #include "Netreason.h"
 #include "adaptercore/tsrwl.h"
 
+class CNetScanEvents;
+class CNetWatch;
+struct ScanProgress;
+
 #include <map>
 #include <optional>
 #include <string>
@@ -79,16 +83,21 @@ private:
     bool OursActive();
     std::optional<NetProps> ActivePoint();
     bool ConnectKnown(const WLProfile& profile);
-    // Takes `active` as the activation of `profile` and waits for its outcome.
-    bool Follow(const WLProfile& profile, const std::string& active, bool added);
+    // Takes `active` as the activation of `profile` and waits for its outcome, which `watch` (subscribed
+    // before the activation was asked for) follows.
+    bool Follow(const WLProfile& profile, const std::string& active, bool added, CNetWatch& watch);
     bool TakeAutoconnect();
     void HandBackLeftover();
     std::string ResolveAnySsid();
-    bool WaitForScan(uint64_t before);
+    bool WaitForScan(uint64_t before, ScanProgress& progress);
+    bool WaitForKernelScan(CNetScanEvents& kernel, ScanProgress& progress);
+    void WaitForPoints(ScanProgress& progress);
     std::optional<int32_t> LinkSignal(const uint8_t* bssid);
+    void FillSecurity(WLANStatus& status, NetProps& point, bool ours) const;
     const NetworkInfo* FixedIpOf(const WLProfile& profile) const;
     bool Activate(const NetSettings& settings, std::string& active);
-    bool WaitForOutcome(const std::string& active, bool enterprise);
+    bool WaitForOutcome(CNetWatch& watch, bool enterprise);
+    void ReadOutcome(CNetWatch& watch);
     bool Fail(int32_t code, const std::string& detail);
     void ReportDown(uint32_t state);
 

@@ -80,6 +80,12 @@ int ReadAddressList(sd_bus_message* m, NetValue& value)
     return sd_bus_message_exit_container(m);
 }
 
+int Dispatch(sd_bus_message* m, void* handler, sd_bus_error*)
+{
+    (*static_cast<CNetBus::Handler*>(handler))(m);
+    return 0; // others matching the same message see it too
+}
+
 int ReadContents(sd_bus_message* m, const char* contents, NetValue& value)
 {
     const std::string type = contents;
@@ -257,6 +263,55 @@ bool CNetBus::Send(const std::string& path, const char* iface, const char* membe
     sd_bus_message_unref(reply);
     sd_bus_message_unref(request);
     return r >= 0;
+}
+
+std::string CNetBus::SignalRule(const char* sender, const char* iface, const char* member,
+                                const std::string& path, const char* arg0)
+{
+    std::string rule = std::string("type='signal',sender='") + sender + "',interface='" + iface +
+                       "',member='" + member + "'";
+    if (!path.empty())
+        rule += ",path='" + path + "'";
+    return arg0 ? rule + ",arg0='" + arg0 + "'" : rule;
+}
+
+CNetBus::Subscription CNetBus::Subscribe(const std::string& rule, Handler handler)
+{
+    sd_bus* bus = Bus();
+    if (!bus)
+        return {};
+    auto kept = std::make_shared<Handler>(std::move(handler));
+    sd_bus_slot* slot = nullptr;
+    const int r = sd_bus_add_match(bus, &slot, rule.c_str(), Dispatch, kept.get());
+    if (r < 0) {
+        CoreLogOnce("the network manager's signals cannot be followed (" + rule + "): " + strerror(-r));
+        return {};
+    }
+    // The slot holds the bus; the handler lives as long as the slot.
+    return Subscription(slot, [kept](sd_bus_slot* s) { sd_bus_slot_unref(s); });
+}
+
+bool CNetBus::Wait(const std::function<bool()>& done, std::chrono::steady_clock::time_point deadline)
+{
+    using namespace std::chrono;
+    for (;;) {
+        sd_bus* bus = Bus();
+        if (!bus)
+            return false;
+        // Everything already in is handed out first, also what calls made since the last wait kept.
+        const int r = sd_bus_process(bus, nullptr);
+        if (r > 0)
+            continue;
+        if (done())
+            return true;
+        const auto left = duration_cast<microseconds>(deadline - steady_clock::now()).count();
+        if (r < 0 || left <= 0)
+            return false;
+        if (sd_bus_wait(bus, uint64_t(left)) < 0) {
+            Drop();
+            return false;
+        }
+    }
 }
 
 std::optional<NetProps> CNetBus::GetAll(const std::string& path, const char* iface)

@@ -2,7 +2,9 @@
 
 #include "Netvalue.h"
 
+#include <chrono>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <systemd/sd-bus.h>
 
@@ -49,6 +51,18 @@ public:
     const std::string& LastError() const { return m_lastError; }
     // The last failed call got no answer in time (the manager is busy or hangs, not gone).
     bool LastTimedOut() const;
+
+    // Signals matching `rule` go to `handler` while Wait runs, until the returned slot is dropped; nothing
+    // when the bus refused the match.
+    using Handler = std::function<void(sd_bus_message*)>;
+    using Subscription = std::shared_ptr<sd_bus_slot>;
+    // The match rule of a signal; `path` and `arg0` narrow it when given.
+    static std::string SignalRule(const char* sender, const char* iface, const char* member,
+                                  const std::string& path = {}, const char* arg0 = nullptr);
+    Subscription Subscribe(const std::string& rule, Handler handler);
+    // Hands what comes in to the subscriptions until `done` says so or the deadline passes; false at the
+    // deadline or when the bus broke. Calls made meanwhile keep the signals they see for the next Wait.
+    bool Wait(const std::function<bool()>& done, std::chrono::steady_clock::time_point deadline);
 
     // Reads one variant (the read position stands before it) into a value; unknown types are skipped.
     static int ReadVariant(sd_bus_message* m, NetValue& value);

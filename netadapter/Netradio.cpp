@@ -42,6 +42,7 @@ const auto kTopPolicy = Policy<NL80211_ATTR_MAX>({
     {NL80211_ATTR_WIPHY_BANDS, kNested},
     {NL80211_ATTR_MAC, {NLA_UNSPEC, sizeof(NetMac), sizeof(NetMac)}},
     {NL80211_ATTR_STA_INFO, kNested},
+    {NL80211_ATTR_BSS, kNested},
     // Two letters and the end of the text.
     {NL80211_ATTR_REG_ALPHA2, {NLA_STRING, 3, 0}},
 });
@@ -55,6 +56,19 @@ const auto kFrequencyPolicy = Policy<NL80211_FREQUENCY_ATTR_MAX>({
 const auto kStationPolicy = Policy<NL80211_STA_INFO_MAX>({
     {NL80211_STA_INFO_SIGNAL, kU8},
     {NL80211_STA_INFO_SIGNAL_AVG, kU8},
+    {NL80211_STA_INFO_TX_BITRATE, kNested},
+    {NL80211_STA_INFO_RX_BITRATE, kNested},
+});
+const auto kRatePolicy = Policy<NL80211_RATE_INFO_MAX>({
+    {NL80211_RATE_INFO_BITRATE, {NLA_U16, sizeof(uint16_t), 0}},
+    {NL80211_RATE_INFO_BITRATE32, kU32},
+    {NL80211_RATE_INFO_MCS, kU8},
+    {NL80211_RATE_INFO_VHT_MCS, kU8},
+    {NL80211_RATE_INFO_HE_MCS, kU8},
+});
+const auto kBssPolicy = Policy<NL80211_BSS_MAX>({
+    {NL80211_BSS_BSSID, {NLA_UNSPEC, sizeof(NetMac), sizeof(NetMac)}},
+    {NL80211_BSS_SIGNAL_MBM, kU32},
 });
 
 // False also when the message is too short for its generic header.
@@ -84,6 +98,26 @@ void ParseBand(nlattr* band, std::vector<NetFrequency>& out)
         entry.radar = f[NL80211_FREQUENCY_ATTR_RADAR] != nullptr;
         out.push_back(entry);
     }
+}
+
+// One rate entry of a station: its speed (in 100 kbit/s) and the kind of rate it is.
+std::optional<NetLinkRate> ParseRate(nlattr* rate)
+{
+    nlattr* r[NL80211_RATE_INFO_MAX + 1] = {};
+    if (!rate || nla_parse_nested(r, NL80211_RATE_INFO_MAX, rate, kRatePolicy.data()) < 0)
+        return std::nullopt;
+    NetLinkRate out;
+    if (r[NL80211_RATE_INFO_BITRATE32])
+        out.kbps = nla_get_u32(r[NL80211_RATE_INFO_BITRATE32]) * 100;
+    else if (r[NL80211_RATE_INFO_BITRATE])
+        out.kbps = nla_get_u16(r[NL80211_RATE_INFO_BITRATE]) * 100u;
+    if (r[NL80211_RATE_INFO_HE_MCS])
+        out.generation = NetGeneration::He;
+    else if (r[NL80211_RATE_INFO_VHT_MCS])
+        out.generation = NetGeneration::Vht;
+    else if (r[NL80211_RATE_INFO_MCS])
+        out.generation = NetGeneration::Ht;
+    return out;
 }
 
 struct SocketDeleter {
@@ -206,6 +240,38 @@ std::optional<std::string> ParseRegAlpha2(nl_msg* msg)
     return alpha2;
 }
 
+std::optional<NetLinkRate> ParseStationRate(nl_msg* msg)
+{
+    nlattr* table[NL80211_ATTR_MAX + 1] = {};
+    nlattr* info[NL80211_STA_INFO_MAX + 1] = {};
+    if (!Attributes(msg, table) || !table[NL80211_ATTR_STA_INFO] ||
+        nla_parse_nested(info, NL80211_STA_INFO_MAX, table[NL80211_ATTR_STA_INFO], kStationPolicy.data()) < 0)
+        return std::nullopt;
+    // The speed is the transmit rate, as the link's rate is always given; rate control may still send on
+    // basic rates, so the generation is what either direction reached.
+    const auto tx = ParseRate(info[NL80211_STA_INFO_TX_BITRATE]);
+    const auto rx = ParseRate(info[NL80211_STA_INFO_RX_BITRATE]);
+    if (!tx || !rx)
+        return tx ? tx : rx;
+    return NetLinkRate{tx->kbps, std::max(tx->generation, rx->generation)};
+}
+
+std::optional<NetHeard> ParseScanEntry(nl_msg* msg)
+{
+    nlattr* table[NL80211_ATTR_MAX + 1] = {};
+    nlattr* bss[NL80211_BSS_MAX + 1] = {};
+    if (!Attributes(msg, table) || !table[NL80211_ATTR_BSS] ||
+        nla_parse_nested(bss, NL80211_BSS_MAX, table[NL80211_ATTR_BSS], kBssPolicy.data()) < 0 ||
+        !bss[NL80211_BSS_BSSID] || !bss[NL80211_BSS_SIGNAL_MBM])
+        return std::nullopt;
+    NetHeard heard;
+    memcpy(heard.bssid.data(), nla_data(bss[NL80211_BSS_BSSID]), heard.bssid.size());
+    // Hundredths of a dBm, signed, rounded to the nearest dBm.
+    const auto mbm = int32_t(nla_get_u32(bss[NL80211_BSS_SIGNAL_MBM]));
+    heard.dbm = (mbm + (mbm < 0 ? -50 : 50)) / 100;
+    return heard;
+}
+
 std::vector<int> ChannelsOf(const std::vector<NetFrequency>& frequencies, int band, bool startable)
 {
     const bool band5 = band == BandA;
@@ -277,6 +343,32 @@ std::optional<int32_t> StationSignal(const std::string& iface, const NetMac& mac
         }))
         return std::nullopt;
     return signal;
+}
+
+std::optional<NetLinkRate> StationRate(const std::string& iface, const NetMac& mac)
+{
+    std::optional<NetLinkRate> rate;
+    if (!StationDump(iface, [&](nl_msg* m) {
+            if (ParseStationMac(m) == mac)
+                rate = ParseStationRate(m);
+        }))
+        return std::nullopt;
+    return rate;
+}
+
+std::optional<std::vector<NetHeard>> ScanList(const std::string& iface)
+{
+    const auto index = InterfaceIndex(iface);
+    if (!index)
+        return std::nullopt;
+    std::vector<NetHeard> heard;
+    const auto fill = [&](nl_msg* m) { nla_put_u32(m, NL80211_ATTR_IFINDEX, *index); };
+    if (!Ask(NL80211_CMD_GET_SCAN, NLM_F_DUMP, fill, [&](nl_msg* m) {
+            if (const auto entry = ParseScanEntry(m))
+                heard.push_back(*entry);
+        }))
+        return std::nullopt;
+    return heard;
 }
 
 } // namespace NetRadio

@@ -20,6 +20,19 @@ struct NetFrequency {
 };
 using NetMac = std::array<uint8_t, 6>;
 
+// The 802.11 generation of a link's rates, numbered as the library's wireless-mode codes continue past
+// 1 = 802.11b, 2 = 802.11a, 3 = 802.11g; Legacy says none beyond those.
+enum class NetGeneration : uint32_t { Legacy = 0, Ht = 4, Vht = 5, He = 6 };
+struct NetLinkRate {
+    uint32_t kbps = 0;
+    NetGeneration generation = NetGeneration::Legacy;
+};
+// One network of the kernel's scan list: its BSSID and the level last heard from it.
+struct NetHeard {
+    NetMac bssid{};
+    int32_t dbm = 0;
+};
+
 // Parsers of single answers, public so that they can be fed messages built by hand.
 // Appends the frequencies of every band an answer of a radio dump carries.
 void ParseWiphyFrequencies(nl_msg* msg, std::vector<NetFrequency>& out);
@@ -28,6 +41,9 @@ std::optional<NetMac> ParseStationMac(nl_msg* msg);
 // The signal in dBm the kernel last measured from a station (for a client: its access point).
 std::optional<int32_t> ParseStationSignal(nl_msg* msg);
 std::optional<std::string> ParseRegAlpha2(nl_msg* msg);
+// A station's transmit rate, and the newest generation its transmit or receive rate uses.
+std::optional<NetLinkRate> ParseStationRate(nl_msg* msg);
+std::optional<NetHeard> ParseScanEntry(nl_msg* msg);
 
 // Channels usable on one band of the frequencies: band 1 or 4 = 2.4 GHz, 2 = 5 GHz; `startable` leaves out
 // those where nothing may be started.
@@ -41,4 +57,8 @@ std::optional<std::string> RegDomain();
 std::optional<std::vector<NetMac>> Stations(const std::string& iface);
 // The signal of one station of the interface in dBm; nothing when the kernel does not know it.
 std::optional<int32_t> StationSignal(const std::string& iface, const NetMac& mac);
+std::optional<NetLinkRate> StationRate(const std::string& iface, const NetMac& mac);
+// The networks of the kernel's last scans on the interface with their levels; nothing when it cannot be
+// asked.
+std::optional<std::vector<NetHeard>> ScanList(const std::string& iface);
 } // namespace NetRadio

@@ -2,6 +2,8 @@
 
 #include "adaptercore/tsrwl.h"
 
+#include <utility>
+
 namespace {
 
 // Device state reasons of the manager that end an activation.
@@ -58,6 +60,12 @@ constexpr Meaning kMeanings[] = {
     {NewActivation, TSRWL_CONNECT_ERROR_OTHER, "another connection took the device"},
 };
 
+// An activation's reasons for ending and the device's reasons that say the same.
+constexpr std::pair<uint32_t, uint32_t> kActivationReasons[] = {
+    {2, UserRequested}, {5, IpConfigUnavailable}, {6, SupplicantTimeout},
+    {9, NoSecrets},     {10, SupplicantFailed},   {14, Removed},
+};
+
 bool EndsTheLogin(uint32_t reason)
 {
     return reason == NoSecrets || reason == SupplicantDisconnect || reason == SupplicantFailed;
@@ -65,7 +73,15 @@ bool EndsTheLogin(uint32_t reason)
 
 } // namespace
 
-NetConnectError ConnectErrorOfReason(uint32_t reason, bool enterprise)
+uint32_t DeviceReasonOfActivation(uint32_t activeReason)
+{
+    for (const auto& [active, device] : kActivationReasons)
+        if (active == activeReason)
+            return device;
+    return 0;
+}
+
+NetConnectError ConnectErrorOfReason(uint32_t reason, bool enterprise, bool serverUntrusted)
 {
     NetConnectError error{TSRWL_CONNECT_ERROR_OTHER,
                           "the network manager gave reason " + std::to_string(reason)};
@@ -75,6 +91,10 @@ NetConnectError ConnectErrorOfReason(uint32_t reason, bool enterprise)
     if (enterprise && EndsTheLogin(reason)) {
         error.code = TSRWL_CONNECT_ERROR_LOGIN_REFUSED;
         error.detail = "the 802.1x login was refused";
+    }
+    if (enterprise && serverUntrusted) {
+        error.code = TSRWL_CONNECT_ERROR_SERVER_UNTRUSTED;
+        error.detail = "the network's authentication server has a certificate that is not trusted";
     }
     error.detail += " (device reason " + std::to_string(reason) + ")";
     return error;

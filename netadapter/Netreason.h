@@ -13,4 +13,8 @@ struct NetConnectError {
 
 // `enterprise`: the profile logs in with 802.1x, where the same supplicant failure means a refused login
 // rather than a wrong key.
-NetConnectError ConnectErrorOfReason(uint32_t reason, bool enterprise);
+// `serverUntrusted`: the supplicant rejected the server's certificate, which the manager words as secrets
+// wanted again.
+NetConnectError ConnectErrorOfReason(uint32_t reason, bool enterprise, bool serverUntrusted = false);
+// The device's state reason that says what an activation's own reason for ending says.
+uint32_t DeviceReasonOfActivation(uint32_t activeReason);

@@ -139,6 +139,9 @@ const char* InnerMethod(const WLProfile& p)
     return nullptr;
 }
 
+// NM_SETTING_SECRET_FLAG_NOT_REQUIRED.
+constexpr uint32_t kSecretNotRequired = 4;
+
 bool Add8021x(const WLProfile& p, const NetConnectPlace& place, NetSettings& out, std::string& refusal)
 {
     // By the codes of the methods.
@@ -172,8 +175,12 @@ bool Add8021x(const WLProfile& p, const NetConnectPlace& place, NetSettings& out
         eap["client-cert"] = PathBlob(place.clientCertFile);
         eap["private-key"] =
             PathBlob(place.privateKeyFile.empty() ? place.clientCertFile : place.privateKeyFile);
+        // A key without a password needs none: the manager would otherwise ask for one, and with nobody to
+        // answer fail the login at once.
         if (!password.empty())
             eap["private-key-password"] = password;
+        else
+            eap["private-key-password-flags"] = kSecretNotRequired;
     } else if (!password.empty()) {
         eap["password"] = password;
     }
@@ -302,6 +309,22 @@ uint32_t EncryptionMethodOf(uint32_t flags, uint32_t wpaFlags, uint32_t rsnFlags
     if (wpaFlags & kKey8021x)
         return ToCode(TsrwlSecurity::Wpa);
     return (flags & kPrivacy) ? ToCode(TsrwlSecurity::Wep) : ToCode(TsrwlSecurity::Open);
+}
+
+uint32_t AuthModeOfMethod(uint32_t encryptionMethod)
+{
+    switch (int32_t(encryptionMethod)) {
+    case ToCode(TsrwlSecurity::WpaPsk):
+        return ToCode(TsrwlAuthMode::WpaPsk);
+    case ToCode(TsrwlSecurity::Wpa2Psk):
+        return ToCode(TsrwlAuthMode::Wpa2Psk);
+    case ToCode(TsrwlSecurity::Wpa):
+        return ToCode(TsrwlAuthMode::Wpa);
+    case ToCode(TsrwlSecurity::Wpa2):
+        return ToCode(TsrwlAuthMode::Wpa2);
+    default:
+        return ToCode(TsrwlAuthMode::Open);
+    }
 }
 
 uint32_t DotModeOf(uint32_t mhz, uint32_t maxBitrateKbps)

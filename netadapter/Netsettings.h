@@ -14,6 +14,9 @@ uint32_t SecurityCodeOf(uint32_t flags, uint32_t wpaFlags, uint32_t rsnFlags);
 // The profile's EncryptionMethod that a network with these flags runs (0 open, 1 WEP, 2/6 WPA/WPA2 with a
 // pre-shared key, 3/7 WPA/WPA2 with 802.1x).
 uint32_t EncryptionMethodOf(uint32_t flags, uint32_t wpaFlags, uint32_t rsnFlags);
+// The authentication mode (TsrwlAuthMode) a network of this EncryptionMethod runs; open for WEP, whose
+// authentication no scan shows.
+uint32_t AuthModeOfMethod(uint32_t encryptionMethod);
 // Network type code: 1 = 802.11b, 2 = 802.11a, 3 = 802.11g.
 uint32_t DotModeOf(uint32_t mhz, uint32_t maxBitrateKbps);
 // The manager's strength percentage back into dBm. The manager makes it from the level in dBm on a straight

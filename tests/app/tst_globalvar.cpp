@@ -180,7 +180,9 @@ TEST(GlobalVar, CommonTextKeys)
     EXPECT_STREQ(CommonTextKey(0), "Unknow");
     EXPECT_STREQ(CommonTextKey(28), "Encrypt_None");
     EXPECT_STREQ(CommonTextKey(81), "PowerLv3");
-    EXPECT_STREQ(CommonTextKey(82), "");
+    EXPECT_STREQ(CommonTextKey(82), "802N");
+    EXPECT_STREQ(CommonTextKey(84), "802AX");
+    EXPECT_STREQ(CommonTextKey(85), "");
     CFAGlobalVar var;
     EXPECT_EQ(var.CommonTexts[28], "Disabled");
     EXPECT_EQ(var.CommonTexts[11], "Disabled");

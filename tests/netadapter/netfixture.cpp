@@ -60,6 +60,7 @@ void NetLibraryTest::StartStandin()
     setenv("TSRWL_NET_CA_DIR", MakeDir("ca").c_str(), 1);
     setenv("TSRWL_NET_USER_CERTS", MakeDir("user").c_str(), 1);
     setenv("TSRWL_NET_CONNECT_WAIT_MS", "5000", 1);
+    setenv("TSRWL_NET_SCAN_WAIT_MS", "10000", 1);
     s_nm = std::make_unique<NmStandin>(s_dir);
     if (!NmStandin::Available() || !s_nm->Start())
         return;

@@ -81,6 +81,7 @@ def verify(settings):
         connection.verify_secrets()
     except GLib.Error as error:
         raise dbus.exceptions.DBusException(error.message, name=INVALID)
+    return connection
 
 
 def _known_connections():
@@ -113,7 +114,7 @@ def _end_active(device):
     nm.RemoveActiveConnection(dbusmock.get_object(nm.MAIN_OBJ), device, active)
     _forget(connection)
 
-DEVICE_STATE = {'activate': 100, 'fail': 40, 'stall': 50}
+DEVICE_STATE = {'activate': 100, 'fail': 50, 'unanswered': 50, 'stall': 50}
 MODE = {'infrastructure': 2, 'adhoc': 1, 'ap': 3}
 
 
@@ -123,13 +124,29 @@ def _set(path, iface, name, value):
     obj.EmitSignal(iface, 'PropertiesChanged', 'a{sv}', [{name: value}])
 
 
-def _fail_later(device, active):
-    _forget(str(dbusmock.get_object(active).Get(nm.ACTIVE_CONNECTION_IFACE, 'Connection')))
-    reason = dbus.UInt32(STANDIN['reason'])
-    _set(device, nm.DEVICE_IFACE, 'StateReason', dbus.Struct((dbus.UInt32(120), reason), signature='uu'))
-    _set(device, nm.DEVICE_IFACE, 'State', dbus.UInt32(120))
-    _set(device, nm.DEVICE_IFACE, 'ActiveConnection', dbus.ObjectPath('/'))
-    _set(active, nm.ACTIVE_CONNECTION_IFACE, 'State', dbus.UInt32(4))
+def _device_state(device, state, reason):
+    '''A device's change of state as the manager announces it: the properties and the StateChanged signal.'''
+    obj = dbusmock.get_object(device)
+    old = obj.Get(nm.DEVICE_IFACE, 'State')
+    _set(device, nm.DEVICE_IFACE, 'StateReason', dbus.Struct((dbus.UInt32(state), dbus.UInt32(reason)),
+                                                             signature='uu'))
+    _set(device, nm.DEVICE_IFACE, 'State', dbus.UInt32(state))
+    obj.EmitSignal(nm.DEVICE_IFACE, 'StateChanged', 'uuu', [dbus.UInt32(state), old, dbus.UInt32(reason)])
+
+
+def _active_state(active, state, reason):
+    _set(active, nm.ACTIVE_CONNECTION_IFACE, 'State', dbus.UInt32(state))
+    dbusmock.get_object(active).EmitSignal(nm.ACTIVE_CONNECTION_IFACE, 'StateChanged', 'uu',
+                                           [dbus.UInt32(state), dbus.UInt32(reason)])
+
+
+def _fail_later(device, active, reason):
+    '''A refused key as the manager 1.42 ends it: secrets asked for again (need-auth), none given (failed,
+    the reason), the activation ended and dropped, the device disconnected with no reason, all at once.'''
+    _device_state(device, 60, 8)
+    _device_state(device, 120, reason)
+    _active_state(active, 4, 3)
+    _end_active(device)  # disconnected, with no reason
     return False
 
 
@@ -148,7 +165,8 @@ def _matching_point(device, ssid):
 
 
 def add_and_activate2(self, settings, device, _specific, options):
-    verify(settings)
+    # Secrets still wanted are asked of an agent; with none there, the activation fails for want of secrets.
+    lacking = verify(settings).need_secrets()[0]
     wanted = str(settings['connection']['uuid'])
     for known in _known_connections():
         if str(dbusmock.get_object(known).settings['connection']['uuid']) == wanted:
@@ -167,7 +185,7 @@ def add_and_activate2(self, settings, device, _specific, options):
     conn = dbusmock.get_object(conn_path)
     conn.settings = settings
     conn.AddMethod(nm.CSETTINGS_IFACE, 'GetSettings', '', 'a{sa{sv}}', lambda obj: obj.settings)
-    outcome = STANDIN['outcome']
+    outcome = 'unanswered' if lacking else STANDIN['outcome']
     STANDIN['earlier_state'] = dbusmock.get_object(device).Get(nm.DEVICE_IFACE, 'State')
     wireless = settings['802-11-wireless']
     point = _matching_point(device, wireless['ssid'])
@@ -177,13 +195,16 @@ def add_and_activate2(self, settings, device, _specific, options):
         _set(device, nm.DEVICE_IFACE, 'State', dbus.UInt32(STANDIN['earlier_state']))
         GLib.timeout_add(300, _activate_later, device, active, point)
     else:
-        _set(device, nm.DEVICE_IFACE, 'State', dbus.UInt32(DEVICE_STATE[outcome]))
+        _device_state(device, 40, 0)
+        _device_state(device, DEVICE_STATE[outcome], 0)
     _set(device, nm.WIRELESS_DEVICE_IFACE, 'Mode', dbus.UInt32(MODE.get(str(wireless.get('mode', '')), 2)))
     if outcome == 'activate':
         _set(device, nm.WIRELESS_DEVICE_IFACE, 'ActiveAccessPoint', dbus.ObjectPath(point))
-        _set(active, nm.ACTIVE_CONNECTION_IFACE, 'State', dbus.UInt32(2))
+        _active_state(active, 2, 1)
     elif outcome == 'fail':
-        GLib.timeout_add(300, _fail_later, device, active)
+        GLib.timeout_add(300, _fail_later, device, active, STANDIN['reason'])
+    elif outcome == 'unanswered':
+        GLib.timeout_add(300, _fail_later, device, active, 7)
     return (dbus.ObjectPath(conn_path), dbus.ObjectPath(active), dbus.Dictionary({}, signature='sv'))
 
 
@@ -218,6 +239,9 @@ def deactivate(_self, active):
 
 
 def device_disconnect(self):
+    if str(self.Get(nm.DEVICE_IFACE, 'ActiveConnection')) == '/':
+        raise dbus.exceptions.DBusException('This device is not active',
+                                            name='org.freedesktop.NetworkManager.Device.NotActive')
     STANDIN['changes']['disconnected'] += 1
     _end_active(self.path)
     dbusmock.get_object(nm.MAIN_OBJ).SetDeviceDisconnected(self.path)
@@ -231,7 +255,21 @@ def _scan_done(device):
     return False
 
 
+def _late_point(device):
+    '''An access point the manager publishes only after the stamp of the scan that found it.'''
+    if not any(p.endswith('/late') for p in dbusmock.get_object(device).access_points):
+        nm.AddAccessPoint(dbusmock.get_object(nm.MAIN_OBJ), device, 'late', 'Late-Arrival', '00:1C:F0:11:22:0F',
+                          dbus.UInt32(2), dbus.UInt32(2412), dbus.UInt32(54000), dbus.Byte(60), dbus.UInt32(0))
+    return False
+
+
 def request_scan(self, _options):
+    if STANDIN['scan'] == 'first':
+        # The manager's first scan: LastScan goes from -1 to the time it starts, then to the time it ends; the
+        # access points it found come in after that.
+        _set(self.path, nm.WIRELESS_DEVICE_IFACE, 'LastScan', dbus.Int64(9000))
+        GLib.timeout_add(300, _scan_done, self.path)
+        GLib.timeout_add(500, _late_point, self.path)
     if STANDIN['scan'] == 'refuse':
         raise dbus.exceptions.DBusException('Scanning not allowed while unavailable',
                                             name='org.freedesktop.NetworkManager.Device.NotAllowed')
@@ -270,8 +308,8 @@ def SetConnectOutcome(_self, outcome):
 
 @dbus.service.method(dbusmock.MOCK_IFACE, in_signature='s', out_signature='')
 def SetScanOutcome(_self, outcome):
-    '''How the next scans end: finish (LastScan moves 0.2 s after the request), refuse (an error at once) or
-    stall (accepted, never done).'''
+    '''How the next scans end: finish (LastScan moves 0.2 s after the request), refuse (an error at once),
+    stall (accepted, never done) or first (as the manager's very first scan, which stamps its start too).'''
     STANDIN['scan'] = str(outcome)
 
 

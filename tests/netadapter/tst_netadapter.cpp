@@ -139,6 +139,7 @@ TEST_F(NetAdapterTest, ConnectCarriesEachSecurityKindIntoTheConnectionSettings)
     ttls.MS8021xAuthMode = 2;
     ttls.TTLSEap = 2;
     Put(ttls.LoginName, "CORP\\bob");
+    Put(ttls.LoginPassword, "b0b-pass");
     WLProfile open = Station("Cafe", "Corner-Cafe", 0);
 
     struct Case {

@@ -91,4 +91,10 @@ TEST_F(NetCertTest, FoldersAreListedAndATlsConnectCarriesTheFiles)
     EXPECT_EQ(blob("ca-cert"), "file://" + ca + "/corp-root.pem" + std::string(1, '\0'));
     EXPECT_EQ(s["802-1x"]["private-key-password"].Text(), "key-pass");
     EXPECT_EQ(s["802-1x"].count("password"), 0u);
+
+    // A key without a password: the manager asked for one, and with no agent to answer failed the login.
+    tls.LoginPassword[0] = '\0';
+    s_lib.TSRWL_WLProfileToWLStatus(&tls, &status);
+    EXPECT_EQ(s_lib.TSRWL_SetWLANStatus(&result, &status), TSRWL_OK);
+    EXPECT_EQ(s_nm->LastSettings()["802-1x"].count("private-key-password"), 0u);
 }

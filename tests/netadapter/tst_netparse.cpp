@@ -1,9 +1,11 @@
 // The library's translations on their own: access point flags into scan security codes, and nl80211 answers
 // (built here with libnl as the kernel sends them) into channels, stations and the regulatory domain.
 #include "netadapter/Netradio.h"
+#include "netadapter/Netreason.h"
 #include "netadapter/Netsettings.h"
 
 #include <cstdlib>
+#include <tuple>
 #include <gtest/gtest.h>
 #include <linux/nl80211.h>
 #include <netlink/genl/genl.h>
@@ -192,4 +194,86 @@ TEST(NetRadioParse, StationSignalIsASignedByte)
     nla_put_u8(station.msg, NL80211_STA_INFO_SIGNAL_AVG, uint8_t(-57));
     nla_nest_end(station.msg, info);
     EXPECT_EQ(ParseStationSignal(station.msg), -57);
+}
+
+// Link Info showed an 802.11n link at MCS 13 as 802.11g: the generation comes from the kind of rate the
+// kernel reports in either direction, the speed from the transmit rate.
+TEST(NetRadioParse, StationRatesGiveTheLinksGenerationAndSpeed)
+{
+    struct Rate {
+        int kind; // 0: none, else the rate info attribute that marks it
+        uint32_t bitrate32;
+    };
+    const struct {
+        Rate tx, rx;
+        NetGeneration generation;
+        uint32_t kbps;
+    } cases[] = {
+        {{NL80211_RATE_INFO_MCS, 1040}, {0, 0}, NetGeneration::Ht, 104000},
+        {{-1, 540}, {NL80211_RATE_INFO_MCS, 650}, NetGeneration::Ht, 54000},
+        {{NL80211_RATE_INFO_VHT_MCS, 4333}, {NL80211_RATE_INFO_MCS, 1300}, NetGeneration::Vht, 433300},
+        {{NL80211_RATE_INFO_HE_MCS, 5764}, {0, 0}, NetGeneration::He, 576400},
+        {{-1, 110}, {-1, 10}, NetGeneration::Legacy, 11000},
+    };
+    for (const auto& c : cases) {
+        Message station(NL80211_CMD_NEW_STATION);
+        nlattr* info = nla_nest_start(station.msg, NL80211_ATTR_STA_INFO);
+        for (const auto& [kind, bitrate, attribute] :
+             {std::tuple{c.tx.kind, c.tx.bitrate32, NL80211_STA_INFO_TX_BITRATE},
+              std::tuple{c.rx.kind, c.rx.bitrate32, NL80211_STA_INFO_RX_BITRATE}}) {
+            if (kind == 0)
+                continue;
+            nlattr* rate = nla_nest_start(station.msg, attribute);
+            nla_put_u32(station.msg, NL80211_RATE_INFO_BITRATE32, bitrate);
+            if (kind > 0)
+                nla_put_u8(station.msg, kind, 7);
+            nla_nest_end(station.msg, rate);
+        }
+        nla_nest_end(station.msg, info);
+        const auto parsed = ParseStationRate(station.msg);
+        ASSERT_TRUE(parsed) << c.kbps;
+        EXPECT_EQ(parsed->generation, c.generation) << c.kbps;
+        EXPECT_EQ(parsed->kbps, c.kbps);
+    }
+    Message bare(NL80211_CMD_NEW_STATION);
+    EXPECT_FALSE(ParseStationRate(bare.msg));
+}
+
+TEST(NetRadioParse, ScanEntriesGiveEachBssidItsLevelInWholeDbm)
+{
+    const uint8_t bssid[6] = {0x02, 0, 0, 0, 0x01, 0x00};
+    const struct {
+        int32_t mbm, dbm;
+    } cases[] = {{-3000, -30}, {-4551, -46}, {-4549, -45}, {0, 0}, {-10000, -100}};
+    for (const auto& c : cases) {
+        Message scan(NL80211_CMD_NEW_SCAN_RESULTS);
+        nlattr* bss = nla_nest_start(scan.msg, NL80211_ATTR_BSS);
+        nla_put(scan.msg, NL80211_BSS_BSSID, sizeof bssid, bssid);
+        nla_put_u32(scan.msg, NL80211_BSS_SIGNAL_MBM, uint32_t(c.mbm));
+        nla_nest_end(scan.msg, bss);
+        const auto heard = ParseScanEntry(scan.msg);
+        ASSERT_TRUE(heard) << c.mbm;
+        EXPECT_EQ(heard->dbm, c.dbm) << c.mbm;
+        EXPECT_EQ(heard->bssid, (NetMac{0x02, 0, 0, 0, 0x01, 0x00}));
+    }
+    Message unmeasured(NL80211_CMD_NEW_SCAN_RESULTS);
+    nlattr* bss = nla_nest_start(unmeasured.msg, NL80211_ATTR_BSS);
+    nla_put(unmeasured.msg, NL80211_BSS_BSSID, sizeof bssid, bssid);
+    nla_nest_end(unmeasured.msg, bss);
+    EXPECT_FALSE(ParseScanEntry(unmeasured.msg));
+}
+
+// The manager words an untrusted server as secrets wanted again; only the supplicant's own alert tells it
+// from a refused login, and a pre-shared key knows no server.
+TEST(NetReason, UntrustedServerAndActivationReasonsInTheProgramsCodes)
+{
+    EXPECT_EQ(ConnectErrorOfReason(7, true, true).code, TSRWL_CONNECT_ERROR_SERVER_UNTRUSTED);
+    EXPECT_EQ(ConnectErrorOfReason(11, true, true).code, TSRWL_CONNECT_ERROR_SERVER_UNTRUSTED);
+    EXPECT_EQ(ConnectErrorOfReason(7, true, false).code, TSRWL_CONNECT_ERROR_LOGIN_REFUSED);
+    EXPECT_EQ(ConnectErrorOfReason(7, false, true).code, TSRWL_CONNECT_ERROR_WRONG_KEY);
+    const struct {
+        uint32_t activation, device;
+    } reasons[] = {{9, 7}, {10, 10}, {6, 11}, {5, 5}, {14, 36}, {2, 39}, {3, 0}, {1, 0}, {999, 0}};
+    for (const auto& r : reasons)
+        EXPECT_EQ(DeviceReasonOfActivation(r.activation), r.device) << r.activation;
 }

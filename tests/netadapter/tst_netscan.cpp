@@ -194,6 +194,19 @@ TEST_F(NetScanTest, ChangesAllowAPasswordPromptAndReadsDoNot)
     }
 }
 
+// The first survey after the manager started listed one or two of three networks: its very first scan moves
+// LastScan from -1 when it starts, and the access points it found are published after the end's stamp.
+TEST_F(NetScanTest, TheFirstScanAfterTheManagerStartedListsEveryNetwork)
+{
+    s_nm->SetProperty(s_device, CNetBus::WirelessIface, "LastScan", "x", int64_t(-1));
+    s_nm->SetScanOutcome("first");
+    ASSERT_EQ(s_lib.TSRWL_SiteSurveyScan(), TSRWL_OK);
+    const std::vector<TSSiteEntry> entries = Survey();
+    EXPECT_TRUE(std::any_of(entries.begin(), entries.end(), [](const TSSiteEntry& e) {
+        return std::string(reinterpret_cast<const char*>(e.Ssid), e.SsidLength) == "Late-Arrival";
+    })) << "the survey was read before the scan's networks were all there";
+}
+
 TEST(NetStationSignal, TheKernelsLevelIsReadAsSignedDbm)
 {
     struct Case {

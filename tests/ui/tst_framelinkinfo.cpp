@@ -53,6 +53,19 @@ TEST(LinkInfoRates, HalfMegabitRateBytes)
     EXPECT_EQ(TxRateText(0), QStringLiteral("0 Mbps"));
 }
 
+// A real adapter's 802.11n link was shown as 802.11g: the generations past a/b/g have texts of their own, and
+// an unknown code leaves the label as it was.
+TEST(LinkInfoModes, EveryGenerationHasItsText)
+{
+    const struct {
+        uint32_t mode;
+        const char* text;
+    } cases[] = {{1, "802.11b"},  {2, "802.11a"},  {3, "802.11g"}, {4, "802.11n"},
+                 {5, "802.11ac"}, {6, "802.11ax"}, {0, ""},        {7, ""}};
+    for (const auto& c : cases)
+        EXPECT_EQ(DotModeText(c.mode), QString::fromLatin1(c.text)) << c.mode;
+}
+
 TEST_F(LinkInfoTest, WithoutAdapterEverythingIsEmptyAndTheChartButtonDisabled)
 {
     EXPECT_EQ(Text("LblSSID"), "");

@@ -77,6 +77,12 @@ QString DotModeText(uint32_t mode)
         return CommonText(LT_802A);
     case 3:
         return CommonText(LT_802G);
+    case 4:
+        return CommonText(LT_802N);
+    case 5:
+        return CommonText(LT_802AC);
+    case 6:
+        return CommonText(LT_802AX);
     default:
         return QString();
     }

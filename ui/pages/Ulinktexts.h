@@ -27,6 +27,9 @@ enum LinkText : int {
     LT_802G = 65,
     LT_802A = 66,
     LT_POWER_LV0 = 78,
+    LT_802N = 82,
+    LT_802AC = 83,
+    LT_802AX = 84,
 };
 
 QString CommonText(int index);
