@@ -3,9 +3,11 @@
 #include "app/Ulabels.h"
 #include "app/Uprofile.h"
 #include "app/Uutility.h"
+#include "engine/Ucumlib.h"
 #include "simtest.h"
 #include "pagefixture.h"
 #include "editorfixture.h"
+#include "failingstore.h"
 #include "testutil.h"
 #include "ui/Uformbase.h"
 #include "ui/Uformmsgbox.h"
@@ -434,6 +436,67 @@ TEST_F(ProfilePageTest, AFailedSaveIsReportedAndKeepsTheConfirmationPage)
     EXPECT_EQ(TFormMsgBox::LastShown().Count, shown + 1);
     EXPECT_EQ(TFormMsgBox::LastShown().Text, "The profile could not be saved.");
     EXPECT_EQ(CurrentName(), "FrameConfirm1");
+}
+
+// Editing on a full disk said the profile was configured and lost it: the old file went although the new one
+// was never stored. A store that fails is told; the editor stays on its confirmation page with what was
+// typed, and the list and the store keep what they had. A delete that fails is told and keeps the row.
+TEST_F(ProfilePageTest, AStoreThatFailsIsToldAndTheEditorKeepsTheInput)
+{
+    WriteSettings("[Setting]\nInitConnect=0\n");
+    Attach();
+    Store({{"Home", "home-net", 1, 0}});
+    struct Case {
+        const char* what;
+        const char* button; // BtnAdd, or BtnEdit on the row Home
+        const char* name;
+    };
+    const Case cases[] = {
+        {"add", "BtnAdd", "New"}, {"edit", "BtnEdit", "Home"}, {"rename", "BtnEdit", "Home2"}};
+    for (const StoreFault fault : {StoreFault::FullDisk, StoreFault::FolderGone})
+        for (const Case& c : cases) {
+            const std::string where =
+                std::string(c.what) +
+                (fault == StoreFault::FullDisk ? " on a full disk" : " without its folder");
+            ClickRow("Home");
+            Click(c.button);
+            Type("EdtName", c.name);
+            Type("EdtSSID", "typed-net");
+            NextToConfirm();
+            ASSERT_EQ(CurrentName(), "FrameConfirm1") << where;
+            const int shown = TFormMsgBox::LastShown().Count;
+            {
+                const FailingStore failing(fault, m_Dir.filePath("profiles"));
+                TFormMsgBox::SetNextAnswer(mrOk);
+                Click("BtnSave");
+                ASSERT_TRUE(WaitFor([&] { return TFormMsgBox::LastShown().Count == shown + 1; })) << where;
+            }
+            EXPECT_EQ(TFormMsgBox::LastShown().Text, "The profile could not be saved.") << where;
+            EXPECT_EQ(CurrentName(), "FrameConfirm1") << where;
+            EXPECT_STREQ(Editor()->Profile().ProfileName, c.name) << where << ": the input is kept";
+            EXPECT_STREQ(Editor()->Profile().Ssid1, "typed-net") << where;
+            EXPECT_TRUE(OnPage<QPushButton>("BtnSave")->isEnabled()) << where << ": may be tried again";
+            EXPECT_EQ(Names(), QStringList{"Home"}) << where;
+            WLProfile home{};
+            EXPECT_EQ(g_TSLib.TSRWL_GetWLProfile("Home", &home), 1) << where;
+            EXPECT_STREQ(home.Ssid1, "home-net") << where;
+            Click("BtnExit");
+            m_Page->EnterPage(nullptr, 0, 0);
+        }
+
+    ClickRow("Home");
+    {
+        const FailingStore failing(StoreFault::FolderGone, m_Dir.filePath("profiles"));
+        const int shown = TFormMsgBox::LastShown().Count;
+        TFormMsgBox::SetNextAnswer(mrOk);
+        Click("BtnDelete");
+        TFormMsgBox::SetNextAnswer(mrOk);
+        ASSERT_TRUE(WaitFor([&] { return TFormMsgBox::LastShown().Count == shown + 2; }));
+    }
+    EXPECT_EQ(TFormMsgBox::LastShown().Text, "The profile Home could not be removed.");
+    EXPECT_EQ(Names(), QStringList{"Home"});
+    EXPECT_TRUE(m_Adapter->ProfileExists("Home"));
+    ASSERT_TRUE(Delete("Home")) << "once the folder is back";
 }
 
 TEST_F(ProfilePageTest, EditingKeepsANameThatIsNotUtf8ByteForByte)
