@@ -1,6 +1,7 @@
 #include "Uuserstore.h"
 #include "app/Udebug.h"
 #include "app/Uinifile.h"
+#include "app/Uoutsidefile.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -48,9 +49,11 @@ QByteArrayList SettingsLines(const QByteArray& data)
     return unified.split('\n');
 }
 
-bool TooLarge(const QString& path)
+// The store as the settings class would open it: a FIFO or a device in its place would block the worker for
+// good, a huge file cost its size.
+OutsideFile CheckStore(const QString& path)
 {
-    return QFileInfo(path).size() > MAX_SETTINGS_FILE_SIZE;
+    return CheckOutsideFile(path, MAX_SETTINGS_FILE_SIZE);
 }
 
 // The lines the settings class cannot read it drops on its next write without a word, and it then calls even
@@ -58,10 +61,9 @@ bool TooLarge(const QString& path)
 // result counts. False when the file without them could not be written.
 bool DropUnreadableLines(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    QByteArray data;
+    if (ReadOutsideFile(path, MAX_SETTINGS_FILE_SIZE, data) != OutsideFile::Ok)
         return true; // missing, or unreadable: the write itself tells
-    const QByteArray data = file.readAll();
     const QByteArrayList lines = SettingsLines(data);
     QByteArrayList kept;
     for (qsizetype i = 0; i < lines.size(); ++i) {
@@ -115,11 +117,9 @@ std::optional<QVariant> CUserStore::Value(const QString& key) const
 std::vector<std::optional<QVariant>> CUserStore::Values(const QStringList& keys) const
 {
     std::lock_guard lock(g_StoreMutex);
-    if (TooLarge(m_Path)) {
-        if (!m_ReportedCorrupt.exchange(true))
-            DebugPrint("CUserStore: %s is larger than 4 MB and not read", qUtf8Printable(m_Path));
+    const OutsideFile check = CheckStore(m_Path);
+    if (check != OutsideFile::Ok && check != OutsideFile::Missing)
         return std::vector<std::optional<QVariant>>(size_t(keys.size()));
-    }
     QSettings settings(Unshared(m_Path).toString(), QSettings::NativeFormat);
     if (settings.status() == QSettings::FormatError && !m_ReportedCorrupt.exchange(true))
         DebugPrint("CUserStore: %s is damaged; its readable values are used", qUtf8Printable(m_Path));
@@ -144,12 +144,12 @@ bool CUserStore::Update(const QList<QPair<QString, QVariant>>& values, const QSt
         error = m_Path + QStringLiteral(" is a symbolic link of another user");
         return false;
     }
-    if (TooLarge(m_Path)) {
-        error = m_Path + QStringLiteral(" is larger than 4 MB");
-        return false;
-    }
     if (!CreateOwnerOnly(m_Path)) {
         error = QStringLiteral("cannot create ") + m_Path;
+        return false;
+    }
+    if (CheckStore(m_Path) != OutsideFile::Ok) {
+        error = m_Path + QStringLiteral(" is no regular file of at most 4 MB");
         return false;
     }
     QSettings settings(Unshared(m_Path).toString(), QSettings::NativeFormat);

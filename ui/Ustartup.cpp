@@ -8,6 +8,7 @@
 #include "app/Uinstance.h"
 #include "app/Unotifychannel.h"
 #include "app/Unotifyevent.h"
+#include "app/Uoutsidefile.h"
 #include "app/Usignalwatch.h"
 #include "app/Uutility.h"
 #include "app/Uwriteproblem.h"
@@ -126,12 +127,16 @@ void TellReadProblem(QWidget* window, const QString& path, IniProblem problem)
     ShowMsgBox(window, ReadProblemText(problem).replace(QLatin1String("%s"), path), MB_OK_WARNING);
 }
 
-// The adapter store is read again and again while the program runs; one that is far too large is not used.
+// The adapter store is read again and again while the program runs; one that is far too large, or no regular
+// file (a FIFO would block the adapter's worker), is not used.
 void NoteStoreProblem()
 {
     const QString store = CUserStore::PathFor(g_Var.ProfRoot);
-    if (QFileInfo(store).size() > MAX_SETTINGS_FILE_SIZE)
+    const OutsideFile check = CheckOutsideFile(store, MAX_SETTINGS_FILE_SIZE);
+    if (check == OutsideFile::TooLarge)
         g_Var.FileProblems.append({store, IniProblem::TooLarge});
+    else if (check != OutsideFile::Ok && check != OutsideFile::Missing)
+        g_Var.FileProblems.append({store, IniProblem::Unreadable});
 }
 
 // The toolkit's display plugins end the process with exit() when the display goes away (the virtual display

@@ -295,6 +295,22 @@ TEST_F(AdapterSettings, OversizedStoreIsNeitherReadNorWritten)
     EXPECT_TRUE(LogSince().contains("is larger than 4 MB"));
 }
 
+// A FIFO in place of the store blocked the adapter's worker for good: the program never connected and said
+// nothing. It is neither read nor written, and logged.
+TEST_F(AdapterSettings, StoreThatIsNoRegularFileIsNeitherReadNorWritten)
+{
+    QDir().mkpath(QFileInfo(StoreFile()).absolutePath());
+    ASSERT_EQ(mkfifo(QFile::encodeName(StoreFile()).constData(), 0600), 0);
+    CNICAdapter& a = Adapter();
+    EXPECT_EQ(a.ReadSet(QStringLiteral("DefChB"), 7), 7);
+    a.WriteSet(QStringLiteral("DefChB"), 12);
+    EXPECT_EQ(a.ReadSet(QStringLiteral("DefChB"), 7), 7);
+    struct stat st {};
+    ASSERT_EQ(lstat(QFile::encodeName(StoreFile()).constData(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode)) << "not replaced";
+    EXPECT_TRUE(LogSince().contains("is no regular file"));
+}
+
 // Under umask 000 the folder was made 0777 and the store 0666, so another user could replace it by a link.
 TEST_F(AdapterSettings, StoreIsOwnerOnlyWhateverTheUmaskAndForeignLinksAreRefused)
 {
