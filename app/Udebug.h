@@ -1,12 +1,18 @@
 #pragma once
 
+#include <cstdint>
+#include <mutex>
 #include <string>
 
 // The debug log: on only when a file named like the executable with ".Log" exists beside it at start.
-// Every line is written with one write call, so threads need no lock; nothing here ever reports an error.
+// Every line is written with one write call; nothing here ever reports an error. The log is bounded: past
+// its size limit it moves to the same name with ".1" appended (replacing an older one) and starts anew, and a
+// line the same as the one before is counted, its count written when another line comes or the log closes.
 class CDebugLog {
 public:
-    CDebugLog() = default;
+    static constexpr int64_t MAX_BYTES = 16 * 1024 * 1024;
+
+    explicit CDebugLog(int64_t maxBytes = MAX_BYTES) : m_MaxBytes(maxBytes) {}
     ~CDebugLog();
     CDebugLog(const CDebugLog&) = delete;
     CDebugLog& operator=(const CDebugLog&) = delete;
@@ -22,9 +28,20 @@ public:
 private:
     bool OpenMain();
     bool OpenNumbered(const std::string& stem);
+    // Writes one line as it is; the caller holds m_Lock.
+    void WriteRaw(const std::string& line) const;
+    // Writes how often the last line came again, if it did; the caller holds m_Lock.
+    void WriteRepeats() const;
+    // Moves a full log aside and opens a new one; the caller holds m_Lock.
+    void Rotate() const;
 
     std::string m_Path;
-    int m_Fd = -1;
+    int64_t m_MaxBytes;
+    mutable std::mutex m_Lock;
+    mutable int m_Fd = -1;
+    mutable int64_t m_Size = 0;
+    mutable std::string m_LastLine;
+    mutable int64_t m_Repeats = 0;
 };
 
 // The program's log, opened before main from /proc/self/exe.
