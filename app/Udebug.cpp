@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <set>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -182,6 +183,18 @@ void DebugPrint(const char* format, ...)
     const std::string text = FormatV(format, args);
     va_end(args);
     Write(text);
+}
+
+void DebugPrintOnce(const std::string& line)
+{
+    static std::mutex lock;
+    static std::set<std::string> logged;
+    {
+        const std::lock_guard guard(lock);
+        if (logged.size() >= 500 || !logged.insert(line).second)
+            return;
+    }
+    Write(line);
 }
 
 void DebugPrintErr(int code, const char* format, ...)

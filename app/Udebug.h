@@ -48,5 +48,8 @@ private:
 CDebugLog& DebugLogFile();
 
 void DebugPrint(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// The line only the first time this process logs it (for a refusal every later call would repeat); a bounded
+// number of lines is remembered.
+void DebugPrintOnce(const std::string& line);
 // errno-style code with the system's text: "ErrCode(%x) %s", after the formatted message when one is given.
 void DebugPrintErr(int code, const char* format = nullptr, ...) __attribute__((format(printf, 2, 3)));

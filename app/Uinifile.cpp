@@ -1,6 +1,7 @@
 #include "Uinifile.h"
 #include "Udebug.h"
 #include "Uoutsidefile.h"
+#include "Usafefolder.h"
 
 #define SI_NO_CONVERSION
 #include <SimpleIni.h>
@@ -356,6 +357,8 @@ bool ForeignLinkOnTheWay(const QString& path)
 
 bool MakePrivateFolder(const QString& dir)
 {
+    if (!IsSafeFolderOf(dir))
+        return false;
     const QByteArray name = QFile::encodeName(dir);
     struct stat st {};
     if (stat(name.constData(), &st) == 0) {
@@ -425,6 +428,8 @@ bool ReplaceIniSection(const QString& path, const QString& section, const IniEnt
         DebugPrint("ReplaceIniSection: %s is a symbolic link of another user; not written", qPrintable(path));
         return false;
     }
+    if (!IsSafeFolderOf(target))
+        return false;
     QByteArray oldData;
     mode_t mode = 0644;
     const OutsideFile read = ReadOutsideFile(target, MAX_SETTINGS_FILE_SIZE, oldData);

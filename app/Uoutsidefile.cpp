@@ -2,34 +2,23 @@
 #include "Udebug.h"
 
 #include <QFile>
-#include <QSet>
 #include <cerrno>
 #include <fcntl.h>
-#include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
-// A refusal repeats on every read of the file (the store is read for each setting): logged once, and no more
-// than a bounded number of files are remembered.
+// A refusal repeats on every read of the file (the store is read for each setting): it is logged once.
 void LogRefusal(const QString& path, OutsideFile result, qint64 maxBytes)
 {
-    static std::mutex lock;
-    static QSet<QString> logged;
-    const std::lock_guard guard(lock);
-    const QString key = QString::number(int(result)) + path;
-    if (logged.size() >= 200 || logged.contains(key))
-        return;
-    logged.insert(key);
+    const std::string name = path.toStdString();
     if (result == OutsideFile::NotRegular)
-        DebugPrint("%s is no regular file (a FIFO, a device or a folder); not read", qUtf8Printable(path));
+        DebugPrintOnce(name + " is no regular file (a FIFO, a device or a folder); not read");
     else if (maxBytes % (1 << 20) == 0)
-        DebugPrint("%s is larger than %lld MB; not read", qUtf8Printable(path),
-                   static_cast<long long>(maxBytes >> 20));
+        DebugPrintOnce(name + " is larger than " + std::to_string(maxBytes >> 20) + " MB; not read");
     else
-        DebugPrint("%s is larger than %lld bytes; not read", qUtf8Printable(path),
-                   static_cast<long long>(maxBytes));
+        DebugPrintOnce(name + " is larger than " + std::to_string(maxBytes) + " bytes; not read");
 }
 
 // Opens `path` without blocking and checks it; the descriptor in `fd` when Ok, closed otherwise.

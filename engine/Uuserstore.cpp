@@ -2,6 +2,7 @@
 #include "app/Udebug.h"
 #include "app/Uinifile.h"
 #include "app/Uoutsidefile.h"
+#include "app/Usafefolder.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -116,9 +117,23 @@ std::optional<QVariant> CUserStore::Value(const QString& key) const
 
 std::vector<std::optional<QVariant>> CUserStore::Values(const QStringList& keys) const
 {
-    std::lock_guard lock(g_StoreMutex);
+    std::vector<std::optional<QVariant>> values = StoredValues(keys);
+    const std::lock_guard unsavedLock(m_UnsavedMutex);
+    for (qsizetype i = 0; i < keys.size(); ++i) {
+        const auto unsaved = m_Unsaved.constFind(keys[i]);
+        if (unsaved != m_Unsaved.constEnd())
+            values[size_t(i)] =
+                unsaved->isValid() ? std::optional<QVariant>(Unshared(*unsaved)) : std::nullopt;
+    }
+    return values;
+}
+
+std::vector<std::optional<QVariant>> CUserStore::StoredValues(const QStringList& keys) const
+{
+    const std::lock_guard lock(g_StoreMutex);
+    // A store in a folder others can change is not trusted: what was planted there is not read.
     const OutsideFile check = CheckStore(m_Path);
-    if (check != OutsideFile::Ok && check != OutsideFile::Missing)
+    if ((check != OutsideFile::Ok && check != OutsideFile::Missing) || !IsSafeFolderOf(m_Path))
         return std::vector<std::optional<QVariant>>(size_t(keys.size()));
     QSettings settings(Unshared(m_Path).toString(), QSettings::NativeFormat);
     if (settings.status() == QSettings::FormatError && !m_ReportedCorrupt.exchange(true))
@@ -134,6 +149,29 @@ std::vector<std::optional<QVariant>> CUserStore::Values(const QStringList& keys)
 
 bool CUserStore::Update(const QList<QPair<QString, QVariant>>& values, const QStringList& removed,
                         QString& error)
+{
+    const std::lock_guard unsavedLock(m_UnsavedMutex);
+    QHash<QString, QVariant> changes = m_Unsaved;
+    for (const auto& [key, value] : values)
+        changes.insert(key, value);
+    for (const QString& key : removed)
+        changes.insert(key, QVariant());
+    QList<QPair<QString, QVariant>> set;
+    QStringList gone;
+    for (auto it = changes.cbegin(); it != changes.cend(); ++it) {
+        if (it->isValid())
+            set.append({it.key(), *it});
+        else
+            gone << it.key();
+    }
+    // Kept in memory when it cannot be written: the program goes on with what the user set.
+    const bool written = Write(set, gone, error);
+    m_Unsaved = written ? QHash<QString, QVariant>() : changes;
+    return written;
+}
+
+bool CUserStore::Write(const QList<QPair<QString, QVariant>>& values, const QStringList& removed,
+                       QString& error)
 {
     if (!MakePrivateFolder(QFileInfo(m_Path).absolutePath())) {
         error = QStringLiteral("cannot create the folder of ") + m_Path;
