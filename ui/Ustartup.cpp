@@ -13,6 +13,7 @@
 #include "app/Uutility.h"
 #include "app/Uwriteproblem.h"
 #include "engine/Ucumlib.h"
+#include "engine/Uthread.h"
 #include "engine/Uuserstore.h"
 #include "Uformmsgbox.h"
 
@@ -194,6 +195,18 @@ int AnswerCommandLine(const CommandCheck& check, const char* program)
     return 0;
 }
 
+// A thread still inside the adapter library after the orderly end would find the static objects gone when it
+// returned. The end itself is complete (settings saved, sockets removed), so the process leaves normally
+// without destroying them, rather than waiting for the library.
+void LeaveIfAThreadIsStuck(int code)
+{
+    if (CThread::WaitForAbandoned(200))
+        return;
+    DebugPrint("a thread is still inside the adapter library; the program ends without it");
+    fflush(nullptr);
+    _exit(code);
+}
+
 int RunMainWindow(uint32_t flags)
 {
     // No application display name: the window system would append it to every window's title, and each
@@ -230,6 +243,10 @@ int RunMainWindow(uint32_t flags)
     g_ToolkitMessages = qInstallMessageHandler(OnToolkitMessage);
     std::atexit(EndBeforeExit);
     QApplication::exec();
+    // From here on a thread stuck in the library is abandoned after a brief wait, and the sockets go first:
+    // the end takes well under two seconds whatever the library does.
+    CThread::BeginProcessEnd();
+    server.reset();
     g_EndBeforeExit = nullptr;
     // Pool threads the toolkit started for large pictures end here, while the application still exists.
     QThreadPool::globalInstance()->waitForDone();
@@ -242,6 +259,9 @@ int RunMainWindow(uint32_t flags)
 
 int RunProgram(int argc, char** argv)
 {
+    // A signal at any moment of the start ends the program in order once its window runs, not by the
+    // signal's default action.
+    CSignalWatch::CatchEarly();
     // Each thread that allocates would get an allocator arena of its own, whose pages stay with the process;
     // the threads here allocate little and rarely, so they share the one arena.
     mallopt(M_ARENA_MAX, 1);
@@ -294,7 +314,9 @@ int RunProgram(int argc, char** argv)
         RemoveInterruptedWrites(g_Var.UserSettingsFile);
         RemoveInterruptedWrites(CUserStore::PathFor(g_Var.ProfRoot));
         NoteStoreProblem();
-        return RunMainWindow(flags);
+        const int code = RunMainWindow(flags);
+        LeaveIfAThreadIsStuck(code);
+        return code;
     } catch (const std::exception& e) {
         DebugPrint("Exception(WinMain): %s", e.what());
         SystemErrorBox(QString::fromLocal8Bit(e.what()));
