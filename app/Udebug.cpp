@@ -117,16 +117,18 @@ void CDebugLog::WriteLine(const char* text, size_t length) const
     const std::lock_guard guard(m_Lock);
     if (m_Fd < 0)
         return;
-    // A flood of one line (a client repeating a bad request, a storm of one device event) is one line and a
-    // count.
+    // A flood of one line (a client repeating a bad request, a storm of one device event) is a line a second
+    // and a count; a line repeated now and then, as a retry is, is written each time.
+    const auto now = m_Clock();
     if (!m_LastLine.empty() && m_LastLine.size() == length &&
-        m_LastLine.compare(0, length, text, length) == 0) {
+        m_LastLine.compare(0, length, text, length) == 0 && now - m_LastWritten < REPEAT_WINDOW) {
         ++m_Repeats;
         return;
     }
     WriteRepeats();
     m_LastLine.assign(text, length);
     WriteRaw(m_LastLine);
+    m_LastWritten = now;
 }
 
 void CDebugLog::WriteRepeats() const

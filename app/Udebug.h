@@ -1,18 +1,26 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 
 // The debug log: on only when a file named like the executable with ".Log" exists beside it at start.
 // Every line is written with one write call; nothing here ever reports an error. The log is bounded: past
 // its size limit it moves to the same name with ".1" appended (replacing an older one) and starts anew, and a
-// line the same as the one before is counted, its count written when another line comes or the log closes.
+// line the same as the one before, within a second of when that was written, is counted instead of written;
+// the count is written before the next line written, or when the log closes.
 class CDebugLog {
 public:
+    using Clock = std::function<std::chrono::steady_clock::time_point()>;
     static constexpr int64_t MAX_BYTES = 16 * 1024 * 1024;
+    static constexpr std::chrono::milliseconds REPEAT_WINDOW{1000};
 
-    explicit CDebugLog(int64_t maxBytes = MAX_BYTES) : m_MaxBytes(maxBytes) {}
+    explicit CDebugLog(int64_t maxBytes = MAX_BYTES, Clock clock = std::chrono::steady_clock::now)
+        : m_MaxBytes(maxBytes), m_Clock(std::move(clock))
+    {
+    }
     ~CDebugLog();
     CDebugLog(const CDebugLog&) = delete;
     CDebugLog& operator=(const CDebugLog&) = delete;
@@ -37,7 +45,9 @@ private:
 
     std::string m_Path;
     int64_t m_MaxBytes;
+    Clock m_Clock;
     mutable std::mutex m_Lock;
+    mutable std::chrono::steady_clock::time_point m_LastWritten;
     mutable int m_Fd = -1;
     mutable int64_t m_Size = 0;
     mutable std::string m_LastLine;

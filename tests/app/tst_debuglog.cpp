@@ -101,17 +101,27 @@ TEST_F(DebugLogTest, RepeatsAreCountedAndTheLogRotatesOnceAtItsLimit)
 {
     WriteFile(LogPath(), "");
     {
-        CDebugLog log(4096);
+        auto now = std::chrono::steady_clock::now();
+        CDebugLog log(4096, [&now] { return now; });
         log.Open(Exe().toStdString());
-        for (int i = 0; i < 1000; ++i)
+        for (int i = 0; i < 1500; ++i) {
             log.WriteLine("same", 4);
+            now += std::chrono::milliseconds(1);
+        }
         log.WriteLine("other", 5);
+        log.WriteLine("retry", 5);
+        now += CDebugLog::REPEAT_WINDOW;
+        log.WriteLine("retry", 5);
         log.WriteLine("last", 4);
         log.WriteLine("last", 4);
     }
-    EXPECT_EQ(ReadFile(LogPath()), "== START LOG ==\r\nsame\r\n(the line before came 999 more times)\r\n"
-                                   "other\r\nlast\r\n(the line before came 1 more times)\r\n")
-        << "the count is written when another line comes, or the log closes";
+    EXPECT_EQ(ReadFile(LogPath()),
+              "== START LOG ==\r\n"
+              "same\r\n(the line before came 999 more times)\r\n"
+              "same\r\n(the line before came 499 more times)\r\n"
+              "other\r\nretry\r\nretry\r\nlast\r\n(the line before came 1 more times)\r\n")
+        << "a flood is a line a second and its count; a retry a second later is written again; the count is "
+           "written when another line comes, or the log closes";
 
     WriteFile(LogPath(), "");
     CDebugLog log(4096);

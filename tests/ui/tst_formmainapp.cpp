@@ -57,7 +57,7 @@ protected:
     QString Log() const { return QString::fromUtf8(testutil::ReadFile(m_Dir.filePath("wlanutil.Log"))); }
     bool WaitCount(const QString& line, int count) const
     {
-        return WaitFor([&] { return Log().count(line) >= count; }, 20000);
+        return WaitFor([&] { return testutil::CountLogged(Log(), line) >= count; }, 20000);
     }
 
     // Starts the program in the tray and waits until it is connected.
