@@ -16,6 +16,8 @@
 #include "ui/pages/Upagetools.h"
 
 #include <QCheckBox>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QComboBox>
 #include <QDirIterator>
 #include <QFileInfo>
@@ -497,6 +499,47 @@ TEST_F(ProfilePageTest, AStoreThatFailsIsToldAndTheEditorKeepsTheInput)
     EXPECT_EQ(Names(), QStringList{"Home"});
     EXPECT_TRUE(m_Adapter->ProfileExists("Home"));
     ASSERT_TRUE(Delete("Home")) << "once the folder is back";
+}
+
+// A NUL pasted into the profile name silently cut it. Control characters in a name, and a NUL in an SSID,
+// are refused with a message, and the editor stays on the page.
+TEST_F(ProfilePageTest, PastedControlCharactersAreRefusedWithAMessage)
+{
+    WriteSettings("[Setting]\nInitConnect=0\n");
+    Attach();
+    const struct {
+        const char* edit;
+        QString pasted;
+        const char* message;
+    } cases[] = {
+        {"EdtName", QString::fromUtf16(u"Home\0Evil", 9), "A profile name cannot hold control characters"},
+        {"EdtName", "Line\nBreak", "A profile name cannot hold control characters"},
+        {"EdtName", "Tab\there", "A profile name cannot hold control characters"},
+        {"EdtName", QString("Del") + QChar(0x7f), "A profile name cannot hold control characters"},
+        {"EdtSSID", QString::fromUtf16(u"net\0work", 8), "The SSID cannot hold a NUL character"},
+    };
+    for (const auto& c : cases) {
+        Click("BtnAdd");
+        Type("EdtName", "Fine");
+        Type("EdtSSID", "fine-net");
+        auto* edit = OnPage<QLineEdit>(c.edit);
+        ASSERT_TRUE(edit);
+        edit->setFocus();
+        edit->selectAll();
+        QGuiApplication::clipboard()->setText(c.pasted);
+        QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+        ASSERT_EQ(edit->text(), c.pasted) << "pasted whole: " << c.edit;
+        const int shown = TFormMsgBox::LastShown().Count;
+        TFormMsgBox::SetNextAnswer(mrOk);
+        Click("BtnNext");
+        EXPECT_EQ(TFormMsgBox::LastShown().Count, shown + 1) << qPrintable(c.pasted);
+        EXPECT_TRUE(TFormMsgBox::LastShown().Text.startsWith(QLatin1String(c.message)))
+            << qPrintable(c.pasted);
+        EXPECT_EQ(CurrentName(), "FrameNetType1") << qPrintable(c.pasted);
+        Click("BtnExit");
+        m_Page->EnterPage(nullptr, 0, 0);
+    }
+    EXPECT_EQ(Names(), QStringList{"Default"});
 }
 
 TEST_F(ProfilePageTest, EditingKeepsANameThatIsNotUtf8ByteForByte)
