@@ -93,7 +93,21 @@ bool WriteFileAtomic(const std::string& path, const std::string& data)
     ok = ok && rename(temp.c_str(), path.c_str()) == 0;
     if (!ok)
         unlink(temp.c_str());
+    else
+        SyncFolderOf(path); // where it can be: the new file is in place either way
     return ok;
+}
+
+bool SyncFolderOf(const std::string& path)
+{
+    const size_t slash = path.rfind('/');
+    const std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    const int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool synced = fsync(fd) == 0;
+    close(fd);
+    return synced;
 }
 
 void RemoveWriteLeftovers(const std::string& dir, const std::function<bool(const std::string& name)>& ours)

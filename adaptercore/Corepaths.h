@@ -18,8 +18,11 @@ constexpr long kMaxFileBytes = 4 * 1024 * 1024;
 // The whole content of `path`; false when it cannot be opened or read, or is no regular file (a FIFO named by
 // mistake would block) or larger than kMaxFileBytes.
 bool ReadFileText(const std::string& path, std::string& text);
-// Writes `data` to `path` through a private temporary file and a rename, mode 0600.
+// Writes `data` to `path` through a private temporary file, synced, and a rename, mode 0600; the folder is
+// synced after, so that a power loss keeps the old or the new file whole.
 bool WriteFileAtomic(const std::string& path, const std::string& data);
+// Syncs the folder holding `path`, making a rename or a removal in it durable.
+bool SyncFolderOf(const std::string& path);
 // Removes from `dir` the temporary files of WriteFileAtomic that a write cut short left: regular files of
 // ours named "<name>.XXXXXX" (six letters or digits) where `ours(name)` holds. Nothing else is touched; the
 // caller makes sure no other writer of those files is at work.

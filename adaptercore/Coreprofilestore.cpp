@@ -130,7 +130,10 @@ bool CCoreProfileStore::Remove(const std::string& name) const
 {
     if (!IsUsableName(name))
         return false;
+    // The folder is synced where it can be; the file is gone either way, and that is what the caller asked.
     const bool removed = unlink(FilePath(name).c_str()) == 0;
+    if (removed)
+        SyncFolderOf(FilePath(name));
     ++g_changes;
     return removed;
 }

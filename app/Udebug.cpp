@@ -5,9 +5,10 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <set>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
-#include <vector>
 
 namespace {
 
@@ -80,6 +81,8 @@ void CDebugLog::Open(const std::string& exePath)
 bool CDebugLog::OpenMain()
 {
     m_Fd = OpenLocked(m_Path, O_RDWR);
+    struct stat st {};
+    m_Size = m_Fd >= 0 && fstat(m_Fd, &st) == 0 ? int64_t(st.st_size) : 0;
     return m_Fd >= 0;
 }
 
@@ -92,6 +95,7 @@ bool CDebugLog::OpenNumbered(const std::string& stem)
         m_Fd = OpenLocked(path, O_RDWR | O_CREAT | O_EXCL);
         if (m_Fd >= 0) {
             m_Path = path;
+            m_Size = 0;
             return true;
         }
     }
@@ -100,19 +104,67 @@ bool CDebugLog::OpenNumbered(const std::string& stem)
 
 void CDebugLog::Close()
 {
+    const std::lock_guard guard(m_Lock);
+    WriteRepeats();
     if (m_Fd >= 0)
         close(m_Fd);
     m_Fd = -1;
+    m_LastLine.clear();
 }
 
 void CDebugLog::WriteLine(const char* text, size_t length) const
 {
+    const std::lock_guard guard(m_Lock);
     if (m_Fd < 0)
         return;
-    std::vector<char> line(text, text + length);
-    line.push_back('\r');
-    line.push_back('\n');
-    [[maybe_unused]] const ssize_t written = write(m_Fd, line.data(), line.size());
+    // A flood of one line (a client repeating a bad request, a storm of one device event) is a line a second
+    // and a count; a line repeated now and then, as a retry is, is written each time.
+    const auto now = m_Clock();
+    if (!m_LastLine.empty() && m_LastLine.size() == length &&
+        m_LastLine.compare(0, length, text, length) == 0 && now - m_LastWritten < REPEAT_WINDOW) {
+        ++m_Repeats;
+        return;
+    }
+    WriteRepeats();
+    m_LastLine.assign(text, length);
+    WriteRaw(m_LastLine);
+    m_LastWritten = now;
+}
+
+void CDebugLog::WriteRepeats() const
+{
+    if (m_Repeats == 0)
+        return;
+    const std::string note = "(the line before came " + std::to_string(m_Repeats) + " more times)";
+    m_Repeats = 0;
+    WriteRaw(note);
+}
+
+void CDebugLog::WriteRaw(const std::string& text) const
+{
+    const std::string line = text + "\r\n";
+    if (m_Size + int64_t(line.size()) > m_MaxBytes)
+        Rotate();
+    if (m_Fd < 0)
+        return;
+    const ssize_t written = write(m_Fd, line.data(), line.size());
+    if (written > 0)
+        m_Size += written;
+}
+
+void CDebugLog::Rotate() const
+{
+    // The log's lock goes with its file: the new file is locked before the old one is let go.
+    const std::string older = m_Path + ".1";
+    if (rename(m_Path.c_str(), older.c_str()) != 0) {
+        close(m_Fd);
+        m_Fd = -1;
+        return;
+    }
+    const int fresh = OpenLocked(m_Path, O_RDWR | O_CREAT | O_EXCL);
+    close(m_Fd);
+    m_Fd = fresh;
+    m_Size = 0;
 }
 
 CDebugLog& DebugLogFile()
@@ -133,6 +185,18 @@ void DebugPrint(const char* format, ...)
     const std::string text = FormatV(format, args);
     va_end(args);
     Write(text);
+}
+
+void DebugPrintOnce(const std::string& line)
+{
+    static std::mutex lock;
+    static std::set<std::string> logged;
+    {
+        const std::lock_guard guard(lock);
+        if (logged.size() >= 500 || !logged.insert(line).second)
+            return;
+    }
+    Write(line);
 }
 
 void DebugPrintErr(int code, const char* format, ...)

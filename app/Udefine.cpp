@@ -2,6 +2,7 @@
 #include "Udebug.h"
 #include "Uinifile.h"
 #include "Ulanguage.h"
+#include "Usafefolder.h"
 #include "Uutility.h"
 
 #include <QFileInfo>
@@ -124,6 +125,12 @@ CFAGlobalVar::CFAGlobalVar()
 
 CFAGlobalVar::~CFAGlobalVar() = default;
 
+QString CFAGlobalVar::TrustedUserCopy() const
+{
+    // Settings in a folder another user can change are not read: they could have been planted there.
+    return IsSafeFolderOf(UserSettingsFile) ? UserSettingsFile : QString();
+}
+
 void CFAGlobalVar::ReadFiles(const QString& exeFilePath)
 {
     OsKind = LINUX_OS_KIND;
@@ -139,7 +146,7 @@ void CFAGlobalVar::ReadFiles(const QString& exeFilePath)
             .ReadString(QStringLiteral("Setting"), QStringLiteral("ProfRoot"), QStringLiteral("Tessaro"));
     UserSettingsFile = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + '/' + root +
                        '/' + base + QStringLiteral(".bin");
-    m_Settings = std::make_unique<CIniFile>(QStringList{UserSettingsFile, SettingsFile});
+    m_Settings = std::make_unique<CIniFile>(QStringList{TrustedUserCopy(), SettingsFile});
     // A language the settings name wins; without one the texts follow the desktop's language.
     const QString chosen = InfoRead(QStringLiteral("Setting"), QStringLiteral("StringFile"), QString());
     LanguageFile =

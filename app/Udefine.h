@@ -49,6 +49,8 @@ public:
     int GetHwIdList(TSDevRecord* records, int capacity) const;
     bool IsAcceptedHwId(const QString& deviceId) const;
 
+    // The user's copy of the settings when its folder is safe to read from, else an empty path.
+    QString TrustedUserCopy() const;
     const CIniFile* SettingsReader() const { return m_Settings.get(); }
     const CIniFile* LanguageReader() const { return m_Language.get(); }
 

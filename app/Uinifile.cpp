@@ -1,5 +1,7 @@
 #include "Uinifile.h"
 #include "Udebug.h"
+#include "Uoutsidefile.h"
+#include "Usafefolder.h"
 
 #define SI_NO_CONVERSION
 #include <SimpleIni.h>
@@ -248,17 +250,14 @@ CIniFile::CIniFile(const QStringList& paths) : m_Path(paths.value(0))
 {
     for (const QString& path : paths) {
         m_Inis.push_back(std::make_unique<CIniStore>());
-        const QFileInfo info(path);
-        if (!info.exists())
+        // A FIFO in its place would block the start for good.
+        QByteArray data;
+        const OutsideFile read = ReadOutsideFile(path, MAX_SETTINGS_FILE_SIZE, data);
+        if (read == OutsideFile::Missing)
             continue;
-        // Not opened unless a regular file: a FIFO in its place would block the start for good.
-        QFile f(path);
-        const bool opened =
-            info.isFile() && info.size() <= MAX_SETTINGS_FILE_SIZE && f.open(QIODevice::ReadOnly);
-        const QByteArray data = opened ? f.readAll() : QByteArray();
-        if (info.isFile() && info.size() > MAX_SETTINGS_FILE_SIZE)
+        if (read == OutsideFile::TooLarge)
             m_Problems.append({path, IniProblem::TooLarge});
-        else if (!opened || f.error() != QFile::NoError)
+        else if (read != OutsideFile::Ok)
             m_Problems.append({path, IniProblem::Unreadable});
         else if (!LooksLikeIni(data))
             m_Problems.append({path, IniProblem::NotIni});
@@ -358,6 +357,8 @@ bool ForeignLinkOnTheWay(const QString& path)
 
 bool MakePrivateFolder(const QString& dir)
 {
+    if (!IsSafeFolderOf(dir))
+        return false;
     const QByteArray name = QFile::encodeName(dir);
     struct stat st {};
     if (stat(name.constData(), &st) == 0) {
@@ -427,18 +428,19 @@ bool ReplaceIniSection(const QString& path, const QString& section, const IniEnt
         DebugPrint("ReplaceIniSection: %s is a symbolic link of another user; not written", qPrintable(path));
         return false;
     }
-    QFile old(target);
+    if (!IsSafeFolderOf(target))
+        return false;
     QByteArray oldData;
     mode_t mode = 0644;
-    struct stat st {};
-    if (stat(QFile::encodeName(target).constData(), &st) == 0) {
-        if (!old.open(QIODevice::ReadOnly)) {
-            DebugPrint("ReplaceIniSection: can't read %s", qPrintable(target));
-            return false;
-        }
-        oldData = old.readAll();
-        mode = st.st_mode & 07777;
+    const OutsideFile read = ReadOutsideFile(target, MAX_SETTINGS_FILE_SIZE, oldData);
+    // What cannot be read whole is never written over: its other sections would be lost.
+    if (read != OutsideFile::Ok && read != OutsideFile::Missing) {
+        DebugPrint("ReplaceIniSection: can't read %s", qPrintable(target));
+        return false;
     }
+    struct stat st {};
+    if (read == OutsideFile::Ok && stat(QFile::encodeName(target).constData(), &st) == 0)
+        mode = st.st_mode & 07777;
     if (secret)
         mode &= 0600;
     return WriteFileAtomic(target, Rewrite(oldData, section, entries), mode);

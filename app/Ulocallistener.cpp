@@ -1,6 +1,7 @@
 #include "Ulocallistener.h"
 #include "Udebug.h"
 #include "Ulocalsocket.h"
+#include "Usignalwatch.h"
 
 #include <QFile>
 #include <QSocketNotifier>
@@ -78,6 +79,7 @@ bool CLocalListener::Listen(const QString& path)
     m_Dev = st.st_dev;
     m_Ino = st.st_ino;
     m_Error.clear();
+    CSignalWatch::RemoveOnForcedEnd(QFile::encodeName(m_Path));
     m_Notifier = new QSocketNotifier(qintptr(fd), QSocketNotifier::Read, this);
     connect(m_Notifier, &QSocketNotifier::activated, this, &CLocalListener::OnReadable);
     WatchSocketFile();
@@ -127,6 +129,7 @@ void CLocalListener::CloseSocket()
         return;
     close(m_Fd);
     m_Fd = -1;
+    CSignalWatch::Forget(QFile::encodeName(m_Path));
     // The file goes with the listener, so that a sender sees at once that nobody listens, unless another
     // listener took the path meanwhile.
     struct stat st {};

@@ -296,7 +296,8 @@ QString WritablePath(const QString& iniPath)
 // Reads see the user's copy first and the shipped defaults under it.
 QStringList ReadablePaths(const QString& iniPath)
 {
-    return iniPath.isEmpty() ? QStringList{g_Var.UserSettingsFile, g_Var.SettingsFile} : QStringList{iniPath};
+    return iniPath.isEmpty() ? QStringList{g_Var.TrustedUserCopy(), g_Var.SettingsFile}
+                             : QStringList{iniPath};
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "Uutility.h"
+#include "Uoutsidefile.h"
 #include "Uversionnote.h"
 
 #include <QFile>
@@ -173,8 +174,10 @@ int ParseIntList(const QString& text, int32_t* out, int capacity)
 
 QString FileVersionText(const QString& path, int parts)
 {
+    // The adapter library's path comes from outside: a FIFO in its place must not block the caller.
+    constexpr qint64 MAX_VERSIONED_FILE_SIZE = qint64(1) << 30;
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
+    if (CheckOutsideFile(path, MAX_VERSIONED_FILE_SIZE) != OutsideFile::Ok || !f.open(QIODevice::ReadOnly))
         return {};
     // Version data sits in the section headers; large files are mapped rather than read.
     const qint64 size = f.size();

@@ -204,7 +204,8 @@ bool CNICAdapter::StopThread()
         return true;
     // From here on the object belongs to its thread. The lock is freed only when that thread holds it: a
     // lock another thread holds is not ours to free.
-    std::this_thread::sleep_for(std::chrono::milliseconds(AFTER_ABANDON_MS));
+    std::this_thread::sleep_for(
+        std::chrono::milliseconds(ProcessEnding() ? AFTER_ABANDON_MS / 5 : AFTER_ABANDON_MS));
     if (g_TSLib.ReleaseAbandoned(m_Stop))
         DebugPrint("CNICAdapter: release g_TSLib.SynchEvent event");
     DebugPrint("CNICAdapter::~CNICAdapter() end");

@@ -197,8 +197,10 @@ private:
     static int CopyChannels(const TBandChannels& table, int32_t* out, int capacity, uint32_t bandFilter);
     void AddDefaultProfile(int kind);
     // Deletes the listed profile of that name from the library, storing `replacement` (if any) in its place;
-    // its list position, or nothing when it is not listed or the library cannot be had.
+    // its list position, or nothing when it is not listed, the library cannot be had or did not store it.
     std::optional<size_t> ReplaceInLibrary(int kind, const QString& name, const WLProfile* replacement);
+    // The last used profile's name follows a rename (`newName`) or goes with a delete (empty `newName`).
+    void FollowLastName(int kind, const QString& oldName, const QString& newName);
     TProfileList& List(int kind);
     const TProfileList& List(int kind) const;
     // Keeps and reports a profile the library enumerates but cannot read.

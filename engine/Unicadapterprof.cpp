@@ -22,6 +22,12 @@ QString CountKey(int kind)
     return kind == PROF_STATION ? QStringLiteral("ProfCount") : QStringLiteral("APProfCount");
 }
 
+// The setting naming the profile connected last, with which the next start connects.
+QString LastKey(int kind)
+{
+    return kind == PROF_STATION ? QStringLiteral("LastProf") : QStringLiteral("LastAPProf");
+}
+
 QString EntryKey(int kind, size_t position)
 {
     return (kind == PROF_STATION ? QStringLiteral("Prof%1") : QStringLiteral("APProf%1")).arg(position);
@@ -149,8 +155,7 @@ void CNICAdapter::NoteDamaged(const QString& name)
 
 bool CNICAdapter::LastProfileDamaged(int kind) const
 {
-    const QString name =
-        ReadSet(kind == PROF_STATION ? QStringLiteral("LastProf") : QStringLiteral("LastAPProf"), "");
+    const QString name = ReadSet(LastKey(kind), "");
     std::lock_guard lock(m_ListMutex);
     return !name.isEmpty() && m_DamagedProfiles.contains(name, Qt::CaseInsensitive);
 }
@@ -215,11 +220,22 @@ std::optional<size_t> CNICAdapter::ReplaceInLibrary(int kind, const QString& nam
     if (!lock)
         return std::nullopt;
     // The new profile is stored before the old name goes, so that an end at any moment leaves one of them;
-    // under an unchanged name the store replaces the file by itself.
-    if (replacement)
-        g_TSLib.TSRWL_SetWLProfile(replacement->ProfileName, replacement);
-    if (!replacement || strcmp(listedName, replacement->ProfileName) != 0)
-        g_TSLib.TSRWL_DeleteWLProfile(listedName);
+    // under an unchanged name the store replaces the file by itself. A store that fails (a full disk, a
+    // folder that cannot be written) leaves the old profile where it was.
+    if (replacement && g_TSLib.TSRWL_SetWLProfile(replacement->ProfileName, replacement) != TSRWL_OK) {
+        DebugPrint("CNICAdapter: the library did not store %s; %s kept",
+                   qUtf8Printable(QString::fromUtf8(replacement->ProfileName)), listedName);
+        return std::nullopt;
+    }
+    if (replacement && strcmp(listedName, replacement->ProfileName) == 0)
+        return position;
+    if (g_TSLib.TSRWL_DeleteWLProfile(listedName) != TSRWL_OK) {
+        DebugPrint("CNICAdapter: the library did not remove %s", listedName);
+        // A rename that cannot drop the old name is undone, so that the list and the store still agree.
+        if (replacement)
+            g_TSLib.TSRWL_DeleteWLProfile(replacement->ProfileName);
+        return std::nullopt;
+    }
     return position;
 }
 
@@ -236,6 +252,7 @@ bool CNICAdapter::DeleteProfile(int kind, const QString& name)
         list.erase(list.begin() + ptrdiff_t(*position));
         WriteOrder(kind, list, *position, int(list.size()) + 1);
     }
+    FollowLastName(kind, name, QString());
     Post(NM_PROFILE_LIST, kind);
     return true;
 }
@@ -254,14 +271,26 @@ bool CNICAdapter::UpdateProfile(const WLProfile& profile, const QString& oldName
         *list[*position] = copy;
         WriteOrder(kind, list, *position, int(list.size()));
     }
+    FollowLastName(kind, oldName, ProfileNameOf(copy));
     Post(NM_PROFILE_LIST, kind);
     return true;
 }
 
+void CNICAdapter::FollowLastName(int kind, const QString& oldName, const QString& newName)
+{
+    const QString last = ReadSet(LastKey(kind), "");
+    if (last.isEmpty() || !SameName(last, oldName) || last == newName)
+        return;
+    // Left on a gone name, the next start would connect with whichever profile is listed first.
+    if (newName.isEmpty())
+        SetDeleteKey(LastKey(kind));
+    else
+        WriteSet(LastKey(kind), newName);
+}
+
 QString CNICAdapter::GetLastProfile(int kind) const
 {
-    const QString name =
-        ReadSet(kind == PROF_STATION ? QStringLiteral("LastProf") : QStringLiteral("LastAPProf"), "");
+    const QString name = ReadSet(LastKey(kind), "");
     std::lock_guard lock(m_ListMutex);
     const TProfileList& list = List(kind);
     return !name.isEmpty() && FindName(list, name) != list.end() ? name : QString();

@@ -2,6 +2,7 @@
 #include "Ucumlib.h"
 #include "Udeviceeventserver.h"
 #include "Udevmonitor.h"
+#include "Uthread.h"
 #include "Usessionwatch.h"
 #include "app/Udebug.h"
 #include "app/Unotifychannel.h"
@@ -206,14 +207,15 @@ void CThrdDetect::StopThread()
         DebugPrint("Close Detect Wnd");
     // Posted even before the loop runs, so that a thread stopped right after its start still ends.
     Q_EMIT StopRequested();
-    if (m_Thread->Ended.Wait(STOP_WAIT_MS)) {
+    const bool ending = CThread::ProcessEnding();
+    if (m_Thread->Ended.Wait(ending ? CThread::ENDING_STOP_WAIT_MS : STOP_WAIT_MS)) {
         m_Thread->wait();
         m_Joined = true;
         DebugPrint("CThrdDetect::StopThread() Thread Stop");
         return;
     }
     DebugPrint("CThrdDetect::StopThread() TerminateThread");
-    QThread::msleep(500);
+    QThread::msleep(ending ? 100 : 500);
     if (g_TSLib.ReleaseAbandoned(m_Stop))
         DebugPrint("CThrdDetect: release g_TSLib.SynchEvent event");
 }

@@ -2,6 +2,7 @@
 #include "app/Udebug.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -14,6 +15,7 @@ namespace {
 
 // How long the ending process waits for threads that were abandoned.
 constexpr int EXIT_WAIT_MS = 2000;
+std::atomic<bool> g_ProcessEnding{false};
 
 // Threads whose owners gave them up, kept joinable so that the ending process can wait for them.
 struct TAbandonedThreads {
@@ -104,8 +106,22 @@ void CThread::Run()
     list.Changed.notify_all();
 }
 
+void CThread::BeginProcessEnd()
+{
+    g_ProcessEnding = true;
+}
+
+bool CThread::ProcessEnding()
+{
+    return g_ProcessEnding;
+}
+
 bool CThread::RequestStopAndWait(int timeoutMs)
 {
+    // Once the process ends, the end as a whole (settings saved, sockets removed) is to take well under two
+    // seconds.
+    if (g_ProcessEnding)
+        timeoutMs = std::min(timeoutMs, ENDING_STOP_WAIT_MS);
     m_Stop.Request();
     std::unique_lock lock(m_EndMutex);
     if (!m_Thread.joinable())

@@ -21,6 +21,11 @@ public:
 
     // Waits up to `timeoutMs` until every abandoned thread has ended, and joins them. True when none is left.
     static bool WaitForAbandoned(int timeoutMs);
+    // The program is ending: from now on a stop waits for a thread only briefly (ENDING_STOP_WAIT_MS at
+    // most), so that one stuck in the library cannot hold up the end; it is abandoned instead.
+    static void BeginProcessEnd();
+    static bool ProcessEnding();
+    static constexpr int ENDING_STOP_WAIT_MS = 400;
 
     bool Terminated() const { return m_Stop.Terminated; }
     // Stops the thread and frees the object, now or, when the thread is abandoned, once its body returns.

@@ -1,6 +1,8 @@
 #include "Uuserstore.h"
 #include "app/Udebug.h"
 #include "app/Uinifile.h"
+#include "app/Uoutsidefile.h"
+#include "app/Usafefolder.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -48,9 +50,11 @@ QByteArrayList SettingsLines(const QByteArray& data)
     return unified.split('\n');
 }
 
-bool TooLarge(const QString& path)
+// The store as the settings class would open it: a FIFO or a device in its place would block the worker for
+// good, a huge file cost its size.
+OutsideFile CheckStore(const QString& path)
 {
-    return QFileInfo(path).size() > MAX_SETTINGS_FILE_SIZE;
+    return CheckOutsideFile(path, MAX_SETTINGS_FILE_SIZE);
 }
 
 // The lines the settings class cannot read it drops on its next write without a word, and it then calls even
@@ -58,10 +62,9 @@ bool TooLarge(const QString& path)
 // result counts. False when the file without them could not be written.
 bool DropUnreadableLines(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    QByteArray data;
+    if (ReadOutsideFile(path, MAX_SETTINGS_FILE_SIZE, data) != OutsideFile::Ok)
         return true; // missing, or unreadable: the write itself tells
-    const QByteArray data = file.readAll();
     const QByteArrayList lines = SettingsLines(data);
     QByteArrayList kept;
     for (qsizetype i = 0; i < lines.size(); ++i) {
@@ -114,12 +117,24 @@ std::optional<QVariant> CUserStore::Value(const QString& key) const
 
 std::vector<std::optional<QVariant>> CUserStore::Values(const QStringList& keys) const
 {
-    std::lock_guard lock(g_StoreMutex);
-    if (TooLarge(m_Path)) {
-        if (!m_ReportedCorrupt.exchange(true))
-            DebugPrint("CUserStore: %s is larger than 4 MB and not read", qUtf8Printable(m_Path));
-        return std::vector<std::optional<QVariant>>(size_t(keys.size()));
+    std::vector<std::optional<QVariant>> values = StoredValues(keys);
+    const std::lock_guard unsavedLock(m_UnsavedMutex);
+    for (qsizetype i = 0; i < keys.size(); ++i) {
+        const auto unsaved = m_Unsaved.constFind(keys[i]);
+        if (unsaved != m_Unsaved.constEnd())
+            values[size_t(i)] =
+                unsaved->isValid() ? std::optional<QVariant>(Unshared(*unsaved)) : std::nullopt;
     }
+    return values;
+}
+
+std::vector<std::optional<QVariant>> CUserStore::StoredValues(const QStringList& keys) const
+{
+    const std::lock_guard lock(g_StoreMutex);
+    // A store in a folder others can change is not trusted: what was planted there is not read.
+    const OutsideFile check = CheckStore(m_Path);
+    if ((check != OutsideFile::Ok && check != OutsideFile::Missing) || !IsSafeFolderOf(m_Path))
+        return std::vector<std::optional<QVariant>>(size_t(keys.size()));
     QSettings settings(Unshared(m_Path).toString(), QSettings::NativeFormat);
     if (settings.status() == QSettings::FormatError && !m_ReportedCorrupt.exchange(true))
         DebugPrint("CUserStore: %s is damaged; its readable values are used", qUtf8Printable(m_Path));
@@ -135,6 +150,29 @@ std::vector<std::optional<QVariant>> CUserStore::Values(const QStringList& keys)
 bool CUserStore::Update(const QList<QPair<QString, QVariant>>& values, const QStringList& removed,
                         QString& error)
 {
+    const std::lock_guard unsavedLock(m_UnsavedMutex);
+    QHash<QString, QVariant> changes = m_Unsaved;
+    for (const auto& [key, value] : values)
+        changes.insert(key, value);
+    for (const QString& key : removed)
+        changes.insert(key, QVariant());
+    QList<QPair<QString, QVariant>> set;
+    QStringList gone;
+    for (auto it = changes.cbegin(); it != changes.cend(); ++it) {
+        if (it->isValid())
+            set.append({it.key(), *it});
+        else
+            gone << it.key();
+    }
+    // Kept in memory when it cannot be written: the program goes on with what the user set.
+    const bool written = Write(set, gone, error);
+    m_Unsaved = written ? QHash<QString, QVariant>() : changes;
+    return written;
+}
+
+bool CUserStore::Write(const QList<QPair<QString, QVariant>>& values, const QStringList& removed,
+                       QString& error)
+{
     if (!MakePrivateFolder(QFileInfo(m_Path).absolutePath())) {
         error = QStringLiteral("cannot create the folder of ") + m_Path;
         return false;
@@ -144,12 +182,12 @@ bool CUserStore::Update(const QList<QPair<QString, QVariant>>& values, const QSt
         error = m_Path + QStringLiteral(" is a symbolic link of another user");
         return false;
     }
-    if (TooLarge(m_Path)) {
-        error = m_Path + QStringLiteral(" is larger than 4 MB");
-        return false;
-    }
     if (!CreateOwnerOnly(m_Path)) {
         error = QStringLiteral("cannot create ") + m_Path;
+        return false;
+    }
+    if (CheckStore(m_Path) != OutsideFile::Ok) {
+        error = m_Path + QStringLiteral(" is no regular file of at most 4 MB");
         return false;
     }
     QSettings settings(Unshared(m_Path).toString(), QSettings::NativeFormat);

@@ -1,11 +1,13 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QPair>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
 #include <atomic>
+#include <mutex>
 #include <optional>
 #include <vector>
 
@@ -24,11 +26,21 @@ public:
     // Several values with one reading of the file.
     std::vector<std::optional<QVariant>> Values(const QStringList& keys) const;
     // Sets the values and removes the keys in one write. False, with the reason in `error`, when the change
-    // could not be written.
+    // could not be written; it is then kept in memory, read back from there, and written with the next
+    // change that can be.
     bool Update(const QList<QPair<QString, QVariant>>& values, const QStringList& removed, QString& error);
+
+private:
+    std::vector<std::optional<QVariant>> StoredValues(const QStringList& keys) const;
+    bool Write(const QList<QPair<QString, QVariant>>& values, const QStringList& removed, QString& error);
 
     QString m_Path;
     QString m_Group;
+    // Changes not written yet: a key's value, or an invalid value for a removed key.
+    mutable std::mutex m_UnsavedMutex;
+    QHash<QString, QVariant> m_Unsaved;
+
+public:
     // A damaged file is reported once, not at every read.
     mutable std::atomic<bool> m_ReportedCorrupt{false};
 };

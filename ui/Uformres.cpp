@@ -2,6 +2,7 @@
 #include "Upicturefetch.h"
 #include "app/Udebug.h"
 #include "app/Udefine.h"
+#include "app/Uoutsidefile.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -165,10 +166,15 @@ QImage DecodeJpeg(const QByteArray& data, qint64 maxPixels)
 
 QImage LoadPictureFile(const QString& path, qint64 maxPixels)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
+    QByteArray data;
+    if (path.startsWith(QLatin1Char(':'))) {
+        QFile f(path);
+        if (!f.open(QIODevice::ReadOnly))
+            return QImage();
+        data = f.readAll();
+    } else if (ReadOutsideFile(path, TFormRes::MAX_PICTURE_FILE_BYTES, data) != OutsideFile::Ok) {
         return QImage();
-    QByteArray data = f.readAll();
+    }
     if (data.startsWith("\xFF\xD8"))
         return DecodeJpeg(data, maxPixels);
     QBuffer buffer(&data);
@@ -261,10 +267,11 @@ QImage TFormRes::LoadPicture(const QString& name) const
     const QString file = m_SkinFiles.value(name);
     if (!file.isEmpty()) {
         const QImage img = LoadPictureFile(file, MAX_PICTURE_PIXELS);
-        if (!img.isNull())
+        if (!img.isNull() && ChargeSkinPicture(name, img))
             return img;
-        DebugPrint("TFormRes: cannot read picture file %s for %s", qUtf8Printable(file),
-                   qUtf8Printable(name));
+        if (img.isNull())
+            DebugPrint("TFormRes: cannot read picture file %s for %s", qUtf8Printable(file),
+                       qUtf8Printable(name));
     }
     const QImage img = LoadPictureFile(BuiltInPath(name));
     if (img.isNull())
@@ -280,6 +287,39 @@ void TFormRes::LoadImageLists()
     ImgsKeltoIconXP.AddStrip(LoadPictureFile(QStringLiteral(":/skin/ImgsKeltoIconXP.png")));
 }
 
+bool TFormRes::ChargeSkinPicture(const QString& name, const QImage& img) const
+{
+    const qint64 charged = m_SkinCharges.value(name, 0);
+    const qint64 more = std::max<qint64>(img.sizeInBytes() - charged, 0);
+    if (m_SkinBytes + more > SKIN_BUDGET) {
+        DebugPrint("TFormRes: the skin's pictures would take more than %lld bytes; %s is built in",
+                   static_cast<long long>(SKIN_BUDGET), qUtf8Printable(name));
+        return false;
+    }
+    m_SkinBytes += more;
+    m_SkinCharges.insert(name, charged + more);
+    return true;
+}
+
+namespace {
+
+// A skin file is taken only from within the program's folder or the user's home, whatever "../" or links
+// the settings name: else a setting could have a device or another user's file read as a picture.
+bool IsInsideSkinRoots(const QString& path)
+{
+    const QString real = QFileInfo(path).canonicalFilePath();
+    if (real.isEmpty())
+        return false;
+    for (const QString& root : {g_Var.ExePath, QDir::homePath()}) {
+        const QString realRoot = QFileInfo(root).canonicalFilePath();
+        if (!realRoot.isEmpty() && (real == realRoot || real.startsWith(realRoot + QLatin1Char('/'))))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
 void TFormRes::FindSkinFiles()
 {
     const QString resPath = g_Var.InfoRead(QStringLiteral("Setting"), QStringLiteral("Res_Path"), QString());
@@ -288,9 +328,19 @@ void TFormRes::FindSkinFiles()
     const QString dir = g_Var.ExePath + resPath + QLatin1Char('/');
     if (!QFileInfo(dir).isDir())
         return;
+    if (!IsInsideSkinRoots(dir)) {
+        DebugPrint("TFormRes: Res_Path %s leaves the program's and the user's folders; not used",
+                   qUtf8Printable(resPath));
+        return;
+    }
     for (const QString& name : PictureNames()) {
         const QString file = g_Var.InfoRead(QStringLiteral("FormRes_TImage"), name, QString());
-        if (!file.isEmpty() && QFileInfo::exists(dir + file))
+        if (file.isEmpty() || !QFileInfo::exists(dir + file))
+            continue;
+        if (IsInsideSkinRoots(dir + file))
             m_SkinFiles.insert(name, dir + file);
+        else
+            DebugPrint("TFormRes: picture file %s leaves the program's and the user's folders; not used",
+                       qUtf8Printable(file));
     }
 }

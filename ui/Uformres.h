@@ -33,6 +33,13 @@ public:
     static constexpr qint64 CACHE_BUDGET = 64 * 1024 * 1024;
     // Four bytes a pixel: one picture takes at most a quarter of the budget (2048 x 2048 pixels).
     static constexpr qint64 MAX_PICTURE_PIXELS = CACHE_BUDGET / 4 / 4;
+    // The decoded pictures of the skin's files, each counted once however often it is decoded again: half the
+    // budget, since a widget may keep a copy of its picture (a pixmap) beside the cached one.
+    static constexpr qint64 SKIN_BUDGET = CACHE_BUDGET / 2;
+    // A picture file larger than a decoded picture of the largest size is not read.
+    static constexpr qint64 MAX_PICTURE_FILE_BYTES = MAX_PICTURE_PIXELS * 4;
+    // Bytes charged to the skin's files so far.
+    qint64 SkinBytes() const { return m_SkinBytes; }
 
     TImageList ImgsNull{0, 22};
     TImageList ImgsSort{10, 10};
@@ -45,6 +52,8 @@ private:
     void FindSkinFiles();
     void StartFetch();
     QImage LoadPicture(const QString& name) const;
+    // Charges a picture decoded from the skin's files to the skin's budget; false when it does not fit.
+    bool ChargeSkinPicture(const QString& name, const QImage& img) const;
     void Keep(const QString& name, const QImage& img) const;
 
     QHash<QString, QString> m_SkinFiles;
@@ -52,6 +61,8 @@ private:
     // The cached names, the one used longest ago first.
     mutable QStringList m_Recent;
     mutable qint64 m_CachedBytes = 0;
+    mutable QHash<QString, qint64> m_SkinCharges;
+    mutable qint64 m_SkinBytes = 0;
     // Last, so that its thread ends before anything it reads goes.
     std::unique_ptr<CPictureFetch> m_Fetch;
 };

@@ -8,10 +8,12 @@
 #include "app/Uinstance.h"
 #include "app/Unotifychannel.h"
 #include "app/Unotifyevent.h"
+#include "app/Uoutsidefile.h"
 #include "app/Usignalwatch.h"
 #include "app/Uutility.h"
 #include "app/Uwriteproblem.h"
 #include "engine/Ucumlib.h"
+#include "engine/Uthread.h"
 #include "engine/Uuserstore.h"
 #include "Uformmsgbox.h"
 
@@ -126,12 +128,16 @@ void TellReadProblem(QWidget* window, const QString& path, IniProblem problem)
     ShowMsgBox(window, ReadProblemText(problem).replace(QLatin1String("%s"), path), MB_OK_WARNING);
 }
 
-// The adapter store is read again and again while the program runs; one that is far too large is not used.
+// The adapter store is read again and again while the program runs; one that is far too large, or no regular
+// file (a FIFO would block the adapter's worker), is not used.
 void NoteStoreProblem()
 {
     const QString store = CUserStore::PathFor(g_Var.ProfRoot);
-    if (QFileInfo(store).size() > MAX_SETTINGS_FILE_SIZE)
+    const OutsideFile check = CheckOutsideFile(store, MAX_SETTINGS_FILE_SIZE);
+    if (check == OutsideFile::TooLarge)
         g_Var.FileProblems.append({store, IniProblem::TooLarge});
+    else if (check != OutsideFile::Ok && check != OutsideFile::Missing)
+        g_Var.FileProblems.append({store, IniProblem::Unreadable});
 }
 
 // The toolkit's display plugins end the process with exit() when the display goes away (the virtual display
@@ -189,6 +195,18 @@ int AnswerCommandLine(const CommandCheck& check, const char* program)
     return 0;
 }
 
+// A thread still inside the adapter library after the orderly end would find the static objects gone when it
+// returned. The end itself is complete (settings saved, sockets removed), so the process leaves normally
+// without destroying them, rather than waiting for the library.
+void LeaveIfAThreadIsStuck(int code)
+{
+    if (CThread::WaitForAbandoned(200))
+        return;
+    DebugPrint("a thread is still inside the adapter library; the program ends without it");
+    fflush(nullptr);
+    _exit(code);
+}
+
 int RunMainWindow(uint32_t flags)
 {
     // No application display name: the window system would append it to every window's title, and each
@@ -225,6 +243,10 @@ int RunMainWindow(uint32_t flags)
     g_ToolkitMessages = qInstallMessageHandler(OnToolkitMessage);
     std::atexit(EndBeforeExit);
     QApplication::exec();
+    // From here on a thread stuck in the library is abandoned after a brief wait, and the sockets go first:
+    // the end takes well under two seconds whatever the library does.
+    CThread::BeginProcessEnd();
+    server.reset();
     g_EndBeforeExit = nullptr;
     // Pool threads the toolkit started for large pictures end here, while the application still exists.
     QThreadPool::globalInstance()->waitForDone();
@@ -237,6 +259,9 @@ int RunMainWindow(uint32_t flags)
 
 int RunProgram(int argc, char** argv)
 {
+    // A signal at any moment of the start ends the program in order once its window runs, not by the
+    // signal's default action.
+    CSignalWatch::CatchEarly();
     // Each thread that allocates would get an allocator arena of its own, whose pages stay with the process;
     // the threads here allocate little and rarely, so they share the one arena.
     mallopt(M_ARENA_MAX, 1);
@@ -289,7 +314,9 @@ int RunProgram(int argc, char** argv)
         RemoveInterruptedWrites(g_Var.UserSettingsFile);
         RemoveInterruptedWrites(CUserStore::PathFor(g_Var.ProfRoot));
         NoteStoreProblem();
-        return RunMainWindow(flags);
+        const int code = RunMainWindow(flags);
+        LeaveIfAThreadIsStuck(code);
+        return code;
     } catch (const std::exception& e) {
         DebugPrint("Exception(WinMain): %s", e.what());
         SystemErrorBox(QString::fromLocal8Bit(e.what()));

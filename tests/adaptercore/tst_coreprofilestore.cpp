@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <array>
 
@@ -111,6 +113,44 @@ TEST_F(CoreProfileStore, TwoProcessesWritingAtOnceLeaveWholeProfiles)
         EXPECT_TRUE(WIFEXITED(status[c]) && WEXITSTATUS(status[c]) == 0);
     }
     EXPECT_EQ(store.Names()->size(), 21u);
+}
+
+// A store killed at any moment (kill -9, a crash, a power cut that the synced folder survives) leaves the old
+// record or the new one, whole, never none or a mix; and the next use clears what the cut left behind.
+TEST_F(CoreProfileStore, KilledAtAnyMomentLeavesTheOldOrTheNewRecord)
+{
+    const CCoreProfileStore store("Killed");
+    ASSERT_TRUE(store.Save("Home", Filled(0x10).data(), sizeof(Record)));
+    for (int round = 0; round < 40; ++round) {
+        int pipeFds[2];
+        ASSERT_EQ(pipe(pipeFds), 0);
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            close(pipeFds[0]);
+            for (uint8_t value = 0x11;; value = value == 0x11 ? 0x12 : 0x11) {
+                store.Save("Home", Filled(value).data(), sizeof(Record));
+                [[maybe_unused]] const ssize_t n = write(pipeFds[1], "s", 1);
+            }
+        }
+        close(pipeFds[1]);
+        // Killed after a number of saves that varies by round, so the kill lands in different steps.
+        char done[64];
+        size_t seen = 0;
+        while (seen < size_t(1 + round % 7)) {
+            const ssize_t n = read(pipeFds[0], done, std::min(sizeof done, size_t(1 + round % 7) - seen));
+            ASSERT_GT(n, 0);
+            seen += size_t(n);
+        }
+        kill(child, SIGKILL);
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        close(pipeFds[0]);
+        Record r{};
+        ASSERT_TRUE(store.Load("Home", r.data(), r.size())) << "round " << round;
+        EXPECT_TRUE(r == Filled(0x11) || r == Filled(0x12)) << "round " << round;
+        EXPECT_EQ(*store.Names(), std::vector<std::string>{"Home"}) << "round " << round;
+    }
 }
 
 } // namespace

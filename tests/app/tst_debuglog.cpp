@@ -78,19 +78,72 @@ TEST_F(DebugLogTest, LinesFromManyThreadsStayWhole)
     WriteFile(LogPath(), "");
     CDebugLog log;
     log.Open(Exe().toStdString());
-    const std::string line(200, 'x');
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; ++t)
-        threads.emplace_back([&] {
-            for (int i = 0; i < 200; ++i)
+        threads.emplace_back([&log, t] {
+            for (int i = 0; i < 200; ++i) {
+                // Distinct lines: a line the same as the one before is counted, not written.
+                const std::string line = std::to_string(t * 1000 + i) + std::string(200, 'x');
                 log.WriteLine(line.data(), line.size());
+            }
         });
     for (auto& t : threads)
         t.join();
     const QList<QByteArray> lines = ReadFile(LogPath()).split('\n');
     EXPECT_EQ(lines.size(), 802); // start line, 800 lines, empty rest
     for (int i = 1; i < 801; ++i)
-        ASSERT_EQ(lines[i], QByteArray(line.c_str()) + "\r");
+        ASSERT_TRUE(lines[i].endsWith(QByteArray(200, 'x') + "\r")) << lines[i].constData();
+}
+
+// A flood on the instance socket grew the log by 80 MB in 12 s, a device event storm by 53 MB in 10 s. A
+// repeated line is counted; past its limit the log moves aside once, so the two files together stay bounded.
+TEST_F(DebugLogTest, RepeatsAreCountedAndTheLogRotatesOnceAtItsLimit)
+{
+    WriteFile(LogPath(), "");
+    {
+        auto now = std::chrono::steady_clock::now();
+        CDebugLog log(4096, [&now] { return now; });
+        log.Open(Exe().toStdString());
+        for (int i = 0; i < 1500; ++i) {
+            log.WriteLine("same", 4);
+            now += std::chrono::milliseconds(1);
+        }
+        log.WriteLine("other", 5);
+        log.WriteLine("retry", 5);
+        now += CDebugLog::REPEAT_WINDOW;
+        log.WriteLine("retry", 5);
+        log.WriteLine("last", 4);
+        log.WriteLine("last", 4);
+    }
+    EXPECT_EQ(ReadFile(LogPath()),
+              "== START LOG ==\r\n"
+              "same\r\n(the line before came 999 more times)\r\n"
+              "same\r\n(the line before came 499 more times)\r\n"
+              "other\r\nretry\r\nretry\r\nlast\r\n(the line before came 1 more times)\r\n")
+        << "a flood is a line a second and its count; a retry a second later is written again; the count is "
+           "written when another line comes, or the log closes";
+
+    WriteFile(LogPath(), "");
+    CDebugLog log(4096);
+    log.Open(Exe().toStdString());
+    for (int i = 0; i < 1000; ++i) {
+        const std::string line = "line " + std::to_string(i) + std::string(50, '.');
+        log.WriteLine(line.data(), line.size());
+    }
+    const QByteArray current = ReadFile(LogPath());
+    const QByteArray older = ReadFile(LogPath() + ".1");
+    EXPECT_LE(current.size(), 4096);
+    EXPECT_LE(older.size(), 4096);
+    EXPECT_GT(older.size(), 4000) << "moved aside when full";
+    EXPECT_TRUE(current.contains("line 999.")) << "the newest lines are kept";
+    EXPECT_EQ(QDir(m_Dir.path()).entryList(QDir::Files).size(), 2) << "one older file, no more";
+    WriteFile(m_Dir.filePath("other.Log"), "");
+    CDebugLog second;
+    second.Open(m_Dir.filePath("other").toStdString());
+    EXPECT_TRUE(second.IsOn()) << "the rotated log keeps its lock on the new file only";
+    CDebugLog third;
+    third.Open(Exe().toStdString());
+    EXPECT_EQ(QString::fromStdString(third.Path()), LogPath("_000")) << "the new file is held";
 }
 
 TEST_F(DebugLogTest, TwoProcessesWriteToSeparateFiles)

@@ -357,3 +357,19 @@ TEST_F(IniFileTest, OversizedFileIsNotRead)
     ASSERT_EQ(ini.Problems().size(), 1);
     EXPECT_EQ(ini.Problems().front().second, IniProblem::TooLarge);
 }
+
+// A FIFO in place of the settings file blocked the start for good, and one in place of the file a section is
+// written to blocked the writer. Neither is read nor written over.
+TEST_F(IniFileTest, FifoIsNeitherReadNorWrittenOver)
+{
+    const QString fifo = m_Dir.filePath("fifo.ini");
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    CIniFile ini(fifo);
+    EXPECT_EQ(ini.ReadString("S", "K", "default"), "default");
+    ASSERT_EQ(ini.Problems().size(), 1);
+    EXPECT_EQ(ini.Problems().front().second, IniProblem::Unreadable);
+    EXPECT_FALSE(ReplaceIniSection(fifo, "S", {{"K", "v"}}, false));
+    struct stat st {};
+    ASSERT_EQ(lstat(QFile::encodeName(fifo).constData(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+}

@@ -69,7 +69,10 @@ protected:
     {
         return QString::fromUtf8(testutil::ReadFile(m_LogPath)).split("\r\n", Qt::SkipEmptyParts);
     }
-    int Count(const QString& line) const { return int(Lines().count(line)); }
+    int Count(const QString& line) const
+    {
+        return testutil::CountLogged(QString::fromUtf8(testutil::ReadFile(m_LogPath)), line, true);
+    }
     // Whether a line starts with `prefix`.
     bool Has(const QString& prefix) const
     {

@@ -2,6 +2,7 @@
 #include "adapterfixture.h"
 #include "app/Uwriteproblem.h"
 #include "engine/Ucumlib.h"
+#include "failingstore.h"
 #include "testutil.h"
 
 #include <QDirIterator>
@@ -262,6 +263,88 @@ TEST_F(AdapterProfiles, EditReplacesTheStoredFileWithoutAGap)
     EXPECT_FALSE(QFileInfo::exists(home.filePath()));
     EXPECT_EQ(Names(), (QStringList{"Away", "Office"}));
     EXPECT_EQ(LibraryProfileCount(), 3) << "Away, Office and the default Soft AP profile";
+}
+
+// Editing on a full disk removed the old file after a store the library had refused, and reported success:
+// the profile was gone. A failed store changes nothing and says so; a delete on a full disk still deletes.
+TEST_F(AdapterProfiles, AStoreThatFailsLosesNothingAndSaysSo)
+{
+    struct Case {
+        const char* what;
+        std::function<bool(CNICAdapter&)> change;
+        bool doneOnFullDisk;
+        QStringList namesAfterFullDisk;
+    };
+    const Case cases[] = {
+        {"add", [](CNICAdapter& a) { return a.AddProfile(MakeProfile("New")); }, false, {"Home", "Office"}},
+        {"edit",
+         [](CNICAdapter& a) { return a.UpdateProfile(MakeProfile("Home", 0, "edited"), "Home"); },
+         false,
+         {"Home", "Office"}},
+        {"rename",
+         [](CNICAdapter& a) { return a.UpdateProfile(MakeProfile("Home2", 0, "edited"), "Home"); },
+         false,
+         {"Home", "Office"}},
+        {"delete", [](CNICAdapter& a) { return a.DeleteProfile(PROF_STATION, "Home"); }, true, {"Office"}},
+    };
+    Store({"Home", "Office"});
+    // The delete done on a full disk comes last: the profile it removes stays removed.
+    for (const StoreFault fault : {StoreFault::FolderGone, StoreFault::FullDisk})
+        for (const Case& c : cases) {
+            const bool full = fault == StoreFault::FullDisk;
+            const std::string where =
+                std::string(c.what) + (full ? " on a full disk" : " without its folder");
+            DestroyAdapter();
+            CNICAdapter& a = Adapter();
+            bool done = false;
+            {
+                const FailingStore failing(fault, m_Dir.filePath("profiles"));
+                done = c.change(a);
+            }
+            const bool expectDone = full && c.doneOnFullDisk;
+            EXPECT_EQ(done, expectDone) << where;
+            EXPECT_EQ(Names(), expectDone ? c.namesAfterFullDisk : QStringList({"Home", "Office"})) << where;
+            DestroyAdapter();
+            Adapter();
+            EXPECT_EQ(Names(), expectDone ? c.namesAfterFullDisk : QStringList({"Home", "Office"}))
+                << where << ", read back";
+            WLProfile home{};
+            if (!expectDone) {
+                EXPECT_EQ(g_TSLib.TSRWL_GetWLProfile("Home", &home), TSRWL_OK) << where;
+                EXPECT_STREQ(home.Ssid1, "net") << where;
+            }
+            EXPECT_NE(g_TSLib.TSRWL_GetWLProfile("Home2", &home), TSRWL_OK) << where;
+            EXPECT_NE(g_TSLib.TSRWL_GetWLProfile("New", &home), TSRWL_OK) << where;
+            Store({"Home"});
+        }
+}
+
+// Renaming the profile connected last left the setting on the old name, and the next start connected with
+// another profile, to another network. The name follows a rename and goes with a delete.
+TEST_F(AdapterProfiles, TheLastUsedNameFollowsRenameAndDelete)
+{
+    Store({"Home", "Office"});
+    Store({"Hotspot"}, PROF_SOFTAP);
+    CNICAdapter& a = Adapter();
+    a.WriteSet(QStringLiteral("LastProf"), "HOME");
+    a.WriteSet(QStringLiteral("LastAPProf"), "Hotspot");
+    ASSERT_TRUE(a.UpdateProfile(MakeProfile("Office", 0, "edited"), "Office"));
+    EXPECT_EQ(a.ReadSet(QStringLiteral("LastProf"), ""), "HOME") << "another profile changed";
+    ASSERT_TRUE(a.UpdateProfile(MakeProfile("Home", 0, "edited"), "Home"));
+    EXPECT_EQ(a.ReadSet(QStringLiteral("LastProf"), ""), "Home") << "edited under its name, as it is spelt";
+    ASSERT_TRUE(a.UpdateProfile(MakeProfile("Away"), "home"));
+    EXPECT_EQ(a.ReadSet(QStringLiteral("LastProf"), ""), "Away");
+    EXPECT_EQ(a.ConnectLast({"Office", "Away"}), "Away");
+    ASSERT_TRUE(a.UpdateProfile(MakeProfile("Hotspot 2", PROF_SOFTAP), "Hotspot"));
+    EXPECT_EQ(a.ReadSet(QStringLiteral("LastAPProf"), ""), "Hotspot 2");
+    EXPECT_EQ(a.ReadSet(QStringLiteral("LastProf"), ""), "Away") << "the kinds keep their own names";
+
+    ASSERT_TRUE(a.DeleteProfile(PROF_STATION, "Office"));
+    EXPECT_EQ(a.ReadSet(QStringLiteral("LastProf"), ""), "Away");
+    ASSERT_TRUE(a.DeleteProfile(PROF_STATION, "AWAY"));
+    EXPECT_EQ(a.ReadSet(QStringLiteral("LastProf"), "<none>"), "<none>") << "cleared with its profile";
+    ASSERT_TRUE(a.DeleteProfile(PROF_SOFTAP, "Hotspot 2"));
+    EXPECT_EQ(a.ReadSet(QStringLiteral("LastAPProf"), "<none>"), "<none>");
 }
 
 // A damaged profile file dropped out of the list with only a line of the library on stderr, and the start

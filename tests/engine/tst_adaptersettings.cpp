@@ -3,10 +3,12 @@
 #include "app/Udefine.h"
 #include "app/Uprofile.h"
 #include "engine/Ucumlib.h"
+#include "app/Uwriteproblem.h"
 #include "testutil.h"
 
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QSettings>
 #include <cstring>
 #include <sys/stat.h>
@@ -295,6 +297,22 @@ TEST_F(AdapterSettings, OversizedStoreIsNeitherReadNorWritten)
     EXPECT_TRUE(LogSince().contains("is larger than 4 MB"));
 }
 
+// A FIFO in place of the store blocked the adapter's worker for good: the program never connected and said
+// nothing. It is neither read nor written, and logged.
+TEST_F(AdapterSettings, StoreThatIsNoRegularFileIsNeitherReadNorWritten)
+{
+    QDir().mkpath(QFileInfo(StoreFile()).absolutePath());
+    ASSERT_EQ(mkfifo(QFile::encodeName(StoreFile()).constData(), 0600), 0);
+    CNICAdapter& a = Adapter();
+    EXPECT_EQ(a.ReadSet(QStringLiteral("DefChB"), 7), 7);
+    a.WriteSet(QStringLiteral("DefChB"), 12);
+    EXPECT_EQ(a.ReadSet(QStringLiteral("DefChB"), 7), 12) << "kept in memory";
+    struct stat st {};
+    ASSERT_EQ(lstat(QFile::encodeName(StoreFile()).constData(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode)) << "not replaced";
+    EXPECT_TRUE(LogSince().contains("is no regular file"));
+}
+
 // Under umask 000 the folder was made 0777 and the store 0666, so another user could replace it by a link.
 TEST_F(AdapterSettings, StoreIsOwnerOnlyWhateverTheUmaskAndForeignLinksAreRefused)
 {
@@ -318,4 +336,39 @@ TEST_F(AdapterSettings, StoreIsOwnerOnlyWhateverTheUmaskAndForeignLinksAreRefuse
     a.WriteSet(QStringLiteral("DefChB"), 13);
     EXPECT_EQ(testutil::ReadFile(notes), "private notes\n");
     EXPECT_TRUE(LogSince().contains("symbolic link of another user"));
+}
+
+// Under umask 000 with the settings folder's parent writable by others, another user replaced the folder by a
+// link to their own: the user's settings were written there, and settings planted there were read back. A
+// store in a folder others can change is neither read nor written; the program says so once and goes on
+// from memory.
+TEST_F(AdapterSettings, StoreInAFolderOthersCanChangeIsNeitherReadNorWritten)
+{
+    const QString config = m_Dir.filePath(QStringLiteral("config"));
+    Adapter().WriteSet(QStringLiteral("DefChB"), 3);
+    DestroyAdapter();
+    const QByteArray planted = testutil::ReadFile(StoreFile());
+    ASSERT_TRUE(planted.contains("DefChB=3"));
+    ASSERT_EQ(chmod(QFile::encodeName(config).constData(), 0777), 0);
+    QStringList told;
+    SetWriteProblemHandler([&told](StoreProblem problem, const QString& subject) {
+        if (problem == StoreProblem::CannotSave)
+            told << subject;
+    });
+    const auto reset = qScopeGuard([] { SetWriteProblemHandler(nullptr); });
+    CNICAdapter& a = Adapter();
+    EXPECT_EQ(a.ReadSet(QStringLiteral("DefChB"), 0), 0) << "what may have been planted is not read";
+    a.WriteSet(QStringLiteral("DefChB"), 12);
+    a.WriteSet(QStringLiteral("DefChA"), 5);
+    EXPECT_EQ(a.ReadSet(QStringLiteral("DefChB"), 0), 12) << "the program goes on from memory";
+    EXPECT_EQ(testutil::ReadFile(StoreFile()), planted) << "not written";
+    EXPECT_EQ(told, QStringList{StoreFile()}) << "told once";
+    EXPECT_TRUE(LogSince().contains(config + " is writable by others"));
+
+    ASSERT_EQ(chmod(QFile::encodeName(config).constData(), 0700), 0);
+    a.WriteSet(QStringLiteral("DefChG"), 1);
+    DestroyAdapter();
+    CNICAdapter& again = Adapter();
+    EXPECT_EQ(again.ReadSet(QStringLiteral("DefChB"), 0), 12) << "written with the next change that can be";
+    EXPECT_EQ(again.ReadSet(QStringLiteral("DefChA"), 0), 5);
 }

@@ -182,10 +182,11 @@ TEST_F(AdapterWorker, ConnectQueuedTwiceRunsOnce)
     a.AddToDo(&CNICAdapter::DoConnect);
     With([](FakeLibState& s) { s.holdConnect = false; });
     ASSERT_TRUE(WaitFor([] { return fakelib::Calls("TSRWL_SetWLANStatus") == 2; }));
-    ASSERT_TRUE(WaitFor([&] { return LogSince().count("CNICAdapter::DoConnect() end") == 2; }));
+    ASSERT_TRUE(
+        WaitFor([&] { return testutil::CountLogged(LogSince(), "CNICAdapter::DoConnect() end") == 2; }));
     QThread::msleep(500);
     EXPECT_EQ(fakelib::Calls("TSRWL_SetWLANStatus"), 2);
-    EXPECT_EQ(LogSince().count("CNICAdapter::DoConnect()\r\n"), 2);
+    EXPECT_EQ(testutil::CountLogged(LogSince(), "CNICAdapter::DoConnect()\r\n"), 2);
 }
 
 TEST_F(AdapterWorker, SuccessRemembersTheProfileExceptTheEditorsOne)

@@ -183,5 +183,5 @@ bool PageTest::NextReport()
 
 int PageTest::RenewCount() const
 {
-    return int(LogSince().count(QStringLiteral("IPConfig 0x3")));
+    return testutil::CountLogged(LogSince(), QStringLiteral("IPConfig 0x3"));
 }

@@ -98,7 +98,7 @@ protected:
 
     static QString SimCtl(const QString& command) { return simtest::SimCtl(command); }
     QString Log() const { return QString::fromUtf8(testutil::ReadFile(m_LogPath)); }
-    int LogCount(const QString& text) const { return int(Log().count(text)); }
+    int LogCount(const QString& text) const { return testutil::CountLogged(Log(), text); }
 
     TFormMain& Main()
     {

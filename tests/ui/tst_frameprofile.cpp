@@ -3,9 +3,11 @@
 #include "app/Ulabels.h"
 #include "app/Uprofile.h"
 #include "app/Uutility.h"
+#include "engine/Ucumlib.h"
 #include "simtest.h"
 #include "pagefixture.h"
 #include "editorfixture.h"
+#include "failingstore.h"
 #include "testutil.h"
 #include "ui/Uformbase.h"
 #include "ui/Uformmsgbox.h"
@@ -14,6 +16,8 @@
 #include "ui/pages/Upagetools.h"
 
 #include <QCheckBox>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QComboBox>
 #include <QDirIterator>
 #include <QFileInfo>
@@ -434,6 +438,108 @@ TEST_F(ProfilePageTest, AFailedSaveIsReportedAndKeepsTheConfirmationPage)
     EXPECT_EQ(TFormMsgBox::LastShown().Count, shown + 1);
     EXPECT_EQ(TFormMsgBox::LastShown().Text, "The profile could not be saved.");
     EXPECT_EQ(CurrentName(), "FrameConfirm1");
+}
+
+// Editing on a full disk said the profile was configured and lost it: the old file went although the new one
+// was never stored. A store that fails is told; the editor stays on its confirmation page with what was
+// typed, and the list and the store keep what they had. A delete that fails is told and keeps the row.
+TEST_F(ProfilePageTest, AStoreThatFailsIsToldAndTheEditorKeepsTheInput)
+{
+    WriteSettings("[Setting]\nInitConnect=0\n");
+    Attach();
+    Store({{"Home", "home-net", 1, 0}});
+    struct Case {
+        const char* what;
+        const char* button; // BtnAdd, or BtnEdit on the row Home
+        const char* name;
+    };
+    const Case cases[] = {
+        {"add", "BtnAdd", "New"}, {"edit", "BtnEdit", "Home"}, {"rename", "BtnEdit", "Home2"}};
+    for (const StoreFault fault : {StoreFault::FullDisk, StoreFault::FolderGone})
+        for (const Case& c : cases) {
+            const std::string where =
+                std::string(c.what) +
+                (fault == StoreFault::FullDisk ? " on a full disk" : " without its folder");
+            ClickRow("Home");
+            Click(c.button);
+            Type("EdtName", c.name);
+            Type("EdtSSID", "typed-net");
+            NextToConfirm();
+            ASSERT_EQ(CurrentName(), "FrameConfirm1") << where;
+            const int shown = TFormMsgBox::LastShown().Count;
+            {
+                const FailingStore failing(fault, m_Dir.filePath("profiles"));
+                TFormMsgBox::SetNextAnswer(mrOk);
+                Click("BtnSave");
+                ASSERT_TRUE(WaitFor([&] { return TFormMsgBox::LastShown().Count == shown + 1; })) << where;
+            }
+            EXPECT_EQ(TFormMsgBox::LastShown().Text, "The profile could not be saved.") << where;
+            EXPECT_EQ(CurrentName(), "FrameConfirm1") << where;
+            EXPECT_STREQ(Editor()->Profile().ProfileName, c.name) << where << ": the input is kept";
+            EXPECT_STREQ(Editor()->Profile().Ssid1, "typed-net") << where;
+            EXPECT_TRUE(OnPage<QPushButton>("BtnSave")->isEnabled()) << where << ": may be tried again";
+            EXPECT_EQ(Names(), QStringList{"Home"}) << where;
+            WLProfile home{};
+            EXPECT_EQ(g_TSLib.TSRWL_GetWLProfile("Home", &home), 1) << where;
+            EXPECT_STREQ(home.Ssid1, "home-net") << where;
+            Click("BtnExit");
+            m_Page->EnterPage(nullptr, 0, 0);
+        }
+
+    ClickRow("Home");
+    {
+        const FailingStore failing(StoreFault::FolderGone, m_Dir.filePath("profiles"));
+        const int shown = TFormMsgBox::LastShown().Count;
+        TFormMsgBox::SetNextAnswer(mrOk);
+        Click("BtnDelete");
+        TFormMsgBox::SetNextAnswer(mrOk);
+        ASSERT_TRUE(WaitFor([&] { return TFormMsgBox::LastShown().Count == shown + 2; }));
+    }
+    EXPECT_EQ(TFormMsgBox::LastShown().Text, "The profile Home could not be removed.");
+    EXPECT_EQ(Names(), QStringList{"Home"});
+    EXPECT_TRUE(m_Adapter->ProfileExists("Home"));
+    ASSERT_TRUE(Delete("Home")) << "once the folder is back";
+}
+
+// A NUL pasted into the profile name silently cut it. Control characters in a name, and a NUL in an SSID,
+// are refused with a message, and the editor stays on the page.
+TEST_F(ProfilePageTest, PastedControlCharactersAreRefusedWithAMessage)
+{
+    WriteSettings("[Setting]\nInitConnect=0\n");
+    Attach();
+    const struct {
+        const char* edit;
+        QString pasted;
+        const char* message;
+    } cases[] = {
+        {"EdtName", QString::fromUtf16(u"Home\0Evil", 9), "A profile name cannot hold control characters"},
+        {"EdtName", "Line\nBreak", "A profile name cannot hold control characters"},
+        {"EdtName", "Tab\there", "A profile name cannot hold control characters"},
+        {"EdtName", QString("Del") + QChar(0x7f), "A profile name cannot hold control characters"},
+        {"EdtSSID", QString::fromUtf16(u"net\0work", 8), "The SSID cannot hold a NUL character"},
+    };
+    for (const auto& c : cases) {
+        Click("BtnAdd");
+        Type("EdtName", "Fine");
+        Type("EdtSSID", "fine-net");
+        auto* edit = OnPage<QLineEdit>(c.edit);
+        ASSERT_TRUE(edit);
+        edit->setFocus();
+        edit->selectAll();
+        QGuiApplication::clipboard()->setText(c.pasted);
+        QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+        ASSERT_EQ(edit->text(), c.pasted) << "pasted whole: " << c.edit;
+        const int shown = TFormMsgBox::LastShown().Count;
+        TFormMsgBox::SetNextAnswer(mrOk);
+        Click("BtnNext");
+        EXPECT_EQ(TFormMsgBox::LastShown().Count, shown + 1) << qPrintable(c.pasted);
+        EXPECT_TRUE(TFormMsgBox::LastShown().Text.startsWith(QLatin1String(c.message)))
+            << qPrintable(c.pasted);
+        EXPECT_EQ(CurrentName(), "FrameNetType1") << qPrintable(c.pasted);
+        Click("BtnExit");
+        m_Page->EnterPage(nullptr, 0, 0);
+    }
+    EXPECT_EQ(Names(), QStringList{"Default"});
 }
 
 TEST_F(ProfilePageTest, EditingKeepsANameThatIsNotUtf8ByteForByte)

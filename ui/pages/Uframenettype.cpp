@@ -171,6 +171,11 @@ bool TFrameNetType::LeavePage(TPropertyPageFrame* nextPage, int mode, int contex
         ShowPageMessage(this, "ErEmySSID", "SSID can't be empty!");
         return false;
     }
+    // Stored as text ended by a NUL, which would cut it there.
+    if (ssid.contains(QChar::Null)) {
+        ShowPageMessage(this, "ErCtrlSSID", "The SSID cannot hold a NUL character. Please enter it again.");
+        return false;
+    }
     PresetSecurity(ssid);
     WLProfile& p = m_Profile;
     StoreEditedText(p.ProfileName, sizeof p.ProfileName, name, NAME_CHARS);
@@ -218,6 +223,14 @@ bool TFrameNetType::CheckProfileName(const QString& name)
 {
     if (name.isEmpty()) {
         ShowPageMessage(this, "ErEmyProfName", "Profile Name can't be empty!");
+        return false;
+    }
+    // A NUL would cut the stored name, a line break or another control character break the settings file
+    // and the lists that show it.
+    if (std::any_of(name.begin(), name.end(), [](QChar c) { return c.category() == QChar::Other_Control; })) {
+        ShowPageMessage(this, "ErCtrlProfName",
+                        "A profile name cannot hold control characters such as a line break or a NUL. Please "
+                        "enter another name.");
         return false;
     }
     if (name == QLatin1String(EDITING_PROFILE_NAME) || (m_Adapter && name == m_Adapter->DefAPProfName())) {

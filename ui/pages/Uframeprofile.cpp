@@ -388,6 +388,8 @@ void TFrameProfile::DeleteDone(const CNICAdapter* adapter, const QString& name, 
             SelectItem(lv->topLevelItem(std::min(index, count - 1)));
     }
     LvProfSelectItem();
+    if (!deleted)
+        ShowPageMessage(this, "ErRemoveProf", "The profile %s could not be removed.", PM_WARNING, name);
     FocusList("BtnDeleteClick 2");
 }
 

@@ -1,4 +1,5 @@
 #include "Usoftappage.h"
+#include "Upagetools.h"
 #include "Usoftapprofile.h"
 #include "app/Unotifyevent.h"
 #include "app/Uprofile.h"
@@ -57,7 +58,13 @@ void TSoftAPPage::SaveAndApply()
     const WLProfile profile = APProfile();
     // The list is changed on the adapter's worker, ahead of the connect that applies the profile, so the
     // window does not wait for a connect that is still running.
-    m_Adapter->Queue([profile](CNICAdapter& a) { a.UpdateProfile(profile, ProfileNameOf(profile)); });
+    // A store the library refuses (a full disk) is told, not taken for success.
+    m_Adapter->Request(
+        this, [profile](CNICAdapter& a) { return a.UpdateProfile(profile, ProfileNameOf(profile)); },
+        [this](bool stored) {
+            if (!stored)
+                ShowPageMessage(this, "ErSaveProf", "The profile could not be saved.");
+        });
     // Applying hands the adapter over to the new settings; under zero configuration the system owns it.
     if (!m_Adapter->EnableZeroCfg())
         m_Adapter->Connect(profile);
