@@ -1,5 +1,6 @@
 #include "Skinaccessible.h"
 #include "Levelrow.h"
+#include "Tablist.h"
 #include "Trifacelabel.h"
 
 #include <QAccessibleWidget>
@@ -10,7 +11,8 @@ namespace {
 const QLatin1String VALUE_PREFIX("Lbl");
 const QLatin1String CAPTION_PREFIX("Lb");
 
-// A page tab of the main window: a label a person presses to switch pages.
+// A page tab of the main window: a label a person presses to switch pages. Every tab of the row can take the
+// focus, by the arrow keys from the current one, and the current one is selected.
 class TTabAccessible : public QAccessibleWidget {
 public:
     explicit TTabAccessible(TTrifaceLabel* tab) : QAccessibleWidget(tab, QAccessible::PageTab) {}
@@ -19,6 +21,17 @@ public:
         if (t == QAccessible::Name && widget()->accessibleName().isEmpty())
             return static_cast<const TTrifaceLabel*>(widget())->text();
         return QAccessibleWidget::text(t);
+    }
+    QAccessible::State state() const override
+    {
+        QAccessible::State s = QAccessibleWidget::state();
+        const auto* list = qobject_cast<const TTabList*>(widget()->parentWidget());
+        if (!list)
+            return s;
+        s.focusable = true;
+        s.selectable = true;
+        s.selected = list->Current() == widget();
+        return s;
     }
 };
 
@@ -74,6 +87,8 @@ QAccessibleInterface* SkinFactory(const QString& className, QObject* object)
         return new TLevelAccessible(row);
     if (auto* tab = qobject_cast<TTrifaceLabel*>(object); tab && className == QLatin1String("TTrifaceLabel"))
         return new TTabAccessible(tab);
+    if (auto* list = qobject_cast<TTabList*>(object); list && className == QLatin1String("TTabList"))
+        return new QAccessibleWidget(list, QAccessible::PageTabList);
     if (auto* label = qobject_cast<QLabel*>(object); label && className == QLatin1String("QLabel"))
         return new TLabelAccessible(label);
     return nullptr;
