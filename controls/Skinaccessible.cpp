@@ -9,6 +9,8 @@
 namespace {
 
 const QLatin1String VALUE_PREFIX("Lbl");
+// Set on a label that says what went wrong.
+constexpr char ALERT_PROPERTY[] = "accessibleAlert";
 const QLatin1String CAPTION_PREFIX("Lb");
 
 // A page tab of the main window: a label a person presses to switch pages. Every tab of the row can take the
@@ -66,8 +68,10 @@ public:
     explicit TLabelAccessible(QLabel* label) : QAccessibleWidget(label, QAccessible::StaticText) {}
     QAccessible::Role role() const override
     {
-        return static_cast<const QLabel*>(widget())->pixmap().isNull() ? QAccessible::StaticText
-                                                                       : QAccessible::Graphic;
+        const auto* label = static_cast<const QLabel*>(widget());
+        if (label->property(ALERT_PROPERTY).toBool() && !label->text().isEmpty())
+            return QAccessible::AlertMessage;
+        return label->pixmap().isNull() ? QAccessible::StaticText : QAccessible::Graphic;
     }
     QString text(QAccessible::Text t) const override
     {
@@ -122,4 +126,18 @@ QString CaptionAndValue(const QString& caption, const QString& value)
     if (said.isEmpty())
         return value;
     return value.isEmpty() ? said : QStringLiteral("%1: %2").arg(said, value);
+}
+
+void AnnounceAlert(QLabel* label)
+{
+    label->setProperty(ALERT_PROPERTY, true);
+    if (label->text().isEmpty())
+        return;
+    // The description holds the reason as well: some readers say an alert's description only.
+    label->setAccessibleDescription(label->text());
+    // Readers speak an alert when it shows; the alert event is the toolkit's own way of saying so.
+    for (const QAccessible::Event type : {QAccessible::ObjectShow, QAccessible::Alert}) {
+        QAccessibleEvent event(label, type);
+        QAccessible::updateAccessibility(&event);
+    }
 }
