@@ -1,5 +1,6 @@
 #include "Skinaccessible.h"
 #include "Levelrow.h"
+#include "Tablist.h"
 #include "Trifacelabel.h"
 
 #include <QAccessibleWidget>
@@ -8,9 +9,12 @@
 namespace {
 
 const QLatin1String VALUE_PREFIX("Lbl");
+// Set on a label that says what went wrong.
+constexpr char ALERT_PROPERTY[] = "accessibleAlert";
 const QLatin1String CAPTION_PREFIX("Lb");
 
-// A page tab of the main window: a label a person presses to switch pages.
+// A page tab of the main window: a label a person presses to switch pages. Every tab of the row can take the
+// focus, by the arrow keys from the current one, and the current one is selected.
 class TTabAccessible : public QAccessibleWidget {
 public:
     explicit TTabAccessible(TTrifaceLabel* tab) : QAccessibleWidget(tab, QAccessible::PageTab) {}
@@ -19,6 +23,17 @@ public:
         if (t == QAccessible::Name && widget()->accessibleName().isEmpty())
             return static_cast<const TTrifaceLabel*>(widget())->text();
         return QAccessibleWidget::text(t);
+    }
+    QAccessible::State state() const override
+    {
+        QAccessible::State s = QAccessibleWidget::state();
+        const auto* list = qobject_cast<const TTabList*>(widget()->parentWidget());
+        if (!list)
+            return s;
+        s.focusable = true;
+        s.selectable = true;
+        s.selected = list->Current() == widget();
+        return s;
     }
 };
 
@@ -53,8 +68,10 @@ public:
     explicit TLabelAccessible(QLabel* label) : QAccessibleWidget(label, QAccessible::StaticText) {}
     QAccessible::Role role() const override
     {
-        return static_cast<const QLabel*>(widget())->pixmap().isNull() ? QAccessible::StaticText
-                                                                       : QAccessible::Graphic;
+        const auto* label = static_cast<const QLabel*>(widget());
+        if (label->property(ALERT_PROPERTY).toBool() && !label->text().isEmpty())
+            return QAccessible::AlertMessage;
+        return label->pixmap().isNull() ? QAccessible::StaticText : QAccessible::Graphic;
     }
     QString text(QAccessible::Text t) const override
     {
@@ -74,6 +91,8 @@ QAccessibleInterface* SkinFactory(const QString& className, QObject* object)
         return new TLevelAccessible(row);
     if (auto* tab = qobject_cast<TTrifaceLabel*>(object); tab && className == QLatin1String("TTrifaceLabel"))
         return new TTabAccessible(tab);
+    if (auto* list = qobject_cast<TTabList*>(object); list && className == QLatin1String("TTabList"))
+        return new QAccessibleWidget(list, QAccessible::PageTabList);
     if (auto* label = qobject_cast<QLabel*>(object); label && className == QLatin1String("QLabel"))
         return new TLabelAccessible(label);
     return nullptr;
@@ -107,4 +126,18 @@ QString CaptionAndValue(const QString& caption, const QString& value)
     if (said.isEmpty())
         return value;
     return value.isEmpty() ? said : QStringLiteral("%1: %2").arg(said, value);
+}
+
+void AnnounceAlert(QLabel* label)
+{
+    label->setProperty(ALERT_PROPERTY, true);
+    if (label->text().isEmpty())
+        return;
+    // The description holds the reason as well: some readers say an alert's description only.
+    label->setAccessibleDescription(label->text());
+    // Readers speak an alert when it shows; the alert event is the toolkit's own way of saying so.
+    for (const QAccessible::Event type : {QAccessible::ObjectShow, QAccessible::Alert}) {
+        QAccessibleEvent event(label, type);
+        QAccessible::updateAccessibility(&event);
+    }
 }

@@ -10,3 +10,7 @@ void InstallSkinAccessibility();
 QLabel* CaptionOfValue(const QLabel* value);
 // "Caption: value" as a screen reader says a value label; the caption's trailing colon is dropped.
 QString CaptionAndValue(const QString& caption, const QString& value);
+// Tells assistive technology that `label` now says something that went wrong: while it holds a text the label
+// is an alert, and its showing is announced with an alert event, so that a screen reader speaks it wherever
+// the focus is. An empty label is a plain label again.
+void AnnounceAlert(QLabel* label);

@@ -41,6 +41,8 @@ TShapeResult ShapeRegion(const QImage& face, const QColor& trans, int tolerance)
     return result;
 }
 
+const QColor FOCUS_RING_INNER(0xff, 0xb0, 0x00);
+
 QRegion OutlineOf(const QRegion& shape, int thickness)
 {
     QRegion inner = shape;
@@ -170,13 +172,17 @@ void TTrifaceBtn::DoDrawButtonFace(QPainter& painter, unsigned state)
 }
 
 // The corner marks cannot show on a shaped button, so the keyboard focus is shown by the lifted face and a
-// ring along the visible outline.
+// ring along the visible outline: the focus colour outside, amber inside it, so that the ring shows on a dark
+// panel as on a light page.
 void TTrifaceBtn::DrawFocusRing(QPainter& painter) const
 {
     const QRegion shape = mask().isEmpty() ? QRegion(rect()) : mask();
-    const QRegion ring = OutlineOf(shape, FOCUS_RING_WIDTH);
-    for (const QRect& r : ring)
+    const QRegion outer = OutlineOf(shape, FOCUS_RING_WIDTH);
+    const QRegion inner = OutlineOf(shape, 2 * FOCUS_RING_WIDTH) - outer;
+    for (const QRect& r : outer)
         painter.fillRect(r, m_FocusColor);
+    for (const QRect& r : inner)
+        painter.fillRect(r, FOCUS_RING_INNER);
 }
 
 void TTrifaceBtn::DrawFocusCorners(QPainter& painter) const

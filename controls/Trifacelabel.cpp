@@ -3,6 +3,13 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+namespace {
+
+constexpr int FOCUS_MARGIN = 4;
+constexpr int FOCUS_PEN = 2;
+
+} // namespace
+
 TTrifaceLabel::TTrifaceLabel(QWidget* parent) : TEllipsisLabel(parent)
 {
     const QColor font = palette().color(foregroundRole());
@@ -37,6 +44,20 @@ void TTrifaceLabel::paintEvent(QPaintEvent*)
     QPainter painter(this);
     const QRect r = contentsRect().adjusted(0, m_OffsetTop, 0, m_OffsetTop).intersected(rect());
     DrawText(painter, r, CurrentColor());
+    if (hasFocus())
+        DrawFocus(painter, r);
+}
+
+void TTrifaceLabel::DrawFocus(QPainter& painter, const QRect& r) const
+{
+    // A frame round the caption in its own colour: the tab's picture is dark and light in places, the caption
+    // always stands out from it.
+    const QFontMetrics metrics(font());
+    QRect around = metrics.boundingRect(r, int(alignment()), text());
+    around.adjust(-FOCUS_MARGIN, -FOCUS_MARGIN / 2, FOCUS_MARGIN, FOCUS_MARGIN / 2);
+    painter.setPen(QPen(CurrentColor(), FOCUS_PEN, Qt::DotLine));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(around.intersected(rect().adjusted(1, 1, -2, -2)));
 }
 
 void TTrifaceLabel::enterEvent(QEnterEvent* e)

@@ -37,6 +37,7 @@ protected:
 
 private:
     void SetState(int state);
+    void DrawFocus(QPainter& painter, const QRect& r) const;
 
     QColor m_FontCr[3];
     int m_OffsetTop = 0;

@@ -17,6 +17,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QUrl>
 #include <exception>
@@ -112,7 +113,25 @@ void TFormMain::CreateModeSwitch()
         b->setCheckable(true);
         b->setAutoExclusive(true);
         modes->addButton(b);
+        b->installEventFilter(this);
     }
+}
+
+bool TFormMain::eventFilter(QObject* watched, QEvent* e)
+{
+    // An arrow key only moves the focus to the other mode: a radio button would choose it at once, and
+    // switching the mode drops the access point or the link. Space or Enter chooses.
+    const bool modeButton = watched == ui->BtnSoftAP || watched == ui->BtnStation;
+    if (!modeButton || e->type() != QEvent::KeyPress)
+        return TFormBase::eventFilter(watched, e);
+    const int key = static_cast<QKeyEvent*>(e)->key();
+    if (key != Qt::Key_Up && key != Qt::Key_Down && key != Qt::Key_Left && key != Qt::Key_Right)
+        return TFormBase::eventFilter(watched, e);
+    TTrifaceBtn* other = watched == ui->BtnSoftAP ? ui->BtnStation : ui->BtnSoftAP;
+    if (other->isEnabled())
+        other->setFocus(key == Qt::Key_Up || key == Qt::Key_Left ? Qt::BacktabFocusReason
+                                                                 : Qt::TabFocusReason);
+    return true;
 }
 
 void TFormMain::CreateTray()
@@ -228,8 +247,11 @@ void TFormMain::BtnSoftAPClick()
 
 void TFormMain::ShowModeChecked(int mode)
 {
-    // Checking one unchecks the other; unchecking the checked one of the pair is refused.
+    // Checking one unchecks the other; unchecking the checked one of the pair is refused. Tab stops at the
+    // checked one only, as at a group of radio buttons; the arrow keys reach the other.
     (mode == 1 ? ui->BtnSoftAP : ui->BtnStation)->setChecked(true);
+    ui->BtnSoftAP->setFocusPolicy(mode == 1 ? Qt::StrongFocus : Qt::ClickFocus);
+    ui->BtnStation->setFocusPolicy(mode == 1 ? Qt::ClickFocus : Qt::StrongFocus);
 }
 
 void TFormMain::CloseForms(std::function<void()> done)

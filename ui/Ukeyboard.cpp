@@ -1,10 +1,12 @@
 #include "Ukeyboard.h"
+#include "Propertypageframeunit.h"
 #include "Ucaptionclick.h"
 #include "Uformbase.h"
 #include "Uwinutil.h"
 #include "app/Udefine.h"
 #include "controls/Skinaccessible.h"
 #include "controls/Sortlv.h"
+#include "controls/Tablist.h"
 #include "controls/Trifacebtn.h"
 
 #include <QCheckBox>
@@ -12,6 +14,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMap>
 #include <QPushButton>
 #include <QRadioButton>
 #include <algorithm>
@@ -175,32 +178,84 @@ bool TakesTab(const QWidget* w, const QWidget* window)
            !name.startsWith(QLatin1String("qt_"));
 }
 
-// Rows from the top: a control joins the row of the first one whose height its middle falls in.
-void SortReadingOrder(QList<QWidget*>& chain, QWidget* window)
+// What Tab visits as one piece: a control, or the controls of a container (a panel, a page, controls that
+// share a tab block) one after another.
+struct TTabUnit {
+    QRect Place;
+    QList<QWidget*> Controls;
+    bool Block = false;
+};
+
+QRect PlaceIn(const QWidget* w, const QWidget* window)
 {
-    auto place = [window](const QWidget* w) { return QRect(w->mapTo(window, QPoint(0, 0)), w->size()); };
-    std::stable_sort(chain.begin(), chain.end(),
-                     [&](const QWidget* a, const QWidget* b) { return place(a).top() < place(b).top(); });
-    for (qsizetype start = 0; start < chain.size();) {
-        const QRect anchor = place(chain[start]);
+    return {w->mapTo(window, QPoint(0, 0)), w->size()};
+}
+
+TTabUnit BlockOf(QList<QWidget*> controls, const QWidget* window)
+{
+    TTabUnit unit{{}, std::move(controls), true};
+    for (const QWidget* w : std::as_const(unit.Controls))
+        unit.Place |= PlaceIn(w, window);
+    return unit;
+}
+
+// Rows from the top: a unit joins the row of the first one whose height its middle falls in; a block is a
+// row of its own, so that a page's controls are never mixed with those beside it.
+QList<QWidget*> InReadingOrder(QList<TTabUnit> units)
+{
+    std::stable_sort(units.begin(), units.end(), [](const TTabUnit& a, const TTabUnit& b) {
+        return a.Place.top() != b.Place.top() ? a.Place.top() < b.Place.top()
+                                              : a.Place.left() < b.Place.left();
+    });
+    QList<QWidget*> chain;
+    for (qsizetype start = 0; start < units.size();) {
+        const TTabUnit& anchor = units[start];
         qsizetype end = start + 1;
-        while (end < chain.size() && place(chain[end]).center().y() <= anchor.bottom())
+        while (!anchor.Block && end < units.size() && units[end].Place.center().y() <= anchor.Place.bottom())
             ++end;
-        std::stable_sort(chain.begin() + start, chain.begin() + end, [&](const QWidget* a, const QWidget* b) {
-            return place(a).left() < place(b).left();
-        });
+        std::stable_sort(
+            units.begin() + start, units.begin() + end,
+            [](const TTabUnit& a, const TTabUnit& b) { return a.Place.left() < b.Place.left(); });
+        for (qsizetype i = start; i < end; ++i)
+            chain << units[i].Controls;
         start = end;
     }
+    return chain;
+}
+
+bool IsHiddenPage(const QWidget* w)
+{
+    return w->isHidden() && qobject_cast<const TPropertyPageFrame*>(w);
+}
+
+// The controls of `container` in reading order. A hidden page is left out: it is arranged when shown.
+QList<QWidget*> ReadingOrder(const QWidget* container, const QWidget* window)
+{
+    QList<TTabUnit> units;
+    QMap<QString, QList<QWidget*>> blocks;
+    for (QWidget* w : container->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (w->isWindow() || IsHiddenPage(w))
+            continue;
+        const QString block = w->property(TAB_BLOCK).toString();
+        if (TakesTab(w, window) && !block.isEmpty())
+            blocks[block] << w;
+        else if (TakesTab(w, window))
+            units << TTabUnit{PlaceIn(w, window), {w}};
+        else if (QList<QWidget*> inner = ReadingOrder(w, window); !inner.isEmpty())
+            units << BlockOf(std::move(inner), window);
+    }
+    for (QList<QWidget*>& block : blocks) {
+        QList<TTabUnit> members;
+        for (QWidget* w : std::as_const(block))
+            members << TTabUnit{PlaceIn(w, window), {w}};
+        units << BlockOf(InReadingOrder(members), window);
+    }
+    return InReadingOrder(units);
 }
 
 QList<QWidget*> ReadingOrder(QWidget* window)
 {
-    QList<QWidget*> chain;
-    for (QWidget* w : window->findChildren<QWidget*>())
-        if (TakesTab(w, window))
-            chain << w;
-    SortReadingOrder(chain, window);
-    return chain;
+    return ReadingOrder(window, window);
 }
 
 } // namespace
@@ -227,10 +282,16 @@ void ArrangeTabOrder(QWidget* window)
         QWidget::setTabOrder(chain[i - 1], chain[i]);
 }
 
+bool FocusOnTabList(const QWidget* window)
+{
+    const QWidget* focus = window ? window->focusWidget() : nullptr;
+    return focus && qobject_cast<const TTabList*>(focus->parentWidget());
+}
+
 void FocusFirstControl(QWidget* page)
 {
     QWidget* window = page->window();
-    if (page->isAncestorOf(window->focusWidget()))
+    if (page->isAncestorOf(window->focusWidget()) || FocusOnTabList(window))
         return;
     QList<QWidget*> usable;
     for (QWidget* w : ReadingOrder(window))

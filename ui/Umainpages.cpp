@@ -1,10 +1,12 @@
 #include "Umainpages.h"
 #include "Uformbase.h"
 #include "Uformres.h"
+#include "Ukeyboard.h"
 #include "Utabkeys.h"
 #include "app/Udebug.h"
 #include "app/Unotifycode.h"
 #include "app/Uprofile.h"
+#include "controls/Tablist.h"
 #include "controls/Trifacelabel.h"
 #include "engine/Unicadapter.h"
 #include "ui/pages/Uframeapcfg.h"
@@ -56,11 +58,16 @@ TMainPages::TMainPages(TFormBase* window, const Ui::FormMain& ui)
     StyleTabs();
     m_Background->setAttribute(Qt::WA_OpaquePaintEvent);
     m_Background->installEventFilter(this);
-    QList<TTrifaceLabel*> tabs;
+    m_TabList = new TTabList(window);
     for (const TTabPage& t : m_Tabs)
-        tabs << t.Tab;
-    new TTabKeys(
-        window, tabs, [this] { return m_CurTab; }, [this](TTrifaceLabel* tab) { SwitchPage(tab, 0); });
+        m_TabList->AddTab(t.Tab);
+    connect(m_TabList, &TTabList::TabChosen, this, [this](TTrifaceLabel* tab) { SwitchPage(tab, 0); });
+    new TTabKeys(window, m_TabList, [this](TTrifaceLabel* tab) { SwitchPage(tab, 0); });
+}
+
+TTrifaceLabel* TMainPages::CurrentTab() const
+{
+    return m_TabList->Current();
 }
 
 void TMainPages::StyleTabs()
@@ -74,7 +81,7 @@ void TMainPages::StyleTabs()
         t.Tab->setCursor(Qt::PointingHandCursor);
         // Any button, on press.
         connect(t.Tab, &TTrifaceLabel::MouseDown, this, [this, tab = t.Tab] {
-            if (tab != m_CurTab)
+            if (tab != CurrentTab())
                 SwitchPage(tab, 0);
         });
     }
@@ -91,6 +98,7 @@ QList<TPropertyPageFrame*> TMainPages::MadePages() const
 
 void TMainPages::InitPages()
 {
+    m_TabList->FitTabs();
     for (TPropertyPageFrame* page : MadePages()) {
         page->InitPage();
         page->hide();
@@ -172,24 +180,26 @@ void TMainPages::SwitchPage(TTrifaceLabel* tab, int extra)
         return;
     if (!newPage || !newPage->EnterPage(m_CurPage, pmSwitchTab, extra))
         return;
+    // Chosen on the tab row by the arrow keys, the focus stays on the row. The tab is current before its page
+    // shows, which puts it in the window's tab order.
+    const bool onTabs = FocusOnTabList(m_Window);
+    m_TabList->SetCurrent(next->Tab);
     // Shown before the old page hides, the new page takes the focus straight from it (see ShowPage of the
     // editor).
     newPage->show();
     if (m_CurPage && m_CurPage != newPage)
         m_CurPage->hide();
-    if (next->Code == PAGE_PROFILE)
+    if (next->Code == PAGE_PROFILE && !onTabs)
         FocusPageList(newPage, "LvProf", 1);
-    else if (next->Code == PAGE_SITE_SURVEY)
+    else if (next->Code == PAGE_SITE_SURVEY && !onTabs)
         FocusPageList(newPage, "LvSite", 2);
     SelectTab(*next);
 }
 
 void TMainPages::SelectTab(const TTabPage& t)
 {
-    if (m_CurTab)
-        m_CurTab->SetFontCr(TTrifaceLabel::ckNormal, TAB_NORMAL);
-    t.Tab->SetFontCr(TTrifaceLabel::ckNormal, TAB_SELECTED);
-    m_CurTab = t.Tab;
+    for (const TTabPage& other : m_Tabs)
+        other.Tab->SetFontCr(TTrifaceLabel::ckNormal, other.Tab == t.Tab ? TAB_SELECTED : TAB_NORMAL);
     m_CurPage = t.Page;
     m_CurPicture = FormRes ? FormRes->Picture(QString::fromLatin1(t.Picture)) : QImage();
     m_Window->update();

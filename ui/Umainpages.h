@@ -15,6 +15,7 @@ class CNICAdapter;
 class TFormBase;
 class TFrameProfile;
 class TPropertyPageFrame;
+class TTabList;
 class TTrifaceLabel;
 
 // The main window's pages and their tabs: which tab shows which page on which background picture, the only
@@ -49,7 +50,7 @@ public:
     // Pages made when first shown, by object name: the window's layout sections may name them before.
     QStringList LatePageNames() const;
 
-    TTrifaceLabel* CurrentTab() const { return m_CurTab; }
+    TTrifaceLabel* CurrentTab() const;
     TPropertyPageFrame* CurrentPage() const { return m_CurPage; }
 
 protected:
@@ -84,7 +85,7 @@ private:
     std::array<TTabPage, 7> m_Tabs;
     // Where the design places every page; a late page is put there before the window's layout moves it.
     QRect m_PageRect;
-    TTrifaceLabel* m_CurTab = nullptr;
+    TTabList* m_TabList = nullptr;
     TPropertyPageFrame* m_CurPage = nullptr;
     QImage m_CurPicture;
     // The adapter as the pages were last given it, for a page made later.

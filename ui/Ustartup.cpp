@@ -17,6 +17,7 @@
 #include "engine/Uuserstore.h"
 #include "Uformmsgbox.h"
 
+#include "controls/Focusstyle.h"
 #include <QApplication>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -212,6 +213,7 @@ int RunMainWindow(uint32_t flags)
     // No application display name: the window system would append it to every window's title, and each
     // window sets its whole title itself.
     QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setStyle(new TFocusStyle);
     // Made first and so gone last: a second signal during the end below ends the process at once.
     CSignalWatch signalWatch;
     TFormRes res;

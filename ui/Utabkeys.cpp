@@ -1,5 +1,5 @@
 #include "Utabkeys.h"
-#include "controls/Trifacelabel.h"
+#include "controls/Tablist.h"
 
 #include <QShortcut>
 
@@ -10,9 +10,8 @@ constexpr int TAB_KEYS = 4;
 
 } // namespace
 
-TTabKeys::TTabKeys(QWidget* window, QList<TTrifaceLabel*> tabs, std::function<TTrifaceLabel*()> current,
-                   std::function<void(TTrifaceLabel*)> pick)
-    : QObject(window), m_Tabs(std::move(tabs)), m_Current(std::move(current)), m_Pick(std::move(pick))
+TTabKeys::TTabKeys(QWidget* window, const TTabList* tabs, std::function<void(TTrifaceLabel*)> pick)
+    : QObject(window), m_TabList(tabs), m_Pick(std::move(pick))
 {
     const auto bind = [this, window](const QKeySequence& keys, auto action) {
         connect(new QShortcut(keys, window), &QShortcut::activated, this, action);
@@ -25,27 +24,16 @@ TTabKeys::TTabKeys(QWidget* window, QList<TTrifaceLabel*> tabs, std::function<TT
         bind(QKeySequence(Qt::CTRL | Qt::Key(Qt::Key_1 + i)), [this, i] { Pick(i); });
 }
 
-QList<TTrifaceLabel*> TTabKeys::ShownTabs() const
-{
-    QList<TTrifaceLabel*> tabs;
-    for (TTrifaceLabel* tab : m_Tabs)
-        if (!tab->isHidden())
-            tabs << tab;
-    return tabs;
-}
-
 void TTabKeys::Step(int step)
 {
-    const QList<TTrifaceLabel*> tabs = ShownTabs();
-    if (tabs.isEmpty())
-        return;
-    const qsizetype at = tabs.indexOf(m_Current());
-    Pick(int((at + step + tabs.size()) % tabs.size()));
+    TTrifaceLabel* tab = m_TabList->Neighbour(step);
+    if (tab && tab != m_TabList->Current())
+        m_Pick(tab);
 }
 
 void TTabKeys::Pick(int index)
 {
-    const QList<TTrifaceLabel*> tabs = ShownTabs();
-    if (index < tabs.size() && tabs[index] != m_Current())
+    const QList<TTrifaceLabel*> tabs = m_TabList->ShownTabs();
+    if (index < tabs.size() && tabs[index] != m_TabList->Current())
         m_Pick(tabs[index]);
 }

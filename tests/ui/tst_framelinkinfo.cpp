@@ -1,12 +1,15 @@
 // The Link Info page on the simulated adapter: lamps, rates, the profile shown and the renewal after
 // connecting.
 #include "simtest.h"
+#include "accessiblespy.h"
 #include "pagefixture.h"
 #include "testutil.h"
 #include "ui/pages/Uframelinkinfo.h"
 #include "ui/pages/Ulinktexts.h"
 
+#include <QAccessible>
 #include <QLabel>
+#include <memory>
 
 using testutil::WaitFor;
 
@@ -163,4 +166,36 @@ TEST_F(LinkInfoTest, HiddenInTheTrayThePageFollowsTheConnectAndShowsTheLinkWhenO
     EXPECT_EQ(Text("LblSSID"), "Open-Net");
     EXPECT_EQ(Text("LblProfName"), "Office");
     EXPECT_GT(LitLamps(125), 0);
+}
+
+// The reason used to appear in a label nobody had the focus on: a screen reader said nothing.
+TEST_F(LinkInfoTest, ARefusedConnectIsAnnouncedAsAnAlertThatHoldsTheReason)
+{
+    Attach();
+    auto* line = m_Page->findChild<QLabel*>("LblConnectError");
+    auto spy = std::make_unique<CAccessibleSpy>();
+    TSSiteEntry site{};
+    ASSERT_TRUE(WaitFor([&] { return FindSite("Secure-Net", site); }));
+    WLProfile profile{};
+    m_Adapter->SiteToProfile(site, profile);
+    qstrncpy(profile.ProfileName, "Wrong", sizeof profile.ProfileName);
+    qstrncpy(profile.WPAPassphrase, "not-the-pass-phrase", sizeof profile.WPAPassphrase);
+    m_Adapter->Connect(profile);
+    const bool failed = WaitFor([&] { return !line->text().isEmpty(); }, 15000);
+    ASSERT_TRUE(failed);
+    const auto alerts = spy->Events(line, QAccessible::Alert);
+    ASSERT_EQ(alerts.size(), 1u) << "alerts among " << spy->Count() << " updates";
+    EXPECT_EQ(alerts.front().Name, line->text());
+    EXPECT_EQ(alerts.front().Description, line->text());
+    spy.reset();
+    EXPECT_TRUE(line->text().contains("Secure-Net")) << line->text().toStdString();
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(line);
+    EXPECT_EQ(a->role(), QAccessible::AlertMessage);
+    EXPECT_EQ(a->text(QAccessible::Description), line->text());
+
+    // The next connect clears the line, which is a plain label again.
+    ConnectTo("Open-Net", "Office");
+    ASSERT_TRUE(WaitFor([&] { return Text("LblSSID") == "Open-Net"; }, 15000));
+    EXPECT_TRUE(line->text().isEmpty());
+    EXPECT_NE(a->role(), QAccessible::AlertMessage);
 }

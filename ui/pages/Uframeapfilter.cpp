@@ -6,6 +6,7 @@
 #include "app/Udefine.h"
 #include "engine/Unicadapter.h"
 #include "ui/Uformres.h"
+#include "ui/Ukeyboard.h"
 #include "ui/Uwinutil.h"
 #include "ui_Uframeapfilter.h"
 
@@ -60,6 +61,9 @@ TFrameAPFilter::TFrameAPFilter(QWidget* parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
     m_Edits = {ui->Edt1, ui->Edt2,  ui->Edt3,  ui->Edt4,  ui->Edt5,  ui->Edt6,  ui->Edt7,  ui->Edt8,
                ui->Edt9, ui->Edt10, ui->Edt11, ui->Edt12, ui->Edt13, ui->Edt14, ui->Edt15, ui->Edt16};
+    // The addresses stand in two numbered columns: Tab goes down the first, then down the second.
+    for (qsizetype n = 0; n < m_Edits.size(); ++n)
+        m_Edits[n]->setProperty(TAB_BLOCK, n < m_Edits.size() / 2 ? "Addresses1" : "Addresses2");
     connect(ui->CmbType, &QComboBox::activated, this, &TFrameAPFilter::CmbTypeSelect);
     connect(ui->Edt1, &QLineEdit::textChanged, this, &TFrameAPFilter::Edt1Change);
     connect(ui->BtnSave, &QPushButton::clicked, this, &TFrameAPFilter::BtnSaveClick);

@@ -1,6 +1,7 @@
 #include "Uframelinkinfo.h"
 #include "Ulinktexts.h"
 #include "adaptercore/Corecodes.h"
+#include "controls/Skinaccessible.h"
 #include "app/Udebug.h"
 #include "controls/Levelrow.h"
 #include "app/Udefine.h"
@@ -267,6 +268,8 @@ void TFrameLinkInfo::ShowConnectFailure()
     m_Connecting = false;
     ShowDisconnected();
     ui->LblConnectError->setText(ConnectFailureText(failure));
+    // The focus stays where it is (on Chart, say): a reader hears the reason as an alert.
+    AnnounceAlert(ui->LblConnectError);
 }
 
 void TFrameLinkInfo::ClearValues()

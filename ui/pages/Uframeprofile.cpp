@@ -11,6 +11,7 @@
 #include "app/Uutility.h"
 #include "engine/Unicadapter.h"
 #include "ui/Uformbase.h"
+#include "ui/Ukeyboard.h"
 #include "ui/Uformres.h"
 #include "ui/Uwinutil.h"
 #include "ui_Uframeprofile.h"
@@ -270,7 +271,9 @@ void TFrameProfile::PaintApplied()
 void TFrameProfile::FocusList(const char* method)
 {
     try {
-        if (ui->LvProf->isEnabled() && parentWidget() && parentWidget()->isVisible())
+        // A person walking the tab row keeps the focus there.
+        if (ui->LvProf->isEnabled() && parentWidget() && parentWidget()->isVisible() &&
+            !FocusOnTabList(window()))
             ui->LvProf->setFocus();
     } catch (const std::exception& e) {
         DebugPrint("Exception(TFrameProfile::%s): %s", method, e.what());

@@ -11,6 +11,7 @@
 #include "Upageskin.h"
 #include "Upagetools.h"
 #include "ui/Uformres.h"
+#include "ui/Ukeyboard.h"
 #include "ui/Uwinutil.h"
 #include "ui_Uframesurvey.h"
 
@@ -215,7 +216,9 @@ void TFrameSurvey::ShowSiteList(const TSiteList& list)
 void TFrameSurvey::FocusList(const char* method)
 {
     try {
-        if (ui->LvSite->isEnabled() && parentWidget() && parentWidget()->isVisible())
+        // A person walking the tab row keeps the focus there.
+        if (ui->LvSite->isEnabled() && parentWidget() && parentWidget()->isVisible() &&
+            !FocusOnTabList(window()))
             ui->LvSite->setFocus();
     } catch (const std::exception& e) {
         DebugPrint("Exception(TFrameSurvey::%s): %s", method, e.what());
