@@ -144,8 +144,10 @@ bool FirstTimeInProcess(const std::string& key)
 
 void CoreLogOnce(const std::string& line)
 {
-    static std::mutex lock;
-    static std::set<std::string> logged;
+    // Never destroyed: the libraries' own static objects log from their destructors at the program's end (a
+    // device handed back then), which may come after these would have gone.
+    static std::mutex& lock = *new std::mutex;
+    static std::set<std::string>& logged = *new std::set<std::string>;
     const std::lock_guard guard(lock);
     if (logged.size() < 100 && logged.insert(line).second)
         CoreLog("%s", line.c_str());

@@ -94,3 +94,25 @@ TEST_F(NetBusLossTest, ABusThatGoesAwayIsFoundAgainWhenItComesBack)
     nm->AddDevice("wifi0", "wlan0");
     EXPECT_TRUE(Detect() || Detect());
 }
+
+// The program crashed at its end (abort, exit status 134) when the hand-back failed: the library's destructor
+// logged the failure through a record of logged lines that had already been destroyed.
+TEST_F(NetBusLossTest, AHandBackThatFailsAtTheEndIsLoggedAndTheProgramEndsNormally)
+{
+    if (!NmStandin::Available())
+        GTEST_SKIP() << "python3-dbusmock or dbus-daemon is not installed";
+    auto nm = std::make_unique<NmStandin>(m_dir);
+    ASSERT_TRUE(nm->Start());
+    nm->AddDevice("wifi0", "wlan0");
+    // The program's end, in a process of its own: the device taken, a line logged once, then the bus gone, so
+    // that the hand-back at the end fails.
+    EXPECT_EXIT(
+        {
+            if (!(Detect() || Detect()) || m_lib->TSRWL_Set_WZCService(0) != TSRWL_OK)
+                _exit(4);
+            m_lib->TSRWL_IPRenew();
+            nm->StopBus();
+            exit(0);
+        },
+        testing::ExitedWithCode(0), "");
+}

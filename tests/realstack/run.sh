@@ -5,13 +5,13 @@
 #                      the kernel, the console log and the results
 #     --filter PATTERN only these tests (a GoogleTest filter, e.g. 'RealScan*')
 #     --shell          no tests: a shell on this terminal once the test bed is up (exit it to power off)
-#     --timeout S      the guest is stopped after S seconds (default 840)
+#     --timeout S      the guest is stopped after S seconds (default 1320)
 # REALSTACK_KVM=1 boots under KVM (a host with VMX/SVM); the default is QEMU's TCG.
 # The exit status is the command's; the guest's console is in DIR/realstack/console.log, the daemons' logs and
 # the test output in DIR/realstack/results/.
 set -euo pipefail
 here=$(realpath "$(dirname "$0")")
-build=build filter="" shell=0 limit=840 command=()
+build=build filter="" shell=0 limit=1320 command=()
 while [ $# -gt 0 ]; do
     case $1 in
     --build) build=$2 && shift ;;

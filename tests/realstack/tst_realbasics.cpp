@@ -62,9 +62,9 @@ TEST_F(RealStackTest, AScanListsEveryBroadcastNetworkWithTheKernelsSignal)
     }
 }
 
-// The simulated radios are heard at -30 dBm; the library reads the manager's percentage instead of the
-// kernel's scan result for every network but the one it is connected to (-40 dBm on its scale).
-TEST_F(RealStackTest, DISABLED_ASurveyGivesEveryNetworksSignalAsTheKernelMeasuresIt)
+// The simulated radios are heard at -30 dBm; the library gave the manager's percentage on its own scale
+// (-40 dBm) for every network but the one it was connected to.
+TEST_F(RealStackTest, ASurveyGivesEveryNetworksSignalAsTheKernelMeasuresIt)
 {
     for (const TSSiteEntry& e : Survey())
         EXPECT_EQ(e.Rssi, -30) << Ssid(e.Ssid, e.SsidLength);
