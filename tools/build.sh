@@ -16,7 +16,7 @@ PACKAGES=(g++ cmake make pkg-config qt6-base-dev qt6-base-private-dev qt6-base-d
           dbus-daemon xdotool time libnl-genl-3-dev python3-dbusmock python3-gi gir1.2-nm-1.0 ccache dpkg-dev lintian
           desktop-file-utils appstream clang libclang-rt-dev lld clang-format clang-tidy
           qemu-system-x86 busybox-static kmod cpio xz-utils iproute2 hostapd dnsmasq-base network-manager
-          wpasupplicant iw openssl udev dbus wireless-regdb)
+          wpasupplicant iw openssl udev dbus wireless-regdb at-spi2-core gir1.2-atspi-2.0 imagemagick)
 
 install_missing() {
     local missing=()
@@ -103,6 +103,7 @@ sanitize)
     dir=build-${kind//,/-}
     # The thread sanitizer runs the threaded engine tests (label "engine"): only they are built.
     only=()
+    # The real-stack test (label "realstack") runs the normal build's library in its guest: never here.
     [ "$kind" = thread ] && only=(-L engine) targets=(--target engine_tests)
     [ "$step" = test ] || build "$dir" -DCMAKE_BUILD_TYPE=Debug -DWLANUTIL_SANITIZE="$kind"
     [ "$step" = build ] && exit 0

@@ -6,7 +6,6 @@
 #include <chrono>
 #include <cstdio>
 #include <memory>
-#include <thread>
 
 SimLibrary RealStackTest::s_lib;
 std::string RealStackTest::s_description;
@@ -42,11 +41,16 @@ void RealStackTest::LoadLibrary()
         s_description = device.description;
 }
 
-void RealStackTest::SetUp()
+void RealStackTest::CheckLibrary()
 {
     ASSERT_TRUE(InGuest()) << "these tests run inside the real-stack guest: bash tests/realstack/run.sh";
     ASSERT_EQ(s_lib.found, TSRWL_FUNCTION_COUNT) << NETADAPTER_LIBRARY << ": " << dlerror();
     ASSERT_FALSE(s_description.empty()) << "the library found no device at the start";
+}
+
+void RealStackTest::SetUp()
+{
+    ASSERT_NO_FATAL_FAILURE(CheckLibrary());
     // Each test starts from an idle device, whatever the one before left.
     Run("nmcli device disconnect wlan0");
     ASSERT_TRUE(
@@ -126,17 +130,6 @@ std::string RealStackTest::Run(const std::string& command)
     for (size_t n; pipe && (n = fread(chunk.data(), 1, chunk.size(), pipe.get())) > 0;)
         output.append(chunk.data(), n);
     return output;
-}
-
-bool RealStackTest::WaitFor(const std::function<bool()>& condition, int ms)
-{
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > end)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    return true;
 }
 
 std::string RealStackTest::Ssid(const uint8_t* bytes, uint32_t length)

@@ -2,6 +2,7 @@
 
 #include "netadapter/netprofile.h"
 #include "realnetworks.h"
+#include "simulator/simtestutil.h"
 
 #include <functional>
 #include <string>
@@ -13,9 +14,14 @@
 class RealStackTest : public ::testing::Test {
 public:
     static void LoadLibrary();
+    static std::string Ssid(const uint8_t* bytes, uint32_t length);
 
 protected:
+    // Checks that the library is loaded and found the device, then disconnects wlan0 and waits until it is
+    // idle.
     void SetUp() override;
+    // Only the checks.
+    static void CheckLibrary();
 
     static const RealNetwork& Net(const std::string& id) { return RealNetworks::Get().Net(id); }
     // A station profile for the network as the program's editor makes it (802.1x logins left to the test).
@@ -28,9 +34,15 @@ protected:
     static std::string Address();
     // The standard output of a shell command in the guest.
     static std::string Run(const std::string& command);
-    // Polls the condition every 100 ms until it holds or `ms` pass.
-    static bool WaitFor(const std::function<bool()>& condition, int ms);
-    static std::string Ssid(const uint8_t* bytes, uint32_t length);
+    // Lifts the library's bound on a connect's wait to a minute, for tests that need the connect to finish
+    // rather than test the bound; the bound is back for the next test.
+    static void LiftConnectWait() { setenv("TSRWL_NET_CONNECT_WAIT_MS", "60000", 1); }
+    void TearDown() override { unsetenv("TSRWL_NET_CONNECT_WAIT_MS"); }
+    // Polls the condition until it holds or `ms` pass.
+    static bool WaitFor(const std::function<bool()>& condition, int ms)
+    {
+        return simtest::WaitFor(condition, ms);
+    }
 
     static SimLibrary s_lib;
     static std::string s_description; // what detection found at the start

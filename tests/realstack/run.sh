@@ -5,13 +5,13 @@
 #                      the kernel, the console log and the results
 #     --filter PATTERN only these tests (a GoogleTest filter, e.g. 'RealScan*')
 #     --shell          no tests: a shell on this terminal once the test bed is up (exit it to power off)
-#     --timeout S      the guest is stopped after S seconds (default 1320)
+#     --timeout S      the guest is stopped after S seconds (default 1500)
 # REALSTACK_KVM=1 boots under KVM (a host with VMX/SVM); the default is QEMU's TCG.
 # The exit status is the command's; the guest's console is in DIR/realstack/console.log, the daemons' logs and
 # the test output in DIR/realstack/results/.
 set -euo pipefail
 here=$(realpath "$(dirname "$0")")
-build=build filter="" shell=0 limit=1320 command=()
+build=build filter="" shell=0 limit=1500 command=()
 while [ $# -gt 0 ]; do
     case $1 in
     --build) build=$2 && shift ;;
@@ -43,7 +43,7 @@ flock -n 9 || { echo "run.sh: another real-stack guest runs on $dir" >&2 && exit
 rm -rf "$results"
 mkdir -p "$results"
 {
-    printf 'RS_KERNEL=%q\nRS_VERSION=%q\nRS_SHELL=%q\nRS_COMMAND=(' "$kernel" "$version" "$shell"
+    printf 'RS_KERNEL=%q\nRS_VERSION=%q\nRS_SHELL=%q\nRS_CWD=%q\nRS_COMMAND=(' "$kernel" "$version" "$shell" "$PWD"
     printf '%q ' "${command[@]}"
     echo ')'
 } >"$results/job.env"
@@ -65,7 +65,12 @@ echo "Real-stack guest: kernel $version, console in $console"
 [ $shell = 1 ] && exec "${qemu[@]}"
 start=$SECONDS
 status=0
-timeout -k 10 "$limit" "${qemu[@]}" </dev/null || status=$?
+# timeout leads a process group of its own: a stopped run.sh stops it (and so the guest) by its id.
+timeout -k 10 "$limit" "${qemu[@]}" </dev/null &
+guest=$!
+trap 'kill $guest 2>/dev/null || true' EXIT
+trap 'exit 143' INT TERM
+wait $guest || status=$?
 echo "Real-stack guest: $((SECONDS - start)) s"
 [ -f "$results/test-output.log" ] && cat "$results/test-output.log"
 if [ -f "$results/setup-failed" ]; then

@@ -42,14 +42,12 @@ std::set<std::string> Broadcast()
 
 class RealBenchTest : public RealStackTest {
 protected:
-    // Every connect of the benchmark must finish to be measured: the library's own bound on the wait (checked
-    // by the connect tests) is lifted to the longest it takes.
+    // Every connect of the benchmark must finish to be measured.
     void SetUp() override
     {
         RealStackTest::SetUp();
-        setenv("TSRWL_NET_CONNECT_WAIT_MS", "60000", 1);
+        LiftConnectWait();
     }
-    void TearDown() override { unsetenv("TSRWL_NET_CONNECT_WAIT_MS"); }
     void Report(const char* what, const std::vector<int64_t>& library, const std::vector<int64_t>& client)
     {
         const int64_t ours = Median(library), theirs = Median(client);
