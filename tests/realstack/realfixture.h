@@ -34,10 +34,6 @@ protected:
     static std::string Address();
     // The standard output of a shell command in the guest.
     static std::string Run(const std::string& command);
-    // Lifts the library's bound on a connect's wait to a minute, for tests that need the connect to finish
-    // rather than test the bound; the bound is back for the next test.
-    static void LiftConnectWait() { setenv("TSRWL_NET_CONNECT_WAIT_MS", "60000", 1); }
-    void TearDown() override { unsetenv("TSRWL_NET_CONNECT_WAIT_MS"); }
     // Polls the condition until it holds or `ms` pass.
     static bool WaitFor(const std::function<bool()>& condition, int ms)
     {

@@ -42,12 +42,6 @@ std::set<std::string> Broadcast()
 
 class RealBenchTest : public RealStackTest {
 protected:
-    // Every connect of the benchmark must finish to be measured.
-    void SetUp() override
-    {
-        RealStackTest::SetUp();
-        LiftConnectWait();
-    }
     void Report(const char* what, const std::vector<int64_t>& library, const std::vector<int64_t>& client)
     {
         const int64_t ours = Median(library), theirs = Median(client);
