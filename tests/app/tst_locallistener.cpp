@@ -63,6 +63,14 @@ protected:
     CLocalListener m_Listener{"test", 4};
 };
 
+// The sockets' folder, private as the session's is.
+void UsePrivateRuntime(const QTemporaryDir& runtime)
+{
+    QFile::setPermissions(runtime.path(),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
+}
+
 // The sender blocks until its code was handled, so it runs beside the server's event loop, as another
 // instance would.
 bool SendFromAnotherThread(int code)
@@ -176,9 +184,7 @@ TEST_F(LocalListenerTest, OutOfDescriptorsItKeepsListening)
 TEST(NotifyServer, OnlyTheCodesOfAnotherInstanceAreHandled)
 {
     QTemporaryDir runtime;
-    QFile::setPermissions(runtime.path(),
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
+    UsePrivateRuntime(runtime);
     QList<int> handled;
     CNotifyServer server("NotifyTest", [&handled](int code, int) {
         handled << code;
@@ -202,9 +208,7 @@ TEST(NotifyServer, OnlyTheCodesOfAnotherInstanceAreHandled)
 TEST(NotifyServer, ASendGivenNoTimeDoesNotWaitForAnAnswer)
 {
     QTemporaryDir runtime;
-    QFile::setPermissions(runtime.path(),
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
+    UsePrivateRuntime(runtime);
     CLocalListener stuck("stuck", 4);
     ASSERT_TRUE(stuck.Listen(runtime.filePath("StuckTest")));
     auto sent =
@@ -218,9 +222,7 @@ TEST(NotifyServer, ASendGivenNoTimeDoesNotWaitForAnAnswer)
 TEST(NotifyServer, TricklingClientsDoNotDelayAnotherInstance)
 {
     QTemporaryDir runtime;
-    QFile::setPermissions(runtime.path(),
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
+    UsePrivateRuntime(runtime);
     int shown = 0;
     CNotifyServer server("NotifyTest", [&shown](int, int) { return ++shown; });
     ASSERT_TRUE(server.Listen());
@@ -251,9 +253,7 @@ TEST(NotifyServer, TricklingClientsDoNotDelayAnotherInstance)
 TEST(NotifyServer, FloodingClientsDoNotDelayAnotherInstance)
 {
     QTemporaryDir runtime;
-    QFile::setPermissions(runtime.path(),
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
+    UsePrivateRuntime(runtime);
     int shown = 0;
     CNotifyServer server("NotifyTest", [&shown](int, int) { return ++shown; });
     ASSERT_TRUE(server.Listen());
