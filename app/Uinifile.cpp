@@ -379,7 +379,8 @@ bool MakePrivateFolder(const QString& dir)
         if (S_ISDIR(st.st_mode) && st.st_uid == geteuid() && (st.st_mode & 022) != 0 &&
             chmod(name.constData(), 0700) == 0)
             DebugPrint("MakePrivateFolder: %s was open to others; now its owner's only", name.constData());
-        return S_ISDIR(st.st_mode);
+        // A link to another user's folder is followed by stat: the folder itself is checked too.
+        return S_ISDIR(st.st_mode) && IsSafeFolder(dir);
     }
     const QString parent = QFileInfo(dir).absolutePath();
     if (parent != dir && !QFileInfo(parent).isDir() && !MakePrivateFolder(parent))

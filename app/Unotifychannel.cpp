@@ -7,6 +7,7 @@
 
 #include <QDataStream>
 #include <QPointer>
+#include <QVariant>
 #include <cerrno>
 #include <sys/socket.h>
 #include <unistd.h>
