@@ -9,7 +9,8 @@ class QSocketNotifier;
 // caught from the start of the program (CatchEarly): one that comes before the watch exists waits in the pipe
 // and ends the program as soon as its event loop runs. A second signal while that end is still running ends
 // the process at once, removing the socket files the program listens on first, so a program stuck in its
-// end can still be stopped without leaving them behind. One watch per process.
+// end can still be stopped without leaving them behind; so does the first signal's end when it has not come
+// five seconds later (the window thread stuck in the toolkit). One watch per process.
 class CSignalWatch : public QObject {
     Q_OBJECT
 public:
