@@ -30,11 +30,19 @@ char g_SocketFiles[MAX_SOCKET_FILES][MAX_SOCKET_PATH];
 // thread stuck in the toolkit, say) is forced.
 constexpr unsigned FORCED_END_S = 5;
 
-[[noreturn]] void ForceEnd(int)
+std::atomic<bool> g_Forced{false};
+
+void RemoveListed()
 {
+    g_Forced = true;
     for (int i = 0; i < MAX_SOCKET_FILES; ++i)
         if (g_SlotState[i].load() == 2)
             unlink(g_SocketFiles[i]);
+}
+
+[[noreturn]] void ForceEnd(int)
+{
+    RemoveListed();
     _exit(0);
 }
 
@@ -134,6 +142,16 @@ void CSignalWatch::RemoveOnForcedEnd(const QByteArray& path)
         g_SlotState[i].store(2);
         return;
     }
+}
+
+bool CSignalWatch::EndForced()
+{
+    return g_Forced;
+}
+
+void CSignalWatch::RemoveSocketFiles()
+{
+    RemoveListed();
 }
 
 void CSignalWatch::Forget(const QByteArray& path)

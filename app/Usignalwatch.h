@@ -29,6 +29,10 @@ public:
     // the same path. Up to a handful of files; safe from any thread.
     static void RemoveOnForcedEnd(const QByteArray& path);
     static void Forget(const QByteArray& path);
+    // Removes those files now: for an end that leaves without closing what still listens (a thread stuck).
+    static void RemoveSocketFiles();
+    // True once those files are being removed for good: a listener must not make its file again.
+    static bool EndForced();
 
 Q_SIGNALS:
     void Terminate(int signalNumber);

@@ -209,6 +209,8 @@ void LeaveIfAThreadIsStuck(int code)
     if (CThread::WaitForAbandoned(200))
         return;
     DebugPrint("a thread is still inside the adapter library; the program ends without it");
+    // What that thread still listens on goes with the program.
+    CSignalWatch::RemoveSocketFiles();
     fflush(nullptr);
     _exit(code);
 }
