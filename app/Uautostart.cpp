@@ -1,6 +1,7 @@
 #include "Uautostart.h"
 #include "Udebug.h"
 #include "Uinifile.h"
+#include "Usafefolder.h"
 
 #include <QDir>
 #include <QFile>
@@ -56,6 +57,9 @@ bool CAutostart::IsEnabled() const
 bool CAutostart::SetEnabled(bool on) const
 {
     const QString path = EntryPath();
+    // An entry in a folder another user can change could be made to start anything at the next login.
+    if (!IsSafeFolderOf(path))
+        return false;
     if (on) {
         if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
             DebugPrint("CAutostart::SetEnabled: can't create the folder of %s", qPrintable(path));

@@ -187,6 +187,8 @@ void CFAGlobalVar::NoteFileProblems()
             FileProblems.append(problem);
             const char* format = problem.second == IniProblem::NotIni
                                      ? "CFAGlobalVar: %s is no INI file; defaults are used"
+                                 : problem.second == IniProblem::OtherEncoding
+                                     ? "CFAGlobalVar: %s is not in UTF-8; defaults are used"
                                  : problem.second == IniProblem::TooLarge
                                      ? "CFAGlobalVar: %s is larger than 4 MB and not read; defaults are used"
                                      : "CFAGlobalVar: can't read %s; defaults are used";

@@ -207,6 +207,18 @@ QByteArray Rewrite(const QByteArray& old, const QString& section, const IniEntri
 // A picture, a program or plain text named as an INI file would otherwise read as empty without a word.
 // Binary data is told by its share of control bytes (about one in nine of random bytes); a few stray ones in
 // a hand-edited file are no reason to drop it all.
+// UTF-16 or UTF-32 text, with a byte order mark or without one: NULs beside the first ASCII character, which
+// no text in UTF-8 has.
+bool InOtherEncoding(const QByteArray& data)
+{
+    if (data.startsWith("\xFF\xFE") || data.startsWith("\xFE\xFF"))
+        return true;
+    if (data.size() < 4)
+        return false;
+    const auto zero = [&data](int i) { return data[i] == '\0'; };
+    return (!zero(0) && zero(1)) || (zero(0) && !zero(1)) || (zero(0) && zero(1) && (zero(2) != zero(3)));
+}
+
 bool LooksLikeIni(const QByteArray& data)
 {
     constexpr qsizetype STRAY_CONTROLS = 16;
@@ -259,6 +271,8 @@ CIniFile::CIniFile(const QStringList& paths) : m_Path(paths.value(0))
             m_Problems.append({path, IniProblem::TooLarge});
         else if (read != OutsideFile::Ok)
             m_Problems.append({path, IniProblem::Unreadable});
+        else if (InOtherEncoding(data))
+            m_Problems.append({path, IniProblem::OtherEncoding});
         else if (!LooksLikeIni(data))
             m_Problems.append({path, IniProblem::NotIni});
         else
@@ -365,7 +379,8 @@ bool MakePrivateFolder(const QString& dir)
         if (S_ISDIR(st.st_mode) && st.st_uid == geteuid() && (st.st_mode & 022) != 0 &&
             chmod(name.constData(), 0700) == 0)
             DebugPrint("MakePrivateFolder: %s was open to others; now its owner's only", name.constData());
-        return S_ISDIR(st.st_mode);
+        // A link to another user's folder is followed by stat: the folder itself is checked too.
+        return S_ISDIR(st.st_mode) && IsSafeFolder(dir);
     }
     const QString parent = QFileInfo(dir).absolutePath();
     if (parent != dir && !QFileInfo(parent).isDir() && !MakePrivateFolder(parent))
@@ -436,6 +451,11 @@ bool ReplaceIniSection(const QString& path, const QString& section, const IniEnt
     // What cannot be read whole is never written over: its other sections would be lost.
     if (read != OutsideFile::Ok && read != OutsideFile::Missing) {
         DebugPrint("ReplaceIniSection: can't read %s", qPrintable(target));
+        return false;
+    }
+    // Written in UTF-8 into it, the file would be read by nothing: the user's own file is left as it is.
+    if (InOtherEncoding(oldData)) {
+        DebugPrint("ReplaceIniSection: %s is not in UTF-8; not written", qPrintable(target));
         return false;
     }
     struct stat st {};

@@ -13,9 +13,10 @@ class CIniStore;
 
 // Why a file that exists gave no values.
 enum class IniProblem {
-    Unreadable, // no regular file, or no permission to read it
-    NotIni,     // binary bytes, or text in which no line opens a section
-    TooLarge,   // larger than MAX_SETTINGS_FILE_SIZE
+    Unreadable,    // no regular file, or no permission to read it
+    NotIni,        // binary bytes, or text in which no line opens a section
+    TooLarge,      // larger than MAX_SETTINGS_FILE_SIZE
+    OtherEncoding, // text in UTF-16 or UTF-32, which the reader does not take; never written over either
 };
 
 // No settings or language file of the program comes near this; a larger one (a mistake or an attack) would

@@ -66,10 +66,13 @@ bool CLocalListener::Listen(const QString& path)
     // What an earlier run left at the path is replaced (the folder is the user's own); a folder is not.
     if (lstat(name, &st) == 0 && !S_ISDIR(st.st_mode))
         unlink(name);
+    // Known before the file exists, so that an end forced at any moment removes it.
+    CSignalWatch::RemoveOnForcedEnd(QFile::encodeName(m_Path));
     const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     const bool ok = fd >= 0 && bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
                     chmod(name, 0600) == 0 && listen(fd, BACKLOG) == 0 && lstat(name, &st) == 0;
     if (!ok) {
+        CSignalWatch::Forget(QFile::encodeName(m_Path));
         m_Error = QString::fromLocal8Bit(strerror(errno));
         if (fd >= 0)
             close(fd);
@@ -79,7 +82,6 @@ bool CLocalListener::Listen(const QString& path)
     m_Dev = st.st_dev;
     m_Ino = st.st_ino;
     m_Error.clear();
-    CSignalWatch::RemoveOnForcedEnd(QFile::encodeName(m_Path));
     m_Notifier = new QSocketNotifier(qintptr(fd), QSocketNotifier::Read, this);
     connect(m_Notifier, &QSocketNotifier::activated, this, &CLocalListener::OnReadable);
     WatchSocketFile();
@@ -129,13 +131,13 @@ void CLocalListener::CloseSocket()
         return;
     close(m_Fd);
     m_Fd = -1;
-    CSignalWatch::Forget(QFile::encodeName(m_Path));
     // The file goes with the listener, so that a sender sees at once that nobody listens, unless another
-    // listener took the path meanwhile.
+    // listener took the path meanwhile. An end forced until then still removes it.
     struct stat st {};
     const QByteArray name = QFile::encodeName(m_Path);
     if (lstat(name.constData(), &st) == 0 && st.st_dev == m_Dev && st.st_ino == m_Ino)
         unlink(name.constData());
+    CSignalWatch::Forget(name);
 }
 
 void CLocalListener::OnReadable()
@@ -284,7 +286,8 @@ void CLocalListener::CheckSocketFile()
     struct stat st {};
     const bool ours = m_Fd >= 0 && lstat(QFile::encodeName(m_Path).constData(), &st) == 0 &&
                       st.st_dev == m_Dev && st.st_ino == m_Ino;
-    if (ours)
+    // An end being forced removed it: the process is going.
+    if (ours || CSignalWatch::EndForced())
         return;
     DebugPrint("%s: socket file %s is gone, listening again", qPrintable(m_LogName), qPrintable(m_Path));
     if (Listen(m_Path))

@@ -15,6 +15,9 @@ namespace {
 // Read per wake-up at most, so that a client that sends without pause cannot starve the others.
 constexpr qsizetype READ_PER_WAKEUP = 256 * 1024;
 constexpr qsizetype READ_CHUNK = 16 * 1024;
+// Received and not read yet at most: beyond it the peer waits (the kernel's buffer fills and its sends
+// block) until the reader has caught up, instead of this buffer growing without end.
+constexpr qsizetype MAX_UNREAD = 64 * 1024;
 
 } // namespace
 
@@ -50,6 +53,8 @@ qint64 CLocalSocket::readData(char* data, qint64 maxSize)
     const qsizetype n = qsizetype(std::min<qint64>(maxSize, m_In.size()));
     memcpy(data, m_In.constData(), size_t(n));
     m_In.remove(0, n);
+    if (m_Fd >= 0 && m_In.size() < MAX_UNREAD)
+        m_ReadNotifier->setEnabled(true);
     return n;
 }
 
@@ -90,7 +95,7 @@ void CLocalSocket::OnReadable()
 {
     qsizetype got = 0;
     bool ended = false;
-    while (got < READ_PER_WAKEUP) {
+    while (got < READ_PER_WAKEUP && m_In.size() < MAX_UNREAD) {
         const qsizetype at = m_In.size();
         m_In.resize(at + READ_CHUNK);
         const ssize_t n = recv(m_Fd, m_In.data() + at, size_t(READ_CHUNK), MSG_DONTWAIT);
@@ -105,6 +110,8 @@ void CLocalSocket::OnReadable()
         ended = n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK);
         break;
     }
+    if (!ended && m_In.size() >= MAX_UNREAD)
+        m_ReadNotifier->setEnabled(false);
     if (got > 0)
         Q_EMIT readyRead();
     if (ended)

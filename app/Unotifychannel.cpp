@@ -7,6 +7,7 @@
 
 #include <QDataStream>
 #include <QPointer>
+#include <QVariant>
 #include <cerrno>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -14,6 +15,10 @@
 namespace {
 
 constexpr qint64 MESSAGE_SIZE = 8;
+// Messages of one client handled in one turn of the event loop; the rest wait for its next turn, so that a
+// client sending without pause cannot keep the others, or a new one, waiting.
+constexpr int MESSAGES_PER_TURN = 16;
+const char TURN_QUEUED[] = "wlanutilTurnQueued";
 constexpr int CLIENT_TIMEOUT_MS = 5000;
 
 QString SocketPathFor(const QString& name)
@@ -64,7 +69,16 @@ void CNotifyServer::OnReadyRead(CLocalSocket* socket)
 {
     // The handler may run a nested event loop (a message box) in which the client goes away.
     const QPointer<CLocalSocket> guard(socket);
-    while (guard && socket->bytesAvailable() >= MESSAGE_SIZE) {
+    socket->setProperty(TURN_QUEUED, false);
+    for (int handled = 0; guard && socket->bytesAvailable() >= MESSAGE_SIZE; ++handled) {
+        if (handled == MESSAGES_PER_TURN) {
+            if (!socket->property(TURN_QUEUED).toBool()) {
+                socket->setProperty(TURN_QUEUED, true);
+                QMetaObject::invokeMethod(
+                    socket, [this, socket] { OnReadyRead(socket); }, Qt::QueuedConnection);
+            }
+            return;
+        }
         QDataStream in(socket->read(MESSAGE_SIZE));
         in.setByteOrder(QDataStream::LittleEndian);
         qint32 code = 0;

@@ -26,17 +26,34 @@ constexpr size_t MAX_SOCKET_PATH = 108;
 std::atomic<int> g_SlotState[MAX_SOCKET_FILES];
 char g_SocketFiles[MAX_SOCKET_FILES][MAX_SOCKET_PATH];
 
+// The orderly end takes under two seconds; one that has not come by this time after the signal (a window
+// thread stuck in the toolkit, say) is forced.
+constexpr unsigned FORCED_END_S = 5;
+
+std::atomic<bool> g_Forced{false};
+
+void RemoveListed()
+{
+    g_Forced = true;
+    for (int i = 0; i < MAX_SOCKET_FILES; ++i)
+        if (g_SlotState[i].load() == 2)
+            unlink(g_SocketFiles[i]);
+}
+
+[[noreturn]] void ForceEnd(int)
+{
+    RemoveListed();
+    _exit(0);
+}
+
 void OnSignal(int number)
 {
     // Only async-signal-safe calls here. The first signal asks for the orderly end; another one means
     // that end is not wanted or hangs.
-    if (g_Received) {
-        for (int i = 0; i < MAX_SOCKET_FILES; ++i)
-            if (g_SlotState[i].load() == 2)
-                unlink(g_SocketFiles[i]);
-        _exit(0);
-    }
+    if (g_Received)
+        ForceEnd(number);
     g_Received = 1;
+    alarm(FORCED_END_S);
     const int saved = errno;
     const auto byte = static_cast<unsigned char>(number);
     if (g_WriteFd >= 0 && write(g_WriteFd, &byte, 1) < 0) {
@@ -76,6 +93,8 @@ bool CSignalWatch::CatchEarly()
             return false;
         }
     }
+    action.sa_handler = ForceEnd;
+    sigaction(SIGALRM, &action, nullptr);
     return true;
 }
 
@@ -123,6 +142,16 @@ void CSignalWatch::RemoveOnForcedEnd(const QByteArray& path)
         g_SlotState[i].store(2);
         return;
     }
+}
+
+bool CSignalWatch::EndForced()
+{
+    return g_Forced;
+}
+
+void CSignalWatch::RemoveSocketFiles()
+{
+    RemoveListed();
 }
 
 void CSignalWatch::Forget(const QByteArray& path)

@@ -9,7 +9,8 @@ class QSocketNotifier;
 // caught from the start of the program (CatchEarly): one that comes before the watch exists waits in the pipe
 // and ends the program as soon as its event loop runs. A second signal while that end is still running ends
 // the process at once, removing the socket files the program listens on first, so a program stuck in its
-// end can still be stopped without leaving them behind. One watch per process.
+// end can still be stopped without leaving them behind; so does the first signal's end when it has not come
+// five seconds later (the window thread stuck in the toolkit). One watch per process.
 class CSignalWatch : public QObject {
     Q_OBJECT
 public:
@@ -28,6 +29,10 @@ public:
     // the same path. Up to a handful of files; safe from any thread.
     static void RemoveOnForcedEnd(const QByteArray& path);
     static void Forget(const QByteArray& path);
+    // Removes those files now: for an end that leaves without closing what still listens (a thread stuck).
+    static void RemoveSocketFiles();
+    // True once those files are being removed for good: a listener must not make its file again.
+    static bool EndForced();
 
 Q_SIGNALS:
     void Terminate(int signalNumber);

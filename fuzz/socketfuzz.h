@@ -28,11 +28,20 @@ public:
     }
     QString Dir() const { return m_Dir.path(); }
 
-    static void Send(const QString& path, const uint8_t* data, size_t size)
+    // What the server did with one client's input.
+    struct Outcome {
+        bool Connected = false;
+        bool HungUp = false; // it closed its end in time, as it must once the client has sent everything
+        size_t Answered = 0; // bytes it sent back
+    };
+
+    static Outcome Send(const QString& path, const uint8_t* data, size_t size)
     {
+        Outcome outcome;
         const int fd = Connect(QFile::encodeName(path));
         if (fd < 0)
-            return;
+            return outcome;
+        outcome.Connected = true;
         // Larger than a socket buffer, the rest is sent as the server drains it.
         size_t sent = 0;
         bool halfClosed = false;
@@ -45,10 +54,13 @@ public:
             QCoreApplication::processEvents();
             // Sockets the server let go are deleted later; without this they would pile up.
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-            if (HungUp(fd))
+            if (HungUp(fd, outcome.Answered)) {
+                outcome.HungUp = true;
                 break;
+            }
         }
         close(fd);
+        return outcome;
     }
 
 private:
@@ -78,8 +90,8 @@ private:
         return n > 0 ? size_t(n) : 0;
     }
 
-    // Reads what the server answered; true once it has closed its end.
-    static bool HungUp(int fd)
+    // Reads what the server answered, counting it; true once it has closed its end.
+    static bool HungUp(int fd, size_t& answered)
     {
         char answer[256];
         for (;;) {
@@ -88,6 +100,7 @@ private:
                 return true;
             if (n < 0)
                 return errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR;
+            answered += size_t(n);
         }
     }
 

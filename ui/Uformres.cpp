@@ -11,6 +11,7 @@
 #include <QImageReader>
 #include <QSysInfo>
 #include <algorithm>
+#include <climits>
 #include <csetjmp>
 #include <cstdio>
 #include <jpeglib.h>
@@ -190,7 +191,15 @@ QImage LoadPictureFile(const QString& path, qint64 maxPixels)
         DebugPrint("LoadPictureFile: picture of %dx%d refused", size.width(), size.height());
         return QImage();
     }
-    return reader.read();
+    // A format whose header tells no size is bounded while it decodes, and checked once decoded.
+    constexpr qint64 MEGABYTE = 1024 * 1024;
+    reader.setAllocationLimit(int(std::min<qint64>(maxPixels * 4 / MEGABYTE + 1, INT_MAX)));
+    const QImage picture = reader.read();
+    if (qint64(picture.width()) * picture.height() > maxPixels) {
+        DebugPrint("LoadPictureFile: decoded picture of %dx%d refused", picture.width(), picture.height());
+        return QImage();
+    }
+    return picture;
 }
 
 const QStringList& TFormRes::PictureNames()

@@ -116,6 +116,12 @@ QString ReadProblemText(IniProblem problem)
         return g_Var.GetLangText(QStringLiteral("Message"), QStringLiteral("FileTooLarge"),
                                  QStringLiteral("%s is larger than 4 MB and is not used.\\n"
                                                 "The program uses its built-in defaults instead."));
+    case IniProblem::OtherEncoding:
+        return g_Var.GetLangText(
+            QStringLiteral("Message"), QStringLiteral("FileEncoding"),
+            QStringLiteral("%s is not written in UTF-8 and is not used; it is left as it is.\n"
+                           "Save it as UTF-8 to use it. The program uses its built-in "
+                           "defaults instead."));
     case IniProblem::Unreadable:
         break;
     }
@@ -204,6 +210,8 @@ void LeaveIfAThreadIsStuck(int code)
     if (CThread::WaitForAbandoned(200))
         return;
     DebugPrint("a thread is still inside the adapter library; the program ends without it");
+    // What that thread still listens on goes with the program.
+    CSignalWatch::RemoveSocketFiles();
     fflush(nullptr);
     _exit(code);
 }

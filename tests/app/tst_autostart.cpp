@@ -84,3 +84,18 @@ TEST_F(AutostartTest, AnEntryTheDesktopSwitchedOffCountsAsOff)
         EXPECT_TRUE(autostart.IsEnabled()) << off;
     }
 }
+
+// In a folder another user can change, the entry could be replaced by one that starts anything at the next
+// login: it is neither written nor removed there.
+TEST_F(AutostartTest, AFolderOthersCanChangeIsLeftAlone)
+{
+    const CAutostart autostart("/opt/wl/wlanutil", "Wireless LAN Utility");
+    ASSERT_TRUE(autostart.SetEnabled(true));
+    const QByteArray before = ReadFile(Entry());
+    ASSERT_EQ(chmod(QFile::encodeName(m_Dir.filePath("config")).constData(), 0777), 0);
+    EXPECT_FALSE(autostart.SetEnabled(false));
+    EXPECT_EQ(ReadFile(Entry()), before);
+    QFile::remove(Entry());
+    EXPECT_FALSE(autostart.SetEnabled(true));
+    EXPECT_FALSE(QFileInfo::exists(Entry()));
+}

@@ -373,3 +373,38 @@ TEST_F(IniFileTest, FifoIsNeitherReadNorWrittenOver)
     ASSERT_EQ(lstat(QFile::encodeName(fifo).constData(), &st), 0);
     EXPECT_TRUE(S_ISFIFO(st.st_mode));
 }
+
+// A settings file saved in UTF-16 was written to in UTF-8 and never read back, with success reported. A file
+// in another encoding is reported, not read, and never written over.
+TEST_F(IniFileTest, FileInAnotherEncodingIsReportedAndNeverWrittenOver)
+{
+    const QString text = QStringLiteral("[Setting]\r\nProfRoot=Mine\r\n");
+    QByteArray utf16le(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+    QByteArray utf16be;
+    for (qsizetype i = 0; i < utf16le.size(); i += 2)
+        utf16be += QByteArray() + utf16le[i + 1] + utf16le[i];
+    QByteArray utf32le;
+    for (const QChar c : text)
+        utf32le += QByteArray(1, char(c.unicode())) + QByteArray(3, '\0');
+    const struct {
+        const char* what;
+        QByteArray data;
+    } cases[] = {
+        {"UTF-16 with its mark", "\xFF\xFE" + utf16le},
+        {"UTF-16 without a mark", utf16le},
+        {"UTF-16 big-endian", "\xFE\xFF" + utf16be},
+        {"UTF-32", utf32le},
+    };
+    for (const auto& c : cases) {
+        const QString path = Write(c.data);
+        CIniFile ini(path);
+        EXPECT_EQ(ini.ReadString("Setting", "ProfRoot", "default"), "default") << c.what;
+        ASSERT_EQ(ini.Problems().size(), 1) << c.what;
+        EXPECT_EQ(ini.Problems().front().second, IniProblem::OtherEncoding) << c.what;
+        EXPECT_FALSE(ReplaceIniSection(path, "Setting", {{"ProfRoot", "Other"}}, false)) << c.what;
+        EXPECT_EQ(ReadFile(path), c.data) << c.what << ": left as it is";
+    }
+    const QString plain = Write("[Setting]\nName=Caf\xC3\xA9\n");
+    EXPECT_TRUE(CIniFile(plain).Problems().empty()) << "UTF-8 is no other encoding";
+    EXPECT_TRUE(ReplaceIniSection(plain, "Setting", {{"ProfRoot", "Other"}}, false));
+}

@@ -1,8 +1,10 @@
 // Folders the program writes its settings in, and reads them from.
+#include "app/Uinifile.h"
 #include "app/Usafefolder.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -84,4 +86,8 @@ TEST_F(SafeFolderTest, AnotherUsersFolderOrLinkIsRefused)
     EXPECT_FALSE(IsSafeFolder(m_Dir.filePath("own/to theirs/settings"))) << "a link of ours to their folder";
     EXPECT_FALSE(IsSafeFolder(m_Dir.filePath("their link/settings")));
     EXPECT_FALSE(IsSafeFolder(group)) << "writable by a group of others";
+    EXPECT_FALSE(MakePrivateFolder(m_Dir.filePath("own/to theirs"))) << "the program writes nothing there";
+    EXPECT_FALSE(MakePrivateFolder(m_Dir.filePath("their link/settings")));
+    EXPECT_FALSE(ReplaceIniSection(m_Dir.filePath("own/to theirs/wlanutil.bin"), "S", {{"K", "v"}}, false));
+    EXPECT_FALSE(QFileInfo::exists(theirs + "/wlanutil.bin"));
 }

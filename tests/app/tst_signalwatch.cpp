@@ -4,6 +4,8 @@
 #include "testutil.h"
 
 #include <QCoreApplication>
+#include <QFile>
+#include <QTemporaryDir>
 #include <csignal>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -48,3 +50,34 @@ TEST_P(SignalWatchTest, FirstSignalAsksForTheEndSecondEndsAtOnce)
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, SignalWatchTest, ::testing::Values(SIGTERM, SIGINT, SIGHUP));
+
+// Under a small address space limit the toolkit's painter deadlocked the window thread, and SIGTERM was
+// ignored for good: its orderly end never came. It is forced five seconds after the signal, the socket files
+// removed, while a second signal forces it at once and removes them too.
+TEST(SignalWatch, AnEndThatDoesNotComeIsForcedAndRemovesTheSocketFiles)
+{
+    QTemporaryDir dir;
+    for (const bool second : {false, true}) {
+        const QByteArray socketFile = QFile::encodeName(dir.filePath(second ? "second" : "deadline"));
+        testutil::WriteFile(QString::fromLocal8Bit(socketFile), "");
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            CSignalWatch watch;
+            if (!watch.Install())
+                _exit(NotInstalled);
+            CSignalWatch::RemoveOnForcedEnd(socketFile);
+            raise(SIGTERM);
+            if (second)
+                raise(SIGTERM);
+            // The window thread is stuck: the event loop never runs again.
+            for (;;)
+                pause();
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status)) << "ended by a signal: " << WTERMSIG(status);
+        EXPECT_EQ(WEXITSTATUS(status), Ended);
+        EXPECT_FALSE(QFile::exists(QString::fromLocal8Bit(socketFile))) << (second ? "second" : "deadline");
+    }
+}

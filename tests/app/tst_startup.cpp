@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <tuple>
 #include <unistd.h>
 
@@ -264,4 +265,23 @@ TEST_F(StartupTest, LongSwitchesStartAndCloseLikeTheSlashForms)
     ASSERT_TRUE(first->waitForFinished(10000));
     EXPECT_TRUE(Log().contains("Param(1) --tray\r\n"));
     EXPECT_TRUE(Log().contains("WPM_CLOSEALL\r\n"));
+}
+
+// A FIFO in place of the user's copy of the settings or of the adapter store blocked the start or the
+// adapter's worker for good, and nobody was told. Neither is read; the program starts, says so and ends on
+// request.
+TEST_F(StartupTest, FifosInPlaceOfTheSettingsAndTheStoreBlockNothing)
+{
+    QDir(m_Dir.path()).mkpath("config/Tessaro");
+    for (const char* name : {"config/Tessaro/wlanutil.bin", "config/Tessaro/WLAdapter.conf"})
+        ASSERT_EQ(mkfifo(QFile::encodeName(m_Dir.filePath(name)).constData(), 0600), 0) << name;
+    QProcess* first = Start({});
+    ASSERT_TRUE(testutil::WaitFor([&] { return Listening(); }, 20000)) << Log().constData();
+    EXPECT_TRUE(testutil::WaitFor([&] {
+        return Log().contains("config/Tessaro/wlanutil.bin is no regular file") &&
+               Log().contains("config/Tessaro/WLAdapter.conf is no regular file");
+    })) << Log().constData();
+    EXPECT_EQ(Run({"/Close"}), 0);
+    EXPECT_TRUE(first->waitForFinished(10000));
+    EXPECT_EQ(first->exitCode(), 0);
 }

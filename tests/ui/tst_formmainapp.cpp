@@ -180,7 +180,7 @@ TEST_F(FormMainAppTest, AStuckLibraryCallDoesNotHoldUpTheEnd)
         EXPECT_LT(clock.elapsed(), 2000);
         EXPECT_EQ(m_First.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(m_First.exitCode(), 0);
-        EXPECT_EQ(SocketFiles(), QStringList{});
+        EXPECT_EQ(SocketFiles(), QStringList{}) << qPrintable(Log().right(2500));
         if (!twice) {
             EXPECT_TRUE(Log().contains("CNICAdapter::~CNICAdapter()\r\n")) << "the adapter is closed";
         }

@@ -1,6 +1,7 @@
 // The AP configuration page: modes and channels from the adapter, Save's checks and stored values, and the
 // access point they start on the simulated adapter.
 #include "apfixture.h"
+#include "failingstore.h"
 #include "simtest.h"
 #include "app/Udefine.h"
 #include "app/Unotifycode.h"
@@ -301,4 +302,29 @@ TEST_F(APCfgTest, TheProfileIsReadOncePerAttachAndSharedByTheWindowsPages)
     TFrameAPFilter elsewhere;
     EXPECT_NE(&CSoftAPProfile::InWindowOf(&elsewhere), &CSoftAPProfile::InWindowOf(m_Page))
         << "another window has its own";
+}
+
+// Saving the Soft AP settings ignored the store's answer: on a full disk the change was gone at the next
+// start without a word. The failure is told; the stored profile keeps what it had.
+TEST_F(APCfgTest, AStoreThatFailsIsTold)
+{
+    WriteSettings("[Setting]\nProfRoot=EngineTest\n");
+    AttachSoftAP();
+    ASSERT_TRUE(Stored([](const WLProfile& p) { return std::strcmp(p.Ssid1, "Kept-AP") != 0; }));
+    Type("EdtSSID", "Kept-AP");
+    Save();
+    ASSERT_TRUE(WaitFor(
+        [&] { return Stored([](const WLProfile& p) { return std::strcmp(p.Ssid1, "Kept-AP") == 0; }); }));
+    for (const StoreFault fault : {StoreFault::FullDisk, StoreFault::FolderGone}) {
+        const int shown = TFormMsgBox::LastShown().Count;
+        {
+            const FailingStore failing(fault, m_Dir.filePath("profiles"));
+            Type("EdtSSID", "Lost-AP");
+            TFormMsgBox::SetNextAnswer(mrOk);
+            Save();
+            ASSERT_TRUE(WaitFor([&] { return TFormMsgBox::LastShown().Count == shown + 1; }));
+        }
+        EXPECT_EQ(TFormMsgBox::LastShown().Text, "The profile could not be saved.");
+        EXPECT_TRUE(Stored([](const WLProfile& p) { return std::strcmp(p.Ssid1, "Kept-AP") == 0; }));
+    }
 }
