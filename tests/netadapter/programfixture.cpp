@@ -94,7 +94,7 @@ QString NetProgramTest::Log() const
 
 bool NetProgramTest::WaitLog(const QString& line, int count, int timeoutMs)
 {
-    return testutil::WaitFor([&] { return Log().count(line) >= count; }, timeoutMs);
+    return testutil::WaitFor([&] { return testutil::CountLogged(Log(), line) >= count; }, timeoutMs);
 }
 
 std::string NetProgramTest::RecordFile() const
