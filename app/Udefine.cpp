@@ -137,9 +137,15 @@ void CFAGlobalVar::ReadFiles(const QString& exeFilePath)
                        '/' + base + QStringLiteral(".bin");
     m_Settings = std::make_unique<CIniFile>(QStringList{UserSettingsFile, SettingsFile});
     // A language the settings name wins; without one the texts follow the desktop's language.
-    const QString chosen = InfoRead(QStringLiteral("Setting"), QStringLiteral("StringFile"), QString());
-    LanguageFile =
-        ExePath + (chosen.isEmpty() ? DesktopLanguageFile(ExePath, base, SystemEnvironment) : chosen);
+    QString chosen = InfoRead(QStringLiteral("Setting"), QStringLiteral("StringFile"), QString());
+    if (!chosen.isEmpty() && !QFileInfo(ExePath + chosen).isFile()) {
+        DebugPrint("StringFile %s not found beside the program: the texts follow the desktop's language",
+                   qPrintable(chosen));
+        chosen.clear();
+    }
+    const QString file = chosen.isEmpty() ? DesktopLanguageFile(ExePath, base, SystemEnvironment) : chosen;
+    LanguageFile = ExePath + file;
+    Language = LanguageOfFile(base, QFileInfo(file).fileName());
     m_Language.reset();
     if (QFileInfo::exists(SettingsFile))
         m_Language = std::make_unique<CIniFile>(LanguageFile);

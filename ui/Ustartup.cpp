@@ -14,6 +14,7 @@
 #include "engine/Ucumlib.h"
 #include "engine/Uuserstore.h"
 #include "Uformmsgbox.h"
+#include "Utoolkittexts.h"
 
 #include "controls/Focusstyle.h"
 #include <QApplication>
@@ -274,8 +275,10 @@ int RunProgram(int argc, char** argv)
         RegisterNotifyMsg();
         const uint32_t flags = ParseCommandLine(Arguments(argc, argv));
         g_Var.Init(flags, QCoreApplication::applicationFilePath());
+        LoadToolkitTexts(g_Var.Language);
         if (!BindAdapterLibrary(g_Var)) {
-            SystemErrorBox(QString::fromLatin1(LIBRARY_LOAD_FAILED));
+            SystemErrorBox(g_Var.GetLangText(QStringLiteral("Message"), QStringLiteral("LibraryLoadFailed"),
+                                             QString::fromLatin1(LIBRARY_LOAD_FAILED)));
             return 0;
         }
         if (flags & SF_CLOSE) {

@@ -240,12 +240,13 @@ TEST_F(StartupTest, HelpAndErrorsSpeakTheDesktopsLanguage)
 {
     QProcessEnvironment env = Environment();
     env.insert("LANGUAGE", "de");
+    env.insert("LC_ALL", "de_DE.UTF-8");
     for (const auto& [args, stream, text] :
          {std::tuple{QStringList{"--help"}, QProcess::StandardOutput,
-                     QByteArray("Aufruf: wlanutil [SCHALTER]...\n")},
+                     QByteArray("Aufruf: wlanutil [OPTION]…\n")},
           std::tuple{
               QStringList{"--lauter"}, QProcess::StandardError,
-              QByteArray("wlanutil: unbekannter Schalter '--lauter'; --help listet die Schalter auf.\n")}}) {
+              QByteArray("wlanutil: unbekannte Option „--lauter“; --help listet die Optionen auf.\n")}}) {
         QProcess p;
         p.setProcessEnvironment(env);
         p.setReadChannel(stream);
