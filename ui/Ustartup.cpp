@@ -169,6 +169,17 @@ void Broadcast(int code)
     SendToRunningInstance(g_Var.NotifyMsgName, code, 0);
 }
 
+// A close request needs no display: it goes to the running instance over its socket. Without one it used to
+// end here with "no display" and leave the instance running.
+int CloseWithoutDisplay()
+{
+    RegisterNotifyMsg();
+    g_Var.ReadFiles(QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget());
+    DebugPrint("PM_CLOSE");
+    Broadcast(9);
+    return 0;
+}
+
 // Help, version and a switch that means nothing end the start before any instance or window exists. The
 // answers are in the user's language: the program's files are read, its adapter library is not loaded.
 int AnswerCommandLine(const CommandCheck& check, const char* program)
@@ -253,6 +264,8 @@ int RunProgram(int argc, char** argv)
         (check.action != CommandAction::BadSwitch || !DisplayAvailable()))
         return AnswerCommandLine(check, argv[0]);
     DebugLogFile();
+    if (!DisplayAvailable() && (ParseCommandLine(Arguments(argc, argv)) & SF_CLOSE))
+        return CloseWithoutDisplay();
     if (!DisplayAvailable()) {
         fprintf(stderr,
                 "wlanutil: no display (DISPLAY and WAYLAND_DISPLAY are not set).\n"

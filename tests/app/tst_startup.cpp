@@ -256,6 +256,24 @@ TEST_F(StartupTest, HelpAndErrorsSpeakTheDesktopsLanguage)
     }
 }
 
+// From a console or a service without a display, --close used to say "no display" and leave the instance.
+TEST_F(StartupTest, CloseNeedsNoDisplay)
+{
+    QProcess* first = Start({"--tray"});
+    ASSERT_TRUE(testutil::WaitFor([&] { return Listening(); }));
+    QProcessEnvironment env = Environment();
+    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+        env.remove(name);
+    QProcess close;
+    close.setProcessEnvironment(env);
+    close.start(m_Dir.filePath("wlanutil"), {"--close"});
+    ASSERT_TRUE(close.waitForFinished(15000));
+    EXPECT_EQ(close.exitCode(), 0);
+    EXPECT_FALSE(close.readAllStandardError().contains("no display"));
+    ASSERT_TRUE(first->waitForFinished(15000)) << "the running instance was closed";
+    EXPECT_TRUE(Log().contains("WPM_CLOSEALL\r\n"));
+}
+
 TEST_F(StartupTest, LongSwitchesStartAndCloseLikeTheSlashForms)
 {
     // The toolkit's own options are no unknown switches.
