@@ -43,6 +43,10 @@ for p in xdg-utils qt6-translations-l10n; do
 done
 
 lintian --fail-on error,warning --suppress-tags executable-in-usr-lib "$deb"
+# Shown only as information by lintian, and still a fault: the binaries must carry the hardening flags.
+if lintian --tags hardening-no-relro,hardening-no-bindnow,hardening-no-fortify-functions "$deb" | grep -q .; then
+    fail "the binaries lack the hardening flags (package an optimised build)"
+fi
 desktop-file-validate resources/wlanutil.desktop
 appstreamcli validate --no-net resources/package/org.wlanutil.wlanutil.metainfo.xml
 
