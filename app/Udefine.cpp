@@ -137,15 +137,13 @@ void CFAGlobalVar::ReadFiles(const QString& exeFilePath)
                        '/' + base + QStringLiteral(".bin");
     m_Settings = std::make_unique<CIniFile>(QStringList{UserSettingsFile, SettingsFile});
     // A language the settings name wins; without one the texts follow the desktop's language.
-    QString chosen = InfoRead(QStringLiteral("Setting"), QStringLiteral("StringFile"), QString());
-    if (!chosen.isEmpty() && !QFileInfo(ExePath + chosen).isFile()) {
-        DebugPrint("StringFile %s not found beside the program: the texts follow the desktop's language",
-                   qPrintable(chosen));
-        chosen.clear();
-    }
+    const QString chosen = InfoRead(QStringLiteral("Setting"), QStringLiteral("StringFile"), QString());
     const QString file = chosen.isEmpty() ? DesktopLanguageFile(ExePath, base, SystemEnvironment) : chosen;
     LanguageFile = ExePath + file;
-    Language = LanguageOfFile(base, QFileInfo(file).fileName());
+    const bool missing = !chosen.isEmpty() && !QFileInfo(LanguageFile).isFile();
+    if (missing)
+        DebugPrint("StringFile %s not found beside the program: the texts are English", qPrintable(chosen));
+    Language = missing ? QStringLiteral("en") : LanguageOfFile(base, QFileInfo(file).fileName());
     m_Language.reset();
     if (QFileInfo::exists(SettingsFile))
         m_Language = std::make_unique<CIniFile>(LanguageFile);

@@ -116,8 +116,8 @@ TEST(Language, TheSettingsChoiceWinsOverTheDesktop)
         {"[Setting]\nStringFile=\n", "k. A."},
         {"[Setting]\nStringFile=mine.ini\n", "n.d."},
         {"[Setting]\nStringFile=prog.ini\n", "N/A"},
-        // A file that is not there: the desktop's language, and a line in the log that says why.
-        {"[Setting]\nStringFile=missing.ini\n", "k. A."},
+        // A file that is not there: the built-in English texts, and a line in the log that says why.
+        {"[Setting]\nStringFile=missing.ini\n", "N/A"},
     };
     WriteFile(dir.filePath("log.Log"), "");
     DebugLogFile().Open(dir.filePath("log").toStdString());
@@ -130,7 +130,7 @@ TEST(Language, TheSettingsChoiceWinsOverTheDesktop)
     }
     DebugLogFile().Close();
     EXPECT_TRUE(QString::fromUtf8(testutil::ReadFile(dir.filePath("log.Log")))
-                    .contains("StringFile missing.ini not found beside the program"));
+                    .contains("StringFile missing.ini not found beside the program: the texts are English"));
     qputenv("LANGUAGE", oldLanguage);
     qputenv("LC_ALL", oldLocale);
 }
