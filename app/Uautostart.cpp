@@ -36,7 +36,20 @@ QString OneLine(QString text)
 
 } // namespace
 
-CAutostart::CAutostart(const QString& program, const QString& name) : m_Program(program), m_Name(name) {}
+CAutostart::CAutostart(const QString& program, const QString& name, QList<TLocalName> localNames)
+    : m_Program(program), m_Name(name), m_LocalNames(std::move(localNames))
+{
+}
+
+QString CAutostart::CommandFor(const QString& executable)
+{
+    const QFileInfo exe(executable);
+    const QDir folder = exe.absoluteDir();
+    const QString publicCommand =
+        QDir::cleanPath(folder.absoluteFilePath(QStringLiteral("../../bin/")) + '/' + exe.fileName());
+    const bool installed = folder.dirName() == exe.fileName() && QFileInfo(publicCommand).isExecutable();
+    return installed ? publicCommand : exe.absoluteFilePath();
+}
 
 QString CAutostart::EntryPath()
 {
@@ -75,13 +88,19 @@ bool CAutostart::SetEnabled(bool on) const
 
 QByteArray CAutostart::EntryText() const
 {
+    QString names = QStringLiteral("Name=%1\n").arg(OneLine(m_Name));
+    for (const auto& [language, name] : m_LocalNames)
+        names += QStringLiteral("Name[%1]=%2\n").arg(OneLine(language), OneLine(name));
+    // TryExec: once the program is gone (the package purged), the desktop skips the entry.
     return QStringLiteral("[Desktop Entry]\n"
                           "Type=Application\n"
-                          "Name=%1\n"
-                          "Exec=%2 --tray\n"
+                          "%1"
+                          "TryExec=%2\n"
+                          "Exec=%3 --tray\n"
                           "Icon=wlanutil\n"
                           "Terminal=false\n"
                           "X-GNOME-Autostart-enabled=true\n")
-        .arg(OneLine(m_Name), ExecArgument(m_Program))
+        .arg(names, OneLine(m_Program).replace(QLatin1Char('\\'), QLatin1String("\\\\")),
+             ExecArgument(m_Program))
         .toUtf8();
 }

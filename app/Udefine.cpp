@@ -149,8 +149,12 @@ void CFAGlobalVar::ReadFiles(const QString& exeFilePath)
     m_Settings = std::make_unique<CIniFile>(QStringList{TrustedUserCopy(), SettingsFile});
     // A language the settings name wins; without one the texts follow the desktop's language.
     const QString chosen = InfoRead(QStringLiteral("Setting"), QStringLiteral("StringFile"), QString());
-    LanguageFile =
-        ExePath + (chosen.isEmpty() ? DesktopLanguageFile(ExePath, base, SystemEnvironment) : chosen);
+    const QString file = chosen.isEmpty() ? DesktopLanguageFile(ExePath, base, SystemEnvironment) : chosen;
+    LanguageFile = ExePath + file;
+    const bool missing = !chosen.isEmpty() && !QFileInfo(LanguageFile).isFile();
+    if (missing)
+        DebugPrint("StringFile %s not found beside the program: the texts are English", qPrintable(chosen));
+    Language = missing ? QStringLiteral("en") : LanguageOfFile(base, QFileInfo(file).fileName());
     m_Language.reset();
     if (QFileInfo::exists(SettingsFile))
         m_Language = std::make_unique<CIniFile>(LanguageFile);

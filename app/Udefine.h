@@ -63,6 +63,8 @@ public:
     QString SettingsFile;
     QString UserSettingsFile;
     QString LanguageFile;
+    // The language code of the texts shown ("en", "de"), for the toolkit's own texts.
+    QString Language;
     QString AppTitle;
     QString MsgTitle;
     QString ProfRoot;

@@ -1,6 +1,7 @@
 #include "Ulabels.h"
 #include "Udefine.h"
 
+#include <QLocale>
 #include <QStringList>
 #include <algorithm>
 
@@ -55,9 +56,10 @@ size_t SiteSecurityIndex(uint32_t code)
     return CT_UNKNOWN;
 }
 
-QString Frequency(const char* number)
+// In the number format of the texts' language: "2,4 GHz" in German.
+QString Frequency(double gigahertz)
 {
-    return QString::fromLatin1(number) + ' ' + Common(CT_GHZ);
+    return QLocale(g_Var.Language).toString(gigahertz) + ' ' + Common(CT_GHZ);
 }
 
 } // namespace
@@ -134,9 +136,9 @@ QString BandListText(int mode)
     const uint32_t bands = ModeToBands(mode);
     QStringList parts;
     if (bands & (BAND_B | BAND_G))
-        parts << Frequency("2.4");
+        parts << Frequency(2.4);
     if (bands & BAND_A)
-        parts << Frequency("5");
+        parts << Frequency(5);
     return parts.join(QStringLiteral(" + "));
 }
 
@@ -154,9 +156,9 @@ QString ModeText(int mode, bool showStandard)
         return text;
     }
     if (bands & (BAND_B | BAND_G))
-        text = Frequency("2.4");
+        text = Frequency(2.4);
     if (bands & BAND_A)
-        text = Frequency("5");
+        text = Frequency(5);
     return text;
 }
 

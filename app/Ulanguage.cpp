@@ -5,14 +5,25 @@
 
 namespace {
 
+bool IsUntranslatedLocale(const QString& locale)
+{
+    return locale == QLatin1String("C") || locale.startsWith(QLatin1String("C.")) ||
+           locale == QLatin1String("POSIX");
+}
+
 QStringList DesktopLanguages(const EnvLookup& env)
 {
-    for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"}) {
-        const QString value = env(name);
-        if (!value.isEmpty())
-            return value.split(QLatin1Char(':'), Qt::SkipEmptyParts);
+    QString locale;
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        locale = env(name);
+        if (!locale.isEmpty())
+            break;
     }
-    return {};
+    // The messages locale "C" means untranslated, whatever LANGUAGE asks for (gettext's rule).
+    if (IsUntranslatedLocale(locale))
+        return {QStringLiteral("C")};
+    const QString languages = env("LANGUAGE");
+    return (languages.isEmpty() ? locale : languages).split(QLatin1Char(':'), Qt::SkipEmptyParts);
 }
 
 // "de_AT.UTF-8@euro" asks for "de_AT", then "de".
@@ -44,6 +55,15 @@ bool IsPlainCode(const QString& code)
 QString SystemEnvironment(const char* name)
 {
     return qEnvironmentVariable(name);
+}
+
+QString LanguageOfFile(const QString& base, const QString& file)
+{
+    const QString prefix = base + QLatin1Char('.');
+    const QString suffix = QStringLiteral(".ini");
+    if (!file.startsWith(prefix) || !file.endsWith(suffix) || file.size() <= prefix.size() + suffix.size())
+        return QStringLiteral("en");
+    return file.mid(prefix.size(), file.size() - prefix.size() - suffix.size());
 }
 
 QString DesktopLanguageFile(const QString& exePath, const QString& base, const EnvLookup& env)

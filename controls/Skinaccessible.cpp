@@ -11,6 +11,8 @@ namespace {
 const QLatin1String VALUE_PREFIX("Lbl");
 // Set on a label that says what went wrong.
 constexpr char ALERT_PROPERTY[] = "accessibleAlert";
+// Set on a picture that only decorates (a caption's bullet).
+constexpr char DECORATIVE_PROPERTY[] = "accessibleDecorative";
 const QLatin1String CAPTION_PREFIX("Lb");
 
 // A page tab of the main window: a label a person presses to switch pages. Every tab of the row can take the
@@ -50,6 +52,10 @@ public:
     {
         return t == QAccessible::Value ? Row()->LevelText() : QAccessibleWidget::text(t);
     }
+    // The lamps are the level's picture, said as its value: no unnamed images below it.
+    int childCount() const override { return 0; }
+    QAccessibleInterface* child(int) const override { return nullptr; }
+    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
     QVariant currentValue() const override { return Row()->Level(); }
     void setCurrentValue(const QVariant&) override {}
     QVariant maximumValue() const override { return Row()->Maximum(); }
@@ -72,6 +78,13 @@ public:
         if (label->property(ALERT_PROPERTY).toBool() && !label->text().isEmpty())
             return QAccessible::AlertMessage;
         return label->pixmap().isNull() ? QAccessible::StaticText : QAccessible::Graphic;
+    }
+    QAccessible::State state() const override
+    {
+        QAccessible::State s = QAccessibleWidget::state();
+        if (widget()->property(DECORATIVE_PROPERTY).toBool())
+            s.invisible = true;
+        return s;
     }
     QString text(QAccessible::Text t) const override
     {
@@ -140,4 +153,9 @@ void AnnounceAlert(QLabel* label)
         QAccessibleEvent event(label, type);
         QAccessible::updateAccessibility(&event);
     }
+}
+
+void MarkDecorative(QLabel* picture)
+{
+    picture->setProperty(DECORATIVE_PROPERTY, true);
 }

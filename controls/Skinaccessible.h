@@ -14,3 +14,5 @@ QString CaptionAndValue(const QString& caption, const QString& value);
 // is an alert, and its showing is announced with an alert event, so that a screen reader speaks it wherever
 // the focus is. An empty label is a plain label again.
 void AnnounceAlert(QLabel* label);
+// Tells assistive technology that `picture` only decorates (a caption's bullet): readers pass over it.
+void MarkDecorative(QLabel* picture);

@@ -69,8 +69,12 @@ TSortLv::TSortLv(QWidget* parent) : QTreeWidget(parent)
 QString TSortLv::RowDescription(const QTreeWidgetItem* item) const
 {
     QStringList parts;
+    // A mark the row carries beside its colour (the active profile, the network connected to).
+    if (const QString mark = item->statusTip(0); !mark.isEmpty())
+        parts << mark;
     for (int c = 0; c < columnCount(); ++c) {
-        const QString value = item->text(c);
+        // A column of pictures (a lock) is said by its tip.
+        const QString value = item->text(c).isEmpty() ? item->toolTip(c) : item->text(c);
         if (value.isEmpty() || header()->isSectionHidden(c))
             continue;
         const QString caption = headerItem()->text(c);

@@ -11,7 +11,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-PACKAGES=(g++ cmake make pkg-config qt6-base-dev qt6-base-private-dev qt6-base-dev-tools libsimpleini-dev libudev-dev libsystemd-dev libjpeg-dev
+PACKAGES=(g++ cmake make pkg-config qt6-base-dev qt6-base-private-dev qt6-base-dev-tools qt6-translations-l10n libsimpleini-dev libudev-dev libsystemd-dev libjpeg-dev
           libfontconfig-dev libssl-dev libgtest-dev libgmock-dev libbenchmark-dev fonts-liberation2 fonts-dejavu-core xvfb xauth
           dbus-daemon xdotool time libnl-genl-3-dev python3-dbusmock python3-gi gir1.2-nm-1.0 ccache dpkg-dev lintian
           desktop-file-utils appstream clang libclang-rt-dev lld clang-format clang-tidy

@@ -128,8 +128,20 @@ void TPropertyPageFrame::showEvent(QShowEvent* e)
     FocusFirstControl(this);
 }
 
+bool TPropertyPageFrame::MayEscape()
+{
+    return true;
+}
+
 void TPropertyPageFrame::keyPressEvent(QKeyEvent* e)
 {
+    if (e->key() == Qt::Key_Escape && e->modifiers() == Qt::NoModifier) {
+        for (QWidget* w = this; w; w = w->parentWidget()) {
+            auto* page = qobject_cast<TPropertyPageFrame*>(w);
+            if (page && !page->MayEscape())
+                return;
+        }
+    }
     if (!PressKeyButton(this, e))
         QFrame::keyPressEvent(e);
 }

@@ -43,6 +43,9 @@ public:
     virtual bool LeavePage(TPropertyPageFrame* nextPage, int mode, int context);
     virtual void SetAdapter(CNICAdapter* adapter, int change, int flags);
     virtual void AdapterEvent(CNICAdapter* adapter, int code, int value);
+    // Whether Escape may take its way out (Exit, Cancel) of this page or a page within it; a page holding
+    // work that Escape would throw away asks first.
+    virtual bool MayEscape();
 
     // The page this one was entered from going forward; the profile editor's Back returns to it.
     QPointer<TPropertyPageFrame> BackPage;

@@ -246,6 +246,7 @@ QLabel* CreateBullet(QWidget* control, const QPixmap& image)
     // The bullet shares the control's parent so that both use the same coordinates.
     auto* bullet = new QLabel(control->parentWidget());
     bullet->setPixmap(image);
+    MarkDecorative(bullet);
     const QSize size = image.deviceIndependentSize().toSize();
     bullet->setGeometry(control->x() - size.width() - LABEL_GAP,
                         control->y() + (control->height() - size.height()) / 2, size.width(), size.height());

@@ -1,4 +1,5 @@
 #include "Uformchart.h"
+#include "Ukeyboard.h"
 #include "Propertypageframeunit.h"
 #include "Uformres.h"
 #include "Uwinutil.h"
@@ -67,6 +68,9 @@ void TFormChart::FormCreate()
          {std::tuple{ui->LbTx, ui->EdtTx, ui->LbTxKbps}, std::tuple{ui->LbRx, ui->EdtRx, ui->LbRxKbps}}) {
         edit->move(caption->x() + MeasureLabelText(caption) + EDIT_GAP, edit->y());
         unit->move(edit->geometry().right() + 1 + UNIT_GAP, unit->y());
+        // The edit now lies over its caption's empty end: named here, with its unit.
+        SetOwnAccessibleName(edit, QStringLiteral("%1 (%2)").arg(caption->text(), unit->text()));
+        caption->setBuddy(edit);
     }
 
     const QSize picture = ui->PBoxTx->size() - QSize(2 * FRAME_WIDTH, 2 * FRAME_WIDTH);

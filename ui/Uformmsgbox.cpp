@@ -31,6 +31,8 @@ constexpr int STYLE_BUTTONS = 0x0F;
 constexpr int STYLE_ICON = 0xF0;
 constexpr int BUTTONS_OK_CANCEL = 1;
 constexpr int BUTTONS_YES_NO = 4;
+// The second button (Cancel, No) is the default one.
+constexpr int DEFAULT_SECOND = 0x100;
 
 // The skin's colours: text in the navy of the headers, the buttons on the pale page tone.
 const QColor TEXT_COLOR(0x15, 0x30, 0x4c);
@@ -114,7 +116,7 @@ int TFormMsgBox::RunMsgBox(QWidget* owner, const QString& text, int style)
         ++g_LastShown.Count;
         return answer;
     }
-    ui->BtnOk->setFocus();
+    (ui->BtnCancel->isDefault() ? ui->BtnCancel : ui->BtnOk)->setFocus();
     const int result = ShowModal();
     // Whatever the click left queued (repaints of the form below, the button's release) runs before the
     // caller goes on, as it would have after a native message box.
@@ -184,7 +186,9 @@ void TFormMsgBox::ArrangeButtons(int style)
     } else {
         ui->BtnOk->move((width - ui->BtnOk->width()) / 2, top);
     }
-    ui->BtnOk->setDefault(true);
+    TTrifaceBtn* byDefault = two && (style & DEFAULT_SECOND) ? ui->BtnCancel : ui->BtnOk;
+    ui->BtnOk->setDefault(byDefault == ui->BtnOk);
+    ui->BtnCancel->setDefault(byDefault == ui->BtnCancel);
 }
 
 void TFormMsgBox::SetNextAnswer(int result)
@@ -206,7 +210,8 @@ void TFormMsgBox::keyPressEvent(QKeyEvent* e)
     // Enter answers with the default button, as in any dialog.
     if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && e->modifiers() == Qt::NoModifier) {
         auto* focused = qobject_cast<QPushButton*>(focusWidget());
-        (focused && focused->isVisible() ? focused : static_cast<QPushButton*>(ui->BtnOk))->click();
+        QPushButton* byDefault = ui->BtnCancel->isDefault() ? ui->BtnCancel : ui->BtnOk;
+        (focused && focused->isVisible() ? focused : byDefault)->click();
         return;
     }
     TFormBase::keyPressEvent(e);

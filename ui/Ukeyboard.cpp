@@ -23,6 +23,8 @@
 namespace {
 
 const QString SECTION = QStringLiteral("Accessible");
+// Set on a control its page has named itself.
+constexpr char OWN_NAME[] = "ownAccessibleName";
 // A caption further than this from its control belongs to something else. Captions on the left stand in a
 // column of their own, sized to their text, so they may end well before their control.
 constexpr int CAPTION_REACH = 24;
@@ -132,6 +134,8 @@ QString CaptionText(const QLabel* label)
 // through that relation.
 void NameControl(QWidget* w, bool isButton)
 {
+    if (w->property(OWN_NAME).toBool())
+        return;
     QString name = NameFromLanguage(w);
     QLabel* caption = nullptr;
     if (name.isEmpty())
@@ -273,6 +277,13 @@ void PrepareControls(QWidget* owner)
         if (named && !w->objectName().isEmpty() && !w->objectName().startsWith(QLatin1String("qt_")))
             NameControl(w, false);
     }
+}
+
+void SetOwnAccessibleName(QWidget* w, const QString& name)
+{
+    w->setProperty(OWN_NAME, true);
+    if (name != w->accessibleName())
+        w->setAccessibleName(name);
 }
 
 void ArrangeTabOrder(QWidget* window)

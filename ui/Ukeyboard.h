@@ -11,6 +11,9 @@ class QWidget;
 // them or their entry in the language file; a check box or radio button's caption label toggles it. Safe to
 // repeat, so it runs whenever a form or page is shown.
 void PrepareControls(QWidget* owner);
+// Names `w` for assistive technology as its page knows it best ("MAC address 3", "Transmit (Kbps)"), where
+// the caption beside it says too little or stands too far; PrepareControls leaves such a name alone.
+void SetOwnAccessibleName(QWidget* w, const QString& name);
 // Tab visits the focusable controls of `window` in reading order: rows from the top, each from the left. The
 // controls of a container (a panel, the shown page) are visited together, in the reading order within it;
 // hidden pages are left out. Controls given the same TAB_BLOCK property are visited together too, such as a

@@ -1,12 +1,16 @@
 #include "Umaintray.h"
 #include "Uformmsgbox.h"
 #include "app/Uautostart.h"
+#include "app/Ulanguage.h"
+#include "app/Uinifile.h"
 #include "app/Udefine.h"
 #include "controls/Trayicon.h"
 #include "engine/Uadaptersession.h"
 #include "ui/pages/Ulinktexts.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
+#include <QDir>
 #include <QMenu>
 
 namespace {
@@ -15,10 +19,25 @@ namespace {
 constexpr int OS_WITH_ZERO_CFG = 7;
 constexpr int MB_OK_WARNING = 0x30;
 
-// The entry starts this very program, wherever it was started from, under the title the user sees.
+QString TitleIn(const QString& languageFile)
+{
+    return CIniFile(g_Var.ExePath + languageFile)
+        .ReadString(QStringLiteral("Utility"), QStringLiteral("AppTitle"), QString());
+}
+
+// The entry starts this very program (an installed one by its public command) under its title in every
+// language it has a file for.
 CAutostart Autostart()
 {
-    return CAutostart(QCoreApplication::applicationFilePath(), g_Var.AppTitle);
+    const QString exe = QCoreApplication::applicationFilePath();
+    const QString base = QFileInfo(exe).completeBaseName();
+    const QString english = TitleIn(base + QStringLiteral(".ini"));
+    QList<CAutostart::TLocalName> local;
+    const QStringList files = QDir(g_Var.ExePath).entryList({base + QStringLiteral(".*.ini")}, QDir::Files);
+    for (const QString& file : files)
+        if (const QString title = TitleIn(file); !title.isEmpty())
+            local.push_back({LanguageOfFile(base, file), title});
+    return CAutostart(CAutostart::CommandFor(exe), english.isEmpty() ? g_Var.AppTitle : english, local);
 }
 
 } // namespace

@@ -16,6 +16,7 @@
 #include "engine/Uthread.h"
 #include "engine/Uuserstore.h"
 #include "Uformmsgbox.h"
+#include "Utoolkittexts.h"
 
 #include "controls/Focusstyle.h"
 #include <QApplication>
@@ -180,6 +181,17 @@ void Broadcast(int code)
     SendToRunningInstance(g_Var.NotifyMsgName, code, 0);
 }
 
+// A close request needs no display: it goes to the running instance over its socket. Without one it used to
+// end here with "no display" and leave the instance running.
+int CloseWithoutDisplay()
+{
+    RegisterNotifyMsg();
+    g_Var.ReadFiles(QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget());
+    DebugPrint("PM_CLOSE");
+    Broadcast(9);
+    return 0;
+}
+
 // Help, version and a switch that means nothing end the start before any instance or window exists. The
 // answers are in the user's language: the program's files are read, its adapter library is not loaded.
 int AnswerCommandLine(const CommandCheck& check, const char* program)
@@ -285,6 +297,8 @@ int RunProgram(int argc, char** argv)
         (check.action != CommandAction::BadSwitch || !DisplayAvailable()))
         return AnswerCommandLine(check, argv[0]);
     DebugLogFile();
+    if (!DisplayAvailable() && (ParseCommandLine(Arguments(argc, argv)) & SF_CLOSE))
+        return CloseWithoutDisplay();
     if (!DisplayAvailable()) {
         fprintf(stderr,
                 "wlanutil: no display (DISPLAY and WAYLAND_DISPLAY are not set).\n"
@@ -307,8 +321,10 @@ int RunProgram(int argc, char** argv)
         RegisterNotifyMsg();
         const uint32_t flags = ParseCommandLine(Arguments(argc, argv));
         g_Var.Init(flags, QCoreApplication::applicationFilePath());
+        LoadToolkitTexts(g_Var.Language);
         if (!BindAdapterLibrary(g_Var)) {
-            SystemErrorBox(QString::fromLatin1(LIBRARY_LOAD_FAILED));
+            SystemErrorBox(g_Var.GetLangText(QStringLiteral("Message"), QStringLiteral("LibraryLoadFailed"),
+                                             QString::fromLatin1(LIBRARY_LOAD_FAILED)));
             return 0;
         }
         if (flags & SF_CLOSE) {

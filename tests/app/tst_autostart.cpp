@@ -68,7 +68,7 @@ TEST_F(AutostartTest, ProgramPathsAndTitlesThatNeedQuoting)
         const QByteArray text = ReadFile(Entry());
         EXPECT_TRUE(text.contains("\n" + c.exec)) << text.constData();
         EXPECT_TRUE(text.contains("\n" + c.title)) << text.constData();
-        EXPECT_EQ(text.count('\n'), 7) << "one line per value: " << text.constData();
+        EXPECT_EQ(text.count('\n'), 8) << "one line per value: " << text.constData();
     }
 }
 
@@ -98,4 +98,39 @@ TEST_F(AutostartTest, AFolderOthersCanChangeIsLeftAlone)
     QFile::remove(Entry());
     EXPECT_FALSE(autostart.SetEnabled(true));
     EXPECT_FALSE(QFileInfo::exists(Entry()));
+}
+
+// The entry used to start a private path with no TryExec: after a purge the desktop still tried it, and its
+// title stayed in the language shown when it was ticked.
+TEST_F(AutostartTest, AnInstalledProgramStartsByItsPublicCommandUnderEveryTitle)
+{
+    const QString prefix = m_Dir.filePath("usr");
+    QDir().mkpath(prefix + "/lib/wlanutil");
+    QDir().mkpath(prefix + "/bin");
+    for (const QString& f : {prefix + "/lib/wlanutil/wlanutil", prefix + "/bin/wlanutil"}) {
+        testutil::WriteFile(f, "#!/bin/sh\n");
+        QFile::setPermissions(f, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    }
+    testutil::WriteFile(m_Dir.filePath("build/wlanutil"), "");
+    const struct {
+        QString executable;
+        QString command;
+    } cases[] = {
+        {prefix + "/lib/wlanutil/wlanutil", prefix + "/bin/wlanutil"},
+        // A program run from its build folder, or one whose public command is not there.
+        {m_Dir.filePath("build/wlanutil"), m_Dir.filePath("build/wlanutil")},
+        {prefix + "/lib/other/wlanutil", prefix + "/lib/other/wlanutil"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CAutostart::CommandFor(c.executable).toStdString(), c.command.toStdString());
+
+    const CAutostart autostart(prefix + "/bin/wlanutil", "Wireless LAN Utility",
+                               {{"de", "WLAN-Dienstprogramm"}});
+    ASSERT_TRUE(autostart.SetEnabled(true));
+    const QByteArray text = ReadFile(Entry());
+    EXPECT_TRUE(text.contains("\nName=Wireless LAN Utility\nName[de]=WLAN-Dienstprogramm\n"))
+        << text.constData();
+    EXPECT_TRUE(text.contains("\nTryExec=" + QFile::encodeName(prefix) + "/bin/wlanutil\n"))
+        << text.constData();
+    EXPECT_TRUE(text.contains("\nExec=\"" + QFile::encodeName(prefix) + "/bin/wlanutil\" --tray\n"));
 }

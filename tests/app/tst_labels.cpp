@@ -2,6 +2,7 @@
 #include "app/Ulabels.h"
 
 #include <gtest/gtest.h>
+#include <utility>
 
 namespace {
 
@@ -59,6 +60,11 @@ TEST(Labels, BandAndModeTexts)
     EXPECT_EQ(ModeText(1, true), "802.11b");
     EXPECT_EQ(ModeText(12, false), "5 GHz");
     EXPECT_EQ(ModeText(3, false), "2.4 GHz");
+    // The number in the format of the texts' language.
+    const QString language = std::exchange(g_Var.Language, QStringLiteral("de"));
+    EXPECT_EQ(BandListText(14), "2,4 GHz + 5 GHz");
+    EXPECT_EQ(ModeText(3, false), "2,4 GHz");
+    g_Var.Language = language;
 }
 
 TEST(Labels, TextsFollowTheLanguageTable)

@@ -1,4 +1,5 @@
 // Which language file the program reads, and that the shipped translation is complete.
+#include "app/Udebug.h"
 #include "app/Udefine.h"
 #include "app/Ulanguage.h"
 #include "testutil.h"
@@ -72,6 +73,11 @@ TEST(Language, DesktopLanguagePicksTheFile)
         {{{"LANG", "en_US.UTF-8"}, {"LC_MESSAGES", "de_DE.UTF-8"}}, "prog.de.ini"},
         {{{"LC_MESSAGES", "en_GB.UTF-8"}, {"LC_ALL", "de_CH.UTF-8"}}, "prog.de.ini"},
         {{{"LC_ALL", "C"}, {"LANG", "de_DE.UTF-8"}}, "prog.ini"},
+        // A messages locale of C means untranslated, whatever LANGUAGE asks for.
+        {{{"LC_ALL", "C"}, {"LANGUAGE", "de"}}, "prog.ini"},
+        {{{"LANG", "C.UTF-8"}, {"LANGUAGE", "de"}}, "prog.ini"},
+        {{{"LC_MESSAGES", "POSIX"}, {"LANG", "de_DE.UTF-8"}, {"LANGUAGE", "de"}}, "prog.ini"},
+        {{{"LANG", "en_US.UTF-8"}, {"LANGUAGE", "de"}}, "prog.de.ini"},
         {{{"LANGUAGE", "en"}, {"LC_ALL", "de_DE.UTF-8"}}, "prog.ini"},
         {{{"LANG", ""}, {"LC_ALL", ""}, {"LC_MESSAGES", "de_DE"}}, "prog.de.ini"},
         // A list is taken in its order; English stops it, as English needs no file.
@@ -98,7 +104,10 @@ TEST(Language, TheSettingsChoiceWinsOverTheDesktop)
     WriteFile(dir.filePath("prog.de.ini"), "[Common]\nUnknow=k. A.\n");
     WriteFile(dir.filePath("mine.ini"), "[Common]\nUnknow=n.d.\n");
     const QByteArray oldLanguage = qgetenv("LANGUAGE");
+    const QByteArray oldLocale = qgetenv("LC_ALL");
     qputenv("LANGUAGE", "de");
+    // Not the C locale, under which LANGUAGE does not count.
+    qputenv("LC_ALL", "de_DE.UTF-8");
     const struct {
         QByteArray settings;
         const char* text;
@@ -107,14 +116,23 @@ TEST(Language, TheSettingsChoiceWinsOverTheDesktop)
         {"[Setting]\nStringFile=\n", "k. A."},
         {"[Setting]\nStringFile=mine.ini\n", "n.d."},
         {"[Setting]\nStringFile=prog.ini\n", "N/A"},
+        // A file that is not there: the built-in English texts, and a line in the log that says why.
+        {"[Setting]\nStringFile=missing.ini\n", "N/A"},
     };
+    WriteFile(dir.filePath("log.Log"), "");
+    DebugLogFile().Open(dir.filePath("log").toStdString());
     for (const auto& c : cases) {
         WriteFile(dir.filePath("prog.bin"), c.settings);
         CFAGlobalVar var;
         var.ReadFiles(dir.filePath("prog"));
         EXPECT_EQ(var.CommonTexts[0], c.text) << c.settings.constData();
+        EXPECT_EQ(var.Language, QString(c.text) == "k. A." ? "de" : "en") << c.settings.constData();
     }
+    DebugLogFile().Close();
+    EXPECT_TRUE(QString::fromUtf8(testutil::ReadFile(dir.filePath("log.Log")))
+                    .contains("StringFile missing.ini not found beside the program: the texts are English"));
     qputenv("LANGUAGE", oldLanguage);
+    qputenv("LC_ALL", oldLocale);
 }
 
 TEST(Language, TheGermanFileTranslatesEveryEnglishText)

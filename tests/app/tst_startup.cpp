@@ -241,12 +241,13 @@ TEST_F(StartupTest, HelpAndErrorsSpeakTheDesktopsLanguage)
 {
     QProcessEnvironment env = Environment();
     env.insert("LANGUAGE", "de");
+    env.insert("LC_ALL", "de_DE.UTF-8");
     for (const auto& [args, stream, text] :
          {std::tuple{QStringList{"--help"}, QProcess::StandardOutput,
-                     QByteArray("Aufruf: wlanutil [SCHALTER]...\n")},
+                     QByteArray("Aufruf: wlanutil [OPTION]…\n")},
           std::tuple{
               QStringList{"--lauter"}, QProcess::StandardError,
-              QByteArray("wlanutil: unbekannter Schalter '--lauter'; --help listet die Schalter auf.\n")}}) {
+              QByteArray("wlanutil: unbekannte Option „--lauter“; --help listet die Optionen auf.\n")}}) {
         QProcess p;
         p.setProcessEnvironment(env);
         p.setReadChannel(stream);
@@ -254,6 +255,24 @@ TEST_F(StartupTest, HelpAndErrorsSpeakTheDesktopsLanguage)
         ASSERT_TRUE(p.waitForFinished(10000));
         EXPECT_TRUE(p.readAll().startsWith(text)) << args.join(' ').toStdString();
     }
+}
+
+// From a console or a service without a display, --close used to say "no display" and leave the instance.
+TEST_F(StartupTest, CloseNeedsNoDisplay)
+{
+    QProcess* first = Start({"--tray"});
+    ASSERT_TRUE(testutil::WaitFor([&] { return Listening(); }));
+    QProcessEnvironment env = Environment();
+    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+        env.remove(name);
+    QProcess close;
+    close.setProcessEnvironment(env);
+    close.start(m_Dir.filePath("wlanutil"), {"--close"});
+    ASSERT_TRUE(close.waitForFinished(15000));
+    EXPECT_EQ(close.exitCode(), 0);
+    EXPECT_FALSE(close.readAllStandardError().contains("no display"));
+    ASSERT_TRUE(first->waitForFinished(15000)) << "the running instance was closed";
+    EXPECT_TRUE(Log().contains("WPM_CLOSEALL\r\n"));
 }
 
 TEST_F(StartupTest, LongSwitchesStartAndCloseLikeTheSlashForms)

@@ -121,6 +121,23 @@ TEST(LevelRow, LightsTheLevelAndIsReadAsOneOfTheMaximum)
     ASSERT_TRUE(a->valueInterface());
     EXPECT_EQ(a->valueInterface()->currentValue().toInt(), 1);
     EXPECT_EQ(a->valueInterface()->maximumValue().toInt(), 10);
+    EXPECT_EQ(a->childCount(), 0) << "the lamps were read as ten unnamed images";
+}
+
+TEST(Decorative, ABulletIsPassedOverAndAPictureThatSaysSomethingIsNot)
+{
+    InstallSkinAccessibility();
+    QPixmap dot(6, 6);
+    dot.fill(Qt::blue);
+    QWidget page;
+    auto* bullet = new QLabel(&page);
+    auto* picture = new QLabel(&page);
+    bullet->setPixmap(dot);
+    picture->setPixmap(dot);
+    MarkDecorative(bullet);
+    page.show();
+    EXPECT_TRUE(QAccessible::queryAccessibleInterface(bullet)->state().invisible);
+    EXPECT_FALSE(QAccessible::queryAccessibleInterface(picture)->state().invisible);
 }
 
 TEST(ValueLabel, IsReadWithTheCaptionBesideIt)

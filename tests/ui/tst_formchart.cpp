@@ -96,6 +96,16 @@ TEST_F(ChartTest, BoxesHaveASunkenFrameAroundThePicture)
     EXPECT_EQ(box.pixel(2 + PICTURE_WIDTH - 1, 2), qRgb(255, 255, 255)) << "10000 Kbps at the top";
 }
 
+// The edits lie over their captions' empty ends: the Transmit edit was unnamed, the Receive edit "Kbps".
+TEST_F(ChartTest, TheRateEditsAreNamedWithTheirCaptionAndUnit)
+{
+    for (const auto& [edit, name] :
+         {std::pair{"EdtTx", "Transmit (Kbps)"}, std::pair{"EdtRx", "Receive (Kbps)"}}) {
+        QWidget* w = m_Chart->findChild<QWidget*>(edit);
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name).toStdString(), name);
+    }
+}
+
 TEST_F(ChartTest, ReportsFeedTheCurvesAndApplyingAProfileResetsThem)
 {
     CNICAdapter& adapter = Attach();

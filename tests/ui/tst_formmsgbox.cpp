@@ -232,3 +232,22 @@ TEST_F(MsgBoxTest, NextAnswerIsUsedOnceAndRecordsTheBox)
     poll.start(10);
     EXPECT_EQ(ShowMsgBox(nullptr, QStringLiteral("withdrawn"), 4), int(mrCancel));
 }
+
+// "Leave the editor?" must not throw the edits away on Enter.
+TEST_F(MsgBoxTest, TheSecondButtonCanBeTheDefault)
+{
+    const int yesNoDefaultNo = 4 | 0x100;
+    Layout(QStringLiteral("Discard?"), yesNoDefaultNo);
+    EXPECT_TRUE(Cancel()->isDefault());
+    EXPECT_FALSE(Ok()->isDefault());
+    EXPECT_EQ(RunAndAnswer(QStringLiteral("Discard?"), yesNoDefaultNo,
+                           [this] {
+                               EXPECT_TRUE(Cancel()->hasFocus());
+                               Key(Qt::Key_Return);
+                           }),
+              int(mrNo));
+    EXPECT_EQ(RunAndAnswer(QStringLiteral("Discard?"), yesNoDefaultNo, [this] { Ok()->click(); }),
+              int(mrYes));
+    Layout(QStringLiteral("Saved."), 0 | 0x100);
+    EXPECT_TRUE(Ok()->isDefault()) << "a box of one button keeps it the default";
+}

@@ -7,6 +7,7 @@
 #include "ui/pages/Uframeapfilter.h"
 
 #include <QComboBox>
+#include <QAccessible>
 #include <QLineEdit>
 #include <QTest>
 
@@ -82,6 +83,15 @@ TEST_F(APFilterTest, DisabledWithoutAdapterAndEditsOnlyWithAFilterMode)
     for (int n = 1; n <= 16; ++n)
         EXPECT_TRUE(Edit(n)->isEnabled()) << n;
     EXPECT_EQ(m_Page->findChildren<QLineEdit*>().size(), 16) << "there is no 17th entry";
+}
+
+TEST_F(APFilterTest, EachAddressEditIsNamedWithItsNumber)
+{
+    // Their captions are bare numbers: a reader said "1" to "16".
+    for (int n : {1, 9, 16}) {
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(Edit(n))->text(QAccessible::Name).toStdString(),
+                  "MAC address " + std::to_string(n));
+    }
 }
 
 TEST_F(APFilterTest, OnlyTheFirstEditCorrectsLettersAtOnce)

@@ -4,6 +4,7 @@
 #include "accessiblespy.h"
 #include "pagefixture.h"
 #include "testutil.h"
+#include "controls/Levelrow.h"
 #include "ui/pages/Uframelinkinfo.h"
 #include "ui/pages/Ulinktexts.h"
 
@@ -192,6 +193,17 @@ TEST_F(LinkInfoTest, ARefusedConnectIsAnnouncedAsAnAlertThatHoldsTheReason)
     QAccessibleInterface* a = QAccessible::queryAccessibleInterface(line);
     EXPECT_EQ(a->role(), QAccessible::AlertMessage);
     EXPECT_EQ(a->text(QAccessible::Description), line->text());
+
+    // The longest reason, in German with a network name of 32 characters, is shown whole above the lamps.
+    const QString longest = QStringLiteral("Verbindung zu Netzwerkname-mit-32-Zeichen-abcdef nicht möglich: "
+                                           "das Netzwerk verwendet einen anderen "
+                                           "Sicherheitstyp oder eine andere Verschlüsselung");
+    const QString reason = line->text();
+    line->setText(longest);
+    EXPECT_LE(line->heightForWidth(line->width()), line->height());
+    for (const QWidget* lamps : m_Page->findChildren<TLevelRow*>())
+        EXPECT_LT(line->geometry().bottom(), lamps->geometry().top());
+    line->setText(reason);
 
     // The next connect clears the line, which is a plain label again.
     ConnectTo("Open-Net", "Office");

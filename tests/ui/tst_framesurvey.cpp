@@ -131,6 +131,8 @@ TEST_F(SurveyTest, IconsNameTheNetworkKind)
               m_Res.ImgsType.Icon(3).pixmap(44, 22).toImage());
     EXPECT_EQ(m_Page->findChild<QLabel*>("LblNetType")->text(), "Ad-Hoc");
     EXPECT_EQ(m_Page->findChild<QLabel*>("LblEncry")->text(), "WEP");
+    EXPECT_TRUE(m_Lv->topLevelItem(0)->data(0, Qt::AccessibleTextRole).toString().startsWith("WEP, "))
+        << "the lock is read out";
     EXPECT_EQ(m_Page->findChild<QLabel*>("LblMAC")->text(), "00:00:00:00:00:04");
 }
 

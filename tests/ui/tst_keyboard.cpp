@@ -8,11 +8,13 @@
 #include "pagefixture.h"
 #include "testutil.h"
 #include "ui/Uformbase.h"
+#include "ui/Uformmsgbox.h"
 #include "ui/Ukeyboard.h"
 #include "ui/pages/Uframelinkinfo.h"
 #include "ui/pages/Uframeprofile.h"
 #include "ui/pages/Uframeprofset.h"
 #include "ui/pages/Uframewireless.h"
+#include "ui/pages/Upagetools.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -195,6 +197,10 @@ TEST_F(KeyboardProfileTest, EscapeLeavesTheEditorAndEnterOnAProfileActivatesIt)
     EXPECT_FALSE(list->currentItem()->data(0, Qt::AccessibleTextRole).toString().isEmpty());
     Press(Qt::Key_Return);
     EXPECT_TRUE(Connected(name.toUtf8().constData()));
+    // The active profile is told by more than its row's colour.
+    EXPECT_TRUE(WaitFor([&] {
+        return list->currentItem()->data(0, Qt::AccessibleTextRole).toString().startsWith("Active, ");
+    })) << list->currentItem()->data(0, Qt::AccessibleTextRole).toString().toStdString();
 }
 
 TEST_F(KeyboardProfileTest, TabFollowsTheReadingOrderOfThePageAndReachesEveryButton)
@@ -345,4 +351,46 @@ TEST(TabOrder, RowsFromTheTopEachFromTheLeft)
         order << FocusName();
     }
     EXPECT_EQ(order, (QStringList{"First", "Second", "Nested", "Back", "Next", "Exit"}));
+}
+
+// Enter on a row of the scan list used to go on to the next page with the network "ANY"; Select stayed
+// disabled until an arrow key moved the selection; Escape threw the edits away without asking.
+TEST_F(KeyboardProfileTest, TheScanListTakesANetworkByKeysAndEscapeAsksBeforeDiscarding)
+{
+    WriteSettings("[Setting]\nInitConnect=0\n");
+    Attach();
+    ASSERT_TRUE(TabTo("BtnAdd"));
+    Press(Qt::Key_Space);
+    ASSERT_EQ(PageName(), "FrameNetType1");
+    TPropertyPageFrame* page = m_Page->Editor()->CurrentPage();
+    auto* list = page->findChild<TSortLv*>("LvSite");
+    auto* select = page->findChild<QPushButton*>("BtnSelect");
+    auto* scan = page->findChild<QPushButton*>("BtnScan");
+    ASSERT_TRUE(WaitFor([&] { return scan->isEnabled(); }, 15000));
+    ASSERT_TRUE(TabTo("BtnScan"));
+    Press(Qt::Key_Space);
+    ASSERT_TRUE(WaitFor([&] { return scan->isEnabled() && list->topLevelItemCount() > 1; }, 15000));
+    ASSERT_TRUE(TabTo("LvSite"));
+    Press(Qt::Key_Home);
+    EXPECT_TRUE(select->isEnabled()) << "Home puts the keys on the first row";
+    const QString network = list->currentItem()->text(1);
+    ASSERT_FALSE(network.isEmpty());
+    Press(Qt::Key_Return);
+    EXPECT_EQ(PageName(), "FrameNetType1") << "Enter on a row takes it; it does not go on";
+    EXPECT_EQ(page->findChild<QLineEdit*>("EdtSSID")->text(), network);
+    EXPECT_EQ(FocusName(), "LvSite");
+
+    const int asked = TFormMsgBox::LastShown().Count;
+    TFormMsgBox::SetNextAnswer(mrNo);
+    Press(Qt::Key_Escape);
+    EXPECT_EQ(TFormMsgBox::LastShown().Count, asked + 1) << "Escape asks, as leaving the page does";
+    EXPECT_EQ(TFormMsgBox::LastShown().Style, PM_YES_NO_DEFAULT_NO)
+        << "No, keeping the edits, is the default";
+    EXPECT_EQ(PageName(), "FrameNetType1");
+    m_Main.Received.clear();
+    TFormMsgBox::SetNextAnswer(mrYes);
+    Press(Qt::Key_Escape);
+    EXPECT_TRUE(WaitFor([&] {
+        return std::count(m_Main.Received.begin(), m_Main.Received.end(), std::pair{10, 2}) == 1;
+    }));
 }

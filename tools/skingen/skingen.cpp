@@ -468,6 +468,10 @@ QImage ShapedFace(QSize size, const QColor& backdrop, const QPainterPath& shape,
     return img.convertToFormat(QImage::Format_RGB32);
 }
 
+// Pixels between a button's caption and its rounded ends, and the smallest caption drawn.
+constexpr int CAPTION_MARGIN = 7;
+constexpr int MIN_CAPTION_PX = 9;
+
 QImage PageButton(QSize size, const QString& caption, bool hover, const Pictogram& glyph = {})
 {
     QPainterPath shape;
@@ -485,10 +489,16 @@ QImage PageButton(QSize size, const QString& caption, bool hover, const Pictogra
         const double r = size.height() / 2.0 - 2;
         p.drawRoundedRect(QRectF(1.5, 1.5, size.width() - 3, size.height() - 3), r, r);
         QRectF text(0, 0, size.width(), size.height());
-        p.setFont(Font(12, true));
+        // The caption keeps clear of the rounded ends: a longer one (German) is drawn smaller.
+        const double gw = size.height() - 10;
+        const double room = size.width() - 2 * CAPTION_MARGIN - (glyph ? gw + 5 : 0);
+        for (int px = 12; px >= MIN_CAPTION_PX; --px) {
+            p.setFont(Font(px, true));
+            if (p.fontMetrics().horizontalAdvance(caption) <= room)
+                break;
+        }
         if (glyph) {
             const double cw = p.fontMetrics().horizontalAdvance(caption);
-            const double gw = size.height() - 10;
             const double x0 = (size.width() - cw - gw - 5) / 2;
             glyph(p, QRectF(x0, 5, gw, gw), Qt::white);
             text.setLeft(x0 + gw + 5);

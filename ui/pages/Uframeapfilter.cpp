@@ -75,6 +75,11 @@ TFrameAPFilter::~TFrameAPFilter() = default;
 void TFrameAPFilter::InitPage()
 {
     LoadTexts(SECTION);
+    // The captions beside the edits are bare numbers.
+    const QString name =
+        g_Var.GetLangText(SECTION, QStringLiteral("MacAddressN"), QStringLiteral("MAC address %1"));
+    for (qsizetype n = 0; n < m_Edits.size(); ++n)
+        SetOwnAccessibleName(m_Edits[n], QString(name).replace(QStringLiteral("%1"), QString::number(n + 1)));
     SetPageBackground(ui->ImgBG, QStringLiteral("ImgFrAPFilter"));
     SetButtonRow({{ui->BtnCancel, "ImgBtnCancel"}, {ui->BtnSave, "ImgBtnSave"}}, CANCEL_BUTTON_RIGHT);
     AddCaptionBullets(this, {ui->LbType, ui->LbAddr});

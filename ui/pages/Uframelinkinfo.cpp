@@ -21,6 +21,10 @@
 namespace {
 
 const QString SECTION = QStringLiteral("FrameLinkInfo");
+// The refusal line: raised a little and made two lines high, in a type that fits two lines there.
+constexpr int ERROR_LINE_RISE = 6;
+constexpr int ERROR_LINE_GROWTH = 5;
+constexpr int ERROR_LINE_PIXELS = 11;
 // Right edges of the value labels of the left and right column.
 constexpr int LEFT_COLUMN_EDGE = 321;
 constexpr int RIGHT_COLUMN_EDGE = 585;
@@ -117,7 +121,15 @@ void TFrameLinkInfo::InitPage()
             value->SetEllipsisEnd(true);
         }
     SetTextColor(ui->LblConnectError, SKIN_VALUE_TEXT);
-    ui->LblConnectError->SetEllipsisEnd(true);
+    // A reason is never cut: a long one (German) wraps onto a second line, in a smaller type, in the room
+    // above the lamp rows.
+    ui->LblConnectError->setWordWrap(true);
+    ui->LblConnectError->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    ui->LblConnectError->setGeometry(
+        ui->LblConnectError->geometry().adjusted(0, -ERROR_LINE_RISE, 0, ERROR_LINE_GROWTH));
+    QFont errorFont = ui->LblConnectError->font();
+    errorFont.setPixelSize(ERROR_LINE_PIXELS);
+    ui->LblConnectError->setFont(errorFont);
     for (QLabel* heading : {ui->LbStatus, ui->LbStatistics})
         SetTextColor(heading, SKIN_HEADER_TEXT);
     for (QLabel* caption : {ui->LbSignal, ui->LbQuality})

@@ -12,6 +12,7 @@
 #include "ui/Uwinutil.h"
 #include "ui_Uframenettype.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QStyle>
 #include <algorithm>
@@ -51,7 +52,8 @@ QString SignalText(int percent)
 }
 
 // Signal and channel take what their captions, sort arrow included, and their widest values need in the
-// language shown; the network name takes the rest of the list's width beside the scroll bar.
+// language shown; the network name takes the rest of the list's width beside the scroll bar, or what the
+// longest name listed needs.
 void FitScanColumns(TSortLv* list)
 {
     const QFontMetrics metrics(list->font());
@@ -65,6 +67,9 @@ void FitScanColumns(TSortLv* list)
         list->setColumnWidth(column, width);
         rest -= width;
     }
+    // A name longer than that is shown whole; the list then scrolls sideways.
+    for (int i = 0; i < list->topLevelItemCount(); ++i)
+        rest = std::max(rest, metrics.horizontalAdvance(list->topLevelItem(i)->text(COL_SSID)) + cellMargins);
     list->setColumnWidth(COL_SSID, rest);
 }
 
@@ -83,6 +88,8 @@ TFrameNetType::TFrameNetType(WLProfile& profile, QWidget* parent)
     connect(ui->BtnSelect, &QPushButton::clicked, this, &TFrameNetType::BtnSelectClick);
     connect(ui->LvSite, &TSortLv::ColumnClick, this, &TFrameNetType::LvSiteColumnClick);
     connect(ui->LvSite, &QTreeWidget::itemSelectionChanged, this, &TFrameNetType::LvSiteSelectItem);
+    connect(ui->LvSite, &QTreeWidget::currentItemChanged, this, &TFrameNetType::LvSiteSelectItem);
+    ui->LvSite->installEventFilter(this);
     ui->LbInfra->installEventFilter(this);
     ui->LbAdHoc->installEventFilter(this);
 }
@@ -312,10 +319,12 @@ void TFrameNetType::FillSiteList(const std::vector<TSSiteEntry>& list)
             row->setTextAlignment(column, Qt::AlignCenter);
         if (FormRes)
             row->setIcon(COL_ICON, FormRes->ImgsType.Icon(KindImageIndex(entry.Security, entry.NetworkMode)));
+        row->setToolTip(COL_ICON, SiteSecurityText(entry.Security));
         rows << row;
     }
     ui->LvSite->addTopLevelItems(rows);
     SortByColumnText(ui->LvSite);
+    FitScanColumns(ui->LvSite);
     MarkAssociated();
 }
 
@@ -325,17 +334,24 @@ void TFrameNetType::LvSiteColumnClick(int column)
         SortByColumnText(ui->LvSite);
 }
 
+QTreeWidgetItem* TFrameNetType::ChosenRow() const
+{
+    // The row the keys are on counts as chosen, selected or not: Home on the first row moves nothing.
+    const QList<QTreeWidgetItem*> selected = ui->LvSite->selectedItems();
+    return selected.isEmpty() ? ui->LvSite->currentItem() : selected.first();
+}
+
 void TFrameNetType::LvSiteSelectItem()
 {
-    ui->BtnSelect->setEnabled(!ui->LvSite->selectedItems().isEmpty());
+    ui->BtnSelect->setEnabled(ChosenRow() != nullptr);
 }
 
 void TFrameNetType::BtnSelectClick()
 {
-    const QList<QTreeWidgetItem*> selected = ui->LvSite->selectedItems();
-    if (!m_Adapter || selected.isEmpty())
+    QTreeWidgetItem* row = ChosenRow();
+    if (!m_Adapter || !row)
         return;
-    m_Adapter->SiteToProfile(EntryOf(selected.first()), m_Profile);
+    m_Adapter->SiteToProfile(EntryOf(row), m_Profile);
     ShowNetwork();
 }
 
@@ -350,13 +366,26 @@ void TFrameNetType::MarkAssociated()
         m_Status = status;
     static const uint8_t none[sizeof m_Status.Bssid] = {};
     const bool associated = std::memcmp(m_Status.Bssid, none, sizeof none) != 0;
-    PaintMarkedRows(ui->LvSite, [this, associated](const QTreeWidgetItem* row) {
-        return associated && std::memcmp(EntryOf(row).Bssid, m_Status.Bssid, sizeof m_Status.Bssid) == 0;
-    });
+    PaintMarkedRows(
+        ui->LvSite,
+        [this, associated](const QTreeWidgetItem* row) {
+            return associated && std::memcmp(EntryOf(row).Bssid, m_Status.Bssid, sizeof m_Status.Bssid) == 0;
+        },
+        g_Var.GetLangText(QStringLiteral("Accessible"), QStringLiteral("ConnectedRow"),
+                          QStringLiteral("Connected")));
 }
 
 bool TFrameNetType::eventFilter(QObject* watched, QEvent* e)
 {
+    // Enter on a row of the scan list takes that network, as Select does, rather than going on to the next
+    // page with the network typed so far.
+    if (watched == ui->LvSite && e->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(e)->key();
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && ChosenRow()) {
+            BtnSelectClick();
+            return true;
+        }
+    }
     if (e->type() == QEvent::MouseButtonRelease && static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton) {
         if (watched == ui->LbInfra)
             ui->RBtnInfra->setChecked(true);

@@ -53,6 +53,8 @@ private:
     void FillSiteList(const std::vector<TSSiteEntry>& list);
     void ShowSearchEnded();
     void LvSiteColumnClick(int column);
+    // The row Select takes: the selected one, else the one the keys are on.
+    QTreeWidgetItem* ChosenRow() const;
     void LvSiteSelectItem();
     void MarkAssociated();
 

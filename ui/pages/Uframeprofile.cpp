@@ -166,10 +166,15 @@ bool TFrameProfile::MayLeaveEditor()
         return true;
     if (ShowPageMessage(this, "LeaveEditor",
                         "The profile has changes that are not saved.\nLeave the editor and discard them?",
-                        PM_YES_NO) != mrYes)
+                        PM_YES_NO_DEFAULT_NO) != mrYes)
         return false;
     editor->DiscardEdits();
     return true;
+}
+
+bool TFrameProfile::MayEscape()
+{
+    return MayLeaveEditor();
 }
 
 void TFrameProfile::SetAdapter(CNICAdapter* adapter, int change, int flags)
@@ -263,9 +268,13 @@ QTreeWidgetItem* TFrameProfile::FindItem(const QString& name) const
 
 void TFrameProfile::PaintApplied()
 {
-    PaintMarkedRows(ui->LvProf, [this](const QTreeWidgetItem* item) {
-        return std::memcmp(&ProfileOf(item), &m_Applied, sizeof m_Applied) == 0;
-    });
+    PaintMarkedRows(
+        ui->LvProf,
+        [this](const QTreeWidgetItem* item) {
+            return std::memcmp(&ProfileOf(item), &m_Applied, sizeof m_Applied) == 0;
+        },
+        g_Var.GetLangText(QStringLiteral("Accessible"), QStringLiteral("ActiveRow"),
+                          QStringLiteral("Active")));
 }
 
 void TFrameProfile::FocusList(const char* method)

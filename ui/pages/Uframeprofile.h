@@ -31,6 +31,8 @@ public:
     bool LeavePage(TPropertyPageFrame* nextPage, int mode, int context) override;
     // True when the editor holds no unsaved changes, or the user agreed to discard them.
     bool MayLeaveEditor();
+    // Escape in the editor asks as leaving the page does.
+    bool MayEscape() override;
     // Takes the adapter only in station mode (bit 0 of `flags` clear).
     void SetAdapter(CNICAdapter* adapter, int change, int flags) override;
     void AdapterEvent(CNICAdapter* adapter, int code, int value) override;

@@ -200,6 +200,8 @@ void TFrameSurvey::ShowSiteList(const TSiteList& list)
         if (FormRes)
             item->setIcon(COL_ICON,
                           FormRes->ImgsType.Icon(KindImageIndex(entry.Security, entry.NetworkMode)));
+        // The lock in the picture, in words.
+        item->setToolTip(COL_ICON, SiteSecurityText(entry.Security));
         for (int column : {COL_SSID, COL_CHANNEL, COL_SIGNAL})
             item->setTextAlignment(column, Qt::AlignCenter);
         items << item;
@@ -315,9 +317,13 @@ void TFrameSurvey::PaintConnected()
 {
     static const uint8_t none[sizeof m_Status.Bssid] = {};
     const bool connected = std::memcmp(m_Status.Bssid, none, sizeof none) != 0;
-    PaintMarkedRows(ui->LvSite, [this, connected](const QTreeWidgetItem* item) {
-        return connected && std::memcmp(EntryOf(item).Bssid, m_Status.Bssid, sizeof m_Status.Bssid) == 0;
-    });
+    PaintMarkedRows(
+        ui->LvSite,
+        [this, connected](const QTreeWidgetItem* item) {
+            return connected && std::memcmp(EntryOf(item).Bssid, m_Status.Bssid, sizeof m_Status.Bssid) == 0;
+        },
+        g_Var.GetLangText(QStringLiteral("Accessible"), QStringLiteral("ConnectedRow"),
+                          QStringLiteral("Connected")));
 }
 
 void TFrameSurvey::BtnConnectClick()

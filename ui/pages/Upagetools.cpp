@@ -64,13 +64,18 @@ void SetUpReportList(TSortLv* list, std::initializer_list<int> widths, int sortC
     list->SetSortColunm(sortColumn);
 }
 
-void PaintMarkedRows(QTreeWidget* list, const std::function<bool(const QTreeWidgetItem*)>& marked)
+void PaintMarkedRows(QTreeWidget* list, const std::function<bool(const QTreeWidgetItem*)>& marked,
+                     const QString& mark)
 {
     for (int i = 0; i < list->topLevelItemCount(); ++i) {
         QTreeWidgetItem* item = list->topLevelItem(i);
-        const QBrush brush = marked(item) ? QBrush(AppliedRowColor()) : QBrush();
+        const bool isMarked = marked(item);
+        const QBrush brush = isMarked ? QBrush(AppliedRowColor()) : QBrush();
         for (int column = 0; column < list->columnCount(); ++column)
             item->setBackground(column, brush);
+        const QString said = isMarked ? mark : QString();
+        if (item->statusTip(0) != said)
+            item->setStatusTip(0, said);
     }
 }
 

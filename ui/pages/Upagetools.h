@@ -33,13 +33,17 @@ void SetUpReportList(TSortLv* list, std::initializer_list<int> widths, int sortC
 // `heir` (the list a scan fills, the page): left to itself the focus would go to the window's next control,
 // off the page, or to a button beside it that Enter would then press.
 void DisableKeepingFocus(QWidget* button, QWidget* heir);
-// Draws the rows `marked` chooses in AppliedRowColor, the others plain.
-void PaintMarkedRows(QTreeWidget* list, const std::function<bool(const QTreeWidgetItem*)>& marked);
+// Draws the rows `marked` chooses in AppliedRowColor, the others plain; a screen reader says `mark`
+// ("Active", "Connected") before such a row.
+void PaintMarkedRows(QTreeWidget* list, const std::function<bool(const QTreeWidgetItem*)>& marked,
+                     const QString& mark);
 // Styles of the program's message box that the pages use.
 enum TPageMessageStyle : int {
     PM_WARNING = 48,   // exclamation icon, OK
     PM_OK_CANCEL = 65, // information icon, OK and Cancel
     PM_YES_NO = 36,    // question icon, Yes and No
+    // Yes and No, No the default: for a question whose Yes throws work away.
+    PM_YES_NO_DEFAULT_NO = PM_YES_NO | 0x100,
 };
 // The program's message box over the window that holds `page`, with the text "Message"/`key` of the language
 // file, its "%s" replaced by `arg`; returns the box's result.
