@@ -286,17 +286,32 @@ def load(mock, parameters):
     manager.AddMethod(nm.MANAGER_IFACE, 'DeactivateConnection', 'o', '', deactivate)
 
 
-@dbus.service.method(dbusmock.MOCK_IFACE, in_signature='ss', out_signature='s')
-def AddStandinDevice(self, device_name, iface_name):
-    '''A disconnected Wi-Fi device with what the library reads beyond the template's device.'''
+@dbus.service.method(dbusmock.MOCK_IFACE, in_signature='sss', out_signature='s')
+def AddStandinDevice(self, device_name, iface_name, permanent):
+    '''A disconnected Wi-Fi device with what the library reads beyond the template's device. Its permanent
+    address is `permanent`, or the template's when that is empty.'''
     path = nm.AddWiFiDevice(self, device_name, iface_name, 30)
     device = dbusmock.get_object(path)
+    if permanent:
+        device.Set(nm.WIRELESS_DEVICE_IFACE, 'PermHwAddress', permanent)
+        device.Set(nm.WIRELESS_DEVICE_IFACE, 'HwAddress', permanent)
     device.AddProperties(nm.DEVICE_IFACE, {'Autoconnect': True, 'Ip4Config': dbus.ObjectPath('/')})
     device.AddProperties(nm.WIRELESS_DEVICE_IFACE, {'ActiveAccessPoint': dbus.ObjectPath('/')})
     device.AddMethod(nm.DEVICE_IFACE, 'Disconnect', '', '', device_disconnect)
     device.AddProperties(nm.WIRELESS_DEVICE_IFACE, {'LastScan': dbus.Int64(5000)})
     device.AddMethod(nm.WIRELESS_DEVICE_IFACE, 'RequestScan', 'a{sv}', '', request_scan)
     return path
+
+
+@dbus.service.method(dbusmock.MOCK_IFACE, in_signature='s', out_signature='')
+def UnplugDevice(self, device):
+    '''The card goes: its activation ends and the manager drops the device's object.'''
+    _end_active(device)
+    manager = dbusmock.get_object(nm.MANAGER_OBJ)
+    left = [d for d in manager.Get(nm.MANAGER_IFACE, 'Devices') if str(d) != device]
+    manager.Set(nm.MANAGER_IFACE, 'Devices', dbus.Array(left, signature='o'))
+    manager.EmitSignal(nm.MANAGER_IFACE, 'DeviceRemoved', 'o', [dbus.ObjectPath(device)])
+    self.RemoveObject(device)
 
 
 @dbus.service.method(dbusmock.MOCK_IFACE, in_signature='s', out_signature='')

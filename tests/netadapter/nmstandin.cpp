@@ -168,10 +168,17 @@ sd_bus_message* NmStandin::CallMock(const char* member, const char* types, ...)
     return reply;
 }
 
-std::string NmStandin::AddDevice(const std::string& name, const std::string& iface)
+std::string NmStandin::AddDevice(const std::string& name, const std::string& iface,
+                                 const std::string& permanent)
 {
-    sd_bus_message* reply = CallMock("AddStandinDevice", "ss", name.c_str(), iface.c_str());
+    sd_bus_message* reply =
+        CallMock("AddStandinDevice", "sss", name.c_str(), iface.c_str(), permanent.c_str());
     return TakePath(reply);
+}
+
+void NmStandin::Unplug(const std::string& device)
+{
+    sd_bus_message_unref(CallMock("UnplugDevice", "s", device.c_str()));
 }
 
 std::string NmStandin::AddPoint(const std::string& device, const std::string& name, const std::string& ssid,

@@ -92,10 +92,12 @@ TEST_F(NetConnectionTest, AutoconnectLeftOffByAProgramThatDiedIsGivenBackAtTheNe
         uint64_t after; // the device's autoconnect after the detection (it starts off)
         const char* log;
     } cases[] = {
-        {"wlan0\n1\n", 1, "set back to on"},
-        {"wlan0\n0\n", 0, "set back to off"},
-        {"wlan0\nyes\n", 0, "is not a record"},
-        {"", 0, "is not a record"},
+        {"wlan0 11:22:33:44:55:66 1\n", 1, "set back to on"},
+        {"wlan0 - 0\n", 0, "set back to off"}, // a device without a permanent address: by interface
+        {"wlan0 11:22:33:44:55:66 yes\n", 0, "is not a record"},
+        {"wlan0 11:22:33:44:55:66 1 more\n", 0, "is not a record"},
+        {"wlan0\n1\n", 0, "is not a record"},
+        {"", 0, ""},
     };
     for (const Case& c : cases) {
         SetAutoconnect(false);
@@ -110,7 +112,7 @@ TEST_F(NetConnectionTest, AutoconnectLeftOffByAProgramThatDiedIsGivenBackAtTheNe
         EXPECT_EQ(s_lib.TSRWL_Get_WZCService(), 4) << c.record;
     }
     // A record of a device that is not there waits for it.
-    WriteText(RecordFile(), "wlan7\n1\n");
+    WriteText(RecordFile(), "wlan7 02:00:00:00:07:07 1\n");
     TSDevRecord device{};
     EXPECT_EQ(s_lib.TSRWL_DevDetect(&device), TSRWL_OK);
     EXPECT_TRUE(RecordExists());
