@@ -793,9 +793,15 @@ bool CNetAdapter::TakeAutoconnect()
         const auto autoconnect = m_bus.Get(m_device, CNetBus::DeviceIface, "Autoconnect", true);
         if (!autoconnect)
             return false;
+        m_holding = true;
+        // Off already: the user's own setting, or the manager's block after a disconnect of the user's, which
+        // its next activation lifts. Writing "off" would turn that block into the user's setting, which
+        // nothing lifts; there is nothing to change and nothing to give back.
+        if (autoconnect->Number() == 0)
+            return true;
         // On disk before it changes: a program killed while it holds the device has it given back at the next
         // start.
-        m_taken.Add({m_iface, m_permanent, autoconnect->Number() != 0});
+        m_taken.Add({m_iface, m_permanent});
     }
     m_holding = true;
     return m_bus.SetBool(m_device, CNetBus::DeviceIface, "Autoconnect", false);
@@ -803,26 +809,26 @@ bool CNetAdapter::TakeAutoconnect()
 
 // Found by permanent address: the device may have been plugged in again (a new object, perhaps a new
 // interface name) since it was taken.
-bool CNetAdapter::GiveBack(const CNetTaken::Device& taken, const std::vector<Device>& devices)
+const CNetAdapter::Device* CNetAdapter::GiveBack(const CNetTaken::Device& taken,
+                                                 const std::vector<Device>& devices)
 {
     const auto device = std::find_if(devices.begin(), devices.end(), [&](const Device& d) {
         return CNetTaken::Same(taken, d.iface, d.permanent);
     });
-    if (device == devices.end() ||
-        !m_bus.SetBool(device->path, CNetBus::DeviceIface, "Autoconnect", taken.autoconnect))
-        return false;
+    if (device == devices.end() || !m_bus.SetBool(device->path, CNetBus::DeviceIface, "Autoconnect", true))
+        return nullptr;
     m_taken.Remove(taken);
-    return true;
+    return &*device;
 }
 
 bool CNetAdapter::HandBack()
 {
-    if (m_taken.Devices().empty())
-        return true;
-    const std::vector<Device> devices = WirelessDevices();
-    const std::vector<CNetTaken::Device> records = m_taken.Devices(); // a record given back goes
-    for (const CNetTaken::Device& taken : records)
-        GiveBack(taken, devices);
+    if (!m_taken.Devices().empty()) {
+        const std::vector<Device> devices = WirelessDevices();
+        const std::vector<CNetTaken::Device> records = m_taken.Devices(); // a record given back goes
+        for (const CNetTaken::Device& taken : records)
+            GiveBack(taken, devices);
+    }
     m_holding = m_holding && m_taken.Find(m_iface, m_permanent);
     return !m_taken.Find(m_iface, m_permanent);
 }
@@ -837,10 +843,11 @@ void CNetAdapter::HandBackLeftover()
     const std::vector<Device> devices = WirelessDevices();
     const std::vector<CNetTaken::Device> records = m_taken.Devices();
     for (const CNetTaken::Device& taken : records)
-        if (!(m_holding && IsNamed(taken.iface, taken.permanent)) && GiveBack(taken, devices))
-            CoreLog("the autoconnect of %s is set back to %s: the program that had taken the device ended "
+        if (const Device* device =
+                m_holding && IsNamed(taken.iface, taken.permanent) ? nullptr : GiveBack(taken, devices))
+            CoreLog("the autoconnect of %s is switched on again: the program that had taken the device ended "
                     "without giving it back",
-                    taken.iface.c_str(), taken.autoconnect ? "on" : "off");
+                    device->iface.c_str());
 }
 
 bool CNetAdapter::HandedOver()

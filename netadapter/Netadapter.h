@@ -20,9 +20,9 @@ struct ScanProgress;
 // The first detection names the device (interface and permanent address); from then on it is the only one the
 // library touches: when it goes, every call fails as for an unplugged adapter until a detection finds that
 // device again, and no other card is taken in its place.
-// Taking the device from the manager switches its autoconnect off; the value it had is kept in memory and in
-// `handBackFile`, per device, so that handing back, the end of the library or, after a crash, the next
-// detection sets it as it was.
+// Taking the device from the manager switches its autoconnect off where it was on, with a record (in memory
+// and in `handBackFile`, per device) so that handing back, the end of the library or, after a crash, the next
+// detection switches it on again; where it was off, it is left alone and nothing is given back.
 
 class CNetAdapter {
 public:
@@ -62,7 +62,7 @@ public:
     bool HandOver(bool toManager);
     // Whether the manager has the device, that is, the library has not taken it.
     bool HandedOver();
-    // Sets the autoconnect of every device the library took (of those that are there) back as it was; false
+    // Switches the autoconnect the library switched off on again, on every such device that is there; false
     // when the named device's could not be (its record stays for a later try). Records of absent devices
     // wait for them.
     bool HandBack();
@@ -94,7 +94,9 @@ private:
     bool Follow(const WLProfile& profile, const std::string& active, bool added, CNetWatch& watch);
     bool TakeAutoconnect();
     void HandBackLeftover();
-    bool GiveBack(const CNetTaken::Device& taken, const std::vector<Device>& devices);
+    // The device of the record whose autoconnect was switched on again; nullptr when it is not there or that
+    // failed.
+    const Device* GiveBack(const CNetTaken::Device& taken, const std::vector<Device>& devices);
     std::string ResolveAnySsid();
     bool WaitForScan(uint64_t before, ScanProgress& progress);
     bool WaitForKernelScan(CNetScanEvents& kernel, ScanProgress& progress);
@@ -119,6 +121,6 @@ private:
     std::map<std::string, NetworkInfo> m_ipOf; // by profile name
     NetConnectError m_lastError;
     bool m_downReported = false;
-    CNetTaken m_taken;      // the devices' own autoconnect, while the library holds them
+    CNetTaken m_taken;      // the devices whose autoconnect the library switched off
     bool m_holding = false; // the named device is taken from the manager
 };

@@ -23,16 +23,14 @@ void CNetTaken::ReadLeftover()
     for (std::string line; std::getline(lines, line);) {
         std::istringstream fields(line);
         Device device;
-        std::string value, rest;
-        if (!(fields >> device.iface >> device.permanent >> value) || (value != "0" && value != "1") ||
-            (fields >> rest)) {
+        std::string rest;
+        if (!(fields >> device.iface >> device.permanent) || (fields >> rest)) {
             CoreLog("\"%s\" in %s is not a record of a device's autoconnect; it is dropped", line.c_str(),
                     m_file.c_str());
             continue;
         }
         if (device.permanent == "-")
             device.permanent.clear();
-        device.autoconnect = value == "1";
         if (!Find(device.iface, device.permanent))
             m_devices.push_back(device);
     }
@@ -69,8 +67,7 @@ bool CNetTaken::Save() const
         return unlink(m_file.c_str()) == 0 || errno == ENOENT;
     std::string text;
     for (const Device& d : m_devices)
-        text += d.iface + " " + (d.permanent.empty() ? "-" : d.permanent) + " " +
-                (d.autoconnect ? "1" : "0") + "\n";
+        text += d.iface + " " + (d.permanent.empty() ? "-" : d.permanent) + "\n";
     const bool saved = MakePrivateDirs(m_file.substr(0, m_file.rfind('/'))) && WriteFileAtomic(m_file, text);
     if (!saved)
         CoreLog("cannot keep the devices' autoconnect in %s: after a crash it stays off", m_file.c_str());

@@ -3,15 +3,14 @@
 #include <string>
 #include <vector>
 
-// What the library changed on the devices it took from the network manager, one line per device (interface,
-// permanent address or "-", the autoconnect it had), kept on disk before each change so that a program that
-// ends without giving the devices back has them set back at its next start.
+// The devices whose autoconnect the library switched off when it took them from the network manager, one line
+// per device (interface, permanent address or "-"), kept on disk before each change so that a program that
+// ends without giving the devices back has them switched on again at its next start.
 class CNetTaken {
 public:
     struct Device {
         std::string iface;
         std::string permanent; // empty when the manager does not know it
-        bool autoconnect = true;
     };
 
     explicit CNetTaken(std::string file) : m_file(std::move(file)) {}
@@ -19,8 +18,8 @@ public:
     // Takes in the records on disk that are not kept yet (a program that ended without handing back left
     // them); lines that are not records are dropped with a log line.
     void ReadLeftover();
-    // The record of the device, if the library changed it: the same permanent address, or for a device
-    // without one the same interface.
+    // The record of the device, if the library switched its autoconnect off: the same permanent address, or
+    // for a device without one the same interface.
     const Device* Find(const std::string& iface, const std::string& permanent) const;
     // Keeps the record, on disk first; false when the disk did not take it (it is kept in memory still).
     bool Add(const Device& device);

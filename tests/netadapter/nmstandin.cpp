@@ -176,6 +176,15 @@ std::string NmStandin::AddDevice(const std::string& name, const std::string& ifa
     return TakePath(reply);
 }
 
+void NmStandin::DisconnectDevice(const std::string& device)
+{
+    sd_bus_error error = SD_BUS_ERROR_NULL;
+    if (sd_bus_call_method(m_bus, CNetBus::Service, device.c_str(), CNetBus::DeviceIface, "Disconnect",
+                           &error, nullptr, "") < 0)
+        fprintf(stderr, "the device's Disconnect failed: %s\n", error.message ? error.message : "?");
+    sd_bus_error_free(&error);
+}
+
 void NmStandin::Unplug(const std::string& device)
 {
     sd_bus_message_unref(CallMock("UnplugDevice", "s", device.c_str()));

@@ -26,6 +26,8 @@ public:
     // permanent address is `permanent`, or 11:22:33:44:55:66.
     std::string AddDevice(const std::string& name, const std::string& iface,
                           const std::string& permanent = {});
+    // The device's Disconnect, asked by another client (the user's applet).
+    void DisconnectDevice(const std::string& device);
     // The card is unplugged: its activation ends, its object goes.
     void Unplug(const std::string& device);
     // An access point; `ssid` is taken as bytes. Flags as the manager has them (privacy, WPA, RSN).

@@ -66,16 +66,17 @@ protected:
 TEST_F(NetDevicesTest, TheNextStartGivesBackEveryCardARecordNamesWhenItIsThere)
 {
     const std::string permanent = s_nm->Property(s_device, CNetBus::WirelessIface, "PermHwAddress").Text();
-    WriteText(Taken(), "wlan0 " + permanent + " 1\nnot a record\nwlan7 02:00:00:00:07:07 0\n");
+    WriteText(Taken(), "wlan0 " + permanent + "\nnot a record\nwlan7 02:00:00:00:07:07\n");
     SetAutoconnect(s_device, false);
     EXPECT_EXIT(_exit(Detect("") ? 0 : 3), testing::ExitedWithCode(0), "not a record");
     EXPECT_EQ(Autoconnect(s_device), 1u);
-    EXPECT_EQ(ReadText(Taken()), "wlan7 02:00:00:00:07:07 0\n") << "an absent card's record stays";
+    EXPECT_EQ(ReadText(Taken()), "wlan7 02:00:00:00:07:07\n") << "an absent card's record stays";
 
     // Plugged in later, under another name: it is the same card, found by its permanent address.
     const std::string late = s_nm->AddDevice("late", "wlan9", "02:00:00:00:07:07");
-    EXPECT_EXIT(_exit(Detect("") ? 0 : 3), testing::ExitedWithCode(0), "set back to off");
-    EXPECT_EQ(Autoconnect(late), 0u);
+    SetAutoconnect(late, false);
+    EXPECT_EXIT(_exit(Detect("") ? 0 : 3), testing::ExitedWithCode(0), "wlan9 is switched on again");
+    EXPECT_EQ(Autoconnect(late), 1u);
     EXPECT_NE(access(Taken().c_str(), F_OK), 0);
     s_nm->Unplug(late);
 }
@@ -85,14 +86,14 @@ TEST_F(NetDevicesTest, AnUnpluggedCardIsGoneAndTheOtherCardIsNeverTouched)
     const std::string home = s_nm->ConnectSaved(s_device, "Home", "Harbor-Office", "harbor-2026-office");
     SetAutoconnect(s_device, true);
     const std::string usb = s_nm->AddDevice("usb", "wlan1", kUsbAddress);
-    s_nm->AddPoint(usb, "cafe-usb", "Corner-Cafe", "00:1C:F0:11:22:02", 2462, 58, 0, 0, 0);
+    s_nm->AddPoint(usb, "cafe_usb", "Corner-Cafe", "00:1C:F0:11:22:02", 2462, 58, 0, 0, 0);
     std::string path;
     ASSERT_TRUE(Detect("USB\\VID_0BDA&PID_8179", &path));
     EXPECT_EQ(path, usb);
     EXPECT_FALSE(Detect("PCI\\VEN_8086")) << "the other card is not taken in its place";
     ASSERT_EQ(s_lib.TSRWL_Set_WZCService(0), TSRWL_OK);
     EXPECT_EQ(Autoconnect(usb), 0u);
-    EXPECT_EQ(ReadText(Taken()), std::string("wlan1 ") + kUsbAddress + " 1\n");
+    EXPECT_EQ(ReadText(Taken()), std::string("wlan1 ") + kUsbAddress + "\n");
 
     s_nm->Unplug(usb);
     const auto changes = s_nm->Changes();
@@ -118,10 +119,9 @@ TEST_F(NetDevicesTest, AnUnpluggedCardIsGoneAndTheOtherCardIsNeverTouched)
     EXPECT_EQ(s_nm->Property(s_device, CNetBus::DeviceIface, "ActiveConnection").Text(), home);
     EXPECT_EQ(Autoconnect(s_device), 1u);
     EXPECT_NE(s_lib.TSRWL_Set_WZCService(1), TSRWL_OK) << "the card's record cannot be given back yet";
-    EXPECT_EQ(ReadText(Taken()), std::string("wlan1 ") + kUsbAddress + " 1\n");
+    EXPECT_EQ(ReadText(Taken()), std::string("wlan1 ") + kUsbAddress + "\n");
 
-    // Plugged in again (a new object, another interface name): found again, taken again, and given back with
-    // the autoconnect it had before the first take.
+    // Plugged in again (a new object, another interface name): found again, taken again, and given back.
     const std::string again = s_nm->AddDevice("usb_again", "wlan2", kUsbAddress);
     ASSERT_TRUE(Detect("", &path));
     EXPECT_EQ(path, again);
