@@ -142,6 +142,11 @@ bool NmStandin::Start()
         30000);
 }
 
+void NmStandin::StopManager()
+{
+    Stop(m_service);
+}
+
 void NmStandin::StopBus()
 {
     if (m_bus)

@@ -20,6 +20,8 @@ public:
     static bool Available();
     bool Start();
     void StopBus();
+    // The manager ends; the bus stays.
+    void StopManager();
     std::string Address() const { return "unix:path=" + m_dir + "/bus"; }
 
     // A Wi-Fi device; `name` makes its object path (a card plugged in again comes with a new one). Its
