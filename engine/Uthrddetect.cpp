@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <array>
+#include <utility>
 #include <cstring>
 
 namespace {
@@ -297,6 +298,9 @@ bool CThrdDetect::EnumDetectDev(std::vector<TAdapterDesc>& list, std::vector<QBy
     } catch (const std::exception&) {
         DebugPrint("Exception(CThrdDetect::EnumDetectDev)");
     }
+    // Without an adapter, the library may know why: no system bus, or no network service on it.
+    m_Service =
+        list.empty() && g_TSLib.TSRWL_GetServiceState ? g_TSLib.TSRWL_GetServiceState() : TSRWL_SERVICE_READY;
     return true;
 }
 
@@ -308,6 +312,8 @@ void CThrdDetect::DetectDev()
     if (!EnumDetectDev(found, &plugs))
         return;
     DebugPrint("available device %d", int(found.size()));
+    if (std::exchange(m_ServiceShown, m_Service) != m_Service)
+        PostNotify(m_MainWindow, NM_SERVICE, m_Service);
     bool differ = false;
     {
         std::lock_guard<std::mutex> lock(m_DevicesLock);
