@@ -14,6 +14,7 @@
 #include <pwd.h>
 #include <random>
 #include <sys/utsname.h>
+#include <ctime>
 #include <unistd.h>
 
 // What the device announces while a scan runs: its LastScan stamps and when an access point last came.
@@ -171,6 +172,17 @@ size_t Moves(uint64_t before, const std::vector<uint64_t>& stamps)
         if (stamp != std::exchange(before, stamp))
             ++moves;
     return moves;
+}
+
+// How long ago the manager's scan stamp was (milliseconds of the clock that counts suspended time too).
+std::string ScanAge(uint64_t stamp)
+{
+    timespec now{};
+    clock_gettime(CLOCK_BOOTTIME, &now);
+    const int64_t ms = int64_t(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+    if (stamp == kNeverScanned || int64_t(stamp) > ms)
+        return "none yet";
+    return std::to_string((ms - int64_t(stamp)) / 1000) + " s ago";
 }
 
 void MaskOfPrefix(uint32_t prefix, uint8_t (&mask)[TSRWL_IP_SIZE])
@@ -427,8 +439,13 @@ bool CNetAdapter::StartScan()
             "the network manager does not say when a scan is done (no LastScan): its list is read as is");
         return true;
     }
-    if (!(followed ? WaitForKernelScan(kernel, progress) : WaitForScan(before->Number(), progress)))
-        return false;
+    if (!(followed ? WaitForKernelScan(kernel, progress) : WaitForScan(before->Number(), progress))) {
+        // Accepted but not done: the manager holds a requested scan back while it limits their rate, or does
+        // not scan while it connects. The list of its last scan stands; that is no failure.
+        CoreLog("the network manager held the scan back: the networks of its last scan (%s) are shown",
+                ScanAge(before->Number()).c_str());
+        return true;
+    }
     WaitForPoints(progress);
     return true;
 }
