@@ -329,7 +329,9 @@ void CThrdDetect::DetectDev()
     }
     if (differ)
         PostNotify(m_MainWindow, NM_DEVICE, DEVICE_ARRIVED);
-    else if (m_Passes > 0 && m_Timer1)
+    // A network service that is not there yet (the program started before it) or restarts brings no device
+    // event: it is looked for until it is back.
+    else if ((m_Passes > 0 || m_Service != TSRWL_SERVICE_READY) && m_Timer1)
         m_Timer1->start(2000);
 }
 

@@ -273,6 +273,21 @@ TEST_F(ThrdDetectTest, AMissingServiceIsReportedOncePerChange)
     EXPECT_EQ(m_Receiver.Services, expected);
 }
 
+// A network service that starts after the program brings no device event: detection keeps looking while it
+// is missing, and its adapter arrives as a plugged one does.
+TEST_F(ThrdDetectTest, AServiceThatStartsLateIsFoundWithoutADeviceEvent)
+{
+    g_Lib.SetService(TSRWL_SERVICE_ABSENT);
+    m_Detect = CThrdDetect::Create(&m_Receiver);
+    ASSERT_TRUE(WaitFor([&] { return !m_Receiver.Services.empty(); }));
+    const int passes = Passes();
+    ASSERT_TRUE(WaitFor([&] { return Passes() >= passes + 4; }, 15000)) << "it stopped looking";
+    SetPresent(ADAPTER_ID, true);
+    g_Lib.SetService(TSRWL_SERVICE_READY);
+    ASSERT_TRUE(WaitFor([&] { return m_Receiver.Count(DEVICE_ARRIVED) == 1; }, 5000));
+    EXPECT_EQ(m_Receiver.Services.back(), TSRWL_SERVICE_READY);
+}
+
 TEST_F(ThrdDetectTest, DescriptionWithoutEndIsCutToItsField)
 {
     Start();
