@@ -312,8 +312,9 @@ void CThrdDetect::DetectDev()
     if (!EnumDetectDev(found, &plugs))
         return;
     DebugPrint("available device %d", int(found.size()));
-    if (std::exchange(m_ServiceShown, m_Service) != m_Service)
-        PostNotify(m_MainWindow, NM_SERVICE, m_Service);
+    const int service = m_Service;
+    if (std::exchange(m_ServiceShown, service) != service)
+        PostNotify(m_MainWindow, NM_SERVICE, service);
     bool differ = false;
     {
         std::lock_guard<std::mutex> lock(m_DevicesLock);
@@ -331,7 +332,7 @@ void CThrdDetect::DetectDev()
         PostNotify(m_MainWindow, NM_DEVICE, DEVICE_ARRIVED);
     // A network service that is not there yet (the program started before it) or restarts brings no device
     // event: it is looked for until it is back.
-    else if ((m_Passes > 0 || m_Service != TSRWL_SERVICE_READY) && m_Timer1)
+    else if ((m_Passes > 0 || service != TSRWL_SERVICE_READY) && m_Timer1)
         m_Timer1->start(2000);
 }
 
