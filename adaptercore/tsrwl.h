@@ -271,6 +271,14 @@ TSRWL_FUNCTIONS(TSRWL_DECLARE_TYPE)
 #define TSRWL_CONNECT_ERROR_OTHER 7            /* any other failure; the detail says which */
 typedef int32_t (*TSRWL_GetLastConnectError_t)(char* text, int32_t size);
 
+/* Optional export, looked up at load like the last one: whether the system service the library works
+ * through can be reached, so that a program that finds no adapter can say why. A library without it, or one
+ * that needs no such service, has no adapter for other reasons only. */
+#define TSRWL_SERVICE_READY 0  /* reachable: a missing adapter is missing */
+#define TSRWL_SERVICE_NO_BUS 1 /* the system message bus cannot be reached */
+#define TSRWL_SERVICE_ABSENT 2 /* the bus is there, the network service is not running on it */
+typedef int32_t (*TSRWL_GetServiceState_t)(void);
+
 #ifdef __cplusplus
 }
 

@@ -17,6 +17,9 @@ enum NotifyCode {
     NM_ATTACHED = 12,     // posted: an adapter made with InitialOnWorker is initialised (see Attached); the
                           // session passes it on to the pages just before it attaches the adapter to them
     NM_CONNECT_FAILED = 13, // posted: a station connect was refused or never came up (see GetConnectFailure)
+    NM_SERVICE =
+        14, // posted by detection when the library's service state changes: no adapter was found because
+            // the system bus or the network service is missing (TSRWL_SERVICE_*), or READY again
 };
 
 // Values of NM_DEVICE.

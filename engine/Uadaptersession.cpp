@@ -62,6 +62,9 @@ int CAdapterSession::HandleNotify(int code, int value)
     case NM_ATTACHED:
         AdapterAttached();
         break;
+    case NM_SERVICE:
+        Q_EMIT AdapterEvent(nullptr, code, value); // no adapter: the pages and the tray say why
+        break;
     case NM_STATUS:
     case NM_ZEROCFG:
     case NM_APPLYING:

@@ -47,6 +47,8 @@ bool CTSLib::Load(const std::string& path)
         reinterpret_cast<TSRWL_GetLastConnectError_t>(dlsym(m_Module, "TSRWL_GetLastConnectError"));
     if (!TSRWL_GetLastConnectError)
         DebugPrint("CTSLib::Load no TSRWL_GetLastConnectError: connect failures without their reason");
+    TSRWL_GetServiceState =
+        reinterpret_cast<TSRWL_GetServiceState_t>(dlsym(m_Module, "TSRWL_GetServiceState"));
     m_Bound = true;
     TSRWL_Initial("Tessar", 1);
     {
@@ -63,6 +65,7 @@ void CTSLib::Unload()
     TSRWL_FUNCTIONS(TSRWL_CLEAR)
 #undef TSRWL_CLEAR
     TSRWL_GetLastConnectError = nullptr;
+    TSRWL_GetServiceState = nullptr;
     m_Bound = false;
     SynchEvent.Wait(0);
     {

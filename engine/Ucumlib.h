@@ -52,6 +52,7 @@ public:
 #undef TSRWL_DECLARE_MEMBER
     // Optional: null when the library cannot say why a connect failed.
     TSRWL_GetLastConnectError_t TSRWL_GetLastConnectError = nullptr;
+    TSRWL_GetServiceState_t TSRWL_GetServiceState = nullptr; // optional too
 
 private:
     TLibTicket TakeTicket(CStopSignal* stop);

@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <array>
+#include <utility>
 #include <cstring>
 
 namespace {
@@ -297,6 +298,9 @@ bool CThrdDetect::EnumDetectDev(std::vector<TAdapterDesc>& list, std::vector<QBy
     } catch (const std::exception&) {
         DebugPrint("Exception(CThrdDetect::EnumDetectDev)");
     }
+    // Without an adapter, the library may know why: no system bus, or no network service on it.
+    m_Service =
+        list.empty() && g_TSLib.TSRWL_GetServiceState ? g_TSLib.TSRWL_GetServiceState() : TSRWL_SERVICE_READY;
     return true;
 }
 
@@ -308,6 +312,9 @@ void CThrdDetect::DetectDev()
     if (!EnumDetectDev(found, &plugs))
         return;
     DebugPrint("available device %d", int(found.size()));
+    const int service = m_Service;
+    if (std::exchange(m_ServiceShown, service) != service)
+        PostNotify(m_MainWindow, NM_SERVICE, service);
     bool differ = false;
     {
         std::lock_guard<std::mutex> lock(m_DevicesLock);
@@ -323,7 +330,9 @@ void CThrdDetect::DetectDev()
     }
     if (differ)
         PostNotify(m_MainWindow, NM_DEVICE, DEVICE_ARRIVED);
-    else if (m_Passes > 0 && m_Timer1)
+    // A network service that is not there yet (the program started before it) or restarts brings no device
+    // event: it is looked for until it is back.
+    else if ((m_Passes > 0 || service != TSRWL_SERVICE_READY) && m_Timer1)
         m_Timer1->start(2000);
 }
 

@@ -100,6 +100,9 @@ private:
     // The fields below belong to the detection thread.
     bool m_ConsoleDisconnected = false;
     int m_Passes = 1;
+    // TSRWL_SERVICE_* of the last pass (READY while an adapter is found); a pass may also be run by a caller.
+    std::atomic<int> m_Service{0};
+    int m_ServiceShown = 0; // the last one told to the main window
     QTimer* m_Timer1 = nullptr;
     QTimer* m_Timer2 = nullptr;
     CUdevMonitor* m_DevNotify = nullptr;

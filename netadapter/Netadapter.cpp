@@ -14,6 +14,7 @@
 #include <pwd.h>
 #include <random>
 #include <sys/utsname.h>
+#include <ctime>
 #include <unistd.h>
 
 // What the device announces while a scan runs: its LastScan stamps and when an access point last came.
@@ -173,6 +174,17 @@ size_t Moves(uint64_t before, const std::vector<uint64_t>& stamps)
     return moves;
 }
 
+// How long ago the manager's scan stamp was (milliseconds of the clock that counts suspended time too).
+std::string ScanAge(uint64_t stamp)
+{
+    timespec now{};
+    clock_gettime(CLOCK_BOOTTIME, &now);
+    const int64_t ms = int64_t(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+    if (stamp == kNeverScanned || int64_t(stamp) > ms)
+        return "none yet";
+    return std::to_string((ms - int64_t(stamp)) / 1000) + " s ago";
+}
+
 void MaskOfPrefix(uint32_t prefix, uint8_t (&mask)[TSRWL_IP_SIZE])
 {
     for (uint32_t i = 0; i < 4; ++i) {
@@ -216,7 +228,9 @@ std::vector<CNetAdapter::Device> CNetAdapter::WirelessDevices()
         NetProps p = *props;
         if (p["DeviceType"].Number() != kTypeWifi || p["Managed"].Number(1) == 0)
             continue;
-        devices.push_back({(*paths)[i], p["Interface"].Text(), p["Driver"].Text()});
+        const auto permanent = m_bus.Get((*paths)[i], CNetBus::WirelessIface, "PermHwAddress");
+        devices.push_back({(*paths)[i], p["Interface"].Text(), p["Driver"].Text(),
+                           Upper(permanent ? permanent->Text() : "")});
     }
     return devices;
 }
@@ -227,10 +241,12 @@ bool CNetAdapter::Detect(const std::string& wanted, std::string& description)
     const std::string want = Upper(wanted);
     for (const Device& d : WirelessDevices()) {
         const std::string id = HardwareId(d.iface);
-        if (!want.empty() && Upper(id).find(want) == std::string::npos && d.iface != wanted)
+        if (!IsNamed(d.iface, d.permanent) ||
+            (!want.empty() && Upper(id).find(want) == std::string::npos && d.iface != wanted))
             continue;
         m_device = d.path;
         m_iface = d.iface;
+        m_permanent = d.permanent;
         m_description = "Wireless adapter " + d.iface + (d.driver.empty() ? "" : " (" + d.driver + ")");
         description = m_description;
         return true;
@@ -252,10 +268,17 @@ bool CNetAdapter::KeptThroughSlowAnswer(const std::string& wanted, std::string& 
     return true;
 }
 
+bool CNetAdapter::IsNamed(const std::string& iface, const std::string& permanent) const
+{
+    return m_iface.empty() || CNetTaken::Same({m_iface, m_permanent}, iface, permanent);
+}
+
+// Before any detection the first device is named; once one is named, a device that went is gone until a
+// detection finds it again.
 bool CNetAdapter::Choose()
 {
     std::string description;
-    return Present() || Detect("", description);
+    return Present() || (m_iface.empty() && Detect("", description));
 }
 
 bool CNetAdapter::Present()
@@ -266,7 +289,6 @@ bool CNetAdapter::Present()
     if ((type && type->Number() == kTypeWifi) || (!type && m_bus.LastTimedOut()))
         return true;
     m_device.clear();
-    m_iface.clear();
     return false;
 }
 
@@ -417,8 +439,13 @@ bool CNetAdapter::StartScan()
             "the network manager does not say when a scan is done (no LastScan): its list is read as is");
         return true;
     }
-    if (!(followed ? WaitForKernelScan(kernel, progress) : WaitForScan(before->Number(), progress)))
-        return false;
+    if (!(followed ? WaitForKernelScan(kernel, progress) : WaitForScan(before->Number(), progress))) {
+        // Accepted but not done: the manager holds a requested scan back while it limits their rate, or does
+        // not scan while it connects. The list of its last scan stands; that is no failure.
+        CoreLog("the network manager held the scan back: the networks of its last scan (%s) are shown",
+                ScanAge(before->Number()).c_str());
+        return true;
+    }
     WaitForPoints(progress);
     return true;
 }
@@ -779,65 +806,70 @@ bool CNetAdapter::HandOver(bool toManager)
 
 bool CNetAdapter::TakeAutoconnect()
 {
-    if (!m_taken) {
+    if (!m_taken.Find(m_iface, m_permanent)) {
         const auto autoconnect = m_bus.Get(m_device, CNetBus::DeviceIface, "Autoconnect", true);
         if (!autoconnect)
             return false;
-        m_taken = Taken{m_iface, autoconnect->Number() != 0};
+        m_holding = true;
+        // Off already: the user's own setting, or the manager's block after a disconnect of the user's, which
+        // its next activation lifts. Writing "off" would turn that block into the user's setting, which
+        // nothing lifts; there is nothing to change and nothing to give back.
+        if (autoconnect->Number() == 0)
+            return true;
         // On disk before it changes: a program killed while it holds the device has it given back at the next
         // start.
-        if (!m_handBackFile.empty() &&
-            (!MakePrivateDirs(m_handBackFile.substr(0, m_handBackFile.rfind('/'))) ||
-             !WriteFileAtomic(m_handBackFile, m_iface + "\n" + (m_taken->autoconnect ? "1" : "0") + "\n")))
-            CoreLog("cannot keep the device's autoconnect in %s: after a crash it stays off",
-                    m_handBackFile.c_str());
+        m_taken.Add({m_iface, m_permanent});
     }
+    m_holding = true;
     return m_bus.SetBool(m_device, CNetBus::DeviceIface, "Autoconnect", false);
+}
+
+// Found by permanent address: the device may have been plugged in again (a new object, perhaps a new
+// interface name) since it was taken.
+const CNetAdapter::Device* CNetAdapter::GiveBack(const CNetTaken::Device& taken,
+                                                 const std::vector<Device>& devices)
+{
+    const auto device = std::find_if(devices.begin(), devices.end(), [&](const Device& d) {
+        return CNetTaken::Same(taken, d.iface, d.permanent);
+    });
+    if (device == devices.end() || !m_bus.SetBool(device->path, CNetBus::DeviceIface, "Autoconnect", true))
+        return nullptr;
+    m_taken.Remove(taken);
+    return &*device;
 }
 
 bool CNetAdapter::HandBack()
 {
-    if (!m_taken)
-        return true;
-    // Found by interface name: the device may have been plugged in again (a new object) since it was taken.
-    const std::vector<Device> devices = WirelessDevices();
-    const auto device = std::find_if(devices.begin(), devices.end(),
-                                     [&](const Device& d) { return d.iface == m_taken->iface; });
-    if (device == devices.end() ||
-        !m_bus.SetBool(device->path, CNetBus::DeviceIface, "Autoconnect", m_taken->autoconnect))
-        return false;
-    m_taken.reset();
-    if (!m_handBackFile.empty())
-        unlink(m_handBackFile.c_str());
-    return true;
+    if (!m_taken.Devices().empty()) {
+        const std::vector<Device> devices = WirelessDevices();
+        const std::vector<CNetTaken::Device> records = m_taken.Devices(); // a record given back goes
+        for (const CNetTaken::Device& taken : records)
+            GiveBack(taken, devices);
+    }
+    m_holding = m_holding && m_taken.Find(m_iface, m_permanent);
+    return !m_taken.Find(m_iface, m_permanent);
 }
 
+// The records of a program that ended holding devices: each is given back when its device is there, at this
+// or a later detection (the named device's only while this program does not hold it).
 void CNetAdapter::HandBackLeftover()
 {
-    std::string text;
-    if (m_taken || m_handBackFile.empty() || !ReadFileText(m_handBackFile, text))
+    m_taken.ReadLeftover();
+    if (m_taken.Devices().empty())
         return;
-    const size_t end = text.find('\n');
-    const std::string iface = text.substr(0, end),
-                      value = end == std::string::npos ? "" : text.substr(end + 1);
-    if (iface.empty() || (value != "0\n" && value != "1\n")) {
-        CoreLog("%s is not a record of a device's autoconnect; it is removed", m_handBackFile.c_str());
-        unlink(m_handBackFile.c_str());
-        return;
-    }
-    m_taken = Taken{iface, value == "1\n"};
-    if (!HandBack()) {
-        m_taken.reset(); // tried again at the next detection
-        return;
-    }
-    CoreLog("the autoconnect of %s is set back to %s: the program that had taken the device ended without "
-            "giving it back",
-            iface.c_str(), value == "1\n" ? "on" : "off");
+    const std::vector<Device> devices = WirelessDevices();
+    const std::vector<CNetTaken::Device> records = m_taken.Devices();
+    for (const CNetTaken::Device& taken : records)
+        if (const Device* device =
+                m_holding && IsNamed(taken.iface, taken.permanent) ? nullptr : GiveBack(taken, devices))
+            CoreLog("the autoconnect of %s is switched on again: the program that had taken the device ended "
+                    "without giving it back",
+                    device->iface.c_str());
 }
 
 bool CNetAdapter::HandedOver()
 {
-    return Choose() && !m_taken;
+    return Choose() && !m_holding;
 }
 
 std::optional<NetMac> CNetAdapter::Mac()

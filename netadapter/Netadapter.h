@@ -3,6 +3,7 @@
 #include "Netbus.h"
 #include "Netradio.h"
 #include "Netreason.h"
+#include "Nettaken.h"
 #include "adaptercore/tsrwl.h"
 
 class CNetScanEvents;
@@ -16,15 +17,17 @@ struct ScanProgress;
 
 // The wireless device the library works on, seen through the network manager: which device it is, its link
 // status and scan results, connecting it with a profile, its IP settings, and handing it to the manager.
-// The first wireless device the manager manages is taken until a detection names another.
-// Taking the device from the manager switches its autoconnect off; the value it had is kept in memory and in
-// `handBackFile`, so that handing back, the end of the library or, after a crash, the next detection sets it
-// as it was.
+// The first detection names the device (interface and permanent address); from then on it is the only one the
+// library touches: when it goes, every call fails as for an unplugged adapter until a detection finds that
+// device again, and no other card is taken in its place.
+// Taking the device from the manager switches its autoconnect off where it was on, with a record (in memory
+// and in `handBackFile`, per device) so that handing back, the end of the library or, after a crash, the next
+// detection switches it on again; where it was off, it is left alone and nothing is given back.
 
 class CNetAdapter {
 public:
     explicit CNetAdapter(CNetBus& bus, std::string handBackFile = {})
-        : m_bus(bus), m_handBackFile(std::move(handBackFile))
+        : m_bus(bus), m_taken(std::move(handBackFile))
     {
     }
 
@@ -59,8 +62,9 @@ public:
     bool HandOver(bool toManager);
     // Whether the manager has the device, that is, the library has not taken it.
     bool HandedOver();
-    // Sets the autoconnect of a device the library took back as it was; false when that failed (the record
-    // stays for a later try).
+    // Switches the autoconnect the library switched off on again, on every such device that is there; false
+    // when the named device's could not be (its record stays for a later try). Records of absent devices
+    // wait for them.
     bool HandBack();
     std::optional<NetMac> Mac();
     std::vector<NetMac> Stations();
@@ -73,8 +77,10 @@ public:
 
 private:
     struct Device {
-        std::string path, iface, driver;
+        std::string path, iface, driver, permanent;
     };
+    // Whether a device is the named one (any device while none is named).
+    bool IsNamed(const std::string& iface, const std::string& permanent) const;
     std::vector<Device> WirelessDevices();
     bool Choose();
     bool KeptThroughSlowAnswer(const std::string& wanted, std::string& description);
@@ -88,6 +94,9 @@ private:
     bool Follow(const WLProfile& profile, const std::string& active, bool added, CNetWatch& watch);
     bool TakeAutoconnect();
     void HandBackLeftover();
+    // The device of the record whose autoconnect was switched on again; nullptr when it is not there or that
+    // failed.
+    const Device* GiveBack(const CNetTaken::Device& taken, const std::vector<Device>& devices);
     std::string ResolveAnySsid();
     bool WaitForScan(uint64_t before, ScanProgress& progress);
     bool WaitForKernelScan(CNetScanEvents& kernel, ScanProgress& progress);
@@ -102,8 +111,9 @@ private:
     void ReportDown(uint32_t state);
 
     CNetBus& m_bus;
-    std::string m_device; // object path
+    std::string m_device; // object path; empty while the named device is gone
     std::string m_iface;
+    std::string m_permanent; // the named device's permanent address
     std::string m_description;
     std::optional<WLProfile> m_applied;
     std::string m_active;       // our active connection
@@ -111,10 +121,6 @@ private:
     std::map<std::string, NetworkInfo> m_ipOf; // by profile name
     NetConnectError m_lastError;
     bool m_downReported = false;
-    struct Taken {
-        std::string iface;
-        bool autoconnect;
-    };
-    std::string m_handBackFile;
-    std::optional<Taken> m_taken; // the device's own autoconnect, while the library holds the device
+    CNetTaken m_taken;      // the devices whose autoconnect the library switched off
+    bool m_holding = false; // the named device is taken from the manager
 };

@@ -1,6 +1,7 @@
 #include "Netbus.h"
 
 #include "adaptercore/Corepaths.h"
+#include "adaptercore/tsrwl.h"
 
 #include <cerrno>
 #include <cstring>
@@ -230,6 +231,27 @@ bool CNetBus::LastTimedOut() const
 {
     return m_lastResult == -ETIMEDOUT || m_lastError == "org.freedesktop.DBus.Error.NoReply" ||
            m_lastError == "org.freedesktop.DBus.Error.Timeout";
+}
+
+int32_t CNetBus::ServiceState()
+{
+    sd_bus* bus = Bus();
+    if (!bus)
+        return TSRWL_SERVICE_NO_BUS;
+    sd_bus_error error = SD_BUS_ERROR_NULL;
+    sd_bus_message* reply = nullptr;
+    int owned = 0;
+    int r = sd_bus_call_method(bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+                               "NameHasOwner", &error, &reply, "s", Service);
+    if (r >= 0)
+        r = sd_bus_message_read(reply, "b", &owned);
+    sd_bus_message_unref(reply);
+    sd_bus_error_free(&error);
+    if (r < 0) {
+        Drop(); // a bus that does not answer its own question is broken
+        return TSRWL_SERVICE_NO_BUS;
+    }
+    return owned ? TSRWL_SERVICE_READY : TSRWL_SERVICE_ABSENT;
 }
 
 bool CNetBus::Send(const std::string& path, const char* iface, const char* member, const Writer& write,

@@ -51,6 +51,8 @@ public:
     const std::string& LastError() const { return m_lastError; }
     // The last failed call got no answer in time (the manager is busy or hangs, not gone).
     bool LastTimedOut() const;
+    // Asks the bus whether the manager is on it: TSRWL_SERVICE_READY, _NO_BUS or _ABSENT.
+    int32_t ServiceState();
 
     // Signals matching `rule` go to `handler` while Wait runs, until the returned slot is dropped; nothing
     // when the bus refused the match.

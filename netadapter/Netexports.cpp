@@ -441,6 +441,11 @@ TSRWL_EXPORT int32_t TSRWL_GetLastConnectError(char* text, int32_t size)
     });
 }
 
+TSRWL_EXPORT int32_t TSRWL_GetServiceState(void)
+{
+    return WithLibrary([](Library& lib) { return lib.bus.ServiceState(); });
+}
+
 TSRWL_EXPORT int32_t TSRWL_GetAPStationList(void* buffer)
 {
     return WithLibrary(
@@ -477,3 +482,4 @@ TSRWL_REFUSED(TSRWL_SetAPFilterList, "the access point's MAC filter", (const voi
 
 TSRWL_FUNCTIONS(TSRWL_CHECK_SIGNATURE)
 TSRWL_CHECK_SIGNATURE(TSRWL_GetLastConnectError, int32_t, (char*, int32_t))
+TSRWL_CHECK_SIGNATURE(TSRWL_GetServiceState, int32_t, (void))

@@ -118,6 +118,10 @@ void TMainTray::Follow(const CAdapterSession* session)
         SetIndex(CAdapterSession::lsDown);
         SetHint(QString());
     });
+    connect(session, &CAdapterSession::AdapterEvent, this, [this](CNICAdapter*, int code, int value) {
+        if (code == NM_SERVICE)
+            SetHint(ServiceText(value));
+    });
     connect(session, &CAdapterSession::ConnectFailed, this,
             [this](const TConnectFailure& failure) { SetHint(ConnectFailureText(failure)); });
     connect(session, &CAdapterSession::AdapterReady, this, [this] {

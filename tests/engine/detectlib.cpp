@@ -18,6 +18,7 @@ std::mutex g_Lock;
 std::set<std::string> g_Present;
 int g_BlockMs = 0;
 bool g_Unterminated = false;
+int32_t g_Service = TSRWL_SERVICE_READY;
 
 } // namespace
 
@@ -27,6 +28,7 @@ EXPORT void DetectLib_Reset()
     g_Present.clear();
     g_BlockMs = 0;
     g_Unterminated = false;
+    g_Service = TSRWL_SERVICE_READY;
 }
 
 EXPORT void DetectLib_SetPresent(const char* hwId, int present)
@@ -50,6 +52,19 @@ EXPORT void DetectLib_SetUnterminated(int on)
 {
     std::lock_guard<std::mutex> lock(g_Lock);
     g_Unterminated = on != 0;
+}
+
+// What TSRWL_GetServiceState answers (TSRWL_SERVICE_*).
+EXPORT void DetectLib_SetService(int32_t state)
+{
+    std::lock_guard<std::mutex> lock(g_Lock);
+    g_Service = state;
+}
+
+EXPORT int32_t TSRWL_GetServiceState()
+{
+    std::lock_guard<std::mutex> lock(g_Lock);
+    return g_Service;
 }
 
 EXPORT int32_t TSRWL_DevDetect(TSDevRecord* device)

@@ -25,12 +25,15 @@ public:
         const auto* notify = static_cast<TNotifyEvent*>(e);
         if (notify->Code == NM_DEVICE)
             Values.push_back(notify->Value);
+        else if (notify->Code == NM_SERVICE)
+            Services.push_back(notify->Value);
         else if (notify->Code == NM_CLOSE_ALL)
             ++CloseRequests;
         return true;
     }
     int Count(int value) const { return int(std::count(Values.begin(), Values.end(), value)); }
     std::vector<int> Values;
+    std::vector<int> Services; // NM_SERVICE values
     // Requests to close the program.
     int CloseRequests = 0;
 };

@@ -22,6 +22,7 @@ struct DetectLib {
     void (*SetPresent)(const char* hwId, int present);
     void (*SetBlockMs)(int ms);
     void (*SetUnterminated)(int on);
+    void (*SetService)(int32_t state);
     void (*ResetCalls)();
     int (*CallCount)(const char* name);
 
@@ -55,6 +56,7 @@ protected:
         Bind(module, g_Lib.SetPresent, "DetectLib_SetPresent");
         Bind(module, g_Lib.SetBlockMs, "DetectLib_SetBlockMs");
         Bind(module, g_Lib.SetUnterminated, "DetectLib_SetUnterminated");
+        Bind(module, g_Lib.SetService, "DetectLib_SetService");
         Bind(module, g_Lib.ResetCalls, "TestLib_Reset");
         Bind(module, g_Lib.CallCount, "TestLib_CallCount");
         dlclose(module);
@@ -249,6 +251,41 @@ TEST_F(ThrdDetectTest, OnePassReportsAtMostTheFirstAcceptedAdapterPresent)
         ASSERT_EQ(list.size(), 1u) << what;
         EXPECT_EQ(QString(list[0].HwId), c.reported) << what;
     }
+}
+
+// Without an adapter the window learns why (no system bus, no network service), once per change, and that
+// the service is back when an adapter is found.
+TEST_F(ThrdDetectTest, AMissingServiceIsReportedOncePerChange)
+{
+    g_Lib.SetService(TSRWL_SERVICE_ABSENT);
+    m_Detect = CThrdDetect::Create(&m_Receiver);
+    ASSERT_TRUE(WaitFor([&] { return !m_Receiver.Services.empty(); }));
+    m_Detect->ScheduleDetect(0, 1); // the same state again: nothing to tell
+    ASSERT_TRUE(WaitLine("available device 0", 2));
+    g_Lib.SetService(TSRWL_SERVICE_NO_BUS);
+    m_Detect->ScheduleDetect(0, 1);
+    ASSERT_TRUE(WaitFor([&] { return m_Receiver.Services.size() >= 2; }));
+    SetPresent(ADAPTER_ID, true);
+    m_Detect->ScheduleDetect(0, 1);
+    ASSERT_TRUE(
+        WaitFor([&] { return m_Receiver.Count(DEVICE_ARRIVED) == 1 && m_Receiver.Services.size() >= 3; }));
+    const std::vector<int> expected{TSRWL_SERVICE_ABSENT, TSRWL_SERVICE_NO_BUS, TSRWL_SERVICE_READY};
+    EXPECT_EQ(m_Receiver.Services, expected);
+}
+
+// A network service that starts after the program brings no device event: detection keeps looking while it
+// is missing, and its adapter arrives as a plugged one does.
+TEST_F(ThrdDetectTest, AServiceThatStartsLateIsFoundWithoutADeviceEvent)
+{
+    g_Lib.SetService(TSRWL_SERVICE_ABSENT);
+    m_Detect = CThrdDetect::Create(&m_Receiver);
+    ASSERT_TRUE(WaitFor([&] { return !m_Receiver.Services.empty(); }));
+    const int passes = Passes();
+    ASSERT_TRUE(WaitFor([&] { return Passes() >= passes + 4; }, 15000)) << "it stopped looking";
+    SetPresent(ADAPTER_ID, true);
+    g_Lib.SetService(TSRWL_SERVICE_READY);
+    ASSERT_TRUE(WaitFor([&] { return m_Receiver.Count(DEVICE_ARRIVED) == 1; }, 5000));
+    EXPECT_EQ(m_Receiver.Services.back(), TSRWL_SERVICE_READY);
 }
 
 TEST_F(ThrdDetectTest, DescriptionWithoutEndIsCutToItsField)

@@ -114,6 +114,33 @@ def _end_active(device):
     nm.RemoveActiveConnection(dbusmock.get_object(nm.MAIN_OBJ), device, active)
     _forget(connection)
 
+class DeviceProperties(dict):
+    '''A device's properties, where Autoconnect is what the manager 1.42 makes of its blocks: it reads true
+    while none is set; a client writing false sets the user's block, writing true lifts every block. A client's
+    Disconnect sets a block of its own, which the device's next activation lifts.'''
+
+    def __init__(self, properties):
+        super().__init__(properties)
+        self.blocks = set() if properties.get('Autoconnect', True) else {'user'}
+
+    def __setitem__(self, name, value):
+        if name == 'Autoconnect':
+            self.blocks = set() if value else self.blocks | {'user'}
+            value = dbus.Boolean(not self.blocks)
+        super().__setitem__(name, value)
+
+    def block(self, device, kind, on):
+        self.blocks = self.blocks | {kind} if on else self.blocks - {kind}
+        if bool(self['Autoconnect']) != (not self.blocks):
+            dict.__setitem__(self, 'Autoconnect', dbus.Boolean(not self.blocks))
+            dbusmock.get_object(device).EmitSignal(nm.DEVICE_IFACE, 'PropertiesChanged', 'a{sv}',
+                                                   [{'Autoconnect': self['Autoconnect']}])
+
+
+def _block(device, kind, on):
+    dbusmock.get_object(device).props[nm.DEVICE_IFACE].block(device, kind, on)
+
+
 DEVICE_STATE = {'activate': 100, 'fail': 50, 'unanswered': 50, 'stall': 50}
 MODE = {'infrastructure': 2, 'adhoc': 1, 'ap': 3}
 
@@ -132,6 +159,8 @@ def _device_state(device, state, reason):
                                                              signature='uu'))
     _set(device, nm.DEVICE_IFACE, 'State', dbus.UInt32(state))
     obj.EmitSignal(nm.DEVICE_IFACE, 'StateChanged', 'uuu', [dbus.UInt32(state), old, dbus.UInt32(reason)])
+    if 40 <= state <= 100:
+        _block(device, 'disconnect', False)
 
 
 def _active_state(active, state, reason):
@@ -229,6 +258,7 @@ def activate(self, connection, device, specific):
     active = nm.AddActiveConnection(self, [device], connection, specific, 'Activation%d' % STANDIN['count'],
                                     dbus.UInt32(2))
     _set(device, nm.WIRELESS_DEVICE_IFACE, 'ActiveAccessPoint', dbus.ObjectPath(specific))
+    _block(device, 'disconnect', False)
     return active
 
 
@@ -243,6 +273,7 @@ def device_disconnect(self):
         raise dbus.exceptions.DBusException('This device is not active',
                                             name='org.freedesktop.NetworkManager.Device.NotActive')
     STANDIN['changes']['disconnected'] += 1
+    _block(self.path, 'disconnect', True)
     _end_active(self.path)
     dbusmock.get_object(nm.MAIN_OBJ).SetDeviceDisconnected(self.path)
     _set(self.path, nm.WIRELESS_DEVICE_IFACE, 'ActiveAccessPoint', dbus.ObjectPath('/'))
@@ -286,17 +317,33 @@ def load(mock, parameters):
     manager.AddMethod(nm.MANAGER_IFACE, 'DeactivateConnection', 'o', '', deactivate)
 
 
-@dbus.service.method(dbusmock.MOCK_IFACE, in_signature='ss', out_signature='s')
-def AddStandinDevice(self, device_name, iface_name):
-    '''A disconnected Wi-Fi device with what the library reads beyond the template's device.'''
+@dbus.service.method(dbusmock.MOCK_IFACE, in_signature='sss', out_signature='s')
+def AddStandinDevice(self, device_name, iface_name, permanent):
+    '''A disconnected Wi-Fi device with what the library reads beyond the template's device. Its permanent
+    address is `permanent`, or the template's when that is empty.'''
     path = nm.AddWiFiDevice(self, device_name, iface_name, 30)
     device = dbusmock.get_object(path)
+    if permanent:
+        device.Set(nm.WIRELESS_DEVICE_IFACE, 'PermHwAddress', permanent)
+        device.Set(nm.WIRELESS_DEVICE_IFACE, 'HwAddress', permanent)
     device.AddProperties(nm.DEVICE_IFACE, {'Autoconnect': True, 'Ip4Config': dbus.ObjectPath('/')})
+    device.props[nm.DEVICE_IFACE] = DeviceProperties(device.props[nm.DEVICE_IFACE])
     device.AddProperties(nm.WIRELESS_DEVICE_IFACE, {'ActiveAccessPoint': dbus.ObjectPath('/')})
     device.AddMethod(nm.DEVICE_IFACE, 'Disconnect', '', '', device_disconnect)
     device.AddProperties(nm.WIRELESS_DEVICE_IFACE, {'LastScan': dbus.Int64(5000)})
     device.AddMethod(nm.WIRELESS_DEVICE_IFACE, 'RequestScan', 'a{sv}', '', request_scan)
     return path
+
+
+@dbus.service.method(dbusmock.MOCK_IFACE, in_signature='s', out_signature='')
+def UnplugDevice(self, device):
+    '''The card goes: its activation ends and the manager drops the device's object.'''
+    _end_active(device)
+    manager = dbusmock.get_object(nm.MANAGER_OBJ)
+    left = [d for d in manager.Get(nm.MANAGER_IFACE, 'Devices') if str(d) != device]
+    manager.Set(nm.MANAGER_IFACE, 'Devices', dbus.Array(left, signature='o'))
+    manager.EmitSignal(nm.MANAGER_IFACE, 'DeviceRemoved', 'o', [dbus.ObjectPath(device)])
+    self.RemoveObject(device)
 
 
 @dbus.service.method(dbusmock.MOCK_IFACE, in_signature='s', out_signature='')

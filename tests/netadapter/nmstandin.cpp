@@ -142,6 +142,11 @@ bool NmStandin::Start()
         30000);
 }
 
+void NmStandin::StopManager()
+{
+    Stop(m_service);
+}
+
 void NmStandin::StopBus()
 {
     if (m_bus)
@@ -168,10 +173,26 @@ sd_bus_message* NmStandin::CallMock(const char* member, const char* types, ...)
     return reply;
 }
 
-std::string NmStandin::AddDevice(const std::string& name, const std::string& iface)
+std::string NmStandin::AddDevice(const std::string& name, const std::string& iface,
+                                 const std::string& permanent)
 {
-    sd_bus_message* reply = CallMock("AddStandinDevice", "ss", name.c_str(), iface.c_str());
+    sd_bus_message* reply =
+        CallMock("AddStandinDevice", "sss", name.c_str(), iface.c_str(), permanent.c_str());
     return TakePath(reply);
+}
+
+void NmStandin::DisconnectDevice(const std::string& device)
+{
+    sd_bus_error error = SD_BUS_ERROR_NULL;
+    if (sd_bus_call_method(m_bus, CNetBus::Service, device.c_str(), CNetBus::DeviceIface, "Disconnect",
+                           &error, nullptr, "") < 0)
+        fprintf(stderr, "the device's Disconnect failed: %s\n", error.message ? error.message : "?");
+    sd_bus_error_free(&error);
+}
+
+void NmStandin::Unplug(const std::string& device)
+{
+    sd_bus_message_unref(CallMock("UnplugDevice", "s", device.c_str()));
 }
 
 std::string NmStandin::AddPoint(const std::string& device, const std::string& name, const std::string& ssid,

@@ -20,9 +20,18 @@ public:
     static bool Available();
     bool Start();
     void StopBus();
+    // The manager ends; the bus stays.
+    void StopManager();
     std::string Address() const { return "unix:path=" + m_dir + "/bus"; }
 
-    std::string AddDevice(const std::string& name, const std::string& iface);
+    // A Wi-Fi device; `name` makes its object path (a card plugged in again comes with a new one). Its
+    // permanent address is `permanent`, or 11:22:33:44:55:66.
+    std::string AddDevice(const std::string& name, const std::string& iface,
+                          const std::string& permanent = {});
+    // The device's Disconnect, asked by another client (the user's applet).
+    void DisconnectDevice(const std::string& device);
+    // The card is unplugged: its activation ends, its object goes.
+    void Unplug(const std::string& device);
     // An access point; `ssid` is taken as bytes. Flags as the manager has them (privacy, WPA, RSN).
     std::string AddPoint(const std::string& device, const std::string& name, const std::string& ssid,
                          const std::string& bssid, uint32_t mhz, uint8_t strength, uint32_t flags,

@@ -4,6 +4,7 @@
 #include "simulator/simlibrary.h"
 
 #include <chrono>
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 namespace {
@@ -93,6 +94,26 @@ TEST_F(NetBusLossTest, ABusThatGoesAwayIsFoundAgainWhenItComesBack)
     ASSERT_TRUE(nm->Start());
     nm->AddDevice("wifi0", "wlan0");
     EXPECT_TRUE(Detect() || Detect());
+}
+
+// A program that finds no adapter can say why: no system bus, or no network manager on it.
+TEST_F(NetBusLossTest, TheServiceStateTellsAMissingBusFromAMissingManager)
+{
+    const auto state =
+        reinterpret_cast<TSRWL_GetServiceState_t>(dlsym(m_lib->handle, "TSRWL_GetServiceState"));
+    ASSERT_NE(state, nullptr);
+    setenv("DBUS_SYSTEM_BUS_ADDRESS", ("unix:path=" + m_dir + "/no-bus").c_str(), 1);
+    EXPECT_EQ(state(), TSRWL_SERVICE_NO_BUS);
+    if (!NmStandin::Available())
+        GTEST_SKIP() << "python3-dbusmock or dbus-daemon is not installed";
+    auto nm = std::make_unique<NmStandin>(m_dir);
+    ASSERT_TRUE(nm->Start());
+    EXPECT_EQ(state(), TSRWL_SERVICE_READY);
+    nm->StopManager();
+    EXPECT_FALSE(Detect());
+    EXPECT_EQ(state(), TSRWL_SERVICE_ABSENT);
+    nm->StopBus();
+    EXPECT_EQ(state(), TSRWL_SERVICE_NO_BUS);
 }
 
 // The program crashed at its end (abort, exit status 134) when the hand-back failed: the library's destructor

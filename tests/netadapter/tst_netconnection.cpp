@@ -73,8 +73,8 @@ TEST_F(NetConnectionTest, HandingBackSetsTheAutoconnectTheDeviceHadBeforeItWasTa
         EXPECT_EQ(Autoconnect(), 0u);
         EXPECT_EQ(s_lib.TSRWL_Get_WZCService(), 1);
         struct stat st {};
-        ASSERT_EQ(stat(RecordFile().c_str(), &st), 0) << "kept on disk while the device is taken";
-        EXPECT_EQ(st.st_mode & 0777, 0600u);
+        ASSERT_EQ(stat(RecordFile().c_str(), &st) == 0, original) << "kept on disk while switched off by us";
+        EXPECT_EQ(st.st_mode & 0777, original ? 0600u : 0u);
         // Taking it again must not record our own "off" as the user's value.
         ASSERT_EQ(s_lib.TSRWL_Set_WZCService(0), TSRWL_OK);
         ASSERT_EQ(s_lib.TSRWL_Set_WZCService(1), TSRWL_OK);
@@ -92,10 +92,11 @@ TEST_F(NetConnectionTest, AutoconnectLeftOffByAProgramThatDiedIsGivenBackAtTheNe
         uint64_t after; // the device's autoconnect after the detection (it starts off)
         const char* log;
     } cases[] = {
-        {"wlan0\n1\n", 1, "set back to on"},
-        {"wlan0\n0\n", 0, "set back to off"},
-        {"wlan0\nyes\n", 0, "is not a record"},
-        {"", 0, "is not a record"},
+        {"wlan0 11:22:33:44:55:66\n", 1, "switched on again"},
+        {"wlan0 -\n", 1, "switched on again"}, // a device without a permanent address: by interface
+        {"wlan0 11:22:33:44:55:66 1\n", 0, "is not a record"},
+        {"wlan0\n", 0, "is not a record"},
+        {"", 0, ""},
     };
     for (const Case& c : cases) {
         SetAutoconnect(false);
@@ -110,12 +111,30 @@ TEST_F(NetConnectionTest, AutoconnectLeftOffByAProgramThatDiedIsGivenBackAtTheNe
         EXPECT_EQ(s_lib.TSRWL_Get_WZCService(), 4) << c.record;
     }
     // A record of a device that is not there waits for it.
-    WriteText(RecordFile(), "wlan7\n1\n");
+    WriteText(RecordFile(), "wlan7 02:00:00:00:07:07\n");
     TSDevRecord device{};
     EXPECT_EQ(s_lib.TSRWL_DevDetect(&device), TSRWL_OK);
     EXPECT_TRUE(RecordExists());
     unlink(RecordFile().c_str());
     SetAutoconnect(true);
+}
+
+// The user ended their link in their own applet (the manager then blocks autoconnect until the device's next
+// activation) before the program took the device: the block stays the manager's, not turned into the user's
+// "off", which nothing lifts.
+TEST_F(NetConnectionTest, ADisconnectOfTheUsersIsLeftToTheManager)
+{
+    SetAutoconnect(true);
+    ASSERT_EQ(Apply(Open("Quay", "Quay-Open")), TSRWL_OK);
+    s_nm->DisconnectDevice(s_device);
+    ASSERT_EQ(Autoconnect(), 0u);
+    ASSERT_EQ(s_lib.TSRWL_Set_WZCService(0), TSRWL_OK);
+    EXPECT_EQ(s_lib.TSRWL_Get_WZCService(), 1);
+    EXPECT_FALSE(RecordExists()) << "nothing was changed";
+    ASSERT_EQ(s_lib.TSRWL_Set_WZCService(1), TSRWL_OK);
+    EXPECT_EQ(s_lib.TSRWL_Get_WZCService(), 4);
+    ASSERT_EQ(Apply(Open("Quay", "Quay-Open")), TSRWL_OK);
+    EXPECT_EQ(Autoconnect(), 1u) << "the next activation lifts the manager's block";
 }
 
 TEST_F(NetConnectionTest, OurConnectionsLeaveNothingBehindWithTheManager)

@@ -92,18 +92,29 @@ TEST_F(NetScanTest, AScanReturnsOnceTheDeviceHasFinishedIt)
     EXPECT_LT(MsSince(start), 5000);
 }
 
-TEST_F(NetScanTest, ARefusedOrUnfinishedScanIsAFailure)
+// A scan the manager refuses (the device is unavailable) fails at once. One it accepts and holds back (it
+// limits the rate of scans, or is connecting) is no failure: the networks of its last scan stand, with their
+// age in the log.
+TEST_F(NetScanTest, ARefusedScanFailsAndOneHeldBackLeavesTheLastList)
 {
     s_nm->SetScanOutcome("refuse");
     auto start = std::chrono::steady_clock::now();
     EXPECT_NE(s_lib.TSRWL_SiteSurveyScan(), TSRWL_OK);
     EXPECT_LT(MsSince(start), 2000);
 
+    s_nm->AddPoint(s_device, "kept", "Kept-Net", "00:1C:F0:11:44:01", 2412, 60, 0, 0, 0);
+    const size_t known = Survey().size();
+    ASSERT_GT(known, 0u);
     s_nm->SetScanOutcome("stall");
     start = std::chrono::steady_clock::now();
-    EXPECT_NE(s_lib.TSRWL_SiteSurveyScan(), TSRWL_OK);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(s_lib.TSRWL_SiteSurveyScan(), TSRWL_OK);
+    const std::string log = testing::internal::GetCapturedStderr();
     EXPECT_GE(MsSince(start), 9000);
     EXPECT_LT(MsSince(start), 20000);
+    EXPECT_NE(log.find("held the scan back: the networks of its last scan ("), std::string::npos) << log;
+    EXPECT_NE(log.find(" s ago)"), std::string::npos) << log;
+    EXPECT_EQ(Survey().size(), known);
 }
 
 TEST_F(NetScanTest, SignalIsInTheManagersDbmScaleInSurveyAndStatus)

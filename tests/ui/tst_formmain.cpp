@@ -502,6 +502,31 @@ TEST_F(FormMainTest, ARefusedConnectSaysWhyOnLinkInfoAndInTheTrayHint)
     EXPECT_TRUE(WaitFor([&] { return Main().TrayIconMain()->Hint() == g_Var.AppTitle; }));
 }
 
+TEST_F(FormMainTest, WithoutTheSystemsNetworkServiceLinkInfoAndTheTrayHintSayWhy)
+{
+    Main().show();
+    auto* line = Child<QLabel>("LblConnectError");
+    const auto tip = [](const QString& text) {
+        return text.size() < TTrayIcon::HINT_LIMIT ? text
+                                                   : text.left(TTrayIcon::HINT_LIMIT - 2) + QChar(0x2026);
+    };
+    const struct {
+        int state;
+        QString text;
+    } cases[] = {
+        {TSRWL_SERVICE_NO_BUS,
+         "No wireless adapter can be used: the system's message bus cannot be reached."},
+        {TSRWL_SERVICE_ABSENT,
+         "No wireless adapter can be used: the system's network service is not running."},
+        {TSRWL_SERVICE_READY, ""},
+    };
+    for (const auto& c : cases) {
+        SendNotify(&Main(), NM_SERVICE, c.state);
+        EXPECT_EQ(line->text(), c.text) << c.state;
+        EXPECT_EQ(Main().TrayIconMain()->Hint(), c.text.isEmpty() ? g_Var.AppTitle : tip(c.text)) << c.state;
+    }
+}
+
 TEST_F(FormMainTest, LeavingTheEditorWithUnsavedChangesAsksFirst)
 {
     StartWithAdapter(0);

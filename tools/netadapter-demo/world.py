@@ -3,7 +3,7 @@
 import dbus, sys
 bus = dbus.bus.BusConnection(sys.argv[1])
 mock = dbus.Interface(bus.get_object('org.freedesktop.NetworkManager', '/org/freedesktop'), 'org.freedesktop.DBus.Mock')
-dev = mock.AddStandinDevice('wifi0', 'wlan0')
+dev = mock.AddStandinDevice('wifi0', 'wlan0', '')
 AP = 'org.freedesktop.NetworkManager.AccessPoint'
 def point(name, ssid, bssid, mhz, strength, flags, wpa, rsn, mode=2):
     p = mock.AddAccessPoint(dev, name, 'x', bssid, dbus.UInt32(mode), dbus.UInt32(mhz), dbus.UInt32(54000), dbus.Byte(strength), dbus.UInt32(0))

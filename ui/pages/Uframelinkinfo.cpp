@@ -183,6 +183,10 @@ void TFrameLinkInfo::SetAdapter(CNICAdapter* adapter, int change, int flags)
 void TFrameLinkInfo::AdapterEvent(CNICAdapter* adapter, int code, int value)
 {
     TPropertyPageFrame::AdapterEvent(adapter, code, value);
+    if (code == NM_SERVICE) {
+        ui->LblConnectError->setText(ServiceText(value));
+        return;
+    }
     if (!m_Adapter)
         return;
     if (FormChartSlot)

@@ -158,3 +158,16 @@ QString ConnectFailureText(const TConnectFailure& failure)
                           QStringLiteral("Could not connect to %s: %s")),
         {failure.Ssid, g_Var.GetLangText(CONNECT_ERROR, QLatin1String(key), QLatin1String(text))});
 }
+
+QString ServiceText(int state)
+{
+    if (state == TSRWL_SERVICE_NO_BUS)
+        return g_Var.GetLangText(QStringLiteral("Message"), QStringLiteral("NoSystemBus"),
+                                 QStringLiteral("No wireless adapter can be used: the system's message bus "
+                                                "cannot be reached."));
+    if (state == TSRWL_SERVICE_ABSENT)
+        return g_Var.GetLangText(QStringLiteral("Message"), QStringLiteral("NoNetService"),
+                                 QStringLiteral("No wireless adapter can be used: the system's network "
+                                                "service is not running."));
+    return {};
+}

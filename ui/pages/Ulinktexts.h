@@ -56,3 +56,5 @@ uint32_t TickCount();
 // One line that says why a connect failed, such as "Could not connect to Harbor-Office: the network refused
 // the key"; without a known reason only that it failed.
 QString ConnectFailureText(const TConnectFailure& failure);
+// Why there is no adapter, for a library's service state (TSRWL_SERVICE_*); empty when the service is there.
+QString ServiceText(int state);
