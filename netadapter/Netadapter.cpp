@@ -362,8 +362,9 @@ bool CNetAdapter::FillStatus(WLANStatus& status)
         ParseMac(p["HwAddress"].Text(), status.Bssid);
         mhz = uint32_t(p["Frequency"].Number());
         maxRate = uint32_t(p["MaxBitrate"].Number());
-        status.Rssi = LinkSignal(status.Bssid).value_or(SignalDbmOf(uint32_t(p["Strength"].Number())));
-        rate = NetRadio::StationRate(m_iface, MacOf(status.Bssid));
+        const NetStation station = NetRadio::Station(m_iface, MacOf(status.Bssid)).value_or(NetStation{});
+        status.Rssi = station.dbm.value_or(SignalDbmOf(uint32_t(p["Strength"].Number())));
+        rate = station.rate;
         FillSecurity(status, p, ours);
     } else if (ours) { // our own cell or access point: its facts are the profile's
         const std::string name = Field(m_applied->Ssid1, sizeof m_applied->Ssid1);
@@ -411,7 +412,8 @@ void CNetAdapter::FillSecurity(WLANStatus& status, NetProps& point, bool ours) c
 // The kernel's own measure of the access point we are associated with; the manager's percentage is coarser.
 std::optional<int32_t> CNetAdapter::LinkSignal(const uint8_t* bssid)
 {
-    return NetRadio::StationSignal(m_iface, MacOf(bssid));
+    const auto station = NetRadio::Station(m_iface, MacOf(bssid));
+    return station ? station->dbm : std::nullopt;
 }
 
 bool CNetAdapter::StartScan()

@@ -334,26 +334,15 @@ std::optional<std::vector<NetMac>> Stations(const std::string& iface)
     return stations;
 }
 
-std::optional<int32_t> StationSignal(const std::string& iface, const NetMac& mac)
+std::optional<NetStation> Station(const std::string& iface, const NetMac& mac)
 {
-    std::optional<int32_t> signal;
+    NetStation station;
     if (!StationDump(iface, [&](nl_msg* m) {
             if (ParseStationMac(m) == mac)
-                signal = ParseStationSignal(m);
+                station = {ParseStationSignal(m), ParseStationRate(m)};
         }))
         return std::nullopt;
-    return signal;
-}
-
-std::optional<NetLinkRate> StationRate(const std::string& iface, const NetMac& mac)
-{
-    std::optional<NetLinkRate> rate;
-    if (!StationDump(iface, [&](nl_msg* m) {
-            if (ParseStationMac(m) == mac)
-                rate = ParseStationRate(m);
-        }))
-        return std::nullopt;
-    return rate;
+    return station;
 }
 
 std::optional<std::vector<NetHeard>> ScanList(const std::string& iface)

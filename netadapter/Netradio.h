@@ -27,6 +27,11 @@ struct NetLinkRate {
     uint32_t kbps = 0;
     NetGeneration generation = NetGeneration::Legacy;
 };
+// What the kernel last measured of one station of an interface (for a client: its access point).
+struct NetStation {
+    std::optional<int32_t> dbm;
+    std::optional<NetLinkRate> rate;
+};
 // One network of the kernel's scan list: its BSSID and the level last heard from it.
 struct NetHeard {
     NetMac bssid{};
@@ -55,9 +60,9 @@ std::optional<std::vector<NetFrequency>> Frequencies(const std::string& iface);
 // The regulatory domain's two-letter code ("00" = world).
 std::optional<std::string> RegDomain();
 std::optional<std::vector<NetMac>> Stations(const std::string& iface);
-// The signal of one station of the interface in dBm; nothing when the kernel does not know it.
-std::optional<int32_t> StationSignal(const std::string& iface, const NetMac& mac);
-std::optional<NetLinkRate> StationRate(const std::string& iface, const NetMac& mac);
+// The signal in dBm and the rates of one station of the interface, from one dump; nothing when the kernel
+// cannot be asked.
+std::optional<NetStation> Station(const std::string& iface, const NetMac& mac);
 // The networks of the kernel's last scans on the interface with their levels; nothing when it cannot be
 // asked.
 std::optional<std::vector<NetHeard>> ScanList(const std::string& iface);
