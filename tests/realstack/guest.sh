@@ -35,7 +35,20 @@ wait_for() {
 
 mounts() {
     mount -t tmpfs -o mode=755 tmpfs /run
+    # The guest gets a clean /tmp, but the sources and the build may lie in the host's (a clone made with
+    # mktemp): their folders stay where they were.
+    mkdir -p /run/host-tmp
+    mount --bind /tmp /run/host-tmp
     mount -t tmpfs tmpfs /tmp
+    local path top
+    for path in "$here" "$RS_KERNEL" "$RS_CWD"; do
+        [[ $path == /tmp/?* ]] || continue
+        top=${path#/tmp/}
+        top=${top%%/*}
+        mountpoint -q "/tmp/$top" && continue
+        mkdir -p "/tmp/$top"
+        mount --bind "/run/host-tmp/$top" "/tmp/$top"
+    done
     mkdir -p /dev/pts /dev/shm /run/lock
     mount -t devpts devpts /dev/pts
     mount -t tmpfs tmpfs /dev/shm
